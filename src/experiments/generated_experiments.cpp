@@ -11,7 +11,8 @@ namespace quarvel {
 namespace {
 
 // Samples 1..counter of amplitude * sin(omega * timeStep * (i - 1)), index 0 unused. The
-// product omega * timeStep is formed first, as the reference results expect.
+// product omega * timeStep is formed first; results are compared to the last bit, so the
+// order of the operations is part of the contract.
 std::vector<double> SineSamples(int32_t counter, double timeStep, double period,
                                 double amplitude) {
   const double omega = 2.0 * kPi / period;
