@@ -1,0 +1,39 @@
+#pragma once
+// What the core asks of the user interface. The desktop app implements it with message boxes
+// and the event loop, the command line with stderr, tests with fakes that record the calls.
+
+#include <cstdint>
+#include <string>
+
+namespace quarvel {
+
+enum class MessageIcon { None, Exclamation, Critical, Information };
+
+inline constexpr const char* kMessageNoExperiments = "Please load a set of experiments!";
+inline constexpr const char* kMessageZeroWeights = "The weights of the experiments are zero!";
+inline constexpr const char* kMessageWeightFault = "ERRRR";
+
+class UserInterface {
+ public:
+  virtual ~UserInterface() = default;
+  // A modal message with the application's title.
+  virtual void ShowMessage(const std::string& text, MessageIcon icon) = 0;
+  // Lets pending window events run once (key presses, repaints).
+  virtual void ProcessEvents() = 0;
+  // Display refresh after a solve: the error labels, the period labels, the graph.
+  virtual void UpdateErrorLabels() = 0;
+  virtual void UpdatePeriodLabels() = 0;
+  virtual void UpdateGraph(int32_t pointCount, bool updateTitles) = 0;
+};
+
+// A user interface that shows nothing: for batch work and tests that only need results.
+class SilentUserInterface : public UserInterface {
+ public:
+  void ShowMessage(const std::string&, MessageIcon) override {}
+  void ProcessEvents() override {}
+  void UpdateErrorLabels() override {}
+  void UpdatePeriodLabels() override {}
+  void UpdateGraph(int32_t, bool) override {}
+};
+
+}  // namespace quarvel

@@ -1,0 +1,26 @@
+#include "solve/workbench.h"
+
+namespace quarvel {
+
+void Envelopes::Reset(int32_t lastIndex) {
+  const auto size = static_cast<std::size_t>(lastIndex < 0 ? 0 : lastIndex) + 1;
+  for (auto* array : {&uPos, &uNeg, &ehPos, &ehNeg}) array->assign(size, 0.0);
+}
+
+Experiment* Workbench::CurrentExperiment() {
+  if (currentExperiment < 1 || currentExperiment > experiments.Count()) return nullptr;
+  return &experiments.At(currentExperiment);
+}
+
+const Experiment* Workbench::CurrentExperiment() const {
+  if (currentExperiment < 1 || currentExperiment > experiments.Count()) return nullptr;
+  return &experiments.At(currentExperiment);
+}
+
+void Workbench::SelectFirst(int32_t xQuantity, int32_t yQuantity) {
+  currentExperiment = 1;
+  graphXQuantity = xQuantity;
+  graphYQuantity = yQuantity;
+}
+
+}  // namespace quarvel

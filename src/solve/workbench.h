@@ -1,0 +1,45 @@
+#pragma once
+// Everything the main window owns between commands: its inputs, the experiment set with the
+// selection, the parameters of the last solve, the reaction guard, the study state.
+
+#include <cstdint>
+#include <vector>
+
+#include "experiments/experiment.h"
+#include "model/model_parameters.h"
+#include "solve/main_window_inputs.h"
+#include "solve/reaction_guard.h"
+
+namespace quarvel {
+
+// Running extremes of the relative errors over the files of an advanced study, one entry per
+// swept value.
+struct Envelopes {
+  std::vector<double> uPos, uNeg, ehPos, ehNeg;
+
+  // Sizes the four arrays to 0..lastIndex, all zero.
+  void Reset(int32_t lastIndex);
+};
+
+struct Workbench {
+  MainWindowInputs inputs;
+  ExperimentSet experiments;
+  int32_t currentExperiment = 0;  // 1-based selection in the experiment list; 0 for none
+  int32_t graphXQuantity = -1;    // 0..9, -1 for no selection
+  int32_t graphYQuantity = -1;
+  // Settings of the last solve. The sub-step count and the tolerance keep the value of the
+  // last solve that set them (0 at start).
+  ModelParameters parameters;
+  ReactionGuard reactionGuard;
+  bool loopAbortRequested = false;
+  Envelopes envelopes;
+
+  // The selected experiment, or nullptr when the selection is outside the set.
+  Experiment* CurrentExperiment();
+  const Experiment* CurrentExperiment() const;
+
+  // Selects experiment 1 and the given pair of graph quantities (after a load or generation).
+  void SelectFirst(int32_t xQuantity, int32_t yQuantity);
+};
+
+}  // namespace quarvel
