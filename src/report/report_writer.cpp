@@ -1,0 +1,147 @@
+#include "report/report_writer.h"
+
+#include <array>
+#include <vector>
+
+#include "solve/text_file_writer.h"
+#include "text/number_text.h"
+
+namespace quarvel {
+namespace {
+
+// Column labels, each padded with blanks to 17 characters.
+std::string PaddedLabel(std::string_view label) {
+  std::string padded(label);
+  if (padded.size() < 17) padded.append(17 - padded.size(), ' ');
+  return padded;
+}
+
+std::string HistoryHeader() {
+  std::string header = "#\tT";
+  for (const char* label : {"U", "U_DOT", "U_DOT_DOT", "F", "Z", "Fext", "Fh", "Et", "Eh"}) {
+    header += '\t';
+    header += PaddedLabel(label);
+  }
+  return header;
+}
+
+// The nine columns after T, in report order.
+std::array<const std::vector<double>*, 9> HistoryColumns(const ResponseHistory& h) {
+  return {&h.U, &h.U_DOT, &h.U_DOT_DOT, &h.F, &h.Z, &h.Fext, &h.Fh, &h.Et, &h.Eh};
+}
+
+bool HasSample(const std::vector<double>& array, int32_t k) {
+  return k >= 0 && static_cast<std::size_t>(k) < array.size();
+}
+
+bool HasSample(const std::vector<int32_t>& array, int32_t k) {
+  return k >= 0 && static_cast<std::size_t>(k) < array.size();
+}
+
+// Row k of a model, or false when the response has no sample k (no solve ran).
+bool HistoryRow(const ResponseHistory& h, int32_t k, std::string& row) {
+  if (!HasSample(h.T, k)) return false;
+  row = FormatReportGeneral(k);
+  row += '\t';
+  row += FormatReportGeneral(h.T[k]);
+  for (const auto* column : HistoryColumns(h)) {
+    if (!HasSample(*column, k)) return false;
+    row += '\t';
+    row += FormatReportScientific((*column)[k]);
+  }
+  return true;
+}
+
+bool ReversalColumns(const Experiment& e, int32_t k, std::string& row) {
+  for (const auto* column : {&e.reversalLastPlus, &e.reversalLastMinus, &e.reversalMaxPlus,
+                             &e.reversalMaxMinus}) {
+    if (!HasSample(*column, k)) return false;
+    row += '\t';
+    row += FormatReportInteger((*column)[k]);
+  }
+  return true;
+}
+
+struct ReportContext {
+  TextFileWriter& file;
+  const ModelParameters& lastSolve;
+};
+
+bool WriteExperiment(ReportContext& report, const Experiment& e) {
+  TextFileWriter& file = report.file;
+  file.WriteLine(e.name);
+  file.WriteLine("Parameters:");
+  file.WriteLine("Default mass in the excitation =" + FormatReportPlain(e.mass));
+  file.WriteLine("Initial U =" + FormatReportPlain(e.initialU));
+  file.WriteLine("Initial U_DOT =" + FormatReportPlain(e.initialUDot));
+  file.WriteLine("Initial Z =" + FormatReportPlain(e.initialZ));
+  file.WriteLine("");
+  file.WriteLine("Original Bouc-Wen model");
+  file.WriteLine(HistoryHeader());
+  std::string row;
+  for (int32_t k = 1; k <= e.counter; ++k) {
+    if (!HistoryRow(e.original, k, row)) return false;
+    file.WriteLine(row);
+  }
+  file.WriteLine("");
+  file.WriteLine("Modified Bouc-Wen model");
+  const std::string ruleLine = ReversalRuleLine(report.lastSolve.reversalRule);
+  if (!ruleLine.empty()) file.WriteLine(ruleLine);
+  file.WriteLine(HistoryHeader() + "\tPLast+\tPlast-\tPMax+\tPMax-");
+  for (int32_t k = 1; k <= e.counter; ++k) {
+    if (!HistoryRow(e.modified, k, row) || !ReversalColumns(e, k, row)) return false;
+    file.WriteLine(row);
+  }
+  file.WriteLine("");
+  return !file.Failed();
+}
+
+}  // namespace
+
+std::string ReversalRuleLine(ReversalRule rule) {
+  switch (rule) {
+    case ReversalRule::LastReversal:
+      return "using last observed reversal point";
+    case ReversalRule::MaxReversal:
+      return "using maximum displacement reversal point";
+    case ReversalRule::LastAndMaxReversal:
+      return "using last observed and maximum displacement reversal point";
+    case ReversalRule::AllReversals:
+      break;
+  }
+  return {};
+}
+
+ReportOutcome WriteReport(const std::string& path, const ExperimentSet& experiments,
+                          const ModelParameters& lastSolve, std::string_view massText) {
+  if (experiments.Count() < 1) return {};
+  TextFileWriter file;
+  if (!file.Open(path)) return {false, file.Error()};
+
+  file.WriteLine("Bouc-Wen model modification");
+  file.WriteLine("Parameters:");
+  file.WriteLine("A =" + FormatReportPlain(lastSolve.A));
+  file.WriteLine("beta =" + FormatReportPlain(lastSolve.beta));
+  file.WriteLine("gamma =" + FormatReportPlain(lastSolve.gamma));
+  file.WriteLine("n =" + FormatReportPlain(lastSolve.n));
+  file.WriteLine("c =" + FormatReportPlain(lastSolve.c));
+  file.WriteLine("Fy =" + FormatReportPlain(lastSolve.Fy));
+  file.WriteLine("Uy =" + FormatReportPlain(lastSolve.Uy));
+  file.WriteLine("P =" + FormatReportPlain(lastSolve.P));
+  file.WriteLine("Mass =" + FormatReportPlain(Val(massText)));
+  file.WriteLine("");
+
+  ReportContext report{file, lastSolve};
+  for (const Experiment& e : experiments.Records()) {
+    if (!WriteExperiment(report, e)) {
+      if (file.Failed()) break;
+      file.Close();
+      return {false, path + ": experiment \"" + e.name +
+                         "\" has no results to export (solve the experiments first)"};
+    }
+  }
+  if (!file.Close()) return {false, file.Error()};
+  return {};
+}
+
+}  // namespace quarvel
