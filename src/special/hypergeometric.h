@@ -17,6 +17,10 @@ int32_t HypergeometricSeries(double a, double b, double c, double x, double& F, 
 // count in the series range |x| <= 0.5, else 1). When its own arithmetic produces a
 // non-finite value (which the caller must treat as a fault), *arithmeticFault is set to true
 // if given; the status values are unchanged by this.
+// A failure leaves result untouched, except that a failed series (|x| <= 0.5) leaves its
+// partial sum and a logarithmic sum that did not settle (status 0) is still written; for
+// x < -0.5 only a value written by the inner evaluation is rescaled. When c - a - b is within
+// 1e-6 of a whole number m, the logarithmic form for that m is used.
 int32_t HypergeometricF(double a, double b, double c, double x, double& result,
                         bool* arithmeticFault = nullptr);
 
