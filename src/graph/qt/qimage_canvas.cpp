@@ -1,0 +1,332 @@
+#include "graph/qt/qimage_canvas.h"
+
+#include <QFile>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QLine>
+#include <QPainter>
+#include <QString>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <numeric>
+#include <vector>
+
+namespace quarvel {
+namespace {
+
+// Lines reaching further out than this are clipped before painting: the rasteriser works in
+// fixed point and the far parts are off the surface anyway.
+constexpr double kCoordinateLimit = 16384.0;
+
+// Dash patterns of 1-pixel pens, in pixels (on, off, ...), as a classic raster device draws them.
+std::vector<int> DashPattern(int32_t style) {
+  switch (style) {
+    case kPenDash:
+      return {18, 6};
+    case kPenDot:
+      return {3, 3};
+    case kPenDashDot:
+      return {9, 6, 3, 6};
+    case kPenDashDotDot:
+      return {9, 3, 3, 3, 3, 3};
+    default:
+      return {};
+  }
+}
+
+QString ToQString(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+bool IsFar(const QPoint& p) {
+  return std::abs(p.x()) > kCoordinateLimit || std::abs(p.y()) > kCoordinateLimit;
+}
+
+// Liang-Barsky clip of the segment a-b to the square |x|, |y| <= kCoordinateLimit.
+bool ClipToLimit(QPointF& a, QPointF& b) {
+  double t0 = 0.0;
+  double t1 = 1.0;
+  const double dx = b.x() - a.x();
+  const double dy = b.y() - a.y();
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {a.x() + kCoordinateLimit, kCoordinateLimit - a.x(),
+                       a.y() + kCoordinateLimit, kCoordinateLimit - a.y()};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0) {
+      t0 = std::max(t0, t);
+    } else {
+      t1 = std::min(t1, t);
+    }
+    if (t0 > t1) return false;
+  }
+  const QPointF start = a;
+  a = QPointF(start.x() + t0 * dx, start.y() + t0 * dy);
+  b = QPointF(start.x() + t1 * dx, start.y() + t1 * dy);
+  return true;
+}
+
+}  // namespace
+
+QColor ToQColor(Colour colour) {
+  return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
+                static_cast<int>((colour >> 16) & 0xFF));
+}
+
+QImageCanvas::QImageCanvas(int32_t width, int32_t height, Colour background, double twipsPerPixel)
+    : background_(background), twips_(twipsPerPixel) {
+  RestorePen();
+  RestoreFont();
+  Resize(width, height);
+}
+
+QImageCanvas::~QImageCanvas() {
+  FlushLines();
+  EndPainting();
+}
+
+void QImageCanvas::Resize(int32_t width, int32_t height) {
+  FlushLines();
+  EndPainting();
+  image_ = QImage(std::max(width, 1), std::max(height, 1), QImage::Format_RGB32);
+  image_.fill(ToQColor(background_));
+}
+
+int32_t QImageCanvas::Width() const { return image_.width(); }
+int32_t QImageCanvas::Height() const { return image_.height(); }
+
+QPainter& QImageCanvas::Painter() {
+  if (!painter_) {
+    painter_ = std::make_unique<QPainter>(&image_);
+    painter_->setRenderHint(QPainter::Antialiasing, false);
+    painter_->setRenderHint(QPainter::TextAntialiasing, true);
+  }
+  return *painter_;
+}
+
+void QImageCanvas::EndPainting() {
+  if (painter_) {
+    painter_->end();
+    painter_.reset();
+  }
+}
+
+const QImage& QImageCanvas::Image() {
+  FlushLines();
+  EndPainting();
+  return image_;
+}
+
+bool QImageCanvas::SavePng(const std::string& path) { return SaveImagePng(Image(), path); }
+
+void QImageCanvas::FillRect(const PixelRect& rect, Colour colour) {
+  FlushLines();
+  Painter().fillRect(QRect(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top),
+                     ToQColor(colour));
+}
+
+void QImageCanvas::SetLinePen(const Pen& pen) {
+  FlushLines();
+  penDraws_ = pen.Style != kPenNone;
+  thin_ = pen.Width <= 1;
+  dashPhase_ = 0;
+  lineRgb_ = ToQColor(pen.Colour).rgb();
+  if (thin_) {
+    dash_ = DashPattern(pen.Style);
+    dashPeriod_ = std::accumulate(dash_.begin(), dash_.end(), 0);
+    return;
+  }
+  // Wide pens are solid whatever their style, with round ends and joins.
+  QPen qpen(ToQColor(pen.Colour));
+  qpen.setWidth(pen.Width);
+  qpen.setStyle(Qt::SolidLine);
+  qpen.setCapStyle(Qt::RoundCap);
+  qpen.setJoinStyle(Qt::RoundJoin);
+  linePen_ = qpen;
+}
+
+bool QImageCanvas::DashOn(int64_t position) const {
+  if (dashPeriod_ <= 0) return true;
+  int64_t k = position % dashPeriod_;
+  for (size_t i = 0; i < dash_.size(); ++i) {
+    if (k < dash_[i]) return i % 2 == 0;
+    k -= dash_[i];
+  }
+  return true;
+}
+
+void QImageCanvas::DrawThinLine(QPoint from, QPoint to) {
+  // Bresenham's pixels from `from` up to, not including, `to`: step i along the major axis puts
+  // the minor coordinate at the rounded i * minor / major. Only the steps that land on the image
+  // are visited; the dash pattern runs on from the previous joined line.
+  const int64_t dx = static_cast<int64_t>(to.x()) - from.x();
+  const int64_t dy = static_cast<int64_t>(to.y()) - from.y();
+  const int64_t adx = dx < 0 ? -dx : dx;
+  const int64_t ady = dy < 0 ? -dy : dy;
+  const bool xMajor = adx >= ady;
+  const int64_t major = xMajor ? adx : ady;
+  const int64_t minor = xMajor ? ady : adx;
+  if (major == 0) return;
+  const int64_t majorStart = xMajor ? from.x() : from.y();
+  const int64_t minorStart = xMajor ? from.y() : from.x();
+  const int64_t majorSign = (xMajor ? dx : dy) < 0 ? -1 : 1;
+  const int64_t minorSign = (xMajor ? dy : dx) < 0 ? -1 : 1;
+  const int64_t majorLimit = xMajor ? image_.width() : image_.height();
+  const int64_t minorLimit = xMajor ? image_.height() : image_.width();
+
+  int64_t first = 0;
+  int64_t last = major - 1;
+  if (majorSign > 0) {
+    first = std::max(first, -majorStart);
+    last = std::min(last, majorLimit - 1 - majorStart);
+  } else {
+    first = std::max(first, majorStart - (majorLimit - 1));
+    last = std::min(last, majorStart);
+  }
+  uchar* bits = image_.bits();
+  const qsizetype bytesPerLine = image_.bytesPerLine();
+  for (int64_t i = first; i <= last; ++i) {
+    const int64_t m = majorStart + majorSign * i;
+    const int64_t n = minorStart + minorSign * ((2 * i * minor + major) / (2 * major));
+    if (n < 0 || n >= minorLimit || !DashOn(dashPhase_ + i)) continue;
+    const int64_t x = xMajor ? m : n;
+    const int64_t y = xMajor ? n : m;
+    reinterpret_cast<QRgb*>(bits + y * bytesPerLine)[x] = lineRgb_;
+  }
+  dashPhase_ += major;
+}
+
+void QImageCanvas::SelectPen(const Pen& pen) { SetLinePen(pen); }
+
+void QImageCanvas::RestorePen() { SetLinePen(Pen{kPenSolid, 1, 0}); }
+
+void QImageCanvas::MoveTo(int32_t x, int32_t y) {
+  FlushLines();
+  current_ = QPoint(x, y);
+  dashPhase_ = 0;
+}
+
+void QImageCanvas::LineTo(int32_t x, int32_t y) {
+  const QPoint target(x, y);
+  if (target == current_) return;  // a line from a point to itself draws nothing
+  if (!penDraws_) {
+    current_ = target;
+    return;
+  }
+  if (IsFar(current_) || IsFar(target)) {
+    // Only the part near the surface can show; the rest is cut off first.
+    FlushLines();
+    QPointF a(current_);
+    QPointF b(target);
+    if (ClipToLimit(a, b)) {
+      if (thin_) {
+        DrawThinLine(a.toPoint(), b.toPoint());
+      } else {
+        Painter().setPen(linePen_);
+        Painter().drawLine(a.toPoint(), b.toPoint());
+      }
+    }
+    current_ = target;
+    return;
+  }
+  if (thin_) {
+    DrawThinLine(current_, target);
+  } else {
+    if (pending_.isEmpty()) pending_ << current_;
+    pending_ << target;
+  }
+  current_ = target;
+}
+
+void QImageCanvas::FlushLines() {
+  if (pending_.size() >= 2) {
+    QPainter& painter = Painter();
+    painter.setPen(linePen_);
+    painter.drawPolyline(pending_);
+  }
+  pending_.clear();
+}
+
+bool QImageCanvas::SelectFont(const LogicalFont& font) {
+  QFont qfont(ToQString(font.FaceName));
+  int pixels = std::abs(font.Height);
+  if (pixels == 0) pixels = surfaceFont_.pixelSize() > 0 ? surfaceFont_.pixelSize() : 12;
+  qfont.setPixelSize(pixels);
+  qfont.setWeight(static_cast<QFont::Weight>(std::clamp(font.Weight, 100, 900)));
+  qfont.setItalic(font.Italic);
+  qfont.setUnderline(font.Underline);
+  qfont.setStrikeOut(font.Strikeout);
+  // Texts are measured and placed character by character, without kerning.
+  qfont.setKerning(false);
+  font_ = qfont;
+  escapement_ = font.Escapement;
+  return true;
+}
+
+void QImageCanvas::RestoreFont() {
+  font_ = surfaceFont_;
+  escapement_ = 0;
+}
+
+TextExtent QImageCanvas::MeasureText(std::string_view text) {
+  const QFontMetrics metrics(font_, &image_);
+  return TextExtent{metrics.horizontalAdvance(ToQString(text)), metrics.height()};
+}
+
+void QImageCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
+  FlushLines();
+  const QString qtext = ToQString(text);
+  const QFontMetrics metrics(font_, &image_);
+  const int width = metrics.horizontalAdvance(qtext);
+  const int height = metrics.height();
+  int left = 0;
+  int top = 0;
+  switch (align_) {
+    case TextAlign::LeftTop:
+      break;
+    case TextAlign::CentreTop:
+      left = -(width / 2);
+      break;
+    case TextAlign::RightBottom:
+      left = -width;
+      top = -height;
+      break;
+    case TextAlign::CentreBottom:
+      left = -(width / 2);
+      top = -height;
+      break;
+  }
+  QPainter& painter = Painter();
+  painter.save();
+  painter.translate(x, y);
+  // Escapement counts tenths of a degree counter-clockwise; y grows downwards here.
+  if (escapement_ != 0) painter.rotate(-escapement_ / 10.0);
+  painter.setFont(font_);
+  painter.setPen(textColour_);
+  painter.drawText(QPoint(left, top + metrics.ascent()), qtext);
+  painter.restore();
+}
+
+bool SaveImagePng(const QImage& image, const std::string& path) {
+  return image.save(QString::fromStdString(path), "PNG");
+}
+
+bool RegisterTahomaFont() {
+  static const bool available = [] {
+    const QString path = QStringLiteral("/usr/share/wine/fonts/tahoma.ttf");
+    if (QFontDatabase::families().contains(QStringLiteral("Tahoma"), Qt::CaseInsensitive)) {
+      return true;
+    }
+    if (!QFile::exists(path)) return false;
+    return QFontDatabase::addApplicationFont(path) >= 0;
+  }();
+  return available;
+}
+
+}  // namespace quarvel

@@ -1,0 +1,14 @@
+// Runs the Qt canvas tests inside a QGuiApplication on the offscreen platform.
+
+#include <gtest/gtest.h>
+
+#include <QGuiApplication>
+
+#include <cstdlib>
+
+int main(int argc, char** argv) {
+  if (std::getenv("QT_QPA_PLATFORM") == nullptr) setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  QGuiApplication app(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
