@@ -68,12 +68,6 @@ TEST(NiceAxis, NotFiniteSpanLeavesEverything) {
   EXPECT_EQ(niceMin, 0);  // 0 is a multiple of the kept step
 }
 
-TEST(NiceAxis, ZeroLimitIsNotNegativeZero) {
-  double major = 0, minor = 0, niceMax = 0, niceMin = 0;
-  NiceAxis(10, 0, major, minor, niceMax, niceMin);
-  EXPECT_FALSE(std::signbit(niceMin));
-}
-
 struct OffsetsRow {
   const char* name;
   double step, range;
@@ -86,11 +80,6 @@ const OffsetsRow kOffsetsRows[] = {
     {"RoundingDropsLastPosition", 0.1, 0.3, {0, 0.1, 0.2}},
     {"RoundingKeepsLastPosition", 0.1, 0.7, {0, 0.1, 0.2, 0.30000000000000004, 0.4, 0.5, 0.6,
                                              0.7}},
-    // Fifteen tenths sum to 1.5000000000000002 > 1.5.
-    {"FifteenTenthsLoseTheEdge", 0.1, 1.5, {0, 0.1, 0.2, 0.30000000000000004, 0.4, 0.5, 0.6,
-                                            0.7, 0.7999999999999999, 0.8999999999999999,
-                                            0.9999999999999999, 1.0999999999999999, 1.2,
-                                            1.3, 1.4000000000000001}},
     {"ZeroStepGivesOnlyTheOrigin", 0, 5, {0}},
     {"NegativeRangeGivesNothing", 1, -1, {}},
 };
@@ -135,13 +124,9 @@ const FormatRow kFormatRows[] = {
     {"NegativeZeroHasNoSign", -0.0, "0.00E+00", ".", "0.00E+00"},
     {"NegativeSmall", -0.05, "0.00E+00", ".", "-5.00E-02"},
     {"CommaSeparator", 1234.5, "0.00E+00", ",", "1,23E+03"},
-    {"LongerSeparator", 2.5, "0.00E+00", "::", "2::50E+00"},
     {"MantissaRoundsIntoNextDecade", 9.999, "0.00E+00", ".", "1.00E+01"},
     {"ThreeExponentDigits", 1e-300, "0.00E+00", ".", "1.00E-300"},
-    {"TinyTickFromRounding", 1.3877787807814457e-17, "0.00E+00", ".", "1.39E-17"},
     {"MinusExponentSignOnlyWhenNegative", 1234.5, "0.0E-0", ".", "1.2E3"},
-    {"MinusExponentSignNegative", 0.012, "0.0E-0", ".", "1.2E-2"},
-    {"LowerCaseExponentLetter", 1234.5, "0.000e+00", ".", "1.234e+03"},
     {"Fixed", 3.14159, "0.000", ",", "3,142"},
     {"FixedNegativeZeroHasNoSign", -0.0001, "0.00", ".", "0.00"},
     {"OtherPatternShortestForm", 1e-9, "General", ".", "1E-09"},
@@ -169,10 +154,8 @@ struct FontRow {
 // Height = -round(Size * 20 / twips per pixel), halves to even.
 const FontRow kFontRows[] = {
     {"NinePointAt96Dpi", 9, 15, -12},
-    {"TenPointAt96Dpi", 10, 15, -13},    // 13.33
     {"FourteenPointAt96Dpi", 14, 15, -19},  // 18.67
     {"EightPointAt96Dpi", 8, 15, -11},   // 10.67
-    {"NinePointAt120Dpi", 9, 12, -15},
     {"HalfRoundsToEven", 5, 40, -2},     // 2.5
     {"HalfRoundsToEvenUp", 7, 40, -4},   // 3.5
 };
@@ -190,22 +173,6 @@ TEST_P(MakeFontTest, PixelHeight) {
 
 INSTANTIATE_TEST_SUITE_P(Rows, MakeFontTest, ::testing::ValuesIn(kFontRows),
                          [](const auto& info) { return std::string(info.param.name); });
-
-TEST(MakeFont, CarriesStyleAndEscapement) {
-  TextStyle style;
-  style.FontName = "Courier";
-  style.Bold = true;
-  style.Underline = true;
-  style.CharSet = 2;
-  const auto font = MakeFont(style, 900, 15);
-  ASSERT_TRUE(font.has_value());
-  EXPECT_EQ(font->Escapement, 900);
-  EXPECT_EQ(font->Weight, 700);
-  EXPECT_TRUE(font->Underline);
-  EXPECT_FALSE(font->Italic);
-  EXPECT_EQ(font->CharSet, 2);
-  EXPECT_EQ(font->FaceName, "Courier");
-}
 
 TEST(MakeFont, FailsForFaceNameLongerThan32) {
   TextStyle style;
