@@ -1,0 +1,150 @@
+#include "studies/advanced_loop.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "solve/reaction_guard.h"
+#include "solve/solve_experiments.h"
+#include "solve/text_file_writer.h"
+#include "text/number_text.h"
+
+namespace quarvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::string_view kSeriesExtension = ".quarvel";
+
+// "*.quarvel": the name ends in the extension, letters in any case.
+bool HasSeriesExtension(std::string_view name) {
+  if (name.size() < kSeriesExtension.size()) return false;
+  const std::string_view tail = name.substr(name.size() - kSeriesExtension.size());
+  return std::equal(tail.begin(), tail.end(), kSeriesExtension.begin(), [](char c, char e) {
+    return (c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c) == e;
+  });
+}
+
+// Names of the regular files of `folder` that end in ".quarvel", sorted.
+std::vector<std::string> ListSeriesCandidates(const std::string& folder, std::string& error) {
+  std::vector<std::string> names;
+  const fs::path directory = folder.empty() ? fs::path(".") : fs::path(folder);
+  std::error_code ec;
+  fs::directory_iterator it(directory, ec);
+  for (; !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    std::error_code typeError;
+    if (!it->is_regular_file(typeError)) continue;
+    std::string name = it->path().filename().string();
+    if (HasSeriesExtension(name)) names.push_back(std::move(name));
+  }
+  if (ec) {
+    error = directory.string() + ": " + ec.message();
+    names.clear();
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+}  // namespace
+
+std::optional<double> ReadThresholdAnswer(std::string_view answer) {
+  const double threshold = Val(answer);
+  if (!(threshold > 0)) return std::nullopt;
+  return threshold;
+}
+
+std::optional<double> SeriesNumber(std::string_view fileName) {
+  const std::size_t blank = fileName.find(' ');
+  if (blank == std::string_view::npos) return std::nullopt;
+  return Val(fileName.substr(0, blank));
+}
+
+std::optional<std::string> FindSeriesFile(const std::string& folder, int32_t k,
+                                          std::string& listingError) {
+  listingError.clear();
+  for (std::string& name : ListSeriesCandidates(folder, listingError)) {
+    const std::optional<double> number = SeriesNumber(name);
+    if (number && *number == static_cast<double>(k)) return std::move(name);
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> WriteEnvelopeFiles(const Envelopes& envelopes, const std::string& folder,
+                                            double from, double step,
+                                            std::vector<std::string>* written) {
+  const std::array<const std::vector<double>*, 4> arrays = {&envelopes.uPos, &envelopes.uNeg,
+                                                            &envelopes.ehPos, &envelopes.ehNeg};
+  std::vector<std::string> faults;
+  for (std::size_t f = 0; f < arrays.size(); ++f) {
+    const std::string path = (fs::path(folder) / kEnvelopeFileNames[f]).string();
+    TextFileWriter writer;
+    if (writer.Open(path)) {
+      const std::vector<double>& entries = *arrays[f];
+      for (std::size_t i = 0; i < entries.size() && !writer.Failed(); ++i) {
+        if (entries[i] == 0) continue;  // no file reached this value
+        const double x = static_cast<double>(i) * step + from;
+        writer.WriteLine(detail::StudyNumber(x) + '\t' + detail::StudyNumber(entries[i]));
+      }
+    }
+    if (writer.Close()) {
+      if (written != nullptr) written->push_back(path);
+    } else {
+      faults.push_back(writer.Error());
+    }
+  }
+  return faults;
+}
+
+AdvancedStudyOutcome RunAdvancedLoop(Workbench& bench, UserInterface& ui,
+                                     const std::string& folder, double threshold,
+                                     const AdvancedLoopHooks& hooks) {
+  AdvancedStudyOutcome outcome;
+  if (!(threshold > 0)) return outcome;
+  const detail::StudyRange range = detail::ReadStudyRange(bench.inputs);
+  if (!range.Valid()) {
+    if (!range.message.empty()) outcome.problems.push_back(range.message);
+    return outcome;
+  }
+  outcome.ran = true;
+  bench.envelopes.Reset(range.lastIndex);
+
+  for (int32_t k = 1;; ++k) {
+    std::string listingError;
+    const std::optional<std::string> name = FindSeriesFile(folder, k, listingError);
+    if (!listingError.empty()) outcome.problems.push_back(listingError);
+    if (!name) break;
+
+    SeriesFileOutcome file;
+    file.sequenceNumber = k;
+    file.fileName = *name;
+    if (hooks.onFileStarted) hooks.onFileStarted(k, *name);
+
+    file.load = LoadExperimentFile((fs::path(folder) / *name).string(), bench.experiments);
+    if (!file.load) {
+      // The set is empty now; the envelopes keep what the earlier files gave them.
+      outcome.problems.push_back(file.load.Describe());
+      outcome.files.push_back(std::move(file));
+      continue;
+    }
+    {
+      SuppressedReactions suppressed(bench.reactionGuard);
+      bench.SelectFirst(1, 4);
+      if (hooks.onSetLoaded) hooks.onSetLoaded();
+    }
+    SolveExperiments(bench, ui, true);
+    ui.ProcessEvents();
+
+    file.study = RunParametricLoop(bench, ui, folder, *name + ".out", threshold, true,
+                                   hooks.progress);
+    if (file.study.Failed()) outcome.problems.push_back(file.study.message);
+    outcome.files.push_back(std::move(file));
+  }
+
+  for (std::string& fault :
+       WriteEnvelopeFiles(bench.envelopes, folder, range.from, range.step, &outcome.envelopeFiles)) {
+    outcome.problems.push_back(std::move(fault));
+  }
+  return outcome;
+}
+
+}  // namespace quarvel

@@ -1,0 +1,138 @@
+#pragma once
+// Parametric studies: sweep the mass, the elastic period or the plastic period over a range by
+// rewriting one of the window's inputs (mass, Fy or Uy), re-solve both models at every value
+// and write one tab-separated line of results per value (CR LF line ends).
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+#include "solve/main_window_inputs.h"
+#include "solve/user_interface.h"
+#include "solve/workbench.h"
+
+namespace quarvel {
+
+// What a study sweeps and which input it rewrites to do so.
+enum class StudyMode {
+  None,                 // no title line, nothing rewritten (no option, or Mass with Fy or Uy)
+  MassByMass,           // txtMass = x
+  ElasticPeriodByMass,  // txtMass = (x / 2 / pi)^2 * Fy / Uy
+  ElasticPeriodByFy,    // txtFy = Uy * m / (x / 2 / pi)^2
+  ElasticPeriodByUy,    // txtUy = (x / 2 / pi)^2 * Fy / m
+  PlasticPeriodByMass,  // txtMass = (x / 2 / pi)^2 * (a * Fy) / Uy
+  PlasticPeriodByFy,    // txtFy = Uy * m / (x / 2 / pi)^2 / a
+  PlasticPeriodByUy,    // txtUy = (x / 2 / pi)^2 * (a * Fy) / m
+};
+
+// The mode chosen by the "Vary :" and "By changing :" options. Should several options of a
+// group be set, the first in the order Mass, Elastic, Plastic / Mass, Fy, Uy counts.
+StudyMode SelectStudyMode(const MainWindowInputs& inputs);
+
+// Title line of a study file ("Varying plastic period by changing mass"); empty for None.
+std::string_view StudyTitle(StudyMode mode);
+
+// The option buttons of the two groups.
+enum class StudyOption { VaryMass, VaryElasticPeriod, VaryPlasticPeriod, ChangeMass, ChangeFy, ChangeUy };
+
+// A click on one option: selects it alone in its group, then applies the groups' rule: varying
+// the mass is only done by changing the mass, so Vary Mass selects Change Mass, and Change Fy or
+// Change Uy while Vary Mass is selected goes back to Change Mass.
+void ClickStudyOption(MainWindowInputs& inputs, StudyOption clicked);
+
+inline constexpr const char* kDefaultStudyFileName = "lresults.out";
+inline constexpr const char* kStudyHeader =
+    "Varying Qty\tOrig Peak U\tMod Peak U\tAbs Peak U Err\tRel Peak U Err\t"
+    "Orig Peak Eh\tMod Peak Eh\tAbs Peak Eh Err\tRel Peak Eh Err";
+
+// Most values one study may sweep; a range beyond it is refused before anything is written.
+inline constexpr int32_t kMaxStudyValues = 1'000'000;
+
+enum class StudyStatus {
+  Completed,      // every value of the range was solved
+  Aborted,        // loopAbortRequested ended the study after a value
+  NothingToDo,    // step <= 0 or from > to: nothing written, nothing to show
+  NoExperiments,  // no selected experiment: nothing written
+  RangeTooLarge,  // the range holds more than kMaxStudyValues values (or is not finite)
+  WriteFailed,    // the study file could not be created or written completely
+  InvalidValue,   // a rewritten input came out infinite or not a number
+  SolveRefused,   // the solve showed a message and solved nothing (weights adding up to 0)
+};
+
+struct StudyOutcome {
+  StudyStatus status = StudyStatus::NothingToDo;
+  // What the user must be told, ready for a message box or stderr ("<file>: <reason>" for file
+  // faults); empty when nothing went wrong, and for NoExperiments (the Loop command has
+  // already shown its message).
+  std::string message;
+  std::string filePath;      // the study file, once it was created
+  int32_t valuesSolved = 0;  // swept values whose solve ran
+  int32_t linesWritten = 0;  // result lines written (values that passed the threshold filter)
+
+  // True when there is a message to show: a range too large, a file fault, an invalid
+  // rewritten input, a refused solve.
+  bool Failed() const { return !message.empty(); }
+};
+
+// Progress after each swept value: value `index` (0-based) of `count`, at swept value x.
+struct StudyProgress {
+  int32_t index = 0;
+  int32_t count = 0;
+  double x = 0.0;
+};
+using StudyProgressObserver = std::function<void(const StudyProgress&)>;
+
+// Runs one study over the current experiment set. Reads m (the mass text, or the selected
+// experiment's mass when that is <= 0), Fy, Uy, a and the range from bench.inputs; writes
+// `folder`/`outputName` (kDefaultStudyFileName when empty) afresh with the mode's title line,
+// the header and one line per value whose peaks are not both at or below threshold * Uy.
+// Every number is rounded to 6 decimals. Per value: rewrites the mode's input (6 decimals),
+// solves with the display update, lets events run once, then writes the line and, with
+// updateEnvelopes, updates bench.envelopes at the value's index. Escape (loopAbortRequested,
+// cleared at the start) ends it after the current value. The rewritten input keeps the last
+// value. A file fault or an input computed as infinite or not a number ends the study there,
+// keeping the lines written so far.
+StudyOutcome RunParametricLoop(Workbench& bench, UserInterface& ui, const std::string& folder,
+                               const std::string& outputName, double threshold,
+                               bool updateEnvelopes, const StudyProgressObserver& progress = {});
+
+// The Loop command: with no experiments shows kMessageNoExperiments (exclamation) and returns
+// NoExperiments; otherwise the study into the default file, threshold 0, no envelopes.
+StudyOutcome RunLoopCommand(Workbench& bench, UserInterface& ui, const std::string& folder,
+                            const StudyProgressObserver& progress = {});
+
+namespace detail {
+
+// The range of a study read from txtFrom, txtTo and txtStep: values x_i = i * step + from for
+// i = 0..lastIndex, lastIndex = round-half-even((to - from) / step).
+struct StudyRange {
+  double from = 0.0;
+  double to = 0.0;
+  double step = 0.0;
+  int32_t lastIndex = -1;
+  // Completed when the range can be swept; NothingToDo (step <= 0 or from > to) or
+  // RangeTooLarge (with `message`) otherwise.
+  StudyStatus refusal = StudyStatus::Completed;
+  std::string message;
+
+  bool Valid() const { return refusal == StudyStatus::Completed; }
+  double X(int32_t i) const { return static_cast<double>(i) * step + from; }
+};
+
+StudyRange ReadStudyRange(const MainWindowInputs& inputs);
+
+// The value the mode writes into its input for swept value x (not yet rounded); x itself for
+// MassByMass and None.
+double RewrittenValue(StudyMode mode, double x, double m, double fy, double uy, double a);
+
+// One result line: x and the eight results of `results`, each rounded to 6 decimals, in the
+// default number form ("inf", "-inf", "nan" for non-finite values), TAB-separated.
+std::string StudyLine(double x, const ExperimentResults& results);
+
+// A number as the study files write it: rounded to 6 decimals, default form.
+std::string StudyNumber(double value);
+
+}  // namespace detail
+
+}  // namespace quarvel
