@@ -213,24 +213,19 @@ INSTANTIATE_TEST_SUITE_P(
         ModeRow{"PlasticByUy", false, false, true, false, false, true, "4", 9,
                 "Varying plastic period by changing Uy", V{"4", "4"}, V{"2", "2"},
                 V{"0.125", "0.5"}},
-        // A mass text <= 0 takes the selected experiment's mass (4) into the formulas.
-        ModeRow{"PlasticByFyNegativeMassText", false, false, true, false, true, false, "-1", 4,
-                "Varying plastic period by changing Fy", V{"-1", "-1"}, V{"8", "2"},
-                V{"0.5", "0.5"}},
-        // The solve itself runs with the mass 0 of the text.
+        // A mass text <= 0 takes the selected experiment's mass (4) into the formulas; the
+        // solve itself runs with the mass 0 of the text.
         ModeRow{"ElasticByFyZeroMassText", false, true, false, false, true, false, "0", 4,
                 "Varying elastic period by changing Fy", V{"0", "0"}, V{"2", "0.5"},
                 V{"0.5", "0.5"}, 0},
         ModeRow{"VaryMassByFyRewritesNothing", true, false, false, false, true, false, "4", 9,
-                "", V{"4", "4"}, V{"2", "2"}, V{"0.5", "0.5"}},
-        ModeRow{"VaryMassByUyRewritesNothing", true, false, false, false, false, true, "4", 9,
                 "", V{"4", "4"}, V{"2", "2"}, V{"0.5", "0.5"}},
         ModeRow{"NoVaryOptionRewritesNothing", false, false, false, true, false, false, "4", 9,
                 "", V{"4", "4"}, V{"2", "2"}, V{"0.5", "0.5"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Where the threshold lies among the two peaks of the pulse (which differ between the models).
-enum class Threshold { Zero, AtSmallerPeak, BetweenPeaks, AtLargerPeak, AboveBothPeaks };
+enum class Threshold { AtSmallerPeak, BetweenPeaks, AtLargerPeak };
 
 struct ThresholdRow {
   const char* name;
@@ -257,11 +252,9 @@ TEST_P(ParametricLoopThreshold, SkipsValuesWhosePeaksAreBothAtOrBelowIt) {
   const double smaller = std::min(e.originalPeakU, e.modifiedPeakU);
   double threshold = 0.0;
   switch (row.threshold) {
-    case Threshold::Zero: threshold = 0.0; break;
     case Threshold::AtSmallerPeak: threshold = smaller; break;
     case Threshold::BetweenPeaks: threshold = (smaller + larger) / 2; break;
     case Threshold::AtLargerPeak: threshold = larger; break;
-    case Threshold::AboveBothPeaks: threshold = 2 * larger; break;
   }
 
   RecordingUserInterface ui(bench);
@@ -276,11 +269,9 @@ TEST_P(ParametricLoopThreshold, SkipsValuesWhosePeaksAreBothAtOrBelowIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, ParametricLoopThreshold,
-    ::testing::Values(ThresholdRow{"Zero", Threshold::Zero, true},
-                      ThresholdRow{"AtTheSmallerPeak", Threshold::AtSmallerPeak, true},
+    ::testing::Values(ThresholdRow{"AtTheSmallerPeak", Threshold::AtSmallerPeak, true},
                       ThresholdRow{"BetweenThePeaks", Threshold::BetweenPeaks, true},
-                      ThresholdRow{"AtTheLargerPeak", Threshold::AtLargerPeak, false},
-                      ThresholdRow{"AboveBothPeaks", Threshold::AboveBothPeaks, false}),
+                      ThresholdRow{"AtTheLargerPeak", Threshold::AtLargerPeak, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct RefusedRangeRow {
@@ -313,9 +304,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         RefusedRangeRow{"ZeroStep", "0.1", "10", "0", StudyStatus::NothingToDo},
         RefusedRangeRow{"NegativeStep", "0.1", "10", "-0.01", StudyStatus::NothingToDo},
-        RefusedRangeRow{"StepWithoutNumber", "0.1", "10", "abc", StudyStatus::NothingToDo},
         RefusedRangeRow{"FromAboveTo", "10", "0.1", "0.01", StudyStatus::NothingToDo},
-        RefusedRangeRow{"MoreValuesThanTheLimit", "0", "1E+9", "1", StudyStatus::RangeTooLarge},
         RefusedRangeRow{"InfiniteTo", "0", "1E+999", "1", StudyStatus::RangeTooLarge}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -393,10 +382,8 @@ TEST_P(StudyLineNumbers, AreRoundedTo6DecimalsInTheDefaultForm) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, StudyLineNumbers,
-    ::testing::Values(LineRow{"RoundsUp", 1.23456789, "1.234568"},
-                      LineRow{"HalfAMillionthGoesToEvenZero", 5e-7, "0"},
+    ::testing::Values(LineRow{"HalfAMillionthGoesToEvenZero", 5e-7, "0"},
                       LineRow{"MillionthsInExponentForm", 1.5e-6, "2E-06"},
-                      LineRow{"NegativeZero", -0.0, "0"},
                       LineRow{"Infinity", std::numeric_limits<double>::infinity(), "inf"},
                       LineRow{"NegativeInfinity", -std::numeric_limits<double>::infinity(),
                               "-inf"},
@@ -513,8 +500,6 @@ INSTANTIATE_TEST_SUITE_P(
                   StudyOption::VaryMass, true, false, false, true, false, false},
         OptionRow{"ChangeFyWhileVaryingMassGoesBack", true, false, false, true, false, false,
                   StudyOption::ChangeFy, true, false, false, true, false, false},
-        OptionRow{"ChangeUyWhileVaryingMassGoesBack", true, false, false, true, false, false,
-                  StudyOption::ChangeUy, true, false, false, true, false, false},
         OptionRow{"ChangeFyWhileVaryingPeriod", false, false, true, true, false, false,
                   StudyOption::ChangeFy, false, false, true, false, true, false},
         OptionRow{"VaryPeriodKeepsTheChangeChoice", true, false, false, true, false, false,

@@ -55,13 +55,14 @@ class RecordingUserInterface : public UserInterface {
   Workbench& bench_;
 };
 
-// A fresh, empty folder under the system's temporary folder, removed afterwards.
+// A fresh, empty folder under the system's temporary folder, named after the test (and
+// `suffix`, for a second folder in one test), removed afterwards.
 class ScratchFolder {
  public:
-  ScratchFolder() {
+  explicit ScratchFolder(const std::string& suffix = "") {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     std::string name = std::string("quarvel-studies-") + info->test_suite_name() + "-" +
-                       info->name();
+                       info->name() + suffix;
     for (char& c : name) {
       if (c == '/') c = '_';
     }
