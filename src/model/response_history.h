@@ -14,6 +14,13 @@ struct ResponseHistory {
   // Sizes every array to 0..sampleCount, all zeros.
   void Reset(int32_t sampleCount);
   int32_t SampleCount() const { return U.empty() ? 0 : static_cast<int32_t>(U.size()) - 1; }
+
+  // Fills Et and Eh (indices 0..N, index 0 = 0) by the trapezoidal rule over the displacement:
+  // Et[j + 1] = Et[j] + 0.5 * (U[j + 1] - U[j]) * (F[j + 1] + F[j]), and the same with Fh for
+  // Eh. With fromOrigin the first segment runs from index 0 (U = F = Fh = 0) to sample 1, as
+  // for a force-driven response; without it (a prescribed displacement, which has no sample
+  // before the first) Et[1] = Eh[1] = 0 and the sums start at sample 1.
+  void ComputeEnergies(bool fromOrigin);
 };
 
 // Sample indices of the reversal points in force after each sample (0 while none), indices

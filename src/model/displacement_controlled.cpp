@@ -1,0 +1,121 @@
+#include "model/displacement_controlled.h"
+
+#include <cmath>
+
+#include "model/reversal_rules.h"
+#include "model/state_derivative.h"
+
+namespace quarvel {
+
+namespace {
+
+// Sizes and zeroes the pass's arrays and fills T, U, U_DOT and U_DOT_DOT. Requires n >= 1.
+void PrescribeMotion(ModelRun& run, std::span<const double> displacement, int32_t n, double dt) {
+  ResponseHistory& h = run.history;
+  const auto count = static_cast<std::size_t>(n);
+  for (std::size_t j = 1; j <= count; ++j) {
+    h.T[j] = static_cast<double>(j - 1) * dt;
+    h.U[j] = j < displacement.size() ? displacement[j] : 0.0;
+  }
+  for (std::size_t j = 1; j < count; ++j) h.U_DOT[j] = (h.U[j + 1] - h.U[j]) / dt;
+  h.U_DOT[count] = h.U_DOT[count - 1];
+  for (std::size_t j = 1; j < count; ++j) {
+    h.U_DOT_DOT[j] = (h.U_DOT[j + 1] - h.U_DOT[j]) / dt;
+  }
+  h.U_DOT_DOT[count] = h.U_DOT_DOT[count - 1];
+}
+
+void CompleteForces(ModelRun& run, int32_t n) {
+  ResponseHistory& h = run.history;
+  const DerivedConstants& d = run.derived;
+  const double c = run.parameters.c;
+  for (std::size_t j = 1; j <= static_cast<std::size_t>(n); ++j) {
+    h.Fh[j] = d.hystereticScale * h.Z[j];
+    h.F[j] = d.postYieldStiffness * h.U[j] + h.Fh[j];
+    h.Fext[j] = run.mass * h.U_DOT_DOT[j] + h.F[j] + c * h.U_DOT[j];
+  }
+}
+
+// Prepares the run and sizes and zeroes every array of the pass to 0..n. Returns false when
+// there is no sample.
+bool StartPass(ModelRun& run, ModelPass pass, int32_t n) {
+  run.pass = pass;
+  run.Prepare();
+  const int32_t count = n < 0 ? 0 : n;
+  run.history.Reset(count);
+  run.reversalIndices.Reset(count);
+  run.zDot.assign(static_cast<std::size_t>(count) + 1, 0.0);
+  run.stoppedByFault = false;
+  run.specialFunctionFault = false;
+  return count >= 1;
+}
+
+}  // namespace
+
+void DisplacementControlledResponse(ModelRun& run, std::span<const double> displacement,
+                                    int32_t n, double dt) {
+  if (!StartPass(run, ModelPass::Original, n)) return;
+  PrescribeMotion(run, displacement, n, dt);
+  const ModelParameters& p = run.parameters;
+  ResponseHistory& h = run.history;
+  const auto count = static_cast<std::size_t>(n);
+  h.Z[1] = 0.0;
+  for (std::size_t j = 1; j <= count; ++j) {
+    const double x = h.U_DOT[j] * h.Z[j];
+    run.zDot[j] =
+        (h.U_DOT[j] / p.Uy) * (p.A - (p.beta + p.gamma * Sgn(x)) * std::pow(std::fabs(h.Z[j]), p.n));
+    if (j < count) h.Z[j + 1] = h.Z[j] + run.zDot[j] * dt;
+  }
+  CompleteForces(run, n);
+}
+
+void DisplacementControlledModifiedResponse(ModelRun& run, std::span<const double> displacement,
+                                            int32_t n, double dt, double initialU,
+                                            double initialZ) {
+  if (!StartPass(run, ModelPass::Modified, n)) return;
+  PrescribeMotion(run, displacement, n, dt);
+  const ModelParameters& p = run.parameters;
+  ResponseHistory& h = run.history;
+  ReversalIndexHistory& indices = run.reversalIndices;
+  ReversalMemory& m = run.memory;
+
+  h.Z[1] = 0.0;
+  m.ResetReversalLists();
+  m.ClearDominanceFlags();
+  indices.lastPlus[1] = 1;
+  indices.lastMinus[1] = 1;
+  indices.maxPlus[1] = 1;
+  indices.maxMinus[1] = 1;
+  m.ResetPoints(initialU, initialZ);
+  for (ReversalPoint* point : {&m.lastPlus, &m.lastMinus, &m.maxPlus, &m.maxMinus}) {
+    EvaluateUnloadingFactor(run, initialZ, point->factor);
+  }
+
+  const bool allReversals = p.reversalRule == ReversalRule::AllReversals;
+  double w = 0.0;
+  for (int32_t j = 1; j < n; ++j) {
+    const auto at = static_cast<std::size_t>(j);
+    if (!allReversals) ReleaseDominanceFlags(run, h.U_DOT[at], h.Z[at]);
+    indices.lastPlus[at + 1] = indices.lastPlus[at];
+    indices.lastMinus[at + 1] = indices.lastMinus[at];
+    indices.maxPlus[at + 1] = indices.maxPlus[at];
+    indices.maxMinus[at + 1] = indices.maxMinus[at];
+    if (allReversals) {
+      UpdateReversalLists(run, j, h.Z[at], j >= 2);
+    } else if (j >= 2) {
+      DetectReversalPoint(run, j);
+    }
+    const double power = std::pow(std::fabs(h.Z[at]), p.n);
+    bool powerDomainFault = false;
+    const double weight =
+        ReloadWeight(run, h.U[at], h.U_DOT[at], h.Z[at], power, &powerDomainFault);
+    if (!powerDomainFault) w = weight;
+    const double x = h.U_DOT[at] * h.Z[at];
+    run.zDot[at] = (h.U_DOT[at] / p.Uy) *
+                   (p.A - (p.beta + p.gamma * (Sgn(x) - 2.0 * UnitStep(x) * w)) * power);
+    h.Z[at + 1] = h.Z[at] + run.zDot[at] * dt;
+  }
+  CompleteForces(run, n);
+}
+
+}  // namespace quarvel

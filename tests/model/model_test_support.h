@@ -1,0 +1,59 @@
+#pragma once
+// Shared set-up for the model tests.
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "model/integration.h"
+#include "model/model_run.h"
+
+namespace quarvel::test {
+
+inline const char* SchemeName(SolutionMethod method) {
+  switch (method) {
+    case SolutionMethod::Euler: return "Euler";
+    case SolutionMethod::EulerStepDoubling: return "EulerStepDoubling";
+    case SolutionMethod::RungeKutta: return "RungeKutta";
+    case SolutionMethod::RungeKuttaStepDoubling: return "RungeKuttaStepDoubling";
+  }
+  return "Unknown";
+}
+
+inline constexpr SolutionMethod kAllSchemes[] = {
+    SolutionMethod::Euler, SolutionMethod::EulerStepDoubling, SolutionMethod::RungeKutta,
+    SolutionMethod::RungeKuttaStepDoubling};
+
+// Default model parameters with the integration settings the solve driver would set.
+inline ModelParameters DefaultParameters(SolutionMethod method) {
+  ModelParameters p;
+  p.solutionMethod = method;
+  const bool doubling = method == SolutionMethod::EulerStepDoubling ||
+                        method == SolutionMethod::RungeKuttaStepDoubling;
+  p.eulerSteps = doubling ? 128 : 1;
+  p.eps = 1e-9;
+  return p;
+}
+
+// 1-based samples amplitude * sin(2 pi / period * dt * (i - 1)), i = 1..n.
+inline std::vector<double> SineSamples(double amplitude, double period, double dt, int n) {
+  const double omega = 2.0 * 3.14159265358979 / period;
+  std::vector<double> x(static_cast<std::size_t>(n) + 1, 0.0);
+  for (int i = 1; i <= n; ++i) x[static_cast<std::size_t>(i)] = amplitude * std::sin(omega * dt * (i - 1));
+  return x;
+}
+
+// A run over a force record (1-based samples) from rest or the given initial state.
+inline ModelRun ForceRun(const ModelParameters& p, double mass, const std::vector<double>& force,
+                         double dt, double u0 = 0.0, double v0 = 0.0, double z0 = 0.0) {
+  ModelRun run;
+  run.parameters = p;
+  run.mass = mass;
+  run.excitation.Assign(force, static_cast<int32_t>(force.size()) - 1, dt);
+  run.initialU = u0;
+  run.initialUDot = v0;
+  run.initialZ = z0;
+  return run;
+}
+
+}  // namespace quarvel::test

@@ -1,0 +1,233 @@
+// Sub-step counts of the four schemes, the step-doubling acceptance rule, and faults.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "model/integration.h"
+#include "model/reversal_rules.h"
+#include "model_test_support.h"
+
+namespace quarvel {
+namespace {
+
+using test::SchemeName;
+
+struct CountRow {
+  const char* name;
+  SolutionMethod method;
+  int32_t eulerSteps;
+  double eps;
+  double amplitude;  // of the sinusoidal force; 0 leaves the oscillator at rest
+  int64_t perInterval;
+};
+
+class EvaluationCount : public ::testing::TestWithParam<CountRow> {};
+
+TEST_P(EvaluationCount, PerIntervalAsTheSchemeDefines) {
+  const CountRow& row = GetParam();
+  ModelParameters p = test::DefaultParameters(row.method);
+  p.eulerSteps = row.eulerSteps;
+  p.eps = row.eps;
+  for (ModelPass pass : {ModelPass::Original, ModelPass::Modified}) {
+    // A displaced start: from rest the first Euler trials would agree exactly (u' is still 0
+    // after the first sub-step), which ends the doubling early.
+    ModelRun run = test::ForceRun(p, 2.86, test::SineSamples(row.amplitude, 1.0, 0.02, 6), 0.02,
+                                  row.amplitude > 0.0 ? 0.01 : 0.0);
+    run.pass = pass;
+    IntegrateResponse(run);
+    EXPECT_EQ(run.derivativeEvaluations, 5 * row.perInterval);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, EvaluationCount,
+    ::testing::Values(
+        CountRow{"EulerOneSubstep", SolutionMethod::Euler, 1, 0.0, 5.0, 1},
+        CountRow{"EulerSevenSubsteps", SolutionMethod::Euler, 7, 0.0, 5.0, 7},
+        CountRow{"EulerDoublingZeroEpsReaches256", SolutionMethod::EulerStepDoubling, 128, 0.0,
+                 5.0, 511},
+        CountRow{"EulerDoublingMetAtFirstDoubling", SolutionMethod::EulerStepDoubling, 128,
+                 1e300, 5.0, 3},
+        CountRow{"EulerDoublingExactAgreementAtRest", SolutionMethod::EulerStepDoubling, 128,
+                 0.0, 0.0, 3},
+        CountRow{"RungeKutta", SolutionMethod::RungeKutta, 0, 0.0, 5.0, 4},
+        CountRow{"RungeKuttaDoublingZeroEpsReaches256", SolutionMethod::RungeKuttaStepDoubling,
+                 128, 0.0, 5.0, 4 * 511},
+        CountRow{"RungeKuttaDoublingMetAtFirstDoubling", SolutionMethod::RungeKuttaStepDoubling,
+                 128, 1e300, 5.0, 12}),
+    [](const auto& info) { return info.param.name; });
+
+ModelRun ForcedRun(SolutionMethod method, int32_t eulerSteps, double eps) {
+  ModelParameters p = test::DefaultParameters(method);
+  p.eulerSteps = eulerSteps;
+  p.eps = eps;
+  ModelRun run = test::ForceRun(p, 2.86, test::SineSamples(20.0, 1.0, 0.02, 40), 0.02, 0.01);
+  IntegrateResponse(run);
+  return run;
+}
+
+TEST(StepDoubling, ZeroToleranceAcceptsThe256SubstepTrial) {
+  const ModelRun doubling = ForcedRun(SolutionMethod::EulerStepDoubling, 128, 0.0);
+  const ModelRun fixed = ForcedRun(SolutionMethod::Euler, 256, 0.0);
+  EXPECT_EQ(doubling.history.U, fixed.history.U);
+  EXPECT_EQ(doubling.history.U_DOT, fixed.history.U_DOT);
+  EXPECT_EQ(doubling.history.Z, fixed.history.Z);
+}
+
+TEST(StepDoubling, EulerToleranceMetAtFirstDoublingAcceptsTheTwoStepSolution) {
+  const ModelRun doubling = ForcedRun(SolutionMethod::EulerStepDoubling, 128, 1e300);
+  const ModelRun fixed = ForcedRun(SolutionMethod::Euler, 2, 0.0);
+  EXPECT_EQ(doubling.history.U, fixed.history.U);
+  EXPECT_EQ(doubling.history.Z, fixed.history.Z);
+}
+
+TEST(StepDoubling, RungeKuttaToleranceMetAtFirstDoublingAcceptsTheTwoStepSolution) {
+  ModelRun run = ForcedRun(SolutionMethod::RungeKuttaStepDoubling, 128, 1e300);
+  const double h = 0.02 / 2.0;
+  StateVector y{0.01, 0.0, 0.0};
+  for (int j = 0; j < 2; ++j) {
+    const double t = 0.0 + j * h;
+    const StateVector k1 = StateDerivative(run, t, y);
+    RungeKutta4Step(run, y, k1, t, h);
+  }
+  EXPECT_EQ(run.history.U[2], y.u);
+  EXPECT_EQ(run.history.U_DOT[2], y.uDot);
+  EXPECT_EQ(run.history.Z[2], y.z);
+}
+
+// A force record that overflows between samples 30 and 31 (1e308 - (-1e308) is infinite).
+std::vector<double> OverflowingForce() {
+  std::vector<double> force = test::SineSamples(5.0, 1.0, 0.02, 60);
+  force[30] = 1e308;
+  force[31] = -1e308;
+  return force;
+}
+
+class MidRunOverflow : public ::testing::TestWithParam<SolutionMethod> {};
+
+TEST_P(MidRunOverflow, StopsRungeKuttaOnlyAndLeavesZerosAfterIt) {
+  for (ModelPass pass : {ModelPass::Original, ModelPass::Modified}) {
+    ModelRun run = test::ForceRun(test::DefaultParameters(GetParam()), 2.86, OverflowingForce(),
+                                  0.02, 0.05);
+    run.pass = pass;
+    IntegrateResponse(run);
+    const ResponseHistory& h = run.history;
+    if (GetParam() != SolutionMethod::RungeKutta) {
+      EXPECT_FALSE(run.stoppedByFault);
+      EXPECT_DOUBLE_EQ(h.T[60], 59 * 0.02);
+      EXPECT_FALSE(std::isfinite(h.U[40]));
+      continue;
+    }
+    ASSERT_TRUE(run.stoppedByFault);
+    std::size_t firstMissing = 1;
+    while (firstMissing <= 60 && h.U[firstMissing] != 0.0) ++firstMissing;
+    EXPECT_GE(firstMissing, 29u);
+    EXPECT_LE(firstMissing, 32u);
+    for (std::size_t i = 1; i < firstMissing; ++i) {
+      EXPECT_TRUE(std::isfinite(h.U[i]) && std::isfinite(h.F[i]) && std::isfinite(h.U_DOT_DOT[i]));
+    }
+    // The interval being crossed had its time set before the fault.
+    EXPECT_DOUBLE_EQ(h.T[firstMissing], (firstMissing - 1) * 0.02);
+    for (std::size_t i = firstMissing; i <= 60; ++i) {
+      EXPECT_EQ(h.U[i], 0.0);
+      EXPECT_EQ(h.U_DOT[i], 0.0);
+      EXPECT_EQ(h.Z[i], 0.0);
+      EXPECT_EQ(h.F[i], 0.0);
+      EXPECT_EQ(h.U_DOT_DOT[i], 0.0);
+      if (i > firstMissing) {
+        EXPECT_EQ(h.T[i], 0.0);
+      }
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Schemes, MidRunOverflow, ::testing::ValuesIn(test::kAllSchemes),
+                         [](const auto& info) { return SchemeName(info.param); });
+
+// A second pass on the same run object after a stopped one starts from zeros again.
+TEST(MidRunOverflow, LaterSamplesAreZeroEvenAfterAFullPassOnTheSameRun) {
+  ModelRun run = test::ForceRun(test::DefaultParameters(SolutionMethod::RungeKutta), 2.86,
+                                test::SineSamples(5.0, 1.0, 0.02, 60), 0.02, 0.05);
+  IntegrateResponse(run);
+  ASSERT_NE(run.history.U[60], 0.0);
+  run.excitation.Assign(OverflowingForce(), 60, 0.02);
+  run.pass = ModelPass::Modified;
+  IntegrateResponse(run);
+  ASSERT_TRUE(run.stoppedByFault);
+  EXPECT_EQ(run.history.U[60], 0.0);
+  EXPECT_EQ(run.history.F[60], 0.0);
+}
+
+struct WeightFaultRow {
+  const char* name;
+  std::vector<ReversalListEntry> entries;
+  double expected;
+  int64_t faults;
+};
+
+class AllReversalWeightFault : public ::testing::TestWithParam<WeightFaultRow> {};
+
+// gamma = 0.5 (no factors), Uy = 0.1, P = -1 so that a weight can exceed 1; the state is
+// u = 0.9, u' = 1, z = 0.4. Entry (1.0, 0.8) has r = 0.4 and weight 2.5; an entry at u = 0.9
+// divides by zero.
+TEST_P(AllReversalWeightFault, ReturnsTheUncappedPartialWeightAndReportsOnce) {
+  const WeightFaultRow& row = GetParam();
+  ModelRun run;
+  run.parameters.gamma = 0.5;
+  run.parameters.Uy = 0.1;
+  run.parameters.P = -1.0;
+  run.Prepare();
+  int observed = 0;
+  run.onWeightFault = [&observed] { ++observed; };
+  run.memory.maxList = row.entries;
+  EXPECT_EQ(AllReversalWeight(run, 0.9, 1.0, 0.4), row.expected);
+  EXPECT_EQ(run.weightFaults, row.faults);
+  EXPECT_EQ(observed, row.faults);
+}
+
+const ReversalListEntry kHeavy{1, 1.0, 0.8, 0.0, false};
+const ReversalListEntry kAtU{2, 0.9, 0.7, 0.0, false};
+const double kHeavyWeight = std::pow((1.0 - (1.0 + 0.1 * (0.4 - 0.8))) / (1.0 - 0.9), -1.0);
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, AllReversalWeightFault,
+    ::testing::Values(WeightFaultRow{"NoFaultIsCapped", {kHeavy}, 1.0, 0},
+                      WeightFaultRow{"FaultAfterAHeavyEntry", {kHeavy, kAtU}, kHeavyWeight, 1},
+                      WeightFaultRow{"FaultStopsTheScan", {kHeavy, kAtU, kAtU}, kHeavyWeight, 1},
+                      WeightFaultRow{"FaultAtTheFirstEntry", {kAtU, kHeavy}, 0.0, 1},
+                      WeightFaultRow{"NonCountingEntryAtUIsHarmless",
+                                     {{3, 0.9, 0.3, 0.0, false}, kHeavy}, 1.0, 0}),
+    [](const auto& info) { return info.param.name; });
+
+// An entry whose unloading factor overflows ((beta - gamma) * |z|^n is infinite) faults when
+// it counts; the entries before it still count, and every faulting evaluation reports.
+TEST(AllReversalWeightFault, FaultingFactorOfAnEntry) {
+  ModelRun run;
+  run.parameters.reversalRule = ReversalRule::AllReversals;
+  run.pass = ModelPass::Modified;
+  run.Prepare();
+  int observed = 0;
+  run.onWeightFault = [&observed] { ++observed; };
+  run.history.Reset(5);
+  run.history.U = {0, 0.0, 0.5, 0.4, 0.6, 0.55};
+  run.history.Z = {0, 0.0, 0.9, 0.8, 1e200, 0.7};
+  UpdateReversalLists(run, 2, 0.8, true);
+  UpdateReversalLists(run, 4, 0.7, true);
+  ASSERT_EQ(run.memory.maxList.size(), 2u);
+  EXPECT_FALSE(run.memory.maxList[0].factorFault);
+  EXPECT_TRUE(run.memory.maxList[1].factorFault);
+  ModelRun first = run;
+  first.memory.maxList.pop_back();
+  const double expected = AllReversalWeight(first, 0.45, 1.0, 0.5);
+  EXPECT_GT(expected, 0.0);
+  EXPECT_EQ(AllReversalWeight(run, 0.45, 1.0, 0.5), expected);
+  EXPECT_EQ(AllReversalWeight(run, 0.45, 1.0, 0.5), expected);
+  EXPECT_EQ(observed, 2);
+  EXPECT_EQ(run.weightFaults, 2);
+}
+
+}  // namespace
+}  // namespace quarvel
