@@ -109,6 +109,7 @@ AdvancedStudyOutcome RunAdvancedLoop(Workbench& bench, UserInterface& ui,
   bench.envelopes.Reset(range.lastIndex);
 
   for (int32_t k = 1;; ++k) {
+    if (hooks.stopRequested && hooks.stopRequested()) break;
     std::string listingError;
     const std::optional<std::string> name = FindSeriesFile(folder, k, listingError);
     if (!listingError.empty()) outcome.problems.push_back(listingError);

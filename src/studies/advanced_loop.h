@@ -78,6 +78,9 @@ struct AdvancedLoopHooks {
   std::function<void()> onSetLoaded;
   // After each swept value of each file's study.
   StudyProgressObserver progress;
+  // Asked before each file: true ends the series there (the envelope files are still written
+  // with what the finished files gave them).
+  std::function<bool()> stopRequested;
 };
 
 // Runs the advanced study over the series in `folder`: with a threshold > 0 and a range that

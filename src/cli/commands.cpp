@@ -1,0 +1,116 @@
+#include "cli/commands.h"
+
+#include <filesystem>
+#include <iostream>
+
+#include "cli/experiment_source.h"
+#include "experiments/experiment_labels.h"
+#include "report/report_writer.h"
+#include "solve/labels.h"
+#include "solve/solve_experiments.h"
+#include "text/number_text.h"
+
+namespace quarvel::cli {
+namespace {
+
+void PrintDetails(const Experiment& e) {
+  for (const ExperimentLabel& label : UpdateLabels(e)) {
+    std::cout << label.caption << '\t' << label.value << '\n';
+  }
+}
+
+void PrintErrorAndPeriodLabels(const Workbench& bench, const Experiment& e) {
+  const ErrorLabelTexts errors = ErrorLabels(e.absErrorU, e.relErrorU, e.absErrorEh, e.relErrorEh);
+  const PeriodLabelTexts periods = PeriodLabels(bench.inputs, e.mass);
+  std::cout << "Absolute U :\t" << errors.absoluteU << '\n'
+            << "Relative U :\t" << errors.relativeU << '\n'
+            << "Absolute Eh :\t" << errors.absoluteEh << '\n'
+            << "Relative Eh :\t" << errors.relativeEh << '\n'
+            << "T elastic :\t" << periods.elastic << '\n'
+            << "T plastic :\t" << periods.plastic << '\n';
+}
+
+void PrintResultsTable(const ExperimentSet& experiments) {
+  std::cout << "Experiment\tOrig Peak U\tMod Peak U\tAbs Peak U Err\tRel Peak U Err\t"
+               "Orig Peak Eh\tMod Peak Eh\tAbs Peak Eh Err\tRel Peak Eh Err\n";
+  for (const Experiment& e : experiments.Records()) {
+    std::cout << e.name;
+    for (const double value : {e.originalPeakU, e.modifiedPeakU, e.absErrorU, e.relErrorU,
+                               e.originalPeakEh, e.modifiedPeakEh, e.absErrorEh, e.relErrorEh}) {
+      std::cout << '\t' << FormatDefault(value);
+    }
+    std::cout << '\n';
+  }
+}
+
+int WriteReportTo(const Workbench& bench, const std::string& path) {
+  const ReportOutcome outcome =
+      WriteReport(path, bench.experiments, bench.parameters, bench.inputs.txtMass);
+  if (!outcome.ok) {
+    std::cerr << "The report was not written completely: " << outcome.error << '\n';
+    return kExitFailure;
+  }
+  return 0;
+}
+
+}  // namespace
+
+int PrepareBench(CommonOptions& options, Workbench& bench) {
+  ApplyChoices(options);
+  bench.inputs = options.inputs;
+  if (const std::string error = LoadExperiments(options, bench); !error.empty()) {
+    std::cerr << error << '\n';
+    return kExitFailure;
+  }
+  if (options.experiment > bench.experiments.Count()) {
+    std::cerr << "--experiment " << options.experiment << ": the set has only "
+              << bench.experiments.Count() << " experiment(s)\n";
+    return kExitUsage;
+  }
+  bench.currentExperiment = options.experiment;
+  return 0;
+}
+
+int SolveBench(Workbench& bench, CliUserInterface& ui) {
+  const SolveOutcome outcome = SolveExperiments(bench, ui, true);
+  ui.ReportWeightFaults(outcome.weightFaults);
+  return outcome.solved ? 0 : kExitFailure;
+}
+
+int RunSolveCommand(CommonOptions& options) {
+  Workbench bench;
+  if (const int status = PrepareBench(options, bench); status != 0) return status;
+  CliUserInterface ui(bench);
+  if (const int status = SolveBench(bench, ui); status != 0) return status;
+  const Experiment& current = *bench.CurrentExperiment();
+  PrintDetails(current);
+  PrintErrorAndPeriodLabels(bench, current);
+  PrintResultsTable(bench.experiments);
+  return 0;
+}
+
+int RunReportCommand(CommonOptions& options, const ReportOptions& report) {
+  Workbench bench;
+  if (const int status = PrepareBench(options, bench); status != 0) return status;
+  CliUserInterface ui(bench);
+  if (const int status = SolveBench(bench, ui); status != 0) return status;
+  return WriteReportTo(bench, report.output);
+}
+
+int RunDemoCommand(CommonOptions& options, const DemoOptions& demo) {
+  Workbench bench;
+  if (const int status = PrepareBench(options, bench); status != 0) return status;
+  CliUserInterface ui(bench);
+  if (const int status = SolveBench(bench, ui); status != 0) return status;
+  std::error_code error;
+  std::filesystem::create_directories(demo.folder, error);
+  const std::string reportPath =
+      (std::filesystem::path(demo.folder) / "quarvel-report.txt").string();
+  if (const int status = WriteReportTo(bench, reportPath); status != 0) return status;
+  PrintErrorAndPeriodLabels(bench, *bench.CurrentExperiment());
+  PrintResultsTable(bench.experiments);
+  std::cout << "Report written to " << reportPath << '\n';
+  return 0;
+}
+
+}  // namespace quarvel::cli

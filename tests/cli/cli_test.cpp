@@ -1,0 +1,175 @@
+// End-to-end tests: run quarvel-cli in a temporary folder and check its output, files and exit
+// status.
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class CliTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("quarvel-cli-" + std::to_string(::getpid()) + "-" +
+               testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::remove_all(folder_);
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+
+  // Runs quarvel-cli with `arguments` (already quoted for the shell) inside the folder.
+  CliRun Run(const std::string& arguments) {
+    const fs::path out = folder_ / "stdout.txt";
+    const fs::path err = folder_ / "stderr.txt";
+    const std::string command = "cd '" + folder_.string() + "' && '" QUARVEL_CLI "' " +
+                                arguments + " > '" + out.string() + "' 2> '" + err.string() +
+                                "' < /dev/null";
+    const int raw = std::system(command.c_str());
+    CliRun run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = ReadFile(out);
+    run.err = ReadFile(err);
+    return run;
+  }
+
+  void WriteText(const std::string& name, const std::string& text) {
+    std::ofstream(folder_ / name, std::ios::binary) << text;
+  }
+
+  fs::path folder_;
+};
+
+TEST_F(CliTest, SolvePrintsDetailsLabelsAndOneLinePerExperiment) {
+  const CliRun run = Run("solve --mass 1");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Data type :\tForce\n"), std::string::npos);
+  EXPECT_NE(run.out.find("Counter :\t501\n"), std::string::npos);
+  EXPECT_NE(run.out.find("T elastic :\t1.238\n"), std::string::npos);
+  EXPECT_NE(run.out.find("T plastic :\t3.914\n"), std::string::npos);
+  EXPECT_NE(run.out.find("Relative U :\t"), std::string::npos);
+  for (const char* name : {"T=1, Amp=5\t", "T=2, Amp=5\t", "T=3, Amp=5\t", "T=1, Amp=20\t",
+                           "T=2, Amp=20\t", "T=3, Amp=20\t"}) {
+    EXPECT_NE(run.out.find(std::string("\n") + name), std::string::npos) << name;
+  }
+}
+
+TEST_F(CliTest, SolveSelectsTheRequestedExperimentOfALoadedFile) {
+  WriteText("pulse.quarvel",
+            "2\r\nFirst\r\n1\r\n2.86\r\n0\r\n0\r\n0\r\nForce\r\nnone\r\n0.02\r\n3\r\n0\r\n5\r\n0\r\n"
+            "Second\r\n1\r\n1\r\n0\r\n0\r\n0\r\nDisplacement\r\nnone\r\n0.05\r\n4\r\n0\r\n0.1\r\n"
+            "0.2\r\n0.1\r\n");
+  const CliRun run = Run("solve --load pulse.quarvel --experiment 2 --method euler");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_NE(run.out.find("Data type :\tDisplacement\n"), std::string::npos);
+  EXPECT_NE(run.out.find("Counter :\t4\n"), std::string::npos);
+}
+
+TEST_F(CliTest, ReportWritesTheReportFile) {
+  const CliRun run = Run("report --dc1 -o out.txt");
+  ASSERT_EQ(run.status, 0) << run.err;
+  const std::string text = ReadFile(folder_ / "out.txt");
+  EXPECT_EQ(text.rfind("Bouc-Wen model modification\r\nParameters:\r\n", 0), 0u);
+  EXPECT_NE(text.find("Temp DC 1\r\n"), std::string::npos);
+}
+
+TEST_F(CliTest, DemoWritesTheReportIntoItsFolder) {
+  const CliRun run = Run("demo --dir results");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(fs::exists(folder_ / "results" / "quarvel-report.txt"));
+  EXPECT_NE(run.out.find("quarvel-report.txt"), std::string::npos);
+}
+
+TEST_F(CliTest, LoopWritesTheStudyFileForAShortRange) {
+  const CliRun run = Run("loop --from 1 --to 1.02 --step 0.01 --dir studies -o short.out");
+  ASSERT_EQ(run.status, 1) << "the folder does not exist yet: " << run.err;
+  EXPECT_NE(run.err.find("short.out"), std::string::npos);
+
+  std::filesystem::create_directories(folder_ / "studies");
+  const CliRun again = Run("loop --from 1 --to 1.02 --step 0.01 --dir studies -o short.out");
+  ASSERT_EQ(again.status, 0) << again.err;
+  const std::string text = ReadFile(folder_ / "studies" / "short.out");
+  EXPECT_EQ(text.rfind("Varying plastic period by changing mass\r\nVarying Qty\t", 0), 0u);
+  EXPECT_NE(text.find("\r\n1\t"), std::string::npos);
+  EXPECT_NE(text.find("\r\n1.01\t"), std::string::npos);
+  EXPECT_NE(text.find("\r\n1.02\t"), std::string::npos);
+  EXPECT_EQ(text.find("\r\n1.03\t"), std::string::npos);
+}
+
+TEST_F(CliTest, AdvancedLoopStudiesTheNumberedSeriesAndWritesEnvelopes) {
+  const std::string record =
+      "1\nRamp\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n6\n0\n20\n40\n40\n20\n0\n";
+  for (const char* name : {"1 a.quarvel", "2 b.quarvel", "4 c.quarvel", "1.quarvel"}) {
+    WriteText(name, record);
+  }
+  const CliRun run =
+      Run("advanced-loop --dir . --threshold 0.001 --from 1 --to 1.1 --step 0.05 --method euler");
+  ASSERT_EQ(run.status, 0) << run.err;
+  EXPECT_TRUE(fs::exists(folder_ / "1 a.quarvel.out"));
+  EXPECT_TRUE(fs::exists(folder_ / "2 b.quarvel.out"));
+  EXPECT_FALSE(fs::exists(folder_ / "4 c.quarvel.out"));
+  EXPECT_FALSE(fs::exists(folder_ / "1.quarvel.out"));
+  for (const char* envelope : {"EnvRelErrorUPos.out", "EnvRelErrorUNeg.out",
+                               "EnvRelErrorEhPos.out", "EnvRelErrorEhNeg.out"}) {
+    EXPECT_TRUE(fs::exists(folder_ / envelope)) << envelope;
+  }
+}
+
+struct ErrorCase {
+  const char* name;
+  const char* arguments;
+  int status;
+  const char* message;
+};
+
+const ErrorCase kErrorCases[] = {
+    {"missing_file", "solve --load missing.quarvel", 1, "Error while loading the file!"},
+    {"bad_file", "solve --load bad.quarvel", 1, "Error while loading the file!"},
+    {"bad_file_reason", "solve --load bad.quarvel", 1, "bad.quarvel: line 1"},
+    {"report_to_full_disk", "report -o /dev/full", 1, "/dev/full: No space left on device"},
+    {"report_to_directory", "report -o .", 1, "Is a directory"},
+    {"zero_weights", "solve --load zero.quarvel", 1, "The weights of the experiments are zero!"},
+    {"experiment_out_of_range", "solve --experiment 7", 2, "--experiment 7"},
+    {"unknown_option", "solve --no-such-option", 2, ""},
+    {"bad_method", "solve --method fast", 2, ""},
+    {"no_subcommand", "", 2, ""},
+    {"advanced_loop_without_folder", "advanced-loop", 2, "--dir"},
+    {"advanced_loop_zero_threshold", "advanced-loop --dir . --threshold 0", 2, "threshold"},
+    {"loop_into_full_disk", "loop --to 0.1 --dir /dev -o full", 1, "/dev/full"},
+};
+
+class CliErrorTest : public CliTest, public testing::WithParamInterface<ErrorCase> {};
+
+TEST_P(CliErrorTest, FailsWithStatusAndMessage) {
+  WriteText("bad.quarvel", "zero experiments\n");
+  WriteText("zero.quarvel",
+            "1\nNo weight\n0\n1\n0\n0\n0\nForce\nnone\n0.02\n2\n0\n1\n");
+  const ErrorCase& c = GetParam();
+  const CliRun run = Run(c.arguments);
+  EXPECT_EQ(run.status, c.status) << run.err;
+  EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, CliErrorTest, testing::ValuesIn(kErrorCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
