@@ -1,0 +1,48 @@
+#pragma once
+// The modal conversations of the main window (file dialogs, input box, message boxes, the
+// sinusoid and About dialogs) and the start of the text editor, behind one interface so that
+// tests can answer them without showing anything.
+
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+#include "experiments/generated_experiments.h"
+#include "solve/user_interface.h"
+
+class QWidget;
+
+namespace quarvel::app {
+
+// What a file dialog is asked to show.
+struct FileDialogRequest {
+  QString title;
+  QStringList filters;    // "Description (*.ext)", the first one selected
+  QString directory;      // folder shown first
+  QString defaultSuffix;  // appended to a name typed without one (save only)
+};
+
+class Dialogs {
+ public:
+  virtual ~Dialogs() = default;
+
+  // Open dialog for an existing file: its path, or nullopt when cancelled.
+  virtual std::optional<QString> OpenFile(QWidget* parent, const FileDialogRequest& request) = 0;
+  // Save dialog (asks before overwriting): the chosen path, or nullopt when cancelled.
+  virtual std::optional<QString> SaveFile(QWidget* parent, const FileDialogRequest& request) = 0;
+  // Input box with a title, a prompt and a default answer: the text, or nullopt when cancelled.
+  virtual std::optional<QString> InputText(QWidget* parent, const QString& title,
+                                           const QString& prompt, const QString& defaultText) = 0;
+  // Modal message with the application's title; `detail` (may be empty) can be unfolded.
+  virtual void Message(QWidget* parent, const QString& text, MessageIcon icon,
+                       const QString& detail) = 0;
+  // The sinusoid dialog: the five texts when closed with Ok, nullopt otherwise.
+  virtual std::optional<SinusoidDialogTexts> AskSinusoid(QWidget* parent) = 0;
+  // The About box, modal.
+  virtual void ShowAbout(QWidget* parent) = 0;
+  // Opens a written file in the desktop's text editor: empty on success, else why not.
+  virtual QString OpenInTextEditor(const QString& path) = 0;
+};
+
+}  // namespace quarvel::app

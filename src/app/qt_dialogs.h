@@ -1,0 +1,24 @@
+#pragma once
+// The dialogs of the main window shown with Qt; file dialogs are centred on the screen.
+
+#include "app/dialogs.h"
+
+namespace quarvel::app {
+
+class QtDialogs : public Dialogs {
+ public:
+  std::optional<QString> OpenFile(QWidget* parent, const FileDialogRequest& request) override;
+  std::optional<QString> SaveFile(QWidget* parent, const FileDialogRequest& request) override;
+  std::optional<QString> InputText(QWidget* parent, const QString& title, const QString& prompt,
+                                   const QString& defaultText) override;
+  void Message(QWidget* parent, const QString& text, MessageIcon icon,
+               const QString& detail) override;
+  std::optional<SinusoidDialogTexts> AskSinusoid(QWidget* parent) override;
+  void ShowAbout(QWidget* parent) override;
+  QString OpenInTextEditor(const QString& path) override;
+};
+
+// Moves a top-level widget so that it sits in the middle of its screen (integer halves).
+void CentreOnScreen(QWidget* window);
+
+}  // namespace quarvel::app
