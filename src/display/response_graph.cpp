@@ -1,0 +1,143 @@
+#include "display/response_graph.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "display/quantities.h"
+
+namespace quarvel {
+namespace {
+
+GraphPoint Point(double x, double y) {
+  GraphPoint point;
+  point.X = x;
+  point.Y = y;
+  return point;
+}
+
+// Samples 1..n of one response as a solid line; stops early when an array ends.
+GraphSeries CurveSeries(const char* name, Colour colour, int32_t width,
+                        const ResponseHistory& response, const Quantity& x, const Quantity& y,
+                        int32_t n) {
+  GraphSeries series;
+  series.Name = name;
+  series.ShowLine = true;
+  series.LineStyle = kPenSolid;
+  series.LineColour = colour;
+  series.LineWidth = width;
+  const std::vector<double>& xs = response.*x.samples;
+  const std::vector<double>& ys = response.*y.samples;
+  const size_t last = std::min({static_cast<size_t>(n) + 1, xs.size(), ys.size()});
+  series.Points.reserve(last);
+  for (size_t j = 1; j < last; ++j) series.Points.push_back(Point(xs[j], ys[j]));
+  series.PointCount = static_cast<int32_t>(series.Points.size());
+  // The axis extents start from the first point of the first series, used or not: a curve
+  // without samples keeps an unused point at the origin so that they never start from the
+  // previous graph's data.
+  if (series.Points.empty()) series.Points.push_back(Point(0.0, 0.0));
+  return series;
+}
+
+// A hidden "+" mark at (0, 0).
+GraphSeries MarkSeries(const char* name, Colour colour) {
+  GraphSeries series;
+  series.Name = name;
+  series.ShowMarkers = true;
+  series.MarkerColour = colour;
+  series.MarkerWidth = 2;
+  series.MarkerSize = 0;
+  series.Points.push_back(Point(0.0, 0.0));
+  series.PointCount = 1;
+  return series;
+}
+
+// Moves a mark to the modified response's sample that the history names after sample k.
+void PlaceReversalMark(GraphSeries& mark, const std::vector<int32_t>& history, int32_t k,
+                       const ResponseHistory& modified, const Quantity* x, const Quantity* y) {
+  if (mark.Points.empty() || k < 0 || static_cast<size_t>(k) >= history.size()) return;
+  const int32_t i = history[static_cast<size_t>(k)];
+  GraphPoint& point = mark.Points.front();
+  if (i < 1) {
+    point.X = 0.0;
+    point.Y = 0.0;
+    return;
+  }
+  if (x == nullptr || y == nullptr) return;
+  const std::vector<double>& xs = modified.*x->samples;
+  const std::vector<double>& ys = modified.*y->samples;
+  const size_t index = static_cast<size_t>(i);
+  if (index >= xs.size() || index >= ys.size()) return;
+  point.X = xs[index];
+  point.Y = ys[index];
+}
+
+}  // namespace
+
+bool UpdateGraph(Graph& graph, const Workbench& bench, int32_t pointCount, bool updateTitles) {
+  if (bench.experiments.Count() < 1) return false;
+  const Experiment* experiment = bench.CurrentExperiment();
+  const Quantity* x = QuantityAt(bench.graphXQuantity);
+  const Quantity* y = QuantityAt(bench.graphYQuantity);
+  if (experiment == nullptr || x == nullptr || y == nullptr) return false;
+
+  const int32_t n = std::clamp(pointCount, 0, std::max(experiment->counter, 0));
+  std::vector<GraphSeries>& series = graph.SeriesList();
+  series.assign(kResponseSeriesCount, GraphSeries{});
+  series[kOriginalCurve] =
+      CurveSeries("Original Model", kOriginalColour, 3, experiment->original, *x, *y, n);
+  series[kModifiedCurve] =
+      CurveSeries("Modified Model", kModifiedColour, 2, experiment->modified, *x, *y, n);
+  series[kLastPlusMark] = MarkSeries("R plus", kPlusMarkColour);
+  series[kLastMinusMark] = MarkSeries("R minus", kMinusMarkColour);
+  series[kMaxPlusMark] = MarkSeries("R plus", kPlusMarkColour);
+  series[kMaxMinusMark] = MarkSeries("R minus", kMinusMarkColour);
+
+  if (updateTitles) {
+    GraphSettings settings = graph.GetGraphSettings();
+    settings.ShowLegend = false;
+    settings.XTitle = std::string(x->titleName);
+    settings.YTitle = std::string(y->titleName);
+    settings.Title = settings.YTitle + " - " + settings.XTitle + " graph for " + experiment->name;
+    graph.SetGraphSettings(settings);
+  }
+
+  graph.ComputeAxes();
+  graph.DrawGraph();
+  return true;
+}
+
+bool UpdatePlaybackFrame(Graph& graph, const Workbench& bench, int32_t k) {
+  if (bench.experiments.Count() < 1) return false;
+  const Experiment* experiment = bench.CurrentExperiment();
+  std::vector<GraphSeries>& series = graph.SeriesList();
+  if (experiment == nullptr || series.size() < kResponseSeriesCount) return false;
+
+  series[kOriginalCurve].PointCount = std::max(k, 0);
+  series[kModifiedCurve].PointCount = std::max(k, 0);
+
+  const ReversalRule rule = bench.parameters.reversalRule;
+  const bool showLast =
+      rule == ReversalRule::LastReversal || rule == ReversalRule::LastAndMaxReversal;
+  const bool showMax =
+      rule == ReversalRule::MaxReversal || rule == ReversalRule::LastAndMaxReversal;
+  const int32_t lastSize = showLast ? kLastReversalMarkerSize : 0;
+  const int32_t maxSize = showMax ? kMaxReversalMarkerSize : 0;
+  series[kLastPlusMark].MarkerSize = lastSize;
+  series[kLastMinusMark].MarkerSize = lastSize;
+  series[kMaxPlusMark].MarkerSize = maxSize;
+  series[kMaxMinusMark].MarkerSize = maxSize;
+
+  const Quantity* x = QuantityAt(bench.graphXQuantity);
+  const Quantity* y = QuantityAt(bench.graphYQuantity);
+  const ResponseHistory& modified = experiment->modified;
+  PlaceReversalMark(series[kLastPlusMark], experiment->reversalLastPlus, k, modified, x, y);
+  PlaceReversalMark(series[kLastMinusMark], experiment->reversalLastMinus, k, modified, x, y);
+  PlaceReversalMark(series[kMaxPlusMark], experiment->reversalMaxPlus, k, modified, x, y);
+  PlaceReversalMark(series[kMaxMinusMark], experiment->reversalMaxMinus, k, modified, x, y);
+
+  graph.DrawGraph();
+  return true;
+}
+
+}  // namespace quarvel
