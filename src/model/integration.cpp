@@ -31,13 +31,14 @@ template <bool kCheck>
 bool RungeKutta4(ModelRun& run, StateVector& y, const StateVector& k1, double t, double h) {
   const double a = h / 2.0;
   const double b = h / 6.0;
+  const double forceAtMidpoint = run.excitation.ExcitationAt(t + a);
   StateVector trial = Advance(y, a, k1);
   if (kCheck && !IsFinite(trial)) return false;
-  const StateVector k2 = StateDerivative(run, t + a, trial);
+  const StateVector k2 = StateDerivativeWithForce(run, forceAtMidpoint, trial);
   if (kCheck && Faulted(run, k2)) return false;
   trial = Advance(y, a, k2);
   if (kCheck && !IsFinite(trial)) return false;
-  const StateVector k3 = StateDerivative(run, t + a, trial);
+  const StateVector k3 = StateDerivativeWithForce(run, forceAtMidpoint, trial);
   if (kCheck && Faulted(run, k3)) return false;
   trial = Advance(y, h, k3);
   if (kCheck && !IsFinite(trial)) return false;

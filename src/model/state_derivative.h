@@ -34,14 +34,21 @@ inline double Sgn(double x) { return x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0); }
 //   z'  = (A - ((s - 2 * UnitStep(z * u') * w) * gamma + beta) * |z|^n) * u' / Uy  (Modified)
 // with w = ReloadWeight(u, u', z) from the memory as it stood after the last stored sample.
 // Counts itself in run.derivativeEvaluations.
+inline StateVector StateDerivativeWithForce(ModelRun& run, double force, const StateVector& y);
+
 inline StateVector StateDerivative(ModelRun& run, double t, const StateVector& y) {
+  return StateDerivativeWithForce(run, run.excitation.ExcitationAt(t), y);
+}
+
+// The same with ExcitationAt(t) given (the Runge-Kutta step evaluates two slopes at one time).
+inline StateVector StateDerivativeWithForce(ModelRun& run, double force, const StateVector& y) {
   ++run.derivativeEvaluations;
   const ModelParameters& p = run.parameters;
   const DerivedConstants& d = run.derived;
   StateVector dy;
   dy.u = y.uDot;
-  dy.uDot = -d.inverseMass * (d.hystereticScale * y.z + p.c * y.uDot + d.postYieldStiffness * y.u -
-                              run.excitation.ExcitationAt(t));
+  dy.uDot =
+      -d.inverseMass * (d.hystereticScale * y.z + p.c * y.uDot + d.postYieldStiffness * y.u - force);
   const double s = SameSign(y.uDot, y.z);
   const double power = std::pow(std::fabs(y.z), p.n);
   if (run.pass == ModelPass::Original) {

@@ -194,7 +194,11 @@ INSTANTIATE_TEST_SUITE_P(Rows, Pruning,
                                            PruneRow{"JustUnderTheMargin", 0.5, 0.5009, true},
                                            PruneRow{"PastTheMargin", 0.5, 0.5011, false},
                                            PruneRow{"AboveTheMirror", 0.5, -0.4989, true},
-                                           PruneRow{"DownToTheMirror", 0.5, -0.4991, false}),
+                                           PruneRow{"DownToTheMirror", 0.5, -0.4991, false},
+                                           // zn - 0.001 lands exactly on z or its mirror:
+                                           // both comparisons are strict.
+                                           PruneRow{"ExactlyAtItsZ", 0.5, 0.501, false},
+                                           PruneRow{"ExactlyAtTheMirror", 0.5, -0.499, false}),
                          [](const auto& info) { return info.param.name; });
 
 TEST(Pruning, KeepsThePassingEntriesInOrderWhateverTheirOrder) {
@@ -214,6 +218,47 @@ TEST(Pruning, KeepsThePassingEntriesInOrderWhateverTheirOrder) {
     EXPECT_EQ(kept, expected);
   } while (std::next_permutation(zs.begin(), zs.end()));
 }
+
+struct ReleaseRow {
+  const char* name;
+  double thresholdZ;
+  double v;
+  double z;
+  bool plusKept;   // lastPlus.z = 0.8
+  bool minusKept;  // lastMinus.z = -0.9
+};
+
+class FlagRelease : public ::testing::TestWithParam<ReleaseRow> {};
+
+TEST_P(FlagRelease, ClearsAFlagWhenItsZoneIsLeft) {
+  const ReleaseRow& row = GetParam();
+  ModelRun run;
+  run.parameters.thresholdZ = row.thresholdZ;
+  run.memory.lastPlus = {0.3, 0.8, 1.0};
+  run.memory.lastMinus = {-0.3, -0.9, 1.0};
+  run.memory.dominanceFlagPlus = true;
+  run.memory.dominanceFlagMinus = true;
+  ReleaseDominanceFlags(run, row.v, row.z);
+  EXPECT_EQ(run.memory.dominanceFlagPlus, row.plusKept);
+  EXPECT_EQ(run.memory.dominanceFlagMinus, row.minusKept);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, FlagRelease,
+    ::testing::Values(
+        ReleaseRow{"NoVelocityKeepsBoth", -1, 0.0, 0.79, true, true},
+        ReleaseRow{"ReloadingToTheMarginReleasesPlus", -1, 1.0, 0.8 - 0.01, false, true},
+        ReleaseRow{"ReloadingBelowTheMarginKeepsPlus", -1, 1.0, 0.78, true, true},
+        ReleaseRow{"UnloadingToTheShiftedMirrorReleasesPlus", -1, -1.0, -0.8 + 0.01, false, true},
+        ReleaseRow{"UnloadingShortOfTheMirrorKeepsPlus", -1, -1.0, -0.78, true, true},
+        ReleaseRow{"UnloadingToMinusThresholdReleasesPlus", 0.2, -1.0, -0.2, false, true},
+        ReleaseRow{"ZeroThresholdIsAThreshold", 0.0, -1.0, 0.0, false, true},
+        ReleaseRow{"ReloadingToTheMarginReleasesMinus", -1, -1.0, -0.9 + 0.01, false, false},
+        ReleaseRow{"UnloadingToTheShiftedMirrorReleasesMinus", -1, 1.0, 0.9 - 0.01, false,
+                   false},
+        ReleaseRow{"UnloadingToThresholdReleasesMinus", 0.2, 1.0, 0.2, true, false},
+        ReleaseRow{"UnloadingShortOfThresholdKeepsMinus", 0.2, 1.0, 0.19, true, true}),
+    [](const auto& info) { return info.param.name; });
 
 // With gamma exactly 0.5 the unloading branch is a straight line and no factor is used: a
 // recorded NaN factor leaves the weight finite, and list entries get no factor.

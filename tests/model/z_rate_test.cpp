@@ -73,6 +73,26 @@ TEST(ZRate, ZeroZWithPositiveVelocityIsLoading) {
   }
 }
 
+// At z = 0 the weight may be positive (reloading toward lastPlus from below) but z * u' = 0
+// is not loading, so the rate stays the original one. n = 0 makes |z|^n = 1 so that the
+// coefficient shows; gamma = 0.5 keeps the weight free of unloading factors.
+TEST(ZRate, WeightDoesNotActAtZeroZ) {
+  for (ReversalRule rule : {ReversalRule::AllReversals, ReversalRule::LastReversal,
+                            ReversalRule::MaxReversal, ReversalRule::LastAndMaxReversal}) {
+    ModelRun run = RunWithMemory(rule, ModelPass::Modified);
+    run.parameters.n = 0.0;
+    run.parameters.gamma = 0.5;
+    run.parameters.A = 2.0;
+    run.Prepare();
+    const StateVector y{0.1, 0.5, 0.0};
+    ASSERT_GT(ReloadWeight(run, y.u, y.uDot, y.z), 0.5);
+    const double modified = StateDerivative(run, 0.0, y).z;
+    run.pass = ModelPass::Original;
+    EXPECT_EQ(modified, StateDerivative(run, 0.0, y).z);
+    EXPECT_EQ(modified, (2.0 - (0.5 + 0.1)) * 0.5 / 0.111);
+  }
+}
+
 // Reloading toward lastPlus = (0.2, 0.9) from u = 0.199 gives r >= 1, so w = 1 and the loading
 // coefficient becomes the unloading one, beta - gamma.
 TEST(ZRate, FullWeightGivesTheUnloadingCoefficient) {
