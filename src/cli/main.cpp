@@ -6,6 +6,7 @@
 #include "cli/cli_options.h"
 #include "cli/cli_user_interface.h"
 #include "cli/commands.h"
+#include "cli/plot_command.h"
 #include "cli/study_commands.h"
 
 int main(int argc, char** argv) {
@@ -45,6 +46,11 @@ int main(int argc, char** argv) {
   advancedCommand->add_option("--threshold", advanced.threshold, "Peak U/Uy threshold")
       ->capture_default_str();
 
+  PlotOptions plot;
+  auto* plotCommand = app.add_subcommand("plot", "Solve and draw the graph into a PNG file");
+  AddCommonOptions(*plotCommand, options);
+  AddPlotOptions(*plotCommand, plot);
+
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
@@ -58,5 +64,6 @@ int main(int argc, char** argv) {
   if (*demoCommand) return RunDemoCommand(options, demo);
   if (*loopCommand) return RunLoopCommand(options, loop);
   if (*advancedCommand) return RunAdvancedLoopCommand(options, advanced);
+  if (*plotCommand) return RunPlotCommand(options, plot);
   return 2;
 }
