@@ -19,6 +19,12 @@ struct ExcitationForce {
   // `samples` read as 0) and sets N = n, dt = timeStep. Reuses the storage of X.
   void Assign(std::span<const double> samples, int32_t n, double dt);
 
+  // The force of a ground-acceleration record on mass m: X[i] = -acceleration[i] * m * 9.81
+  // for a record in units of g (unitsOfG 1), -acceleration[i] * m for unitsOfG 0, and 0 for
+  // any other unitsOfG. `acceleration` is 1-based like `samples` above.
+  void AssignGroundAcceleration(std::span<const double> acceleration, int32_t n, double dt,
+                                double mass, int32_t unitsOfG);
+
   // Force at time t, linear between the samples: k = trunc(t / dt) + 1; from k >= N on the
   // result is X[N], otherwise X[k] + (t - (k - 1) * dt) / dt * (X[k + 1] - X[k]).
   // A time with k below 1 or not a number (a negative time, a zero dt at t = 0) lies before

@@ -25,6 +25,17 @@ struct DerivedConstants {
   bool gammaIsHalf = false;         // gamma == 0.5: the unloading factors are not used
 };
 
+// One experiment, force-driven:
+//   run.parameters = ...; run.mass = m; run.onWeightFault = ...;
+//   run.excitation.Assign(force, N, dt) (or AssignGroundAcceleration);
+//   run.initialU = ...; run.initialUDot = ...; run.initialZ = ...;
+//   run.pass = ModelPass::Original; IntegrateResponse(run);   -> copy run.history
+//   run.pass = ModelPass::Modified; IntegrateResponse(run);   -> copy run.history and
+//                                                                run.reversalIndices
+//   then ResponseHistory::ComputeEnergies(true) on each copy.
+// Displacement-controlled: DisplacementControlledResponse(run, d, N, dt), then
+// DisplacementControlledModifiedResponse(run, d, N, dt, initialU, initialZ); energies with
+// ComputeEnergies(false).
 struct ModelRun {
   // Inputs, set by the caller before a pass.
   ModelParameters parameters;

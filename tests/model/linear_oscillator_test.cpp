@@ -201,5 +201,16 @@ INSTANTIATE_TEST_SUITE_P(
                       ExcitationRow{"BeforeTheTable", {0, 1, 3, 7}, -0.5, std::nan("")}),
     [](const auto& info) { return info.param.name; });
 
+TEST(ExcitationForce, GroundAccelerationPushesTheMassTheOtherWay) {
+  const std::vector<double> acceleration{0.0, 0.5, -2.0};
+  ExcitationForce x;
+  x.AssignGroundAcceleration(acceleration, 2, 0.01, 3.0, 1);
+  EXPECT_EQ(x.X, (std::vector<double>{0.0, -0.5 * 3.0 * 9.81, 2.0 * 3.0 * 9.81}));
+  x.AssignGroundAcceleration(acceleration, 2, 0.01, 3.0, 0);
+  EXPECT_EQ(x.X, (std::vector<double>{0.0, -1.5, 6.0}));
+  x.AssignGroundAcceleration(acceleration, 2, 0.01, 3.0, 2);  // no unit system known
+  EXPECT_EQ(x.X, (std::vector<double>{0.0, 0.0, 0.0}));
+}
+
 }  // namespace
 }  // namespace quarvel
