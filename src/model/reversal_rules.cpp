@@ -11,15 +11,13 @@ namespace quarvel {
 
 namespace {
 
-// UnloadingFactor from |z|^n into a value that starts at 0; `fault` as for
-// EvaluateUnloadingFactor.
-double FreshFactor(const ModelRun& run, double power, bool& fault) {
+// UnloadingFactor from |z|^n, evaluated into `factor` (which HypergeometricF leaves or scales
+// when it fails). Returns true on a fault: x not finite or an arithmetic fault in the 2F1.
+bool FactorFromPower(const ModelRun& run, double power, double& factor) {
   const double x = run.derived.betaMinusGamma * power;
-  double factor = 0.0;
   bool arithmeticFault = false;
   HypergeometricF(1.0, run.derived.factorB, run.derived.factorC, x, factor, &arithmeticFault);
-  fault = arithmeticFault || !std::isfinite(x);
-  return factor;
+  return arithmeticFault || !std::isfinite(x);
 }
 
 // UnloadingFactor of the current z, evaluated at most once per weight evaluation and only
@@ -35,7 +33,8 @@ struct CurrentFactor {
   double Get(const ModelRun& run, double z) {
     if (!evaluated) {
       if (std::isnan(power)) power = std::pow(std::fabs(z), run.parameters.n);
-      value = FreshFactor(run, power, fault);
+      value = 0.0;
+      fault = FactorFromPower(run, power, value);
       evaluated = true;
     }
     return value;
@@ -141,10 +140,7 @@ void FillEntryFactor(const ModelRun& run, std::vector<ReversalListEntry>& list, 
 }  // namespace
 
 bool EvaluateUnloadingFactor(const ModelRun& run, double z, double& factor) {
-  const double x = run.derived.betaMinusGamma * std::pow(std::fabs(z), run.parameters.n);
-  bool arithmeticFault = false;
-  HypergeometricF(1.0, run.derived.factorB, run.derived.factorC, x, factor, &arithmeticFault);
-  return arithmeticFault || !std::isfinite(x);
+  return FactorFromPower(run, std::pow(std::fabs(z), run.parameters.n), factor);
 }
 
 double UnloadingFactor(const ModelRun& run, double z, bool* fault) {
