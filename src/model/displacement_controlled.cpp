@@ -71,7 +71,7 @@ void DisplacementControlledResponse(ModelRun& run, std::span<const double> displ
 
 void DisplacementControlledModifiedResponse(ModelRun& run, std::span<const double> displacement,
                                             int32_t n, double dt, double initialU,
-                                            double initialZ) {
+                                            double initialZ, std::span<const double> originalZ) {
   if (!StartPass(run, ModelPass::Modified, n)) return;
   PrescribeMotion(run, displacement, n, dt);
   const ModelParameters& p = run.parameters;
@@ -101,7 +101,8 @@ void DisplacementControlledModifiedResponse(ModelRun& run, std::span<const doubl
     indices.maxPlus[at + 1] = indices.maxPlus[at];
     indices.maxMinus[at + 1] = indices.maxMinus[at];
     if (allReversals) {
-      UpdateReversalLists(run, j, h.Z[at], j >= 2);
+      const double zNext = at + 1 < originalZ.size() ? originalZ[at + 1] : 0.0;
+      UpdateReversalLists(run, j, zNext, j >= 2);
     } else if (j >= 2) {
       DetectReversalPoint(run, j);
     }

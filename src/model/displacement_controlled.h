@@ -22,7 +22,7 @@ namespace quarvel {
 void DisplacementControlledResponse(ModelRun& run, std::span<const double> displacement,
                                     int32_t n, double dt);
 
-// Modified pass over the same record, self-contained: the same T, U, U_DOT, U_DOT_DOT; the
+// Modified pass over the same record: the same T, U, U_DOT, U_DOT_DOT; the
 // all-reversal lists emptied, both dominance flags cleared, entry 1 of each index history 1,
 // all four reversal points at (initialU, initialZ) with the factor of initialZ; Z[1] = 0. Then
 // for j = 1..n-1: the flag release (not AllReversals) with U_DOT[j], Z[j]; the index histories
@@ -33,13 +33,14 @@ void DisplacementControlledResponse(ModelRun& run, std::span<const double> displ
 //   Z[j+1] = Z[j] + Z_DOT[j] * dt.
 // Z_DOT[n] stays 0; Fh, F and Fext as in the original pass.
 //
-// Two points differ from the list update of an integrated pass, because z of sample j + 1 is
-// not known yet when the lists are updated at j: the lists are pruned against Z[j], the z at
-// which the weight is evaluated next, and sample 1 (which has no sample before it) is never
-// appended. A weight evaluation that raises a negative ratio to a non-integer P has no value
-// and keeps the previous sample's w (0 before the first).
+// The list update at j runs before z of sample j + 1 is stepped, while the working z array
+// still holds the original pass's response there: the lists are pruned against
+// originalZ[j + 1] (the original pass's Z, indices 0..n; missing entries read as 0). Sample 1,
+// which has no sample before it, is never appended (its z is 0, so it could not be anyway).
+// A weight evaluation that raises a negative ratio to a non-integer P has no value and keeps
+// the previous sample's w (0 before the first).
 void DisplacementControlledModifiedResponse(ModelRun& run, std::span<const double> displacement,
                                             int32_t n, double dt, double initialU,
-                                            double initialZ);
+                                            double initialZ, std::span<const double> originalZ);
 
 }  // namespace quarvel

@@ -34,7 +34,7 @@ struct DerivedConstants {
 //                                                                run.reversalIndices
 //   then ResponseHistory::ComputeEnergies(true) on each copy.
 // Displacement-controlled: DisplacementControlledResponse(run, d, N, dt), then
-// DisplacementControlledModifiedResponse(run, d, N, dt, initialU, initialZ); energies with
+// DisplacementControlledModifiedResponse(run, d, N, dt, initialU, initialZ, original Z); energies with
 // ComputeEnergies(false).
 struct ModelRun {
   // Inputs, set by the caller before a pass.

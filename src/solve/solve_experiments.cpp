@@ -65,7 +65,7 @@ void SolveDisplacementControlled(ModelRun& run, Experiment& e) {
 
   run.pass = ModelPass::Modified;
   DisplacementControlledModifiedResponse(run, displacement, e.counter, e.timeStep, e.initialU,
-                                         e.initialZ);
+                                         e.initialZ, e.original.Z);
   e.modified = run.history;
   StoreReversalHistories(run.reversalIndices, e);
 }

@@ -61,7 +61,7 @@ TEST(DisplacementControlled, ModifiedEqualsOriginalWithoutReversals) {
     ModelRun original = DcRun(rule);
     DisplacementControlledResponse(original, ramp, 400, 0.05);
     ModelRun modified = DcRun(rule);
-    DisplacementControlledModifiedResponse(modified, ramp, 400, 0.05, 0.0, 0.0);
+    DisplacementControlledModifiedResponse(modified, ramp, 400, 0.05, 0.0, 0.0, original.history.Z);
     EXPECT_EQ(modified.history.Z, original.history.Z);
     EXPECT_EQ(modified.history.Fext, original.history.Fext);
     EXPECT_EQ(modified.zDot[400], 0.0);  // the modified pass rates samples 1..N-1 only
@@ -75,12 +75,12 @@ TEST(DisplacementControlled, ModifiedPassIsSelfContained) {
   const auto n = static_cast<int32_t>(d.size()) - 1;
   for (ReversalRule rule : kRules) {
     ModelRun fresh = DcRun(rule);
-    DisplacementControlledModifiedResponse(fresh, d, n, 0.05, 0.0, 0.0);
+    DisplacementControlledModifiedResponse(fresh, d, n, 0.05, 0.0, 0.0, {});
     ModelRun reused = DcRun(rule);
-    DisplacementControlledModifiedResponse(reused, RampProtocol(0.2), n, 0.05, 0.01, 0.3);
+    DisplacementControlledModifiedResponse(reused, RampProtocol(0.2), n, 0.05, 0.01, 0.3, {});
     DisplacementControlledResponse(reused, d, n, 0.05);
     const std::vector<double> originalZ = reused.history.Z;
-    DisplacementControlledModifiedResponse(reused, d, n, 0.05, 0.0, 0.0);
+    DisplacementControlledModifiedResponse(reused, d, n, 0.05, 0.0, 0.0, {});
     EXPECT_EQ(reused.history.Z, fresh.history.Z);
     EXPECT_EQ(reused.reversalIndices.lastPlus, fresh.reversalIndices.lastPlus);
     EXPECT_NE(fresh.history.Z, originalZ);
@@ -94,7 +94,7 @@ TEST(DisplacementControlled, ReversalIndicesStartAtOneAndFollowStrictPeaks) {
   for (ReversalRule rule : kRules) {
     ModelRun run = DcRun(rule);
     run.parameters.skipWithinDominanceZone = false;
-    DisplacementControlledModifiedResponse(run, d, 9, 0.05, 0.0, 0.0);
+    DisplacementControlledModifiedResponse(run, d, 9, 0.05, 0.0, 0.0, {});
     const ReversalIndexHistory& r = run.reversalIndices;
     EXPECT_EQ(r.maxMinus[1], 1);
     const std::vector<int32_t> lastPlus(r.lastPlus.begin() + 1, r.lastPlus.end());
@@ -106,6 +106,38 @@ TEST(DisplacementControlled, ReversalIndicesStartAtOneAndFollowStrictPeaks) {
       EXPECT_EQ(lastPlus, (std::vector<int32_t>{1, 1, 1, 1, 1, 1, 1, 7, 7}));
     }
   }
+}
+
+}  // namespace
+}  // namespace quarvel
+
+namespace quarvel {
+namespace {
+
+// Under all reversal points the lists are pruned against the z the working array holds for
+// sample j + 1 when they are updated at j: the original pass's. Pruning against another array
+// changes which reversals still bend the reloading branches.
+TEST(DisplacementControlled, AllReversalListsArePrunedAgainstTheOriginalPassZ) {
+  const std::vector<double> d = RampProtocol(0.111);
+  const auto n = static_cast<int32_t>(d.size()) - 1;
+  ModelRun original = DcRun(ReversalRule::AllReversals);
+  DisplacementControlledResponse(original, d, n, 0.05);
+  const std::vector<double> originalZ = original.history.Z;
+
+  ModelRun literal = DcRun(ReversalRule::AllReversals);
+  DisplacementControlledModifiedResponse(literal, d, n, 0.05, 0.0, 0.0, originalZ);
+  // A pruning z above every entry empties the lists at once: no reversal bends the response,
+  // which then follows the original model.
+  ModelRun pruned = DcRun(ReversalRule::AllReversals);
+  const std::vector<double> high(originalZ.size(), 10.0);
+  DisplacementControlledModifiedResponse(pruned, d, n, 0.05, 0.0, 0.0, high);
+  EXPECT_EQ(pruned.history.Z, originalZ);
+  EXPECT_NE(literal.history.Z, originalZ);
+
+  // Replaying the pass with the pruning z it was given reproduces it bit for bit.
+  ModelRun again = DcRun(ReversalRule::AllReversals);
+  DisplacementControlledModifiedResponse(again, d, n, 0.05, 0.0, 0.0, originalZ);
+  EXPECT_EQ(literal.history.Z, again.history.Z);
 }
 
 }  // namespace
