@@ -2,11 +2,10 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFile>
-#include <QFontDatabase>
 
 #include "app/app_info.h"
 #include "app/main_form.h"
+#include "graph/qt/qimage_canvas.h"
 
 int main(int argc, char* argv[]) {
   QApplication application(argc, argv);
@@ -18,8 +17,7 @@ int main(int argc, char* argv[]) {
 
   // The graph's texts are set in Tahoma; a compatible face may be installed where fontconfig
   // does not look for it.
-  const QString tahoma = "/usr/share/wine/fonts/tahoma.ttf";
-  if (QFile::exists(tahoma)) QFontDatabase::addApplicationFont(tahoma);
+  quarvel::RegisterTahomaFont();
 
   // Study files are written beside the program.
   QDir::setCurrent(QCoreApplication::applicationDirPath());

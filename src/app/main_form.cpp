@@ -22,6 +22,9 @@
 #include "app/graph_box.h"
 #include "app/legend_sample.h"
 #include "app/qt_dialogs.h"
+#include "display/quantities.h"
+#include "display/response_graph.h"
+#include "graph/qt/qimage_canvas.h"
 #include "experiments/experiment_file.h"
 #include "experiments/experiment_labels.h"
 #include "report/report_writer.h"
@@ -35,10 +38,6 @@
 namespace quarvel::app {
 
 namespace {
-
-// Entries of the two graph-quantity lists, by quantity index 0..9.
-constexpr std::array<const char*, 10> kQuantityEntries = {
-    "T ", "U ", "U_DOT", "U_DOT_DOT", "F ", "Z ", "Fext", "Fh", "Et", "Eh"};
 
 // Graph quantities selected after Create, and after every other command that replaces the set.
 constexpr int32_t kCreateX = 0, kCreateY = 1;  // T, U
@@ -399,7 +398,10 @@ QWidget* MainForm::BuildDisplay() {
   cboGraphX_ = makeList("cboGraphX");
   cboGraphY_ = makeList("cboGraphY");
   for (QComboBox* list : {cboGraphX_, cboGraphY_}) {
-    for (const char* entry : kQuantityEntries) list->addItem(entry);
+    for (const Quantity& quantity : kQuantities) {
+      list->addItem(QString::fromLatin1(quantity.listEntry.data(),
+                                        static_cast<qsizetype>(quantity.listEntry.size())));
+    }
     list->setCurrentIndex(-1);
   }
   const std::pair<const char*, QComboBox*> lists[] = {{"Experiment :", cboExperiment_},
@@ -540,13 +542,13 @@ QWidget* MainForm::BuildLegend() {
   };
   const Entry entries[] = {
       {"lineOriginalModel", "lblOriginalModel", "Original Model", LegendSample::Shape::Line,
-       0x0000FF, 3},
+       kOriginalColour, 3},
       {"lineModifiedModel", "lblModifiedModel", "Modified Model", LegendSample::Shape::Line,
-       0xFF0000, 2},
+       kModifiedColour, 2},
       {"lineReversalPlus", "lblReversalPlus", "Reversal point +", LegendSample::Shape::Plus,
-       0x00FF00, 2},
+       kPlusMarkColour, 2},
       {"lineReversalMinus", "lblReversalMinus", "Reversal point -", LegendSample::Shape::Plus,
-       0xFF00FF, 2},
+       kMinusMarkColour, 2},
   };
   int index = 0;
   for (const Entry& entry : entries) {
@@ -622,11 +624,20 @@ void MainForm::UpdatePeriodLabels() {
 }
 
 void MainForm::UpdateGraph(int32_t pointCount, bool updateTitles) {
-  // The graph of the selected experiment, drawn at the size of picBoucWen. The drawing itself
-  // is not wired yet; the box keeps its last picture.
   ++graphUpdateCount_;
-  (void)pointCount;
-  (void)updateTitles;
+  const int width = std::max(picBoucWen_->width(), 1);
+  const int height = std::max(picBoucWen_->height(), 1);
+  if (!canvas_) {
+    canvas_ = std::make_unique<QImageCanvas>(width, height);
+    graph_.SetSurface(canvas_.get());
+  } else if (canvas_->Width() != width || canvas_->Height() != height) {
+    canvas_->Resize(width, height);
+  }
+  // The graph's fonts are sized in points: 1440 twips per inch at the screen's resolution.
+  canvas_->SetTwipsPerPixel(1440.0 / std::max(picBoucWen_->logicalDpiY(), 1));
+  // Nothing is drawn without a selected experiment and quantities: the box keeps its picture.
+  if (!quarvel::UpdateGraph(graph_, bench_, pointCount, updateTitles)) return;
+  picBoucWen_->SetImage(canvas_->Image());
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -851,6 +862,10 @@ void MainForm::RunAdvancedLoop() {
     ShowExperimentDetails();
   };
   hooks.progress = StudyProgressShown();
+  // Escape ends the series before its next file. Each file's study clears the core's request
+  // when it starts, so an Escape pressed while a file is being loaded and solved is kept here.
+  escapePressed_ = false;
+  hooks.stopRequested = [this] { return escapePressed_ || bench_.loopAbortRequested; };
   const AdvancedStudyOutcome outcome =
       quarvel::RunAdvancedLoop(bench_, *this, StudyFolder(), *threshold, hooks);
   WriteInputs();
@@ -896,6 +911,7 @@ void MainForm::OnStudyOptionClicked(StudyOption option) {
 void MainForm::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
     bench_.loopAbortRequested = true;
+    escapePressed_ = true;
     event->accept();
     return;
   }

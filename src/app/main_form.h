@@ -12,6 +12,7 @@
 
 #include "app/dialogs.h"
 #include "experiments/generated_experiments.h"
+#include "graph/graph.h"
 #include "solve/user_interface.h"
 #include "solve/workbench.h"
 #include "studies/parametric_loop.h"
@@ -23,6 +24,10 @@ class QLineEdit;
 class QPushButton;
 class QScrollBar;
 class QSlider;
+
+namespace quarvel {
+class QImageCanvas;
+}
 
 namespace quarvel::app {
 
@@ -132,6 +137,7 @@ class MainForm : public QMainWindow, public UserInterface {
   QString studyFolder_;
   Workbench bench_;
   bool busy_ = false;
+  bool escapePressed_ = false;  // since the advanced loop started
   int solveCount_ = 0;
   int graphUpdateCount_ = 0;
 
@@ -144,6 +150,9 @@ class MainForm : public QMainWindow, public UserInterface {
   std::array<QLabel*, 9> lblExpValue_{};
   std::array<QLabel*, 8> lblError_{};
   std::array<QLabel*, 4> lblT_{};
+  // The graph of the selected experiment, drawn on a picture the size of picBoucWen.
+  Graph graph_;
+  std::unique_ptr<QImageCanvas> canvas_;
   GraphBox* picBoucWen_ = nullptr;
   QLabel* lblProgressDataPoints_ = nullptr;
   QScrollBar* hScroll_ = nullptr;

@@ -18,6 +18,7 @@
 
 #include <memory>
 
+#include "app/graph_box.h"
 #include "app/legend_sample.h"
 #include "app/main_form.h"
 #include "experiments/experiment_file.h"
@@ -279,6 +280,32 @@ TEST_F(MainFormTest, LabelsShowTheSolveOfTheSelectedExperiment) {
   EXPECT_EQ(Text("lblError_1").toStdString(),
             ErrorLabels(fifth.absErrorU, fifth.relErrorU, fifth.absErrorEh, fifth.relErrorEh)
                 .absoluteU);
+}
+
+int CountPixels(const QImage& image, QRgb colour) {
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) count += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF);
+  }
+  return count;
+}
+
+TEST_F(MainFormTest, GraphIsDrawnAtTheSizeOfItsBoxAndFollowsIt) {
+  form->resize(1280, 800);
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  auto* box = Find<GraphBox>("picBoucWen");
+  Click("cmdCreateExperiment");
+  ASSERT_FALSE(box->Image().isNull());
+  EXPECT_EQ(box->Image().size(), box->size());
+  EXPECT_GT(CountPixels(box->Image(), qRgb(255, 0, 0)), 100);  // original model
+  EXPECT_GT(CountPixels(box->Image(), qRgb(0, 0, 255)), 100);  // modified model
+
+  form->resize(1280, 700);
+  QTRY_COMPARE(box->Image().size(), box->size());
+
+  Click("cmdClearExperiments");
+  EXPECT_TRUE(box->Image().isNull());
 }
 
 TEST_F(MainFormTest, QuantityListsRedrawWithoutSolving) {
@@ -584,6 +611,25 @@ TEST_F(MainFormTest, AdvancedLoopStudiesTheSeriesAndShowsTheLastFile) {
   EXPECT_EQ(List("cboGraphY")->currentText(), "F ");
   EXPECT_EQ(Text("lblExpValue_5"), "3");
   EXPECT_FALSE(form->Bench().reactionGuard.IsSet());
+}
+
+TEST_F(MainFormTest, EscapeDuringAnAdvancedLoopEndsTheSeries) {
+  form->SetStudyFolder(folder.path());
+  form->show();
+  WriteFile("1 first.quarvel", kTwoExperiments);
+  WriteFile("2 second.quarvel", kTwoExperiments);
+  Box("txtFrom")->setText("1");
+  Box("txtTo")->setText("50");
+  Box("txtStep")->setText("1");
+  log.inputAnswers.push_back("0.0001");
+  Box("txtFrom")->setFocus();
+  // Pressed while the first file is solved, before its sweep begins.
+  QTimer::singleShot(0, form.get(), [this] { QTest::keyClick(Box("txtFrom"), Qt::Key_Escape); });
+  Click("cmdExLoop");
+
+  EXPECT_TRUE(QFile::exists(folder.filePath("1 first.quarvel.out")));
+  EXPECT_FALSE(QFile::exists(folder.filePath("2 second.quarvel.out")));
+  EXPECT_TRUE(QFile::exists(folder.filePath("EnvRelErrorUPos.out")));
 }
 
 TEST_F(MainFormTest, AdvancedLoopReportsAFileThatFailsToLoad) {
