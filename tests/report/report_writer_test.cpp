@@ -1,5 +1,8 @@
 #include "report/report_writer.h"
 
+#include "solve/solve_experiments.h"
+#include "text/number_text.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -120,6 +123,60 @@ TEST_F(ReportWriterTest, WriteFailuresNameTheFileAndTheReason) {
     EXPECT_FALSE(outcome.ok) << c.path;
     EXPECT_EQ(outcome.error, c.path + ": " + c.reason);
   }
+}
+
+}  // namespace
+}  // namespace quarvel
+
+namespace quarvel {
+namespace {
+
+// A three-sample pulse solved with one Euler step per sample, by hand: the force 5 reaches the
+// mass at sample 2 (acceleration 5 / 2.86) and gives it the velocity 0.02 * 5 / 2.86 at sample
+// 3; nothing else moves.
+TEST_F(ReportWriterTest, SolvedPulseGivesTheHandComputedReport) {
+  Workbench bench;
+  Experiment pulse;
+  pulse.name = "Pulse";
+  pulse.weight = 1;
+  pulse.mass = 2.86;
+  pulse.timeStep = 0.02;
+  pulse.counter = 3;
+  pulse.dataType = ExperimentDataType::Force;
+  pulse.force = {0, 0, 5, 0};
+  bench.experiments.Append(pulse);
+  bench.SelectFirst(0, 1);
+  bench.inputs.optSolutionRKStepDoubling = false;
+  bench.inputs.optSolutionEuler = true;
+  SilentUserInterface ui;
+  ASSERT_TRUE(SolveExperiments(bench, ui, false).solved);
+
+  const auto path = folder_ / "pulse.txt";
+  ASSERT_TRUE(WriteReport(path.string(), bench.experiments, bench.parameters, "-1").ok);
+
+  const std::string zero = " 0.000000000000E+00";
+  const std::string acceleration = FormatReportScientific(5.0 / 2.86);
+  const std::string velocity = FormatReportScientific(0.02 * (-(1 / 2.86) * (0.0 - 5.0)));
+  ASSERT_EQ(acceleration, " 1.748251748252E+00");
+  auto row = [&](const char* k, const char* t, const std::string& uDot, const std::string& uDotDot,
+                 const std::string& fext) {
+    return std::string(k) + "\t" + t + "\t" + zero + "\t" + uDot + "\t" + uDotDot + "\t" + zero +
+           "\t" + zero + "\t" + fext + "\t" + zero + "\t" + zero + "\t" + zero;
+  };
+  const std::string text = ReadFile(path);
+  std::string expectedRows;
+  std::string expectedModified;
+  for (const std::string& line : {row("1", "0", zero, zero, zero),
+                                  row("2", "0.02", zero, acceleration, " 5.000000000000E+00"),
+                                  row("3", "0.04", velocity, zero, zero)}) {
+    expectedRows += line + "\r\n";
+    expectedModified += line + "\t0\t0\t0\t0\r\n";
+  }
+  EXPECT_NE(text.find("Original Bouc-Wen model\r\n"), std::string::npos);
+  EXPECT_NE(text.find("Eh               \r\n" + expectedRows + "\r\nModified Bouc-Wen model\r\n"),
+            std::string::npos);
+  EXPECT_NE(text.find("PMax-\r\n" + expectedModified + "\r\n"), std::string::npos);
+  EXPECT_EQ(text.size(), text.find("PMax-\r\n") + 7 + expectedModified.size() + 2);
 }
 
 }  // namespace
