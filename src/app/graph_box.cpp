@@ -1,6 +1,9 @@
 #include "app/graph_box.h"
 
+#include <QMouseEvent>
 #include <QPainter>
+
+#include "text/number_text.h"
 
 namespace quarvel::app {
 
@@ -29,6 +32,29 @@ void GraphBox::paintEvent(QPaintEvent*) {
 void GraphBox::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
   emit Resized();
+}
+
+void GraphBox::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() == Qt::LeftButton) {
+    emit DoubleClicked();
+    event->accept();
+    return;
+  }
+  QWidget::mouseDoubleClickEvent(event);
+}
+
+void GraphBox::mouseMoveEvent(QMouseEvent* event) {
+  // Positions may come with fractions of a pixel (high-resolution pointers): rounded to whole
+  // pixels, halves to even.
+  const QPointF position = event->position();
+  emit PointerMoved(QPoint(static_cast<int>(RoundHalfEven(position.x())),
+                           static_cast<int>(RoundHalfEven(position.y()))));
+  QWidget::mouseMoveEvent(event);
+}
+
+void GraphBox::leaveEvent(QEvent* event) {
+  emit PointerLeft();
+  QWidget::leaveEvent(event);
 }
 
 }  // namespace quarvel::app

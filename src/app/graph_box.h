@@ -1,8 +1,10 @@
 #pragma once
-// The main window's graph box: shows the picture the graph was drawn on and says when its
-// size changed, so that the graph can be drawn again at the new size.
+// A box that shows the picture a graph was drawn on: the main window's graph box and the
+// graph window's drawing surface. It says when its size changed, so that the graph can be
+// drawn again at the new size, and passes on the pointer over it.
 
 #include <QImage>
+#include <QPoint>
 #include <QWidget>
 
 namespace quarvel::app {
@@ -21,10 +23,18 @@ class GraphBox : public QWidget {
 
  signals:
   void Resized();
+  void DoubleClicked();
+  // Pointer position in the box's pixels (sent without a button held only when mouse
+  // tracking is on).
+  void PointerMoved(QPoint position);
+  void PointerLeft();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
 
  private:
   QImage image_;

@@ -16,10 +16,12 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QStatusBar>
+#include <QTime>
 #include <QVBoxLayout>
 
 #include "app/app_info.h"
 #include "app/graph_box.h"
+#include "app/graph_window.h"
 #include "app/legend_sample.h"
 #include "app/qt_dialogs.h"
 #include "display/quantities.h"
@@ -67,6 +69,17 @@ QPushButton* Button(const char* objectName, const char* caption) {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
+// Seconds since midnight from the system clock, in single precision widened to double (steps
+// of up to 8 ms late in the day); back to 0 at midnight.
+class SystemPlaybackClock : public PlaybackClock {
+ public:
+  double SecondsSinceMidnight() override {
+    const int milliseconds = QTime::currentTime().msecsSinceStartOfDay();
+    const float seconds = static_cast<float>(milliseconds) / 1000.0f;
+    return seconds;
+  }
+};
+
 }  // namespace
 
 // Marks a command as running so that a second one, clicked during its event processing, is
@@ -112,7 +125,9 @@ class MainForm::StudyScope {
 MainForm::MainForm(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
     : QMainWindow(parent), dialogs_(std::move(dialogs)) {
   if (!dialogs_) dialogs_ = std::make_unique<QtDialogs>();
+  clock_ = std::make_unique<SystemPlaybackClock>();
   setObjectName("MainForm");
+  graphWindow_ = new GraphWindow(*dialogs_, this);
   setWindowTitle(kMainWindowCaption);
 
   auto* left = new QVBoxLayout;
@@ -126,6 +141,7 @@ MainForm::MainForm(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
   connect(picBoucWen_, &GraphBox::Resized, this, [this] {
     if (const Experiment* e = bench_.CurrentExperiment()) UpdateGraph(e->counter, false);
   });
+  connect(picBoucWen_, &GraphBox::DoubleClicked, this, &MainForm::ShowGraphWindow);
   auto* middle = new QVBoxLayout;
   middle->addWidget(picBoucWen_, 1);
   middle->addWidget(BuildLegend());
@@ -171,7 +187,14 @@ MainForm::MainForm(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
   resize(1280, 800);
 }
 
-MainForm::~MainForm() = default;
+MainForm::~MainForm() {
+  // The graph window refers to the dialogs, which go before the window's children.
+  delete graphWindow_;
+}
+
+void MainForm::SetPlaybackClock(std::unique_ptr<PlaybackClock> clock) {
+  if (clock) clock_ = std::move(clock);
+}
 
 // ---------------------------------------------------------------------------------------------
 // Layout
@@ -486,6 +509,9 @@ QWidget* MainForm::BuildSimulation() {
   buttons->addWidget(cmdPause_);
   buttons->addWidget(cmdStop_);
   grid->addLayout(buttons, 0, 0);
+  connect(cmdPlay_, &QPushButton::clicked, this, &MainForm::Play);
+  connect(cmdPause_, &QPushButton::clicked, this, &MainForm::Pause);
+  connect(cmdStop_, &QPushButton::clicked, this, &MainForm::Stop);
 
   slider_ = new QSlider(Qt::Horizontal);
   slider_->setObjectName("Slider");
@@ -495,6 +521,7 @@ QWidget* MainForm::BuildSimulation() {
   slider_->setTickInterval(1);
   slider_->setPageStep(1);
   slider_->setMinimumWidth(140);
+  connect(slider_, &QSlider::valueChanged, this, &MainForm::OnSpeedChanged);
   auto* speed = new QGridLayout;
   speed->setVerticalSpacing(0);
   speed->addWidget(Label("Simulation speed:", "lblSimulationSpeed"), 0, 0, 2, 1);
@@ -515,6 +542,7 @@ QWidget* MainForm::BuildSimulation() {
   hScroll_->setObjectName("HScroll");
   hScroll_->setRange(0, 1000);
   hScroll_->setMinimumWidth(160);
+  connect(hScroll_, &QScrollBar::valueChanged, this, &MainForm::OnScrolled);
   lblProgressDataPoints_ = Label("", "lblProgressDataPoints");
   lblProgressDataPoints_->setMinimumWidth(90);
   auto* progress = new QHBoxLayout;
@@ -625,20 +653,43 @@ void MainForm::UpdatePeriodLabels() {
 
 void MainForm::UpdateGraph(int32_t pointCount, bool updateTitles) {
   ++graphUpdateCount_;
+  // While hidden, the graph window keeps the box's size, so that it opens at it.
+  if (!graphWindow_->isVisible()) graphWindow_->SetSurfaceSize(picBoucWen_->size());
+  PrepareBoxSurface();
+  // Nothing is drawn without a selected experiment and quantities: the box keeps its picture.
+  if (!quarvel::UpdateGraph(graphWindow_->GraphModel(), bench_, pointCount, updateTitles)) return;
+  ShowDrawnGraph();
+}
+
+void MainForm::PrepareBoxSurface() {
   const int width = std::max(picBoucWen_->width(), 1);
   const int height = std::max(picBoucWen_->height(), 1);
   if (!canvas_) {
     canvas_ = std::make_unique<QImageCanvas>(width, height);
-    graph_.SetSurface(canvas_.get());
   } else if (canvas_->Width() != width || canvas_->Height() != height) {
     canvas_->Resize(width, height);
   }
   // The graph's fonts are sized in points: 1440 twips per inch at the screen's resolution.
   canvas_->SetTwipsPerPixel(1440.0 / std::max(picBoucWen_->logicalDpiY(), 1));
-  // Nothing is drawn without a selected experiment and quantities: the box keeps its picture.
-  if (!quarvel::UpdateGraph(graph_, bench_, pointCount, updateTitles)) return;
-  picBoucWen_->SetImage(canvas_->Image());
+  graphWindow_->GraphModel().SetSurface(canvas_.get());
 }
+
+void MainForm::ShowDrawnGraph() {
+  picBoucWen_->SetImage(canvas_->Image());
+  graphWindow_->RedrawIfShown();
+}
+
+void MainForm::DrawPlaybackFrame(int32_t k) {
+  PrepareBoxSurface();
+  if (!UpdatePlaybackFrame(graphWindow_->GraphModel(), bench_, k)) return;
+  ShowDrawnGraph();
+}
+
+void MainForm::ShowProgress(int32_t k, int32_t sampleCount) {
+  lblProgressDataPoints_->setText(Q(ProgressText(k, sampleCount)));
+}
+
+void MainForm::ShowGraphWindow() { graphWindow_->ShowWithSurfaceSize(picBoucWen_->size()); }
 
 // ---------------------------------------------------------------------------------------------
 // Experiment list and display
@@ -680,11 +731,13 @@ void MainForm::ResetDisplay() {
     cboExperiment_->setCurrentIndex(-1);
     cboGraphX_->setCurrentIndex(-1);
     cboGraphY_->setCurrentIndex(-1);
+    hScroll_->setValue(0);
   }
   bench_.currentExperiment = 0;
   bench_.graphXQuantity = -1;
   bench_.graphYQuantity = -1;
   picBoucWen_->Clear();
+  graphWindow_->ClearGraph();
   lblProgressDataPoints_->clear();
 }
 
@@ -698,6 +751,7 @@ void MainForm::OnExperimentSelected(int index) {
   }
   if (index < 0) return;
   BusyScope busy(busy_);
+  StopPlaybackIfRunning();
   ShowExperimentDetails();
   bench_.currentExperiment = index + 1;
   Solve();
@@ -714,7 +768,7 @@ void MainForm::OnGraphQuantitySelected(int32_t Workbench::*quantity, int index) 
 }
 
 void MainForm::StopPlaybackIfRunning() {
-  // Playback is not wired yet: nothing can be running.
+  if (playback_.playing) Stop();
 }
 
 void MainForm::Solve() {
@@ -756,6 +810,7 @@ void MainForm::LoadExperiments() {
 void MainForm::CreateExperiments() {
   if (busy_) return;
   BusyScope busy(busy_);
+  StopPlaybackIfRunning();
   CreateSineForceExperiments(bench_.experiments);
   ShowNewExperiments(kCreateX, kCreateY);
 }
@@ -771,6 +826,7 @@ void MainForm::ClearExperiments() {
 void MainForm::CreateSinusoidalDisplacement() {
   if (busy_) return;
   BusyScope busy(busy_);
+  StopPlaybackIfRunning();
   const std::optional<SinusoidDialogTexts> texts = dialogs_->AskSinusoid(this);
   if (!texts) return;
   const GeneratorResult result = CreateSinusoidalDisplacementExperiment(*texts, bench_.experiments);
@@ -785,6 +841,7 @@ void MainForm::CreateSinusoidalDisplacement() {
 void MainForm::CreateProtocolExperiment(DisplacementProtocol protocol) {
   if (busy_) return;
   BusyScope busy(busy_);
+  StopPlaybackIfRunning();
   ReadInputs();
   SetDisplacementProtocolExperiment(protocol, Val(bench_.inputs.txtUy), bench_.experiments);
   ShowNewExperiments(kOtherX, kOtherY);
@@ -830,6 +887,9 @@ void MainForm::ExportResults() {
 void MainForm::RunLoop() {
   if (busy_) return;
   BusyScope busy(busy_);
+  // The study redraws the graph at every value; an animation would only resume on its
+  // remains once the study has finished.
+  StopPlaybackIfRunning();
   StudyScope study(*this);
   ReadInputs();
   const StudyOutcome outcome = RunLoopCommand(bench_, *this, StudyFolder(), StudyProgressShown());
@@ -906,6 +966,101 @@ void MainForm::OnStudyOptionClicked(StudyOption option) {
 }
 
 // ---------------------------------------------------------------------------------------------
+// Playback
+
+void MainForm::Play() {
+  // The loop delivers the window's events, a second Play among them: that one is ignored, as is
+  // a Play while another command runs below the event loop.
+  if (playback_.playing || busy_) return;
+  if (bench_.experiments.Count() < 1 || bench_.CurrentExperiment() == nullptr) return;
+
+  bench_.reactionGuard.MessUp();
+  playback_.stopRequested = false;
+  playback_.pauseRequested = false;
+  playback_.playing = true;
+  cmdPause_->setEnabled(true);
+  cmdStop_->setEnabled(true);
+  playback_.playSpeedSetting = slider_->value();
+  // From the end of the record, play starts again from the beginning (the scroll reaction
+  // shows sample 0).
+  if (hScroll_->value() >= kRestartScrollPosition) hScroll_->setValue(0);
+
+  const Experiment* experiment = bench_.CurrentExperiment();
+  playback_.playStart =
+      PlayStartForScroll(clock_->SecondsSinceMidnight(), hScroll_->value(), experiment->counter,
+                         experiment->timeStep, slider_->value());
+  // No sleeping: every turn shows the sample the clock has reached, so slow drawing skips
+  // samples instead of slowing the record down.
+  do {
+    // A command run from the events below may have replaced or emptied the set.
+    experiment = bench_.CurrentExperiment();
+    if (experiment == nullptr) break;
+    const int32_t n = experiment->counter;
+    const double dt = experiment->timeStep;
+    const int32_t k =
+        AdvancePlayback(playback_, clock_->SecondsSinceMidnight(), slider_->value(), dt);
+    // The end of the record (a record without a positive time step has none to play): the
+    // last frame stays.
+    if (k > n || !(dt > 0.0)) break;
+    if (k >= 1) {
+      {
+        SuppressedReactions guard(bench_.reactionGuard);
+        hScroll_->setValue(ScrollPositionOfSample(k, n));
+      }
+      DrawPlaybackFrame(k);
+      ShowProgress(k, n);
+    }
+    QCoreApplication::processEvents();
+    if (playback_.stopRequested) break;
+  } while (!playback_.pauseRequested);
+
+  playback_.playing = false;
+  cmdPause_->setEnabled(false);
+  cmdStop_->setEnabled(false);
+  if (closePending_) {
+    closePending_ = false;
+    close();
+  }
+}
+
+void MainForm::Pause() {
+  playback_.pauseRequested = true;
+  cmdPlay_->setFocus();
+}
+
+void MainForm::Stop() {
+  playback_.stopRequested = true;
+  if (bench_.experiments.Count() < 1) return;
+  {
+    SuppressedReactions guard(bench_.reactionGuard);
+    hScroll_->setValue(0);
+  }
+  if (const Experiment* experiment = bench_.CurrentExperiment()) {
+    UpdateGraph(experiment->counter, true);
+  }
+}
+
+void MainForm::OnScrolled(int position) {
+  if (bench_.reactionGuard.IsSet() || bench_.experiments.Count() < 1) return;
+  const Experiment* experiment = bench_.CurrentExperiment();
+  if (experiment == nullptr) return;
+  const int32_t k = SampleOfScrollPosition(position, experiment->counter);
+  DrawPlaybackFrame(k);
+  ShowProgress(k, experiment->counter);
+  // A running loop continues from the new position.
+  if (playback_.playing) {
+    playback_.playStart = PlayStartForSample(clock_->SecondsSinceMidnight(), k,
+                                             experiment->timeStep, slider_->value());
+  }
+}
+
+void MainForm::OnSpeedChanged(int sliderValue) {
+  // Keeps the record time reached and changes only the pace.
+  if (bench_.reactionGuard.IsSet() || !playback_.playing) return;
+  ChangePlaybackSpeed(playback_, sliderValue);
+}
+
+// ---------------------------------------------------------------------------------------------
 // Window events
 
 void MainForm::keyPressEvent(QKeyEvent* event) {
@@ -919,9 +1074,19 @@ void MainForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {
-  StopPlaybackIfRunning();
-  // A study still running below this event ends after its current value.
+  // A study still running below this event ends after its current value, an advanced loop
+  // before its next file.
   bench_.loopAbortRequested = true;
+  escapePressed_ = true;
+  if (playback_.playing) {
+    // The play loop runs below this event: it is stopped, and the window closes once the loop
+    // has returned rather than under it.
+    StopPlaybackIfRunning();
+    closePending_ = true;
+    event->ignore();
+    return;
+  }
+  graphWindow_->hide();
   event->accept();
 }
 

@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "app/dialogs.h"
+#include "display/playback.h"
 #include "experiments/generated_experiments.h"
-#include "graph/graph.h"
 #include "solve/user_interface.h"
 #include "solve/workbench.h"
 #include "studies/parametric_loop.h"
@@ -32,6 +32,7 @@ class QImageCanvas;
 namespace quarvel::app {
 
 class GraphBox;
+class GraphWindow;
 
 class MainForm : public QMainWindow, public UserInterface {
   Q_OBJECT
@@ -43,6 +44,12 @@ class MainForm : public QMainWindow, public UserInterface {
 
   Workbench& Bench() { return bench_; }
   const Workbench& Bench() const { return bench_; }
+
+  // The playback clock; the system clock unless set (tests drive a fake one).
+  void SetPlaybackClock(std::unique_ptr<PlaybackClock> clock);
+
+  // The separate graph window (hidden until the user double-clicks the graph).
+  GraphWindow& GraphForm() { return *graphWindow_; }
 
   // Folder of the study and envelope files; the program's folder unless set.
   void SetStudyFolder(const QString& folder) { studyFolder_ = folder; }
@@ -71,6 +78,15 @@ class MainForm : public QMainWindow, public UserInterface {
   void RunLoop();
   void RunAdvancedLoop();
   void ShowAbout();
+
+  // Playback of the selected experiment's response. Play runs the animation loop, which lets
+  // the window's events run at every turn and returns at the end of the record, after Pause or
+  // after Stop. Pause keeps the frame and the scroll position; Stop shows the whole response
+  // again with the scroll bar at 0.
+  void Play();
+  void Pause();
+  void Stop();
+  bool IsPlaying() const { return playback_.playing; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -120,8 +136,22 @@ class MainForm : public QMainWindow, public UserInterface {
   void ResetDisplay();
   // Stops the playback first, then solves the set and refreshes the display.
   void Solve();
-  // Stops a running playback (playback is not wired yet).
+  // Stops a running playback as Stop does; nothing when none runs.
   void StopPlaybackIfRunning();
+  // Sizes the graph box's picture to the box and makes it the graph's surface.
+  void PrepareBoxSurface();
+  // Shows the picture just drawn on the box's surface, and in the graph window when it is on
+  // screen.
+  void ShowDrawnGraph();
+  // One playback frame: the curves up to sample k, the reversal marks after it.
+  void DrawPlaybackFrame(int32_t k);
+  // Shows k/N under the scroll bar.
+  void ShowProgress(int32_t k, int32_t sampleCount);
+  // The scroll bar and the speed slider moved.
+  void OnScrolled(int position);
+  void OnSpeedChanged(int sliderValue);
+  // A double click on the graph box brings the graph window on screen.
+  void ShowGraphWindow();
   // A click on a "Vary :" or "By changing :" option, with the rule that ties the groups.
   void OnStudyOptionClicked(StudyOption option);
   // Study files are written beside the program.
@@ -150,9 +180,13 @@ class MainForm : public QMainWindow, public UserInterface {
   std::array<QLabel*, 9> lblExpValue_{};
   std::array<QLabel*, 8> lblError_{};
   std::array<QLabel*, 4> lblT_{};
-  // The graph of the selected experiment, drawn on a picture the size of picBoucWen.
-  Graph graph_;
+  // The graph lives in the graph window; the box shows it drawn on a picture of its own size.
+  GraphWindow* graphWindow_ = nullptr;
   std::unique_ptr<QImageCanvas> canvas_;
+  // Playback
+  std::unique_ptr<PlaybackClock> clock_;
+  PlaybackState playback_;
+  bool closePending_ = false;  // closed during playback: close once the loop has returned
   GraphBox* picBoucWen_ = nullptr;
   QLabel* lblProgressDataPoints_ = nullptr;
   QScrollBar* hScroll_ = nullptr;

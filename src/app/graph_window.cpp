@@ -1,0 +1,216 @@
+#include "app/graph_window.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+
+#include "app/dialogs.h"
+#include "app/graph_box.h"
+#include "graph/qt/qimage_canvas.h"
+#include "text/number_text.h"
+
+namespace quarvel::app {
+
+namespace {
+
+// The surface a hidden window starts with, before the main window sizes it.
+constexpr QSize kInitialSurface(640, 480);
+// Picture sides stay within this (the plot area's limit plus room for axes and titles).
+constexpr int kMaxSurfaceExtent = GraphWindow::kMaxPlotExtent + 1024;
+constexpr int kMaxCorrections = 10;
+
+int PlotExtent(const Graph& graph, bool horizontal) {
+  const PixelRect plot = graph.GetPlotRect();
+  return horizontal ? plot.Right - plot.Left : plot.Bottom - plot.Top;
+}
+
+}  // namespace
+
+GraphWindow::GraphWindow(Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window), dialogs_(dialogs) {
+  setObjectName("frmTLGraph2D");
+  setWindowTitle("Graph");
+
+  menuBar_ = new QMenuBar(this);
+  QMenu* settings = menuBar_->addMenu("Settings");
+  settings->setObjectName("mnuSettings");
+  QAction* copy = settings->addAction("Copy to clipboard");
+  copy->setObjectName("mnuCopyToClipboard");
+  connect(copy, &QAction::triggered, this, &GraphWindow::CopyToClipboard);
+
+  picture_ = new GraphBox(this);
+  picture_->setObjectName("Picture1");
+  picture_->setMinimumSize(1, 1);
+  picture_->setMouseTracking(true);
+  connect(picture_, &GraphBox::PointerMoved, this, &GraphWindow::ShowReadOut);
+  connect(picture_, &GraphBox::PointerLeft, this, [this] { statusBar_->clearMessage(); });
+
+  statusBar_ = new QStatusBar(this);
+  statusBar_->setObjectName("StatusBar1");
+
+  canvas_ = std::make_unique<QImageCanvas>(1, 1);
+  graph_.SetGraphDefaults();
+  setFocusPolicy(Qt::StrongFocus);
+  SetSurfaceSize(kInitialSurface);
+}
+
+GraphWindow::~GraphWindow() = default;
+
+const QImage& GraphWindow::Picture() const { return picture_->Image(); }
+
+int GraphWindow::MenuHeight() const { return menuBar_->sizeHint().height(); }
+
+int GraphWindow::StatusHeight() const { return statusBar_->sizeHint().height(); }
+
+QSize GraphWindow::SurfaceSize() const {
+  return QSize(std::max(width(), 1), std::max(height() - MenuHeight() - StatusHeight(), 1));
+}
+
+void GraphWindow::SetSurfaceSize(QSize size) {
+  resizing_ = true;
+  resize(size.width(), MenuHeight() + size.height() + StatusHeight());
+  resizing_ = false;
+  PlaceChildren(SurfaceSize());
+}
+
+void GraphWindow::PlaceChildren(QSize size) {
+  const int top = MenuHeight();
+  menuBar_->setGeometry(0, 0, width(), top);
+  picture_->setGeometry(0, top, size.width(), size.height());
+  statusBar_->setGeometry(0, top + size.height(), width(), StatusHeight());
+}
+
+bool GraphWindow::DrawAt(QSize size) {
+  if (canvas_->Width() != size.width() || canvas_->Height() != size.height()) {
+    canvas_->Resize(size.width(), size.height());
+  }
+  // The graph's fonts are sized in points: 1440 twips per inch at the screen's resolution.
+  canvas_->SetTwipsPerPixel(1440.0 / std::max(logicalDpiY(), 1));
+  graph_.SetSurface(canvas_.get());
+  bool drawn = false;
+  if (!graph_.SeriesList().empty()) {
+    graph_.DrawGraph();
+    // A graph that cannot be laid out (no axis steps) keeps the layout of another size.
+    const PixelRect whole = graph_.Layout().CanvasRect;
+    drawn = whole.Right - whole.Left == size.width() && whole.Bottom - whole.Top == size.height();
+  }
+  if (!drawn) canvas_->Resize(size.width(), size.height());  // white
+  picture_->SetImage(canvas_->Image());
+  return drawn;
+}
+
+void GraphWindow::FitSurface() {
+  const QSize size = SurfaceSize();
+  PlaceChildren(size);
+  DrawAt(size);
+}
+
+void GraphWindow::RedrawIfShown() {
+  if (isVisible()) FitSurface();
+}
+
+void GraphWindow::ShowWithSurfaceSize(QSize size) {
+  if (!isVisible()) SetSurfaceSize(size);
+  show();
+  raise();
+  activateWindow();
+  FitSurface();
+}
+
+void GraphWindow::ClearGraph() {
+  graph_.SeriesList().clear();
+  statusBar_->clearMessage();
+  DrawAt(SurfaceSize());
+}
+
+void GraphWindow::SetGraphWidth(int32_t width) { SetPlotExtent(width, true); }
+
+void GraphWindow::SetGraphHeight(int32_t height) { SetPlotExtent(height, false); }
+
+void GraphWindow::SetPlotExtent(int32_t extent, bool horizontal) {
+  if (extent < 1 || extent > kMaxPlotExtent) return;
+  QSize size = SurfaceSize();
+  auto setSide = [&](int value) {
+    value = std::clamp(value, 1, kMaxSurfaceExtent);
+    if (horizontal) {
+      size.setWidth(value);
+    } else {
+      size.setHeight(value);
+    }
+  };
+  setSide(extent);
+  picture_->hide();
+  // The margins depend on the measured tick texts, which depend on the size: a few
+  // corrections bring the plot area to the asked extent.
+  if (DrawAt(size)) {
+    for (int i = 0; i < kMaxCorrections; ++i) {
+      const int d = extent - PlotExtent(graph_, horizontal);
+      if (d == 0) break;
+      setSide((horizontal ? size.width() : size.height()) + d);
+      if (!DrawAt(size)) break;
+    }
+  }
+  SetSurfaceSize(size);
+  picture_->show();
+}
+
+void GraphWindow::CopyToClipboard() {
+  DrawAt(picture_->size());
+  QGuiApplication::clipboard()->setImage(Picture());
+}
+
+void GraphWindow::AskPlotExtent(bool horizontal) {
+  const QString title = horizontal ? "Graph width" : "Graph height";
+  const std::optional<QString> answer = dialogs_.InputText(
+      this, title, title, QString::number(PlotExtent(graph_, horizontal)));
+  // Cancel and an empty answer leave the graph as it is (a zero size would make it vanish).
+  if (!answer || answer->trimmed().isEmpty()) return;
+  int32_t extent = 0;
+  if (!ToInt32(Val(answer->toStdString()), extent)) return;
+  SetPlotExtent(extent, horizontal);
+}
+
+void GraphWindow::ShowReadOut(QPoint position) {
+  std::optional<std::string> text;
+  if (!graph_.SeriesList().empty()) text = graph_.FormatCoordinates(position.x(), position.y());
+  if (text && !text->empty()) {
+    statusBar_->showMessage(QString::fromStdString(*text));
+  } else {
+    statusBar_->clearMessage();
+  }
+}
+
+void GraphWindow::keyPressEvent(QKeyEvent* event) {
+  const bool control = event->modifiers().testFlag(Qt::ControlModifier);
+  if (event->key() == Qt::Key_Escape) {
+    hide();
+  } else if (control && event->key() == Qt::Key_F12) {
+    AskPlotExtent(true);
+  } else if (control && event->key() == Qt::Key_F11) {
+    AskPlotExtent(false);
+  } else {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  event->accept();
+}
+
+void GraphWindow::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  if (resizing_) return;
+  // A hidden window only keeps its size; it is drawn when shown.
+  if (isVisible()) {
+    FitSurface();
+  } else {
+    PlaceChildren(SurfaceSize());
+  }
+}
+
+}  // namespace quarvel::app

@@ -1,0 +1,96 @@
+#pragma once
+// The graph window: owns the graph and the drawing surface it is shown on when the window is
+// on screen. It stays hidden until the user asks for it (a double click on the main window's
+// graph); then it shows the same graph at its own size, reads out the data coordinates under
+// the pointer in its status bar, copies the picture to the clipboard ("Settings" menu) and sets
+// the plot area to an exact size in pixels (Ctrl+F12 width, Ctrl+F11 height). Escape hides it.
+
+#include <QSize>
+#include <QWidget>
+
+#include <cstdint>
+#include <memory>
+
+#include "graph/graph.h"
+
+class QMenuBar;
+class QStatusBar;
+
+namespace quarvel {
+class QImageCanvas;
+}
+
+namespace quarvel::app {
+
+class Dialogs;
+class GraphBox;
+
+class GraphWindow : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Largest plot area SetGraphWidth and SetGraphHeight accept, in pixels.
+  static constexpr int32_t kMaxPlotExtent = 4096;
+
+  // A hidden top-level window (over `parent`, may be null); its input boxes go through
+  // `dialogs`, which must outlive it.
+  explicit GraphWindow(Dialogs& dialogs, QWidget* parent = nullptr);
+  ~GraphWindow() override;
+
+  // The graph of the main window. Whoever draws it elsewhere sets its surface first.
+  Graph& GraphModel() { return graph_; }
+
+  // Size of the drawing surface the window's inner size gives: everything between the menu
+  // bar and the status bar.
+  QSize SurfaceSize() const;
+  // Sizes the window (hidden or not) so that its drawing surface gets `size`; no drawing.
+  void SetSurfaceSize(QSize size);
+  // Places the surface between the menu and the status bar at the window's inner size and
+  // draws the graph on it.
+  void FitSurface();
+  // Redraws when the window is on screen (the graph changed under it).
+  void RedrawIfShown();
+  // Brings the window on screen with the current graph, its surface `size` large.
+  void ShowWithSurfaceSize(QSize size);
+  // Removes the graph: the surface shows white until the next graph comes.
+  void ClearGraph();
+
+  // Make the plot area (between the axes) exactly `width` (`height`) pixels by resizing the
+  // surface and redrawing, up to ten corrections as the margins follow the measured texts;
+  // then the window takes the size of the surface. Values outside 1..kMaxPlotExtent do nothing.
+  void SetGraphWidth(int32_t width);
+  void SetGraphHeight(int32_t height);
+
+  // Repaints the surface and puts its picture on the clipboard.
+  void CopyToClipboard();
+
+  // The surface's current picture.
+  const QImage& Picture() const;
+
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+
+ private:
+  int MenuHeight() const;
+  int StatusHeight() const;
+  // Lays out menu, surface and status bar for a surface of `size`.
+  void PlaceChildren(QSize size);
+  // Draws the graph on a surface of `size`; false when nothing was drawn (no graph).
+  bool DrawAt(QSize size);
+  // Shared by SetGraphWidth and SetGraphHeight.
+  void SetPlotExtent(int32_t extent, bool horizontal);
+  // Ctrl+F12 / Ctrl+F11: asks for the plot width (height) and sets it.
+  void AskPlotExtent(bool horizontal);
+  void ShowReadOut(QPoint position);
+
+  Dialogs& dialogs_;
+  Graph graph_;
+  std::unique_ptr<QImageCanvas> canvas_;
+  QMenuBar* menuBar_ = nullptr;
+  GraphBox* picture_ = nullptr;   // Picture1
+  QStatusBar* statusBar_ = nullptr;  // StatusBar1
+  bool resizing_ = false;  // the window is being sized to its surface: no refit
+};
+
+}  // namespace quarvel::app
