@@ -469,30 +469,33 @@ QWidget* MainForm::BuildDisplay() {
   return frame;
 }
 
-QWidget* MainForm::BuildMaximumError() {
-  auto* frame = Frame("frameMaximumError", "Maximum Error");
+// A frame of caption / value label pairs, one pair per row: labels[2k] shows captions[k] and
+// labels[2k + 1] the value, named "<prefix>_<index>".
+template <std::size_t N>
+QWidget* MainForm::CaptionValueFrame(const char* objectName, const char* title,
+                                     std::initializer_list<const char*> captions,
+                                     std::array<QLabel*, N>& labels, const char* prefix) {
+  auto* frame = Frame(objectName, title);
   auto* grid = new QGridLayout(frame);
   grid->setVerticalSpacing(2);
-  const char* captions[] = {"Absolute U :", "Relative U :", "Absolute Eh :", "Relative Eh :"};
-  for (int i = 0; i < 8; ++i) {
-    lblError_[i] = Label(i % 2 == 0 ? captions[i / 2] : "", QString("lblError_%1").arg(i));
-    grid->addWidget(lblError_[i], i / 2, i % 2);
+  const std::vector<const char*> texts(captions);
+  for (int i = 0; i < static_cast<int>(N); ++i) {
+    labels[i] = Label(i % 2 == 0 ? texts[i / 2] : "", QString("%1_%2").arg(prefix).arg(i));
+    grid->addWidget(labels[i], i / 2, i % 2);
   }
   grid->setColumnStretch(1, 1);
   return frame;
 }
 
+QWidget* MainForm::BuildMaximumError() {
+  return CaptionValueFrame("frameMaximumError", "Maximum Error",
+                           {"Absolute U :", "Relative U :", "Absolute Eh :", "Relative Eh :"},
+                           lblError_, "lblError");
+}
+
 QWidget* MainForm::BuildPeriods() {
-  auto* frame = Frame("framePeriods", "Periods (s)");
-  auto* grid = new QGridLayout(frame);
-  grid->setVerticalSpacing(2);
-  const char* captions[] = {"T elastic :", "T plastic :"};
-  for (int i = 0; i < 4; ++i) {
-    lblT_[i] = Label(i % 2 == 0 ? captions[i / 2] : "", QString("lblT_%1").arg(i));
-    grid->addWidget(lblT_[i], i / 2, i % 2);
-  }
-  grid->setColumnStretch(1, 1);
-  return frame;
+  return CaptionValueFrame("framePeriods", "Periods (s)", {"T elastic :", "T plastic :"}, lblT_,
+                           "lblT");
 }
 
 QWidget* MainForm::BuildSimulation() {

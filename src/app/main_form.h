@@ -6,6 +6,7 @@
 #include <QMainWindow>
 
 #include <array>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -112,6 +113,10 @@ class MainForm : public QMainWindow, public UserInterface {
   QWidget* BuildDisplay();
   QWidget* BuildMaximumError();
   QWidget* BuildPeriods();
+  template <std::size_t N>
+  QWidget* CaptionValueFrame(const char* objectName, const char* title,
+                             std::initializer_list<const char*> captions,
+                             std::array<QLabel*, N>& labels, const char* prefix);
   QWidget* BuildSimulation();
   QWidget* BuildLegend();
   QLineEdit* AddTextBox(const char* objectName, std::string MainWindowInputs::*field);
