@@ -1,6 +1,8 @@
 #include "model/integration.h"
 
 #include <cmath>
+#include <cstring>
+#include <optional>
 
 #include "model/reversal_rules.h"
 
@@ -22,6 +24,11 @@ bool Faulted(const ModelRun& run, const StateVector& dy) {
   return !IsFinite(dy) || run.specialFunctionFault;
 }
 
+// StateDerivative(run, t, y) with the force through the run's memory of the last time.
+StateVector SlopeAt(ModelRun& run, double t, const StateVector& y) {
+  return StateDerivativeWithForce(run, run.ForceAt(t), y);
+}
+
 StateVector Advance(const StateVector& y, double a, const StateVector& k) {
   return {y.u + a * k.u, y.uDot + a * k.uDot, y.z + a * k.z};
 }
@@ -31,7 +38,7 @@ template <bool kCheck>
 bool RungeKutta4(ModelRun& run, StateVector& y, const StateVector& k1, double t, double h) {
   const double a = h / 2.0;
   const double b = h / 6.0;
-  const double forceAtMidpoint = run.excitation.ExcitationAt(t + a);
+  const double forceAtMidpoint = run.ForceAt(t + a);
   StateVector trial = Advance(y, a, k1);
   if (kCheck && !IsFinite(trial)) return false;
   const StateVector k2 = StateDerivativeWithForce(run, forceAtMidpoint, trial);
@@ -42,7 +49,7 @@ bool RungeKutta4(ModelRun& run, StateVector& y, const StateVector& k1, double t,
   if (kCheck && Faulted(run, k3)) return false;
   trial = Advance(y, h, k3);
   if (kCheck && !IsFinite(trial)) return false;
-  const StateVector k4 = StateDerivative(run, t + h, trial);
+  const StateVector k4 = SlopeAt(run, t + h, trial);
   if (kCheck && Faulted(run, k4)) return false;
   y.u = y.u + b * (k1.u + 2.0 * (k2.u + k3.u) + k4.u);
   y.uDot = y.uDot + b * (k1.uDot + 2.0 * (k2.uDot + k3.uDot) + k4.uDot);
@@ -50,10 +57,43 @@ bool RungeKutta4(ModelRun& run, StateVector& y, const StateVector& k1, double t,
   return !kCheck || IsFinite(y);
 }
 
+// The slope at the start of an interval. Every step-doubling trial restarts from the same
+// state at the same time, so its first sub-step evaluates the same derivative: it is evaluated
+// once, and each later trial that takes it over also takes over the all-reversal weight faults
+// that evaluation met, reporting them again as its own evaluation would have.
+class StartSlope {
+ public:
+  // f(t, y), evaluated by the first trial, reused by the others.
+  StateVector At(ModelRun& run, double t, const StateVector& y) {
+    if (valid_ && std::memcmp(&t, &t_, sizeof t) == 0) {
+      for (int64_t k = 0; k < faults_; ++k) {
+        ++run.weightFaults;
+        if (run.onWeightFault) run.onWeightFault();
+      }
+      return slope_;
+    }
+    const int64_t faultsBefore = run.weightFaults;
+    slope_ = SlopeAt(run, t, y);
+    faults_ = run.weightFaults - faultsBefore;
+    t_ = t;
+    valid_ = true;
+    return slope_;
+  }
+
+ private:
+  bool valid_ = false;
+  double t_ = 0.0;
+  StateVector slope_;
+  int64_t faults_ = 0;
+};
+
 // `count` Euler sub-steps of size h from t0.
-void EulerSubsteps(ModelRun& run, StateVector& y, double t0, int32_t count, double h) {
+void EulerSubsteps(ModelRun& run, StateVector& y, double t0, int32_t count, double h,
+                   StartSlope* start = nullptr) {
   for (int32_t j = 0; j < count; ++j) {
-    const StateVector dy = StateDerivative(run, t0 + static_cast<double>(j) * h, y);
+    const double t = t0 + static_cast<double>(j) * h;
+    const StateVector dy = j == 0 && start != nullptr ? start->At(run, t, y)
+                                                      : SlopeAt(run, t, y);
     y.u = y.u + h * dy.u;
     y.uDot = y.uDot + h * dy.uDot;
     y.z = y.z + h * dy.z;
@@ -61,10 +101,11 @@ void EulerSubsteps(ModelRun& run, StateVector& y, double t0, int32_t count, doub
 }
 
 // `count` Runge-Kutta sub-steps of size h from t0, never stopping at a fault.
-void RungeKuttaSubsteps(ModelRun& run, StateVector& y, double t0, int32_t count, double h) {
+void RungeKuttaSubsteps(ModelRun& run, StateVector& y, double t0, int32_t count, double h,
+                        StartSlope* start) {
   for (int32_t j = 0; j < count; ++j) {
     const double t = t0 + static_cast<double>(j) * h;
-    const StateVector k1 = StateDerivative(run, t, y);
+    const StateVector k1 = j == 0 ? start->At(run, t, y) : SlopeAt(run, t, y);
     RungeKutta4<false>(run, y, k1, t, h);
   }
 }
@@ -76,16 +117,17 @@ void StepDoubling(ModelRun& run, StateVector& y, int32_t i, double dt, Substeps 
   const double t0 = run.history.T[static_cast<std::size_t>(i)];
   const int32_t limit = run.parameters.eulerSteps;
   const double eps = run.parameters.eps;
+  StartSlope start;
   int32_t m = 1;
   double h = dt;
   StateVector trial = y;
-  substeps(run, trial, t0, m, h);
+  substeps(run, trial, t0, m, h, &start);
   double previousU = trial.u;
   while (m <= limit && m < kMaxTrialSubsteps) {
     m = 2 * m;
     h = dt / static_cast<double>(m);
     trial = y;
-    substeps(run, trial, t0, m, h);
+    substeps(run, trial, t0, m, h, &start);
     if (std::fabs(trial.u - previousU) <= eps) break;
     previousU = trial.u;
   }
@@ -96,56 +138,133 @@ bool SampleFinite(const ResponseHistory& h, std::size_t at) {
   return std::isfinite(h.F[at]) && std::isfinite(h.U_DOT_DOT[at]) && std::isfinite(h.Fh[at]);
 }
 
+// One pass of the frame, interval by interval, so that two passes can advance side by side.
 template <SolutionMethod kMethod>
-void Frame(ModelRun& run) {
-  constexpr bool kStopAtFault = kMethod == SolutionMethod::RungeKutta;
-  ResponseHistory& h = run.history;
-  const int32_t n = run.excitation.sampleCount;
-  const double dt = run.excitation.timeStep;
-  if (n < 1) return;
+class PassFrame {
+ public:
+  static constexpr bool kStopAtFault = kMethod == SolutionMethod::RungeKutta;
 
-  h.U[1] = run.initialU;
-  h.U_DOT[1] = run.initialUDot;
-  h.Z[1] = run.initialZ;
-  StateVector y{h.U[1], h.U_DOT[1], h.Z[1]};
-  CompleteSample(run, 1);
-  if (kStopAtFault && !SampleFinite(h, 1)) {
-    run.stoppedByFault = true;
-    return;
+  explicit PassFrame(ModelRun& run)
+      : run_(run),
+        h_(run.history),
+        n_(run.excitation.sampleCount),
+        dt_(run.excitation.timeStep) {}
+
+  int32_t SampleCount() const { return n_; }
+  const StateVector& State() const { return y_; }
+
+  // Stores and completes sample 1. False when no interval follows (N < 2, or a RungeKutta
+  // pass stopped at a non-finite first sample).
+  bool Start() {
+    if (n_ < 1) return false;
+    h_.U[1] = run_.initialU;
+    h_.U_DOT[1] = run_.initialUDot;
+    h_.Z[1] = run_.initialZ;
+    y_ = StateVector{h_.U[1], h_.U_DOT[1], h_.Z[1]};
+    CompleteSample(run_, 1);
+    if (kStopAtFault && !SampleFinite(h_, 1)) return Stop();
+    return n_ > 1;
   }
 
-  for (int32_t i = 1; i < n; ++i) {
-    const auto next = static_cast<std::size_t>(i) + 1;
-    h.T[next] = static_cast<double>(i) * dt;
-    ReleaseDominanceFlagsBeforeInterval(run, i);
+  // Crosses the interval from sample i to i + 1 (i = 1..N-1, in order) and does its
+  // bookkeeping. With `next`, the state at the end of the interval is taken from it instead of
+  // being integrated (the caller knows it to be exactly what this pass's step would give).
+  // False when the pass ends here (RungeKutta at a fault).
+  bool Interval(int32_t i, const StateVector* next = nullptr) {
+    const auto at = static_cast<std::size_t>(i) + 1;
+    h_.T[at] = static_cast<double>(i) * dt_;
+    ReleaseDominanceFlagsBeforeInterval(run_, i);
 
-    bool stepOk = true;
-    if constexpr (kMethod == SolutionMethod::Euler) {
-      EulerStep(run, y, i, dt);
-    } else if constexpr (kMethod == SolutionMethod::EulerStepDoubling) {
-      EulerStepDoublingStep(run, y, i, dt);
-    } else if constexpr (kMethod == SolutionMethod::RungeKutta) {
-      stepOk = RungeKuttaStep(run, y, i, dt);
+    if (next != nullptr) {
+      y_ = *next;
     } else {
-      RungeKuttaStepDoublingStep(run, y, i, dt);
-    }
-    if (kStopAtFault && !stepOk) {
-      run.stoppedByFault = true;
-      return;
+      bool stepOk = true;
+      if constexpr (kMethod == SolutionMethod::Euler) {
+        EulerStep(run_, y_, i, dt_);
+      } else if constexpr (kMethod == SolutionMethod::EulerStepDoubling) {
+        EulerStepDoublingStep(run_, y_, i, dt_);
+      } else if constexpr (kMethod == SolutionMethod::RungeKutta) {
+        stepOk = RungeKuttaStep(run_, y_, i, dt_);
+      } else {
+        RungeKuttaStepDoublingStep(run_, y_, i, dt_);
+      }
+      if (kStopAtFault && !stepOk) return Stop();
     }
 
-    h.U[next] = y.u;
-    h.U_DOT[next] = y.uDot;
-    h.Z[next] = y.z;
-    UpdateReversalMemory(run, i);
-    if (kStopAtFault && run.specialFunctionFault) {
-      run.stoppedByFault = true;
-      return;
+    h_.U[at] = y_.u;
+    h_.U_DOT[at] = y_.uDot;
+    h_.Z[at] = y_.z;
+    UpdateReversalMemory(run_, i);
+    if (kStopAtFault && run_.specialFunctionFault) return Stop();
+    CompleteSample(run_, i + 1);
+    if (kStopAtFault && !SampleFinite(h_, at)) return Stop();
+    return i + 1 < n_;
+  }
+
+ private:
+  bool Stop() {
+    run_.stoppedByFault = true;
+    return false;
+  }
+
+  ModelRun& run_;
+  ResponseHistory& h_;
+  int32_t n_;
+  double dt_;
+  StateVector y_;
+};
+
+template <SolutionMethod kMethod>
+void Frame(ModelRun& run) {
+  PassFrame<kMethod> frame(run);
+  if (!frame.Start()) return;
+  for (int32_t i = 1; frame.Interval(i); ++i) {
+  }
+}
+
+bool SameState(const StateVector& a, const StateVector& b) {
+  return std::memcmp(&a.u, &b.u, sizeof(double)) == 0 &&
+         std::memcmp(&a.uDot, &b.uDot, sizeof(double)) == 0 &&
+         std::memcmp(&a.z, &b.z, sizeof(double)) == 0;
+}
+
+// True when the modified z-rate equals the original one at every logged evaluation state: the
+// reload weight is +0 or -0 there and its evaluation reports nothing. Then
+//   (A - ((s - 2 UnitStep(z u') w) gamma + beta) |z|^n) u' / Uy
+// is, operation for operation, (A - (gamma s + beta) |z|^n) u' / Uy, every slope of the
+// modified step equals the original's, and so does the state it ends in.
+bool WeightsVanishAt(ModelRun& modified, const EvaluationLog& log) {
+  if (log.Overflowed()) return false;
+  for (const LoggedEvaluation& e : log.Entries()) {
+    const std::optional<double> w = QuietReloadWeight(modified, e.u, e.uDot, e.z, e.powerOfZ);
+    if (!w || *w != 0.0) return false;
+  }
+  return true;
+}
+
+// The Original and the Modified pass side by side, interval by interval. While the modified
+// pass is in the same state as the original at the start of an interval, the original's step
+// logs the states it evaluates; if the reload weight vanishes at all of them, the modified step
+// would repeat the original's arithmetic exactly, and its end state is taken over. The
+// bookkeeping of each pass (lists, completion) runs as usual.
+template <SolutionMethod kMethod>
+void PairFrame(ModelRun& original, ModelRun& modified) {
+  PassFrame<kMethod> o(original);
+  PassFrame<kMethod> m(modified);
+  bool originalRunning = o.Start();
+  bool modifiedRunning = m.Start();
+  EvaluationLog log;
+  for (int32_t i = 1; originalRunning || modifiedRunning; ++i) {
+    const bool shareable = originalRunning && modifiedRunning && SameState(o.State(), m.State());
+    if (originalRunning) {
+      log.Clear();
+      original.evaluationLog = shareable ? &log : nullptr;
+      originalRunning = o.Interval(i);
+      original.evaluationLog = nullptr;
     }
-    CompleteSample(run, i + 1);
-    if (kStopAtFault && !SampleFinite(h, next)) {
-      run.stoppedByFault = true;
-      return;
+    if (modifiedRunning) {
+      const bool shared = shareable && originalRunning && WeightsVanishAt(modified, log);
+      modifiedRunning = m.Interval(i, shared ? &o.State() : nullptr);
     }
   }
 }
@@ -160,30 +279,31 @@ void EulerStep(ModelRun& run, StateVector& y, int32_t i, double dt) {
 
 void EulerStepDoublingStep(ModelRun& run, StateVector& y, int32_t i, double dt) {
   StepDoubling(run, y, i, dt,
-               [](ModelRun& r, StateVector& v, double t0, int32_t count, double h) {
-                 EulerSubsteps(r, v, t0, count, h);
-               });
+               [](ModelRun& r, StateVector& v, double t0, int32_t count, double h,
+                  StartSlope* start) { EulerSubsteps(r, v, t0, count, h, start); });
 }
 
 bool RungeKuttaStep(ModelRun& run, StateVector& y, int32_t i, double dt) {
   const double t = run.history.T[static_cast<std::size_t>(i)];
-  const StateVector k1 = StateDerivative(run, t, y);
+  const StateVector k1 = SlopeAt(run, t, y);
   if (Faulted(run, k1)) return false;
   return RungeKutta4<true>(run, y, k1, t, dt);
 }
 
 void RungeKuttaStepDoublingStep(ModelRun& run, StateVector& y, int32_t i, double dt) {
   StepDoubling(run, y, i, dt,
-               [](ModelRun& r, StateVector& v, double t0, int32_t count, double h) {
-                 RungeKuttaSubsteps(r, v, t0, count, h);
-               });
+               [](ModelRun& r, StateVector& v, double t0, int32_t count, double h,
+                  StartSlope* start) { RungeKuttaSubsteps(r, v, t0, count, h, start); });
 }
 
 bool RungeKutta4Step(ModelRun& run, StateVector& y, const StateVector& k1, double t, double h) {
   return RungeKutta4<true>(run, y, k1, t, h);
 }
 
-void IntegrateResponse(ModelRun& run) {
+namespace {
+
+// What IntegrateResponse sets up before a pass.
+void StartPass(ModelRun& run) {
   run.Prepare();
   const int32_t n = run.excitation.sampleCount;
   run.history.Reset(n);
@@ -194,6 +314,12 @@ void IntegrateResponse(ModelRun& run) {
   if (run.pass == ModelPass::Modified) run.memory.ResetPoints(0.0, 0.0);
   run.stoppedByFault = false;
   run.specialFunctionFault = false;
+}
+
+}  // namespace
+
+void IntegrateResponse(ModelRun& run) {
+  StartPass(run);
   switch (run.parameters.solutionMethod) {
     case SolutionMethod::Euler:
       Frame<SolutionMethod::Euler>(run);
@@ -206,6 +332,48 @@ void IntegrateResponse(ModelRun& run) {
       break;
     case SolutionMethod::RungeKuttaStepDoubling:
       Frame<SolutionMethod::RungeKuttaStepDoubling>(run);
+      break;
+  }
+}
+
+void IntegrateBothPasses(ModelRun& original, ModelRun& modified) {
+  original.pass = ModelPass::Original;
+  modified.pass = ModelPass::Modified;
+  // The points' factors are what the modified pass inherits from the original one.
+  ReversalMemory& from = original.memory;
+  ReversalMemory& to = modified.memory;
+  const bool sideBySide = original.parameters.reversalRule == ReversalRule::AllReversals &&
+                          modified.parameters.reversalRule == ReversalRule::AllReversals &&
+                          original.parameters.solutionMethod == modified.parameters.solutionMethod;
+  if (!sideBySide) {
+    IntegrateResponse(original);
+    to.lastPlus.factor = from.lastPlus.factor;
+    to.lastMinus.factor = from.lastMinus.factor;
+    to.maxPlus.factor = from.maxPlus.factor;
+    to.maxMinus.factor = from.maxMinus.factor;
+    IntegrateResponse(modified);
+    return;
+  }
+  // Under AllReversals neither pass records a point, so the factors at the end of the original
+  // pass are those it started with.
+  to.lastPlus.factor = from.lastPlus.factor;
+  to.lastMinus.factor = from.lastMinus.factor;
+  to.maxPlus.factor = from.maxPlus.factor;
+  to.maxMinus.factor = from.maxMinus.factor;
+  StartPass(original);
+  StartPass(modified);
+  switch (original.parameters.solutionMethod) {
+    case SolutionMethod::Euler:
+      PairFrame<SolutionMethod::Euler>(original, modified);
+      break;
+    case SolutionMethod::EulerStepDoubling:
+      PairFrame<SolutionMethod::EulerStepDoubling>(original, modified);
+      break;
+    case SolutionMethod::RungeKutta:
+      PairFrame<SolutionMethod::RungeKutta>(original, modified);
+      break;
+    case SolutionMethod::RungeKuttaStepDoubling:
+      PairFrame<SolutionMethod::RungeKuttaStepDoubling>(original, modified);
       break;
   }
 }

@@ -28,6 +28,18 @@ namespace quarvel {
 // An unknown method leaves the arrays zeroed.
 void IntegrateResponse(ModelRun& run);
 
+// Both passes of a force-driven experiment: `original` gets exactly what
+// IntegrateResponse(original) gives, and `modified` exactly what IntegrateResponse(modified)
+// gives when it runs next on the same run (the reversal points' factors carried over), except
+// that modified.derivativeEvaluations counts only the evaluations it makes itself. Sets each
+// run's pass. Both runs need the same settings, excitation and initial state.
+//
+// Under AllReversals (where the original pass records no point) the passes advance side by
+// side: while the modified pass is in the original's state at the start of an interval and its
+// reload weight vanishes at every state the original's step evaluated, the modified model is
+// the original one there, and the modified pass takes over the original's step.
+void IntegrateBothPasses(ModelRun& original, ModelRun& modified);
+
 // Interval steps: advance y from T[i] (the stored time) to T[i] + dt. The run must be
 // prepared and T[i] stored.
 // Euler: eulerSteps sub-steps of dt / eulerSteps.

@@ -2,14 +2,18 @@
 // Everything one integration run reads and writes. A run owns all of its state, so two runs
 // may proceed on two threads at once.
 
+#include <bit>
+#include <cmath>
 #include <cstdint>
 #include <functional>
+#include <limits>
 #include <vector>
 
 #include "model/excitation_force.h"
 #include "model/model_parameters.h"
 #include "model/response_history.h"
 #include "model/reversal_memory.h"
+#include "special/hypergeometric.h"
 
 namespace quarvel {
 
@@ -23,6 +27,41 @@ struct DerivedConstants {
   double factorC = 0.0;             // 1 + 1 / n, its c
   double betaMinusGamma = 0.0;      // beta - gamma, the scale of the 2F1 argument
   bool gammaIsHalf = false;         // gamma == 0.5: the unloading factors are not used
+};
+
+// A derivative evaluation's state and its |z|^n, as logged for the side-by-side passes.
+struct LoggedEvaluation {
+  double u;
+  double uDot;
+  double z;
+  double powerOfZ;
+};
+
+// The evaluations of one interval step, in order, up to a fixed number (the largest step of
+// the built-in schemes, 4 x 511 Runge-Kutta slopes, fits); beyond it the log only remembers
+// that it overflowed. Its storage is allocated once.
+class EvaluationLog {
+ public:
+  static constexpr std::size_t kCapacity = 4096;
+
+  EvaluationLog() { entries_.reserve(kCapacity); }
+  void Clear() {
+    entries_.clear();
+    overflowed_ = false;
+  }
+  void Record(double u, double uDot, double z, double powerOfZ) {
+    if (entries_.size() < kCapacity) {
+      entries_.push_back({u, uDot, z, powerOfZ});
+    } else {
+      overflowed_ = true;
+    }
+  }
+  const std::vector<LoggedEvaluation>& Entries() const { return entries_; }
+  bool Overflowed() const { return overflowed_; }
+
+ private:
+  std::vector<LoggedEvaluation> entries_;
+  bool overflowed_ = false;
 };
 
 // One experiment, force-driven:
@@ -62,12 +101,56 @@ struct ModelRun {
 
   // Set by Prepare(), which every pass calls first.
   DerivedConstants derived;
+  // When set, every derivative evaluation records its state and |z|^n here.
+  EvaluationLog* evaluationLog = nullptr;
+
   // Set when an unloading factor evaluated outside AllReversalWeight (for the current z of a
   // point weight, or for a point being recorded) faults; a RungeKutta pass stops on it.
   bool specialFunctionFault = false;
 
-  // Computes `derived` from `parameters` and `mass`.
+  // Computes `derived` from `parameters` and `mass`, and sets up the unloading-factor
+  // evaluator for them.
   void Prepare();
+
+  // |z|^n = std::pow(|z|, n), remembering the last argument: a saturated z repeats its value
+  // from stage to stage.
+  double PowerOfZ(double absoluteZ) {
+    if (absoluteZ != lastAbsoluteZ_ || parameters.n != lastExponent_) {
+      lastAbsoluteZ_ = absoluteZ;
+      lastExponent_ = parameters.n;
+      lastPowerOfZ_ = std::pow(absoluteZ, parameters.n);
+    }
+    return lastPowerOfZ_;
+  }
+
+  // excitation.ExcitationAt(t), remembering the last time asked for (compared bit for bit):
+  // the end of one sub-step is often exactly the start of the next. Prepare forgets it.
+  double ForceAt(double t) {
+    const uint64_t bits = std::bit_cast<uint64_t>(t);
+    if (!lastForceValid_ || bits != lastForceTime_) {
+      lastForceTime_ = bits;
+      lastForce_ = excitation.ExcitationAt(t);
+      lastForceValid_ = true;
+    }
+    return lastForce_;
+  }
+
+  // 2F1(1, 1/n; 1 + 1/n; x) of the unloading factor, with what depends on n alone kept
+  // between evaluations (set up by Prepare).
+  // A cache: logically const.
+  HypergeometricEvaluator& FactorEvaluator() const { return factorEvaluator_; }
+
+ private:
+  uint64_t lastForceTime_ = 0;
+  double lastForce_ = 0.0;
+  bool lastForceValid_ = false;
+  double lastAbsoluteZ_ = std::numeric_limits<double>::quiet_NaN();
+  double lastExponent_ = std::numeric_limits<double>::quiet_NaN();
+  double lastPowerOfZ_ = 0.0;
+  mutable HypergeometricEvaluator factorEvaluator_{1.0, 1.0, 2.0};
+  double factorEvaluatorB_ = 0.0;
+  double factorEvaluatorC_ = 0.0;
+  bool factorEvaluatorSet_ = false;  // factorEvaluator_ is (1, factorEvaluatorB_, factorEvaluatorC_)
 };
 
 }  // namespace quarvel

@@ -3,9 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <vector>
 
-#include "special/hypergeometric.h"
 
 namespace quarvel {
 
@@ -16,8 +16,17 @@ namespace {
 bool FactorFromPower(const ModelRun& run, double power, double& factor) {
   const double x = run.derived.betaMinusGamma * power;
   bool arithmeticFault = false;
-  HypergeometricF(1.0, run.derived.factorB, run.derived.factorC, x, factor, &arithmeticFault);
+  run.FactorEvaluator().Evaluate(x, factor, &arithmeticFault);
   return arithmeticFault || !std::isfinite(x);
+}
+
+// r^P = std::pow(r, P) for a ratio capped at 1, without the call where its value is fixed:
+// pow(1, P) is 1 for every P, and pow(+0, P) is +0 for every P > 0. The many entries passed by
+// (a ratio clamped to +0) and the capped ones then cost nothing.
+double RatioPower(double r, double exponent) {
+  if (r == 1.0) return 1.0;
+  if (r == 0.0 && !std::signbit(r) && exponent > 0.0) return 0.0;
+  return std::pow(r, exponent);
 }
 
 // UnloadingFactor of the current z, evaluated at most once per weight evaluation and only
@@ -26,6 +35,8 @@ bool FactorFromPower(const ModelRun& run, double power, double& factor) {
 // already (the z-rate needs it too), else NaN.
 struct CurrentFactor {
   double power = std::numeric_limits<double>::quiet_NaN();
+  // When set, a fault is only noted here: nothing is counted, called or flagged on the run.
+  bool* quietFault = nullptr;
   bool evaluated = false;
   bool fault = false;
   double value = 0.0;
@@ -58,7 +69,13 @@ double PointWeightWith(ModelRun& run, const ReversalPoint& positive,
     uStar = point->u + p.Uy * (z - point->z);
   } else {
     const double factor = current.Get(run, z);
-    if (current.fault) run.specialFunctionFault = true;
+    if (current.fault) {
+      if (current.quietFault != nullptr) {
+        *current.quietFault = true;
+      } else {
+        run.specialFunctionFault = true;
+      }
+    }
     uStar = point->u + p.Uy * (z * factor - point->z * point->factor);
   }
   double r = (point->u - uStar) / (point->u - u);
@@ -66,10 +83,14 @@ double PointWeightWith(ModelRun& run, const ReversalPoint& positive,
   if (r < 0.0 && powerDomainFault != nullptr && std::isfinite(p.P) && std::trunc(p.P) != p.P) {
     *powerDomainFault = true;
   }
-  return std::pow(r, p.P);
+  return RatioPower(r, p.P);
 }
 
-double ReportWeightFault(ModelRun& run, double partialWeight) {
+double ReportWeightFault(ModelRun& run, const CurrentFactor& current, double partialWeight) {
+  if (current.quietFault != nullptr) {
+    *current.quietFault = true;
+    return partialWeight;
+  }
   ++run.weightFaults;
   if (run.onWeightFault) run.onWeightFault();
   return partialWeight;
@@ -99,7 +120,7 @@ double AllReversalWeightWith(ModelRun& run, double u, double uDot, double z,
         uStar = entry.u + p.Uy * (z - entry.z);
       } else {
         const double factor = current.Get(run, z);
-        if (current.fault || entry.factorFault) return ReportWeightFault(run, w);
+        if (current.fault || entry.factorFault) return ReportWeightFault(run, current, w);
         uStar = entry.u + p.Uy * (z * factor - entry.z * entry.factor);
       }
       const double numerator = entry.u - uStar;
@@ -107,12 +128,12 @@ double AllReversalWeightWith(ModelRun& run, double u, double uDot, double z,
       double r = numerator / denominator;
       if (!std::isfinite(uStar) || !std::isfinite(numerator) || !std::isfinite(denominator) ||
           !std::isfinite(r)) {
-        return ReportWeightFault(run, w);
+        return ReportWeightFault(run, current, w);
       }
       if (r > 1.0) r = 1.0;
       if (r < 0.0) r = 0.0;
-      weight = std::pow(r, p.P);
-      if (!std::isfinite(weight)) return ReportWeightFault(run, w);
+      weight = RatioPower(r, p.P);
+      if (!std::isfinite(weight)) return ReportWeightFault(run, current, w);
     }
     if (first) {
       w = weight;
@@ -274,10 +295,10 @@ double ReloadWeight(ModelRun& run, double u, double uDot, double z, bool* powerD
   return ReloadWeight(run, u, uDot, z, std::numeric_limits<double>::quiet_NaN(), powerDomainFault);
 }
 
-double ReloadWeight(ModelRun& run, double u, double uDot, double z, double powerOfZ,
-                    bool* powerDomainFault) {
-  CurrentFactor current;
-  current.power = powerOfZ;
+namespace {
+
+double ReloadWeightWith(ModelRun& run, double u, double uDot, double z, CurrentFactor& current,
+                        bool* powerDomainFault) {
   const ReversalMemory& m = run.memory;
   switch (run.parameters.reversalRule) {
     case ReversalRule::AllReversals:
@@ -296,6 +317,26 @@ double ReloadWeight(ModelRun& run, double u, double uDot, double z, double power
     }
   }
   return 0.0;
+}
+
+}  // namespace
+
+double ReloadWeight(ModelRun& run, double u, double uDot, double z, double powerOfZ,
+                    bool* powerDomainFault) {
+  CurrentFactor current;
+  current.power = powerOfZ;
+  return ReloadWeightWith(run, u, uDot, z, current, powerDomainFault);
+}
+
+std::optional<double> QuietReloadWeight(ModelRun& run, double u, double uDot, double z,
+                                        double powerOfZ) {
+  bool fault = false;
+  CurrentFactor current;
+  current.power = powerOfZ;
+  current.quietFault = &fault;
+  const double w = ReloadWeightWith(run, u, uDot, z, current, nullptr);
+  if (fault) return std::nullopt;
+  return w;
 }
 
 }  // namespace quarvel

@@ -50,7 +50,8 @@ inline StateVector StateDerivativeWithForce(ModelRun& run, double force, const S
   dy.uDot =
       -d.inverseMass * (d.hystereticScale * y.z + p.c * y.uDot + d.postYieldStiffness * y.u - force);
   const double s = SameSign(y.uDot, y.z);
-  const double power = std::pow(std::fabs(y.z), p.n);
+  const double power = run.PowerOfZ(std::fabs(y.z));
+  if (run.evaluationLog != nullptr) run.evaluationLog->Record(y.u, y.uDot, y.z, power);
   if (run.pass == ModelPass::Original) {
     dy.z = (p.A - (p.gamma * s + p.beta) * power) * y.uDot / p.Uy;
   } else {

@@ -1,7 +1,9 @@
 #include "solve/solve_experiments.h"
 
+#include <algorithm>
 #include <cmath>
 #include <span>
+#include <utility>
 #include <vector>
 
 #include "model/displacement_controlled.h"
@@ -34,40 +36,51 @@ std::vector<double> ExcitationTable(const Experiment& e, double mass) {
   return x;
 }
 
-void StoreReversalHistories(const ReversalIndexHistory& indices, Experiment& e) {
-  e.reversalLastPlus = indices.lastPlus;
-  e.reversalLastMinus = indices.lastMinus;
-  e.reversalMaxPlus = indices.maxPlus;
-  e.reversalMaxMinus = indices.maxMinus;
+// Hands the run's index histories to the experiment (the run takes the experiment's old
+// arrays, whose storage the next solve reuses).
+void StoreReversalHistories(ReversalIndexHistory& indices, Experiment& e) {
+  std::swap(e.reversalLastPlus, indices.lastPlus);
+  std::swap(e.reversalLastMinus, indices.lastMinus);
+  std::swap(e.reversalMaxPlus, indices.maxPlus);
+  std::swap(e.reversalMaxMinus, indices.maxMinus);
 }
 
-void SolveForceDriven(ModelRun& run, Experiment& e) {
-  run.excitation.Assign(ExcitationTable(e, run.mass), e.counter, e.timeStep);
-  run.initialU = e.initialU;
-  run.initialUDot = e.initialUDot;
-  run.initialZ = e.initialZ;
-
-  run.pass = ModelPass::Original;
-  IntegrateResponse(run);
-  e.original = run.history;
-
-  run.pass = ModelPass::Modified;
-  IntegrateResponse(run);
-  e.modified = run.history;
-  StoreReversalHistories(run.reversalIndices, e);
+// A run of the experiment with the given settings and mass, writing into the storage of
+// `previous` (the experiment's earlier results), which it takes over.
+void StartRun(ModelRun& run, const ModelParameters& parameters, double mass,
+              ResponseHistory& previous) {
+  run.parameters = parameters;
+  run.mass = mass;
+  std::swap(run.history, previous);
 }
 
-void SolveDisplacementControlled(ModelRun& run, Experiment& e) {
+void SolveForceDriven(ModelRun& original, ModelRun& modified, Experiment& e) {
+  ExcitationForce& excitation = original.excitation;
+  excitation.X = ExcitationTable(e, original.mass);
+  excitation.sampleCount = e.counter;
+  excitation.timeStep = e.timeStep;
+  modified.excitation = excitation;
+  for (ModelRun* run : {&original, &modified}) {
+    run->initialU = e.initialU;
+    run->initialUDot = e.initialUDot;
+    run->initialZ = e.initialZ;
+  }
+
+  IntegrateBothPasses(original, modified);
+  std::swap(e.original, original.history);
+  std::swap(e.modified, modified.history);
+  StoreReversalHistories(modified.reversalIndices, e);
+}
+
+void SolveDisplacementControlled(ModelRun& original, ModelRun& modified, Experiment& e) {
   const std::span<const double> displacement(SamplesOf(e));
-  run.pass = ModelPass::Original;
-  DisplacementControlledResponse(run, displacement, e.counter, e.timeStep);
-  e.original = run.history;
+  DisplacementControlledResponse(original, displacement, e.counter, e.timeStep);
+  std::swap(e.original, original.history);
 
-  run.pass = ModelPass::Modified;
-  DisplacementControlledModifiedResponse(run, displacement, e.counter, e.timeStep, e.initialU,
-                                         e.initialZ, e.original.Z);
-  e.modified = run.history;
-  StoreReversalHistories(run.reversalIndices, e);
+  DisplacementControlledModifiedResponse(modified, displacement, e.counter, e.timeStep,
+                                         e.initialU, e.initialZ, e.original.Z);
+  std::swap(e.modified, modified.history);
+  StoreReversalHistories(modified.reversalIndices, e);
 }
 
 // Largest |value| over samples 1..N; non-finite values never replace the peak.
@@ -106,29 +119,61 @@ bool WeightsAddUpToZero(const ExperimentSet& experiments) {
 }  // namespace
 
 int64_t SolveExperiment(Experiment& e, const ModelParameters& parameters) {
-  ModelRun run;
-  run.parameters = parameters;
-  run.mass = EffectiveMass(parameters.mass, e.mass);
+  const double mass = EffectiveMass(parameters.mass, e.mass);
+  ModelRun original;
+  ModelRun modified;
+  StartRun(original, parameters, mass, e.original);
+  StartRun(modified, parameters, mass, e.modified);
 
   if (e.counter < 1) {
     // Nothing to solve: no samples, empty responses.
+    std::swap(e.original, original.history);
+    std::swap(e.modified, modified.history);
     e.original.Reset(0);
     e.modified.Reset(0);
-    StoreReversalHistories(ReversalIndexHistory{}, e);
+    ReversalIndexHistory none;
+    StoreReversalHistories(none, e);
   } else if (IsForceDriven(e.dataType)) {
-    SolveForceDriven(run, e);
+    SolveForceDriven(original, modified, e);
   } else {
-    SolveDisplacementControlled(run, e);
+    SolveDisplacementControlled(original, modified, e);
   }
 
   const bool fromOrigin = IsForceDriven(e.dataType);
   e.original.ComputeEnergies(fromOrigin);
   e.modified.ComputeEnergies(fromOrigin);
   StorePeaksAndErrors(e);
-  return run.weightFaults;
+  return original.weightFaults + modified.weightFaults;
 }
 
-SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDisplay) {
+namespace {
+
+// Below this many samples in the whole set a solve stays on the calling thread: waking the
+// pool would cost about as much as the work it shares out.
+constexpr int64_t kSamplesWorthSharing = 2000;
+
+// Experiment indices, the longest first, so that the last to start are the shortest.
+std::vector<int32_t> LongestFirst(std::span<const Experiment> records) {
+  std::vector<int32_t> order(records.size());
+  for (std::size_t k = 0; k < order.size(); ++k) order[k] = static_cast<int32_t>(k);
+  std::stable_sort(order.begin(), order.end(), [&records](int32_t a, int32_t b) {
+    return records[static_cast<std::size_t>(a)].counter >
+           records[static_cast<std::size_t>(b)].counter;
+  });
+  return order;
+}
+
+bool WorthSharing(std::span<const Experiment> records, const SolvePool* pool) {
+  if (pool == nullptr || pool->ThreadCount() < 2 || records.size() < 2) return false;
+  int64_t samples = 0;
+  for (const Experiment& e : records) samples += e.counter > 0 ? e.counter : 0;
+  return samples >= kSamplesWorthSharing;
+}
+
+}  // namespace
+
+SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDisplay,
+                              SolvePool* pool) {
   SolveOutcome outcome;
   if (bench.experiments.Count() == 0) {
     ui.ShowMessage(kMessageNoExperiments, MessageIcon::Exclamation);
@@ -140,13 +185,25 @@ SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDi
   }
 
   ReadModelParameters(bench.inputs, bench.parameters);
-  for (Experiment& e : bench.experiments.Records()) {
-    const int64_t faults = SolveExperiment(e, bench.parameters);
+  const std::span<Experiment> records = bench.experiments.Records();
+  std::vector<int64_t> faults(records.size(), 0);
+  if (WorthSharing(records, pool)) {
+    const ModelParameters& parameters = bench.parameters;
+    pool->ForEach(LongestFirst(records), [&](int32_t k) {
+      const auto at = static_cast<std::size_t>(k);
+      faults[at] = SolveExperiment(records[at], parameters);
+    });
+  } else {
+    for (std::size_t k = 0; k < records.size(); ++k) {
+      faults[k] = SolveExperiment(records[k], bench.parameters);
+    }
+  }
+  for (const int64_t count : faults) {
     // A blown-up response can fault at every evaluation: one message per solve is enough.
-    if (faults > 0 && outcome.weightFaults == 0) {
+    if (count > 0 && outcome.weightFaults == 0) {
       ui.ShowMessage(kMessageWeightFault, MessageIcon::None);
     }
-    outcome.weightFaults += faults;
+    outcome.weightFaults += count;
   }
   outcome.solved = true;
 
@@ -159,6 +216,73 @@ SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDi
     }
   }
   return outcome;
+}
+
+SolvePool::SolvePool(unsigned threads) {
+  if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
+  workers_.reserve(threads - 1);
+  for (unsigned k = 1; k < threads; ++k) workers_.emplace_back([this] { WorkerLoop(); });
+}
+
+SolvePool::~SolvePool() {
+  {
+    const std::lock_guard lock(mutex_);
+    stopping_ = true;
+  }
+  wake_.notify_all();
+  for (std::thread& worker : workers_) worker.join();
+}
+
+void SolvePool::ForEach(const std::vector<int32_t>& order,
+                        const std::function<void(int32_t)>& task) {
+  if (order.empty()) return;
+  {
+    const std::lock_guard lock(mutex_);
+    order_ = &order;
+    task_ = &task;
+    next_ = 0;
+    finished_ = 0;
+    failure_ = nullptr;
+    ++generation_;
+  }
+  wake_.notify_all();
+  RunTasks();
+  std::unique_lock lock(mutex_);
+  done_.wait(lock, [this] { return finished_ == order_->size(); });
+  order_ = nullptr;
+  task_ = nullptr;
+  if (failure_) std::rethrow_exception(std::exchange(failure_, nullptr));
+}
+
+void SolvePool::RunTasks() {
+  std::unique_lock lock(mutex_);
+  while (order_ != nullptr && next_ < order_->size()) {
+    const int32_t k = (*order_)[next_++];
+    const std::function<void(int32_t)>& task = *task_;
+    lock.unlock();
+    std::exception_ptr failure;
+    try {
+      task(k);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+    lock.lock();
+    if (failure && !failure_) failure_ = failure;
+    if (++finished_ == order_->size()) done_.notify_all();
+  }
+}
+
+void SolvePool::WorkerLoop() {
+  uint64_t seen = 0;
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    wake_.wait(lock, [&] { return stopping_ || generation_ != seen; });
+    if (stopping_) return;
+    seen = generation_;
+    lock.unlock();
+    RunTasks();
+    lock.lock();
+  }
 }
 
 }  // namespace quarvel

@@ -1,7 +1,13 @@
 #pragma once
 // The comparison: both models over every experiment of the set, energies, peaks and errors.
 
+#include <condition_variable>
 #include <cstdint>
+#include <exception>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
 
 #include "model/model_parameters.h"
 #include "solve/user_interface.h"
@@ -14,16 +20,60 @@ struct SolveOutcome {
   int64_t weightFaults = 0;  // faulting all-reversal weight evaluations ("ERRRR" shown once)
 };
 
+// A few threads kept for solving experiments side by side, created once and reused by every
+// solve that is given the pool. The calling thread takes part in the work, so a pool of
+// `threads` keeps threads - 1 of its own; a pool of 1 works on the caller's thread alone.
+// One ForEach at a time (the pool is not re-entrant).
+class SolvePool {
+ public:
+  // threads = 0 takes the number of hardware threads (at least 1).
+  explicit SolvePool(unsigned threads = 0);
+  ~SolvePool();
+  SolvePool(const SolvePool&) = delete;
+  SolvePool& operator=(const SolvePool&) = delete;
+
+  unsigned ThreadCount() const { return static_cast<unsigned>(workers_.size()) + 1; }
+
+  // Runs task(order[k]) for every k, each exactly once, on the pool's threads and the caller's;
+  // returns when all have finished. Tasks are taken in the order given. An exception thrown by
+  // a task is rethrown here (the first one; the other tasks still run).
+  void ForEach(const std::vector<int32_t>& order, const std::function<void(int32_t)>& task);
+
+ private:
+  void WorkerLoop();
+  void RunTasks();
+
+  std::vector<std::thread> workers_;
+  std::mutex mutex_;
+  std::condition_variable wake_;
+  std::condition_variable done_;
+  // The job in progress, guarded by mutex_.
+  const std::vector<int32_t>* order_ = nullptr;
+  const std::function<void(int32_t)>* task_ = nullptr;
+  std::size_t next_ = 0;      // next position of order_ to hand out
+  std::size_t finished_ = 0;  // tasks finished
+  uint64_t generation_ = 0;   // grows with every job, so sleeping workers see a new one
+  bool stopping_ = false;
+  std::exception_ptr failure_;
+};
+
 // Reads the settings from bench.inputs into bench.parameters and solves experiments
-// 1..Count() in order, storing both responses, energies, peaks and errors in each. With no
+// 1..Count(), storing both responses, energies, peaks and errors in each. With no
 // experiments, or weights adding up to 0, shows the message and returns. After the last
 // experiment lets pending events run once, then, with updateDisplay, refreshes the error
 // labels, the period labels and the graph (counter of the selected experiment, titles).
-SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDisplay);
+//
+// With a pool of more than one thread the experiments are solved side by side; results,
+// messages and their order are those of the solve in index order ("ERRRR" at most once, when
+// the first experiment with a faulting weight evaluation is reached, before the refresh).
+// A set too small to gain from it is solved on the calling thread.
+SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDisplay,
+                              SolvePool* pool = nullptr);
 
 // Solves one experiment with the given settings (mass: the mass text's value, negative for the
 // experiment's own). Touches nothing but `experiment`, so experiments may be solved on several
-// threads at once. Returns the number of faulting all-reversal weight evaluations.
+// threads at once. Reuses the storage of the experiment's previous results. Returns the number
+// of faulting all-reversal weight evaluations.
 int64_t SolveExperiment(Experiment& experiment, const ModelParameters& parameters);
 
 }  // namespace quarvel

@@ -4,8 +4,13 @@
 // call leaves the output untouched except where stated.
 
 #include <cstdint>
+#include <memory>
 
 namespace quarvel {
+
+namespace detail {
+class HypergeometricShape;
+}  // namespace detail
 
 // Power series of 2F1(a, b; c; x) and of its derivative, for |x| < 1.
 // Returns the number of terms at convergence (>= 1), or 0 on failure (|x| >= 1, no
@@ -23,6 +28,30 @@ int32_t HypergeometricSeries(double a, double b, double c, double x, double& F, 
 // 1e-6 of a whole number m, the logarithmic form for that m is used.
 int32_t HypergeometricF(double a, double b, double c, double x, double& result,
                         bool* arithmeticFault = nullptr);
+
+// 2F1(a, b; c; x) for one fixed (a, b, c) and many x: Evaluate returns, writes and flags
+// exactly what HypergeometricF(a, b, c, x, ...) would, to the last bit. What depends on
+// (a, b, c) alone (the series coefficients, the digamma and gamma values of the logarithmic
+// and general cases, the same for the Pfaff transformation's (a, c - b, c)) is computed on
+// first use and kept. Not safe for concurrent use; a copy starts with empty tables.
+class HypergeometricEvaluator {
+ public:
+  HypergeometricEvaluator(double a, double b, double c);
+  ~HypergeometricEvaluator();
+  HypergeometricEvaluator(const HypergeometricEvaluator& other);
+  HypergeometricEvaluator& operator=(const HypergeometricEvaluator& other);
+  HypergeometricEvaluator(HypergeometricEvaluator&&) noexcept;
+  HypergeometricEvaluator& operator=(HypergeometricEvaluator&&) noexcept;
+
+  int32_t Evaluate(double x, double& result, bool* arithmeticFault = nullptr);
+
+  double A() const;
+  double B() const;
+  double C() const;
+
+ private:
+  std::unique_ptr<detail::HypergeometricShape> shape_;
+};
 
 // Gamma function by the Lanczos approximation and reflection. 1 = success, 0 = failure.
 int32_t GammaFunction(double x, double& result);

@@ -5,7 +5,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <limits>
+#include <vector>
 
 #include "special/hypergeometric.h"
 
@@ -147,6 +149,99 @@ TEST(HypergeometricF, FailuresAndFaults) {
     EXPECT_EQ(fault, row.fault);
     EXPECT_EQ(HypergeometricF(row.a, row.b, row.c, row.x, result), row.status);  // no flag
   }
+}
+
+}  // namespace
+}  // namespace quarvel
+
+// ---------------------------------------------------------------------------------------
+// HypergeometricEvaluator keeps what depends on (a, b, c) between arguments. It must give what
+// a fresh HypergeometricF gives, to the last bit, in status, value, fault flag and in what a
+// failure leaves in the output.
+
+namespace quarvel {
+namespace {
+
+struct Shape {
+  double a, b, c;
+};
+
+// Every case of the evaluation: the model's 2F1(1, 1/n; 1 + 1/n; x) for n = 2, 3, 1 and 0.7
+// (series, Pfaff into the series, the general case and the logarithmic case), the general
+// case, c - a - b = 1, -1 and 2, and shapes that fail or fault.
+const Shape kShapes[] = {{1.0, 0.5, 1.5},    {1.0, 1.0 / 3.0, 1.0 + 1.0 / 3.0},
+                         {1.0, 1.0, 2.0},    {1.0, 1.0 / 0.7, 1.0 + 1.0 / 0.7},
+                         {0.5, 0.25, 1.25},  {1.0, 1.0, 3.0},
+                         {1.5, 0.5, 1.0},    {2.0, 1.5, 5.5},
+                         {0.0, 1.0, 1.0},    {0.5, 0.2, 0.5},
+                         {1.0, 1.0, 0.0},    {20.25, 20.25, 0.5},
+                         {1.0, 2.0, -1.0}};
+
+std::vector<double> SweepArguments() {
+  std::vector<double> x;
+  for (int i = 0; i <= 240; ++i) x.push_back(-3.0 + i * (4.2 / 240));  // -3 .. 1.2
+  for (const double v : {-60.0, -50.0, -10.0, -1e300, 0.5, -0.5, 0.9999999, 1.0 - 1e-10, 1.0,
+                         2.0, 0.0, -0.0, 1e-300, -1e-300, kInf, -kInf, kNaN}) {
+    x.push_back(v);
+  }
+  return x;
+}
+
+void Mix(uint64_t& h, const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  for (std::size_t i = 0; i < size; ++i) {
+    h ^= bytes[i];
+    h *= 0x100000001b3ULL;
+  }
+}
+
+// FNV-1a over (status, result, fault) of every shape and argument, each shape's arguments
+// forward and then backward, starting from the output 123.456.
+template <class Evaluate>
+uint64_t SweepDigest(Evaluate&& evaluate) {
+  uint64_t h = 0xcbf29ce484222325ULL;
+  const std::vector<double> xs = SweepArguments();
+  for (std::size_t s = 0; s < std::size(kShapes); ++s) {
+    for (int pass = 0; pass < 2; ++pass) {
+      for (std::size_t j = 0; j < xs.size(); ++j) {
+        const double x = xs[pass == 0 ? j : xs.size() - 1 - j];
+        double result = kUntouched;
+        bool fault = false;
+        const int32_t status = evaluate(s, x, result, &fault);
+        Mix(h, &status, sizeof status);
+        Mix(h, &result, sizeof result);
+        Mix(h, &fault, sizeof fault);
+      }
+    }
+  }
+  return h;
+}
+
+// The digest of the sweep through HypergeometricF as it was before it kept anything between
+// arguments (a fresh evaluation of every step for every call).
+constexpr uint64_t kSweepDigestOfFreshEvaluations = 0xd292edbaf3f295f3ULL;
+
+TEST(HypergeometricEvaluator, GivesWhatFreshEvaluationsGaveToTheLastBit) {
+  std::vector<HypergeometricEvaluator> evaluators;
+  for (const Shape& shape : kShapes) evaluators.emplace_back(shape.a, shape.b, shape.c);
+  EXPECT_EQ(SweepDigest([&](std::size_t s, double x, double& result, bool* fault) {
+              return evaluators[s].Evaluate(x, result, fault);
+            }),
+            kSweepDigestOfFreshEvaluations);
+}
+
+TEST(HypergeometricEvaluator, CopyStartsAfreshWithTheSameShape) {
+  HypergeometricEvaluator original(1.0, 0.5, 1.5);
+  double warm = 0.0;
+  original.Evaluate(0.9, warm);
+  const HypergeometricEvaluator copy = original;
+  EXPECT_EQ(copy.A(), 1.0);
+  EXPECT_EQ(copy.B(), 0.5);
+  EXPECT_EQ(copy.C(), 1.5);
+  HypergeometricEvaluator again = copy;
+  double fresh = 0.0;
+  EXPECT_EQ(again.Evaluate(0.9, fresh), 1);
+  EXPECT_EQ(fresh, warm);
 }
 
 }  // namespace
