@@ -263,7 +263,9 @@ void PairFrame(ModelRun& original, ModelRun& modified) {
       original.evaluationLog = nullptr;
     }
     if (modifiedRunning) {
-      const bool shared = shareable && originalRunning && WeightsVanishAt(modified, log);
+      // A step that ended the original pass at a fault is not taken over.
+      const bool shared =
+          shareable && !original.stoppedByFault && WeightsVanishAt(modified, log);
       modifiedRunning = m.Interval(i, shared ? &o.State() : nullptr);
     }
   }

@@ -8,8 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -48,10 +51,31 @@ TEST_P(SolveDigest, ResultsAreUnchangedToTheLastBit) {
       << std::hex << "0x" << test::DigestOf(bench.experiments, outcome, ui.calls);
 }
 
+// The same solves with the experiments side by side on a pool: the same digests, so the same
+// results, fault count and interface calls in the same order.
+class SolveDigestOnPool : public ::testing::TestWithParam<DigestRow> {
+ protected:
+  static SolvePool& Pool() {
+    static SolvePool pool(3);
+    return pool;
+  }
+};
+
+TEST_P(SolveDigestOnPool, ResultsAndCallsAreThoseOfTheSequentialSolve) {
+  const DigestRow& row = GetParam();
+  Workbench bench;
+  ASSERT_TRUE(test::LoadDigestSet(row.set, bench));
+  test::ApplyDigestSettings(row.method, row.rule, row.extra, bench.inputs);
+  RecordingUserInterface ui;
+  const SolveOutcome outcome = SolveExperiments(bench, ui, true, &Pool());
+  ASSERT_TRUE(outcome.solved);
+  EXPECT_EQ(test::DigestOf(bench.experiments, outcome, ui.calls), row.expected);
+}
+
 using test::DigestSet;
 
 // clang-format off
-INSTANTIATE_TEST_SUITE_P(Rows, SolveDigest, ::testing::Values(
+const DigestRow kRows[] = {
     DigestRow{"BuiltInEulerAll", DigestSet::BuiltIn, "euler", "all", "", 0xafd6e6d185784182},
     DigestRow{"BuiltInEulerLast", DigestSet::BuiltIn, "euler", "last", "", 0x79f90d23fd6cd2df},
     DigestRow{"BuiltInEulerMax", DigestSet::BuiltIn, "euler", "max", "", 0xa77d18fe37c19424},
@@ -93,9 +117,68 @@ INSTANTIATE_TEST_SUITE_P(Rows, SolveDigest, ::testing::Values(
     DigestRow{"ElCentroRkDoublingLast", DigestSet::ElCentro, "rk-doubling", "last", "", 0xdac835e9b4619879},
     DigestRow{"ElCentroRkDoublingMax", DigestSet::ElCentro, "rk-doubling", "max", "", 0x3ebc447c137bf2f0},
     DigestRow{"ElCentroRkDoublingLastMax", DigestSet::ElCentro, "rk-doubling", "last-max", "", 0x66a8eb339f1d3fcb},
-    DigestRow{"ElCentroEulerLastMax", DigestSet::ElCentro, "euler", "last-max", "", 0xa5ff8f465d577eb0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    DigestRow{"ElCentroEulerLastMax", DigestSet::ElCentro, "euler", "last-max", "", 0xa5ff8f465d577eb0}};
 // clang-format on
+
+std::string RowName(const ::testing::TestParamInfo<DigestRow>& info) { return info.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(Rows, SolveDigest, ::testing::ValuesIn(kRows), RowName);
+INSTANTIATE_TEST_SUITE_P(Rows, SolveDigestOnPool, ::testing::ValuesIn(kRows), RowName);
+
+}  // namespace
+}  // namespace quarvel
+
+namespace quarvel {
+namespace {
+
+// A set whose faulting experiments are not the first: the experiments with the default rule and
+// P = -1 fault (a ratio clamped to 0 raised to -1) except "T=3, ..." ones, which never reload.
+// Put those first: the message must still come once, after every experiment is solved and
+// before the events and the refresh, and the results must not depend on the pool.
+TEST(SolveOnPool, FaultingExperimentsLaterInTheSetShowTheMessageOnce) {
+  Workbench sequentialBench;
+  ASSERT_TRUE(test::LoadDigestSet(test::DigestSet::BuiltIn, sequentialBench));
+  std::vector<Experiment> reordered(sequentialBench.experiments.Records().begin(),
+                                    sequentialBench.experiments.Records().end());
+  std::rotate(reordered.begin(), reordered.begin() + 2, reordered.end());  // T=3 first
+  sequentialBench.experiments.Assign(reordered);
+  sequentialBench.inputs.txtP = "-1";
+  Workbench poolBench = sequentialBench;
+
+  RecordingUserInterface sequentialUi;
+  const SolveOutcome sequential = SolveExperiments(sequentialBench, sequentialUi, true);
+  SolvePool pool(4);
+  RecordingUserInterface poolUi;
+  const SolveOutcome parallel = SolveExperiments(poolBench, poolUi, true, &pool);
+
+  EXPECT_GT(sequential.weightFaults, 0);
+  EXPECT_EQ(sequentialBench.experiments.At(1).name, "T=3, Amp=5");
+  EXPECT_EQ(sequentialUi.calls, (std::vector<std::string>{"message:ERRRR", "events", "errorLabels",
+                                                          "periodLabels", "graph:1501,titles"}));
+  EXPECT_EQ(poolUi.calls, sequentialUi.calls);
+  EXPECT_EQ(test::DigestOf(poolBench.experiments, parallel, poolUi.calls),
+            test::DigestOf(sequentialBench.experiments, sequential, sequentialUi.calls));
+}
+
+// The pool runs every task exactly once and rethrows a task's exception after the others ran.
+TEST(SolvePoolTest, RunsEachTaskOnceAndRethrows) {
+  SolvePool pool(3);
+  std::vector<int32_t> order(100);
+  for (int32_t k = 0; k < 100; ++k) order[static_cast<std::size_t>(k)] = 99 - k;
+  std::vector<std::atomic<int>> runs(100);
+  for (int round = 0; round < 3; ++round) {
+    pool.ForEach(order, [&runs](int32_t k) { runs[static_cast<std::size_t>(k)]++; });
+  }
+  for (const auto& count : runs) EXPECT_EQ(count.load(), 3);
+  std::atomic<int> ran{0};
+  EXPECT_THROW(pool.ForEach(order,
+                            [&ran](int32_t k) {
+                              ran++;
+                              if (k == 50) throw std::runtime_error("task failed");
+                            }),
+               std::runtime_error);
+  EXPECT_EQ(ran.load(), 100);
+}
 
 }  // namespace
 }  // namespace quarvel
