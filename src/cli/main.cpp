@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
   AddCommonOptions(*loopCommand, options);
   loopCommand->add_option("-o,--output", loop.output, "Study file name (default lresults.out)");
   loopCommand->add_option("--dir", loop.folder, "Folder for the study file")->capture_default_str();
+  AddBatchOptions(*loopCommand, loop.batch);
 
   AdvancedLoopOptions advanced;
   auto* advancedCommand = app.add_subcommand(
@@ -45,6 +46,16 @@ int main(int argc, char** argv) {
       ->required();
   advancedCommand->add_option("--threshold", advanced.threshold, "Peak U/Uy threshold")
       ->capture_default_str();
+  AddBatchOptions(*advancedCommand, advanced.batch);
+
+  MergeOptions merge;
+  auto* mergeCommand = app.add_subcommand(
+      "merge", "Put the shard files of loop / advanced-loop --shard runs together into the files "
+               "one run would have written");
+  mergeCommand->add_option("shards", merge.shards, "The shard files, all parts of each study")
+      ->required();
+  mergeCommand->add_option("--dir", merge.folder,
+                           "Folder for the merged files (default: that of the first shard)");
 
   PlotOptions plot;
   auto* plotCommand = app.add_subcommand("plot", "Solve and draw the graph into a PNG file");
@@ -65,5 +76,6 @@ int main(int argc, char** argv) {
   if (*loopCommand) return RunLoopCommand(options, loop);
   if (*advancedCommand) return RunAdvancedLoopCommand(options, advanced);
   if (*plotCommand) return RunPlotCommand(options, plot);
+  if (*mergeCommand) return RunMergeCommand(merge);
   return 2;
 }

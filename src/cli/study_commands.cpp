@@ -1,23 +1,62 @@
 #include "cli/study_commands.h"
 
+#include <filesystem>
 #include <iostream>
+#include <thread>
 
 #include "cli/commands.h"
 #include "cli/progress_bar.h"
 #include "studies/advanced_loop.h"
 #include "studies/parametric_loop.h"
+#include "studies/study_batch.h"
 
 namespace quarvel::cli {
+namespace {
+
+// The work of a study run from its options; false (with the reason printed) for a bad --shard.
+bool ReadBatchOptions(const BatchOptions& options, StudyWork& work) {
+  work.jobs = options.jobs > 0 ? options.jobs
+                               : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+  if (!options.shard.empty() && !work.ParseShard(options.shard)) {
+    std::cerr << "--shard " << options.shard << ": expected I/N with 1 <= I <= N\n";
+    return false;
+  }
+  work.solve = options.allExperiments ? detail::StudySolve::AllExperiments
+                                      : detail::StudySolve::SelectedExperiment;
+  return true;
+}
+
+}  // namespace
+
+void AddBatchOptions(CLI::App& command, BatchOptions& batch) {
+  command
+      .add_option("--jobs", batch.jobs,
+                  "Swept values solved at once (default: one per hardware thread)")
+      ->check(CLI::PositiveNumber)
+      ->group("Study work");
+  command
+      .add_option("--shard", batch.shard,
+                  "Run only part I of N of the study (every N-th value; for advanced-loop every "
+                  "N-th file) into shard files for `merge`")
+      ->group("Study work");
+  command
+      .add_flag("--all-experiments", batch.allExperiments,
+                "Solve every experiment of the set per value, as the window does (the study "
+                "file only reads the selected one)")
+      ->group("Study work");
+}
 
 int RunLoopCommand(CommonOptions& options, const LoopOptions& loop) {
+  StudyWork work;
+  if (!ReadBatchOptions(loop.batch, work)) return kExitUsage;
   Workbench bench;
   if (const int status = PrepareBench(options, bench); status != 0) return status;
   CliUserInterface ui(bench);
   if (const int status = SolveBench(bench, ui); status != 0) return status;
 
   ProgressBar bar;
-  const StudyOutcome outcome = RunParametricLoop(
-      bench, ui, loop.folder, loop.output, 0.0, false,
+  const StudyOutcome outcome = RunParametricStudy(
+      bench, ui, loop.folder, loop.output, 0.0, false, work,
       [&bar](const StudyProgress& progress) { bar.Update(progress); });
   bar.Finish();
   if (outcome.Failed()) {
@@ -28,8 +67,9 @@ int RunLoopCommand(CommonOptions& options, const LoopOptions& loop) {
     std::cerr << "Nothing to study: the step must be above 0 and From must not exceed To\n";
     return kExitUsage;
   }
-  std::cout << "Study written to " << outcome.filePath << " (" << outcome.valuesSolved
-            << " values, " << outcome.linesWritten << " lines)\n";
+  std::cout << (work.Sharded() ? "Shard written to " : "Study written to ") << outcome.filePath
+            << " (" << outcome.valuesSolved << " values, " << outcome.linesWritten
+            << " lines)\n";
   if (outcome.status == StudyStatus::Aborted) {
     std::cerr << "Interrupted: the study stopped after value " << outcome.valuesSolved << '\n';
     return kExitInterrupted;
@@ -38,6 +78,8 @@ int RunLoopCommand(CommonOptions& options, const LoopOptions& loop) {
 }
 
 int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& advanced) {
+  StudyWork work;
+  if (!ReadBatchOptions(advanced.batch, work)) return kExitUsage;
   ApplyChoices(options);
   Workbench bench;
   bench.inputs = options.inputs;
@@ -61,7 +103,7 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
   hooks.stopRequested = [] { return InterruptRequested(); };
 
   const AdvancedStudyOutcome outcome =
-      RunAdvancedLoop(bench, ui, advanced.folder, *threshold, hooks);
+      RunAdvancedStudy(bench, ui, advanced.folder, *threshold, work, hooks);
   bar.Finish();
   for (const std::string& problem : outcome.problems) std::cerr << problem << '\n';
   if (!outcome.ran) {
@@ -77,10 +119,23 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
     }
   }
   for (const std::string& envelope : outcome.envelopeFiles) {
-    std::cout << "Envelope written to " << envelope << '\n';
+    std::cout << (work.Sharded() ? "Envelope shard written to " : "Envelope written to ")
+              << envelope << '\n';
   }
   if (InterruptRequested()) return kExitInterrupted;
   return outcome.Failed() ? kExitFailure : 0;
+}
+
+int RunMergeCommand(const MergeOptions& merge) {
+  const std::string folder =
+      !merge.folder.empty()
+          ? merge.folder
+          : std::filesystem::path(merge.shards.front()).parent_path().string();
+  const MergeOutcome outcome = MergeStudyShards(merge.shards, folder.empty() ? "." : folder);
+  for (const std::string& problem : outcome.problems) std::cerr << problem << '\n';
+  for (const std::string& path : outcome.written) std::cout << "Merged into " << path << '\n';
+  for (const std::string& stop : outcome.stops) std::cerr << stop << '\n';
+  return outcome.Failed() || !outcome.stops.empty() ? kExitFailure : 0;
 }
 
 }  // namespace quarvel::cli

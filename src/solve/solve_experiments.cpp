@@ -172,32 +172,28 @@ bool WorthSharing(std::span<const Experiment> records, const SolvePool* pool) {
 
 }  // namespace
 
-SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDisplay,
-                              SolvePool* pool) {
-  SolveOutcome outcome;
+namespace {
+
+// What every solve does before it solves: the two refusals with their messages, then the
+// settings. False when it refused.
+bool StartSolve(Workbench& bench, UserInterface& ui) {
   if (bench.experiments.Count() == 0) {
     ui.ShowMessage(kMessageNoExperiments, MessageIcon::Exclamation);
-    return outcome;
+    return false;
   }
   if (WeightsAddUpToZero(bench.experiments)) {
     ui.ShowMessage(kMessageZeroWeights, MessageIcon::Exclamation);
-    return outcome;
+    return false;
   }
-
   ReadModelParameters(bench.inputs, bench.parameters);
-  const std::span<Experiment> records = bench.experiments.Records();
-  std::vector<int64_t> faults(records.size(), 0);
-  if (WorthSharing(records, pool)) {
-    const ModelParameters& parameters = bench.parameters;
-    pool->ForEach(LongestFirst(records), [&](int32_t k) {
-      const auto at = static_cast<std::size_t>(k);
-      faults[at] = SolveExperiment(records[at], parameters);
-    });
-  } else {
-    for (std::size_t k = 0; k < records.size(); ++k) {
-      faults[k] = SolveExperiment(records[k], bench.parameters);
-    }
-  }
+  return true;
+}
+
+// What every solve does after it: "ERRRR" once for the faults, in experiment order, then the
+// events and the refresh.
+SolveOutcome FinishSolve(Workbench& bench, UserInterface& ui, bool updateDisplay,
+                         const std::vector<int64_t>& faults) {
+  SolveOutcome outcome;
   for (const int64_t count : faults) {
     // A blown-up response can fault at every evaluation: one message per solve is enough.
     if (count > 0 && outcome.weightFaults == 0) {
@@ -216,6 +212,36 @@ SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDi
     }
   }
   return outcome;
+}
+
+}  // namespace
+
+SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDisplay,
+                              SolvePool* pool) {
+  if (!StartSolve(bench, ui)) return SolveOutcome{};
+  const std::span<Experiment> records = bench.experiments.Records();
+  std::vector<int64_t> faults(records.size(), 0);
+  if (WorthSharing(records, pool)) {
+    const ModelParameters& parameters = bench.parameters;
+    pool->ForEach(LongestFirst(records), [&](int32_t k) {
+      const auto at = static_cast<std::size_t>(k);
+      faults[at] = SolveExperiment(records[at], parameters);
+    });
+  } else {
+    for (std::size_t k = 0; k < records.size(); ++k) {
+      faults[k] = SolveExperiment(records[k], bench.parameters);
+    }
+  }
+  return FinishSolve(bench, ui, updateDisplay, faults);
+}
+
+SolveOutcome SolveSelectedExperiment(Workbench& bench, UserInterface& ui, bool updateDisplay) {
+  if (!StartSolve(bench, ui)) return SolveOutcome{};
+  std::vector<int64_t> faults;
+  if (Experiment* selected = bench.CurrentExperiment()) {
+    faults.push_back(SolveExperiment(*selected, bench.parameters));
+  }
+  return FinishSolve(bench, ui, updateDisplay, faults);
 }
 
 SolvePool::SolvePool(unsigned threads) {

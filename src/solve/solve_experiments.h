@@ -70,6 +70,11 @@ class SolvePool {
 SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDisplay,
                               SolvePool* pool = nullptr);
 
+// SolveExperiments for a batch study that reads only the selected experiment's results: the
+// same checks, messages and refresh, but only the experiment at bench.currentExperiment is
+// solved (the others keep what they hold), so "ERRRR" reflects its faults alone.
+SolveOutcome SolveSelectedExperiment(Workbench& bench, UserInterface& ui, bool updateDisplay);
+
 // Solves one experiment with the given settings (mass: the mass text's value, negative for the
 // experiment's own). Touches nothing but `experiment`, so experiments may be solved on several
 // threads at once. Reuses the storage of the experiment's previous results. Returns the number

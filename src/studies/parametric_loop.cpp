@@ -3,6 +3,7 @@
 #include <cmath>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "experiments/generated_experiments.h"
 #include "solve/solve_experiments.h"
@@ -162,6 +163,19 @@ double RewrittenValue(StudyMode mode, double x, double m, double fy, double uy, 
 
 std::string StudyNumber(double value) { return FormatDefault(RoundToDecimals(value, 6)); }
 
+std::string StudyFilePath(const std::string& folder, const std::string& outputName) {
+  return (std::filesystem::path(folder) /
+          (outputName.empty() ? kDefaultStudyFileName : outputName))
+      .string();
+}
+
+std::vector<std::string_view> StudyHead(StudyMode mode) {
+  std::vector<std::string_view> head;
+  if (const std::string_view title = StudyTitle(mode); !title.empty()) head.push_back(title);
+  head.push_back(kStudyHeader);
+  return head;
+}
+
 std::string StudyLine(double x, const ExperimentResults& r) {
   std::string line = StudyNumber(x);
   for (const double value : {r.originalPeakU, r.modifiedPeakU, r.absErrorU, r.relErrorU,
@@ -174,36 +188,89 @@ std::string StudyLine(double x, const ExperimentResults& r) {
 
 }  // namespace detail
 
+namespace detail {
+
+StudyStart ReadStudyStart(const Workbench& bench) {
+  StudyStart start;
+  const Experiment* selected = bench.CurrentExperiment();
+  // The quantities the formulas use are those of the start; only Uy is read again per value,
+  // for the threshold filter.
+  start.m = Val(bench.inputs.txtMass);
+  if (start.m <= 0 && selected != nullptr) start.m = selected->mass;
+  start.fy = Val(bench.inputs.txtFy);
+  start.uy = Val(bench.inputs.txtUy);
+  start.a = Val(bench.inputs.txtAlphaSmall);
+  start.range = ReadStudyRange(bench.inputs);
+  start.mode = SelectStudyMode(bench.inputs);
+  const RewrittenInput input = InputOf(start.mode);
+  start.input = input.text;
+  start.inputName = input.name;
+  return start;
+}
+
+StudyValue SolveStudyValue(Workbench& bench, UserInterface& ui, const StudyStart& start,
+                           int32_t i, double threshold, StudySolve solve) {
+  StudyValue value;
+  const double x = start.range.X(i);
+  value.x = x;
+  if (start.input != nullptr) {
+    const double rewritten = RewrittenValue(start.mode, x, start.m, start.fy, start.uy, start.a);
+    if (!std::isfinite(rewritten)) {
+      value.kind = StudyValue::Kind::InvalidValue;
+      value.message = StoppedAt(x) + "the computed " + start.inputName + " is " +
+                      FormatDefault(rewritten) + ".";
+      return value;
+    }
+    bench.inputs.*start.input = FormatDefault(RoundToDecimals(rewritten, 6));
+  }
+
+  const SolveOutcome solved = solve == StudySolve::SelectedExperiment
+                                  ? SolveSelectedExperiment(bench, ui, true)
+                                  : SolveExperiments(bench, ui, true);
+  ui.ProcessEvents();
+  const Experiment* experiment = bench.CurrentExperiment();
+  if (!solved.solved || experiment == nullptr) {
+    // The solve has shown its message; the results left in the experiments are not those of
+    // this value, and every further value would show the message again.
+    value.kind = StudyValue::Kind::SolveRefused;
+    value.message = StoppedAt(x) + "the experiments could not be solved.";
+    return value;
+  }
+
+  const double limit = threshold * Val(bench.inputs.txtUy);  // the new Uy when it is swept
+  const bool belowThreshold =
+      limit >= experiment->originalPeakU && limit >= experiment->modifiedPeakU;
+  value.kind = belowThreshold ? StudyValue::Kind::Filtered : StudyValue::Kind::Line;
+  if (!belowThreshold) value.line = StudyLine(x, *experiment);
+  value.relErrorU = experiment->relErrorU;
+  value.relErrorEh = experiment->relErrorEh;
+  return value;
+}
+
+void ApplyToEnvelopes(Envelopes& envelopes, int32_t i, const StudyValue& value) {
+  if (value.kind == StudyValue::Kind::Line) {
+    UpdateEnvelopes(envelopes, i, value.relErrorU, value.relErrorEh);
+  }
+}
+
+}  // namespace detail
+
 StudyOutcome RunParametricLoop(Workbench& bench, UserInterface& ui, const std::string& folder,
                                const std::string& outputName, double threshold,
                                bool updateEnvelopes, const StudyProgressObserver& progress) {
   StudyOutcome outcome;
-  const Experiment* selected = bench.CurrentExperiment();
-  if (selected == nullptr) {
+  if (bench.CurrentExperiment() == nullptr) {
     outcome.status = StudyStatus::NoExperiments;
     return outcome;
   }
-
-  // The quantities the formulas use are those of the start; only Uy is read again per value,
-  // for the threshold filter.
-  double m = Val(bench.inputs.txtMass);
-  if (m <= 0) m = selected->mass;
-  const double fy = Val(bench.inputs.txtFy);
-  const double uy = Val(bench.inputs.txtUy);
-  const double a = Val(bench.inputs.txtAlphaSmall);
-
-  const detail::StudyRange range = detail::ReadStudyRange(bench.inputs);
-  if (!range.Valid()) {
-    outcome.status = range.refusal;
-    outcome.message = range.message;
+  const detail::StudyStart start = detail::ReadStudyStart(bench);
+  if (!start.range.Valid()) {
+    outcome.status = start.range.refusal;
+    outcome.message = start.range.message;
     return outcome;
   }
-  const StudyMode mode = SelectStudyMode(bench.inputs);
-  const RewrittenInput input = InputOf(mode);
 
-  const std::string path =
-      (std::filesystem::path(folder) / (outputName.empty() ? kDefaultStudyFileName : outputName))
-          .string();
+  const std::string path = detail::StudyFilePath(folder, outputName);
   TextFileWriter writer;
   if (!writer.Open(path)) {
     outcome.status = StudyStatus::WriteFailed;
@@ -211,51 +278,33 @@ StudyOutcome RunParametricLoop(Workbench& bench, UserInterface& ui, const std::s
     return outcome;
   }
   outcome.filePath = path;
-  if (const std::string_view title = StudyTitle(mode); !title.empty()) writer.WriteLine(title);
-  writer.WriteLine(kStudyHeader);
+  for (const std::string_view line : detail::StudyHead(start.mode)) writer.WriteLine(line);
 
   outcome.status = StudyStatus::Completed;
   bench.loopAbortRequested = false;
-  const int32_t count = range.lastIndex + 1;
+  const int32_t count = start.range.lastIndex + 1;
   for (int32_t i = 0; i < count && !writer.Failed(); ++i) {
-    const double x = range.X(i);
-
-    if (input.text != nullptr) {
-      const double value = detail::RewrittenValue(mode, x, m, fy, uy, a);
-      if (!std::isfinite(value)) {
-        outcome.status = StudyStatus::InvalidValue;
-        outcome.message = StoppedAt(x) + "the computed " + input.name + " is " +
-                          FormatDefault(value) + ".";
-        break;
-      }
-      bench.inputs.*input.text = FormatDefault(RoundToDecimals(value, 6));
+    const detail::StudyValue value = detail::SolveStudyValue(bench, ui, start, i, threshold);
+    if (value.kind == detail::StudyValue::Kind::InvalidValue) {
+      outcome.status = StudyStatus::InvalidValue;
+      outcome.message = value.message;
+      break;
     }
-
-    const SolveOutcome solved = SolveExperiments(bench, ui, true);
-    ui.ProcessEvents();
-    const Experiment* experiment = bench.CurrentExperiment();
-    if (!solved.solved || experiment == nullptr) {
-      // The solve has shown its message; the results left in the experiments are not those of
-      // this value, and every further value would show the message again.
+    if (value.kind == detail::StudyValue::Kind::SolveRefused) {
       outcome.status = StudyStatus::SolveRefused;
-      outcome.message = StoppedAt(x) + "the experiments could not be solved.";
+      outcome.message = value.message;
       break;
     }
     ++outcome.valuesSolved;
 
-    const double limit = threshold * Val(bench.inputs.txtUy);  // the new Uy when it is swept
-    const bool belowThreshold =
-        limit >= experiment->originalPeakU && limit >= experiment->modifiedPeakU;
-    if (!belowThreshold) {
-      writer.WriteLine(detail::StudyLine(x, *experiment));
+    if (value.kind == detail::StudyValue::Kind::Line) {
+      writer.WriteLine(value.line);
       if (writer.Failed()) break;
       ++outcome.linesWritten;
-      if (updateEnvelopes) {
-        UpdateEnvelopes(bench.envelopes, i, experiment->relErrorU, experiment->relErrorEh);
-      }
+      if (updateEnvelopes) detail::ApplyToEnvelopes(bench.envelopes, i, value);
     }
 
-    if (progress) progress(StudyProgress{i, count, x});
+    if (progress) progress(StudyProgress{i, count, value.x});
     if (bench.loopAbortRequested) {
       outcome.status = StudyStatus::Aborted;
       break;

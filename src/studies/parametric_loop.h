@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "solve/main_window_inputs.h"
 #include "solve/user_interface.h"
@@ -132,6 +133,59 @@ std::string StudyLine(double x, const ExperimentResults& results);
 
 // A number as the study files write it: rounded to 6 decimals, default form.
 std::string StudyNumber(double value);
+
+// `folder`/`outputName`, or `folder`/kDefaultStudyFileName when the name is empty.
+std::string StudyFilePath(const std::string& folder, const std::string& outputName);
+
+// The lines a study file starts with: the mode's title line (if any) and the header.
+std::vector<std::string_view> StudyHead(StudyMode mode);
+
+// What a study reads once, when it starts: m (the mass text, or the selected experiment's mass
+// when that is <= 0), Fy, Uy, a, the range, the mode and the input it rewrites.
+struct StudyStart {
+  double m = 0.0;
+  double fy = 0.0;
+  double uy = 0.0;
+  double a = 0.0;
+  StudyRange range;
+  StudyMode mode = StudyMode::None;
+  std::string MainWindowInputs::*input = nullptr;  // nullptr for None
+  const char* inputName = "";
+};
+
+StudyStart ReadStudyStart(const Workbench& bench);
+
+// How each swept value is solved: the whole set, as the window does, or only the selected
+// experiment (a study line and the envelopes read nothing else).
+enum class StudySolve { AllExperiments, SelectedExperiment };
+
+// One swept value as a study does it.
+struct StudyValue {
+  enum class Kind {
+    Line,          // `line` is to be written
+    Filtered,      // both peaks at or below the threshold: no line
+    InvalidValue,  // the rewritten input came out infinite or NaN (`message`); nothing solved
+    SolveRefused,  // the solve showed its message and solved nothing (`message`)
+  };
+  Kind kind = Kind::Filtered;
+  double x = 0.0;
+  std::string line;
+  std::string message;
+  double relErrorU = 0.0;
+  double relErrorEh = 0.0;
+};
+
+// Value i of the study on `bench`: rewrites the mode's input for x_i (6 decimals), solves with
+// the display update, lets events run once, and reads the selected experiment's results. What
+// it does depends only on `start`, i, the threshold and the bench's inputs and experiments as
+// they were when the study started (a solve reads the inputs afresh, and a value rewrites the
+// same input every time), so values may be solved in any order, each on a copy of that bench.
+StudyValue SolveStudyValue(Workbench& bench, UserInterface& ui, const StudyStart& start,
+                           int32_t i, double threshold,
+                           StudySolve solve = StudySolve::AllExperiments);
+
+// The running extremes at index i take the value's relative errors when it wrote a line.
+void ApplyToEnvelopes(Envelopes& envelopes, int32_t i, const StudyValue& value);
 
 }  // namespace detail
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -45,6 +47,20 @@ class CliTest : public testing::Test {
                                 arguments + " > '" + out.string() + "' 2> '" + err.string() +
                                 "' < /dev/null";
     const int raw = std::system(command.c_str());
+    CliRun run;
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.out = ReadFile(out);
+    run.err = ReadFile(err);
+    return run;
+  }
+
+  // Runs a shell command inside the folder.
+  CliRun RunShell(const std::string& command) {
+    const fs::path out = folder_ / "stdout.txt";
+    const fs::path err = folder_ / "stderr.txt";
+    const std::string line = "cd '" + folder_.string() + "' && " + command + " > '" +
+                             out.string() + "' 2> '" + err.string() + "' < /dev/null";
+    const int raw = std::system(line.c_str());
     CliRun run;
     run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
     run.out = ReadFile(out);
@@ -134,6 +150,85 @@ TEST_F(CliTest, AdvancedLoopStudiesTheNumberedSeriesAndWritesEnvelopes) {
   }
 }
 
+// The study of the loop with the default mode over a short range, run in one process with one
+// job, with several jobs, and as shards run side by side by GNU parallel and merged: the same
+// file, byte for byte.
+TEST_F(CliTest, LoopJobsAndMergedShardsWriteTheSameStudy) {
+  const std::string range = "loop --from 3 --to 4.5 --step 0.05 ";
+  for (const char* folder : {"one", "two", "all", "shards"}) fs::create_directories(folder_ / folder);
+  const CliRun one = Run(range + "--dir one --jobs 1");
+  ASSERT_EQ(one.status, 0) << one.err;
+  EXPECT_NE(one.out.find("(31 values, 31 lines)"), std::string::npos) << one.out;
+  const CliRun two = Run(range + "--dir two --jobs 2");
+  ASSERT_EQ(two.status, 0) << two.err;
+  const CliRun all = Run(range + "--dir all --jobs 3 --all-experiments");
+  ASSERT_EQ(all.status, 0) << all.err;
+  const std::string expected = ReadFile(folder_ / "one" / "lresults.out");
+  EXPECT_EQ(expected.rfind("Varying plastic period by changing mass\r\n", 0), 0u);
+  EXPECT_EQ(ReadFile(folder_ / "two" / "lresults.out"), expected);
+  EXPECT_EQ(ReadFile(folder_ / "all" / "lresults.out"), expected);
+
+  if (std::system("command -v parallel > /dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "GNU parallel is not installed";
+  }
+  const CliRun shards = RunShell("parallel --will-cite --halt now,fail=1 '" QUARVEL_CLI "' " +
+                                 range + "--dir shards --jobs 1 --shard {}/4 ::: 1 2 3 4");
+  ASSERT_EQ(shards.status, 0) << shards.err;
+  EXPECT_FALSE(fs::exists(folder_ / "shards" / "lresults.out"));
+  const CliRun merged = Run("merge shards/lresults.out.shard-1-of-4 shards/lresults.out.shard-2-of-4 "
+                            "shards/lresults.out.shard-3-of-4 shards/lresults.out.shard-4-of-4");
+  ASSERT_EQ(merged.status, 0) << merged.err;
+  EXPECT_EQ(ReadFile(folder_ / "shards" / "lresults.out"), expected);
+
+  const CliRun incomplete = Run("merge shards/lresults.out.shard-1-of-4");
+  EXPECT_EQ(incomplete.status, 1);
+  EXPECT_NE(incomplete.err.find("2/4, 3/4, 4/4 missing"), std::string::npos) << incomplete.err;
+}
+
+// The advanced study split by files over three shards run by GNU parallel: each file's study
+// and, once merged, the four envelope files are those of one run.
+TEST_F(CliTest, AdvancedLoopShardsMergeIntoTheEnvelopesOfOneRun) {
+  if (std::system("command -v parallel > /dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "GNU parallel is not installed";
+  }
+  const double amplitudes[] = {20.0, 15.0, 30.0, 10.0, 25.0};
+  for (const char* folder : {"single", "sharded"}) {
+    fs::create_directories(folder_ / folder);
+    for (int k = 0; k < 5; ++k) {
+      // Two cycles of a sinusoidal force of period 1 s.
+      std::string text = "1\nSine\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n101\n";
+      for (int i = 0; i <= 100; ++i) {
+        char sample[40];
+        std::snprintf(sample, sizeof sample, "%.17g\n",
+                      amplitudes[k] * std::sin(2.0 * 3.14159265358979 * 0.02 * i));
+        text += sample;
+      }
+      WriteText(std::string(folder) + "/" + std::to_string(k + 1) + " sine.quarvel", text);
+    }
+  }
+  const std::string study = "advanced-loop --threshold 0.5 --from 3 --to 3.5 --step 0.05 ";
+  const CliRun single = Run(study + "--dir single --jobs 2");
+  ASSERT_EQ(single.status, 0) << single.err;
+  const CliRun shards = RunShell("parallel --will-cite --halt now,fail=1 '" QUARVEL_CLI "' " + study +
+                                 "--dir sharded --jobs 1 --shard {}/3 ::: 1 2 3");
+  ASSERT_EQ(shards.status, 0) << shards.err;
+  const CliRun merged = Run("merge sharded/EnvRelError.out.shard-1-of-3 "
+                            "sharded/EnvRelError.out.shard-2-of-3 sharded/EnvRelError.out.shard-3-of-3");
+  ASSERT_EQ(merged.status, 0) << merged.err;
+  for (int k = 1; k <= 5; ++k) {
+    const std::string name = std::to_string(k) + " sine.quarvel.out";
+    EXPECT_EQ(ReadFile(folder_ / "sharded" / name), ReadFile(folder_ / "single" / name)) << name;
+  }
+  std::string allEnvelopes;
+  for (const char* envelope : {"EnvRelErrorUPos.out", "EnvRelErrorUNeg.out",
+                               "EnvRelErrorEhPos.out", "EnvRelErrorEhNeg.out"}) {
+    const std::string expected = ReadFile(folder_ / "single" / envelope);
+    allEnvelopes += expected;
+    EXPECT_EQ(ReadFile(folder_ / "sharded" / envelope), expected) << envelope;
+  }
+  EXPECT_FALSE(allEnvelopes.empty());
+}
+
 struct ErrorCase {
   const char* name;
   const char* arguments;
@@ -155,6 +250,8 @@ const ErrorCase kErrorCases[] = {
     {"advanced_loop_without_folder", "advanced-loop", 2, "--dir"},
     {"advanced_loop_zero_threshold", "advanced-loop --dir . --threshold 0", 2, "threshold"},
     {"loop_into_full_disk", "loop --to 0.1 --dir /dev -o full", 1, "/dev/full"},
+    {"bad_shard", "loop --shard 3/2", 2, "--shard 3/2"},
+    {"merge_not_a_shard", "merge bad.quarvel", 1, "not a shard file"},
 };
 
 class CliErrorTest : public CliTest, public testing::WithParamInterface<ErrorCase> {};
