@@ -20,6 +20,10 @@ namespace {
 constexpr int32_t kMaxReservedSamples = 1 << 16;
 constexpr int32_t kMaxReservedExperiments = 64;
 
+// Longest line accepted. Lines are held whole while they are read, so without a limit a file
+// without line ends (or a device such as /dev/zero) would take memory without bound.
+constexpr std::size_t kMaxLineBytes = std::size_t{16} << 20;
+
 // A failure at a given line; caught once in LoadExperimentFile.
 struct LoadFailure {
   int64_t lineNumber;
@@ -34,13 +38,15 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// Splits a byte stream into lines ended by LF, CR or CR LF. A last line without terminator
-// is a line; a terminator at the very end opens no further line.
+// Splits bytes into lines ended by LF, CR or CR LF. A last line without terminator is a line;
+// a terminator at the very end opens no further line. The bytes come from a file, read in
+// chunks, or from text already in memory; both go through the same splitting.
 class LineReader {
  public:
-  explicit LineReader(std::FILE* file) : file_(file), buffer_(1 << 16) {}
+  explicit LineReader(std::FILE* file) : file_(file), storage_(kChunkBytes) {}
+  explicit LineReader(std::string_view text) : data_(text.data()), end_(text.size()) {}
 
-  // Reads the next line without its terminator; false at the end of the file.
+  // Reads the next line without its terminator; false at the end of the bytes.
   bool Next(std::string& line) {
     line.clear();
     bool started = false;
@@ -51,18 +57,22 @@ class LineReader {
       }
       if (skipLineFeed_) {
         skipLineFeed_ = false;
-        if (buffer_[pos_] == '\n') {
+        if (data_[pos_] == '\n') {
           ++pos_;
           continue;
         }
       }
-      const char* begin = buffer_.data() + pos_;
-      const char* end = buffer_.data() + end_;
+      const char* begin = data_ + pos_;
+      const char* end = data_ + end_;
       const char* stop = std::find_if(begin, end, [](char c) { return c == '\n' || c == '\r'; });
+      if (line.size() + static_cast<std::size_t>(stop - begin) > kMaxLineBytes) {
+        throw LoadFailure{lineNumber_ + 1, "the line is longer than " +
+                                               std::to_string(kMaxLineBytes >> 20) + " MiB"};
+      }
       line.append(begin, stop);
       if (stop != end) {
         skipLineFeed_ = *stop == '\r';
-        pos_ = static_cast<std::size_t>(stop - buffer_.data()) + 1;
+        pos_ = static_cast<std::size_t>(stop - data_) + 1;
         ++lineNumber_;
         return true;
       }
@@ -75,91 +85,109 @@ class LineReader {
   int64_t LineNumber() const { return lineNumber_; }
 
  private:
+  static constexpr std::size_t kChunkBytes = std::size_t{1} << 16;
+
+  // The next chunk of a file; false at its end and always for text in memory.
   bool Fill() {
+    if (file_ == nullptr) return false;
     errno = 0;
-    const std::size_t n = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+    const std::size_t n = std::fread(storage_.data(), 1, storage_.size(), file_);
     if (n == 0) {
       if (std::ferror(file_)) throw LoadFailure{lineNumber_ + 1, "read error: " + ErrnoText(errno)};
       return false;
     }
+    data_ = storage_.data();
     pos_ = 0;
     end_ = n;
     return true;
   }
 
-  std::FILE* file_;
-  std::vector<char> buffer_;
+  std::FILE* file_ = nullptr;
+  std::vector<char> storage_;   // chunk buffer of a file
+  const char* data_ = nullptr;  // the bytes being split: the chunk, or the text in memory
   std::size_t pos_ = 0;
   std::size_t end_ = 0;
   bool skipLineFeed_ = false;  // the previous line ended with CR: a following LF belongs to it
   int64_t lineNumber_ = 0;
 };
 
+// Names an item in failure messages ("sample 3 of experiment 1"). Only built into text when
+// a failure needs it: a file holds millions of samples and nearly all of them read fine.
+struct ItemName {
+  const char* item;         // "the weight", "sample", ...
+  int32_t experiment = 0;   // 1-based; 0 for the count line
+  int32_t sample = 0;       // 1-based for sample lines, else 0
+
+  std::string Text() const {
+    std::string text = item;
+    if (sample > 0) text += " " + std::to_string(sample);
+    if (experiment > 0) text += " of experiment " + std::to_string(experiment);
+    return text;
+  }
+};
+
 // Reads the items of an experiment file, naming the item and experiment in its failures.
 class ItemReader {
  public:
-  explicit ItemReader(std::FILE* file) : lines_(file) {}
+  explicit ItemReader(LineReader& lines) : lines_(lines) {}
 
-  // The next line, as it is. `what` names the item for the failure at the end of the file.
-  const std::string& Line(const std::string& what) {
+  // The next line, as it is; `what` names the item for the failure at the end of the file.
+  const std::string& Line(const ItemName& what) {
     if (!lines_.Next(line_)) {
       const int64_t missing = lines_.LineNumber() + 1;
       throw LoadFailure{missing, missing == 1 ? std::string("the file is empty")
-                                              : "the file ends before " + what};
+                                              : "the file ends before " + what.Text()};
     }
     return line_;
   }
 
   // The leading number of the next line (0 when it has none).
-  double Number(const std::string& what) {
+  double Number(const ItemName& what) {
     const ParsedNumber parsed = ParseLeadingNumber(Line(what));
-    if (parsed.overflow) throw LoadFailure{lines_.LineNumber(), what + " is out of range"};
+    if (parsed.overflow) throw LoadFailure{lines_.LineNumber(), what.Text() + " is out of range"};
     return parsed.value;
   }
 
   // The next line's number rounded half-even to a count of at least 1.
-  int32_t Count(const std::string& what) {
+  int32_t Count(const ItemName& what) {
     const double value = Number(what);
     int32_t count = 0;
     if (!ToInt32(value, count)) {
-      throw LoadFailure{lines_.LineNumber(), what + " does not fit a 32-bit integer"};
+      throw LoadFailure{lines_.LineNumber(), what.Text() + " does not fit a 32-bit integer"};
     }
-    if (count < 1) throw LoadFailure{lines_.LineNumber(), what + " must be at least 1"};
+    if (count < 1) throw LoadFailure{lines_.LineNumber(), what.Text() + " must be at least 1"};
     return count;
   }
 
  private:
-  LineReader lines_;
+  LineReader& lines_;
   std::string line_;
 };
 
 Experiment ReadExperiment(ItemReader& items, int32_t k) {
-  const std::string of = " of experiment " + std::to_string(k);
   Experiment experiment;
-  experiment.name = items.Line("the name" + of);
-  experiment.weight = items.Number("the weight" + of);
-  experiment.mass = items.Number("the mass" + of);
-  experiment.initialU = items.Number("the initial U" + of);
-  experiment.initialUDot = items.Number("the initial U_dot" + of);
-  experiment.initialZ = items.Number("the initial Z" + of);
-  experiment.dataType = ParseDataTypeKeyword(items.Line("the data type" + of));
-  experiment.unitsOfG = ParseUnitsKeyword(items.Line("the units" + of));
-  experiment.timeStep = items.Number("the time step" + of);
-  const int32_t n = items.Count("the number of samples" + of);
+  experiment.name = items.Line({"the name", k});
+  experiment.weight = items.Number({"the weight", k});
+  experiment.mass = items.Number({"the mass", k});
+  experiment.initialU = items.Number({"the initial U", k});
+  experiment.initialUDot = items.Number({"the initial U_dot", k});
+  experiment.initialZ = items.Number({"the initial Z", k});
+  experiment.dataType = ParseDataTypeKeyword(items.Line({"the data type", k}));
+  experiment.unitsOfG = ParseUnitsKeyword(items.Line({"the units", k}));
+  experiment.timeStep = items.Number({"the time step", k});
+  const int32_t n = items.Count({"the number of samples", k});
   experiment.counter = n;
 
   std::vector<double>& samples = SamplesOf(experiment);
   samples.reserve(static_cast<std::size_t>(std::min(n, kMaxReservedSamples)) + 1);
   samples.push_back(0.0);  // index 0 is unused
-  for (int32_t i = 1; i <= n; ++i) {
-    samples.push_back(items.Number("sample " + std::to_string(i) + of));
-  }
+  for (int32_t i = 1; i <= n; ++i) samples.push_back(items.Number({"sample", k, i}));
   return experiment;
 }
 
-std::vector<Experiment> ReadExperimentFile(std::FILE* file) {
-  ItemReader items(file);
-  const int32_t count = items.Count("the number of experiments");
+std::vector<Experiment> ReadExperiments(LineReader& lines) {
+  ItemReader items(lines);
+  const int32_t count = items.Count({"the number of experiments"});
   std::vector<Experiment> experiments;
   experiments.reserve(static_cast<std::size_t>(std::min(count, kMaxReservedExperiments)));
   for (int32_t k = 1; k <= count; ++k) experiments.push_back(ReadExperiment(items, k));
@@ -200,32 +228,55 @@ ExperimentDataType ParseDataTypeKeyword(std::string_view line) {
 
 int32_t ParseUnitsKeyword(std::string_view line) { return Keyword(line) == "UNITS OF G" ? 1 : 0; }
 
+namespace {
+
+// Reads every experiment from `lines` into `set`; on failure empties `set` and fills `result`.
+void ReadInto(LineReader& lines, ExperimentSet& set, LoadResult& result) {
+  try {
+    set.Assign(ReadExperiments(lines));
+  } catch (const LoadFailure& failure) {
+    set.Clear();
+    result.ok = false;
+    result.lineNumber = failure.lineNumber;
+    result.reason = failure.reason;
+  } catch (const std::bad_alloc&) {
+    set.Clear();
+    result.ok = false;
+    result.lineNumber = 0;
+    result.reason = "not enough memory";
+  }
+}
+
+}  // namespace
+
 LoadResult LoadExperimentFile(const std::string& fileName, ExperimentSet& set) {
   LoadResult result;
   result.fileName = fileName;
-  auto fail = [&](int64_t lineNumber, std::string reason) {
+  auto fail = [&](std::string reason) {
     set.Clear();
     result.ok = false;
-    result.lineNumber = lineNumber;
     result.reason = std::move(reason);
     return result;
   };
 
-  if (fileName.empty()) return fail(0, "no file name given");
+  if (fileName.empty()) return fail("no file name given");
   std::error_code ignored;
-  if (std::filesystem::is_directory(fileName, ignored)) return fail(0, ErrnoText(EISDIR));
+  if (std::filesystem::is_directory(fileName, ignored)) return fail(ErrnoText(EISDIR));
 
   errno = 0;
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
-  if (!file) return fail(0, ErrnoText(errno));
+  if (!file) return fail(ErrnoText(errno));
 
-  try {
-    set.Assign(ReadExperimentFile(file.get()));
-  } catch (const LoadFailure& failure) {
-    return fail(failure.lineNumber, failure.reason);
-  } catch (const std::bad_alloc&) {
-    return fail(0, "not enough memory");
-  }
+  LineReader lines(file.get());
+  ReadInto(lines, set, result);
+  return result;
+}
+
+LoadResult LoadExperimentText(std::string_view text, ExperimentSet& set, std::string_view name) {
+  LoadResult result;
+  result.fileName = name;
+  LineReader lines(text);
+  ReadInto(lines, set, result);
   return result;
 }
 

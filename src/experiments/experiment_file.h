@@ -13,6 +13,7 @@
 //   n samples                       one number per line
 // Lines after the N-th block are ignored. Numbers are read by the leading-number parse: a
 // line without a leading number reads as 0, a number too large for a double is an error.
+// A line longer than 16 MiB is an error (it would otherwise be held whole in memory).
 
 #include <cstdint>
 #include <string>
@@ -41,6 +42,11 @@ struct LoadResult {
 // the set's count is 0 and nothing that was read is kept. Memory grows with the lines that
 // are actually present, whatever counts the file declares.
 LoadResult LoadExperimentFile(const std::string& fileName, ExperimentSet& set);
+
+// The same load from the bytes of a file already in memory; `name` stands for the file name
+// in the result.
+LoadResult LoadExperimentText(std::string_view text, ExperimentSet& set,
+                              std::string_view name = "(text)");
 
 // Keyword of a data-type line: spaces trimmed at both ends (tabs are kept), ASCII upper case;
 // "FORCE" is Force, "DISPLACEMENT" Displacement, anything else Acceleration.

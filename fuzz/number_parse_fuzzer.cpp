@@ -1,0 +1,150 @@
+// Fuzz target: the leading-number parse and the number-to-text forms.
+//
+// The parse is checked against an independent reading of the same text: the longest prefix of
+// the form [blanks/tabs][sign]digits[.digits][(E|e|D|d)[sign]digits] is cut out by a second,
+// simple scanner, the D exponent letter is replaced by E, and glibc's strtod (correctly rounded,
+// "C" locale in this process) converts it. Value, sign of zero, "found" and "overflow" must
+// agree bit for bit. The forms are checked for what the files and labels rely on: the default
+// form reads back within its 15 significant digits, half-even rounding is exact and even on
+// ties, and no form crashes or reads outside its buffers (AddressSanitizer).
+
+#include <cerrno>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <string_view>
+
+#include "text/number_text.h"
+
+namespace {
+
+[[noreturn]] void Fail(const char* what, std::string_view text) {
+  std::fprintf(stderr, "number_parse_fuzzer: %s for input of %zu bytes\n", what, text.size());
+  std::abort();
+}
+
+bool Digit(char c) { return c >= '0' && c <= '9'; }
+
+struct Reference {
+  bool found = false;
+  std::string prefix;  // the number as strtod understands it
+};
+
+Reference ReferenceScan(std::string_view text) {
+  Reference ref;
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  std::string out;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) out += text[i++];
+  std::size_t digits = 0;
+  while (i < text.size() && Digit(text[i])) out += text[i++], ++digits;
+  if (i < text.size() && text[i] == '.') {
+    std::size_t j = i + 1;
+    std::string fraction = ".";
+    while (j < text.size() && Digit(text[j])) fraction += text[j++], ++digits;
+    if (digits > 0) {
+      out += fraction;
+      i = j;
+    }
+  }
+  if (digits == 0) return ref;
+  ref.found = true;
+  if (i < text.size() && std::strchr("EeDd", text[i]) != nullptr && text[i] != '\0') {
+    std::size_t j = i + 1;
+    std::string exponent = "e";
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) exponent += text[j++];
+    if (j < text.size() && Digit(text[j])) {
+      while (j < text.size() && Digit(text[j])) exponent += text[j++];
+      out += exponent;
+    }
+  }
+  ref.prefix = out;
+  return ref;
+}
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+void CheckForms(double x, std::string_view input) {
+  using namespace quarvel;
+  const std::string text = FormatDefault(x);
+  if (std::isfinite(x)) {
+    const double back = Val(text);
+    const double tolerance = std::fmax(std::fabs(x) * 1e-14, 5e-324);
+    // Within half a unit of the 15th digit below the largest double, the text rounds up to
+    // 1.79769313486232E+308, which is beyond it and reads back as an overflow.
+    const bool roundsPastLargest = std::fabs(x) >= 1.797693134862315e308 && std::isinf(back);
+    if (!(std::fabs(back - x) <= tolerance) && !roundsPastLargest) {
+      Fail("default form does not read back", input);
+    }
+    if (text.find(',') != std::string::npos) Fail("comma in the default form", input);
+  } else if (text != "nan" && text != "inf" && text != "-inf") {
+    Fail("unexpected text of a non-finite value", input);
+  }
+
+  const double r = RoundHalfEven(x);
+  if (std::isfinite(x)) {
+    if (r != std::floor(r)) Fail("RoundHalfEven is not whole", input);
+    const double distance = std::fabs(r - x);
+    if (distance > 0.5) Fail("RoundHalfEven is more than 0.5 away", input);
+    if (distance == 0.5 && std::fmod(r, 2.0) != 0.0) Fail("RoundHalfEven tie is odd", input);
+  }
+  int32_t n = 12345;
+  if (ToInt32(x, n)) {
+    if (static_cast<double>(n) != r) Fail("ToInt32 disagrees with RoundHalfEven", input);
+  } else if (n != 12345) {
+    Fail("ToInt32 touched its output on failure", input);
+  } else if (std::isfinite(r) && r >= -2147483648.0 && r <= 2147483647.0) {
+    Fail("ToInt32 refused a value in range", input);
+  }
+
+  const std::string label = FormatLabel(x);
+  if (std::isfinite(x) && std::fabs(x) < 1e15) {
+    // A magnitude that 15 significant digits round up to 1E+15 is written as 1E+15.
+    if (label.find('E') != std::string::npos &&
+        std::fabs(RoundToDecimals(x, 3)) < 999999999999999.5) {
+      Fail("label uses an exponent below 1E+15", input);
+    }
+    if (!(std::fabs(Val(label) - x) <= 0.0005 + std::fabs(x) * 1e-14)) {
+      Fail("label does not read back within its 3 decimals", input);
+    }
+  }
+  const std::string scientific = FormatReportScientific(x);
+  if (std::isfinite(x) && x >= 0.0 && scientific.front() != ' ') Fail("no leading blank", input);
+  (void)FormatReportPlain(x);
+  (void)FormatReportGeneral(x);
+  (void)FormatReportInteger(x);
+  (void)RoundToDecimals(x, 6);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  // The parse gets exactly the input bytes (a copy, so AddressSanitizer sees any read past it).
+  std::string copy(reinterpret_cast<const char*>(data), size);
+  const std::string_view text(copy.data(), copy.size());
+  const quarvel::ParsedNumber parsed = quarvel::ParseLeadingNumber(text);
+  if (quarvel::Val(text) != parsed.value && !std::isnan(parsed.value)) Fail("Val differs", text);
+  if (std::isnan(parsed.value)) Fail("the parse gave NaN", text);
+
+  const Reference ref = ReferenceScan(text);
+  if (parsed.found != ref.found) Fail("found differs from the reference scan", text);
+  if (!ref.found) {
+    if (!SameBits(parsed.value, 0.0) || parsed.overflow) Fail("no number but not +0", text);
+  } else {
+    errno = 0;
+    const double expected = std::strtod(ref.prefix.c_str(), nullptr);
+    if (!SameBits(parsed.value, expected)) Fail("value differs from strtod", text);
+    if (parsed.overflow != std::isinf(expected)) Fail("overflow flag differs", text);
+  }
+
+  CheckForms(parsed.value, text);
+  if (size >= sizeof(double)) {
+    double bits = 0.0;
+    std::memcpy(&bits, data, sizeof bits);
+    CheckForms(bits, text);
+  }
+  return 0;
+}

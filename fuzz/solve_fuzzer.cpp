@@ -1,0 +1,114 @@
+// Fuzz target: a loaded experiment solved with typed model inputs.
+//
+// Input: a first line of up to sixteen texts separated by ';', typed into the boxes A, beta,
+// gamma, n, a, c, Fy, Uy, P, Threshold Z, mass, Eps and the Euler sub-steps, then the digits of
+// the method (0..3), the reversal rule (0..3) and the dominance-zone check box (0/1); the rest
+// of the input is an experiment file. Records are kept small (at most 64 samples each, 256 in
+// all) so that every run is quick. The solve must never crash, hang or do anything undefined,
+// and it must leave both responses at full length with the labels built from them.
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "experiments/experiment_file.h"
+#include "solve/labels.h"
+#include "solve/solve_experiments.h"
+#include "solve/user_interface.h"
+#include "solve/workbench.h"
+
+namespace {
+
+[[noreturn]] void Fail(const char* what) {
+  std::fprintf(stderr, "solve_fuzzer: %s\n", what);
+  std::abort();
+}
+
+constexpr int32_t kMaxSamples = 64;
+constexpr int64_t kMaxTotalSamples = 256;
+
+std::vector<std::string> Split(std::string_view line) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t end = line.find(';', start);
+    parts.emplace_back(line.substr(start, end - start));
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+  }
+  return parts;
+}
+
+void ApplyInputs(const std::vector<std::string>& t, quarvel::MainWindowInputs& in) {
+  std::string* boxes[] = {&in.txtAlphaCap,
+                          &in.txtBetaSmall,
+                          &in.txtGammaSmall,
+                          &in.txtNee,
+                          &in.txtAlphaSmall,
+                          &in.txtCharlieSmall,
+                          &in.txtFy,
+                          &in.txtUy,
+                          &in.txtP,
+                          &in.txtThresholdZ,
+                          &in.txtMass,
+                          &in.txtEps1,
+                          &in.txtSolutionEulerSteps};
+  const std::size_t boxCount = sizeof boxes / sizeof boxes[0];
+  for (std::size_t i = 0; i < boxCount && i < t.size(); ++i) *boxes[i] = t[i];
+  auto digit = [&t](std::size_t i) { return i < t.size() && !t[i].empty() ? (t[i][0] & 3) : 0; };
+  const int method = digit(boxCount);
+  in.optSolutionEuler = method == 0;
+  in.optSolutionEulerStepDoubling = method == 1;
+  in.optSolutionRK45 = method == 2;
+  in.optSolutionRKStepDoubling = method == 3;
+  const int rule = digit(boxCount + 1);
+  in.optALLREV = rule == 0;
+  in.optReversalLast = rule == 1;
+  in.optReversalMax = rule == 2;
+  in.optReversalLastAndMax = rule == 3;
+  in.chkWithinUnloadingBranch = (digit(boxCount + 2) & 1) != 0;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using namespace quarvel;
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  const std::size_t eol = input.find('\n');
+  if (eol == std::string_view::npos) return 0;
+
+  Workbench bench;
+  ApplyInputs(Split(input.substr(0, eol)), bench.inputs);
+  if (!LoadExperimentText(input.substr(eol + 1), bench.experiments)) return 0;
+  int64_t total = 0;
+  for (const Experiment& e : bench.experiments.Records()) {
+    if (e.counter > kMaxSamples) return 0;
+    total += e.counter;
+  }
+  if (total > kMaxTotalSamples) return 0;
+  bench.SelectFirst(1, 4);
+
+  SilentUserInterface ui;
+  const SolveOutcome outcome = SolveExperiments(bench, ui, true);
+  if (!outcome.solved) return 0;
+  for (const Experiment& e : bench.experiments.Records()) {
+    const auto length = static_cast<std::size_t>(e.counter) + 1;
+    for (const ResponseHistory* r : {&e.original, &e.modified}) {
+      for (const auto* array : {&r->T, &r->U, &r->U_DOT, &r->U_DOT_DOT, &r->F, &r->Fext, &r->Z,
+                                &r->Fh, &r->Et, &r->Eh}) {
+        if (array->size() != length) Fail("a response array is not counter + 1 long");
+      }
+    }
+    for (const auto* array :
+         {&e.reversalLastPlus, &e.reversalLastMinus, &e.reversalMaxPlus, &e.reversalMaxMinus}) {
+      if (array->size() != length) Fail("a reversal history is not counter + 1 long");
+    }
+    if (e.absErrorU < 0.0 || e.absErrorEh < 0.0) Fail("a negative absolute error");
+    (void)ErrorLabels(e.absErrorU, e.relErrorU, e.absErrorEh, e.relErrorEh);
+  }
+  (void)PeriodLabels(bench.inputs, bench.CurrentExperiment()->mass);
+  return 0;
+}
