@@ -1,5 +1,7 @@
 // Time of one full graph drawing (layout and painting) of a graph like the application's: two
-// curves of 1501 points and four one-point marker series, default settings with titles, 800 x 600.
+// curves of 1501 points and four one-point marker series, default settings with titles, 800 x 600;
+// and of the window's graph update (series, titles, axes, drawing) for the largest built-in
+// experiment as solved.
 // QUARVEL_GRAPH_PNG=<path> also saves the Qt picture there.
 
 #include <benchmark/benchmark.h>
@@ -8,8 +10,11 @@
 #include <cstdlib>
 #include <vector>
 
+#include "display/response_graph.h"
+#include "experiments/generated_experiments.h"
 #include "graph/graph.h"
 #include "graph/recording_canvas.h"
+#include "solve/solve_experiments.h"
 
 #ifdef QUARVEL_HAVE_QT_CANVAS
 #include <QGuiApplication>
@@ -72,6 +77,45 @@ void SetUpGraph(Graph& graph, Canvas& canvas) {
   graph.ComputeAxes();
 }
 
+// The largest built-in experiment ("T=3, Amp=5", 1501 samples), solved with the defaults, fed
+// to the graph as the window feeds it: force against displacement of both models with the
+// four reversal marks, titles on.
+Workbench SolvedLargestBuiltIn() {
+  Workbench bench;
+  CreateSineForceExperiments(bench.experiments);
+  int32_t largest = 1;
+  for (int32_t k = 1; k <= bench.experiments.Count(); ++k) {
+    if (bench.experiments.At(k).counter > bench.experiments.At(largest).counter) largest = k;
+  }
+  bench.SelectFirst(1, 4);
+  bench.currentExperiment = largest;
+  SilentUserInterface ui;
+  SolveExperiments(bench, ui, false);
+  return bench;
+}
+
+void ReportPoints(benchmark::State& state, const Workbench& bench) {
+  const auto points = static_cast<double>(2 * bench.CurrentExperiment()->counter);
+  state.counters["points"] = points;
+  state.counters["points/s"] = benchmark::Counter(points * static_cast<double>(state.iterations()),
+                                                  benchmark::Counter::kIsRate);
+}
+
+void BM_UpdateGraphLargestBuiltInRecording(benchmark::State& state) {
+  const Workbench bench = SolvedLargestBuiltIn();
+  RecordingCanvas canvas(800, 600);
+  Graph graph;
+  graph.SetSurface(&canvas);
+  for (auto _ : state) {
+    canvas.Clear();
+    const bool drawn = UpdateGraph(graph, bench, bench.CurrentExperiment()->counter, true);
+    benchmark::DoNotOptimize(drawn);
+  }
+  ReportPoints(state, bench);
+}
+BENCHMARK(BM_UpdateGraphLargestBuiltInRecording)->Unit(benchmark::kMillisecond)->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+
 void BM_DrawGraphRecording(benchmark::State& state) {
   RecordingCanvas canvas(800, 600);
   Graph graph;
@@ -112,6 +156,22 @@ void BM_DrawGraphQt(benchmark::State& state) {
   if (const char* path = std::getenv("QUARVEL_GRAPH_PNG")) canvas.SavePng(path);
 }
 BENCHMARK(BM_DrawGraphQt)->Unit(benchmark::kMillisecond)->Repetitions(7)
+    ->ReportAggregatesOnly(true);
+
+void BM_UpdateGraphLargestBuiltInQt(benchmark::State& state) {
+  EnsureGuiApplication();
+  const Workbench bench = SolvedLargestBuiltIn();
+  QImageCanvas canvas(800, 600);
+  Graph graph;
+  graph.SetSurface(&canvas);
+  for (auto _ : state) {
+    const bool drawn = UpdateGraph(graph, bench, bench.CurrentExperiment()->counter, true);
+    benchmark::DoNotOptimize(drawn);
+    benchmark::DoNotOptimize(canvas.Image().constBits());
+  }
+  ReportPoints(state, bench);
+}
+BENCHMARK(BM_UpdateGraphLargestBuiltInQt)->Unit(benchmark::kMillisecond)->Repetitions(7)
     ->ReportAggregatesOnly(true);
 
 // A full redraw as after a solve: new axes, then the drawing.

@@ -72,7 +72,8 @@ int PrepareBench(CommonOptions& options, Workbench& bench) {
 }
 
 int SolveBench(Workbench& bench, CliUserInterface& ui) {
-  const SolveOutcome outcome = SolveExperiments(bench, ui, true);
+  SolvePool pool;  // the experiments side by side, one per hardware thread
+  const SolveOutcome outcome = SolveExperiments(bench, ui, true, &pool);
   ui.ReportWeightFaults(outcome.weightFaults);
   return outcome.solved ? 0 : kExitFailure;
 }

@@ -118,7 +118,7 @@ bool WeightsAddUpToZero(const ExperimentSet& experiments) {
 
 }  // namespace
 
-int64_t SolveExperiment(Experiment& e, const ModelParameters& parameters) {
+int64_t SolveExperiment(Experiment& e, const ModelParameters& parameters, ExperimentCost* cost) {
   const double mass = EffectiveMass(parameters.mass, e.mass);
   ModelRun original;
   ModelRun modified;
@@ -143,7 +143,12 @@ int64_t SolveExperiment(Experiment& e, const ModelParameters& parameters) {
   e.original.ComputeEnergies(fromOrigin);
   e.modified.ComputeEnergies(fromOrigin);
   StorePeaksAndErrors(e);
-  return original.weightFaults + modified.weightFaults;
+  const int64_t faults = original.weightFaults + modified.weightFaults;
+  if (cost != nullptr) {
+    cost->weightFaults = faults;
+    cost->derivativeEvaluations = original.derivativeEvaluations + modified.derivativeEvaluations;
+  }
+  return faults;
 }
 
 namespace {
@@ -192,14 +197,15 @@ bool StartSolve(Workbench& bench, UserInterface& ui) {
 // What every solve does after it: "ERRRR" once for the faults, in experiment order, then the
 // events and the refresh.
 SolveOutcome FinishSolve(Workbench& bench, UserInterface& ui, bool updateDisplay,
-                         const std::vector<int64_t>& faults) {
+                         const std::vector<ExperimentCost>& costs) {
   SolveOutcome outcome;
-  for (const int64_t count : faults) {
+  for (const ExperimentCost& cost : costs) {
     // A blown-up response can fault at every evaluation: one message per solve is enough.
-    if (count > 0 && outcome.weightFaults == 0) {
+    if (cost.weightFaults > 0 && outcome.weightFaults == 0) {
       ui.ShowMessage(kMessageWeightFault, MessageIcon::None);
     }
-    outcome.weightFaults += count;
+    outcome.weightFaults += cost.weightFaults;
+    outcome.derivativeEvaluations += cost.derivativeEvaluations;
   }
   outcome.solved = true;
 
@@ -220,28 +226,28 @@ SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDi
                               SolvePool* pool) {
   if (!StartSolve(bench, ui)) return SolveOutcome{};
   const std::span<Experiment> records = bench.experiments.Records();
-  std::vector<int64_t> faults(records.size(), 0);
+  std::vector<ExperimentCost> costs(records.size());
   if (WorthSharing(records, pool)) {
     const ModelParameters& parameters = bench.parameters;
     pool->ForEach(LongestFirst(records), [&](int32_t k) {
       const auto at = static_cast<std::size_t>(k);
-      faults[at] = SolveExperiment(records[at], parameters);
+      SolveExperiment(records[at], parameters, &costs[at]);
     });
   } else {
     for (std::size_t k = 0; k < records.size(); ++k) {
-      faults[k] = SolveExperiment(records[k], bench.parameters);
+      SolveExperiment(records[k], bench.parameters, &costs[k]);
     }
   }
-  return FinishSolve(bench, ui, updateDisplay, faults);
+  return FinishSolve(bench, ui, updateDisplay, costs);
 }
 
 SolveOutcome SolveSelectedExperiment(Workbench& bench, UserInterface& ui, bool updateDisplay) {
   if (!StartSolve(bench, ui)) return SolveOutcome{};
-  std::vector<int64_t> faults;
+  std::vector<ExperimentCost> costs(1);
   if (Experiment* selected = bench.CurrentExperiment()) {
-    faults.push_back(SolveExperiment(*selected, bench.parameters));
+    SolveExperiment(*selected, bench.parameters, &costs.front());
   }
-  return FinishSolve(bench, ui, updateDisplay, faults);
+  return FinishSolve(bench, ui, updateDisplay, costs);
 }
 
 SolvePool::SolvePool(unsigned threads) {

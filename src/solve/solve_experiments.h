@@ -18,6 +18,13 @@ namespace quarvel {
 struct SolveOutcome {
   bool solved = false;       // false when a message stopped the solve before any experiment
   int64_t weightFaults = 0;  // faulting all-reversal weight evaluations ("ERRRR" shown once)
+  int64_t derivativeEvaluations = 0;  // made by the passes (a step shared by both makes none)
+};
+
+// What solving one experiment cost.
+struct ExperimentCost {
+  int64_t weightFaults = 0;
+  int64_t derivativeEvaluations = 0;
 };
 
 // A few threads kept for solving experiments side by side, created once and reused by every
@@ -78,7 +85,8 @@ SolveOutcome SolveSelectedExperiment(Workbench& bench, UserInterface& ui, bool u
 // Solves one experiment with the given settings (mass: the mass text's value, negative for the
 // experiment's own). Touches nothing but `experiment`, so experiments may be solved on several
 // threads at once. Reuses the storage of the experiment's previous results. Returns the number
-// of faulting all-reversal weight evaluations.
-int64_t SolveExperiment(Experiment& experiment, const ModelParameters& parameters);
+// of faulting all-reversal weight evaluations; `cost` (if given) receives the counts.
+int64_t SolveExperiment(Experiment& experiment, const ModelParameters& parameters,
+                        ExperimentCost* cost = nullptr);
 
 }  // namespace quarvel
