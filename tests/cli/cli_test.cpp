@@ -185,6 +185,28 @@ TEST_F(CliTest, LoopJobsAndMergedShardsWriteTheSameStudy) {
   EXPECT_NE(incomplete.err.find("2/4, 3/4, 4/4 missing"), std::string::npos) << incomplete.err;
 }
 
+// Ctrl-C during a loop with two jobs: the values in progress are finished, the study file holds
+// the lines of the values finished in order (a prefix of the whole study, every line whole),
+// and the exit status is 130.
+TEST_F(CliTest, InterruptedLoopKeepsTheValuesFinishedInOrder) {
+  const std::string range = "loop --from 0.1 --to 0.6 --step 0.01 ";
+  fs::create_directories(folder_ / "whole");
+  fs::create_directories(folder_ / "cut");
+  const CliRun whole = Run(range + "--dir whole --jobs 2");
+  ASSERT_EQ(whole.status, 0) << whole.err;
+  const CliRun cut = RunShell("{ '" QUARVEL_CLI "' " + range +
+                              "--dir cut --jobs 2 & pid=$!; sleep 0.3; kill -INT $pid; wait $pid; }");
+  const std::string expected = ReadFile(folder_ / "whole" / "lresults.out");
+  const std::string written = ReadFile(folder_ / "cut" / "lresults.out");
+  if (cut.status == 0) GTEST_SKIP() << "the study finished before the interrupt";
+  EXPECT_EQ(cut.status, 130) << cut.err;
+  EXPECT_NE(cut.err.find("Interrupted"), std::string::npos) << cut.err;
+  EXPECT_LT(written.size(), expected.size());
+  EXPECT_EQ(expected.compare(0, written.size(), written), 0) << "not a prefix of the study";
+  ASSERT_GE(written.size(), 2u);
+  EXPECT_EQ(written.substr(written.size() - 2), "\r\n");
+}
+
 // The advanced study split by files over three shards run by GNU parallel: each file's study
 // and, once merged, the four envelope files are those of one run.
 TEST_F(CliTest, AdvancedLoopShardsMergeIntoTheEnvelopesOfOneRun) {
