@@ -2,7 +2,9 @@
 // Digests of whole solves, for tests that compare results to the last bit.
 
 #include <cstdint>
+#include <cmath>
 #include <cstring>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -32,8 +34,15 @@ class Digest {
   template <class T>
   void AddArray(const std::vector<T>& values) {
     Add(static_cast<uint64_t>(values.size()));
-    if (!values.empty()) AddBytes(values.data(), values.size() * sizeof(T));
+    for (const T& value : values) Add(Canonical(value));
   }
+  // A NaN's sign and payload are not results: IEEE 754 leaves them to the operand order the
+  // compiler picks, and every output writes "nan". Every NaN counts as the same value; every
+  // other value counts bit for bit.
+  static double Canonical(double value) {
+    return std::isnan(value) ? std::numeric_limits<double>::quiet_NaN() : value;
+  }
+  static int32_t Canonical(int32_t value) { return value; }
   void AddText(std::string_view text) {
     Add(static_cast<uint64_t>(text.size()));
     AddBytes(text.data(), text.size());
@@ -62,9 +71,9 @@ inline uint64_t DigestOf(const ExperimentSet& experiments, const SolveOutcome& o
                               &e.reversalMaxMinus}) {
       digest.AddArray(*array);
     }
-    for (const double value : {e.originalPeakU, e.modifiedPeakU, e.absErrorU, e.relErrorU,
+      for (const double value : {e.originalPeakU, e.modifiedPeakU, e.absErrorU, e.relErrorU,
                                e.originalPeakEh, e.modifiedPeakEh, e.absErrorEh, e.relErrorEh}) {
-      digest.Add(value);
+      digest.Add(Digest::Canonical(value));
     }
   }
   digest.Add(outcome.weightFaults);
@@ -101,7 +110,7 @@ inline bool LoadDigestSet(DigestSet set, Workbench& bench) {
 }
 
 // Chooses the scheme and the rule by their command-line names and applies "name=value" texts
-// separated by ';' (beta, gamma, n, P, thresholdZ, skip=yes|no).
+// separated by ';' (beta, gamma, n, P, thresholdZ, mass, skip=yes|no).
 inline void ApplyDigestSettings(std::string_view method, std::string_view rule,
                                 std::string_view extra, MainWindowInputs& in) {
   in.optSolutionEuler = method == "euler";
@@ -125,6 +134,7 @@ inline void ApplyDigestSettings(std::string_view method, std::string_view rule,
     if (name == "P") in.txtP = value;
     if (name == "thresholdZ") in.txtThresholdZ = value;
     if (name == "skip") in.chkWithinUnloadingBranch = value == "yes";
+    if (name == "mass") in.txtMass = value;
   }
 }
 

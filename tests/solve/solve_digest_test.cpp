@@ -2,7 +2,7 @@
 // caching, hoisting or parallel solving): every array of both responses, the reversal index
 // histories, the peaks, the errors, the fault count and the user-interface calls of a solve,
 // for every scheme and rule on the built-in sets, DC 1, DC 2 and the El Centro record. A
-// single changed bit anywhere changes the digest.
+// single changed bit anywhere changes the digest (NaN excepted: all NaN count as one value).
 //
 // The digests are FNV-1a over the bytes of the values, in the order DigestOf lists them.
 
@@ -102,6 +102,16 @@ const DigestRow kRows[] = {
     // P = -1: a zero ratio gives an infinite weight, a fault of the all-reversal weight.
     DigestRow{"BuiltInFaultingWeights", DigestSet::BuiltIn, "rk-doubling", "all", "P=-1", 0x3f45ddf4a88d68c4},
     DigestRow{"BuiltInFaultingWeightsRungeKutta", DigestSet::BuiltIn, "rk", "all", "P=-1", 0x578b01ec4d9fa40d},
+    // A mass of 0 or 1e-7: infinite and NaN values from the first samples on (NaN compared as
+    // one value, see DigestOf), and Runge-Kutta runs that stop at their first fault.
+    DigestRow{"MassZeroEuler", DigestSet::BuiltIn, "euler", "all", "mass=0", 0xed66b793489ddca5},
+    DigestRow{"MassZeroEulerDoubling", DigestSet::BuiltIn, "euler-doubling", "all", "mass=0", 0xd5d4f8158d4d51f5},
+    DigestRow{"MassZeroRungeKutta", DigestSet::BuiltIn, "rk", "all", "mass=0", 0x441d49667786d7ed},
+    DigestRow{"MassZeroRkDoubling", DigestSet::BuiltIn, "rk-doubling", "all", "mass=0", 0xd5d4f8158d4d51f5},
+    DigestRow{"TinyMassEuler", DigestSet::BuiltIn, "euler", "all", "mass=0.0000001", 0x5a1a91d80e59c1c5},
+    DigestRow{"TinyMassEulerDoubling", DigestSet::BuiltIn, "euler-doubling", "all", "mass=0.0000001", 0xcb80f1d271ce5f2d},
+    DigestRow{"TinyMassRungeKutta", DigestSet::BuiltIn, "rk", "all", "mass=0.0000001", 0x94ef1f4b9bb71b31},
+    DigestRow{"TinyMassRkDoubling", DigestSet::BuiltIn, "rk-doubling", "all", "mass=0.0000001", 0x40a1253ac4459d51},
     DigestRow{"Dc1All", DigestSet::Dc1, "rk-doubling", "all", "", 0x384fb3b0fdbdd543},
     DigestRow{"Dc1Last", DigestSet::Dc1, "rk-doubling", "last", "", 0x58b5e8a9a2f6631f},
     DigestRow{"Dc1Max", DigestSet::Dc1, "rk-doubling", "max", "", 0x62e623b3b8b07c5f},
