@@ -170,6 +170,24 @@ void SweepValues(const Workbench& bench, UserInterface& ui, const detail::StudyS
   if (failure) std::rethrow_exception(failure);
 }
 
+// A copy of the bench for the workers: inputs, selection, settings and the experiments'
+// records, without their results (every value solves afresh, and a response of a long record
+// weighs hundreds of megabytes).
+Workbench WithoutResults(Workbench& bench) {
+  std::vector<ExperimentResults> held;
+  held.reserve(static_cast<std::size_t>(bench.experiments.Count()));
+  for (Experiment& e : bench.experiments.Records()) {
+    held.push_back(std::move(static_cast<ExperimentResults&>(e)));
+    static_cast<ExperimentResults&>(e) = ExperimentResults{};
+  }
+  Workbench copy = bench;
+  std::size_t k = 0;
+  for (Experiment& e : bench.experiments.Records()) {
+    static_cast<ExperimentResults&>(e) = std::move(held[k++]);
+  }
+  return copy;
+}
+
 }  // namespace
 
 bool StudyWork::ParseShard(const std::string& text) {
@@ -238,7 +256,7 @@ StudyOutcome RunParametricStudy(Workbench& bench, UserInterface& ui, const std::
   bench.loopAbortRequested = false;
   int32_t stoppedAt = -1;
   int32_t lastRewritten = -1;  // the last value whose input was rewritten
-  const Workbench snapshot = bench;
+  const Workbench snapshot = WithoutResults(bench);
   SweepValues(snapshot, ui, start, indices, threshold, work,
               [&](int32_t i, const detail::StudyValue& value) {
                 if (value.kind != detail::StudyValue::Kind::InvalidValue) lastRewritten = i;
