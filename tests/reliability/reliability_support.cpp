@@ -8,6 +8,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
@@ -190,6 +191,11 @@ CliRun RunCli(const fs::path& folder, const std::string& arguments, int timeoutS
   fs::remove(err, ignored);
   fs::remove(rss, ignored);
   return run;
+}
+
+bool UnderValgrind() {
+  const char* preload = std::getenv("LD_PRELOAD");
+  return preload != nullptr && std::strstr(preload, "vgpreload") != nullptr;
 }
 
 bool RunningAsRoot() { return ::geteuid() == 0; }

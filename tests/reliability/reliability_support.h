@@ -29,6 +29,9 @@ inline constexpr bool kUnderSanitizer = false;
 inline constexpr bool kUnderSanitizer = false;
 #endif
 
+// True when running under valgrind, whose allocator makes resident-memory figures meaningless.
+bool UnderValgrind();
+
 // A fresh folder for one test, removed with everything in it at the end.
 class ScratchFolder {
  public:
