@@ -39,12 +39,12 @@ struct LoggedEvaluation {
 
 // The evaluations of one interval step, in order, up to a fixed number (the largest step of
 // the built-in schemes, 4 x 511 Runge-Kutta slopes, fits); beyond it the log only remembers
-// that it overflowed. Its storage is allocated once.
+// that it overflowed. Its storage grows to the longest step logged and is then reused.
 class EvaluationLog {
  public:
   static constexpr std::size_t kCapacity = 4096;
 
-  EvaluationLog() { entries_.reserve(kCapacity); }
+  EvaluationLog() { entries_.reserve(64); }
   void Clear() {
     entries_.clear();
     overflowed_ = false;
