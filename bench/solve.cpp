@@ -101,6 +101,18 @@ void BM_SolveBuiltInDefaults(benchmark::State& state) {
 }
 BENCHMARK(BM_SolveBuiltInDefaults)->Arg(1)->Arg(2)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
 
+// One short experiment ("T=1, Amp=5", 501 samples) on the calling thread and with a pool at
+// hand: a set this small is solved on the calling thread either way, and must not be slower.
+void BM_SolveTinySet(benchmark::State& state) {
+  Workbench bench;
+  Load(Set::BuiltIn, bench);
+  bench.experiments.Resize(1);
+  const auto threads = static_cast<unsigned>(state.range(0));
+  SolvePool pool(threads);
+  RunSolves(state, bench, threads > 1 ? &pool : nullptr);
+}
+BENCHMARK(BM_SolveTinySet)->Arg(1)->Arg(2)->ArgName("threads")->Unit(benchmark::kMillisecond)->UseRealTime();
+
 // The built-in set under each reversal rule (RK step doubling).
 void BM_SolveBuiltInRule(benchmark::State& state) {
   Workbench bench;

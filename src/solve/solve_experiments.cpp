@@ -250,11 +250,8 @@ SolveOutcome SolveSelectedExperiment(Workbench& bench, UserInterface& ui, bool u
   return FinishSolve(bench, ui, updateDisplay, costs);
 }
 
-SolvePool::SolvePool(unsigned threads) {
-  if (threads == 0) threads = std::max(1u, std::thread::hardware_concurrency());
-  workers_.reserve(threads - 1);
-  for (unsigned k = 1; k < threads; ++k) workers_.emplace_back([this] { WorkerLoop(); });
-}
+SolvePool::SolvePool(unsigned threads)
+    : threads_(threads == 0 ? std::max(1u, std::thread::hardware_concurrency()) : threads) {}
 
 SolvePool::~SolvePool() {
   {
@@ -268,6 +265,11 @@ SolvePool::~SolvePool() {
 void SolvePool::ForEach(const std::vector<int32_t>& order,
                         const std::function<void(int32_t)>& task) {
   if (order.empty()) return;
+  // The threads start with the first work, so that a pool never used costs nothing.
+  if (workers_.empty() && threads_ > 1) {
+    workers_.reserve(threads_ - 1);
+    for (unsigned k = 1; k < threads_; ++k) workers_.emplace_back([this] { WorkerLoop(); });
+  }
   {
     const std::lock_guard lock(mutex_);
     order_ = &order;

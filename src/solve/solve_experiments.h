@@ -27,10 +27,10 @@ struct ExperimentCost {
   int64_t derivativeEvaluations = 0;
 };
 
-// A few threads kept for solving experiments side by side, created once and reused by every
-// solve that is given the pool. The calling thread takes part in the work, so a pool of
-// `threads` keeps threads - 1 of its own; a pool of 1 works on the caller's thread alone.
-// One ForEach at a time (the pool is not re-entrant).
+// A few threads kept for solving experiments side by side, started by the first solve that
+// shares work and reused by every later one. The calling thread takes part in the work, so a
+// pool of `threads` keeps threads - 1 of its own; a pool of 1 works on the caller's thread
+// alone. One ForEach at a time (the pool is not re-entrant).
 class SolvePool {
  public:
   // threads = 0 takes the number of hardware threads (at least 1).
@@ -39,7 +39,7 @@ class SolvePool {
   SolvePool(const SolvePool&) = delete;
   SolvePool& operator=(const SolvePool&) = delete;
 
-  unsigned ThreadCount() const { return static_cast<unsigned>(workers_.size()) + 1; }
+  unsigned ThreadCount() const { return threads_; }
 
   // Runs task(order[k]) for every k, each exactly once, on the pool's threads and the caller's;
   // returns when all have finished. Tasks are taken in the order given. An exception thrown by
@@ -50,7 +50,8 @@ class SolvePool {
   void WorkerLoop();
   void RunTasks();
 
-  std::vector<std::thread> workers_;
+  unsigned threads_;                  // the caller's and the workers'
+  std::vector<std::thread> workers_;  // started by the first ForEach
   std::mutex mutex_;
   std::condition_variable wake_;
   std::condition_variable done_;
