@@ -32,7 +32,8 @@ int main(int argc, char** argv) {
 
   LoopOptions loop;
   auto* loopCommand = app.add_subcommand(
-      "loop", "Parametric study of the selected experiment (Ctrl-C stops after the current value)");
+      "loop",
+      "Parametric study of the selected experiment (Ctrl-C stops after the values in progress)");
   AddCommonOptions(*loopCommand, options);
   loopCommand->add_option("-o,--output", loop.output, "Study file name (default lresults.out)");
   loopCommand->add_option("--dir", loop.folder, "Folder for the study file")->capture_default_str();
