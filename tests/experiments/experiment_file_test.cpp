@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -40,8 +42,12 @@ std::string Join(const Lines& lines, const std::string& eol = "\n") {
   return text;
 }
 
+// One file per process: CTest runs the cases of this file in parallel processes.
 const std::string& InputPath() {
-  static const std::string path = (fs::path(::testing::TempDir()) / "quarvel_input.quarvel").string();
+  static const std::string path =
+      (fs::path(::testing::TempDir()) /
+       ("quarvel_input_" + std::to_string(::getpid()) + ".quarvel"))
+          .string();
   return path;
 }
 
