@@ -8,6 +8,7 @@
 
 #include <cmath>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "display/response_graph.h"
@@ -153,7 +154,10 @@ void BM_DrawGraphQt(benchmark::State& state) {
     graph.DrawGraph();
     benchmark::DoNotOptimize(canvas.Image().constBits());
   }
-  if (const char* path = std::getenv("QUARVEL_GRAPH_PNG")) canvas.SavePng(path);
+  if (const char* path = std::getenv("QUARVEL_GRAPH_PNG")) {
+    const std::string fault = canvas.SavePng(path);
+    if (!fault.empty()) state.SkipWithError(fault.c_str());
+  }
 }
 BENCHMARK(BM_DrawGraphQt)->Unit(benchmark::kMillisecond)->Repetitions(7)
     ->ReportAggregatesOnly(true);

@@ -189,8 +189,8 @@ int RunPlotCommand(CommonOptions& options, const PlotOptions& plot) {
     std::cerr << "The graph could not be drawn: the response has no finite values to plot\n";
     return kExitFailure;
   }
-  if (!canvas.SavePng(plot.output)) {
-    std::cerr << plot.output << ": the PNG file could not be written\n";
+  if (const std::string fault = canvas.SavePng(plot.output); !fault.empty()) {
+    std::cerr << fault << '\n';
     return kExitFailure;
   }
   return 0;

@@ -113,7 +113,8 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
     return kExitUsage;
   }
   for (const SeriesFileOutcome& file : outcome.files) {
-    if (!file.study.filePath.empty()) {
+    // A study whose lines were lost on flush has a path but failed: named on stderr only.
+    if (!file.study.filePath.empty() && !file.study.Failed()) {
       std::cout << "Study written to " << file.study.filePath << " (" << file.study.valuesSolved
                 << " values, " << file.study.linesWritten << " lines)\n";
     }

@@ -11,6 +11,7 @@
 #include <functional>
 #include <ostream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "reliability_support.h"
@@ -173,12 +174,9 @@ TEST(AdvancedLoopWriteFaults, NamesTheFilesAndListsOnlyThoseWritten) {
   EXPECT_NE(run.out.find("Envelope written to ./EnvRelErrorEhPos.out"), std::string::npos);
 }
 
-// DISABLED: fails today. quarvel-cli advanced-loop prints "Study written to <file>" for every
-// study file it created, also when writing it failed afterwards (here: the file is a link to
-// /dev/full, so the lines are lost when the file is flushed). The failure is on stderr and the
-// status is 1, but stdout reports the file as written. src/cli/study_commands.cpp,
-// RunAdvancedLoopCommand: list only studies whose outcome did not fail.
-TEST(AdvancedLoopWriteFaults, DISABLED_StudyFileLostOnAFullDiskIsNotListedAsWritten) {
+// A study file on a full disk is created but its lines are lost when it is flushed: the
+// advanced loop names it on stderr and does not list it as written.
+TEST(AdvancedLoopWriteFaults, StudyFileLostOnAFullDiskIsNotListedAsWritten) {
   ScratchFolder scratch;
   scratch.Write("1 a.quarvel", kRecord);
   fs::create_symlink("/dev/full", scratch / "1 a.quarvel.out");
@@ -190,16 +188,20 @@ TEST(AdvancedLoopWriteFaults, DISABLED_StudyFileLostOnAFullDiskIsNotListedAsWrit
   EXPECT_EQ(run.out.find("Study written to ./1 a.quarvel.out"), std::string::npos) << run.out;
 }
 
-// DISABLED: fails today. quarvel-cli plot names the picture it could not write but not the
-// reason ("regular/graph.png: the PNG file could not be written"), unlike every other file the
-// program writes. src/cli/plot_command.cpp, RunPlotCommand: canvas.SavePng gives only a Boolean;
-// opening the file first (QFile, whose errorString() carries the system's reason) would tell.
-TEST(PlotWriteFaults, DISABLED_PictureThatCannotBeWrittenNamesTheReason) {
+// A picture that cannot be written is named with the system's reason, like every other file.
+TEST(PlotWriteFaults, PictureThatCannotBeWrittenNamesTheReason) {
   ScratchFolder scratch;
   scratch.Write("regular", "x");
-  const CliRun run = RunCli(scratch.Path(), "plot --method euler -o regular/graph.png");
-  EXPECT_EQ(run.status, 1) << run.err;
-  EXPECT_NE(run.err.find(Reason("regular/graph.png", ENOTDIR)), std::string::npos) << run.err;
+  fs::create_symlink("/dev/full", scratch / "full.png");
+  fs::create_directory(scratch / "folder.png");
+  const std::pair<const char*, int> rows[] = {
+      {"regular/graph.png", ENOTDIR}, {"full.png", ENOSPC}, {"folder.png", EISDIR}};
+  for (const auto& [output, error] : rows) {
+    SCOPED_TRACE(output);
+    const CliRun run = RunCli(scratch.Path(), std::string("plot --method euler -o ") + output);
+    EXPECT_EQ(run.status, 1) << run.err;
+    EXPECT_NE(run.err.find(Reason(output, error)), std::string::npos) << run.err;
+  }
 }
 
 // A read-only folder. Root writes anywhere, so there quarvel-cli runs as nobody (setpriv)

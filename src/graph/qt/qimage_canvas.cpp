@@ -1,5 +1,7 @@
 #include "graph/qt/qimage_canvas.h"
 
+#include <QBuffer>
+#include <QByteArray>
 #include <QFile>
 #include <QFontDatabase>
 #include <QFontMetrics>
@@ -8,8 +10,11 @@
 #include <QString>
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <numeric>
 #include <vector>
 
@@ -123,7 +128,7 @@ const QImage& QImageCanvas::Image() {
   return image_;
 }
 
-bool QImageCanvas::SavePng(const std::string& path) { return SaveImagePng(Image(), path); }
+std::string QImageCanvas::SavePng(const std::string& path) { return SaveImagePng(Image(), path); }
 
 void QImageCanvas::FillRect(const PixelRect& rect, Colour colour) {
   FlushLines();
@@ -313,8 +318,22 @@ void QImageCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
   painter.restore();
 }
 
-bool SaveImagePng(const QImage& image, const std::string& path) {
-  return image.save(QString::fromStdString(path), "PNG");
+std::string SaveImagePng(const QImage& image, const std::string& path) {
+  // Encoded in memory first, so that the file is written with calls that report errno.
+  QByteArray png;
+  QBuffer buffer(&png);
+  buffer.open(QIODevice::WriteOnly);
+  if (!image.save(&buffer, "PNG")) return path + ": the picture could not be encoded as PNG";
+
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  if (file == nullptr) return path + ": " + std::strerror(errno);
+  const auto size = static_cast<std::size_t>(png.size());
+  int error = 0;
+  if (std::fwrite(png.constData(), 1, size, file) != size) error = errno != 0 ? errno : EIO;
+  if (std::fflush(file) != 0 && error == 0) error = errno;
+  if (std::fclose(file) != 0 && error == 0) error = errno;
+  if (error != 0) return path + ": " + std::strerror(error);
+  return {};
 }
 
 bool RegisterTahomaFont() {

@@ -270,7 +270,7 @@ TEST(QImageCanvas, WholeGraphHasAxesWhereTheLayoutPutsThem) {
   graph.ComputeAxes();
   graph.DrawGraph();
   const QImage& image = canvas.Image();
-  ASSERT_TRUE(canvas.SavePng(std::string(QUARVEL_BINARY_DIR) + "/graph_sample.png"));
+  ASSERT_EQ(canvas.SavePng(std::string(QUARVEL_BINARY_DIR) + "/graph_sample.png"), "");
 
   const PixelRect p = graph.GetPlotRect();
   const QRgb black = QColor(Qt::black).rgb();
