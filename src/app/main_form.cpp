@@ -778,7 +778,7 @@ void MainForm::Solve() {
   StopPlaybackIfRunning();
   ReadInputs();
   ++solveCount_;
-  SolveExperiments(bench_, *this, true);
+  SolveExperiments(bench_, *this, true, &solvePool_);
   WriteInputs();
 }
 

@@ -14,6 +14,7 @@
 #include "app/dialogs.h"
 #include "display/playback.h"
 #include "experiments/generated_experiments.h"
+#include "solve/solve_experiments.h"
 #include "solve/user_interface.h"
 #include "solve/workbench.h"
 #include "studies/parametric_loop.h"
@@ -171,6 +172,7 @@ class MainForm : public QMainWindow, public UserInterface {
   std::unique_ptr<Dialogs> dialogs_;
   QString studyFolder_;
   Workbench bench_;
+  SolvePool solvePool_;  // Solve Now's experiments side by side, one per hardware thread
   bool busy_ = false;
   bool escapePressed_ = false;  // since the advanced loop started
   int solveCount_ = 0;

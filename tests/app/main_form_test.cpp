@@ -16,14 +16,18 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
+#include <vector>
 
 #include "app/graph_box.h"
 #include "app/legend_sample.h"
 #include "app/main_form.h"
 #include "experiments/experiment_file.h"
+#include "experiments/generated_experiments.h"
 #include "fake_dialogs.h"
 #include "solve/labels.h"
+#include "solve/solve_experiments.h"
 
 namespace quarvel::app {
 namespace {
@@ -280,6 +284,35 @@ TEST_F(MainFormTest, LabelsShowTheSolveOfTheSelectedExperiment) {
   EXPECT_EQ(Text("lblError_1").toStdString(),
             ErrorLabels(fifth.absErrorU, fifth.relErrorU, fifth.absErrorEh, fifth.relErrorEh)
                 .absoluteU);
+}
+
+// Solve Now shares the experiments among threads; the results must be those of the solve in
+// index order on one thread, to the last bit.
+TEST_F(MainFormTest, SolveNowGivesTheResultsOfTheSequentialSolve) {
+  Click("cmdCreateExperiment");
+  Workbench sequential;
+  sequential.inputs = form->Bench().inputs;
+  CreateSineForceExperiments(sequential.experiments);
+  sequential.SelectFirst(0, 1);
+  SilentUserInterface silent;
+  ASSERT_TRUE(SolveExperiments(sequential, silent, false).solved);
+
+  const auto sameBits = [](const std::vector<double>& a, const std::vector<double>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(double)) == 0;
+  };
+  ASSERT_EQ(form->Bench().experiments.Count(), sequential.experiments.Count());
+  for (int32_t k = 1; k <= sequential.experiments.Count(); ++k) {
+    SCOPED_TRACE(k);
+    const Experiment& shown = form->Bench().experiments.At(k);
+    const Experiment& expected = sequential.experiments.At(k);
+    for (const auto pass : {&Experiment::original, &Experiment::modified}) {
+      const ResponseHistory& a = shown.*pass;
+      const ResponseHistory& b = expected.*pass;
+      EXPECT_TRUE(sameBits(a.U, b.U) && sameBits(a.Z, b.Z) && sameBits(a.Eh, b.Eh));
+    }
+    EXPECT_EQ(shown.relErrorU, expected.relErrorU);
+    EXPECT_EQ(shown.relErrorEh, expected.relErrorEh);
+  }
 }
 
 int CountPixels(const QImage& image, QRgb colour) {
