@@ -95,25 +95,32 @@ std::vector<std::string> WriteEnvelopeFiles(const Envelopes& envelopes, const st
   return faults;
 }
 
-AdvancedStudyOutcome RunAdvancedLoop(Workbench& bench, UserInterface& ui,
-                                     const std::string& folder, double threshold,
-                                     const AdvancedLoopHooks& hooks) {
-  AdvancedStudyOutcome outcome;
-  if (!(threshold > 0)) return outcome;
-  const detail::StudyRange range = detail::ReadStudyRange(bench.inputs);
+namespace detail {
+
+std::optional<StudyRange> StartAdvancedStudy(Workbench& bench, double threshold,
+                                             AdvancedStudyOutcome& outcome) {
+  if (!(threshold > 0)) return std::nullopt;
+  const StudyRange range = ReadStudyRange(bench.inputs);
   if (!range.Valid()) {
     if (!range.message.empty()) outcome.problems.push_back(range.message);
-    return outcome;
+    return std::nullopt;
   }
   outcome.ran = true;
   bench.envelopes.Reset(range.lastIndex);
+  return range;
+}
 
+void StudySeriesFiles(Workbench& bench, UserInterface& ui, const std::string& folder,
+                      const AdvancedLoopHooks& hooks,
+                      const std::function<bool(int32_t k)>& takesFile,
+                      const SeriesFileStudy& study, AdvancedStudyOutcome& outcome) {
   for (int32_t k = 1;; ++k) {
     if (hooks.stopRequested && hooks.stopRequested()) break;
     std::string listingError;
     const std::optional<std::string> name = FindSeriesFile(folder, k, listingError);
     if (!listingError.empty()) outcome.problems.push_back(listingError);
     if (!name) break;
+    if (!takesFile(k)) continue;
 
     SeriesFileOutcome file;
     file.sequenceNumber = k;
@@ -135,14 +142,31 @@ AdvancedStudyOutcome RunAdvancedLoop(Workbench& bench, UserInterface& ui,
     SolveExperiments(bench, ui, true);
     ui.ProcessEvents();
 
-    file.study = RunParametricLoop(bench, ui, folder, *name + ".out", threshold, true,
-                                   hooks.progress);
+    file.study = study(*name + ".out");
     if (file.study.Failed()) outcome.problems.push_back(file.study.message);
     outcome.files.push_back(std::move(file));
   }
+}
 
-  for (std::string& fault :
-       WriteEnvelopeFiles(bench.envelopes, folder, range.from, range.step, &outcome.envelopeFiles)) {
+}  // namespace detail
+
+AdvancedStudyOutcome RunAdvancedLoop(Workbench& bench, UserInterface& ui,
+                                     const std::string& folder, double threshold,
+                                     const AdvancedLoopHooks& hooks) {
+  AdvancedStudyOutcome outcome;
+  const std::optional<detail::StudyRange> range =
+      detail::StartAdvancedStudy(bench, threshold, outcome);
+  if (!range) return outcome;
+
+  detail::StudySeriesFiles(
+      bench, ui, folder, hooks, [](int32_t) { return true; },
+      [&](const std::string& outputName) {
+        return RunParametricLoop(bench, ui, folder, outputName, threshold, true, hooks.progress);
+      },
+      outcome);
+
+  for (std::string& fault : WriteEnvelopeFiles(bench.envelopes, folder, range->from, range->step,
+                                                &outcome.envelopeFiles)) {
     outcome.problems.push_back(std::move(fault));
   }
   return outcome;

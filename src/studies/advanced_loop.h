@@ -102,4 +102,26 @@ std::vector<std::string> WriteEnvelopeFiles(const Envelopes& envelopes, const st
                                             double from, double step,
                                             std::vector<std::string>* written = nullptr);
 
+namespace detail {
+
+// The checks before an advanced study: the threshold above 0 and a range that can be swept.
+// Returns the range, with outcome.ran set and bench.envelopes reset to one zero entry per
+// value; nullopt (with the range's message in outcome.problems) when the study cannot run.
+std::optional<StudyRange> StartAdvancedStudy(Workbench& bench, double threshold,
+                                             AdvancedStudyOutcome& outcome);
+
+// The study of one file of the series, its study file named `outputName`.
+using SeriesFileStudy = std::function<StudyOutcome(const std::string& outputName)>;
+
+// Walks the series in `folder` for k = 1, 2, ... until a number is missing or the hooks ask
+// to stop. Each file that `takesFile(k)` accepts is loaded (a failed load is reported and
+// skipped), its first experiment selected, the set solved and events let run; then `study`
+// runs with "<file name>.out". Every file's outcome and fault goes into `outcome`.
+void StudySeriesFiles(Workbench& bench, UserInterface& ui, const std::string& folder,
+                      const AdvancedLoopHooks& hooks,
+                      const std::function<bool(int32_t k)>& takesFile,
+                      const SeriesFileStudy& study, AdvancedStudyOutcome& outcome);
+
+}  // namespace detail
+
 }  // namespace quarvel

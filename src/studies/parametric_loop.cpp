@@ -247,10 +247,45 @@ StudyValue SolveStudyValue(Workbench& bench, UserInterface& ui, const StudyStart
   return value;
 }
 
-void ApplyToEnvelopes(Envelopes& envelopes, int32_t i, const StudyValue& value) {
-  if (value.kind == StudyValue::Kind::Line) {
-    UpdateEnvelopes(envelopes, i, value.relErrorU, value.relErrorEh);
+std::optional<StudyStart> StartParametricStudy(const Workbench& bench, StudyOutcome& outcome) {
+  if (bench.CurrentExperiment() == nullptr) {
+    outcome.status = StudyStatus::NoExperiments;
+    return std::nullopt;
   }
+  StudyStart start = ReadStudyStart(bench);
+  if (!start.range.Valid()) {
+    outcome.status = start.range.refusal;
+    outcome.message = start.range.message;
+    return std::nullopt;
+  }
+  return start;
+}
+
+bool CommitStudyValue(int32_t i, const StudyValue& value, std::string_view linePrefix,
+                      bool updateEnvelopes, TextFileWriter& writer, Envelopes& envelopes,
+                      StudyOutcome& outcome) {
+  if (value.kind == StudyValue::Kind::InvalidValue || value.kind == StudyValue::Kind::SolveRefused) {
+    outcome.status = value.kind == StudyValue::Kind::InvalidValue ? StudyStatus::InvalidValue
+                                                                   : StudyStatus::SolveRefused;
+    outcome.message = value.message;
+    return false;
+  }
+  ++outcome.valuesSolved;
+  if (value.kind == StudyValue::Kind::Line) {
+    writer.WriteLine(std::string(linePrefix) + value.line);
+    if (writer.Failed()) return false;
+    ++outcome.linesWritten;
+    if (updateEnvelopes) UpdateEnvelopes(envelopes, i, value.relErrorU, value.relErrorEh);
+  }
+  return true;
+}
+
+void CloseStudyFile(TextFileWriter& writer, StudyOutcome& outcome) {
+  if (writer.Close()) return;
+  // What was written stays in the file; the study is not reported as saved.
+  outcome.status = StudyStatus::WriteFailed;
+  outcome.message =
+      outcome.message.empty() ? writer.Error() : outcome.message + "\n" + writer.Error();
 }
 
 }  // namespace detail
@@ -259,16 +294,8 @@ StudyOutcome RunParametricLoop(Workbench& bench, UserInterface& ui, const std::s
                                const std::string& outputName, double threshold,
                                bool updateEnvelopes, const StudyProgressObserver& progress) {
   StudyOutcome outcome;
-  if (bench.CurrentExperiment() == nullptr) {
-    outcome.status = StudyStatus::NoExperiments;
-    return outcome;
-  }
-  const detail::StudyStart start = detail::ReadStudyStart(bench);
-  if (!start.range.Valid()) {
-    outcome.status = start.range.refusal;
-    outcome.message = start.range.message;
-    return outcome;
-  }
+  const std::optional<detail::StudyStart> start = detail::StartParametricStudy(bench, outcome);
+  if (!start) return outcome;
 
   const std::string path = detail::StudyFilePath(folder, outputName);
   TextFileWriter writer;
@@ -278,45 +305,24 @@ StudyOutcome RunParametricLoop(Workbench& bench, UserInterface& ui, const std::s
     return outcome;
   }
   outcome.filePath = path;
-  for (const std::string_view line : detail::StudyHead(start.mode)) writer.WriteLine(line);
+  for (const std::string_view line : detail::StudyHead(start->mode)) writer.WriteLine(line);
 
   outcome.status = StudyStatus::Completed;
   bench.loopAbortRequested = false;
-  const int32_t count = start.range.lastIndex + 1;
+  const int32_t count = start->range.lastIndex + 1;
   for (int32_t i = 0; i < count && !writer.Failed(); ++i) {
-    const detail::StudyValue value = detail::SolveStudyValue(bench, ui, start, i, threshold);
-    if (value.kind == detail::StudyValue::Kind::InvalidValue) {
-      outcome.status = StudyStatus::InvalidValue;
-      outcome.message = value.message;
+    const detail::StudyValue value = detail::SolveStudyValue(bench, ui, *start, i, threshold);
+    if (!detail::CommitStudyValue(i, value, "", updateEnvelopes, writer, bench.envelopes,
+                                  outcome)) {
       break;
     }
-    if (value.kind == detail::StudyValue::Kind::SolveRefused) {
-      outcome.status = StudyStatus::SolveRefused;
-      outcome.message = value.message;
-      break;
-    }
-    ++outcome.valuesSolved;
-
-    if (value.kind == detail::StudyValue::Kind::Line) {
-      writer.WriteLine(value.line);
-      if (writer.Failed()) break;
-      ++outcome.linesWritten;
-      if (updateEnvelopes) detail::ApplyToEnvelopes(bench.envelopes, i, value);
-    }
-
     if (progress) progress(StudyProgress{i, count, value.x});
     if (bench.loopAbortRequested) {
       outcome.status = StudyStatus::Aborted;
       break;
     }
   }
-
-  if (!writer.Close()) {
-    // What was written stays in the file; the study is not reported as saved.
-    outcome.status = StudyStatus::WriteFailed;
-    outcome.message = outcome.message.empty() ? writer.Error()
-                                              : outcome.message + "\n" + writer.Error();
-  }
+  detail::CloseStudyFile(writer, outcome);
   return outcome;
 }
 

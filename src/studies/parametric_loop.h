@@ -5,11 +5,13 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "solve/main_window_inputs.h"
+#include "solve/text_file_writer.h"
 #include "solve/user_interface.h"
 #include "solve/workbench.h"
 
@@ -184,8 +186,21 @@ StudyValue SolveStudyValue(Workbench& bench, UserInterface& ui, const StudyStart
                            int32_t i, double threshold,
                            StudySolve solve = StudySolve::AllExperiments);
 
-// The running extremes at index i take the value's relative errors when it wrote a line.
-void ApplyToEnvelopes(Envelopes& envelopes, int32_t i, const StudyValue& value);
+// The checks before a parametric study: an experiment selected and a range that can be swept.
+// nullopt, with outcome.status (and outcome.message) saying why, when the study cannot run.
+std::optional<StudyStart> StartParametricStudy(const Workbench& bench, StudyOutcome& outcome);
+
+// Takes swept value i into the study: an invalid value or a refused solve stops the study with
+// the value's message; otherwise the value counts, and its line (after `linePrefix`) is written
+// and, with updateEnvelopes, enters the running extremes at index i. False when the study
+// stops here (also when the line could not be written).
+bool CommitStudyValue(int32_t i, const StudyValue& value, std::string_view linePrefix,
+                      bool updateEnvelopes, TextFileWriter& writer, Envelopes& envelopes,
+                      StudyOutcome& outcome);
+
+// Closes the study file. A fault makes the study WriteFailed, its reason after any message
+// the study already had; what was written stays in the file.
+void CloseStudyFile(TextFileWriter& writer, StudyOutcome& outcome);
 
 }  // namespace detail
 

@@ -217,16 +217,9 @@ StudyOutcome RunParametricStudy(Workbench& bench, UserInterface& ui, const std::
                                 bool updateEnvelopes, const StudyWork& work,
                                 const StudyProgressObserver& progress) {
   StudyOutcome outcome;
-  if (bench.CurrentExperiment() == nullptr) {
-    outcome.status = StudyStatus::NoExperiments;
-    return outcome;
-  }
-  const detail::StudyStart start = detail::ReadStudyStart(bench);
-  if (!start.range.Valid()) {
-    outcome.status = start.range.refusal;
-    outcome.message = start.range.message;
-    return outcome;
-  }
+  const std::optional<detail::StudyStart> started = detail::StartParametricStudy(bench, outcome);
+  if (!started) return outcome;
+  const detail::StudyStart& start = *started;
   const int32_t count = start.range.lastIndex + 1;
   std::vector<int32_t> indices;
   for (int32_t i = work.shard - 1; i < count; i += work.shardCount) indices.push_back(i);
@@ -260,22 +253,11 @@ StudyOutcome RunParametricStudy(Workbench& bench, UserInterface& ui, const std::
   SweepValues(snapshot, ui, start, indices, threshold, work,
               [&](int32_t i, const detail::StudyValue& value) {
                 if (value.kind != detail::StudyValue::Kind::InvalidValue) lastRewritten = i;
-                if (value.kind == detail::StudyValue::Kind::InvalidValue ||
-                    value.kind == detail::StudyValue::Kind::SolveRefused) {
-                  outcome.status = value.kind == detail::StudyValue::Kind::InvalidValue
-                                       ? StudyStatus::InvalidValue
-                                       : StudyStatus::SolveRefused;
-                  outcome.message = value.message;
-                  stoppedAt = i;
+                const std::string prefix = work.Sharded() ? std::to_string(i) + '\t' : "";
+                if (!detail::CommitStudyValue(i, value, prefix, updateEnvelopes, writer,
+                                              bench.envelopes, outcome)) {
+                  if (!writer.Failed()) stoppedAt = i;
                   return Next::StopNow;
-                }
-                ++outcome.valuesSolved;
-                if (value.kind == detail::StudyValue::Kind::Line) {
-                  writer.WriteLine(work.Sharded() ? std::to_string(i) + '\t' + value.line
-                                                  : value.line);
-                  if (writer.Failed()) return Next::StopNow;
-                  ++outcome.linesWritten;
-                  if (updateEnvelopes) detail::ApplyToEnvelopes(bench.envelopes, i, value);
                 }
                 if (progress) progress(StudyProgress{i, count, value.x});
                 if (outcome.status == StudyStatus::Aborted) return Next::StopAfterFinished;
@@ -312,11 +294,7 @@ StudyOutcome RunParametricStudy(Workbench& bench, UserInterface& ui, const std::
         break;
     }
   }
-  if (!writer.Close()) {
-    outcome.status = StudyStatus::WriteFailed;
-    outcome.message = outcome.message.empty() ? writer.Error()
-                                              : outcome.message + "\n" + writer.Error();
-  }
+  detail::CloseStudyFile(writer, outcome);
   return outcome;
 }
 
@@ -357,64 +335,34 @@ AdvancedStudyOutcome RunAdvancedStudy(Workbench& bench, UserInterface& ui,
                                       const std::string& folder, double threshold,
                                       const StudyWork& work, const AdvancedLoopHooks& hooks) {
   AdvancedStudyOutcome outcome;
-  if (!(threshold > 0)) return outcome;
-  const detail::StudyRange range = detail::ReadStudyRange(bench.inputs);
-  if (!range.Valid()) {
-    if (!range.message.empty()) outcome.problems.push_back(range.message);
-    return outcome;
-  }
-  outcome.ran = true;
-  bench.envelopes.Reset(range.lastIndex);
+  const std::optional<detail::StudyRange> range =
+      detail::StartAdvancedStudy(bench, threshold, outcome);
+  if (!range) return outcome;
   StudyWork perFile = work;
   perFile.shard = 1;
   perFile.shardCount = 1;
 
-  for (int32_t k = 1;; ++k) {
-    if (hooks.stopRequested && hooks.stopRequested()) break;
-    std::string listingError;
-    const std::optional<std::string> name = FindSeriesFile(folder, k, listingError);
-    if (!listingError.empty()) outcome.problems.push_back(listingError);
-    if (!name) break;
-    if ((k - 1) % work.shardCount != work.shard - 1) continue;  // another shard's file
-
-    SeriesFileOutcome file;
-    file.sequenceNumber = k;
-    file.fileName = *name;
-    if (hooks.onFileStarted) hooks.onFileStarted(k, *name);
-
-    file.load = LoadExperimentFile((fs::path(folder) / *name).string(), bench.experiments);
-    if (!file.load) {
-      // The set is empty now; the envelopes keep what the earlier files gave them.
-      outcome.problems.push_back(file.load.Describe());
-      outcome.files.push_back(std::move(file));
-      continue;
-    }
-    {
-      SuppressedReactions suppressed(bench.reactionGuard);
-      bench.SelectFirst(1, 4);
-      if (hooks.onSetLoaded) hooks.onSetLoaded();
-    }
-    SolveExperiments(bench, ui, true);
-    ui.ProcessEvents();
-
-    file.study = RunParametricStudy(bench, ui, folder, *name + ".out", threshold, true, perFile,
-                                    hooks.progress);
-    if (file.study.Failed()) outcome.problems.push_back(file.study.message);
-    outcome.files.push_back(std::move(file));
-  }
+  detail::StudySeriesFiles(
+      bench, ui, folder, hooks,
+      [&work](int32_t k) { return (k - 1) % work.shardCount == work.shard - 1; },
+      [&](const std::string& outputName) {
+        return RunParametricStudy(bench, ui, folder, outputName, threshold, true, perFile,
+                                  hooks.progress);
+      },
+      outcome);
 
   if (work.Sharded()) {
     std::string path;
     if (const std::optional<std::string> fault =
-            WriteEnvelopeShard(bench.envelopes, folder, range, work, path)) {
+            WriteEnvelopeShard(bench.envelopes, folder, *range, work, path)) {
       outcome.problems.push_back(*fault);
     } else {
       outcome.envelopeFiles.push_back(path);
     }
     return outcome;
   }
-  for (std::string& fault :
-       WriteEnvelopeFiles(bench.envelopes, folder, range.from, range.step, &outcome.envelopeFiles)) {
+  for (std::string& fault : WriteEnvelopeFiles(bench.envelopes, folder, range->from, range->step,
+                                                &outcome.envelopeFiles)) {
     outcome.problems.push_back(std::move(fault));
   }
   return outcome;
