@@ -1,6 +1,7 @@
 #include "solve/solve_experiments.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <span>
 #include <utility>
@@ -119,6 +120,7 @@ bool WeightsAddUpToZero(const ExperimentSet& experiments) {
 }  // namespace
 
 int64_t SolveExperiment(Experiment& e, const ModelParameters& parameters, ExperimentCost* cost) {
+  const auto started = std::chrono::steady_clock::now();
   const double mass = EffectiveMass(parameters.mass, e.mass);
   ModelRun original;
   ModelRun modified;
@@ -148,6 +150,8 @@ int64_t SolveExperiment(Experiment& e, const ModelParameters& parameters, Experi
     cost->weightFaults = faults;
     cost->derivativeEvaluations = original.derivativeEvaluations + modified.derivativeEvaluations;
   }
+  e.solveSeconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   return faults;
 }
 
@@ -157,13 +161,21 @@ namespace {
 // pool would cost about as much as the work it shares out.
 constexpr int64_t kSamplesWorthSharing = 2000;
 
-// Experiment indices, the longest first, so that the last to start are the shortest.
-std::vector<int32_t> LongestFirst(std::span<const Experiment> records) {
+// Experiment indices, the costliest first, so that the last to start are the cheapest and the
+// threads finish together. The cost is the time the previous solve took when every experiment
+// has one (a set solved again: Solve Now, a study): one short record under large amplitudes can
+// cost more than three long ones. Otherwise it is the sample count.
+std::vector<int32_t> CostliestFirst(std::span<const Experiment> records) {
+  const bool timed = std::all_of(records.begin(), records.end(),
+                                 [](const Experiment& e) { return e.solveSeconds > 0.0; });
+  std::vector<double> cost(records.size());
+  for (std::size_t k = 0; k < records.size(); ++k) {
+    cost[k] = timed ? records[k].solveSeconds : static_cast<double>(records[k].counter);
+  }
   std::vector<int32_t> order(records.size());
   for (std::size_t k = 0; k < order.size(); ++k) order[k] = static_cast<int32_t>(k);
-  std::stable_sort(order.begin(), order.end(), [&records](int32_t a, int32_t b) {
-    return records[static_cast<std::size_t>(a)].counter >
-           records[static_cast<std::size_t>(b)].counter;
+  std::stable_sort(order.begin(), order.end(), [&cost](int32_t a, int32_t b) {
+    return cost[static_cast<std::size_t>(a)] > cost[static_cast<std::size_t>(b)];
   });
   return order;
 }
@@ -229,7 +241,7 @@ SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDi
   std::vector<ExperimentCost> costs(records.size());
   if (WorthSharing(records, pool)) {
     const ModelParameters& parameters = bench.parameters;
-    pool->ForEach(LongestFirst(records), [&](int32_t k) {
+    pool->ForEach(CostliestFirst(records), [&](int32_t k) {
       const auto at = static_cast<std::size_t>(k);
       SolveExperiment(records[at], parameters, &costs[at]);
     });

@@ -70,6 +70,11 @@ TEST_P(SolveDigestOnPool, ResultsAndCallsAreThoseOfTheSequentialSolve) {
   const SolveOutcome outcome = SolveExperiments(bench, ui, true, &Pool());
   ASSERT_TRUE(outcome.solved);
   EXPECT_EQ(test::DigestOf(bench.experiments, outcome, ui.calls), row.expected);
+
+  // Solved again, the experiments are handed out in the order of the first solve's times.
+  RecordingUserInterface again;
+  const SolveOutcome second = SolveExperiments(bench, again, true, &Pool());
+  EXPECT_EQ(test::DigestOf(bench.experiments, second, again.calls), row.expected);
 }
 
 using test::DigestSet;
