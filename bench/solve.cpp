@@ -91,7 +91,8 @@ void RunSolves(benchmark::State& state, Workbench& bench, SolvePool* pool) {
 }
 
 // The default solve of the six built-in experiments: RK step doubling, all reversal points.
-// Argument: threads (1: the calling thread alone, as the window solves; more: a pool).
+// Argument: threads (1: the calling thread alone; more: a pool, as Solve Now and
+// quarvel-cli solve use).
 void BM_SolveBuiltInDefaults(benchmark::State& state) {
   Workbench bench;
   Load(Set::BuiltIn, bench);
