@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "model/reversal_rules.h"
+#include "special/power.h"
 #include "model/state_derivative.h"
 
 namespace quarvel {
@@ -62,8 +63,8 @@ void DisplacementControlledResponse(ModelRun& run, std::span<const double> displ
   h.Z[1] = 0.0;
   for (std::size_t j = 1; j <= count; ++j) {
     const double x = h.U_DOT[j] * h.Z[j];
-    run.zDot[j] =
-        (h.U_DOT[j] / p.Uy) * (p.A - (p.beta + p.gamma * Sgn(x)) * std::pow(std::fabs(h.Z[j]), p.n));
+    const double power = PowerOf(std::fabs(h.Z[j]), p.n);
+    run.zDot[j] = (h.U_DOT[j] / p.Uy) * (p.A - (p.beta + p.gamma * Sgn(x)) * power);
     if (j < count) h.Z[j + 1] = h.Z[j] + run.zDot[j] * dt;
   }
   CompleteForces(run, n);
@@ -106,7 +107,7 @@ void DisplacementControlledModifiedResponse(ModelRun& run, std::span<const doubl
     } else if (j >= 2) {
       DetectReversalPoint(run, j);
     }
-    const double power = std::pow(std::fabs(h.Z[at]), p.n);
+    const double power = PowerOf(std::fabs(h.Z[at]), p.n);
     bool powerDomainFault = false;
     const double weight =
         ReloadWeight(run, h.U[at], h.U_DOT[at], h.Z[at], power, &powerDomainFault);

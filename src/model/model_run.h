@@ -14,6 +14,7 @@
 #include "model/response_history.h"
 #include "model/reversal_memory.h"
 #include "special/hypergeometric.h"
+#include "special/power.h"
 
 namespace quarvel {
 
@@ -112,13 +113,13 @@ struct ModelRun {
   // evaluator for them.
   void Prepare();
 
-  // |z|^n = std::pow(|z|, n), remembering the last argument: a saturated z repeats its value
-  // from stage to stage.
+  // |z|^n = std::pow(|z|, n) (through PowerOf), remembering the last argument: a saturated z
+  // repeats its value from stage to stage.
   double PowerOfZ(double absoluteZ) {
     if (absoluteZ != lastAbsoluteZ_ || parameters.n != lastExponent_) {
       lastAbsoluteZ_ = absoluteZ;
       lastExponent_ = parameters.n;
-      lastPowerOfZ_ = std::pow(absoluteZ, parameters.n);
+      lastPowerOfZ_ = PowerOf(absoluteZ, parameters.n);
     }
     return lastPowerOfZ_;
   }

@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "special/power.h"
 
 namespace quarvel {
 
@@ -26,7 +27,7 @@ bool FactorFromPower(const ModelRun& run, double power, double& factor) {
 double RatioPower(double r, double exponent) {
   if (r == 1.0) return 1.0;
   if (r == 0.0 && !std::signbit(r) && exponent > 0.0) return 0.0;
-  return std::pow(r, exponent);
+  return PowerOf(r, exponent);
 }
 
 // UnloadingFactor of the current z, evaluated at most once per weight evaluation and only
@@ -43,7 +44,7 @@ struct CurrentFactor {
 
   double Get(const ModelRun& run, double z) {
     if (!evaluated) {
-      if (std::isnan(power)) power = std::pow(std::fabs(z), run.parameters.n);
+      if (std::isnan(power)) power = PowerOf(std::fabs(z), run.parameters.n);
       value = 0.0;
       fault = FactorFromPower(run, power, value);
       evaluated = true;
@@ -233,7 +234,7 @@ void FillEntryFactor(const ModelRun& run, std::vector<ReversalListEntry>& list, 
 }  // namespace
 
 bool EvaluateUnloadingFactor(const ModelRun& run, double z, double& factor) {
-  return FactorFromPower(run, std::pow(std::fabs(z), run.parameters.n), factor);
+  return FactorFromPower(run, PowerOf(std::fabs(z), run.parameters.n), factor);
 }
 
 double UnloadingFactor(const ModelRun& run, double z, bool* fault) {
