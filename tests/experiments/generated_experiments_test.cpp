@@ -8,7 +8,7 @@
 namespace quarvel {
 namespace {
 
-TEST(CreateSineForceExperiments, SixFreshForceExperiments) {
+TEST(SineForceExperiments, CreateSixFreshOnesAndAddMore) {
   struct Row {
     const char* name;
     double period, amplitude;
@@ -43,11 +43,7 @@ TEST(CreateSineForceExperiments, SixFreshForceExperiments) {
   // To the last bit: omega = 2 pi / period, times the time step, times (i - 1). Forming
   // 2 pi x 0.1 directly differs in the last bit for this sample.
   EXPECT_EQ(set.At(1).force[6], 5 * std::sin(2 * 3.14159265358979 / 1 * 0.02 * 5));
-}
-
-TEST(AddSineForceExperiment, AppendsAfterTheExistingRecords) {
-  ExperimentSet set;
-  CreateSineForceExperiments(set);
+  // Adding one appends after the existing records.
   ASSERT_TRUE(AddSineForceExperiment("extra", 2, 3, 0.1, 0.2, 0.3, 0.01, 0.5, 1, 2, set));
   ASSERT_EQ(set.Count(), 7);
   EXPECT_EQ(set.At(6).name, "T=3, Amp=20");
@@ -56,12 +52,11 @@ TEST(AddSineForceExperiment, AppendsAfterTheExistingRecords) {
 }
 
 TEST(SineSampleCount, CountsOrRefuses) {
-  struct Row {
+  const struct {
     const char* name;
     double cycles, period, timeStep;
     int32_t counter;  // 0: refused
-  };
-  const Row rows[] = {
+  } rows[] = {
       {"dialog defaults", 3, 4, 0.02, 601},
       {"2.5 rounds to 2", 2.5, 1, 1, 3},
       {"3.5 rounds to 4", 3.5, 1, 1, 5},
@@ -76,7 +71,7 @@ TEST(SineSampleCount, CountsOrRefuses) {
       {"infinite cycles", INFINITY, 4, 0.02, 0},
       {"tiny time step", 3, 4, 1e-300, 0},
   };
-  for (const Row& row : rows) {
+  for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     int32_t counter = -7;
     const GeneratorResult result = SineSampleCount(row.cycles, row.period, row.timeStep, counter);

@@ -1,7 +1,7 @@
-// IntegrateBothPasses against the two passes run one after the other on one run, as the
-// solve driver used to run them: identical arrays, index histories, reversal memory, faults
-// and counts, for every scheme and rule, on records where the modified response leaves the
-// original one early, late or never, faults, or stops.
+// IntegrateBothPasses against the two passes run one after the other on one run: identical
+// arrays, index histories, reversal memory, faults and counts, for every scheme and rule, on
+// records where the modified response leaves the original one early, late or never, faults,
+// or stops.
 
 #include <gtest/gtest.h>
 
@@ -10,15 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "model/integration.h"
 #include "model_test_support.h"
 
 namespace quarvel {
 namespace {
 
-// Bitwise equality of double arrays (EXPECT_EQ on vectors compares NaN as unequal and -0.0 as
-// 0.0), where a NaN equals any NaN: its sign and payload follow the operand order the compiler
-// picks for an operation, and no output tells them apart.
+// Bitwise equality of double arrays, where a NaN equals any NaN: its sign and payload follow
+// the operand order the compiler picks for an operation, and no output tells them apart.
 bool SameBits(const std::vector<double>& a, const std::vector<double>& b) {
   if (a.size() != b.size()) return false;
   for (std::size_t k = 0; k < a.size(); ++k) {
@@ -29,27 +27,19 @@ bool SameBits(const std::vector<double>& a, const std::vector<double>& b) {
 }
 
 void ExpectSameResponse(const ResponseHistory& actual, const ResponseHistory& expected) {
-  EXPECT_TRUE(SameBits(actual.T, expected.T));
-  EXPECT_TRUE(SameBits(actual.U, expected.U));
-  EXPECT_TRUE(SameBits(actual.U_DOT, expected.U_DOT));
-  EXPECT_TRUE(SameBits(actual.U_DOT_DOT, expected.U_DOT_DOT));
-  EXPECT_TRUE(SameBits(actual.F, expected.F));
-  EXPECT_TRUE(SameBits(actual.Fext, expected.Fext));
-  EXPECT_TRUE(SameBits(actual.Z, expected.Z));
-  EXPECT_TRUE(SameBits(actual.Fh, expected.Fh));
-}
-
-void ExpectSamePoint(const ReversalPoint& actual, const ReversalPoint& expected) {
-  EXPECT_EQ(std::memcmp(&actual, &expected, sizeof actual), 0);
+  for (auto array : {&ResponseHistory::T, &ResponseHistory::U, &ResponseHistory::U_DOT,
+                     &ResponseHistory::U_DOT_DOT, &ResponseHistory::F, &ResponseHistory::Fext,
+                     &ResponseHistory::Z, &ResponseHistory::Fh}) {
+    EXPECT_TRUE(SameBits(actual.*array, expected.*array));
+  }
 }
 
 struct Record {
   const char* name;
-  double amplitude;
-  double period;
+  double amplitude, period;
   int samples;
   double initialU;
-  double P;  // exponent of the reload weight; -1 makes clamped ratios fault
+  double P;       // exponent of the reload weight; -1 makes clamped ratios fault
   bool overflow;  // force of +-1e308 at samples 30 and 31
 };
 
@@ -69,24 +59,11 @@ struct Case {
   ReversalRule rule;
 };
 
-std::string RuleName(ReversalRule rule) {
-  switch (rule) {
-    case ReversalRule::AllReversals: return "All";
-    case ReversalRule::LastReversal: return "Last";
-    case ReversalRule::MaxReversal: return "Max";
-    case ReversalRule::LastAndMaxReversal: return "LastAndMax";
-  }
-  return "Unknown";
-}
-
 std::vector<Case> AllCases() {
   std::vector<Case> cases;
   for (const Record& record : kRecords) {
     for (SolutionMethod method : test::kAllSchemes) {
-      for (ReversalRule rule : {ReversalRule::AllReversals, ReversalRule::LastReversal,
-                                ReversalRule::MaxReversal, ReversalRule::LastAndMaxReversal}) {
-        cases.push_back({record, method, rule});
-      }
+      for (ReversalRule rule : test::kAllRules) cases.push_back({record, method, rule});
     }
   }
   return cases;
@@ -110,7 +87,6 @@ TEST_P(BothPasses, GiveWhatTheTwoPassesInTurnGive) {
   // One run, the original pass and then the modified one.
   ModelRun turn = test::ForceRun(p, 2.86, force, 0.02, c.record.initialU);
   turn.onWeightFault = [&calls] { ++calls; };
-  turn.pass = ModelPass::Original;
   IntegrateResponse(turn);
   const ResponseHistory expectedOriginal = turn.history;
   const bool expectedOriginalStopped = turn.stoppedByFault;
@@ -129,14 +105,15 @@ TEST_P(BothPasses, GiveWhatTheTwoPassesInTurnGive) {
   EXPECT_EQ(original.stoppedByFault, expectedOriginalStopped);
   ExpectSameResponse(modified.history, turn.history);
   EXPECT_EQ(modified.stoppedByFault, turn.stoppedByFault);
-  EXPECT_EQ(modified.reversalIndices.lastPlus, turn.reversalIndices.lastPlus);
-  EXPECT_EQ(modified.reversalIndices.lastMinus, turn.reversalIndices.lastMinus);
-  EXPECT_EQ(modified.reversalIndices.maxPlus, turn.reversalIndices.maxPlus);
-  EXPECT_EQ(modified.reversalIndices.maxMinus, turn.reversalIndices.maxMinus);
-  ExpectSamePoint(modified.memory.lastPlus, turn.memory.lastPlus);
-  ExpectSamePoint(modified.memory.lastMinus, turn.memory.lastMinus);
-  ExpectSamePoint(modified.memory.maxPlus, turn.memory.maxPlus);
-  ExpectSamePoint(modified.memory.maxMinus, turn.memory.maxMinus);
+  for (auto indices : {&ReversalIndexHistory::lastPlus, &ReversalIndexHistory::lastMinus,
+                       &ReversalIndexHistory::maxPlus, &ReversalIndexHistory::maxMinus}) {
+    EXPECT_EQ(modified.reversalIndices.*indices, turn.reversalIndices.*indices);
+  }
+  for (auto point : {&ReversalMemory::lastPlus, &ReversalMemory::lastMinus,
+                     &ReversalMemory::maxPlus, &ReversalMemory::maxMinus}) {
+    EXPECT_EQ(std::memcmp(&(modified.memory.*point), &(turn.memory.*point), sizeof(ReversalPoint)),
+              0);
+  }
   ASSERT_EQ(modified.memory.maxList.size(), turn.memory.maxList.size());
   ASSERT_EQ(modified.memory.minList.size(), turn.memory.minList.size());
   EXPECT_EQ(original.weightFaults + modified.weightFaults, turn.weightFaults);
@@ -155,7 +132,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, BothPasses, ::testing::ValuesIn(AllCases()),
                          [](const auto& info) {
                            const Case& c = info.param;
                            return std::string(c.record.name) + "_" + test::SchemeName(c.method) +
-                                  "_" + RuleName(c.rule);
+                                  "_" + test::RuleName(c.rule);
                          });
 
 // The shared steps are taken: on a record whose modified response never leaves the original

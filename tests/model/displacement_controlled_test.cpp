@@ -2,19 +2,14 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
+#include <utility>
 #include <vector>
 
 #include "model/displacement_controlled.h"
-#include "model/reversal_rules.h"
 #include "model_test_support.h"
 
 namespace quarvel {
 namespace {
-
-constexpr ReversalRule kRules[] = {ReversalRule::AllReversals, ReversalRule::LastReversal,
-                                   ReversalRule::MaxReversal,
-                                   ReversalRule::LastAndMaxReversal};
 
 // A ramp protocol in steps of 0.005 Uy: up 1.5 Uy, down 2.24 Uy, up 1.5 Uy, down 1 Uy, up 2 Uy.
 std::vector<double> RampProtocol(double uy) {
@@ -37,9 +32,8 @@ ModelRun DcRun(ReversalRule rule) {
 
 TEST(DisplacementControlled, OriginalPassDifferencesAndStartFromZeroZ) {
   ModelRun run = DcRun(ReversalRule::AllReversals);
-  const std::vector<double> d{0.0, 0.0, 0.01, 0.03, 0.02};
   run.initialZ = 0.7;  // not used: z starts at 0
-  DisplacementControlledResponse(run, d, 4, 0.5);
+  DisplacementControlledResponse(run, std::vector<double>{0.0, 0.0, 0.01, 0.03, 0.02}, 4, 0.5);
   const ResponseHistory& h = run.history;
   EXPECT_EQ(h.T, (std::vector<double>{0, 0, 0.5, 1.0, 1.5}));
   EXPECT_EQ(h.U_DOT[1], (0.01 - 0.0) / 0.5);
@@ -53,11 +47,14 @@ TEST(DisplacementControlled, OriginalPassDifferencesAndStartFromZeroZ) {
   EXPECT_EQ(h.F[3], run.parameters.PostYieldStiffness() * h.U[3] + h.Fh[3]);
 }
 
-// Without reversals the modified rate is the original one, operation for operation.
-TEST(DisplacementControlled, ModifiedEqualsOriginalWithoutReversals) {
+TEST(DisplacementControlled, ModifiedPassUnderEveryRule) {
   std::vector<double> ramp(401, 0.0);
   for (std::size_t i = 1; i <= 400; ++i) ramp[i] = 0.0005 * static_cast<double>(i - 1);
-  for (ReversalRule rule : kRules) {
+  const std::vector<double> d = RampProtocol(0.111);
+  const auto n = static_cast<int32_t>(d.size()) - 1;
+  for (ReversalRule rule : test::kAllRules) {
+    SCOPED_TRACE(test::RuleName(rule));
+    // Without reversals the modified rate is the original one, operation for operation.
     ModelRun original = DcRun(rule);
     DisplacementControlledResponse(original, ramp, 400, 0.05);
     ModelRun modified = DcRun(rule);
@@ -65,15 +62,9 @@ TEST(DisplacementControlled, ModifiedEqualsOriginalWithoutReversals) {
     EXPECT_EQ(modified.history.Z, original.history.Z);
     EXPECT_EQ(modified.history.Fext, original.history.Fext);
     EXPECT_EQ(modified.zDot[400], 0.0);  // the modified pass rates samples 1..N-1 only
-  }
-}
 
-// The modified pass bends the reloading branches and depends on nothing but its inputs: the
-// same record on a run object that has been through other passes gives the same arrays.
-TEST(DisplacementControlled, ModifiedPassIsSelfContained) {
-  const std::vector<double> d = RampProtocol(0.111);
-  const auto n = static_cast<int32_t>(d.size()) - 1;
-  for (ReversalRule rule : kRules) {
+    // With reversals it bends the reloading branches and depends on nothing but its inputs:
+    // a run object that has been through other passes gives the same arrays.
     ModelRun fresh = DcRun(rule);
     DisplacementControlledModifiedResponse(fresh, d, n, 0.05, 0.0, 0.0, {});
     ModelRun reused = DcRun(rule);
@@ -91,7 +82,7 @@ TEST(DisplacementControlled, ModifiedPassIsSelfContained) {
 // nothing; the peak at 7 is recorded once sample 8 is known.
 TEST(DisplacementControlled, ReversalIndicesStartAtOneAndFollowStrictPeaks) {
   const std::vector<double> d{0.0, 0.0, 0.02, 0.04, 0.04, 0.03, 0.05, 0.07, 0.06, 0.05};
-  for (ReversalRule rule : kRules) {
+  for (ReversalRule rule : test::kAllRules) {
     ModelRun run = DcRun(rule);
     run.parameters.skipWithinDominanceZone = false;
     DisplacementControlledModifiedResponse(run, d, 9, 0.05, 0.0, 0.0, {});
@@ -108,15 +99,9 @@ TEST(DisplacementControlled, ReversalIndicesStartAtOneAndFollowStrictPeaks) {
   }
 }
 
-}  // namespace
-}  // namespace quarvel
-
-namespace quarvel {
-namespace {
-
-// Under all reversal points the lists are pruned against the z the working array holds for
-// sample j + 1 when they are updated at j: the original pass's. Pruning against another array
-// changes which reversals still bend the reloading branches.
+// Regression: under all reversal points the lists are pruned against the z the working array
+// holds for sample j + 1 when they are updated at j, the original pass's. Pruning against
+// another array changes which reversals still bend the reloading branches.
 TEST(DisplacementControlled, AllReversalListsArePrunedAgainstTheOriginalPassZ) {
   const std::vector<double> d = RampProtocol(0.111);
   const auto n = static_cast<int32_t>(d.size()) - 1;

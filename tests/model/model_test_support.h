@@ -2,7 +2,6 @@
 // Shared set-up for the model tests.
 
 #include <cmath>
-#include <string>
 #include <vector>
 
 #include "model/integration.h"
@@ -10,19 +9,23 @@
 
 namespace quarvel::test {
 
-inline const char* SchemeName(SolutionMethod method) {
-  switch (method) {
-    case SolutionMethod::Euler: return "Euler";
-    case SolutionMethod::EulerStepDoubling: return "EulerStepDoubling";
-    case SolutionMethod::RungeKutta: return "RungeKutta";
-    case SolutionMethod::RungeKuttaStepDoubling: return "RungeKuttaStepDoubling";
-  }
-  return "Unknown";
-}
-
 inline constexpr SolutionMethod kAllSchemes[] = {
     SolutionMethod::Euler, SolutionMethod::EulerStepDoubling, SolutionMethod::RungeKutta,
     SolutionMethod::RungeKuttaStepDoubling};
+inline constexpr ReversalRule kAllRules[] = {ReversalRule::AllReversals, ReversalRule::LastReversal,
+                                             ReversalRule::MaxReversal,
+                                             ReversalRule::LastAndMaxReversal};
+inline constexpr ModelPass kBothPasses[] = {ModelPass::Original, ModelPass::Modified};
+
+inline const char* SchemeName(SolutionMethod method) {
+  static const char* const names[] = {"Euler", "EulerStepDoubling", "RungeKutta",
+                                      "RungeKuttaStepDoubling"};
+  return names[static_cast<int>(method)];
+}
+inline const char* RuleName(ReversalRule rule) {
+  static const char* const names[] = {"All", "Last", "Max", "LastAndMax"};
+  return names[static_cast<int>(rule)];
+}
 
 // Default model parameters with the integration settings the solve driver would set.
 inline ModelParameters DefaultParameters(SolutionMethod method) {
@@ -45,7 +48,8 @@ inline std::vector<double> SineSamples(double amplitude, double period, double d
 
 // A run over a force record (1-based samples) from rest or the given initial state.
 inline ModelRun ForceRun(const ModelParameters& p, double mass, const std::vector<double>& force,
-                         double dt, double u0 = 0.0, double v0 = 0.0, double z0 = 0.0) {
+                         double dt, double u0 = 0.0, double v0 = 0.0, double z0 = 0.0,
+                         ModelPass pass = ModelPass::Original) {
   ModelRun run;
   run.parameters = p;
   run.mass = mass;
@@ -53,6 +57,7 @@ inline ModelRun ForceRun(const ModelParameters& p, double mass, const std::vecto
   run.initialU = u0;
   run.initialUDot = v0;
   run.initialZ = z0;
+  run.pass = pass;
   return run;
 }
 

@@ -5,7 +5,6 @@
 
 #include <vector>
 
-#include "model/integration.h"
 #include "model_test_support.h"
 #include "reference_model.h"
 
@@ -14,9 +13,7 @@ namespace {
 
 struct RecordRow {
   const char* name;
-  double period;
-  double amplitude;
-  double initialU;
+  double period, amplitude, initialU;
 };
 
 class ReferenceComparison : public ::testing::TestWithParam<RecordRow> {};
@@ -26,9 +23,8 @@ TEST_P(ReferenceComparison, RungeKuttaStepDoublingAllReversalsIsBitIdentical) {
   const int n = static_cast<int>(10.0 * row.period / 0.02 + 0.5) + 1;
   const std::vector<double> force = test::SineSamples(row.amplitude, row.period, 0.02, n);
   const ModelParameters p = test::DefaultParameters(SolutionMethod::RungeKuttaStepDoubling);
-  for (ModelPass pass : {ModelPass::Original, ModelPass::Modified}) {
-    ModelRun run = test::ForceRun(p, 2.86, force, 0.02, row.initialU);
-    run.pass = pass;
+  for (ModelPass pass : test::kBothPasses) {
+    ModelRun run = test::ForceRun(p, 2.86, force, 0.02, row.initialU, 0.0, 0.0, pass);
     IntegrateResponse(run);
     const reference::Response expected = reference::RungeKuttaStepDoublingAllReversals(
         p, pass == ModelPass::Modified, 2.86, force, n, 0.02, row.initialU, 0.0, 0.0);

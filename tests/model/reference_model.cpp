@@ -1,5 +1,6 @@
 #include "reference_model.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "special/hypergeometric.h"
@@ -21,10 +22,10 @@ class Reference {
   }
 
   Response Run(double u0, double v0, double z0) {
+    double y[3] = {u0, v0, z0};
     r_.U[1] = u0;
     r_.U_DOT[1] = v0;
     r_.Z[1] = z0;
-    double y[3] = {u0, v0, z0};
     Complete(1);
     for (int i = 1; i <= n_ - 1; i++) {
       r_.T[i + 1] = i * dt_;
@@ -52,39 +53,22 @@ class Reference {
   }
 
   double W(double u, double ud, double z) {
-    const std::vector<int>* list;
-    bool plus;
-    if (z >= 0 && ud > 0) {
-      list = &maxList_;
-      plus = true;
-    } else if (z <= 0 && ud < 0) {
-      list = &minList_;
-      plus = false;
-    } else {
-      return 0;
-    }
+    const bool plus = z >= 0 && ud > 0;
+    if (!plus && !(z <= 0 && ud < 0)) return 0;
+    const std::vector<int>& list = plus ? maxList_ : minList_;
     double w = 0;
-    for (std::size_t k = 0; k < list->size(); k++) {
-      const int j = (*list)[k];
-      const double ur = r_.U[j];
-      const double zr = r_.Z[j];
+    for (std::size_t k = 0; k < list.size(); k++) {
+      const double ur = r_.U[list[k]];
+      const double zr = r_.Z[list[k]];
       double wk = 0;
-      if ((plus && z <= zr) || (!plus && z >= zr)) {
-        double us;
-        if (p_.gamma == 0.5) {
-          us = ur + p_.Uy * (z - zr);
-        } else {
-          us = ur + p_.Uy * (z * C(z) - zr * C(zr));
-        }
-        double ratio = (ur - us) / (ur - u);
-        if (ratio > 1) ratio = 1;
-        if (ratio < 0) ratio = 0;
-        wk = std::pow(ratio, p_.P);
+      if (plus ? z <= zr : z >= zr) {
+        const double us = p_.gamma == 0.5 ? ur + p_.Uy * (z - zr)
+                                          : ur + p_.Uy * (z * C(z) - zr * C(zr));
+        wk = std::pow(std::clamp((ur - us) / (ur - u), 0.0, 1.0), p_.P);
       }
       if (k == 0 || wk > w) w = wk;
     }
-    if (w > 1) w = 1;
-    return w;
+    return w > 1 ? 1 : w;
   }
 
   void Rate(double t, const double* y, double* dy) {
@@ -115,8 +99,9 @@ class Reference {
     for (int c = 0; c < 3; c++) y[c] = y[c] + b * (k1[c] + 2 * (k2[c] + k3[c]) + k4[c]);
   }
 
+  // m Runge-Kutta steps of h from y into yt.
   void Trial(const double* y, double* yt, double t0, int m, double h) {
-    for (int c = 0; c < 3; c++) yt[c] = y[c];
+    std::copy(y, y + 3, yt);
     for (int j = 0; j <= m - 1; j++) {
       double k1[3];
       Rate(t0 + j * h, yt, k1);
@@ -127,17 +112,15 @@ class Reference {
   void Interval(double* y, double t0) {
     double yt[3];
     int m = 1;
-    double h = dt_;
-    Trial(y, yt, t0, m, h);
+    Trial(y, yt, t0, m, dt_);
     double previous = yt[0];
     while (m <= p_.eulerSteps) {
       m = 2 * m;
-      h = dt_ / m;
-      Trial(y, yt, t0, m, h);
+      Trial(y, yt, t0, m, dt_ / m);
       if (std::fabs(yt[0] - previous) <= p_.eps) break;
       previous = yt[0];
     }
-    for (int c = 0; c < 3; c++) y[c] = yt[c];
+    std::copy(yt, yt + 3, y);
   }
 
   void Lists(int i) {
@@ -149,15 +132,8 @@ class Reference {
       minList_.push_back(i);
     }
     const double zn = Z[i + 1];
-    std::vector<int> keptMax, keptMin;
-    for (int j : maxList_) {
-      if (-Z[j] < zn - 0.001 && zn - 0.001 < Z[j]) keptMax.push_back(j);
-    }
-    for (int j : minList_) {
-      if (Z[j] < zn + 0.001 && zn + 0.001 < -Z[j]) keptMin.push_back(j);
-    }
-    maxList_ = keptMax;
-    minList_ = keptMin;
+    std::erase_if(maxList_, [&](int j) { return !(-Z[j] < zn - 0.001 && zn - 0.001 < Z[j]); });
+    std::erase_if(minList_, [&](int j) { return !(Z[j] < zn + 0.001 && zn + 0.001 < -Z[j]); });
   }
 
   void Complete(int i) {

@@ -5,28 +5,29 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+#include <string>
 #include <vector>
 
-#include "model/integration.h"
 #include "model/reversal_rules.h"
 #include "model_test_support.h"
 
 namespace quarvel {
 namespace {
 
-using Samples = std::vector<double>;    // index 0 holds 0, samples 1..N
-using Indices = std::vector<int32_t>;  // entries 1..N of an index history (entry 0 omitted)
-
 struct Sequence {
-  Samples u;
-  Samples z;
+  std::vector<double> u, z;  // index 0 holds 0, samples 1..N
 };
 
 // Fills U, Z and U_DOT (forward differences) and runs the frame's bookkeeping for every
 // interval, as if each sample had just been integrated.
-ModelRun RunBookkeeping(ModelParameters p, const Sequence& s) {
+ModelRun RunBookkeeping(ReversalRule rule, const Sequence& s, bool skip = true,
+                        double thresholdZ = -1.0) {
   ModelRun run;
-  run.parameters = p;
+  run.parameters = test::DefaultParameters(SolutionMethod::RungeKutta);
+  run.parameters.reversalRule = rule;
+  run.parameters.skipWithinDominanceZone = skip;
+  run.parameters.thresholdZ = thresholdZ;
   run.mass = 1.0;
   run.pass = ModelPass::Modified;
   run.Prepare();
@@ -43,38 +44,11 @@ ModelRun RunBookkeeping(ModelParameters p, const Sequence& s) {
   return run;
 }
 
-Indices Tail(const std::vector<int32_t>& history) { return {history.begin() + 1, history.end()}; }
-
-std::vector<int32_t> ListIndices(const std::vector<ReversalListEntry>& list) {
-  std::vector<int32_t> out;
-  for (const ReversalListEntry& entry : list) out.push_back(entry.index);
+// Entries 1..N of an index history as digits ("00033333").
+std::string Digits(const std::vector<int32_t>& history) {
+  std::string out;
+  for (std::size_t i = 1; i < history.size(); ++i) out += std::to_string(history[i]);
   return out;
-}
-
-struct PointRow {
-  const char* name;
-  ReversalRule rule;
-  bool skip;
-  double thresholdZ;
-  Sequence sequence;
-  Indices lastPlus, lastMinus, maxPlus, maxMinus;
-};
-
-class PointRules : public ::testing::TestWithParam<PointRow> {};
-
-TEST_P(PointRules, RecordTheExpectedReversals) {
-  const PointRow& row = GetParam();
-  ModelParameters p = test::DefaultParameters(SolutionMethod::RungeKutta);
-  p.reversalRule = row.rule;
-  p.skipWithinDominanceZone = row.skip;
-  p.thresholdZ = row.thresholdZ;
-  const ModelRun run = RunBookkeeping(p, row.sequence);
-  EXPECT_EQ(Tail(run.reversalIndices.lastPlus), row.lastPlus);
-  EXPECT_EQ(Tail(run.reversalIndices.lastMinus), row.lastMinus);
-  EXPECT_EQ(Tail(run.reversalIndices.maxPlus), row.maxPlus);
-  EXPECT_EQ(Tail(run.reversalIndices.maxMinus), row.maxMinus);
-  EXPECT_TRUE(run.memory.maxList.empty());
-  EXPECT_TRUE(run.memory.minList.empty());
 }
 
 const Sequence kPeakThenTrough{{0, 0.0, 0.1, 0.2, 0.1, 0.0, -0.1, -0.2, -0.1},
@@ -91,42 +65,49 @@ const Sequence kUnloadToMinus03{{0, 0.0, 0.1, 0.2, 0.0, -0.1, -0.2, 0.0, 0.1, 0.
 const Sequence kEqualPeaks{{0, 0.0, 0.2, 0.1, 0.2, 0.1, 0.2, 0.1},
                            {0, 0.0, 0.5, 0.3, 0.7, 0.4, 0.6, 0.3}};
 
-INSTANTIATE_TEST_SUITE_P(
-    Rows, PointRules,
-    ::testing::Values(
-        PointRow{"DetectedOneSampleLate", ReversalRule::LastReversal, true, -1, kPeakThenTrough,
-                 {0, 0, 0, 3, 3, 3, 3, 3}, {0, 0, 0, 0, 0, 0, 0, 7}, {0, 0, 0, 3, 3, 3, 3, 3},
-                 {0, 0, 0, 0, 0, 0, 0, 7}},
-        PointRow{"NoDetectionAtSampleOne", ReversalRule::LastAndMaxReversal, true, -1,
-                 kPeakAtSampleOne, {0, 0, 0, 0}, {0, 0, 0, 3}, {0, 0, 0, 0}, {0, 0, 0, 3}},
-        PointRow{"PeakAtNegativeUIsLastButNotMax", ReversalRule::MaxReversal, true, -1,
-                 {{0, -0.5, -0.3, -0.4}, {0, 0.0, 0.2, 0.1}}, {0, 0, 2}, {0, 0, 0}, {0, 0, 0},
-                 {0, 0, 0}},
-        PointRow{"PlateauIsNoReversal", ReversalRule::LastReversal, false, -1,
-                 {{0, 0.0, 0.1, 0.1, 0.0}, {0, 0.1, 0.5, 0.6, 0.3}}, {0, 0, 0, 0}, {0, 0, 0, 0},
-                 {0, 0, 0, 0}, {0, 0, 0, 0}},
-        PointRow{"SkipInsideDominanceZone", ReversalRule::LastReversal, true, -1,
-                 kPeakInsideZone, {0, 0, 0, 3, 3, 3, 3, 3}, {0, 0, 0, 0, 0, 0, 0, 0},
-                 {0, 0, 0, 3, 3, 3, 3, 3}, {0, 0, 0, 0, 0, 0, 0, 0}},
-        PointRow{"RecordInsideDominanceZoneWhenNotSkipping", ReversalRule::LastReversal, false,
-                 -1, kPeakInsideZone, {0, 0, 0, 3, 3, 3, 3, 7}, {0, 0, 0, 0, 0, 0, 0, 0},
-                 {0, 0, 0, 3, 3, 3, 3, 3}, {0, 0, 0, 0, 0, 0, 0, 0}},
-        PointRow{"MirroredThresholdKeepsTheZone", ReversalRule::LastReversal, true, -1,
-                 kUnloadToMinus03, {0, 0, 0, 3, 3, 3, 3, 3, 3, 3}, {0, 0, 0, 0, 0, 0, 6, 6, 6, 6},
-                 {0, 0, 0, 3, 3, 3, 3, 3, 3, 3}, {0, 0, 0, 0, 0, 0, 6, 6, 6, 6}},
-        PointRow{"PositiveThresholdReleasesTheZone", ReversalRule::LastReversal, true, 0.2,
-                 kUnloadToMinus03, {0, 0, 0, 3, 3, 3, 3, 3, 3, 9},
-                 {0, 0, 0, 0, 0, 0, 6, 6, 6, 6}, {0, 0, 0, 3, 3, 3, 3, 3, 3, 3},
-                 {0, 0, 0, 0, 0, 0, 6, 6, 6, 6}},
-        PointRow{"EqualUWithLargerZReplacesMax", ReversalRule::MaxReversal, false, -1,
-                 kEqualPeaks, {0, 0, 2, 2, 4, 4, 6}, {0, 0, 0, 0, 0, 0, 0},
-                 {0, 0, 2, 2, 4, 4, 4}, {0, 0, 0, 0, 0, 0, 0}}),
-    [](const auto& info) { return info.param.name; });
+TEST(PointRules, RecordTheExpectedReversals) {
+  struct Row {
+    const char* name;
+    ReversalRule rule;
+    bool skip;
+    double thresholdZ;
+    Sequence sequence;
+    const char *lastPlus, *lastMinus, *maxPlus, *maxMinus;
+  };
+  using R = ReversalRule;
+  const Row rows[] = {
+      {"detected one sample late", R::LastReversal, true, -1, kPeakThenTrough, "00033333",
+       "00000007", "00033333", "00000007"},
+      {"no detection at sample 1", R::LastAndMaxReversal, true, -1, kPeakAtSampleOne, "0000",
+       "0003", "0000", "0003"},
+      {"peak at negative u is last but not max", R::MaxReversal, true, -1,
+       {{0, -0.5, -0.3, -0.4}, {0, 0.0, 0.2, 0.1}}, "002", "000", "000", "000"},
+      {"plateau is no reversal", R::LastReversal, false, -1,
+       {{0, 0.0, 0.1, 0.1, 0.0}, {0, 0.1, 0.5, 0.6, 0.3}}, "0000", "0000", "0000", "0000"},
+      {"skip inside the dominance zone", R::LastReversal, true, -1, kPeakInsideZone, "00033333",
+       "00000000", "00033333", "00000000"},
+      {"record inside the zone when not skipping", R::LastReversal, false, -1, kPeakInsideZone,
+       "00033337", "00000000", "00033333", "00000000"},
+      {"mirrored threshold keeps the zone", R::LastReversal, true, -1, kUnloadToMinus03,
+       "0003333333", "0000006666", "0003333333", "0000006666"},
+      {"positive threshold releases the zone", R::LastReversal, true, 0.2, kUnloadToMinus03,
+       "0003333339", "0000006666", "0003333333", "0000006666"},
+      {"equal u with larger z replaces max", R::MaxReversal, false, -1, kEqualPeaks, "0022446",
+       "0000000", "0022444", "0000000"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const ModelRun run = RunBookkeeping(row.rule, row.sequence, row.skip, row.thresholdZ);
+    EXPECT_EQ(Digits(run.reversalIndices.lastPlus), row.lastPlus);
+    EXPECT_EQ(Digits(run.reversalIndices.lastMinus), row.lastMinus);
+    EXPECT_EQ(Digits(run.reversalIndices.maxPlus), row.maxPlus);
+    EXPECT_EQ(Digits(run.reversalIndices.maxMinus), row.maxMinus);
+    EXPECT_TRUE(run.memory.maxList.empty() && run.memory.minList.empty());
+  }
+}
 
 TEST(PointRules, RecordedPointsCarryTheirFactor) {
-  ModelParameters p = test::DefaultParameters(SolutionMethod::RungeKutta);
-  p.reversalRule = ReversalRule::LastAndMaxReversal;
-  const ModelRun run = RunBookkeeping(p, kPeakThenTrough);
+  const ModelRun run = RunBookkeeping(ReversalRule::LastAndMaxReversal, kPeakThenTrough);
   EXPECT_EQ(run.memory.lastPlus.u, 0.2);
   EXPECT_EQ(run.memory.lastPlus.z, 0.8);
   // 2F1(1, 1/2; 3/2; -x) = atan(sqrt x) / sqrt x with x = 0.8 * 0.8^2.
@@ -134,173 +115,30 @@ TEST(PointRules, RecordedPointsCarryTheirFactor) {
   EXPECT_NEAR(run.memory.lastPlus.factor, std::atan(std::sqrt(x)) / std::sqrt(x), 1e-12);
   EXPECT_EQ(run.memory.maxPlus.factor, run.memory.lastPlus.factor);
   EXPECT_EQ(run.memory.lastMinus.z, -0.6);
-  EXPECT_TRUE(run.memory.dominanceFlagPlus);
-  EXPECT_TRUE(run.memory.dominanceFlagMinus);
+  EXPECT_TRUE(run.memory.dominanceFlagPlus && run.memory.dominanceFlagMinus);
 }
 
+// Lists take sample 1, carry their factor, leave index histories and flags alone, and are not
+// kept in the original pass.
 TEST(AllReversalLists, EnterSampleOneAndLeaveIndicesAndFlagsAlone) {
-  ModelParameters p = test::DefaultParameters(SolutionMethod::RungeKutta);
-  p.reversalRule = ReversalRule::AllReversals;
-  const ModelRun run = RunBookkeeping(p, kPeakAtSampleOne);
-  EXPECT_EQ(ListIndices(run.memory.maxList), std::vector<int32_t>{1});
-  EXPECT_EQ(ListIndices(run.memory.minList), std::vector<int32_t>{3});
-  EXPECT_EQ(run.memory.maxList[0].u, 0.1);
-  EXPECT_EQ(run.memory.maxList[0].z, 0.5);
-  EXPECT_EQ(run.memory.maxList[0].factor, UnloadingFactor(run, 0.5));
-  EXPECT_FALSE(run.memory.dominanceFlagPlus);
-  EXPECT_FALSE(run.memory.dominanceFlagMinus);
+  ModelRun run = RunBookkeeping(ReversalRule::AllReversals, kPeakAtSampleOne);
+  ASSERT_EQ(run.memory.maxList.size(), 1u);
+  ASSERT_EQ(run.memory.minList.size(), 1u);
+  EXPECT_EQ(run.memory.minList[0].index, 3);
+  const ReversalListEntry& entry = run.memory.maxList[0];
+  EXPECT_EQ(entry.index, 1);
+  EXPECT_EQ(entry.u, 0.1);
+  EXPECT_EQ(entry.z, 0.5);
+  EXPECT_EQ(entry.factor, UnloadingFactor(run, 0.5));
+  EXPECT_FALSE(run.memory.dominanceFlagPlus || run.memory.dominanceFlagMinus);
   for (const auto* history : {&run.reversalIndices.lastPlus, &run.reversalIndices.lastMinus,
                               &run.reversalIndices.maxPlus, &run.reversalIndices.maxMinus}) {
-    EXPECT_EQ(*std::max_element(history->begin(), history->end()), 0);
+    EXPECT_EQ(Digits(*history), "0000");
   }
-}
-
-TEST(AllReversalLists, AreNotKeptInTheOriginalPass) {
-  ModelParameters p = test::DefaultParameters(SolutionMethod::RungeKutta);
-  p.reversalRule = ReversalRule::AllReversals;
-  ModelRun run = RunBookkeeping(p, kPeakAtSampleOne);
   run.pass = ModelPass::Original;
   run.memory.ResetReversalLists();
   for (int32_t i = 1; i < 4; ++i) UpdateReversalMemory(run, i);
-  EXPECT_TRUE(run.memory.maxList.empty());
-  EXPECT_TRUE(run.memory.minList.empty());
-}
-
-struct PruneRow {
-  const char* name;
-  double zr;  // z of a maxList entry; the minList holds the mirrored entry -zr
-  double zn;  // z after the sample (mirrored for the minList)
-  bool kept;
-};
-
-class Pruning : public ::testing::TestWithParam<PruneRow> {};
-
-TEST_P(Pruning, DropsAnEntryOnceZPassesItOrItsMirrorByTheMargin) {
-  const PruneRow& row = GetParam();
-  ModelRun positive;
-  positive.Prepare();
-  positive.memory.maxList.push_back({4, 0.3, row.zr, 1.0, false});
-  UpdateReversalLists(positive, 6, row.zn, false);
-  EXPECT_EQ(positive.memory.maxList.size(), row.kept ? 1u : 0u);
-  ModelRun negative;
-  negative.Prepare();
-  negative.memory.minList.push_back({5, -0.3, -row.zr, 1.0, false});
-  UpdateReversalLists(negative, 6, -row.zn, false);
-  EXPECT_EQ(negative.memory.minList.size(), row.kept ? 1u : 0u);
-}
-
-INSTANTIATE_TEST_SUITE_P(Rows, Pruning,
-                         ::testing::Values(PruneRow{"BelowItsZ", 0.5, 0.3, true},
-                                           PruneRow{"JustUnderTheMargin", 0.5, 0.5009, true},
-                                           PruneRow{"PastTheMargin", 0.5, 0.5011, false},
-                                           PruneRow{"AboveTheMirror", 0.5, -0.4989, true},
-                                           PruneRow{"DownToTheMirror", 0.5, -0.4991, false},
-                                           // zn - 0.001 lands exactly on z or its mirror:
-                                           // both comparisons are strict.
-                                           PruneRow{"ExactlyAtItsZ", 0.5, 0.501, false},
-                                           PruneRow{"ExactlyAtTheMirror", 0.5, -0.499, false}),
-                         [](const auto& info) { return info.param.name; });
-
-TEST(Pruning, KeepsThePassingEntriesInOrderWhateverTheirOrder) {
-  std::vector<double> zs{0.05, 0.2, 0.4, 0.6, 0.9};
-  do {
-    ModelRun run;
-    run.Prepare();
-    for (std::size_t k = 0; k < zs.size(); ++k) {
-      run.memory.maxList.push_back({static_cast<int32_t>(k + 1), 0.0, zs[k], 1.0, false});
-    }
-    UpdateReversalLists(run, 9, 0.45, false);
-    std::vector<double> kept;
-    for (const ReversalListEntry& entry : run.memory.maxList) kept.push_back(entry.z);
-    std::vector<double> expected;
-    std::copy_if(zs.begin(), zs.end(), std::back_inserter(expected),
-                 [](double z) { return z > 0.449; });
-    EXPECT_EQ(kept, expected);
-  } while (std::next_permutation(zs.begin(), zs.end()));
-}
-
-struct ReleaseRow {
-  const char* name;
-  double thresholdZ;
-  double v;
-  double z;
-  bool plusKept;   // lastPlus.z = 0.8
-  bool minusKept;  // lastMinus.z = -0.9
-};
-
-class FlagRelease : public ::testing::TestWithParam<ReleaseRow> {};
-
-TEST_P(FlagRelease, ClearsAFlagWhenItsZoneIsLeft) {
-  const ReleaseRow& row = GetParam();
-  ModelRun run;
-  run.parameters.thresholdZ = row.thresholdZ;
-  run.memory.lastPlus = {0.3, 0.8, 1.0};
-  run.memory.lastMinus = {-0.3, -0.9, 1.0};
-  run.memory.dominanceFlagPlus = true;
-  run.memory.dominanceFlagMinus = true;
-  ReleaseDominanceFlags(run, row.v, row.z);
-  EXPECT_EQ(run.memory.dominanceFlagPlus, row.plusKept);
-  EXPECT_EQ(run.memory.dominanceFlagMinus, row.minusKept);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Rows, FlagRelease,
-    ::testing::Values(
-        ReleaseRow{"NoVelocityKeepsBoth", -1, 0.0, 0.79, true, true},
-        ReleaseRow{"ReloadingToTheMarginReleasesPlus", -1, 1.0, 0.8 - 0.01, false, true},
-        ReleaseRow{"ReloadingBelowTheMarginKeepsPlus", -1, 1.0, 0.78, true, true},
-        ReleaseRow{"UnloadingToTheShiftedMirrorReleasesPlus", -1, -1.0, -0.8 + 0.01, false, true},
-        ReleaseRow{"UnloadingShortOfTheMirrorKeepsPlus", -1, -1.0, -0.78, true, true},
-        ReleaseRow{"UnloadingToMinusThresholdReleasesPlus", 0.2, -1.0, -0.2, false, true},
-        ReleaseRow{"ZeroThresholdIsAThreshold", 0.0, -1.0, 0.0, false, true},
-        ReleaseRow{"ReloadingToTheMarginReleasesMinus", -1, -1.0, -0.9 + 0.01, false, false},
-        ReleaseRow{"UnloadingToTheShiftedMirrorReleasesMinus", -1, 1.0, 0.9 - 0.01, false,
-                   false},
-        ReleaseRow{"UnloadingToThresholdReleasesMinus", 0.2, 1.0, 0.2, true, false},
-        ReleaseRow{"UnloadingShortOfThresholdKeepsMinus", 0.2, 1.0, 0.19, true, true}),
-    [](const auto& info) { return info.param.name; });
-
-// With gamma exactly 0.5 the unloading branch is a straight line and no factor is used: a
-// recorded NaN factor leaves the weight finite, and list entries get no factor.
-TEST(Weights, GammaOneHalfBypassesTheFactors) {
-  ModelParameters p = test::DefaultParameters(SolutionMethod::RungeKutta);
-  p.beta = 0.9;
-  p.gamma = 0.5;
-  p.Uy = 0.1;
-  p.reversalRule = ReversalRule::LastReversal;
-  ModelRun run;
-  run.parameters = p;
-  run.Prepare();
-  run.memory.lastPlus = {1.0, 0.8, std::nan("")};
-  const double expected = std::pow((1.0 - (1.0 + 0.1 * (0.4 - 0.8))) / (1.0 - 0.9), 2.0);
-  EXPECT_EQ(ReloadWeight(run, 0.9, 1.0, 0.4), expected);
-  run.parameters.reversalRule = ReversalRule::AllReversals;
-  run.history.Reset(3);
-  run.history.U = {0, 0.5, 1.0, 0.9};
-  run.history.Z = {0, 0.5, 0.8, 0.7};
-  UpdateReversalLists(run, 2);
-  ASSERT_EQ(run.memory.maxList.size(), 1u);
-  EXPECT_EQ(run.memory.maxList[0].factor, 0.0);
-  EXPECT_EQ(AllReversalWeight(run, 0.9, 1.0, 0.4), expected);
-}
-
-TEST(Weights, PointWeightIsRToThePWithRCappedAtOne) {
-  ModelParameters p = test::DefaultParameters(SolutionMethod::RungeKutta);
-  p.gamma = 0.5;
-  p.Uy = 0.1;
-  p.P = 3.0;
-  ModelRun run;
-  run.parameters = p;
-  run.Prepare();
-  const ReversalPoint plus{1.0, 0.8, 1.0};
-  const ReversalPoint minus{-1.0, -0.8, 1.0};
-  const double r = (1.0 - (1.0 + 0.1 * (0.4 - 0.8))) / (1.0 - 0.9);
-  EXPECT_EQ(PointWeight(run, plus, minus, 0.9, 1.0, 0.4), std::pow(r, 3.0));
-  EXPECT_EQ(PointWeight(run, plus, minus, -0.9, -1.0, -0.4), std::pow(r, 3.0));
-  EXPECT_EQ(PointWeight(run, plus, minus, 0.999, 1.0, 0.4), 1.0);   // r > 1 capped
-  EXPECT_EQ(PointWeight(run, plus, minus, 0.9, -1.0, 0.4), 0.0);    // unloading
-  EXPECT_EQ(PointWeight(run, plus, minus, 1.1, 1.0, 0.4), 0.0);     // beyond the point
-  EXPECT_EQ(PointWeight(run, plus, minus, 0.9, 1.0, 0.85), 0.0);    // z above the point's z
+  EXPECT_TRUE(run.memory.maxList.empty() && run.memory.minList.empty());
 }
 
 // A whole integration with reversals: under AllReversals the index histories stay 0 and the
@@ -310,8 +148,7 @@ TEST(AllReversalLists, IntegrationLeavesIndexHistoriesAtZero) {
   for (ReversalRule rule : {ReversalRule::AllReversals, ReversalRule::LastReversal}) {
     ModelParameters p = test::DefaultParameters(SolutionMethod::RungeKutta);
     p.reversalRule = rule;
-    ModelRun run = test::ForceRun(p, 2.86, force, 0.02);
-    run.pass = ModelPass::Modified;
+    ModelRun run = test::ForceRun(p, 2.86, force, 0.02, 0.0, 0.0, 0.0, ModelPass::Modified);
     IntegrateResponse(run);
     const std::vector<int32_t>& last = run.reversalIndices.lastPlus;
     const int32_t largest = *std::max_element(last.begin(), last.end());
@@ -322,6 +159,129 @@ TEST(AllReversalLists, IntegrationLeavesIndexHistoriesAtZero) {
       EXPECT_GT(largest, 0);
     }
   }
+}
+
+// An entry z_r (mirrored -z_r in the minList) stays while -z_r < zn - 0.001 < z_r; both
+// comparisons are strict.
+TEST(Pruning, DropsAnEntryOnceZPassesItOrItsMirrorByTheMargin) {
+  struct Row {
+    const char* name;
+    double zn;  // z after the sample, for the entry z_r = 0.5 (mirrored for the minList)
+    bool kept;
+  };
+  const Row rows[] = {
+      {"below its z", 0.3, true},          {"just under the margin", 0.5009, true},
+      {"past the margin", 0.5011, false},  {"above the mirror", -0.4989, true},
+      {"down to the mirror", -0.4991, false}, {"exactly at its z", 0.501, false},
+      {"exactly at the mirror", -0.499, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ModelRun positive;
+    positive.Prepare();
+    positive.memory.maxList.push_back({4, 0.3, 0.5, 1.0, false});
+    UpdateReversalLists(positive, 6, row.zn, false);
+    EXPECT_EQ(positive.memory.maxList.size(), row.kept ? 1u : 0u);
+    ModelRun negative;
+    negative.Prepare();
+    negative.memory.minList.push_back({5, -0.3, -0.5, 1.0, false});
+    UpdateReversalLists(negative, 6, -row.zn, false);
+    EXPECT_EQ(negative.memory.minList.size(), row.kept ? 1u : 0u);
+  }
+}
+
+TEST(Pruning, KeepsThePassingEntriesInOrderWhateverTheirOrder) {
+  std::vector<double> zs{0.05, 0.2, 0.4, 0.6, 0.9};
+  do {
+    ModelRun run;
+    run.Prepare();
+    for (std::size_t k = 0; k < zs.size(); ++k) {
+      run.memory.maxList.push_back({static_cast<int32_t>(k + 1), 0.0, zs[k], 1.0, false});
+    }
+    UpdateReversalLists(run, 9, 0.45, false);
+    std::vector<double> kept, expected;
+    for (const ReversalListEntry& entry : run.memory.maxList) kept.push_back(entry.z);
+    std::copy_if(zs.begin(), zs.end(), std::back_inserter(expected),
+                 [](double z) { return z > 0.449; });
+    EXPECT_EQ(kept, expected);
+  } while (std::next_permutation(zs.begin(), zs.end()));
+}
+
+TEST(FlagRelease, ClearsAFlagWhenItsZoneIsLeft) {
+  struct Row {
+    const char* name;
+    double thresholdZ, v, z;
+    bool plusKept;   // lastPlus.z = 0.8
+    bool minusKept;  // lastMinus.z = -0.9
+  };
+  const Row rows[] = {
+      {"no velocity keeps both", -1, 0.0, 0.79, true, true},
+      {"reloading to the margin releases plus", -1, 1.0, 0.8 - 0.01, false, true},
+      {"reloading below the margin keeps plus", -1, 1.0, 0.78, true, true},
+      {"unloading to the shifted mirror releases plus", -1, -1.0, -0.8 + 0.01, false, true},
+      {"unloading short of the mirror keeps plus", -1, -1.0, -0.78, true, true},
+      {"unloading to -threshold releases plus", 0.2, -1.0, -0.2, false, true},
+      {"zero threshold is a threshold", 0.0, -1.0, 0.0, false, true},
+      {"reloading to the margin releases minus", -1, -1.0, -0.9 + 0.01, false, false},
+      {"unloading to the shifted mirror releases minus", -1, 1.0, 0.9 - 0.01, false, false},
+      {"unloading to the threshold releases minus", 0.2, 1.0, 0.2, true, false},
+      {"unloading short of the threshold keeps minus", 0.2, 1.0, 0.19, true, true},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ModelRun run;
+    run.parameters.thresholdZ = row.thresholdZ;
+    run.memory.lastPlus = {0.3, 0.8, 1.0};
+    run.memory.lastMinus = {-0.3, -0.9, 1.0};
+    run.memory.dominanceFlagPlus = true;
+    run.memory.dominanceFlagMinus = true;
+    ReleaseDominanceFlags(run, row.v, row.z);
+    EXPECT_EQ(run.memory.dominanceFlagPlus, row.plusKept);
+    EXPECT_EQ(run.memory.dominanceFlagMinus, row.minusKept);
+  }
+}
+
+// Weights with gamma = 0.5 and Uy = 0.1 toward the point (1.0, 0.8) from u = 0.9, z = 0.4:
+// r = (1 - (1 + 0.1 (0.4 - 0.8))) / (1 - 0.9) = 0.4.
+ModelRun WeightRun(ReversalRule rule, double P) {
+  ModelRun run;
+  run.parameters = test::DefaultParameters(SolutionMethod::RungeKutta);
+  run.parameters.beta = 0.9;
+  run.parameters.gamma = 0.5;
+  run.parameters.Uy = 0.1;
+  run.parameters.P = P;
+  run.parameters.reversalRule = rule;
+  run.Prepare();
+  return run;
+}
+const double kR = (1.0 - (1.0 + 0.1 * (0.4 - 0.8))) / (1.0 - 0.9);
+
+TEST(Weights, PointWeightIsRToThePWithRCappedAtOne) {
+  ModelRun run = WeightRun(ReversalRule::LastReversal, 3.0);
+  const ReversalPoint plus{1.0, 0.8, 1.0};
+  const ReversalPoint minus{-1.0, -0.8, 1.0};
+  EXPECT_EQ(PointWeight(run, plus, minus, 0.9, 1.0, 0.4), std::pow(kR, 3.0));
+  EXPECT_EQ(PointWeight(run, plus, minus, -0.9, -1.0, -0.4), std::pow(kR, 3.0));
+  EXPECT_EQ(PointWeight(run, plus, minus, 0.999, 1.0, 0.4), 1.0);  // r > 1 capped
+  EXPECT_EQ(PointWeight(run, plus, minus, 0.9, -1.0, 0.4), 0.0);   // unloading
+  EXPECT_EQ(PointWeight(run, plus, minus, 1.1, 1.0, 0.4), 0.0);    // beyond the point
+  EXPECT_EQ(PointWeight(run, plus, minus, 0.9, 1.0, 0.85), 0.0);   // z above the point's z
+}
+
+// With gamma exactly 0.5 the unloading branch is a straight line and no factor is used: a
+// recorded NaN factor leaves the weight finite, and list entries get no factor.
+TEST(Weights, GammaOneHalfBypassesTheFactors) {
+  ModelRun run = WeightRun(ReversalRule::LastReversal, 2.0);
+  run.memory.lastPlus = {1.0, 0.8, std::nan("")};
+  EXPECT_EQ(ReloadWeight(run, 0.9, 1.0, 0.4), std::pow(kR, 2.0));
+  run.parameters.reversalRule = ReversalRule::AllReversals;
+  run.history.Reset(3);
+  run.history.U = {0, 0.5, 1.0, 0.9};
+  run.history.Z = {0, 0.5, 0.8, 0.7};
+  UpdateReversalLists(run, 2);
+  ASSERT_EQ(run.memory.maxList.size(), 1u);
+  EXPECT_EQ(run.memory.maxList[0].factor, 0.0);
+  EXPECT_EQ(AllReversalWeight(run, 0.9, 1.0, 0.4), std::pow(kR, 2.0));
 }
 
 }  // namespace

@@ -41,7 +41,7 @@ Reference DefinitionWeight(const ModelRun& run, const std::vector<ReversalListEn
                                   : entry.u + p.Uy * (z * factor - entry.z * entry.factor);
       double r = (entry.u - uStar) / (entry.u - u);
       if (!std::isfinite(uStar) || !std::isfinite(r) || entry.factorFault) {
-        result.faults = 1;
+        result.faults = 1;  // the weight so far, uncapped
         return result;
       }
       if (r > 1.0) r = 1.0;
@@ -52,23 +52,22 @@ Reference DefinitionWeight(const ModelRun& run, const std::vector<ReversalListEn
         return result;
       }
     }
-    if (first) {
-      result.w = weight;
-      first = false;
-    } else if (weight > result.w) {
-      result.w = weight;
-    }
+    if (first || weight > result.w) result.w = weight;
+    first = false;
   }
   if (result.w > 1.0) result.w = 1.0;
   return result;
 }
 
+enum Kind {
+  kRandom, kEqualRatios, kUlpApart, kAllClamped, kFaultInTheMiddle, kZeroRatios, kFewCounting
+};
+
 struct ListCase {
   const char* name;
   double P;
   int entries;
-  int kind;  // 0 random, 1 equal ratios, 2 ratios 1 ulp apart, 3 all clamped to 0,
-             // 4 a fault in the middle, 5 zero ratios of either sign, 6 few counting
+  Kind kind;
 };
 
 // Entries on the positive side for the state u = 0.5, u' > 0, z = 0.3.
@@ -82,29 +81,16 @@ std::vector<ReversalListEntry> MakeList(const ModelRun& run, const ListCase& c,
     entry.z = 0.3 + 0.7 * uniform(random);
     entry.u = 0.5 + 2.0 * uniform(random);
     switch (c.kind) {
-      case 1:
-        entry.z = 0.9;
-        entry.u = 1.5;
-        break;
-      case 2:
-        entry.z = 0.9;
-        entry.u = std::nextafter(1.5, 2.0 + k);
-        break;
-      case 3:
-        entry.u = 0.5 - 0.1 - uniform(random);  // behind the state: ratios below 0
-        break;
-      case 4:
-        if (k == c.entries / 2) entry.u = 0.5;  // divides by zero
-        break;
-      case 5:
-        entry.z = 0.3;  // z - z_r = 0: u* = u_r, a zero numerator over either sign
+      case kEqualRatios: entry.z = 0.9; entry.u = 1.5; break;
+      case kUlpApart: entry.z = 0.9; entry.u = std::nextafter(1.5, 2.0 + k); break;
+      case kAllClamped: entry.u = 0.5 - 0.1 - uniform(random); break;  // behind: ratios < 0
+      case kFaultInTheMiddle: if (k == c.entries / 2) entry.u = 0.5; break;  // divides by 0
+      case kZeroRatios:  // z - z_r = 0: u* = u_r, a zero numerator over either sign
+        entry.z = 0.3;
         entry.u = k % 2 == 0 ? 0.4 : 0.6;
         break;
-      case 6:
-        if (k % 5 != 0) entry.z = 0.1;  // below z: does not count
-        break;
-      default:
-        break;
+      case kFewCounting: if (k % 5 != 0) entry.z = 0.1; break;  // below z: does not count
+      case kRandom: break;
     }
     entry.factor = UnloadingFactor(run, entry.z, &entry.factorFault);
     list.push_back(entry);
@@ -136,19 +122,23 @@ TEST_P(LongListWeight, IsTheDefinitionsWeightToTheLastBit) {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, LongListWeight,
-    ::testing::Values(ListCase{"Random", 2.0, 300, 0}, ListCase{"RandomP1", 1.0, 300, 0},
-                      ListCase{"RandomP3", 3.0, 300, 0}, ListCase{"RandomPHalf", 0.5, 300, 0},
-                      ListCase{"RandomLargeP", 700.0, 300, 0},
-                      ListCase{"RandomTinyP", 1e-6, 300, 0},  // outside the pruned range
-                      ListCase{"RandomNegativeP", -1.0, 300, 0},
-                      ListCase{"EqualRatios", 2.0, 50, 1}, ListCase{"UlpApart", 2.0, 50, 2},
-                      ListCase{"AllClampedToZero", 2.0, 50, 3},
-                      ListCase{"AllClampedToZeroP3", 3.0, 50, 3},
-                      ListCase{"FaultInTheMiddle", 2.0, 51, 4},
-                      ListCase{"ZeroRatiosOfBothSignsP1", 1.0, 40, 5},
-                      ListCase{"ZeroRatiosOfBothSignsP2", 2.0, 40, 5},
-                      ListCase{"FewCounting", 2.0, 200, 6}, ListCase{"TwoEntries", 2.0, 2, 0},
-                      ListCase{"OneEntry", 2.0, 1, 0}),
+    ::testing::Values(ListCase{"Random", 2.0, 300, kRandom},
+                      ListCase{"RandomP1", 1.0, 300, kRandom},
+                      ListCase{"RandomP3", 3.0, 300, kRandom},
+                      ListCase{"RandomPHalf", 0.5, 300, kRandom},
+                      ListCase{"RandomLargeP", 700.0, 300, kRandom},
+                      ListCase{"RandomTinyP", 1e-6, 300, kRandom},  // outside the pruned range
+                      ListCase{"RandomNegativeP", -1.0, 300, kRandom},
+                      ListCase{"EqualRatios", 2.0, 50, kEqualRatios},
+                      ListCase{"UlpApart", 2.0, 50, kUlpApart},
+                      ListCase{"AllClampedToZero", 2.0, 50, kAllClamped},
+                      ListCase{"AllClampedToZeroP3", 3.0, 50, kAllClamped},
+                      ListCase{"FaultInTheMiddle", 2.0, 51, kFaultInTheMiddle},
+                      ListCase{"ZeroRatiosOfBothSignsP1", 1.0, 40, kZeroRatios},
+                      ListCase{"ZeroRatiosOfBothSignsP2", 2.0, 40, kZeroRatios},
+                      ListCase{"FewCounting", 2.0, 200, kFewCounting},
+                      ListCase{"TwoEntries", 2.0, 2, kRandom},
+                      ListCase{"OneEntry", 2.0, 1, kRandom}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

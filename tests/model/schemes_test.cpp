@@ -3,17 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <limits>
+#include <utility>
 #include <vector>
 
-#include "model/integration.h"
 #include "model/reversal_rules.h"
 #include "model_test_support.h"
 
 namespace quarvel {
 namespace {
-
-using test::SchemeName;
 
 struct CountRow {
   const char* name;
@@ -31,37 +28,36 @@ TEST_P(EvaluationCount, PerIntervalAsTheSchemeDefines) {
   ModelParameters p = test::DefaultParameters(row.method);
   p.eulerSteps = row.eulerSteps;
   p.eps = row.eps;
-  for (ModelPass pass : {ModelPass::Original, ModelPass::Modified}) {
+  for (ModelPass pass : test::kBothPasses) {
     // A displaced start: from rest the first Euler trials would agree exactly (u' is still 0
     // after the first sub-step), which ends the doubling early.
     ModelRun run = test::ForceRun(p, 2.86, test::SineSamples(row.amplitude, 1.0, 0.02, 6), 0.02,
-                                  row.amplitude > 0.0 ? 0.01 : 0.0);
-    run.pass = pass;
+                                  row.amplitude > 0.0 ? 0.01 : 0.0, 0.0, 0.0, pass);
     IntegrateResponse(run);
     EXPECT_EQ(run.derivativeEvaluations, 5 * row.perInterval);
   }
 }
 
 // The step-doubling trials all restart from the state at the start of the interval, at the
-// same time: the slope there is evaluated once and shared by every trial, so a scheme with
-// trials of 1, 2, ..., m sub-steps evaluates 1 + 2 + ... + m - (trials - 1) Euler slopes, or
+// same time: the slope there is evaluated once and shared by every trial, so trials of
+// 1, 2, ..., m sub-steps evaluate 1 + 2 + ... + m - (trials - 1) Euler slopes, or
 // 4 (1 + 2 + ... + m) - (trials - 1) Runge-Kutta slopes.
+constexpr SolutionMethod kEuler = SolutionMethod::Euler;
+constexpr SolutionMethod kEulerDoubling = SolutionMethod::EulerStepDoubling;
+constexpr SolutionMethod kRk = SolutionMethod::RungeKutta;
+constexpr SolutionMethod kRkDoubling = SolutionMethod::RungeKuttaStepDoubling;
+
 INSTANTIATE_TEST_SUITE_P(
     Rows, EvaluationCount,
     ::testing::Values(
-        CountRow{"EulerOneSubstep", SolutionMethod::Euler, 1, 0.0, 5.0, 1},
-        CountRow{"EulerSevenSubsteps", SolutionMethod::Euler, 7, 0.0, 5.0, 7},
-        CountRow{"EulerDoublingZeroEpsReaches256", SolutionMethod::EulerStepDoubling, 128, 0.0,
-                 5.0, 511 - 8},
-        CountRow{"EulerDoublingMetAtFirstDoubling", SolutionMethod::EulerStepDoubling, 128,
-                 1e300, 5.0, 3 - 1},
-        CountRow{"EulerDoublingExactAgreementAtRest", SolutionMethod::EulerStepDoubling, 128,
-                 0.0, 0.0, 3 - 1},
-        CountRow{"RungeKutta", SolutionMethod::RungeKutta, 0, 0.0, 5.0, 4},
-        CountRow{"RungeKuttaDoublingZeroEpsReaches256", SolutionMethod::RungeKuttaStepDoubling,
-                 128, 0.0, 5.0, 4 * 511 - 8},
-        CountRow{"RungeKuttaDoublingMetAtFirstDoubling", SolutionMethod::RungeKuttaStepDoubling,
-                 128, 1e300, 5.0, 12 - 1}),
+        CountRow{"EulerOneSubstep", kEuler, 1, 0.0, 5.0, 1},
+        CountRow{"EulerSevenSubsteps", kEuler, 7, 0.0, 5.0, 7},
+        CountRow{"EulerDoublingZeroEpsReaches256", kEulerDoubling, 128, 0.0, 5.0, 511 - 8},
+        CountRow{"EulerDoublingMetAtFirstDoubling", kEulerDoubling, 128, 1e300, 5.0, 3 - 1},
+        CountRow{"EulerDoublingExactAgreementAtRest", kEulerDoubling, 128, 0.0, 0.0, 3 - 1},
+        CountRow{"RungeKutta", kRk, 0, 0.0, 5.0, 4},
+        CountRow{"RungeKuttaDoublingZeroEpsReaches256", kRkDoubling, 128, 0.0, 5.0, 4 * 511 - 8},
+        CountRow{"RungeKuttaDoublingMetAtFirstDoubling", kRkDoubling, 128, 1e300, 5.0, 12 - 1}),
     [](const auto& info) { return info.param.name; });
 
 ModelRun ForcedRun(SolutionMethod method, int32_t eulerSteps, double eps) {
@@ -73,30 +69,20 @@ ModelRun ForcedRun(SolutionMethod method, int32_t eulerSteps, double eps) {
   return run;
 }
 
-TEST(StepDoubling, ZeroToleranceAcceptsThe256SubstepTrial) {
-  const ModelRun doubling = ForcedRun(SolutionMethod::EulerStepDoubling, 128, 0.0);
-  const ModelRun fixed = ForcedRun(SolutionMethod::Euler, 256, 0.0);
-  EXPECT_EQ(doubling.history.U, fixed.history.U);
-  EXPECT_EQ(doubling.history.U_DOT, fixed.history.U_DOT);
-  EXPECT_EQ(doubling.history.Z, fixed.history.Z);
-}
-
-TEST(StepDoubling, EulerToleranceMetAtFirstDoublingAcceptsTheTwoStepSolution) {
-  const ModelRun doubling = ForcedRun(SolutionMethod::EulerStepDoubling, 128, 1e300);
-  const ModelRun fixed = ForcedRun(SolutionMethod::Euler, 2, 0.0);
-  EXPECT_EQ(doubling.history.U, fixed.history.U);
-  EXPECT_EQ(doubling.history.Z, fixed.history.Z);
-}
-
-TEST(StepDoubling, RungeKuttaToleranceMetAtFirstDoublingAcceptsTheTwoStepSolution) {
-  ModelRun run = ForcedRun(SolutionMethod::RungeKuttaStepDoubling, 128, 1e300);
+// eps = 0 accepts only the 256-sub-step trial; a tolerance met at the first doubling accepts
+// the two-sub-step solution: plain Euler with that many sub-steps, or two RK4 steps of dt / 2.
+TEST(StepDoubling, AcceptsThe256SubstepTrialOrTheTwoStepSolution) {
+  for (const auto& [eps, substeps] : {std::pair{0.0, 256}, std::pair{1e300, 2}}) {
+    const ModelRun doubling = ForcedRun(kEulerDoubling, 128, eps);
+    const ModelRun fixed = ForcedRun(kEuler, substeps, 0.0);
+    EXPECT_EQ(doubling.history.U, fixed.history.U);
+    EXPECT_EQ(doubling.history.U_DOT, fixed.history.U_DOT);
+    EXPECT_EQ(doubling.history.Z, fixed.history.Z);
+  }
+  ModelRun run = ForcedRun(kRkDoubling, 128, 1e300);
   const double h = 0.02 / 2.0;
   StateVector y{0.01, 0.0, 0.0};
-  for (int j = 0; j < 2; ++j) {
-    const double t = 0.0 + j * h;
-    const StateVector k1 = StateDerivative(run, t, y);
-    RungeKutta4Step(run, y, k1, t, h);
-  }
+  for (int j = 0; j < 2; ++j) RungeKutta4Step(run, y, StateDerivative(run, j * h, y), j * h, h);
   EXPECT_EQ(run.history.U[2], y.u);
   EXPECT_EQ(run.history.U_DOT[2], y.uDot);
   EXPECT_EQ(run.history.Z[2], y.z);
@@ -113,10 +99,9 @@ std::vector<double> OverflowingForce() {
 class MidRunOverflow : public ::testing::TestWithParam<SolutionMethod> {};
 
 TEST_P(MidRunOverflow, StopsRungeKuttaOnlyAndLeavesZerosAfterIt) {
-  for (ModelPass pass : {ModelPass::Original, ModelPass::Modified}) {
+  for (ModelPass pass : test::kBothPasses) {
     ModelRun run = test::ForceRun(test::DefaultParameters(GetParam()), 2.86, OverflowingForce(),
-                                  0.02, 0.05);
-    run.pass = pass;
+                                  0.02, 0.05, 0.0, 0.0, pass);
     IntegrateResponse(run);
     const ResponseHistory& h = run.history;
     if (GetParam() != SolutionMethod::RungeKutta) {
@@ -136,11 +121,9 @@ TEST_P(MidRunOverflow, StopsRungeKuttaOnlyAndLeavesZerosAfterIt) {
     // The interval being crossed had its time set before the fault.
     EXPECT_DOUBLE_EQ(h.T[firstMissing], (firstMissing - 1) * 0.02);
     for (std::size_t i = firstMissing; i <= 60; ++i) {
-      EXPECT_EQ(h.U[i], 0.0);
-      EXPECT_EQ(h.U_DOT[i], 0.0);
-      EXPECT_EQ(h.Z[i], 0.0);
-      EXPECT_EQ(h.F[i], 0.0);
-      EXPECT_EQ(h.U_DOT_DOT[i], 0.0);
+      for (const std::vector<double>* a : {&h.U, &h.U_DOT, &h.Z, &h.F, &h.U_DOT_DOT}) {
+        EXPECT_EQ((*a)[i], 0.0);
+      }
       if (i > firstMissing) {
         EXPECT_EQ(h.T[i], 0.0);
       }
@@ -149,7 +132,7 @@ TEST_P(MidRunOverflow, StopsRungeKuttaOnlyAndLeavesZerosAfterIt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Schemes, MidRunOverflow, ::testing::ValuesIn(test::kAllSchemes),
-                         [](const auto& info) { return SchemeName(info.param); });
+                         [](const auto& info) { return test::SchemeName(info.param); });
 
 // A second pass on the same run object after a stopped one starts from zeros again.
 TEST(MidRunOverflow, LaterSamplesAreZeroEvenAfterAFullPassOnTheSameRun) {

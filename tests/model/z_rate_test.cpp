@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "model/displacement_controlled.h"
-#include "model/integration.h"
 #include "model/reversal_rules.h"
 #include "model/state_derivative.h"
 #include "model_test_support.h"
@@ -15,27 +14,12 @@
 namespace quarvel {
 namespace {
 
-TEST(SameSign, CountsZeroAsPositive) {
-  struct Row {
-    double a, b, expected;
-  };
-  for (const Row& row : {Row{0, 1, 1}, Row{1, 0, 1}, Row{0, 0, 1}, Row{-1, -2, 1},
-                         Row{-1, 0, -1}, Row{0, -1, -1}, Row{2, -1, -1}}) {
-    EXPECT_EQ(SameSign(row.a, row.b), row.expected) << row.a << ", " << row.b;
-  }
-  EXPECT_EQ(UnitStep(0.0), 0.0);
-  EXPECT_EQ(UnitStep(1e-300), 1.0);
-  EXPECT_EQ(Sgn(0.0), 0.0);
-  EXPECT_EQ(Sgn(-3.0), -1.0);
-}
-
-// A run whose memory holds a reversal point on each side and a list entry on each side, so
+// A run whose memory holds a reversal point (+-0.2, +-0.9) and a list entry on each side, so
 // that a weight can act in the Modified pass whatever the rule.
 ModelRun RunWithMemory(ReversalRule rule, ModelPass pass) {
   ModelParameters p = test::DefaultParameters(SolutionMethod::RungeKutta);
   p.reversalRule = rule;
-  ModelRun run = test::ForceRun(p, 2.86, {0.0, 0.0, 0.0, 0.0}, 0.02);
-  run.pass = pass;
+  ModelRun run = test::ForceRun(p, 2.86, {0.0, 0.0, 0.0, 0.0}, 0.02, 0.0, 0.0, 0.0, pass);
   run.Prepare();
   for (ReversalPoint* point : {&run.memory.lastPlus, &run.memory.maxPlus}) *point = {0.2, 0.9, 1.0};
   for (ReversalPoint* point : {&run.memory.lastMinus, &run.memory.maxMinus}) {
@@ -46,58 +30,18 @@ ModelRun RunWithMemory(ReversalRule rule, ModelPass pass) {
   return run;
 }
 
-TEST(ZRate, IsZeroWithoutVelocityInBothPassesUnderEveryRule) {
-  for (ReversalRule rule : {ReversalRule::AllReversals, ReversalRule::LastReversal,
-                            ReversalRule::MaxReversal, ReversalRule::LastAndMaxReversal}) {
-    for (ModelPass pass : {ModelPass::Original, ModelPass::Modified}) {
+TEST(ZRate, UnderEveryRule) {
+  for (ReversalRule rule : test::kAllRules) {
+    SCOPED_TRACE(test::RuleName(rule));
+    // u' = 0 gives z' = 0 in both passes.
+    for (ModelPass pass : test::kBothPasses) {
       ModelRun run = RunWithMemory(rule, pass);
       for (double z : {-0.95, -0.3, 0.0, 0.3, 0.95}) {
         EXPECT_EQ(StateDerivative(run, 0.0, {0.05, 0.0, z}).z, 0.0);
       }
     }
-  }
-}
-
-// With n = 0, |z|^n is 1 even at z = 0, so the sign convention shows: z = 0 with u' > 0 is
-// loading (coefficient gamma + beta), with u' < 0 unloading (beta - gamma).
-TEST(ZRate, ZeroZWithPositiveVelocityIsLoading) {
-  ModelParameters p = test::DefaultParameters(SolutionMethod::RungeKutta);
-  p.n = 0.0;
-  p.A = 2.0;
-  ModelRun run = test::ForceRun(p, 2.86, {0.0, 0.0}, 0.02);
-  run.Prepare();
-  for (ModelPass pass : {ModelPass::Original, ModelPass::Modified}) {
-    run.pass = pass;
-    EXPECT_EQ(StateDerivative(run, 0.0, {0.0, 0.5, 0.0}).z, (2.0 - (0.9 + 0.1)) * 0.5 / 0.111);
-    EXPECT_EQ(StateDerivative(run, 0.0, {0.0, -0.5, 0.0}).z, (2.0 - (-0.9 + 0.1)) * -0.5 / 0.111);
-  }
-}
-
-// At z = 0 the weight may be positive (reloading toward lastPlus from below) but z * u' = 0
-// is not loading, so the rate stays the original one. n = 0 makes |z|^n = 1 so that the
-// coefficient shows; gamma = 0.5 keeps the weight free of unloading factors.
-TEST(ZRate, WeightDoesNotActAtZeroZ) {
-  for (ReversalRule rule : {ReversalRule::AllReversals, ReversalRule::LastReversal,
-                            ReversalRule::MaxReversal, ReversalRule::LastAndMaxReversal}) {
-    ModelRun run = RunWithMemory(rule, ModelPass::Modified);
-    run.parameters.n = 0.0;
-    run.parameters.gamma = 0.5;
-    run.parameters.A = 2.0;
-    run.Prepare();
-    const StateVector y{0.1, 0.5, 0.0};
-    ASSERT_GT(ReloadWeight(run, y.u, y.uDot, y.z), 0.5);
-    const double modified = StateDerivative(run, 0.0, y).z;
-    run.pass = ModelPass::Original;
-    EXPECT_EQ(modified, StateDerivative(run, 0.0, y).z);
-    EXPECT_EQ(modified, (2.0 - (0.5 + 0.1)) * 0.5 / 0.111);
-  }
-}
-
-// Reloading toward lastPlus = (0.2, 0.9) from u = 0.199 gives r >= 1, so w = 1 and the loading
-// coefficient becomes the unloading one, beta - gamma.
-TEST(ZRate, FullWeightGivesTheUnloadingCoefficient) {
-  for (ReversalRule rule : {ReversalRule::AllReversals, ReversalRule::LastReversal,
-                            ReversalRule::MaxReversal, ReversalRule::LastAndMaxReversal}) {
+    // Reloading toward lastPlus from u = 0.199 gives r >= 1, so w = 1 and the loading
+    // coefficient beta + gamma becomes the unloading one, beta - gamma.
     ModelRun run = RunWithMemory(rule, ModelPass::Modified);
     const StateVector y{0.199, 0.4, 0.5};
     EXPECT_EQ(ReloadWeight(run, y.u, y.uDot, y.z), 1.0);
@@ -105,6 +49,21 @@ TEST(ZRate, FullWeightGivesTheUnloadingCoefficient) {
     EXPECT_EQ(StateDerivative(run, 0.0, y).z, (1.0 - (0.1 - 0.9) * power) * 0.4 / 0.111);
     run.pass = ModelPass::Original;
     EXPECT_EQ(StateDerivative(run, 0.0, y).z, (1.0 - (0.9 + 0.1) * power) * 0.4 / 0.111);
+    // z = 0 with u' > 0 is loading, with u' < 0 unloading, and a positive weight does not act
+    // there (z u' = 0 is not loading). n = 0 makes |z|^n = 1 so that the coefficient shows;
+    // gamma = 0.5 keeps the weight free of unloading factors.
+    run = RunWithMemory(rule, ModelPass::Modified);
+    run.parameters.n = 0.0;
+    run.parameters.gamma = 0.5;
+    run.parameters.A = 2.0;
+    run.Prepare();
+    ASSERT_GT(ReloadWeight(run, 0.1, 0.5, 0.0), 0.5);
+    for (ModelPass pass : test::kBothPasses) {
+      run.pass = pass;
+      EXPECT_EQ(StateDerivative(run, 0.0, {0.1, 0.5, 0.0}).z, (2.0 - (0.5 + 0.1)) * 0.5 / 0.111);
+      EXPECT_EQ(StateDerivative(run, 0.0, {0.1, -0.5, 0.0}).z,
+                (2.0 - (-0.5 + 0.1)) * -0.5 / 0.111);
+    }
   }
 }
 
@@ -112,24 +71,23 @@ TEST(ZRate, FullWeightGivesTheUnloadingCoefficient) {
 // the way, and with A = 1, beta + gamma = 1 the variable z climbs to its saturation value 1.
 TEST(ZRate, MonotonicLoadingSaturatesAtOne) {
   for (SolutionMethod method : test::kAllSchemes) {
-    for (ModelPass pass : {ModelPass::Original, ModelPass::Modified}) {
+    for (ModelPass pass : test::kBothPasses) {
+      SCOPED_TRACE(test::SchemeName(method));
       ModelParameters p = test::DefaultParameters(method);
       p.c = 40.0;
       p.eulerSteps = method == SolutionMethod::Euler ? 16 : p.eulerSteps;
-      ModelRun run = test::ForceRun(p, 2.86, std::vector<double>(801, 6.0), 0.02);
-      run.pass = pass;
+      ModelRun run = test::ForceRun(p, 2.86, std::vector<double>(801, 6.0), 0.02, 0.0, 0.0, 0.0,
+                                    pass);
       IntegrateResponse(run);
       const std::vector<double>& z = run.history.Z;
       for (std::size_t i = 2; i <= 800; ++i) ASSERT_GT(run.history.U[i], run.history.U[i - 1]);
-      EXPECT_NEAR(z[800], 1.0, 1e-6) << test::SchemeName(method);
+      EXPECT_NEAR(z[800], 1.0, 1e-6);
       if (method == SolutionMethod::RungeKuttaStepDoubling) {
         EXPECT_LE(*std::max_element(z.begin(), z.end()), 1.0 + 1e-9);
       }
     }
   }
-}
-
-TEST(ZRate, PrescribedMonotonicDisplacementSaturatesAtOne) {
+  // The same under a prescribed monotonic displacement.
   ModelRun run;
   run.parameters = test::DefaultParameters(SolutionMethod::RungeKuttaStepDoubling);
   run.mass = 2.86;
