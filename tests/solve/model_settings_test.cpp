@@ -5,102 +5,57 @@
 namespace quarvel {
 namespace {
 
-struct SubStepCase {
+// The method option and the texts as typed, read over the parameters of an earlier solve
+// (`previous` sub-steps, tolerance 0.5). How the other texts map to the parameters is proven by
+// the solve digests.
+struct MethodRow {
   const char* name;
-  const char* text;
+  bool rk45, euler, eulerDoubling, rkDoubling;
+  const char* steps;  // the sub-step text; the tolerance text is 1E-06
   int32_t previous;
-  int32_t expected;
+  SolutionMethod method;
+  int32_t eulerSteps;
+  double eps;
 };
 
-const SubStepCase kSubStepCases[] = {
-    {"zero_gives_one", "0", 7, 1},
-    {"above_limit_gives_128", "500", 7, 128},
-    {"half_rounds_to_even_down", "2.5", 7, 2},
-    {"half_rounds_to_even_up", "3.5", 7, 4},
-    {"text_without_number_gives_one", "steps", 7, 1},
-    {"negative_gives_one", "-3", 7, 1},
-    {"too_large_for_int32_keeps_previous", "1e10", 7, 7},
-    {"too_large_keeps_previous_then_limits", "1e10", 0, 1},
+constexpr auto kEuler = SolutionMethod::Euler;
+const MethodRow kMethodRows[] = {
+    // Euler: the sub-step text rounded half to even and limited to 1..128; a value beyond the
+    // int32 range keeps the previous count (then limited).
+    {"EulerZeroGivesOne", 0, 1, 0, 0, "0", 7, kEuler, 1, 0.5},
+    {"Euler500Gives128", 0, 1, 0, 0, "500", 7, kEuler, 128, 0.5},
+    {"EulerHalfRoundsToEvenDown", 0, 1, 0, 0, "2.5", 7, kEuler, 2, 0.5},
+    {"EulerHalfRoundsToEvenUp", 0, 1, 0, 0, "3.5", 7, kEuler, 4, 0.5},
+    {"EulerTextWithoutNumberGivesOne", 0, 1, 0, 0, "steps", 7, kEuler, 1, 0.5},
+    {"EulerNegativeGivesOne", 0, 1, 0, 0, "-3", 7, kEuler, 1, 0.5},
+    {"EulerTooLargeKeepsPrevious", 0, 1, 0, 0, "1e10", 7, kEuler, 7, 0.5},
+    {"EulerTooLargeKeepsPreviousLimited", 0, 1, 0, 0, "1e10", 0, kEuler, 1, 0.5},
+    // Step doubling: 128 sub-steps and the tolerance text, whatever the sub-step text.
+    {"EulerDoubling", 0, 0, 1, 0, "3", 7, SolutionMethod::EulerStepDoubling, 128, 1e-6},
+    {"RkDoubling", 0, 0, 0, 1, "3", 7, SolutionMethod::RungeKuttaStepDoubling, 128, 1e-6},
+    // Runge-Kutta keeps the values of the last solve that set them and wins over the others.
+    {"RungeKutta", 1, 0, 0, 0, "3", 7, SolutionMethod::RungeKutta, 7, 0.5},
+    {"RungeKuttaWinsOverRkDoubling", 1, 0, 0, 1, "3", 7, SolutionMethod::RungeKutta, 7, 0.5},
 };
 
-class SubStepTest : public testing::TestWithParam<SubStepCase> {};
-
-TEST_P(SubStepTest, EulerSubStepsAreRoundedAndLimited) {
-  const SubStepCase& c = GetParam();
-  MainWindowInputs inputs;
-  inputs.optSolutionRKStepDoubling = false;
-  inputs.optSolutionEuler = true;
-  inputs.txtSolutionEulerSteps = c.text;
-  ModelParameters parameters;
-  parameters.eulerSteps = c.previous;
-  ReadModelParameters(inputs, parameters);
-  EXPECT_EQ(parameters.solutionMethod, SolutionMethod::Euler);
-  EXPECT_EQ(parameters.eulerSteps, c.expected);
-}
-
-INSTANTIATE_TEST_SUITE_P(Cases, SubStepTest, testing::ValuesIn(kSubStepCases),
-                         [](const auto& info) { return std::string(info.param.name); });
-
-TEST(ModelSettingsTest, StepDoublingSetsLimitAndToleranceWhateverTheSubStepText) {
-  for (const bool euler : {true, false}) {
+TEST(ModelSettingsTest, SolutionMethodSetsSubStepsAndTolerance) {
+  for (const MethodRow& row : kMethodRows) {
+    SCOPED_TRACE(row.name);
     MainWindowInputs inputs;
-    inputs.optSolutionRKStepDoubling = !euler;
-    inputs.optSolutionEulerStepDoubling = euler;
-    inputs.txtSolutionEulerSteps = "3";
+    inputs.optSolutionRK45 = row.rk45;
+    inputs.optSolutionEuler = row.euler;
+    inputs.optSolutionEulerStepDoubling = row.eulerDoubling;
+    inputs.optSolutionRKStepDoubling = row.rkDoubling;
+    inputs.txtSolutionEulerSteps = row.steps;
     inputs.txtEps1 = "1E-06";
     ModelParameters parameters;
+    parameters.eulerSteps = row.previous;
+    parameters.eps = 0.5;
     ReadModelParameters(inputs, parameters);
-    EXPECT_EQ(parameters.eulerSteps, 128);
-    EXPECT_EQ(parameters.eps, 1e-6);
-    EXPECT_EQ(parameters.solutionMethod, euler ? SolutionMethod::EulerStepDoubling
-                                               : SolutionMethod::RungeKuttaStepDoubling);
+    EXPECT_EQ(parameters.solutionMethod, row.method);
+    EXPECT_EQ(parameters.eulerSteps, row.eulerSteps);
+    EXPECT_EQ(parameters.eps, row.eps);
   }
-}
-
-TEST(ModelSettingsTest, RungeKuttaKeepsSubStepsAndToleranceOfTheLastSolveThatSetThem) {
-  MainWindowInputs inputs;  // RK step doubling: sets 128 and 1E-09
-  ModelParameters parameters;
-  ReadModelParameters(inputs, parameters);
-  inputs.optSolutionRKStepDoubling = false;
-  inputs.optSolutionRK45 = true;
-  inputs.txtEps1 = "0.5";
-  ReadModelParameters(inputs, parameters);
-  EXPECT_EQ(parameters.solutionMethod, SolutionMethod::RungeKutta);
-  EXPECT_EQ(parameters.eulerSteps, 128);
-  EXPECT_EQ(parameters.eps, 1e-9);
-}
-
-TEST(ModelSettingsTest, RungeKuttaOptionWinsOverTheOthers) {
-  MainWindowInputs inputs;
-  inputs.optSolutionRK45 = true;  // the default RK step doubling stays selected too
-  ModelParameters parameters;
-  ReadModelParameters(inputs, parameters);
-  EXPECT_EQ(parameters.solutionMethod, SolutionMethod::RungeKutta);
-}
-
-TEST(ModelSettingsTest, ReadsEveryTextWithTheLeadingNumberParse) {
-  MainWindowInputs inputs;
-  inputs.txtAlphaCap = " 2,5";
-  inputs.txtNee = "1.5D0";
-  inputs.txtThresholdZ = "0.3 ";
-  inputs.optALLREV = false;
-  inputs.optReversalLastAndMax = true;
-  inputs.chkWithinUnloadingBranch = false;
-  ModelParameters parameters;
-  ReadModelParameters(inputs, parameters);
-  EXPECT_EQ(parameters.A, 2.0);
-  EXPECT_EQ(parameters.n, 1.5);
-  EXPECT_EQ(parameters.thresholdZ, 0.3);
-  EXPECT_EQ(parameters.gamma, 0.9);
-  EXPECT_EQ(parameters.reversalRule, ReversalRule::LastAndMaxReversal);
-  EXPECT_FALSE(parameters.skipWithinDominanceZone);
-}
-
-TEST(ModelSettingsTest, NegativeMassTextTakesTheExperimentsMassZeroDoesNot) {
-  EXPECT_EQ(EffectiveMass(-1.0, 2.86), 2.86);
-  EXPECT_EQ(EffectiveMass(-0.5, 2.86), 2.86);
-  EXPECT_EQ(EffectiveMass(0.0, 2.86), 0.0);
-  EXPECT_EQ(EffectiveMass(4.0, 2.86), 4.0);
 }
 
 }  // namespace

@@ -14,13 +14,13 @@ namespace {
 
 using testing_support::RecordingUserInterface;
 
-// A force record with the given samples (1-based in the record), mass 2.86, weight 1.
-Experiment ForceExperiment(std::vector<double> samples, double dt = 0.02) {
+// A force record of `samples` (1-based in the record) at 0.02 s, mass 2.86, weight 1.
+Experiment ForceExperiment(std::vector<double> samples) {
   Experiment e;
   e.name = "Pulse";
   e.weight = 1;
   e.mass = 2.86;
-  e.timeStep = dt;
+  e.timeStep = 0.02;
   e.dataType = ExperimentDataType::Force;
   e.counter = static_cast<int32_t>(samples.size());
   e.force.assign(1, 0.0);
@@ -28,58 +28,63 @@ Experiment ForceExperiment(std::vector<double> samples, double dt = 0.02) {
   return e;
 }
 
-Workbench BenchWith(std::vector<Experiment> experiments) {
+// `experiments` solved without a display refresh, the first selected; by one Euler sub-step per
+// sample when `euler`, else by the window's default method.
+Workbench Solved(std::vector<Experiment> experiments, bool euler = false,
+                 const char* massText = "-1") {
   Workbench bench;
   bench.experiments.Assign(std::move(experiments));
   bench.SelectFirst(0, 1);
+  bench.inputs.txtMass = massText;
+  if (euler) {
+    bench.inputs.optSolutionRKStepDoubling = false;
+    bench.inputs.optSolutionEuler = true;
+    bench.inputs.txtSolutionEulerSteps = "1";
+  }
+  RecordingUserInterface ui;
+  EXPECT_TRUE(SolveExperiments(bench, ui, false).solved);
   return bench;
 }
 
-void UseEulerOneStep(MainWindowInputs& inputs) {
-  inputs.optSolutionRKStepDoubling = false;
-  inputs.optSolutionEuler = true;
-  inputs.txtSolutionEulerSteps = "1";
-}
-
-TEST(SolveExperimentsTest, EmptySetShowsMessageAndNothingElse) {
-  Workbench bench;
-  RecordingUserInterface ui;
-  EXPECT_FALSE(SolveExperiments(bench, ui, true).solved);
-  EXPECT_EQ(ui.calls, std::vector<std::string>{"message:Please load a set of experiments!"});
-  EXPECT_EQ(ui.icons.front(), MessageIcon::Exclamation);
-}
-
-TEST(SolveExperimentsTest, WeightsAddingUpToZeroSolveNothing) {
-  Experiment plus = ForceExperiment({0, 5, 0});
-  Experiment minus = plus;
+TEST(SolveExperimentsTest, RefusedSolveShowsItsMessageOnly) {
+  Experiment minus = ForceExperiment({0, 5, 0});
   minus.weight = -1;
-  Workbench bench = BenchWith({plus, minus});
-  RecordingUserInterface ui;
-  EXPECT_FALSE(SolveExperiments(bench, ui, true).solved);
-  EXPECT_EQ(ui.calls,
-            std::vector<std::string>{"message:The weights of the experiments are zero!"});
-  EXPECT_TRUE(bench.experiments.At(1).original.U.empty());
+  struct Row {
+    std::vector<Experiment> experiments;
+    const char* message;
+  };
+  for (const Row& row : {Row{{}, "Please load a set of experiments!"},
+                         Row{{ForceExperiment({0, 5, 0}), minus},
+                             "The weights of the experiments are zero!"}}) {
+    Workbench bench;
+    bench.experiments.Assign(row.experiments);
+    bench.SelectFirst(0, 1);
+    RecordingUserInterface ui;
+    EXPECT_FALSE(SolveExperiments(bench, ui, true).solved);
+    EXPECT_EQ(ui.calls, std::vector<std::string>{std::string("message:") + row.message});
+    EXPECT_EQ(ui.icons, std::vector<MessageIcon>{MessageIcon::Exclamation});
+    for (const Experiment& e : bench.experiments.Records()) EXPECT_TRUE(e.original.U.empty());
+  }
 }
 
-TEST(SolveExperimentsTest, RefreshesLabelsAndGraphAfterOneEventPump) {
-  Workbench bench = BenchWith({ForceExperiment({0, 5, 0}), ForceExperiment({0, 1, 2, 3})});
+// With the display refresh the labels and the graph follow the single event pump.
+TEST(SolveExperimentsTest, RefreshesTheDisplayAfterOneEventPump) {
+  Workbench bench = Solved({ForceExperiment({0, 5, 0}), ForceExperiment({0, 1, 2, 3})});
   bench.currentExperiment = 2;
-  RecordingUserInterface ui;
-  EXPECT_TRUE(SolveExperiments(bench, ui, true).solved);
-  EXPECT_EQ(ui.calls, (std::vector<std::string>{"events", "errorLabels", "periodLabels",
-                                                "graph:4,titles"}));
-  RecordingUserInterface quiet;
-  SolveExperiments(bench, quiet, false);
-  EXPECT_EQ(quiet.calls, std::vector<std::string>{"events"});
+  for (const bool update : {true, false}) {
+    RecordingUserInterface ui;
+    SolveExperiments(bench, ui, update);
+    const std::vector<std::string> refresh = {"errorLabels", "periodLabels", "graph:4,titles"};
+    std::vector<std::string> expected = {"events"};
+    if (update) expected.insert(expected.end(), refresh.begin(), refresh.end());
+    EXPECT_EQ(ui.calls, expected);
+  }
 }
 
 // Hand integration of a three-sample pulse with one Euler step per sample: the force reaches
 // the mass at sample 2, so only U_DOT_DOT(2) and U_DOT(3) differ from zero.
 TEST(SolveExperimentsTest, ThreeSamplePulseWithOneEulerStep) {
-  Workbench bench = BenchWith({ForceExperiment({0, 5, 0})});
-  UseEulerOneStep(bench.inputs);
-  RecordingUserInterface ui;
-  SolveExperiments(bench, ui, false);
+  const Workbench bench = Solved({ForceExperiment({0, 5, 0})}, true);
   const Experiment& e = bench.experiments.At(1);
   const double m = 2.86;
   for (const ResponseHistory* h : {&e.original, &e.modified}) {
@@ -94,57 +99,42 @@ TEST(SolveExperimentsTest, ThreeSamplePulseWithOneEulerStep) {
   EXPECT_EQ(e.relErrorU, 0.0);  // no original peak: the relative error stays 0
 }
 
+// A mass text < 0 takes the experiment's mass; 0 is used as typed: 1 / 0 times a zero force is
+// not a number, which the solve stores and goes on. The acceleration at sample 2 is 5 / m.
 TEST(SolveExperimentsTest, MassTextSelectsTheMass) {
-  struct Case {
-    const char* massText;
-    double expectedMass;
-  };
-  // The acceleration at sample 2 is X / m with X = 5 and no spring force yet.
-  for (const Case c : {Case{"-1", 2.86}, Case{"-0.5", 2.86}, Case{"4", 4.0}}) {
-    Workbench bench = BenchWith({ForceExperiment({0, 5, 0})});
-    UseEulerOneStep(bench.inputs);
-    bench.inputs.txtMass = c.massText;
-    RecordingUserInterface ui;
-    SolveExperiments(bench, ui, false);
-    EXPECT_EQ(bench.experiments.At(1).original.U_DOT_DOT[2], 5.0 / c.expectedMass) << c.massText;
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  for (const auto& [text, mass] : {std::pair{"-1", 2.86}, std::pair{"-0.5", 2.86},
+                                   std::pair{"4", 4.0}, std::pair{"0", nan}}) {
+    const Workbench bench = Solved({ForceExperiment({0, 5, 0})}, true, text);
+    const ResponseHistory& h = bench.experiments.At(1).original;
+    EXPECT_EQ(h.U.size(), 4u) << text;
+    if (std::isnan(mass)) {
+      EXPECT_TRUE(std::isnan(h.U_DOT_DOT[2])) << text;
+    } else {
+      EXPECT_EQ(h.U_DOT_DOT[2], 5.0 / mass) << text;
+    }
   }
-  Workbench massless = BenchWith({ForceExperiment({0, 5, 0})});
-  UseEulerOneStep(massless.inputs);
-  massless.inputs.txtMass = "0";
-  RecordingUserInterface ui;
-  SolveExperiments(massless, ui, false);
-  // 1 / 0 times a zero force is not a number: the solve stores it and goes on.
-  EXPECT_TRUE(std::isnan(massless.experiments.At(1).original.U_DOT_DOT[2]));
-  EXPECT_EQ(massless.experiments.At(1).original.U.size(), 4u);
 }
 
+// Acceleration 0.5, mass 2: in g -0.5 * 2 * 9.81, without unit -0.5 * 2, other unit none.
 TEST(SolveExperimentsTest, AccelerationRecordsAreScaledByUnits) {
-  struct Case {
-    int32_t unitsOfG;
-    double expectedFext;
-  };
-  // acceleration 0.5, mass 2: in g -0.5 * 2 * 9.81, without unit -0.5 * 2, unknown unit none.
-  for (const Case c : {Case{1, -0.5 * 2 * 9.81}, Case{0, -0.5 * 2}, Case{2, 0.0}}) {
+  for (const auto& [unitsOfG, fext] :
+       {std::pair{1, -0.5 * 2 * 9.81}, std::pair{0, -0.5 * 2}, std::pair{2, 0.0}}) {
     Experiment e = ForceExperiment({0.5, 0.5});
     e.dataType = ExperimentDataType::Acceleration;
-    e.acceleration = e.force;
-    e.force.clear();
+    e.acceleration.swap(e.force);
     e.mass = 2;
-    e.unitsOfG = c.unitsOfG;
-    Workbench bench = BenchWith({e});
-    RecordingUserInterface ui;
-    SolveExperiments(bench, ui, false);
-    EXPECT_EQ(bench.experiments.At(1).original.Fext[1], c.expectedFext) << c.unitsOfG;
-    EXPECT_EQ(bench.experiments.At(1).modified.Fext[2], c.expectedFext) << c.unitsOfG;
+    e.unitsOfG = unitsOfG;
+    const Workbench bench = Solved({e});
+    EXPECT_EQ(bench.experiments.At(1).original.Fext[1], fext) << unitsOfG;
+    EXPECT_EQ(bench.experiments.At(1).modified.Fext[2], fext) << unitsOfG;
   }
 }
 
 TEST(SolveExperimentsTest, EnergyStartsFromTheOriginForAForceRecord) {
   Experiment e = ForceExperiment({0, 0, 0});
   e.initialU = 0.05;
-  Workbench bench = BenchWith({e});
-  RecordingUserInterface ui;
-  SolveExperiments(bench, ui, false);
+  const Workbench bench = Solved({e});
   const ResponseHistory& h = bench.experiments.At(1).original;
   EXPECT_NE(h.Et[1], 0.0);
   EXPECT_EQ(h.Et[1], 0.0 + 0.5 * (h.U[1] - 0.0) * (h.F[1] + 0.0));
@@ -152,9 +142,7 @@ TEST(SolveExperimentsTest, EnergyStartsFromTheOriginForAForceRecord) {
 }
 
 TEST(SolveExperimentsTest, NegativeOnlyResponseHasPositivePeak) {
-  Workbench bench = BenchWith({ForceExperiment({0, -5, -5, -5, -5})});
-  RecordingUserInterface ui;
-  SolveExperiments(bench, ui, false);
+  const Workbench bench = Solved({ForceExperiment({0, -5, -5, -5, -5})});
   const Experiment& e = bench.experiments.At(1);
   EXPECT_GT(e.originalPeakU, 0.0);
   EXPECT_EQ(e.originalPeakU, std::abs(e.original.U[5]));
@@ -164,11 +152,7 @@ TEST(SolveExperimentsTest, NegativeOnlyResponseHasPositivePeak) {
 TEST(SolveExperimentsTest, DisplacementRecordGetsItsOwnForceAndCarriesTheLastRate) {
   ExperimentSet set;
   SetDisplacementProtocolExperiment(DisplacementProtocol::Dc1, 0.111, set);
-  Workbench bench;
-  bench.experiments = set;
-  bench.SelectFirst(1, 4);
-  RecordingUserInterface ui;
-  SolveExperiments(bench, ui, false);
+  const Workbench bench = Solved({set.At(1)});
   const Experiment& e = bench.experiments.At(1);
   const int32_t n = e.counter;
   ASSERT_EQ(n, 1647);
@@ -185,16 +169,13 @@ TEST(SolveExperimentsTest, DisplacementRecordGetsItsOwnForceAndCarriesTheLastRat
   EXPECT_GT(e.originalPeakEh, 0.0);
 }
 
+// Regression (fixed fault): a displacement record after a longer force record got a Fext left
+// over from the earlier experiment instead of one of its own length.
 TEST(SolveExperimentsTest, ResultsDoNotDependOnEarlierExperiments) {
-  // A displacement record after a longer force record must get a Fext of its own length.
   ExperimentSet dc;
   SetDisplacementProtocolExperiment(DisplacementProtocol::Dc1, 0.111, dc);
-  Experiment displacement = dc.At(1);
-  Workbench alone = BenchWith({displacement});
-  Workbench after = BenchWith({ForceExperiment(std::vector<double>(3000, 1.0)), displacement});
-  RecordingUserInterface ui;
-  SolveExperiments(alone, ui, false);
-  SolveExperiments(after, ui, false);
+  const Workbench alone = Solved({dc.At(1)});
+  const Workbench after = Solved({ForceExperiment(std::vector<double>(3000, 1.0)), dc.At(1)});
   EXPECT_EQ(alone.experiments.At(1).modified.Fext, after.experiments.At(2).modified.Fext);
   EXPECT_EQ(alone.experiments.At(1).modified.Z, after.experiments.At(2).modified.Z);
 }

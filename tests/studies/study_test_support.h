@@ -1,8 +1,9 @@
 #pragma once
-// Helpers of the study tests: a user interface that records what the studies ask of it, a
-// scratch folder, small experiments and their files, and a reader of CR LF files.
+// Helpers of the study tests: a user interface that records what a study asks of it, a scratch
+// folder, small experiments and their files, and a reader of CR LF files.
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -20,52 +21,43 @@
 
 namespace quarvel::testing {
 
-// Records the calls; pressing Escape is emulated by setting loopAbortRequested on the
-// `abortOnPump`-th ProcessEvents call (1-based; 0 never). At every graph update (once per
-// solve) it notes the three texts a study rewrites and the Fy the solve used.
+// Escape is emulated by setting loopAbortRequested on the `abortOnPump`-th ProcessEvents call
+// (1-based; 0 never). Each graph update (once per solve) notes the three texts a study rewrites,
+// as "mass Fy Uy".
 class RecordingUserInterface : public UserInterface {
  public:
   explicit RecordingUserInterface(Workbench& bench) : bench_(bench) {}
-
   void ShowMessage(const std::string& text, MessageIcon icon) override {
     messages.emplace_back(text, icon);
   }
   void ProcessEvents() override {
-    ++pumps;
-    if (pumps == abortOnPump) bench_.loopAbortRequested = true;
+    if (++pumps == abortOnPump) bench_.loopAbortRequested = true;
   }
   void UpdateErrorLabels() override {}
   void UpdatePeriodLabels() override {}
   void UpdateGraph(int32_t, bool) override {
-    massAtSolve.push_back(bench_.inputs.txtMass);
-    fyAtSolve.push_back(bench_.inputs.txtFy);
-    uyAtSolve.push_back(bench_.inputs.txtUy);
-    fyUsedBySolve.push_back(bench_.parameters.Fy);
+    const MainWindowInputs& in = bench_.inputs;
+    inputsAtSolve.push_back(in.txtMass + " " + in.txtFy + " " + in.txtUy);
   }
-
-  int solves() const { return static_cast<int>(massAtSolve.size()); }
+  int solves() const { return static_cast<int>(inputsAtSolve.size()); }
 
   std::vector<std::pair<std::string, MessageIcon>> messages;
   int pumps = 0;
   int abortOnPump = 0;
-  std::vector<std::string> massAtSolve, fyAtSolve, uyAtSolve;
-  std::vector<double> fyUsedBySolve;
+  std::vector<std::string> inputsAtSolve;
 
  private:
   Workbench& bench_;
 };
 
-// A fresh, empty folder under the system's temporary folder, named after the test (and
-// `suffix`, for a second folder in one test), removed afterwards.
+// A fresh folder named after the process, the test and `suffix`, removed afterwards.
 class ScratchFolder {
  public:
   explicit ScratchFolder(const std::string& suffix = "") {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = std::string("quarvel-studies-") + info->test_suite_name() + "-" +
-                       info->name() + suffix;
-    for (char& c : name) {
-      if (c == '/') c = '_';
-    }
+    std::string name = "quarvel-studies-" + std::to_string(::getpid()) + "-" +
+                       info->test_suite_name() + "-" + info->name() + suffix;
+    for (char& c : name) c = c == '/' ? '_' : c;
     path_ = std::filesystem::temp_directory_path() / name;
     std::filesystem::remove_all(path_);
     std::filesystem::create_directories(path_);
@@ -84,8 +76,18 @@ class ScratchFolder {
   std::filesystem::path path_;
 };
 
+// `set` with its first experiment selected, solved by Euler (fast).
+inline Workbench EulerBench(ExperimentSet set) {
+  Workbench bench;
+  bench.experiments = std::move(set);
+  bench.SelectFirst(1, 4);
+  bench.inputs.optSolutionRKStepDoubling = false;
+  bench.inputs.optSolutionEuler = true;
+  return bench;
+}
+
 // A short force pulse: 4 samples at 0.02 s, weight 1.
-inline Experiment PulseExperiment(double amplitude = 5.0, double mass = 2.86) {
+inline Workbench PulseBench(double amplitude = 5.0, double mass = 2.86) {
   Experiment e;
   e.name = "Pulse";
   e.weight = 1.0;
@@ -94,37 +96,27 @@ inline Experiment PulseExperiment(double amplitude = 5.0, double mass = 2.86) {
   e.counter = 4;
   e.dataType = ExperimentDataType::Force;
   e.force = {0.0, 0.0, amplitude, 0.0, -amplitude};
-  return e;
+  ExperimentSet set;
+  set.Append(e);
+  return EulerBench(std::move(set));
 }
 
-// A workbench holding one pulse, selected, solved by one Euler sub-step per sample (fast).
-inline Workbench PulseBench(double amplitude = 5.0, double mass = 2.86) {
-  Workbench bench;
-  bench.experiments.Append(PulseExperiment(amplitude, mass));
-  bench.SelectFirst(1, 4);
-  bench.inputs.optSolutionRKStepDoubling = false;
-  bench.inputs.optSolutionEuler = true;
-  return bench;
-}
-
-// A workbench holding two cycles of a sinusoidal force (period 1 s, 101 samples at 0.02 s,
-// mass 2.86), solved by Euler: enough for the two models to part (their peaks differ).
+// Two cycles of a sinusoidal force (period 1 s, 101 samples at 0.02 s, mass 2.86): enough for
+// the two models' peaks to differ.
 inline Workbench SineBench(double amplitude = 20.0) {
-  Workbench bench;
-  AddSineForceExperiment("Sine", 1.0, 2.86, 0.0, 0.0, 0.0, 0.02, 1.0, amplitude, 2.0,
-                         bench.experiments);
-  bench.SelectFirst(1, 4);
-  bench.inputs.optSolutionRKStepDoubling = false;
-  bench.inputs.optSolutionEuler = true;
-  return bench;
+  ExperimentSet set;
+  AddSineForceExperiment("Sine", 1.0, 2.86, 0.0, 0.0, 0.0, 0.02, 1.0, amplitude, 2.0, set);
+  return EulerBench(std::move(set));
 }
 
-// An experiment file holding the force experiment `e` (samples written to 17 digits).
-inline void WriteForceExperimentFile(const std::filesystem::path& path, const Experiment& e) {
+// An experiment file holding SineBench(amplitude)'s record (samples written to 17 digits).
+inline void WriteSineFile(const std::filesystem::path& path, double amplitude) {
+  const Workbench source = SineBench(amplitude);
+  const Experiment& e = source.experiments.At(1);
   std::ofstream out(path, std::ios::binary);
-  char buffer[64];
   out << "1\r\n" << e.name << "\r\n1\r\n2.86\r\n0\r\n0\r\n0\r\nForce\r\nnone\r\n0.02\r\n"
       << e.counter << "\r\n";
+  char buffer[64];
   for (int32_t i = 1; i <= e.counter; ++i) {
     std::snprintf(buffer, sizeof buffer, "%.17g", e.force[static_cast<std::size_t>(i)]);
     out << buffer << "\r\n";
@@ -136,31 +128,23 @@ inline std::string ReadFile(const std::filesystem::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The lines of a file whose every line ends in CR LF; a line without CR LF at the end of the
-// file, or a bare LF, fails the test.
+// The lines of a file; a line not ending in CR LF, or a bare LF, fails the test.
 inline std::vector<std::string> ReadLines(const std::filesystem::path& path) {
   const std::string text = ReadFile(path);
   std::vector<std::string> lines;
   std::size_t start = 0;
-  while (start < text.size()) {
-    const std::size_t end = text.find("\r\n", start);
-    if (end == std::string::npos) {
-      ADD_FAILURE() << path << ": last line does not end in CR LF";
-      lines.push_back(text.substr(start));
-      break;
-    }
+  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
     lines.push_back(text.substr(start, end - start));
     EXPECT_EQ(lines.back().find('\n'), std::string::npos) << path << ": bare LF";
-    start = end + 2;
   }
+  EXPECT_EQ(start, text.size()) << path << ": last line does not end in CR LF";
   return lines;
 }
 
 inline std::vector<std::string> SplitTabs(const std::string& line) {
   std::vector<std::string> fields;
   std::stringstream stream(line);
-  std::string field;
-  while (std::getline(stream, field, '\t')) fields.push_back(field);
+  for (std::string field; std::getline(stream, field, '\t');) fields.push_back(field);
   return fields;
 }
 
