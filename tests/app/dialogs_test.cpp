@@ -22,36 +22,23 @@ QLineEdit* Box(QWidget& dialog, const char* name) {
   return box;
 }
 
-TEST(SinusoidDialogTest, OpensWithItsCaptionAndDefaults) {
+TEST(SinusoidDialogTest, DefaultsKeyFilteringAndSelectAllOnFocus) {
   SinusoidDialog dialog;
   EXPECT_EQ(dialog.objectName(), "frmSinusoidalDisplacement");
   EXPECT_EQ(dialog.windowTitle(), "Sin displacement");
-  EXPECT_EQ(Box(dialog, "txtMass")->text(), "2.86");
-  EXPECT_EQ(Box(dialog, "txtAmplitude")->text(), "0.111");
-  EXPECT_EQ(Box(dialog, "txtPeriod")->text(), "4");
-  EXPECT_EQ(Box(dialog, "txtCycles")->text(), "3");
-  EXPECT_EQ(Box(dialog, "txtTimeStep")->text(), "0.02");
-  auto* ok = dialog.findChild<QPushButton*>("cmdOk");
-  ASSERT_NE(ok, nullptr);
-  EXPECT_EQ(ok->text(), "Ok");
-  EXPECT_TRUE(ok->isDefault());
-  EXPECT_EQ(dialog.findChild<QPushButton*>("cmdCancel")->text(), "Cancel");
-}
+  const std::pair<const char*, const char*> defaults[] = {
+      {"txtMass", "2.86"}, {"txtAmplitude", "0.111"}, {"txtPeriod", "4"}, {"txtCycles", "3"},
+      {"txtTimeStep", "0.02"}};
+  for (const auto& [name, text] : defaults) EXPECT_EQ(Box(dialog, name)->text(), text);
+  EXPECT_TRUE(dialog.findChild<QPushButton*>("cmdOk")->isDefault());
 
-TEST(SinusoidDialogTest, TypingTurnsCommasIntoPointsAndDropsMinusSigns) {
-  SinusoidDialog dialog;
   QLineEdit* period = Box(dialog, "txtPeriod");
   period->clear();
   QTest::keyClicks(period, "-2,5");
-  EXPECT_EQ(period->text(), "2.5");
   QTest::keyClick(period, Qt::Key_Minus);
   QTest::keyClick(period, Qt::Key_Comma);
-  EXPECT_EQ(period->text(), "2.5.");
   EXPECT_EQ(dialog.Texts().period, "2.5.");
-}
 
-TEST(SinusoidDialogTest, FocusSelectsTheWholeText) {
-  SinusoidDialog dialog;
   dialog.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
   QLineEdit* cycles = Box(dialog, "txtCycles");
@@ -83,7 +70,6 @@ TEST(QtDialogsTest, SinusoidDialogReturnsTheTextsOnlyAfterOk) {
   ASSERT_TRUE(texts.has_value());
   EXPECT_EQ(texts->cycles, "5");
   EXPECT_EQ(texts->mass, "2.86");
-
   ClickInModalDialog("cmdCancel");
   EXPECT_FALSE(dialogs.AskSinusoid(nullptr).has_value());
 }
@@ -96,11 +82,8 @@ TEST(AboutDialogTest, ShowsTitleVersionAndPurpose) {
   EXPECT_EQ(about.findChild<QLabel*>("lblComment")->text(),
             "Bouc-Wen model modification for compliance with Drucker's and Il'iushin's "
             "postulates of plasticity.");
-  auto* ok = about.findChild<QPushButton*>("cmdOk");
-  ASSERT_NE(ok, nullptr);
-  EXPECT_EQ(ok->text(), "Ok");
   about.show();
-  ok->click();
+  about.findChild<QPushButton*>("cmdOk")->click();
   EXPECT_FALSE(about.isVisible());
 }
 

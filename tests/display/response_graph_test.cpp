@@ -16,7 +16,7 @@
 namespace quarvel {
 namespace {
 
-constexpr int32_t kT = 0, kU = 1, kF = 4, kZ = 5;
+constexpr int32_t kT = 0, kU = 1, kF = 4;
 
 // One experiment "Ramp" of n samples, U on X and F on Y: U = j in both responses, F = 2 j
 // (original) and 3 j (modified), T = j / 100. Reversal histories all 0.
@@ -42,17 +42,29 @@ Workbench RampBench(int32_t n) {
   return bench;
 }
 
+// RampBench(10) with a last positive reversal at sample 3 from sample 4 on, a last negative one
+// at 6 from 7 on, a max positive one at 4 from 8 on, a max negative one at 6 from 9 on.
+Workbench ReversalBench(ReversalRule rule) {
+  Workbench bench = RampBench(10);
+  Experiment& e = bench.experiments.At(1);
+  for (int32_t k = 4; k <= 10; ++k) e.reversalLastPlus[k] = 3;
+  for (int32_t k = 7; k <= 10; ++k) e.reversalLastMinus[k] = 6;
+  for (int32_t k = 8; k <= 10; ++k) e.reversalMaxPlus[k] = 4;
+  for (int32_t k = 9; k <= 10; ++k) e.reversalMaxMinus[k] = 6;
+  bench.parameters.reversalRule = rule;
+  return bench;
+}
+
 struct Fixture {
   RecordingCanvas canvas{400, 300};
   Graph graph;
   Fixture() { graph.SetSurface(&canvas); }
   const GraphSeries& Series(int32_t i) const { return graph.SeriesList()[i]; }
   size_t LineCount(Colour colour, int32_t width) const {
-    size_t count = 0;
-    for (const CanvasCall& l : canvas.VisibleLines()) {
-      count += l.pen && l.pen->Colour == colour && l.pen->Width == width;
-    }
-    return count;
+    const std::vector<CanvasCall> lines = canvas.VisibleLines();
+    return std::count_if(lines.begin(), lines.end(), [&](const CanvasCall& l) {
+      return l.pen && l.pen->Colour == colour && l.pen->Width == width;
+    });
   }
   // The horizontal strokes of the "+" marks in a colour: (arm length, centre column, row).
   std::vector<std::array<int32_t, 3>> Marks(Colour colour) const {
@@ -64,31 +76,36 @@ struct Fixture {
     }
     return marks;
   }
-  std::array<int32_t, 3> MarkAt(int32_t arm, double x, double y) const {
-    return {arm, *graph.DataToPixelX(x - graph.XScale().Min),
-            *graph.DataToPixelY(y - graph.YScale().Min)};
+  // Where the marks of the two arm lengths at (x1, y1) and (x2, y2) are drawn.
+  std::vector<std::array<int32_t, 3>> MarksAt(double x1, double y1, double x2, double y2) const {
+    const auto at = [this](int32_t arm, double x, double y) {
+      return std::array{arm, *graph.DataToPixelX(x - graph.XScale().Min),
+                        *graph.DataToPixelY(y - graph.YScale().Min)};
+    };
+    return {at(kLastReversalMarkerSize, x1, y1), at(kMaxReversalMarkerSize, x2, y2)};
   }
 };
 
-TEST(QuantitiesTest, EachListIndexReadsItsOwnArrayAndTitleName) {
+TEST(UpdateGraphTest, EachQuantityReadsItsOwnArrayAndTitleName) {
   using R = ResponseHistory;
-  const char* titles[] = {"Time",         "Displacement",     "Velocity",       "Acceleration",
-                          "Force",        "Z parameter",      "External force", "Hysteretic force",
-                          "Total energy", "Hysteretic energy"};
-  std::vector<double> R::*arrays[] = {&R::T, &R::U,    &R::U_DOT, &R::U_DOT_DOT, &R::F,
-                                      &R::Z, &R::Fext, &R::Fh,    &R::Et,        &R::Eh};
+  const std::pair<const char*, std::vector<double> R::*> rows[] = {
+      {"Time", &R::T},          {"Displacement", &R::U},           {"Velocity", &R::U_DOT},
+      {"Acceleration", &R::U_DOT_DOT}, {"Force", &R::F},           {"Z parameter", &R::Z},
+      {"External force", &R::Fext},    {"Hysteretic force", &R::Fh}, {"Total energy", &R::Et},
+      {"Hysteretic energy", &R::Eh}};
   for (int32_t q = 0; q < kQuantityCount; ++q) {
     Workbench bench = RampBench(3);
-    (bench.experiments.At(1).original.*arrays[q])[3] = 100.0 + q;
+    (bench.experiments.At(1).original.*rows[q].second)[3] = 100.0 + q;
     bench.graphXQuantity = bench.graphYQuantity = q;
     Fixture f;
     ASSERT_TRUE(UpdateGraph(f.graph, bench, 3, true));
-    EXPECT_EQ(f.Series(kOriginalCurve).Points[2].X, 100.0 + q) << titles[q];
-    EXPECT_EQ(f.graph.Settings().XTitle, titles[q]);
+    EXPECT_EQ(f.Series(kOriginalCurve).Points[2].X, 100.0 + q) << rows[q].first;
+    EXPECT_EQ(f.Series(kOriginalCurve).Points[2].Y, 100.0 + q) << rows[q].first;
+    EXPECT_EQ(f.graph.Settings().XTitle, rows[q].first);
   }
   EXPECT_EQ(QuantityIndexOfName("U_DOT_DOT"), 3);
-  EXPECT_EQ(QuantityIndexOfName("F"), 4);
   EXPECT_EQ(QuantityIndexOfName("F "), 4);
+  EXPECT_EQ(QuantityIndexOfName("F"), 4);
   EXPECT_EQ(QuantityIndexOfName("f"), std::nullopt);
 }
 
@@ -100,15 +117,11 @@ TEST(UpdateGraphTest, TitleIsYNameDashXNameGraphForTheExperiment) {
   ASSERT_TRUE(UpdateGraph(f.graph, bench, 4, true));
   const GraphSettings& s = f.graph.Settings();
   EXPECT_EQ(s.Title, "Displacement - Time graph for Ramp");
-  EXPECT_EQ(s.XTitle, "Time");
-  EXPECT_EQ(s.YTitle, "Displacement");
+  EXPECT_EQ(s.XTitle + "|" + s.YTitle, "Time|Displacement");
   EXPECT_FALSE(s.ShowLegend);
   const auto texts = f.canvas.Texts();
-  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [](const CanvasCall& t) {
-    return t.text == "Displacement - Time graph for Ramp";
-  }));
-  // Without the title update the old titles stay.
-  bench.graphYQuantity = kZ;
+  EXPECT_TRUE(std::any_of(texts.begin(), texts.end(), [&](auto& t) { return t.text == s.Title; }));
+  bench.graphYQuantity = kF;  // without the title update the old titles stay
   ASSERT_TRUE(UpdateGraph(f.graph, bench, 4, false));
   EXPECT_EQ(f.graph.Settings().Title, "Displacement - Time graph for Ramp");
 }
@@ -126,7 +139,7 @@ TEST(UpdateGraphTest, PointCountIsLimitedToTheCounter) {
   }
 }
 
-TEST(UpdateGraphTest, AllPositiveResponseStillHasAxesFromZero) {
+TEST(UpdateGraphTest, AxesReachZeroAndEmptyResponsesCentreOnTheOrigin) {
   // U in [2, 4] and F in [6, 8] alone would give axes from 1 and from 5.
   Workbench bench = RampBench(3);
   Experiment& e = bench.experiments.At(1);
@@ -138,18 +151,13 @@ TEST(UpdateGraphTest, AllPositiveResponseStillHasAxesFromZero) {
   ASSERT_TRUE(UpdateGraph(f.graph, bench, 3, true));
   EXPECT_EQ(f.graph.XScale().Min, 0.0);
   EXPECT_EQ(f.graph.YScale().Min, 0.0);
-}
-
-TEST(UpdateGraphTest, SameQuantityOnBothAxesPutsBothCurvesOnTheDiagonal) {
-  Workbench bench = RampBench(6);
-  bench.graphXQuantity = kF;
-  Fixture f;
-  ASSERT_TRUE(UpdateGraph(f.graph, bench, 6, true));
-  for (const int32_t curve : {kOriginalCurve, kModifiedCurve}) {
-    for (const GraphPoint& p : f.Series(curve).Points) EXPECT_EQ(p.X, p.Y);
-  }
-  EXPECT_EQ(f.graph.XScale().Max, f.graph.YScale().Max);
-  EXPECT_EQ(f.graph.Settings().Title, "Force - Force graph for Ramp");
+  // An experiment whose solve stopped at a message has empty histories: drawn around the
+  // origin, not around the previous data.
+  e.original = e.modified = ResponseHistory{};
+  ASSERT_TRUE(UpdateGraph(f.graph, bench, 3, true));
+  EXPECT_EQ(f.Series(kOriginalCurve).PointCount, 0);
+  EXPECT_EQ(f.graph.XScale().Min, -1.0);
+  EXPECT_EQ(f.graph.XScale().Max, 1.0);
 }
 
 TEST(UpdateGraphTest, WithNothingToShowNothingChanges) {
@@ -171,32 +179,6 @@ TEST(UpdateGraphTest, WithNothingToShowNothingChanges) {
   EXPECT_TRUE(f.canvas.Calls().empty());
 }
 
-TEST(UpdateGraphTest, ResponseWithoutSamplesIsDrawnAroundTheOriginNotThePreviousData) {
-  // An experiment whose solve stopped at a message has empty histories.
-  Workbench bench = RampBench(40);
-  Fixture f;
-  ASSERT_TRUE(UpdateGraph(f.graph, bench, 40, true));
-  bench.experiments.At(1).original = bench.experiments.At(1).modified = ResponseHistory{};
-  ASSERT_TRUE(UpdateGraph(f.graph, bench, 40, true));
-  EXPECT_EQ(f.Series(kOriginalCurve).PointCount, 0);
-  EXPECT_EQ(f.graph.XScale().Min, -1.0);
-  EXPECT_EQ(f.graph.XScale().Max, 1.0);
-}
-
-// RampBench(10) with a last positive reversal at sample 3 from sample 4 on, a last negative one
-// at sample 6 from 7 on, a max positive one at sample 4 from 8 on, a max negative one at 6 from
-// 9 on.
-Workbench ReversalBench(ReversalRule rule) {
-  Workbench bench = RampBench(10);
-  Experiment& e = bench.experiments.At(1);
-  for (int32_t k = 4; k <= 10; ++k) e.reversalLastPlus[k] = 3;
-  for (int32_t k = 7; k <= 10; ++k) e.reversalLastMinus[k] = 6;
-  for (int32_t k = 8; k <= 10; ++k) e.reversalMaxPlus[k] = 4;
-  for (int32_t k = 9; k <= 10; ++k) e.reversalMaxMinus[k] = 6;
-  bench.parameters.reversalRule = rule;
-  return bench;
-}
-
 TEST(UpdatePlaybackFrameTest, MarkSizesFollowTheRuleOfTheLastSolve) {
   const std::tuple<ReversalRule, int32_t, int32_t> rows[] = {
       {ReversalRule::AllReversals, 0, 0}, {ReversalRule::LastReversal, 8, 0},
@@ -211,6 +193,7 @@ TEST(UpdatePlaybackFrameTest, MarkSizesFollowTheRuleOfTheLastSolve) {
   }
 }
 
+// At modified sample i: U = i, F = 3 i. Before the first reversal all marks sit at (0, 0).
 TEST(UpdatePlaybackFrameTest, LastAndMaxRuleShowsBothPairsTheMaxPairTwiceAsLarge) {
   Workbench bench = ReversalBench(ReversalRule::LastAndMaxReversal);
   Fixture f;
@@ -219,28 +202,15 @@ TEST(UpdatePlaybackFrameTest, LastAndMaxRuleShowsBothPairsTheMaxPairTwiceAsLarge
   ASSERT_TRUE(UpdatePlaybackFrame(f.graph, bench, 9));
   EXPECT_EQ(f.Series(kOriginalCurve).PointCount, 9);
   EXPECT_EQ(f.LineCount(kOriginalColour, 3), 8u);
-  // At modified sample i: U = i, F = 3 i.
-  using Marks = std::vector<std::array<int32_t, 3>>;
-  EXPECT_EQ(f.Marks(kPlusMarkColour), (Marks{f.MarkAt(8, 3, 9), f.MarkAt(16, 4, 12)}));
-  EXPECT_EQ(f.Marks(kMinusMarkColour), (Marks{f.MarkAt(8, 6, 18), f.MarkAt(16, 6, 18)}));
-}
+  EXPECT_EQ(f.Marks(kPlusMarkColour), f.MarksAt(3, 9, 4, 12));
+  EXPECT_EQ(f.Marks(kMinusMarkColour), f.MarksAt(6, 18, 6, 18));
 
-TEST(UpdatePlaybackFrameTest, MarksSitAtTheOriginBeforeTheFirstReversal) {
-  Workbench bench = ReversalBench(ReversalRule::LastAndMaxReversal);
-  Fixture f;
-  ASSERT_TRUE(UpdateGraph(f.graph, bench, 10, true));
-  ASSERT_TRUE(UpdatePlaybackFrame(f.graph, bench, 10));
   f.canvas.Clear();
   ASSERT_TRUE(UpdatePlaybackFrame(f.graph, bench, 2));  // scrolled back before any reversal
-  using Marks = std::vector<std::array<int32_t, 3>>;
-  EXPECT_EQ(f.Marks(kPlusMarkColour), (Marks{f.MarkAt(8, 0, 0), f.MarkAt(16, 0, 0)}));
-  EXPECT_EQ(f.Marks(kMinusMarkColour), (Marks{f.MarkAt(8, 0, 0), f.MarkAt(16, 0, 0)}));
-}
+  EXPECT_EQ(f.Marks(kPlusMarkColour), f.MarksAt(0, 0, 0, 0));
+  EXPECT_EQ(f.Marks(kMinusMarkColour), f.MarksAt(0, 0, 0, 0));
 
-TEST(UpdatePlaybackFrameTest, IndicesOutsideTheArraysLeaveTheMarkWhereItWas) {
-  Workbench bench = ReversalBench(ReversalRule::LastAndMaxReversal);
-  Fixture f;
-  ASSERT_TRUE(UpdateGraph(f.graph, bench, 10, true));
+  // Indices outside the arrays leave the mark where it was.
   ASSERT_TRUE(UpdatePlaybackFrame(f.graph, bench, 10));
   bench.experiments.At(1).reversalLastPlus[5] = 99;    // beyond the response
   bench.experiments.At(1).reversalMaxMinus.resize(3);  // history shorter than the frame
@@ -250,28 +220,20 @@ TEST(UpdatePlaybackFrameTest, IndicesOutsideTheArraysLeaveTheMarkWhereItWas) {
   EXPECT_EQ(f.Series(kLastMinusMark).Points[0].X, 0.0);
 }
 
-// Draws the graph when the solve asks for it, as the window does.
-struct GraphUserInterface : SilentUserInterface {
-  GraphUserInterface(Graph& g, const Workbench& b) : graph(g), bench(b) {}
-  void UpdateGraph(int32_t pointCount, bool titles) override {
-    quarvel::UpdateGraph(graph, bench, pointCount, titles);
-  }
-  Graph& graph;
-  const Workbench& bench;
-};
-
-TEST(ResponseGraphWithSolverTest, MarksFollowTheSolveThatMadeTheData) {
+// The marks follow the reversal rule of the solve that made the data, not the window's options.
+TEST(UpdatePlaybackFrameTest, MarksFollowTheSolveThatMadeTheData) {
   Workbench bench;
   CreateSineForceExperiments(bench.experiments);
   bench.SelectFirst(kU, kF);
   bench.inputs.optALLREV = false;
   bench.inputs.optReversalLastAndMax = true;
-  Fixture f;
-  GraphUserInterface ui(f.graph, bench);
-  ASSERT_TRUE(SolveExperiments(bench, ui, true).solved);
-  const Experiment& e = bench.experiments.At(1);
-  EXPECT_EQ(f.graph.Settings().Title, "Force - Displacement graph for T=1, Amp=5");
+  SilentUserInterface silent;
+  ASSERT_TRUE(SolveExperiments(bench, silent, true).solved);
   bench.inputs.optALLREV = true;  // changed in the window after the solve
+  const Experiment& e = bench.experiments.At(1);
+  Fixture f;
+  ASSERT_TRUE(UpdateGraph(f.graph, bench, e.counter, true));
+  EXPECT_EQ(f.graph.Settings().Title, "Force - Displacement graph for T=1, Amp=5");
   ASSERT_TRUE(UpdatePlaybackFrame(f.graph, bench, e.counter));
   EXPECT_EQ(f.Series(kLastPlusMark).MarkerSize, 8);
   const int32_t i = e.reversalLastPlus[e.counter];

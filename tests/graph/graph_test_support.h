@@ -2,7 +2,6 @@
 // Builders shared by the graph tests.
 
 #include <initializer_list>
-#include <string>
 #include <utility>
 
 #include "graph/graph.h"
@@ -13,12 +12,7 @@ namespace quarvel::testing_support {
 inline GraphSeries LineSeries(std::initializer_list<std::pair<double, double>> points,
                               Colour colour = 0x0000FF, int32_t width = 1) {
   GraphSeries series;
-  for (const auto& [x, y] : points) {
-    GraphPoint point;
-    point.X = x;
-    point.Y = y;
-    series.Points.push_back(point);
-  }
+  for (const auto& [x, y] : points) series.Points.push_back(GraphPoint{x, y, "", ""});
   series.PointCount = static_cast<int32_t>(series.Points.size());
   series.ShowLine = true;
   series.LineColour = colour;
