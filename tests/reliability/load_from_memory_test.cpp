@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <vector>
+#include <tuple>
 
 #include "experiments/experiment_file.h"
 #include "reliability_support.h"
@@ -12,27 +12,9 @@
 namespace quarvel::reliability {
 namespace {
 
-using namespace std::string_literals;
-
-void ExpectSameRecords(const ExperimentSet& a, const ExperimentSet& b) {
-  ASSERT_EQ(a.Count(), b.Count());
-  for (int32_t k = 1; k <= a.Count(); ++k) {
-    const Experiment& x = a.At(k);
-    const Experiment& y = b.At(k);
-    EXPECT_EQ(x.name, y.name);
-    EXPECT_EQ(x.counter, y.counter);
-    EXPECT_EQ(x.dataType, y.dataType);
-    EXPECT_EQ(x.unitsOfG, y.unitsOfG);
-    EXPECT_EQ(x.timeStep, y.timeStep);
-    EXPECT_EQ(x.weight, y.weight);
-    EXPECT_EQ(x.mass, y.mass);
-    EXPECT_EQ(x.initialU, y.initialU);
-    EXPECT_EQ(x.initialUDot, y.initialUDot);
-    EXPECT_EQ(x.initialZ, y.initialZ);
-    EXPECT_EQ(x.force, y.force);
-    EXPECT_EQ(x.displacement, y.displacement);
-    EXPECT_EQ(x.acceleration, y.acceleration);
-  }
+auto Fields(const Experiment& e) {
+  return std::tie(e.name, e.counter, e.dataType, e.unitsOfG, e.timeStep, e.weight, e.mass,
+                  e.initialU, e.initialUDot, e.initialZ, e.force, e.displacement, e.acceleration);
 }
 
 void ExpectSameAsFromDisk(const ScratchFolder& folder, const std::string& bytes) {
@@ -43,41 +25,17 @@ void ExpectSameAsFromDisk(const ScratchFolder& folder, const std::string& bytes)
   const LoadResult disk = LoadExperimentFile(path.string(), fromDisk);
   const LoadResult memory = LoadExperimentText(bytes, fromMemory, path.string());
   EXPECT_EQ(memory.ok, disk.ok);
-  EXPECT_EQ(memory.lineNumber, disk.lineNumber);
-  EXPECT_EQ(memory.reason, disk.reason);
   EXPECT_EQ(memory.Describe(), disk.Describe());
-  ExpectSameRecords(fromMemory, fromDisk);
-}
-
-TEST(LoadExperimentText, SameOutcomeAsTheFileLoader) {
-  const std::string pulse = PulseFile();
-  // Past the file loader's 64 KiB read chunk, with the CR LF of the name split across two.
-  std::string longName = "1\r\n" + std::string(65536 - 3 - 1, 'x') + "\r\n";
-  longName += PulseFile("\r\n").substr(std::string("1\r\nPulse\r\n").size());
-  struct Row {
-    const char* name;
-    std::string bytes;
-  };
-  const Row rows[] = {
-      {"pulse, LF", pulse},
-      {"pulse, CR LF", PulseFile("\r\n")},
-      {"pulse, CR only", PulseFile("\r")},
-      {"no final line end", pulse.substr(0, pulse.size() - 1)},
-      {"CR LF split across the read chunks", longName},
-      {"empty", ""},
-      {"first line 0", "0\n" + pulse.substr(2)},
-      {"ends before a sample", pulse.substr(0, pulse.size() - 2)},
-      {"overflowing sample", pulse.substr(0, pulse.size() - 2) + "1e400\n"},
-      {"NUL bytes", "1\nP\0lse\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n1\n5\0\n"s},
-  };
-  ScratchFolder folder;
-  for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
-    ExpectSameAsFromDisk(folder, row.bytes);
+  ASSERT_EQ(fromMemory.Count(), fromDisk.Count());
+  for (int32_t k = 1; k <= fromDisk.Count(); ++k) {
+    EXPECT_TRUE(Fields(fromMemory.At(k)) == Fields(fromDisk.At(k))) << "experiment " << k;
   }
 }
 
-TEST(LoadExperimentText, EveryFuzzSeedLoadsAsFromDisk) {
+// The fuzz seeds (valid files with every kind of line end, and broken ones: empty, first line
+// 0, a missing or overflowing sample, NUL bytes ...) and a name line whose CR LF is split
+// across the file loader's 64 KiB read chunks.
+TEST(LoadExperimentText, SameOutcomeAsTheFileLoader) {
   ScratchFolder folder;
   int seeds = 0;
   for (const auto& item :
@@ -87,14 +45,15 @@ TEST(LoadExperimentText, EveryFuzzSeedLoadsAsFromDisk) {
     ++seeds;
   }
   EXPECT_GT(seeds, 20);
+  const std::string name(65536 - 3 - 1, 'x');
+  ExpectSameAsFromDisk(folder, PulseFile("\r\n", 1, name));
 }
 
 TEST(LoadExperimentText, NamesTheTextInItsFailures) {
   ExperimentSet set;
-  const LoadResult unnamed = LoadExperimentText("", set);
-  EXPECT_EQ(unnamed.Describe(), "(text): line 1: the file is empty");
-  const LoadResult named = LoadExperimentText("0\n", set, "clipboard");
-  EXPECT_EQ(named.Describe(), "clipboard: line 1: the number of experiments must be at least 1");
+  EXPECT_EQ(LoadExperimentText("", set).Describe(), "(text): line 1: the file is empty");
+  EXPECT_EQ(LoadExperimentText("0\n", set, "clipboard").Describe(),
+            "clipboard: line 1: the number of experiments must be at least 1");
 }
 
 }  // namespace

@@ -20,14 +20,7 @@ namespace {
 constexpr int64_t kAllowedGrowthKiB = 512;
 
 Workbench SessionBench() {
-  Workbench bench;
-  Experiment force = ForceRecord(60);
-  Experiment ramp = DisplacementRecord(60);
-  Experiment quake = AccelerationRecord(60);
-  bench.experiments.Assign({force, ramp, quake});
-  bench.SelectFirst(1, 4);
-  bench.inputs.optSolutionRKStepDoubling = false;
-  bench.inputs.optSolutionEuler = true;
+  Workbench bench = EulerBench(60);
   bench.inputs.txtSolutionEulerSteps = "4";
   return bench;
 }
@@ -44,9 +37,9 @@ TEST(LongSession, AThousandSolvesKeepMemoryFlat) {
     ASSERT_TRUE(SolveExperiments(bench, ui, true).solved);
   };
   for (int i = 0; i < 100; ++i) solve(i);
-  const int64_t before = PeakMemory::CurrentKiB();
+  const int64_t before = CurrentKiB();
   for (int i = 100; i < 1100; ++i) solve(i);
-  const int64_t after = PeakMemory::CurrentKiB();
+  const int64_t after = CurrentKiB();
   if (!kUnderSanitizer && !UnderValgrind()) {
     EXPECT_LT(after - before, kAllowedGrowthKiB) << before << " -> " << after;
   }
@@ -62,11 +55,11 @@ TEST(LongSession, TwoThousandValueStudyKeepsMemoryFlat) {
   bench.inputs.txtStep = "0.001";
   const std::string mass = bench.inputs.txtMass;
   ASSERT_EQ(RunParametricLoop(bench, ui, folder.Path().string(), "", 0.0, false).valuesSolved, 201);
-  const int64_t before = PeakMemory::CurrentKiB();
+  const int64_t before = CurrentKiB();
   bench.inputs.txtMass = mass;
   bench.inputs.txtTo = "2.999";
   const StudyOutcome outcome = RunParametricLoop(bench, ui, folder.Path().string(), "", 0.0, false);
-  const int64_t after = PeakMemory::CurrentKiB();
+  const int64_t after = CurrentKiB();
   EXPECT_EQ(outcome.status, StudyStatus::Completed) << outcome.message;
   EXPECT_EQ(outcome.valuesSolved, 2000);
   if (!kUnderSanitizer && !UnderValgrind()) {
