@@ -3,8 +3,8 @@
 #include <cmath>
 
 #include "model/reversal_rules.h"
-#include "special/power.h"
 #include "model/state_derivative.h"
+#include "special/power.h"
 
 namespace quarvel {
 

@@ -18,9 +18,6 @@
 #include <thread>
 #include <utility>
 
-#include "experiments/experiment_file.h"
-#include "solve/reaction_guard.h"
-#include "solve/solve_experiments.h"
 #include "solve/text_file_writer.h"
 #include "text/number_text.h"
 

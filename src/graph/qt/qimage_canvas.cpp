@@ -325,10 +325,12 @@ std::string SaveImagePng(const QImage& image, const std::string& path) {
   buffer.open(QIODevice::WriteOnly);
   if (!image.save(&buffer, "PNG")) return path + ": the picture could not be encoded as PNG";
 
+  errno = 0;
   std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return path + ": " + std::strerror(errno);
+  if (file == nullptr) return path + ": " + std::strerror(errno != 0 ? errno : EIO);
   const auto size = static_cast<std::size_t>(png.size());
   int error = 0;
+  errno = 0;
   if (std::fwrite(png.constData(), 1, size, file) != size) error = errno != 0 ? errno : EIO;
   if (std::fflush(file) != 0 && error == 0) error = errno;
   if (std::fclose(file) != 0 && error == 0) error = errno;
