@@ -134,10 +134,6 @@ void StepDoubling(ModelRun& run, StateVector& y, int32_t i, double dt, Substeps 
   y = trial;
 }
 
-bool SampleFinite(const ResponseHistory& h, std::size_t at) {
-  return std::isfinite(h.F[at]) && std::isfinite(h.U_DOT_DOT[at]) && std::isfinite(h.Fh[at]);
-}
-
 // One pass of the frame, interval by interval, so that two passes can advance side by side.
 template <SolutionMethod kMethod>
 class PassFrame {
@@ -161,8 +157,7 @@ class PassFrame {
     h_.U_DOT[1] = run_.initialUDot;
     h_.Z[1] = run_.initialZ;
     y_ = StateVector{h_.U[1], h_.U_DOT[1], h_.Z[1]};
-    CompleteSample(run_, 1);
-    if (kStopAtFault && !SampleFinite(h_, 1)) return Stop();
+    if (!CompleteSample(run_, 1, kStopAtFault)) return Stop();
     return n_ > 1;
   }
 
@@ -196,8 +191,7 @@ class PassFrame {
     h_.Z[at] = y_.z;
     UpdateReversalMemory(run_, i);
     if (kStopAtFault && run_.specialFunctionFault) return Stop();
-    CompleteSample(run_, i + 1);
-    if (kStopAtFault && !SampleFinite(h_, at)) return Stop();
+    if (!CompleteSample(run_, i + 1, kStopAtFault)) return Stop();
     return i + 1 < n_;
   }
 

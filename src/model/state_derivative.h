@@ -64,7 +64,9 @@ inline StateVector StateDerivativeWithForce(ModelRun& run, double force, const S
 
 // From U[i], U_DOT[i] and Z[i], in this order: F[i] = postYieldStiffness * U[i] +
 // hystereticScale * Z[i], U_DOT_DOT[i] = (ExcitationAt(T[i]) - F[i] - c * U_DOT[i]) / m and
-// Fh[i] = hystereticScale * Z[i].
-void CompleteSample(ModelRun& run, int32_t i);
+// Fh[i] = hystereticScale * Z[i]. With stopAtFault it returns false at the first value that is
+// not finite (stored as it came) and leaves the values after it untouched; otherwise it
+// computes all three and returns true.
+bool CompleteSample(ModelRun& run, int32_t i, bool stopAtFault);
 
 }  // namespace quarvel

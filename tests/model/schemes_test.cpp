@@ -148,6 +148,53 @@ TEST(MidRunOverflow, LaterSamplesAreZeroEvenAfterAFullPassOnTheSameRun) {
   EXPECT_EQ(run.history.F[60], 0.0);
 }
 
+// A sample is completed value by value, F, U_DOT_DOT, then Fh; RungeKutta ends the pass at the
+// first that is not finite, so the values after it keep their zeros. The other schemes complete
+// every value and go on.
+struct CompletionFaultRow {
+  const char* name;
+  double mass;
+  double u0;
+  bool accelerationComputed;  // by RungeKutta
+};
+
+class CompletionFault : public ::testing::TestWithParam<CompletionFaultRow> {};
+
+TEST_P(CompletionFault, RungeKuttaLeavesTheValuesAfterTheFirstFaultAtZero) {
+  const CompletionFaultRow& row = GetParam();
+  const std::vector<double> force = {0.0, 0.0, 1.0, 2.0};
+  for (SolutionMethod method : test::kAllSchemes) {
+    for (ModelPass pass : test::kBothPasses) {
+      SCOPED_TRACE(test::SchemeName(method));
+      const ModelParameters p = test::DefaultParameters(method);
+      ModelRun run = test::ForceRun(p, row.mass, force, 0.02, row.u0, 0.0, -0.5, pass);
+      IntegrateResponse(run);
+      const ResponseHistory& h = run.history;
+      const double fh = p.HystereticScale() * -0.5;
+      if (method != SolutionMethod::RungeKutta) {
+        EXPECT_FALSE(run.stoppedByFault);
+        EXPECT_FALSE(std::isfinite(h.U_DOT_DOT[1]));
+        EXPECT_EQ(h.Fh[1], fh);
+        continue;
+      }
+      EXPECT_TRUE(run.stoppedByFault);
+      EXPECT_NE(h.F[1], 0.0);
+      EXPECT_EQ(h.U_DOT_DOT[1] != 0.0, row.accelerationComputed);
+      EXPECT_EQ(h.Fh[1], 0.0);
+      EXPECT_EQ(h.U[2], 0.0);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, CompletionFault,
+    ::testing::Values(
+        // F = -1.287 and an infinite U_DOT_DOT: Fh is not computed.
+        CompletionFaultRow{"AccelerationWithoutMass", 0.0, 0.0, true},
+        // postYieldStiffness * 1e308 overflows: neither U_DOT_DOT nor Fh is computed.
+        CompletionFaultRow{"SpringForceOverflows", 1.0, 1e308, false}),
+    [](const auto& info) { return info.param.name; });
+
 struct WeightFaultRow {
   const char* name;
   std::vector<ReversalListEntry> entries;
