@@ -26,8 +26,10 @@ constexpr QSize kInitialSurface(640, 480);
 constexpr int kMaxSurfaceExtent = GraphWindow::kMaxPlotExtent + 1024;
 constexpr int kMaxCorrections = 10;
 
-int PlotExtent(const Graph& graph, bool horizontal) {
-  const PixelRect plot = graph.GetPlotRect();
+// Width (height) of the plot area of a picture drawn with `layout`; 0 for no picture.
+int PlotExtent(const std::optional<GraphLayout>& layout, bool horizontal) {
+  if (!layout) return 0;
+  const PixelRect& plot = layout->PlotRect;
   return horizontal ? plot.Right - plot.Left : plot.Bottom - plot.Top;
 }
 
@@ -94,16 +96,11 @@ bool GraphWindow::DrawAt(QSize size) {
   // The graph's fonts are sized in points: 1440 twips per inch at the screen's resolution.
   canvas_->SetTwipsPerPixel(1440.0 / std::max(logicalDpiY(), 1));
   graph_.SetSurface(canvas_.get());
-  bool drawn = false;
-  if (!graph_.SeriesList().empty()) {
-    graph_.DrawGraph();
-    // A graph that cannot be laid out (no axis steps) keeps the layout of another size.
-    const PixelRect whole = graph_.Layout().CanvasRect;
-    drawn = whole.Right - whole.Left == size.width() && whole.Bottom - whole.Top == size.height();
-  }
-  if (!drawn) canvas_->Resize(size.width(), size.height());  // white
+  const GraphLayout previous = shown_.value_or(GraphLayout{});
+  shown_ = graph_.DrawGraph(previous);
+  if (!shown_) canvas_->Resize(size.width(), size.height());  // white
   picture_->SetImage(canvas_->Image());
-  return drawn;
+  return shown_.has_value();
 }
 
 void GraphWindow::FitSurface() {
@@ -151,7 +148,7 @@ void GraphWindow::SetPlotExtent(int32_t extent, bool horizontal) {
   // corrections bring the plot area to the asked extent.
   if (DrawAt(size)) {
     for (int i = 0; i < kMaxCorrections; ++i) {
-      const int d = extent - PlotExtent(graph_, horizontal);
+      const int d = extent - PlotExtent(shown_, horizontal);
       if (d == 0) break;
       setSide((horizontal ? size.width() : size.height()) + d);
       if (!DrawAt(size)) break;
@@ -169,7 +166,7 @@ void GraphWindow::CopyToClipboard() {
 void GraphWindow::AskPlotExtent(bool horizontal) {
   const QString title = horizontal ? "Graph width" : "Graph height";
   const std::optional<QString> answer = dialogs_.InputText(
-      this, title, title, QString::number(PlotExtent(graph_, horizontal)));
+      this, title, title, QString::number(PlotExtent(shown_, horizontal)));
   // Cancel and an empty answer leave the graph as it is (a zero size would make it vanish).
   if (!answer || answer->trimmed().isEmpty()) return;
   int32_t extent = 0;
@@ -178,8 +175,9 @@ void GraphWindow::AskPlotExtent(bool horizontal) {
 }
 
 void GraphWindow::ShowReadOut(QPoint position) {
+  // The layout of the picture on this window's surface, whatever was drawn elsewhere since.
   std::optional<std::string> text;
-  if (!graph_.SeriesList().empty()) text = graph_.FormatCoordinates(position.x(), position.y());
+  if (shown_) text = graph_.FormatCoordinates(*shown_, position.x(), position.y());
   if (text && !text->empty()) {
     statusBar_->showMessage(QString::fromStdString(*text));
   } else {

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 
 #include "graph/graph.h"
 
@@ -64,8 +65,9 @@ class GraphWindow : public QWidget {
   // Repaints the surface and puts its picture on the clipboard.
   void CopyToClipboard();
 
-  // The surface's current picture.
+  // The surface's current picture and the layout it was drawn with (empty while it is white).
   const QImage& Picture() const;
+  const std::optional<GraphLayout>& PictureLayout() const { return shown_; }
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -76,7 +78,8 @@ class GraphWindow : public QWidget {
   int StatusHeight() const;
   // Lays out menu, surface and status bar for a surface of `size`.
   void PlaceChildren(QSize size);
-  // Draws the graph on a surface of `size`; false when nothing was drawn (no graph).
+  // Draws the graph on a surface of `size` and keeps the layout it was drawn with; false when
+  // nothing was drawn (no graph).
   bool DrawAt(QSize size);
   // Shared by SetGraphWidth and SetGraphHeight.
   void SetPlotExtent(int32_t extent, bool horizontal);
@@ -87,6 +90,9 @@ class GraphWindow : public QWidget {
   Dialogs& dialogs_;
   Graph graph_;
   std::unique_ptr<QImageCanvas> canvas_;
+  // Layout of the picture on the surface; empty while it is white. The pointer read-out and
+  // the plot size dialogs work from it: the main window draws the same graph at another size.
+  std::optional<GraphLayout> shown_;
   QMenuBar* menuBar_ = nullptr;
   GraphBox* picture_ = nullptr;   // Picture1
   QStatusBar* statusBar_ = nullptr;  // StatusBar1

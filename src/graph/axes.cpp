@@ -4,8 +4,9 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
-#include <limits>
 #include <string>
+
+#include "text/number_text.h"
 
 namespace quarvel {
 namespace {
@@ -228,13 +229,9 @@ std::vector<double> RunningTickOffsets(double step, double range) {
 }
 
 std::optional<int32_t> RoundToInt32(double x) {
-  if (!std::isfinite(x)) return std::nullopt;
-  const double r = std::nearbyint(x);
-  if (r < static_cast<double>(std::numeric_limits<int32_t>::min()) ||
-      r > static_cast<double>(std::numeric_limits<int32_t>::max())) {
-    return std::nullopt;
-  }
-  return static_cast<int32_t>(r);
+  int32_t rounded = 0;
+  if (!ToInt32(x, rounded)) return std::nullopt;
+  return rounded;
 }
 
 std::optional<int32_t> TickTextLast(double range, double majorStep) {

@@ -33,7 +33,8 @@ std::vector<double> RunningTickOffsets(double step, double range);
 // a count from 0 to kMaxTickPositions.
 std::optional<int32_t> TickTextLast(double range, double majorStep);
 
-// Rounds half-even to a 32-bit integer; empty when not finite or out of range.
+// Rounds half-even to a 32-bit integer, whatever the floating-point rounding mode; empty when
+// not finite or out of range.
 std::optional<int32_t> RoundToInt32(double x);
 
 // The text of a number in a format pattern, with "." as the decimal point then every "." replaced

@@ -7,11 +7,7 @@
 namespace quarvel {
 namespace {
 
-// Points 1..PointCount that exist in the array.
-size_t UsedPointCount(const GraphSeries& series) {
-  if (series.PointCount <= 0) return 0;
-  return std::min(static_cast<size_t>(series.PointCount), series.Points.size());
-}
+using detail::UsedPointCount;
 
 void Widen(TextExtent& maxima, const TextExtent& extent) {
   maxima.Width = std::max(maxima.Width, extent.Width);
@@ -53,8 +49,6 @@ void Graph::ComputeAxes() {
 
   NiceAxis(e.XMax, e.XMin, xScale_.MajorStep, xScale_.MinorStep, xScale_.Max, xScale_.Min);
   NiceAxis(e.YMax, e.YMin, yScale_.MajorStep, yScale_.MinorStep, yScale_.Max, yScale_.Min);
-  xScale_.Range = xScale_.Max - xScale_.Min;
-  yScale_.Range = yScale_.Max - yScale_.Min;
 }
 
 std::string Graph::XTickText(int32_t i) const {
@@ -67,18 +61,19 @@ std::string Graph::YTickText(int32_t i) const {
                           settings_.DecimalSeparator);
 }
 
-void Graph::DrawGraph() {
-  if (!ComputeLayout()) return;
-  RenderGraph();
+std::optional<GraphLayout> Graph::DrawGraph(const GraphLayout& previous) const {
+  std::optional<GraphLayout> layout = ComputeLayout(previous);
+  if (layout) RenderGraph(*layout);
+  return layout;
 }
 
-bool Graph::ComputeLayout() {
-  if (series_.empty() || surface_ == nullptr) return false;
-  if (!(xScale_.MajorStep > 0) || !(yScale_.MajorStep > 0)) return false;
+std::optional<GraphLayout> Graph::ComputeLayout(const GraphLayout& previous) const {
+  if (series_.empty() || surface_ == nullptr) return std::nullopt;
+  if (!(xScale_.MajorStep > 0) || !(yScale_.MajorStep > 0)) return std::nullopt;
 
   Canvas& canvas = *surface_;
   const GraphSettings& s = settings_;
-  GraphLayout next = layout_;
+  GraphLayout next = previous;
   next.CanvasRect = PixelRect{0, 0, canvas.Width(), canvas.Height()};
   next.XTickText = next.YTickText = next.YTitle = next.XTitle = next.Title = TextExtent{};
   next.LegendHeightSum = 0;
@@ -88,7 +83,7 @@ bool Graph::ComputeLayout() {
   if (s.ShowXMajorTicks || s.XPointLabels) {
     detail::SelectStyleFont(canvas, s.XNumberStyle, 0);
     if (s.ShowXMajorTicks) {
-      if (const auto last = TickTextLast(xScale_.Range, xScale_.MajorStep)) {
+      if (const auto last = TickTextLast(xScale_.Range(), xScale_.MajorStep)) {
         for (int32_t i = 0; i <= *last; ++i) Widen(next.XTickText, canvas.MeasureText(XTickText(i)));
       }
     }
@@ -106,7 +101,7 @@ bool Graph::ComputeLayout() {
   if (s.ShowYMajorTicks || s.YPointLabels) {
     detail::SelectStyleFont(canvas, s.YNumberStyle, 0);
     if (s.ShowYMajorTicks) {
-      if (const auto last = TickTextLast(yScale_.Range, yScale_.MajorStep)) {
+      if (const auto last = TickTextLast(yScale_.Range(), yScale_.MajorStep)) {
         for (int32_t i = 0; i <= *last; ++i) Widen(next.YTickText, canvas.MeasureText(YTickText(i)));
       }
     }
@@ -172,36 +167,37 @@ bool Graph::ComputeLayout() {
   // A plot area of no width or height keeps the last scale factors.
   const PixelRect& p = next.PlotRect;
   if (p.Right != p.Left) {
-    next.XUnitsPerPixel = xScale_.Range / (static_cast<double>(p.Right) - p.Left);
+    next.XUnitsPerPixel = xScale_.Range() / (static_cast<double>(p.Right) - p.Left);
   }
   if (p.Bottom != p.Top) {
-    next.YUnitsPerPixel = yScale_.Range / (static_cast<double>(p.Bottom) - p.Top);
+    next.YUnitsPerPixel = yScale_.Range() / (static_cast<double>(p.Bottom) - p.Top);
   }
 
-  layout_ = next;
-  return true;
+  return next;
 }
 
-std::optional<int32_t> Graph::DataToPixelX(double offset) const {
-  return RoundToInt32(offset / layout_.XUnitsPerPixel + layout_.PlotRect.Left);
+std::optional<int32_t> GraphLayout::DataToPixelX(double offset) const {
+  return RoundToInt32(offset / XUnitsPerPixel + PlotRect.Left);
 }
 
-std::optional<int32_t> Graph::DataToPixelY(double offset) const {
-  return RoundToInt32(layout_.PlotRect.Bottom - offset / layout_.YUnitsPerPixel);
+std::optional<int32_t> GraphLayout::DataToPixelY(double offset) const {
+  return RoundToInt32(PlotRect.Bottom - offset / YUnitsPerPixel);
 }
 
-bool Graph::PixelToData(int32_t px, int32_t py, double& x, double& y) const {
-  const PixelRect& p = layout_.PlotRect;
+bool Graph::PixelToData(const GraphLayout& layout, int32_t px, int32_t py, double& x,
+                        double& y) const {
+  const PixelRect& p = layout.PlotRect;
   if (px < p.Left || px > p.Right || py < p.Top || py > p.Bottom) return false;
-  x = (static_cast<double>(px) - p.Left) * layout_.XUnitsPerPixel + xScale_.Min;
-  y = yScale_.Max - (static_cast<double>(py) - p.Top) * layout_.YUnitsPerPixel;
+  x = (static_cast<double>(px) - p.Left) * layout.XUnitsPerPixel + xScale_.Min;
+  y = yScale_.Max - (static_cast<double>(py) - p.Top) * layout.YUnitsPerPixel;
   return true;
 }
 
-std::optional<std::string> Graph::FormatCoordinates(int32_t px, int32_t py) const {
+std::optional<std::string> Graph::FormatCoordinates(const GraphLayout& layout, int32_t px,
+                                                    int32_t py) const {
   double x = 0.0;
   double y = 0.0;
-  if (!PixelToData(px, py, x, y)) return std::nullopt;
+  if (!PixelToData(layout, px, py, x, y)) return std::nullopt;
   return "(" + FormatAxisNumber(x, settings_.XNumberFormat, settings_.DecimalSeparator) + "," +
          FormatAxisNumber(y, settings_.YNumberFormat, settings_.DecimalSeparator) + ")";
 }

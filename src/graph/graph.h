@@ -4,6 +4,10 @@
 // A full redraw: fill SeriesList(), take GetGraphSettings(), change titles and switches in the
 // copy, SetGraphSettings(), ComputeAxes(), DrawGraph(). A redraw that only changes point counts or
 // single points calls DrawGraph() alone and keeps the axes of the last ComputeAxes().
+//
+// The graph holds no layout: DrawGraph returns the one it drew with, and whoever shows the
+// picture keeps it for mapping pixels back to data (the same graph may be drawn on several
+// surfaces of different sizes).
 
 #include <cstdint>
 #include <optional>
@@ -37,6 +41,12 @@ struct GraphLayout {
   TextExtent Title;
   int32_t LegendHeightSum = 0;  // sum of the legend entries' heights
   TextExtent LegendEntry;       // widest and tallest legend entry
+
+  // Pixel column of an offset from the X axis minimum: round(v / XUnitsPerPixel + PlotLeft),
+  // halves to even; empty when that is no 32-bit number.
+  std::optional<int32_t> DataToPixelX(double offset) const;
+  // Pixel row of an offset from the Y axis minimum: round(PlotBottom - v / YUnitsPerPixel).
+  std::optional<int32_t> DataToPixelY(double offset) const;
 };
 
 class Graph {
@@ -63,38 +73,32 @@ class Graph {
   // without series.
   void ComputeAxes();
 
-  // Layout, then RenderGraph. Nothing is drawn and nothing changes without series, without a
-  // surface, or when either axis's major step is not above 0.
-  void DrawGraph();
+  // Lays the graph out on the surface, renders it and returns the layout it used. `previous`
+  // is the layout of the last drawing on the same surface: a plot edge or a scale factor that
+  // cannot be computed (not finite or no 32-bit number; a plot area of no width or height)
+  // keeps its value there. Nothing is drawn (empty) without series, without a surface, or
+  // when either axis's major step is not above 0.
+  std::optional<GraphLayout> DrawGraph(const GraphLayout& previous = GraphLayout{}) const;
 
-  // Paints every element in a fixed order with the current layout (also used alone to repaint
-  // the same picture, e.g. for the clipboard).
-  void RenderGraph();
+  // Paints every element in a fixed order with the given layout (also used alone to repaint
+  // the same picture).
+  void RenderGraph(const GraphLayout& layout) const;
 
-  // Pixel column of an offset from the X axis minimum: round(v / XUnitsPerPixel + PlotLeft),
-  // halves to even; empty when that is no 32-bit number.
-  std::optional<int32_t> DataToPixelX(double offset) const;
-  // Pixel row of an offset from the Y axis minimum: round(PlotBottom - v / YUnitsPerPixel).
-  std::optional<int32_t> DataToPixelY(double offset) const;
-  // Data coordinates of a pixel; false (x, y untouched) outside the plot area, whose border
-  // counts as inside.
-  bool PixelToData(int32_t px, int32_t py, double& x, double& y) const;
+  // Data coordinates of a pixel of a picture drawn with `layout`; false (x, y untouched)
+  // outside the plot area, whose border counts as inside.
+  bool PixelToData(const GraphLayout& layout, int32_t px, int32_t py, double& x,
+                   double& y) const;
   // Pointer read-out "(x,y)" with the tick number formats; empty outside the plot area.
-  std::optional<std::string> FormatCoordinates(int32_t px, int32_t py) const;
-  PixelRect GetPlotRect() const { return layout_.PlotRect; }
+  std::optional<std::string> FormatCoordinates(const GraphLayout& layout, int32_t px,
+                                               int32_t py) const;
 
   const AxisScale& XScale() const { return xScale_; }
   const AxisScale& YScale() const { return yScale_; }
   const DataExtents& Extents() const { return extents_; }
-  const GraphLayout& Layout() const { return layout_; }
-
-  // Numbers are formatted with "." whatever the process locale; it is what DecimalSeparator
-  // replaces.
-  static constexpr char kLocaleDecimalSeparator = '.';
 
  private:
-  // The first half of DrawGraph; false when nothing may be drawn.
-  bool ComputeLayout();
+  // The first half of DrawGraph; empty when nothing may be drawn.
+  std::optional<GraphLayout> ComputeLayout(const GraphLayout& previous) const;
   std::string XTickText(int32_t i) const;
   std::string YTickText(int32_t i) const;
 
@@ -103,7 +107,6 @@ class Graph {
   AxisScale xScale_;
   AxisScale yScale_;
   DataExtents extents_;
-  GraphLayout layout_;
   Canvas* surface_ = nullptr;
 };
 

@@ -1,9 +1,19 @@
 #pragma once
 // Small drawing helpers shared by the layout and the rendering of the graph.
 
+#include <algorithm>
+#include <cstddef>
+
 #include "graph/canvas.h"
+#include "graph/graph_model.h"
 
 namespace quarvel::detail {
+
+// Points 1..PointCount that exist in the array.
+inline std::size_t UsedPointCount(const GraphSeries& series) {
+  if (series.PointCount <= 0) return 0;
+  return std::min(static_cast<std::size_t>(series.PointCount), series.Points.size());
+}
 
 // Selects the font of a text style; when it cannot be made the surface's own font stays.
 inline void SelectStyleFont(Canvas& canvas, const TextStyle& style, int32_t escapement) {

@@ -156,13 +156,14 @@ struct GraphSettings {
   std::string DecimalSeparator = ".";  // shown in tick numbers and read-outs
 };
 
-// The scale of one axis. Range = Max - Min.
+// The scale of one axis.
 struct AxisScale {
   double MajorStep = 0.0;
   double MinorStep = 0.0;
   double Max = 0.0;
   double Min = 0.0;
-  double Range = 0.0;
+
+  double Range() const { return Max - Min; }
 };
 
 }  // namespace quarvel

@@ -9,10 +9,7 @@
 namespace quarvel {
 namespace {
 
-size_t UsedPointCount(const GraphSeries& series) {
-  if (series.PointCount <= 0) return 0;
-  return std::min(static_cast<size_t>(series.PointCount), series.Points.size());
-}
+using detail::UsedPointCount;
 
 void Line(Canvas& canvas, int32_t x1, int32_t y1, int32_t x2, int32_t y2) {
   canvas.MoveTo(x1, y1);
@@ -29,18 +26,18 @@ int32_t Round(double x, int32_t fallback) { return RoundToInt32(x).value_or(fall
 
 }  // namespace
 
-void Graph::RenderGraph() {
+void Graph::RenderGraph(const GraphLayout& layout) const {
   if (surface_ == nullptr) return;
   Canvas& canvas = *surface_;
   const GraphSettings& s = settings_;
   const AxisScale& xs = xScale_;
   const AxisScale& ys = yScale_;
-  const PixelRect& c = layout_.CanvasRect;
-  const PixelRect& p = layout_.PlotRect;
+  const PixelRect& c = layout.CanvasRect;
+  const PixelRect& p = layout.PlotRect;
   const double width = static_cast<double>(c.Right) - c.Left;
   const double height = static_cast<double>(c.Bottom) - c.Top;
-  const auto px = [this](double v) { return DataToPixelX(v); };
-  const auto py = [this](double v) { return DataToPixelY(v); };
+  const auto px = [&layout](double v) { return layout.DataToPixelX(v); };
+  const auto py = [&layout](double v) { return layout.DataToPixelY(v); };
 
   // 1. Background.
   canvas.FillRect(c, canvas.BackgroundColour());
@@ -57,10 +54,10 @@ void Graph::RenderGraph() {
     canvas.RestorePen();
   }
 
-  const std::vector<double> xMinor = RunningTickOffsets(xs.MinorStep, xs.Range);
-  const std::vector<double> yMinor = RunningTickOffsets(ys.MinorStep, ys.Range);
-  const std::vector<double> xMajor = RunningTickOffsets(xs.MajorStep, xs.Range);
-  const std::vector<double> yMajor = RunningTickOffsets(ys.MajorStep, ys.Range);
+  const std::vector<double> xMinor = RunningTickOffsets(xs.MinorStep, xs.Range());
+  const std::vector<double> yMinor = RunningTickOffsets(ys.MinorStep, ys.Range());
+  const std::vector<double> xMajor = RunningTickOffsets(xs.MajorStep, xs.Range());
+  const std::vector<double> yMajor = RunningTickOffsets(ys.MajorStep, ys.Range());
   // Vertical lines at X offsets and horizontal lines at Y offsets, from..to across the axis.
   const auto columns = [&](const std::vector<double>& offsets, int32_t fromY, int32_t toY) {
     for (double v : offsets) {
@@ -126,7 +123,7 @@ void Graph::RenderGraph() {
     detail::SelectStyleFont(canvas, s.XNumberStyle, 0);
     canvas.SetTextColour(s.XNumberStyle.Colour);
     canvas.SetTextAlign(TextAlign::CentreTop);
-    if (const auto last = TickTextLast(xs.Range, xs.MajorStep)) {
+    if (const auto last = TickTextLast(xs.Range(), xs.MajorStep)) {
       for (int32_t i = 0; i <= *last; ++i) {
         if (const auto x = px(i * xs.MajorStep)) {
           canvas.TextOut(*x, p.Bottom + s.XNumberGap, XTickText(i));
@@ -163,7 +160,7 @@ void Graph::RenderGraph() {
     detail::SelectStyleFont(canvas, s.YNumberStyle, 0);
     canvas.SetTextColour(s.YNumberStyle.Colour);
     canvas.SetTextAlign(TextAlign::RightBottom);
-    if (const auto last = TickTextLast(ys.Range, ys.MajorStep)) {
+    if (const auto last = TickTextLast(ys.Range(), ys.MajorStep)) {
       for (int32_t i = 0; i <= *last; ++i) {
         const std::string text = YTickText(i);
         const int32_t h = canvas.MeasureText(text).Height;
@@ -202,7 +199,7 @@ void Graph::RenderGraph() {
     detail::SelectStyleFont(canvas, s.YTitleStyle, 900);
     canvas.SetTextColour(s.YTitleStyle.Colour);
     canvas.SetTextAlign(TextAlign::CentreTop);
-    const double x = c.Left + layout_.YTitle.Height * s.YTitleGapOfHeight + width * s.YTitleGapOfSize;
+    const double x = c.Left + layout.YTitle.Height * s.YTitleGapOfHeight + width * s.YTitleGapOfSize;
     canvas.TextOut(Round(x, c.Left), (p.Top + p.Bottom) / 2, s.YTitle);
     canvas.RestoreFont();
   }
@@ -211,7 +208,7 @@ void Graph::RenderGraph() {
     canvas.SetTextColour(s.XTitleStyle.Colour);
     canvas.SetTextAlign(TextAlign::CentreBottom);
     const double y =
-        c.Bottom - layout_.XTitle.Height * s.XTitleGapOfHeight - height * s.XTitleGapOfSize;
+        c.Bottom - layout.XTitle.Height * s.XTitleGapOfHeight - height * s.XTitleGapOfSize;
     canvas.TextOut((p.Left + p.Right) / 2, Round(y, c.Bottom), s.XTitle);
     canvas.RestoreFont();
   }
@@ -219,7 +216,7 @@ void Graph::RenderGraph() {
     detail::SelectStyleFont(canvas, s.TitleStyle, 0);
     canvas.SetTextColour(s.TitleStyle.Colour);
     canvas.SetTextAlign(TextAlign::CentreTop);
-    const double y = c.Top + layout_.Title.Height * s.TitleGapOfHeight + height * s.TitleGapOfSize;
+    const double y = c.Top + layout.Title.Height * s.TitleGapOfHeight + height * s.TitleGapOfSize;
     canvas.TextOut((p.Left + p.Right) / 2, Round(y, c.Top), s.Title);
     canvas.RestoreFont();
   }
@@ -229,7 +226,7 @@ void Graph::RenderGraph() {
     detail::SelectStyleFont(canvas, s.LegendStyle, 0);
     canvas.SetTextColour(s.LegendStyle.Colour);
     canvas.SetTextAlign(TextAlign::LeftTop);
-    const int32_t lh = layout_.LegendEntry.Height;
+    const int32_t lh = layout.LegendEntry.Height;
     const double g = p.Right + lh * s.LegendGapOfHeight + width * s.LegendGapOfSize;
     const int32_t tx = Round(g + lh * s.LegendSampleOfHeight + width * s.LegendSampleOfSize +
                                  lh * s.LegendTextGapOfHeight,
@@ -237,7 +234,7 @@ void Graph::RenderGraph() {
     const int32_t sampleFrom = Round(g, p.Right);
     const int32_t sampleTo = Round(tx - lh * s.LegendTextGapOfHeight, tx);
     const int32_t mx = Round(g + tx - lh * s.LegendTextGapOfHeight, tx) / 2;  // mid-sample
-    int32_t y = (p.Top + p.Bottom) / 2 - layout_.LegendHeightSum / 2;
+    int32_t y = (p.Top + p.Bottom) / 2 - layout.LegendHeightSum / 2;
     for (const GraphSeries& series : series_) {
       if (!series.ShowInLegend || series.Name.empty()) continue;
       canvas.TextOut(tx, y, series.Name);

@@ -11,6 +11,7 @@
 #include "app/graph_box.h"
 #include "app/graph_window.h"
 #include "app_test_support.h"
+#include "graph/recording_canvas.h"
 
 namespace quarvel::app {
 namespace {
@@ -28,7 +29,7 @@ class GraphWindowTest : public testing::FormTest {
     QTest::mouseDClick(box, Qt::LeftButton, Qt::NoModifier, box->rect().center());
     ASSERT_TRUE(window->isVisible());
   }
-  PixelRect Plot() { return window->GraphModel().GetPlotRect(); }
+  PixelRect Plot() { return window->PictureLayout().value_or(GraphLayout{}).PlotRect; }
   QString ReadOutAt(QPoint position) {
     auto* picture = window->findChild<GraphBox*>("Picture1");
     QMouseEvent move(QEvent::MouseMove, position, picture->mapToGlobal(position), Qt::NoButton,
@@ -87,7 +88,8 @@ TEST_F(GraphWindowTest, ReadOutInsideThePlotAreaOnlyAndClearedWithTheGraph) {
   OpenWindow();
   const QPoint inside((Plot().Left + Plot().Right) / 2, (Plot().Top + Plot().Bottom) / 2);
   const QString text = ReadOutAt(inside);
-  EXPECT_EQ(text.toStdString(), window->GraphModel().FormatCoordinates(inside.x(), inside.y()));
+  EXPECT_EQ(text.toStdString(), window->GraphModel().FormatCoordinates(
+                                    *window->PictureLayout(), inside.x(), inside.y()));
   EXPECT_TRUE(text.startsWith("(") && text.endsWith(")")) << text.toStdString();
   EXPECT_TRUE(ReadOutAt(QPoint(Plot().Left - 1, Plot().Bottom)).isEmpty());
 
@@ -95,6 +97,20 @@ TEST_F(GraphWindowTest, ReadOutInsideThePlotAreaOnlyAndClearedWithTheGraph) {
   Click("cmdClearExperiments");  // the window follows the main graph while on screen
   EXPECT_NE(window->Picture(), whole);
   EXPECT_TRUE(ReadOutAt(inside).isEmpty());
+}
+
+// The read-out maps the pointer against the picture on this window's surface, also after the
+// same graph was drawn on another surface at another size (the main window's box draws it too).
+TEST_F(GraphWindowTest, ReadOutKeepsToThisWindowsPicture) {
+  OpenWindow();
+  window->resize(900, 700);
+  const QPoint centre = window->findChild<GraphBox*>("Picture1")->rect().center();
+  const QString before = ReadOutAt(centre);
+  ASSERT_FALSE(before.isEmpty());
+  RecordingCanvas elsewhere(300, 200);
+  window->GraphModel().SetSurface(&elsewhere);
+  window->GraphModel().DrawGraph();
+  EXPECT_EQ(ReadOutAt(centre), before);
 }
 
 TEST_F(GraphWindowTest, CopyToClipboardPutsThePictureThere) {

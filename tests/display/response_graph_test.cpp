@@ -78,9 +78,14 @@ struct Fixture {
   }
   // Where the marks of the two arm lengths at (x1, y1) and (x2, y2) are drawn.
   std::vector<std::array<int32_t, 3>> MarksAt(double x1, double y1, double x2, double y2) const {
-    const auto at = [this](int32_t arm, double x, double y) {
-      return std::array{arm, *graph.DataToPixelX(x - graph.XScale().Min),
-                        *graph.DataToPixelY(y - graph.YScale().Min)};
+    // The layout the graph was drawn with, from a drawing of its own on a twin canvas.
+    Graph twin = graph;
+    RecordingCanvas twinCanvas(canvas.Width(), canvas.Height());
+    twin.SetSurface(&twinCanvas);
+    const GraphLayout layout = twin.DrawGraph().value();
+    const auto at = [&](int32_t arm, double x, double y) {
+      return std::array{arm, *layout.DataToPixelX(x - graph.XScale().Min),
+                        *layout.DataToPixelY(y - graph.YScale().Min)};
     };
     return {at(kLastReversalMarkerSize, x1, y1), at(kMaxReversalMarkerSize, x2, y2)};
   }

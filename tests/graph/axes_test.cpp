@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cfenv>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -75,6 +77,29 @@ TEST(TickTextLast, RoundsHalfEvenAndRefusesHugeCounts) {
   EXPECT_EQ(TickTextLast(3.5, 1), 4);
   EXPECT_EQ(TickTextLast(1e40, 1), std::nullopt);
   EXPECT_EQ(TickTextLast(1, 0), std::nullopt);
+}
+
+// Pixel positions, tick counts and font heights round halves to even in every floating-point
+// rounding mode (the mode is the caller's, and a plug-in may leave it changed).
+TEST(RoundToInt32, HalvesToEvenWhateverTheRoundingMode) {
+  struct Row {
+    double x;
+    std::optional<int32_t> want;
+  };
+  const Row rows[] = {{2.5, 2},  {3.5, 4},   {-2.5, -2}, {-3.5, -4},          {2.4999, 2},
+                      {0.5, 0},  {-0.5, 0},  {1.5, 2},   {2147483647.4, 2147483647},
+                      {3e9, std::nullopt},   {kInf, std::nullopt}, {std::nan(""), std::nullopt}};
+  for (const int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
+    ASSERT_EQ(std::fesetround(mode), 0);
+    for (const Row& row : rows) EXPECT_EQ(RoundToInt32(row.x), row.want) << row.x << " mode " << mode;
+    const std::optional<int32_t> last = TickTextLast(2.5, 1);
+    TextStyle style;
+    style.Size = 5;  // 100 / 40 = 2.5 pixels
+    const std::optional<LogicalFont> font = MakeFont(style, 0, 40);
+    std::fesetround(FE_TONEAREST);
+    EXPECT_EQ(last, 2) << "mode " << mode;
+    EXPECT_EQ(font.value().Height, -2) << "mode " << mode;
+  }
 }
 
 TEST(FormatAxisNumber, Text) {

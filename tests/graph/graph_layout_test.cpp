@@ -5,6 +5,8 @@
 
 #include <array>
 #include <functional>
+#include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -19,7 +21,7 @@ using testing_support::LineSeries;
 using testing_support::MarkerSeries;
 
 std::array<double, 5> Scale(const AxisScale& s) {
-  return {s.MajorStep, s.MinorStep, s.Max, s.Min, s.Range};
+  return {s.MajorStep, s.MinorStep, s.Max, s.Min, s.Range()};
 }
 
 TEST(ComputeAxes, ExtentsAndScales) {
@@ -122,9 +124,9 @@ TEST(DrawGraph, PlotRectMargins) {
     GraphSettings settings = graph.GetGraphSettings();
     row.setUp(graph, settings);
     graph.SetGraphSettings(settings);
-    graph.DrawGraph();
-    EXPECT_EQ(graph.GetPlotRect(), row.want) << row.name;
-    EXPECT_EQ(graph.Layout().CanvasRect, (PixelRect{0, 0, 800, row.height})) << row.name;
+    const GraphLayout layout = graph.DrawGraph().value();
+    EXPECT_EQ(layout.PlotRect, row.want) << row.name;
+    EXPECT_EQ(layout.CanvasRect, (PixelRect{0, 0, 800, row.height})) << row.name;
   }
 }
 
@@ -135,11 +137,11 @@ TEST(DrawGraph, PixelMappingAndReadOut) {
   graph.SetSurface(&canvas);
   graph.SeriesList() = {LineSeries({{0, 0}, {10, 10}})};
   graph.ComputeAxes();
-  graph.DrawGraph();
-  EXPECT_DOUBLE_EQ(graph.Layout().XUnitsPerPixel, 10.0 / 641);
-  EXPECT_DOUBLE_EQ(graph.Layout().YUnitsPerPixel, 10.0 / 511);
-  EXPECT_EQ((std::array{*graph.DataToPixelX(0), *graph.DataToPixelX(10), *graph.DataToPixelY(0),
-                        *graph.DataToPixelY(10)}),
+  const GraphLayout layout = graph.DrawGraph().value();
+  EXPECT_DOUBLE_EQ(layout.XUnitsPerPixel, 10.0 / 641);
+  EXPECT_DOUBLE_EQ(layout.YUnitsPerPixel, 10.0 / 511);
+  EXPECT_EQ((std::array{*layout.DataToPixelX(0), *layout.DataToPixelX(10), *layout.DataToPixelY(0),
+                        *layout.DataToPixelY(10)}),
             (std::array{103, 744, 547, 36}));
   struct Row {
     int32_t px, py;
@@ -154,24 +156,37 @@ TEST(DrawGraph, PixelMappingAndReadOut) {
   };
   for (const Row& row : rows) {
     double x = -1, y = -1;
-    EXPECT_EQ(graph.PixelToData(row.px, row.py, x, y), row.inside) << row.px << "," << row.py;
+    EXPECT_EQ(graph.PixelToData(layout, row.px, row.py, x, y), row.inside) << row.px << "," << row.py;
     EXPECT_NEAR(x, row.wantX, 1e-12) << row.px << "," << row.py;
     EXPECT_NEAR(y, row.wantY, 1e-12) << row.px << "," << row.py;
   }
-  EXPECT_EQ(graph.FormatCoordinates(103, 36), "(0.00E+00,1.00E+01)");
-  EXPECT_EQ(graph.FormatCoordinates(102, 36), std::nullopt);
+  EXPECT_EQ(graph.FormatCoordinates(layout, 103, 36), "(0.00E+00,1.00E+01)");
+  EXPECT_EQ(graph.FormatCoordinates(layout, 102, 36), std::nullopt);
   GraphSettings settings = graph.GetGraphSettings();
   settings.DecimalSeparator = ",";
   graph.SetGraphSettings(settings);
-  EXPECT_EQ(graph.FormatCoordinates(744, 547), "(1,00E+01,0,00E+00)");
+  EXPECT_EQ(graph.FormatCoordinates(layout, 744, 547), "(1,00E+01,0,00E+00)");
 
-  // Without a surface nothing is drawn and the layout stays.
-  graph.SeriesList() = {LineSeries({{0, 0}, {100, 100}})};
-  graph.ComputeAxes();
+  // Without a surface nothing is drawn.
   graph.SetSurface(nullptr);
-  graph.DrawGraph();
-  EXPECT_EQ(graph.GetPlotRect(), (PixelRect{103, 36, 744, 547}));
-  EXPECT_DOUBLE_EQ(graph.Layout().XUnitsPerPixel, 10.0 / 641);
+  EXPECT_EQ(graph.DrawGraph(), std::nullopt);
+}
+
+// An edge or a scale factor that cannot be computed keeps its value in the layout of the
+// surface's last drawing (here an infinite title gap leaves the top edge without a value).
+TEST(DrawGraph, WhatCannotBeComputedKeepsThePreviousLayout) {
+  RecordingCanvas canvas{800, 600};
+  Graph graph;
+  graph.SetSurface(&canvas);
+  graph.SeriesList() = {LineSeries({{0, 0}, {10, 10}})};
+  graph.ComputeAxes();
+  const GraphLayout previous = graph.DrawGraph().value();
+  GraphSettings settings = graph.GetGraphSettings();
+  settings.TitleGapOfSize = std::numeric_limits<double>::infinity();
+  graph.SetGraphSettings(settings);
+  const GraphLayout next = graph.DrawGraph(previous).value();
+  EXPECT_EQ(next.PlotRect.Top, previous.PlotRect.Top);
+  EXPECT_EQ(graph.DrawGraph().value().PlotRect.Top, 0);  // no previous layout: 0
 }
 
 TEST(DrawGraph, AxesNeverComputedDrawNothing) {
@@ -179,9 +194,8 @@ TEST(DrawGraph, AxesNeverComputedDrawNothing) {
   Graph graph;
   graph.SetSurface(&canvas);
   graph.SeriesList() = {LineSeries({{0, 0}, {10, 10}})};
-  graph.DrawGraph();
+  EXPECT_EQ(graph.DrawGraph(), std::nullopt);
   EXPECT_TRUE(canvas.Calls().empty());
-  EXPECT_EQ(graph.GetPlotRect(), PixelRect{});
 }
 
 }  // namespace

@@ -31,9 +31,9 @@ class RenderTest : public ::testing::Test {
     graph.SeriesList() = std::move(series);
     graph.SetGraphSettings(settings);
     graph.ComputeAxes();
-    graph.DrawGraph();
+    layout = graph.DrawGraph().value();
     canvas.Clear();
-    graph.RenderGraph();
+    graph.RenderGraph(layout);
   }
   std::vector<CanvasCall> LinesInColour(Colour colour) const {
     std::vector<CanvasCall> out;
@@ -51,6 +51,7 @@ class RenderTest : public ::testing::Test {
 
   RecordingCanvas canvas{800, 600};
   Graph graph;
+  GraphLayout layout;  // of the last Draw
 };
 
 using S = GraphSettings;
@@ -135,13 +136,13 @@ TEST_F(RenderTest, ReferenceLinesOnlyWhereZeroLiesOnTheAxis) {
     GraphSeries series = LineSeries({row.from, row.to});
     series.ShowLine = false;
     Draw({series}, DistinctSettings());
-    const PixelRect p = graph.GetPlotRect();
+    const PixelRect p = layout.PlotRect;
     const auto h = LinesInColour(1);
     const auto v = LinesInColour(2);
     ASSERT_EQ(h.size(), row.wantH ? 1u : 0u);
     ASSERT_EQ(v.size(), row.wantV ? 1u : 0u);
-    const int32_t y = graph.DataToPixelY(0 - graph.YScale().Min).value_or(-1);
-    const int32_t x = graph.DataToPixelX(0 - graph.XScale().Min).value_or(-1);
+    const int32_t y = layout.DataToPixelY(0 - graph.YScale().Min).value_or(-1);
+    const int32_t x = layout.DataToPixelX(0 - graph.XScale().Min).value_or(-1);
     for (const CanvasCall& line : h) EXPECT_EQ(EndsOf(line), (Ends{p.Left, y, p.Right, y}));
     for (const CanvasCall& line : v) EXPECT_EQ(EndsOf(line), (Ends{x, p.Top, x, p.Bottom}));
   }
@@ -150,7 +151,7 @@ TEST_F(RenderTest, ReferenceLinesOnlyWhereZeroLiesOnTheAxis) {
 TEST_F(RenderTest, AxesGridsAndTicks) {
   // 0..10 by 10 with minor steps of 2: six minor positions, two major ones on each axis.
   Draw({LineSeries({{0, 0}, {10, 10}})}, DistinctSettings());
-  const PixelRect p = graph.GetPlotRect();
+  const PixelRect p = layout.PlotRect;
   const auto xAxis = LinesInColour(9);
   const auto yAxis = LinesInColour(10);
   ASSERT_EQ(xAxis.size() + yAxis.size(), 2u);
@@ -161,7 +162,7 @@ TEST_F(RenderTest, AxesGridsAndTicks) {
   EXPECT_EQ(LinesInColour(7).size(), 2u);
   const auto xMinorGrid = LinesInColour(6);
   ASSERT_EQ(xMinorGrid.size(), 6u);
-  const int32_t x2 = *graph.DataToPixelX(2);
+  const int32_t x2 = *layout.DataToPixelX(2);
   EXPECT_EQ(EndsOf(xMinorGrid[1]), (Ends{x2, p.Bottom, x2, p.Top}));
   EXPECT_EQ(xMinorGrid[1].pen->Style, kPenDot);
   // Minor ticks point out of the plot: 5 down on X, 10 left on Y.
@@ -173,7 +174,7 @@ TEST_F(RenderTest, AxesGridsAndTicks) {
 
 TEST_F(RenderTest, TickNumbersCentredOnTheirTicks) {
   Draw({LineSeries({{-2.5, -2.5}, {3.7, 3.7}})});  // -4..4 by 2
-  const PixelRect p = graph.GetPlotRect();
+  const PixelRect p = layout.PlotRect;
   std::vector<CanvasCall> x, y;
   for (const CanvasCall& call : canvas.Texts()) {
     (call.align == TextAlign::CentreTop ? x : y).push_back(call);
@@ -182,8 +183,8 @@ TEST_F(RenderTest, TickNumbersCentredOnTheirTicks) {
   // X: centre/top, 15 below the plot. Y: right/bottom, half a text height (14 / 2) below the tick.
   EXPECT_EQ(x[1].text + y[1].text, "-2.00E+00-2.00E+00");
   EXPECT_EQ((std::array{x[1].x, x[1].y, y[1].x, y[1].y}),
-            (std::array{*graph.DataToPixelX(2), p.Bottom + 15, p.Left - 15,
-                        *graph.DataToPixelY(2) + 7}));
+            (std::array{*layout.DataToPixelX(2), p.Bottom + 15, p.Left - 15,
+                        *layout.DataToPixelY(2) + 7}));
   EXPECT_EQ(y[1].align, TextAlign::RightBottom);
   EXPECT_EQ(y[1].font->Height, -12);
 }
@@ -206,8 +207,8 @@ TEST_F(RenderTest, SeriesLinesAndMarkers) {
   }
   // A "+" is two arms that leave out their end pixel.
   Draw({LineSeries({{0, 0}, {10, 10}}), MarkerSeries(5, 5, 8, 0x00FF00)});
-  const int32_t x = *graph.DataToPixelX(5);
-  const int32_t y = *graph.DataToPixelY(5);
+  const int32_t x = *layout.DataToPixelX(5);
+  const int32_t y = *layout.DataToPixelY(5);
   const auto arms = LinesInColour(0x00FF00);
   ASSERT_EQ(arms.size(), 2u);
   EXPECT_EQ(EndsOf(arms[0]), (Ends{x - 8, y, x + 8, y}));
@@ -224,7 +225,7 @@ TEST_F(RenderTest, LegendWithoutListedSeriesDrawsNothing) {
   GraphSeries unlisted = MarkerSeries(0, 0, 0);
   unlisted.Name = "Not listed";
   Draw({unnamed, unlisted}, settings);
-  EXPECT_EQ(graph.GetPlotRect().Right, 744);
+  EXPECT_EQ(layout.PlotRect.Right, 744);
   for (const CanvasCall& call : canvas.Texts()) {
     EXPECT_FALSE(call.font && call.font->FaceName == "LEGEND") << call.text;
   }
@@ -241,7 +242,7 @@ TEST_F(RenderTest, LegendEntryTextSampleAndMarker) {
   // g = 640 + 0.2*14 + 0.03*800 = 666.8,
   // text at round(g + 2*14 + 0.01*800 + 14) = 717, sample 667..703, marker at 1370 div 2 = 685;
   // rows start at 583 div 2 - 14 div 2 = 284 and the sample sits half a row lower.
-  ASSERT_EQ(graph.GetPlotRect(), (PixelRect{103, 36, 640, 547}));
+  ASSERT_EQ(layout.PlotRect, (PixelRect{103, 36, 640, 547}));
   const CanvasCall* text = TextCall("Original");
   ASSERT_NE(text, nullptr);
   EXPECT_EQ(std::make_pair(text->x, text->y), std::make_pair(717, 284));
@@ -262,7 +263,7 @@ TEST_F(RenderTest, TitlesPlacedAndYTitleRotated) {
   settings.Title = "Force - Time";
   Draw({LineSeries({{0, 0}, {10, 10}})}, settings);
   // left 103 + (2*0.5+1)*14, top (2*0.2+1)*14 + 36 = 55.6, bottom 547 - (2*0.5+1)*14.
-  const PixelRect p = graph.GetPlotRect();
+  const PixelRect p = layout.PlotRect;
   EXPECT_EQ(p, (PixelRect{131, 56, 744, 519}));
   const CanvasCall* y = TextCall("Force");
   const CanvasCall* x = TextCall("Time");

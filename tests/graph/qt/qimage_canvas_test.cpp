@@ -181,11 +181,11 @@ TEST(QImageCanvas, WholeGraphHasAxesWhereTheLayoutPutsThem) {
   settings.Title = "Force - Displacement graph for T=1, Amp=5";
   graph.SetGraphSettings(settings);
   graph.ComputeAxes();
-  graph.DrawGraph();
+  const GraphLayout layout = graph.DrawGraph().value();
   const QImage& image = canvas.Image();
   ASSERT_EQ(canvas.SavePng(std::string(QUARVEL_BINARY_DIR) + "/graph_sample.png"), "");
 
-  const PixelRect p = graph.GetPlotRect();
+  const PixelRect p = layout.PlotRect;
   // Axes of width 3 on the bottom and left edges, nothing beyond the plot's top right corner.
   for (int d : {-1, 0, 1}) {
     EXPECT_EQ(image.pixel((p.Left + p.Right) / 2 + 7, p.Bottom + d), qRgb(0, 0, 0));
