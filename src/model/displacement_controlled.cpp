@@ -37,18 +37,13 @@ void CompleteForces(ModelRun& run, int32_t n) {
   }
 }
 
-// Prepares the run and sizes and zeroes every array of the pass to 0..n. Returns false when
-// there is no sample.
+// The common start of a pass (ModelRun::StartPass) with Z_DOT sized to 0..n too. Returns
+// false when there is no sample.
 bool StartPass(ModelRun& run, ModelPass pass, int32_t n) {
   run.pass = pass;
-  run.Prepare();
-  const int32_t count = n < 0 ? 0 : n;
-  run.history.Reset(count);
-  run.reversalIndices.Reset(count);
-  run.zDot.assign(static_cast<std::size_t>(count) + 1, 0.0);
-  run.stoppedByFault = false;
-  run.specialFunctionFault = false;
-  return count >= 1;
+  run.StartPass(n);
+  run.zDot.assign(run.history.U.size(), 0.0);
+  return n >= 1;
 }
 
 }  // namespace
@@ -81,8 +76,6 @@ void DisplacementControlledModifiedResponse(ModelRun& run, std::span<const doubl
   ReversalMemory& m = run.memory;
 
   h.Z[1] = 0.0;
-  m.ResetReversalLists();
-  m.ClearDominanceFlags();
   indices.lastPlus[1] = 1;
   indices.lastMinus[1] = 1;
   indices.maxPlus[1] = 1;
@@ -92,21 +85,12 @@ void DisplacementControlledModifiedResponse(ModelRun& run, std::span<const doubl
     EvaluateUnloadingFactor(run, initialZ, point->factor);
   }
 
-  const bool allReversals = p.reversalRule == ReversalRule::AllReversals;
   double w = 0.0;
   for (int32_t j = 1; j < n; ++j) {
     const auto at = static_cast<std::size_t>(j);
-    if (!allReversals) ReleaseDominanceFlags(run, h.U_DOT[at], h.Z[at]);
-    indices.lastPlus[at + 1] = indices.lastPlus[at];
-    indices.lastMinus[at + 1] = indices.lastMinus[at];
-    indices.maxPlus[at + 1] = indices.maxPlus[at];
-    indices.maxMinus[at + 1] = indices.maxMinus[at];
-    if (allReversals) {
-      const double zNext = at + 1 < originalZ.size() ? originalZ[at + 1] : 0.0;
-      UpdateReversalLists(run, j, zNext, j >= 2);
-    } else if (j >= 2) {
-      DetectReversalPoint(run, j);
-    }
+    ReleaseDominanceFlagsBeforeInterval(run, j);
+    const double zNext = at + 1 < originalZ.size() ? originalZ[at + 1] : 0.0;
+    UpdateReversalMemory(run, j, zNext, j >= 2);
     const double power = PowerOf(std::fabs(h.Z[at]), p.n);
     bool powerDomainFault = false;
     const double weight =

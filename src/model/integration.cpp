@@ -298,18 +298,12 @@ bool RungeKutta4Step(ModelRun& run, StateVector& y, const StateVector& k1, doubl
 
 namespace {
 
-// What IntegrateResponse sets up before a pass.
+// What IntegrateResponse sets up before a pass: the common start, Fext = X and, in the
+// Modified pass, the four reversal points at (0, 0).
 void StartPass(ModelRun& run) {
-  run.Prepare();
-  const int32_t n = run.excitation.sampleCount;
-  run.history.Reset(n);
+  run.StartPass(run.excitation.sampleCount);
   run.history.Fext = run.excitation.X;
-  run.reversalIndices.Reset(n);
-  run.memory.ResetReversalLists();
-  run.memory.ClearDominanceFlags();
   if (run.pass == ModelPass::Modified) run.memory.ResetPoints(0.0, 0.0);
-  run.stoppedByFault = false;
-  run.specialFunctionFault = false;
 }
 
 }  // namespace

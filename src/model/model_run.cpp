@@ -25,4 +25,14 @@ void ModelRun::Prepare() {
   }
 }
 
+void ModelRun::StartPass(int32_t sampleCount) {
+  Prepare();
+  history.Reset(sampleCount);
+  reversalIndices.Reset(sampleCount);
+  memory.ResetReversalLists();
+  memory.ClearDominanceFlags();
+  stoppedByFault = false;
+  specialFunctionFault = false;
+}
+
 }  // namespace quarvel

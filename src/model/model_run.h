@@ -113,6 +113,11 @@ struct ModelRun {
   // evaluator for them.
   void Prepare();
 
+  // What every pass does first: Prepare(), response arrays and index histories sized to
+  // 0..sampleCount (0 when negative) and zeroed, the all-reversal lists emptied, the dominance
+  // flags and the fault flags cleared.
+  void StartPass(int32_t sampleCount);
+
   // |z|^n = std::pow(|z|, n) (through PowerOf), remembering the last argument: a saturated z
   // repeats its value from stage to stage.
   double PowerOfZ(double absoluteZ) {

@@ -340,6 +340,10 @@ void ReleaseDominanceFlagsBeforeInterval(ModelRun& run, int32_t i) {
 }
 
 void UpdateReversalMemory(ModelRun& run, int32_t i) {
+  UpdateReversalMemory(run, i, run.history.Z[static_cast<std::size_t>(i) + 1], true);
+}
+
+void UpdateReversalMemory(ModelRun& run, int32_t i, double zn, bool appendAllowed) {
   const auto at = static_cast<std::size_t>(i);
   ReversalIndexHistory& indices = run.reversalIndices;
   indices.lastPlus[at + 1] = indices.lastPlus[at];
@@ -347,7 +351,7 @@ void UpdateReversalMemory(ModelRun& run, int32_t i) {
   indices.maxPlus[at + 1] = indices.maxPlus[at];
   indices.maxMinus[at + 1] = indices.maxMinus[at];
   if (run.parameters.reversalRule == ReversalRule::AllReversals) {
-    if (run.pass == ModelPass::Modified) UpdateReversalLists(run, i);
+    if (run.pass == ModelPass::Modified) UpdateReversalLists(run, i, zn, appendAllowed);
   } else if (i >= 2) {
     DetectReversalPoint(run, i);
   }

@@ -47,6 +47,9 @@ void ReleaseDominanceFlagsBeforeInterval(ModelRun& run, int32_t i);
 // AllReversals (Modified pass only) UpdateReversalLists(i), under the other rules the point
 // detection at i from i = 2 on.
 void UpdateReversalMemory(ModelRun& run, int32_t i);
+// The same with the lists' pruning level and append step given (the displacement-controlled
+// pass prunes against another pass's z).
+void UpdateReversalMemory(ModelRun& run, int32_t i, double zn, bool appendAllowed);
 
 // Point weight of the pair (positive, negative) at state (u, uDot, z): r^P with
 // r = (R.u - u*) / (R.u - u) capped at 1, where R is the point being reloaded toward, or 0.
