@@ -21,7 +21,8 @@ namespace quarvel {
 // Faults: Euler, EulerStepDoubling and RungeKuttaStepDoubling keep non-finite values and
 // deliver all N samples. RungeKutta ends the pass at its first fault and leaves the later
 // samples at zero (T of the interval being crossed is already set) with run.stoppedByFault.
-// A fault there is: a non-finite derivative component, intermediate or new state, or
+// A fault there is: a non-finite derivative component (a non-finite acceleration ends the
+// evaluation before z' and its reload weight), intermediate or new state, or
 // completed sample value (F, U_DOT_DOT, Fh in that order: the values after a non-finite one
 // stay zero), or an unloading factor that faults outside
 // AllReversalWeight (the current z of a point weight, a point being recorded). A fault inside

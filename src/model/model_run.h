@@ -146,15 +146,10 @@ struct ModelRun {
   // A cache: logically const.
   HypergeometricEvaluator& FactorEvaluator() const { return factorEvaluator_; }
 
-  // Working storage of the all-reversal weight (one ratio per list entry), kept between
-  // evaluations so that they allocate nothing.
-  std::vector<double>& RatioScratch() { return ratioScratch_; }
-
  private:
   uint64_t lastForceTime_ = 0;
   double lastForce_ = 0.0;
   bool lastForceValid_ = false;
-  std::vector<double> ratioScratch_;
   double lastAbsoluteZ_ = std::numeric_limits<double>::quiet_NaN();
   double lastExponent_ = std::numeric_limits<double>::quiet_NaN();
   double lastPowerOfZ_ = 0.0;

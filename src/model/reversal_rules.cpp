@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <optional>
 #include <vector>
 
 #include "special/power.h"
@@ -36,8 +35,6 @@ double RatioPower(double r, double exponent) {
 // already (the z-rate needs it too), else NaN.
 struct CurrentFactor {
   double power = std::numeric_limits<double>::quiet_NaN();
-  // When set, a fault is only noted here: nothing is counted, called or flagged on the run.
-  bool* quietFault = nullptr;
   bool evaluated = false;
   bool fault = false;
   double value = 0.0;
@@ -70,13 +67,7 @@ double PointWeightWith(ModelRun& run, const ReversalPoint& positive,
     uStar = point->u + p.Uy * (z - point->z);
   } else {
     const double factor = current.Get(run, z);
-    if (current.fault) {
-      if (current.quietFault != nullptr) {
-        *current.quietFault = true;
-      } else {
-        run.specialFunctionFault = true;
-      }
-    }
+    if (current.fault) run.specialFunctionFault = true;
     uStar = point->u + p.Uy * (z * factor - point->z * point->factor);
   }
   double r = (point->u - uStar) / (point->u - u);
@@ -87,23 +78,11 @@ double PointWeightWith(ModelRun& run, const ReversalPoint& positive,
   return RatioPower(r, p.P);
 }
 
-double ReportWeightFault(ModelRun& run, const CurrentFactor& current, double partialWeight) {
-  if (current.quietFault != nullptr) {
-    *current.quietFault = true;
-    return partialWeight;
-  }
+double ReportWeightFault(ModelRun& run, double partialWeight) {
   ++run.weightFaults;
   if (run.onWeightFault) run.onWeightFault();
   return partialWeight;
 }
-
-// Exponents P for which r^P of two ratios apart by kRatioMargin (relative) stays in the same
-// order after pow's rounding, with room to spare: the exact powers differ by about
-// P * 2^-30 relative (at least 2^-40), pow's results are within an ulp (2^-52) of them.
-constexpr double kRatioMargin = 0x1p-30;
-bool ExponentKeepsOrder(double exponent) { return exponent >= 0x1p-10 && exponent <= 0x1p10; }
-// Below this, powers may be subnormal, where an ulp is no longer small relative to the value.
-constexpr double kSmallestOrderedPower = 0x1p-900;
 
 // The ratio r of a counting entry, clamped to 0..1, or false at an arithmetic fault.
 bool EntryRatio(ModelRun& run, const ReversalListEntry& entry, double u, double z,
@@ -142,81 +121,28 @@ double AllReversalWeightWith(ModelRun& run, double u, double uDot, double z,
   } else {
     return 0.0;
   }
+  // w starts as the first entry's weight and takes a later one only when it is strictly
+  // greater; an entry that does not count weighs 0.
   const double exponent = run.parameters.P;
-
-  if (!ExponentKeepsOrder(exponent) || list->size() < 2) {
-    // Entry by entry: w starts as the first entry's weight and takes a later one only when it
-    // is strictly greater; an entry that does not count weighs 0.
-    double w = 0.0;
-    bool first = true;
-    for (const ReversalListEntry& entry : *list) {
-      double weight = 0.0;
-      if (positiveSide ? z <= entry.z : z >= entry.z) {
-        double r = 0.0;
-        if (!EntryRatio(run, entry, u, z, current, r)) return ReportWeightFault(run, current, w);
-        weight = RatioPower(r, exponent);
-        if (!std::isfinite(weight)) return ReportWeightFault(run, current, w);
-      }
-      if (first) {
-        w = weight;
-        first = false;
-      } else if (weight > w) {
-        w = weight;
-      }
-    }
-    if (w > 1.0) w = 1.0;
-    return w;
-  }
-
-  // The same weight with pow taken only where it can decide it. The ratios come first, in
-  // order, up to the first entry that faults (NaN stands for an entry that does not count).
-  // With such an exponent no power faults and every weight lies in 0..1. A ratio below the
-  // largest by more than kRatioMargin has a smaller power, so the largest weight is that of one
-  // of the ratios within the margin of the largest; when all ratios are 0 the weights are zeros
-  // and the first entry's stands.
-  std::vector<double>& ratios = run.RatioScratch();
-  ratios.clear();
-  bool faulted = false;
-  double largest = -1.0;
-  for (const ReversalListEntry& entry : *list) {
-    if (!(positiveSide ? z <= entry.z : z >= entry.z)) {
-      ratios.push_back(std::numeric_limits<double>::quiet_NaN());
-      continue;
-    }
-    double r = 0.0;
-    if (!EntryRatio(run, entry, u, z, current, r)) {
-      faulted = true;
-      break;
-    }
-    ratios.push_back(r);
-    if (r > largest) largest = r;
-  }
-
-  const auto weightAt = [exponent](double r) { return std::isnan(r) ? 0.0 : RatioPower(r, exponent); };
   double w = 0.0;
-  if (!ratios.empty()) {
-    w = weightAt(ratios.front());
-    if (largest > 0.0) {
-      const double floor = largest * (1.0 - kRatioMargin);
-      bool any = false;
-      for (const double r : ratios) {
-        if (!(r >= floor)) continue;  // NaN, or too small to matter
-        const double weight = RatioPower(r, exponent);
-        if (!any || weight > w) w = weight;
-        any = true;
-      }
-      if (w < kSmallestOrderedPower) {
-        // Powers this small: take every weight, in order, as the entry-by-entry scan does.
-        w = weightAt(ratios.front());
-        for (std::size_t k = 1; k < ratios.size(); ++k) {
-          const double weight = weightAt(ratios[k]);
-          if (weight > w) w = weight;
-        }
-      }
+  bool first = true;
+  for (const ReversalListEntry& entry : *list) {
+    double weight = 0.0;
+    if (positiveSide ? z <= entry.z : z >= entry.z) {
+      double r = 0.0;
+      if (!EntryRatio(run, entry, u, z, current, r)) return ReportWeightFault(run, w);
+      weight = RatioPower(r, exponent);
+      if (!std::isfinite(weight)) return ReportWeightFault(run, w);
+    }
+    if (first) {
+      w = weight;
+      first = false;
+    } else if (weight > w) {
+      w = weight;
     }
   }
-  if (faulted) return ReportWeightFault(run, current, w);
-  return w;  // at most 1
+  if (w > 1.0) w = 1.0;
+  return w;
 }
 
 void RecordPoint(ModelRun& run, ReversalPoint& point, double u, double z) {
@@ -403,17 +329,6 @@ double ReloadWeight(ModelRun& run, double u, double uDot, double z, double power
   CurrentFactor current;
   current.power = powerOfZ;
   return ReloadWeightWith(run, u, uDot, z, current, powerDomainFault);
-}
-
-std::optional<double> QuietReloadWeight(ModelRun& run, double u, double uDot, double z,
-                                        double powerOfZ) {
-  bool fault = false;
-  CurrentFactor current;
-  current.power = powerOfZ;
-  current.quietFault = &fault;
-  const double w = ReloadWeightWith(run, u, uDot, z, current, nullptr);
-  if (fault) return std::nullopt;
-  return w;
 }
 
 }  // namespace quarvel

@@ -3,7 +3,6 @@
 // prepared run (ModelRun::Prepare) and read the samples of run.history.
 
 #include <cstdint>
-#include <optional>
 
 #include "model/model_run.h"
 
@@ -69,12 +68,5 @@ double ReloadWeight(ModelRun& run, double u, double uDot, double z,
 // The same with |z|^n = std::pow(|z|, n) supplied by the caller.
 double ReloadWeight(ModelRun& run, double u, double uDot, double z, double powerOfZ,
                     bool* powerDomainFault = nullptr);
-
-// The weight ReloadWeight(run, u, uDot, z, powerOfZ) gives, evaluated without a trace: nullopt
-// where that evaluation would report an all-reversal weight fault or flag a faulting unloading
-// factor; nothing is counted, called or flagged either way. (Unloading factors kept for list
-// entries are filled when the entry is appended, not here.)
-std::optional<double> QuietReloadWeight(ModelRun& run, double u, double uDot, double z,
-                                        double powerOfZ);
 
 }  // namespace quarvel

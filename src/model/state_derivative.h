@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <limits>
 
 #include "model/model_run.h"
 #include "model/reversal_rules.h"
@@ -33,7 +34,10 @@ inline double Sgn(double x) { return x > 0.0 ? 1.0 : (x < 0.0 ? -1.0 : 0.0); }
 //   z'  = (A - (gamma * s + beta) * |z|^n) * u' / Uy, s = SameSign(u', z)   (Original)
 //   z'  = (A - ((s - 2 * UnitStep(z * u') * w) * gamma + beta) * |z|^n) * u' / Uy  (Modified)
 // with w = ReloadWeight(u, u', z) from the memory as it stood after the last stored sample.
-// Counts itself in run.derivativeEvaluations.
+// Counts itself in run.derivativeEvaluations. With kStopAtFault (a pass that ends at its first
+// fault) an acceleration that is not finite ends the evaluation: z' and its reload weight are
+// not evaluated, and z' is NaN.
+template <bool kStopAtFault = false>
 inline StateVector StateDerivativeWithForce(ModelRun& run, double force, const StateVector& y);
 
 inline StateVector StateDerivative(ModelRun& run, double t, const StateVector& y) {
@@ -41,6 +45,7 @@ inline StateVector StateDerivative(ModelRun& run, double t, const StateVector& y
 }
 
 // The same with ExcitationAt(t) given (the Runge-Kutta step evaluates two slopes at one time).
+template <bool kStopAtFault>
 inline StateVector StateDerivativeWithForce(ModelRun& run, double force, const StateVector& y) {
   ++run.derivativeEvaluations;
   const ModelParameters& p = run.parameters;
@@ -49,6 +54,10 @@ inline StateVector StateDerivativeWithForce(ModelRun& run, double force, const S
   dy.u = y.uDot;
   dy.uDot =
       -d.inverseMass * (d.hystereticScale * y.z + p.c * y.uDot + d.postYieldStiffness * y.u - force);
+  if (kStopAtFault && !std::isfinite(dy.uDot)) {
+    dy.z = std::numeric_limits<double>::quiet_NaN();
+    return dy;
+  }
   const double s = SameSign(y.uDot, y.z);
   const double power = run.PowerOfZ(std::fabs(y.z));
   if (run.evaluationLog != nullptr) run.evaluationLog->Record(y.u, y.uDot, y.z, power);
