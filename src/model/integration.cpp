@@ -225,7 +225,7 @@ bool WeightsVanishAt(ModelRun& modified, const EvaluationLog& log) {
 // Gain, measured with bench_solve (paired medians, one thread) and callgrind against the two
 // passes in turn: the default solve of the six built-in experiments takes 9 to 11 % less time
 // and 6.4 % fewer instructions; El Centro, whose modified response soon leaves the original,
-// about 2 % more time and 1.6 % more instructions (DC 1 has no such pass).
+// the same time within 2 % and 1.6 % more instructions (DC 1 has no such pass).
 template <SolutionMethod kMethod>
 void PairFrame(ModelRun& original, ModelRun& modified) {
   PassFrame<kMethod> o(original);
