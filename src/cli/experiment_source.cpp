@@ -37,13 +37,9 @@ std::string LoadSine(const std::string& texts, ExperimentSet& set) {
 
 std::string LoadExperiments(const CommonOptions& options, Workbench& bench) {
   ExperimentSet& set = bench.experiments;
-  int32_t xQuantity = 1;
-  int32_t yQuantity = 4;
   switch (options.source) {
     case ExperimentSource::Create:
       CreateSineForceExperiments(set);
-      xQuantity = 0;
-      yQuantity = 1;
       break;
     case ExperimentSource::Load: {
       const LoadResult result = LoadExperimentFile(options.loadFile, set);
@@ -60,7 +56,8 @@ std::string LoadExperiments(const CommonOptions& options, Workbench& bench) {
       SetDisplacementProtocolExperiment(DisplacementProtocol::Dc2, Val(bench.inputs.txtUy), set);
       break;
   }
-  bench.SelectFirst(xQuantity, yQuantity);
+  bench.SelectFirst(options.source == ExperimentSource::Create ? SetSource::BuiltIn
+                                                                : SetSource::Other);
   return {};
 }
 

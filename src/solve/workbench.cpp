@@ -23,4 +23,13 @@ void Workbench::SelectFirst(int32_t xQuantity, int32_t yQuantity) {
   graphYQuantity = yQuantity;
 }
 
+void Workbench::SelectFirst(SetSource source) {
+  // Indices of the quantity lists: 0 T, 1 U, 4 F.
+  if (source == SetSource::BuiltIn) {
+    SelectFirst(0, 1);
+  } else {
+    SelectFirst(1, 4);
+  }
+}
+
 }  // namespace quarvel

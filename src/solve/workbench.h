@@ -21,6 +21,13 @@ struct Envelopes {
   void Reset(int32_t lastIndex);
 };
 
+// Where a new experiment set came from, which decides the graph quantities it is first shown
+// with.
+enum class SetSource {
+  BuiltIn,  // the built-in experiments (Create): T against U
+  Other,    // a file, a generated experiment, a file of an advanced study: U against F
+};
+
 struct Workbench {
   MainWindowInputs inputs;
   ExperimentSet experiments;
@@ -38,8 +45,10 @@ struct Workbench {
   Experiment* CurrentExperiment();
   const Experiment* CurrentExperiment() const;
 
-  // Selects experiment 1 and the given pair of graph quantities (after a load or generation).
+  // Selects experiment 1 and the given pair of graph quantities.
   void SelectFirst(int32_t xQuantity, int32_t yQuantity);
+  // Selects experiment 1 and the quantities a new set from `source` is first shown with.
+  void SelectFirst(SetSource source);
 };
 
 }  // namespace quarvel

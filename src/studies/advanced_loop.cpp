@@ -136,7 +136,7 @@ void StudySeriesFiles(Workbench& bench, UserInterface& ui, const std::string& fo
     }
     {
       SuppressedReactions suppressed(bench.reactionGuard);
-      bench.SelectFirst(1, 4);
+      bench.SelectFirst(SetSource::Other);
       if (hooks.onSetLoaded) hooks.onSetLoaded();
     }
     SolveExperiments(bench, ui, true);

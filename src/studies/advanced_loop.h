@@ -73,8 +73,9 @@ struct AdvancedStudyOutcome {
 struct AdvancedLoopHooks {
   // Before loading each file of the series.
   std::function<void(int32_t sequenceNumber, const std::string& fileName)> onFileStarted;
-  // After a file has loaded and experiment 1 with graph quantities 1 / 4 is selected, while
-  // the reaction guard is set: refill the experiment list and the details panel here.
+  // After a file has loaded and experiment 1 is selected with the quantities of
+  // SetSource::Other, while the reaction guard is set: refill the experiment list and the
+  // details panel here.
   std::function<void()> onSetLoaded;
   // After each swept value of each file's study.
   StudyProgressObserver progress;
