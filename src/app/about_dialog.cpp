@@ -12,8 +12,8 @@ namespace quarvel::app {
 
 namespace {
 
-QGroupBox* TextFrame(const char* objectName, const QString& text) {
-  auto* frame = new QGroupBox;
+QGroupBox* TextFrame(const char* objectName, const char* title, const QString& text) {
+  auto* frame = new QGroupBox(title);
   frame->setObjectName(objectName);
   auto* label = new QLabel(text);
   label->setWordWrap(true);
@@ -45,15 +45,20 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   comment->setWordWrap(true);
 
   auto* notice = TextFrame(
-      "frameNotice",
+      "frameNotice", "Distribution",
       "This program is distributed free of charge and may be copied and passed on freely, "
       "provided it is not sold and this notice is kept. It is provided \"as is\", without "
       "warranty of any kind. The authors accept no liability for any damage or loss, direct "
       "or indirect, arising from its use; every result should be checked independently "
       "before it is relied upon.");
-  auto* contact = TextFrame("frameContact",
-                            "Comments, questions and bug reports are welcome: please write to "
-                            "the Quarvel developers at quarvel@example.org.");
+  auto* institution = TextFrame(
+      "frameInstitution", "Institution",
+      "Made by the Quarvel project, which develops this tool in the open, in the Quarvel "
+      "source repository, for the study of hysteresis in structural engineering.");
+  auto* contact = TextFrame(
+      "frameContact", "Contact",
+      "Comments, questions and bug reports are welcome: please open an issue in the issue "
+      "tracker of the Quarvel source repository.");
 
   auto* ok = new QPushButton("Ok");
   ok->setObjectName("cmdOk");
@@ -67,6 +72,7 @@ AboutDialog::AboutDialog(QWidget* parent) : QDialog(parent) {
   layout->addWidget(title);
   layout->addWidget(comment);
   layout->addWidget(notice);
+  layout->addWidget(institution);
   layout->addWidget(contact);
   layout->addLayout(buttons);
   setFixedWidth(420);

@@ -1,6 +1,7 @@
 // The sinusoid dialog and the About box as widgets, and the Qt dialogs' modal wiring.
 
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -74,7 +75,9 @@ TEST(QtDialogsTest, SinusoidDialogReturnsTheTextsOnlyAfterOk) {
   EXPECT_FALSE(dialogs.AskSinusoid(nullptr).has_value());
 }
 
-TEST(AboutDialogTest, ShowsTitleVersionAndPurpose) {
+// Title, purpose, and the frames of a free-distribution notice with its disclaimer, the
+// institution and a contact that leads somewhere (the project, not a placeholder address).
+TEST(AboutDialogTest, ShowsTitleVersionPurposeNoticeInstitutionAndContact) {
   AboutDialog about;
   EXPECT_EQ(about.objectName(), "frmAbout");
   EXPECT_EQ(about.windowTitle(), "About Quarvel");
@@ -82,6 +85,18 @@ TEST(AboutDialogTest, ShowsTitleVersionAndPurpose) {
   EXPECT_EQ(about.findChild<QLabel*>("lblComment")->text(),
             "Bouc-Wen model modification for compliance with Drucker's and Il'iushin's "
             "postulates of plasticity.");
+  const std::pair<const char*, QStringList> frames[] = {
+      {"frameNotice", {"free", "liability"}},
+      {"frameInstitution", {"Quarvel project"}},
+      {"frameContact", {"Quarvel source repository"}}};
+  for (const auto& [name, words] : frames) {
+    const auto* frame = about.findChild<QGroupBox*>(name);
+    ASSERT_NE(frame, nullptr) << name;
+    EXPECT_FALSE(frame->title().isEmpty()) << name;
+    const QString text = frame->findChild<QLabel*>()->text();
+    for (const QString& word : words) EXPECT_TRUE(text.contains(word)) << name;
+    EXPECT_FALSE(text.contains("example.")) << name;
+  }
   about.show();
   about.findChild<QPushButton*>("cmdOk")->click();
   EXPECT_FALSE(about.isVisible());
