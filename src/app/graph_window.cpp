@@ -13,6 +13,7 @@
 
 #include "app/dialogs.h"
 #include "app/graph_box.h"
+#include "display/response_graph.h"
 #include "graph/qt/qimage_canvas.h"
 #include "text/number_text.h"
 
@@ -35,8 +36,13 @@ int PlotExtent(const std::optional<GraphLayout>& layout, bool horizontal) {
 
 }  // namespace
 
-GraphWindow::GraphWindow(Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Window), dialogs_(dialogs) {
+GraphWindow::GraphWindow(Dialogs& dialogs, Graph& graph, const Workbench& bench,
+                         const Playback& playback, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      dialogs_(dialogs),
+      graph_(graph),
+      bench_(bench),
+      playback_(playback) {
   setObjectName("frmTLGraph2D");
   setWindowTitle("Graph");
 
@@ -58,7 +64,6 @@ GraphWindow::GraphWindow(Dialogs& dialogs, QWidget* parent)
   statusBar_->setObjectName("StatusBar1");
 
   canvas_ = std::make_unique<QImageCanvas>(1, 1);
-  graph_.SetGraphDefaults();
   setFocusPolicy(Qt::StrongFocus);
   SetSurfaceSize(kInitialSurface);
 }
@@ -97,7 +102,7 @@ bool GraphWindow::DrawAt(QSize size) {
   canvas_->SetTwipsPerPixel(1440.0 / std::max(logicalDpiY(), 1));
   graph_.SetSurface(canvas_.get());
   const GraphLayout previous = shown_.value_or(GraphLayout{});
-  shown_ = graph_.DrawGraph(previous);
+  shown_ = DrawResponseFrame(graph_, bench_, playback_.Frame(), previous);
   if (!shown_) canvas_->Resize(size.width(), size.height());  // white
   picture_->SetImage(canvas_->Image());
   return shown_.has_value();

@@ -1,9 +1,11 @@
 #pragma once
-// The graph window: owns the graph and the drawing surface it is shown on when the window is
-// on screen. It stays hidden until the user asks for it (a double click on the main window's
-// graph); then it shows the same graph at its own size, reads out the data coordinates under
-// the pointer in its status bar, copies the picture to the clipboard ("Settings" menu) and sets
-// the plot area to an exact size in pixels (Ctrl+F12 width, Ctrl+F11 height). Escape hides it.
+// The graph window: shows the main window's graph, which the main window owns and lends it, on
+// a drawing surface of its own. It stays hidden until the user asks for it (a double click on
+// the main window's graph); then it shows the same graph at its own size (the playback frame
+// the main window's playback shows, or the whole response), reads out the data coordinates
+// under the pointer in its status bar, copies the picture to the clipboard ("Settings" menu)
+// and sets the plot area to an exact size in pixels (Ctrl+F12 width, Ctrl+F11 height). Escape
+// hides it.
 
 #include <QSize>
 #include <QWidget>
@@ -12,7 +14,9 @@
 #include <memory>
 #include <optional>
 
+#include "display/playback.h"
 #include "graph/graph.h"
+#include "solve/workbench.h"
 
 class QMenuBar;
 class QStatusBar;
@@ -33,12 +37,13 @@ class GraphWindow : public QWidget {
   // Largest plot area SetGraphWidth and SetGraphHeight accept, in pixels.
   static constexpr int32_t kMaxPlotExtent = 4096;
 
-  // A hidden top-level window (over `parent`, may be null); its input boxes go through
-  // `dialogs`, which must outlive it.
-  explicit GraphWindow(Dialogs& dialogs, QWidget* parent = nullptr);
+  // A hidden top-level window (over `parent`, may be null) that draws `graph`, fed from `bench`,
+  // as `playback` shows it. Its input boxes go through `dialogs`. All four must outlive it.
+  GraphWindow(Dialogs& dialogs, Graph& graph, const Workbench& bench, const Playback& playback,
+              QWidget* parent = nullptr);
   ~GraphWindow() override;
 
-  // The graph of the main window. Whoever draws it elsewhere sets its surface first.
+  // The graph lent to the window. Whoever draws it elsewhere sets its surface first.
   Graph& GraphModel() { return graph_; }
 
   // Size of the drawing surface the window's inner size gives: everything between the menu
@@ -88,7 +93,9 @@ class GraphWindow : public QWidget {
   void ShowReadOut(QPoint position);
 
   Dialogs& dialogs_;
-  Graph graph_;
+  Graph& graph_;
+  const Workbench& bench_;
+  const Playback& playback_;
   std::unique_ptr<QImageCanvas> canvas_;
   // Layout of the picture on the surface; empty while it is white. The pointer read-out and
   // the plot size dialogs work from it: the main window draws the same graph at another size.

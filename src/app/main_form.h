@@ -1,31 +1,26 @@
 #pragma once
 // The main window: every input of the model and of the studies, the experiment commands, the
 // experiment list and details, the error and period labels, the graph box with its legend and
-// the playback controls. It owns the workbench and is the core's user interface.
+// the playback controls. It owns the workbench, the graph it lends to the graph window and the
+// playback, and is the core's user interface. The controls are built by BuildMainFormLayout;
+// this class wires them to the commands and keeps the inputs in step with them.
 
 #include <QMainWindow>
+#include <QSize>
+#include <QTimer>
 
-#include <array>
-#include <initializer_list>
+#include <functional>
 #include <memory>
 #include <string>
-#include <vector>
 
 #include "app/dialogs.h"
+#include "app/main_form_layout.h"
 #include "display/playback.h"
 #include "experiments/generated_experiments.h"
+#include "graph/graph.h"
 #include "solve/solve_experiments.h"
 #include "solve/user_interface.h"
 #include "solve/workbench.h"
-#include "studies/parametric_loop.h"
-
-class QAbstractButton;
-class QComboBox;
-class QLabel;
-class QLineEdit;
-class QPushButton;
-class QScrollBar;
-class QSlider;
 
 namespace quarvel {
 class QImageCanvas;
@@ -33,13 +28,18 @@ class QImageCanvas;
 
 namespace quarvel::app {
 
-class GraphBox;
 class GraphWindow;
 
 class MainForm : public QMainWindow, public UserInterface {
   Q_OBJECT
 
  public:
+  // The size the window opens at where the screen has room for it.
+  static constexpr QSize kPreferredSize{1280, 800};
+  // Room the opening size leaves within the screen's available area for the window manager's
+  // title bar and borders.
+  static constexpr QSize kFrameAllowance{16, 48};
+
   // Dialogs default to the Qt ones; tests pass a fake.
   explicit MainForm(std::unique_ptr<Dialogs> dialogs = nullptr, QWidget* parent = nullptr);
   ~MainForm() override;
@@ -49,6 +49,7 @@ class MainForm : public QMainWindow, public UserInterface {
 
   // The playback clock; the system clock unless set (tests drive a fake one).
   void SetPlaybackClock(std::unique_ptr<PlaybackClock> clock);
+  bool IsPlaying() const { return playback_.Playing(); }
 
   // The separate graph window (hidden until the user double-clicks the graph).
   GraphWindow& GraphForm() { return *graphWindow_; }
@@ -56,20 +57,34 @@ class MainForm : public QMainWindow, public UserInterface {
   // Folder of the study and envelope files; the program's folder unless set.
   void SetStudyFolder(const QString& folder) { studyFolder_ = folder; }
 
-  // Solves run since the window was made (every path that reaches the solve driver).
-  int SolveCount() const { return solveCount_; }
-  // Calls of UpdateGraph since the window was made.
-  int GraphUpdateCount() const { return graphUpdateCount_; }
-
   // UserInterface
   void ShowMessage(const std::string& text, MessageIcon icon) override;
   void ProcessEvents() override;
   void UpdateErrorLabels() override;
   void UpdatePeriodLabels() override;
+  // After a solve: the new response, whole.
   void UpdateGraph(int32_t pointCount, bool updateTitles) override;
+  void ShowStudyValue(int32_t index, int32_t count, double x) override;
 
-  // Commands, as the buttons run them. A command clicked while another one is still running
-  // (from inside its event processing) is ignored.
+ protected:
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  class BusyScope;
+  class StudyScope;
+
+  // Wiring of the built controls.
+  void WireCommands();
+  void WireInputs();
+  void WireLists();
+  void WirePlayback();
+
+  // Runs a command unless another one is still running below the event loop (a solve or a
+  // study lets events run): the window is busy meanwhile, and a running playback stops first.
+  void RunCommand(const std::function<void()>& command);
+
+  // The commands.
   void LoadExperiments();
   void CreateExperiments();
   void ClearExperiments();
@@ -81,93 +96,64 @@ class MainForm : public QMainWindow, public UserInterface {
   void RunAdvancedLoop();
   void ShowAbout();
 
-  // Playback of the selected experiment's response. Play runs the animation loop, which lets
-  // the window's events run at every turn and returns at the end of the record, after Pause or
-  // after Stop. Pause keeps the frame and the scroll position; Stop shows the whole response
-  // again with the scroll bar at 0.
-  void Play();
-  void Pause();
-  void Stop();
-  bool IsPlaying() const { return playback_.playing; }
-
- protected:
-  void keyPressEvent(QKeyEvent* event) override;
-  void closeEvent(QCloseEvent* event) override;
-
- private:
-  struct TextBinding {
-    QLineEdit* box;
-    std::string MainWindowInputs::*field;
-  };
-  struct OptionBinding {
-    QAbstractButton* button;
-    bool MainWindowInputs::*field;
-  };
-  class BusyScope;
-  class StudyScope;
-
-  // Layout
-  QWidget* BuildSystemParameters();
-  QWidget* BuildSolutionMethod();
-  QWidget* BuildParametric();
-  QWidget* BuildExcitation();
-  QWidget* BuildDisplay();
-  QWidget* BuildMaximumError();
-  QWidget* BuildPeriods();
-  template <std::size_t N>
-  QWidget* CaptionValueFrame(const char* objectName, const char* title,
-                             std::initializer_list<const char*> captions,
-                             std::array<QLabel*, N>& labels, const char* prefix);
-  QWidget* BuildSimulation();
-  QWidget* BuildLegend();
-  QLineEdit* AddTextBox(const char* objectName, std::string MainWindowInputs::*field);
-  QAbstractButton* AddOption(const char* objectName, const char* caption,
-                             bool MainWindowInputs::*field);
-
-  // The widgets and bench_.inputs: read before every core call, written back after the core
-  // rewrote texts (a study's swept value).
-  void ReadInputs();
+  // The widgets show bench_.inputs (after the core rewrote texts: a study's swept value); the
+  // widgets' change signals keep bench_.inputs current the other way.
   void WriteInputs();
 
   // Refills the experiment list from the set with the reactions suppressed and selects
-  // experiment 1 with the given graph quantities.
-  void RefillExperimentList(int32_t xQuantity, int32_t yQuantity);
-  // The same for a caller that has already set the reaction guard.
-  void FillExperimentList(int32_t xQuantity, int32_t yQuantity);
+  // experiment 1 with the quantities a set from `source` starts with.
+  void RefillExperimentList(SetSource source);
+  // The same for a caller that has already set the reaction guard and the selection.
+  void FillExperimentList();
   // What follows every command that replaced the set: list refill, details, solve.
-  void ShowNewExperiments(int32_t xQuantity, int32_t yQuantity);
+  void ShowNewExperiments(SetSource source);
   // The details panel for the experiment at the list's selection.
   void ShowExperimentDetails();
   // Empties the lists, the details panel, the graph and the progress caption.
   void ResetDisplay();
-  // Stops the playback first, then solves the set and refreshes the display.
+  // Solves the set and refreshes the display.
   void Solve();
-  // Stops a running playback as Stop does; nothing when none runs.
-  void StopPlaybackIfRunning();
+
+  // Builds the graph anew from the current experiment (a new response or new quantities) and
+  // shows it as the playback shows it.
+  void RebuildGraph(int32_t pointCount, bool updateTitles);
+  // Draws the graph again at the box's size as the playback shows it.
+  void RedrawGraph();
   // Sizes the graph box's picture to the box and makes it the graph's surface.
   void PrepareBoxSurface();
   // Shows the picture just drawn on the box's surface, and in the graph window when it is on
   // screen.
   void ShowDrawnGraph();
-  // One playback frame: the curves up to sample k, the reversal marks after it.
-  void DrawPlaybackFrame(int32_t k);
+  // A double click on the graph box brings the graph window on screen.
+  void ShowGraphWindow();
+
+  // Playback: Play starts the turns of the timer, which end at the end of the record, at Pause
+  // and at Stop. Pause keeps the frame and the scroll position; Stop shows the whole response
+  // again with the scroll bar at 0.
+  void Play();
+  void Pause();
+  void Stop();
+  void StopPlaybackIfRunning();
+  void OnPlaybackTurn();
+  // The timer runs, and Pause and Stop are enabled, while playing.
+  void ShowPlaying(bool playing);
   // Shows k/N under the scroll bar.
   void ShowProgress(int32_t k, int32_t sampleCount);
   // The scroll bar and the speed slider moved.
   void OnScrolled(int position);
   void OnSpeedChanged(int sliderValue);
-  // A double click on the graph box brings the graph window on screen.
-  void ShowGraphWindow();
-  // A click on a "Vary :" or "By changing :" option, with the rule that ties the groups.
-  void OnStudyOptionClicked(StudyOption option);
-  // Study files are written beside the program.
-  std::string StudyFolder() const;
-  // Shows a study's progress in the status bar.
-  StudyProgressObserver StudyProgressShown();
 
   // List reactions
   void OnExperimentSelected(int index);
   void OnGraphQuantitySelected(int32_t Workbench::*quantity, int index);
+  // A click on a "Vary :" or "By changing :" option, with the rule that ties the groups.
+  void OnStudyOptionClicked(StudyOption option);
+
+  // Study files are written beside the program.
+  std::string StudyFolder() const;
+  // The opening size: kPreferredSize within the screen's available area less kFrameAllowance,
+  // and never below what the controls need.
+  QSize OpeningSize() const;
 
   std::unique_ptr<Dialogs> dialogs_;
   QString studyFolder_;
@@ -175,32 +161,16 @@ class MainForm : public QMainWindow, public UserInterface {
   SolvePool solvePool_;  // Solve Now's experiments side by side, one per hardware thread
   bool busy_ = false;
   bool escapePressed_ = false;  // since the advanced loop started
-  int solveCount_ = 0;
-  int graphUpdateCount_ = 0;
 
-  std::vector<TextBinding> texts_;
-  std::vector<OptionBinding> options_;
-  QComboBox* cboExperiment_ = nullptr;
-  QComboBox* cboGraphX_ = nullptr;
-  QComboBox* cboGraphY_ = nullptr;
-  std::array<QLabel*, 9> lblExp_{};
-  std::array<QLabel*, 9> lblExpValue_{};
-  std::array<QLabel*, 8> lblError_{};
-  std::array<QLabel*, 4> lblT_{};
-  // The graph lives in the graph window; the box shows it drawn on a picture of its own size.
-  GraphWindow* graphWindow_ = nullptr;
+  MainFormControls controls_;
+  // The graph, drawn on the box's picture and lent to the graph window.
+  Graph graph_;
   std::unique_ptr<QImageCanvas> canvas_;
+  GraphWindow* graphWindow_ = nullptr;
   // Playback
   std::unique_ptr<PlaybackClock> clock_;
-  PlaybackState playback_;
-  bool closePending_ = false;  // closed during playback: close once the loop has returned
-  GraphBox* picBoucWen_ = nullptr;
-  QLabel* lblProgressDataPoints_ = nullptr;
-  QScrollBar* hScroll_ = nullptr;
-  QSlider* slider_ = nullptr;
-  QPushButton* cmdPlay_ = nullptr;
-  QPushButton* cmdPause_ = nullptr;
-  QPushButton* cmdStop_ = nullptr;
+  Playback playback_;
+  QTimer playTimer_;
 };
 
 }  // namespace quarvel::app

@@ -61,4 +61,46 @@ std::string ProgressText(int32_t k, int32_t sampleCount) {
   return std::to_string(k) + "/" + std::to_string(sampleCount);
 }
 
+void Playback::Start(PlaybackClock& clock, int32_t scrollPosition, PlaybackRecord record,
+                     int32_t sliderValue) {
+  state_.playing = true;
+  state_.playSpeedSetting = sliderValue;
+  state_.playStart = PlayStartForScroll(clock.SecondsSinceMidnight(), scrollPosition, record.sampleCount,
+                                        record.timeStep, sliderValue);
+}
+
+PlaybackTurn Playback::Advance(PlaybackClock& clock, int32_t sliderValue, PlaybackRecord record) {
+  PlaybackTurn turn;
+  if (!state_.playing) {
+    turn.ended = true;
+    return turn;
+  }
+  turn.k = AdvancePlayback(state_, clock.SecondsSinceMidnight(), sliderValue, record.timeStep);
+  if (turn.k > record.sampleCount || !(record.timeStep > 0.0)) {
+    state_.playing = false;
+    turn.ended = true;
+    return turn;
+  }
+  if (turn.k >= 1) frame_ = turn.k;
+  return turn;
+}
+
+void Playback::Pause() { state_.playing = false; }
+
+void Playback::Stop() {
+  state_.playing = false;
+  frame_.reset();
+}
+
+void Playback::ScrollTo(int32_t k, PlaybackClock& clock, double timeStep, int32_t sliderValue) {
+  frame_ = k;
+  if (state_.playing) {
+    state_.playStart = PlayStartForSample(clock.SecondsSinceMidnight(), k, timeStep, sliderValue);
+  }
+}
+
+void Playback::ChangeSpeed(int32_t sliderValue) {
+  if (state_.playing) ChangePlaybackSpeed(state_, sliderValue);
+}
+
 }  // namespace quarvel

@@ -1,9 +1,11 @@
 #pragma once
-// Playback arithmetic: the pace factor of the speed slider, the sample shown at a clock
-// reading, the scroll-bar position of a sample, and the re-timing when the user scrolls or
-// changes the speed. The loop itself belongs to the window; this is what it computes.
+// Playback of the current experiment's response: the pace factor of the speed slider, the
+// sample shown at a clock reading, the scroll-bar position of a sample, the re-timing when the
+// user scrolls or changes the speed, and the Playback that keeps where it stands and which
+// frame the graph shows. What makes the turns come (a timer) belongs to the window.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace quarvel {
@@ -25,8 +27,6 @@ double SpeedFactor(int32_t sliderValue);
 
 struct PlaybackState {
   bool playing = false;
-  bool pauseRequested = false;
-  bool stopRequested = false;
   int32_t playSpeedSetting = 0;  // slider value playStart was computed with
   double playStart = 0.0;        // clock reading at which the record would have started
   double playNow = 0.0;          // last clock reading of the loop
@@ -55,5 +55,47 @@ void ChangePlaybackSpeed(PlaybackState& state, int32_t newSliderValue);
 
 // "k/N" for the progress label.
 std::string ProgressText(int32_t k, int32_t sampleCount);
+
+// The record being played: N samples dt seconds apart.
+struct PlaybackRecord {
+  int32_t sampleCount = 0;
+  double timeStep = 0.0;
+};
+
+// What one turn of playback asks for.
+struct PlaybackTurn {
+  bool ended = false;  // past the end of the record: playing has stopped, the last frame stays
+  int32_t k = 0;       // the sample to show; 0 (nothing to draw) until half a time step has passed
+};
+
+// Where the playback stands and which frame of the response the graph shows. Every surface
+// that draws the graph asks Frame(): while playing, after Pause, after a scroll and at the end
+// of the record it is the sample last shown; at start, after Stop and once a new response is
+// shown it is empty, and the graph shows the whole response.
+class Playback {
+ public:
+  bool Playing() const { return state_.playing; }
+  std::optional<int32_t> Frame() const { return frame_; }
+
+  // Play: from the scroll position, at the slider's pace.
+  void Start(PlaybackClock& clock, int32_t scrollPosition, PlaybackRecord record,
+             int32_t sliderValue);
+  // One turn: the sample the clock has reached. Beyond the end of the record (and at once for a
+  // record without a positive time step, which has no end to reach) playing stops.
+  PlaybackTurn Advance(PlaybackClock& clock, int32_t sliderValue, PlaybackRecord record);
+  // Pause stops playing and keeps the frame; Stop shows the whole response again (also what a
+  // new response asks for).
+  void Pause();
+  void Stop();
+  // The scroll bar went to sample k: that frame is shown, and a running playback goes on from
+  // there (the clock is read only then).
+  void ScrollTo(int32_t k, PlaybackClock& clock, double timeStep, int32_t sliderValue);
+  // The slider moved: while playing, the record time reached stays and only the pace changes.
+  void ChangeSpeed(int32_t sliderValue);
+
+ private:
+  PlaybackState state_;
+  std::optional<int32_t> frame_;
+};
 
 }  // namespace quarvel

@@ -107,7 +107,10 @@ bool UpdateGraph(Graph& graph, const Workbench& bench, int32_t pointCount, bool 
   return true;
 }
 
-bool UpdatePlaybackFrame(Graph& graph, const Workbench& bench, int32_t k) {
+namespace {
+
+// UpdatePlaybackFrame without the drawing.
+bool SetPlaybackFrame(Graph& graph, const Workbench& bench, int32_t k) {
   if (bench.experiments.Count() < 1) return false;
   const Experiment* experiment = bench.CurrentExperiment();
   std::vector<GraphSeries>& series = graph.SeriesList();
@@ -135,9 +138,22 @@ bool UpdatePlaybackFrame(Graph& graph, const Workbench& bench, int32_t k) {
   PlaceReversalMark(series[kLastMinusMark], experiment->reversalLastMinus, k, modified, x, y);
   PlaceReversalMark(series[kMaxPlusMark], experiment->reversalMaxPlus, k, modified, x, y);
   PlaceReversalMark(series[kMaxMinusMark], experiment->reversalMaxMinus, k, modified, x, y);
+  return true;
+}
 
+}  // namespace
+
+bool UpdatePlaybackFrame(Graph& graph, const Workbench& bench, int32_t k) {
+  if (!SetPlaybackFrame(graph, bench, k)) return false;
   graph.DrawGraph();
   return true;
+}
+
+std::optional<GraphLayout> DrawResponseFrame(Graph& graph, const Workbench& bench,
+                                             std::optional<int32_t> frame,
+                                             const GraphLayout& previous) {
+  if (frame && !SetPlaybackFrame(graph, bench, *frame)) return std::nullopt;
+  return graph.DrawGraph(previous);
 }
 
 }  // namespace quarvel

@@ -6,6 +6,7 @@
 // surface has; sizing it to the window's graph box and showing the picture is the caller's job.
 
 #include <cstdint>
+#include <optional>
 
 #include "graph/graph.h"
 #include "graph/graph_model.h"
@@ -49,5 +50,14 @@ bool UpdateGraph(Graph& graph, const Workbench& bench, int32_t pointCount, bool 
 // sample index lies outside its array keeps its place. Returns false, changing nothing, when the
 // set is empty, no experiment is selected or the six series were never built.
 bool UpdatePlaybackFrame(Graph& graph, const Workbench& bench, int32_t k);
+
+// Draws the graph again as playback shows it (Playback::Frame()): as of sample `frame` when
+// there is one (as UpdatePlaybackFrame), otherwise the series as the last UpdateGraph built
+// them. What every redraw that brings no new response or quantities does (a surface resized,
+// shown or copied). Returns the layout drawn with (`previous`: that of the last drawing on the
+// same surface, as Graph::DrawGraph takes it), empty when nothing was drawn.
+std::optional<GraphLayout> DrawResponseFrame(Graph& graph, const Workbench& bench,
+                                             std::optional<int32_t> frame,
+                                             const GraphLayout& previous = GraphLayout{});
 
 }  // namespace quarvel

@@ -223,6 +223,7 @@ StudyValue SolveStudyValue(Workbench& bench, UserInterface& ui, const StudyStart
     }
     bench.inputs.*start.input = FormatDefault(RoundToDecimals(rewritten, 6));
   }
+  ui.ShowStudyValue(i, start.range.lastIndex + 1, x);
 
   const SolveOutcome solved = solve == StudySolve::SelectedExperiment
                                   ? SolveSelectedExperiment(bench, ui, true)

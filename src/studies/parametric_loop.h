@@ -177,11 +177,12 @@ struct StudyValue {
   double relErrorEh = 0.0;
 };
 
-// Value i of the study on `bench`: rewrites the mode's input for x_i (6 decimals), solves with
-// the display update, lets events run once, and reads the selected experiment's results. What
-// it does depends only on `start`, i, the threshold and the bench's inputs and experiments as
-// they were when the study started (a solve reads the inputs afresh, and a value rewrites the
-// same input every time), so values may be solved in any order, each on a copy of that bench.
+// Value i of the study on `bench`: rewrites the mode's input for x_i (6 decimals), tells `ui`
+// which value it solves (ShowStudyValue), solves with the display update, lets events run once,
+// and reads the selected experiment's results. What it does depends only on `start`, i, the
+// threshold and the bench's inputs and experiments as they were when the study started (a solve
+// reads the inputs afresh, and a value rewrites the same input every time), so values may be
+// solved in any order, each on a copy of that bench.
 StudyValue SolveStudyValue(Workbench& bench, UserInterface& ui, const StudyStart& start,
                            int32_t i, double threshold,
                            StudySolve solve = StudySolve::AllExperiments);

@@ -124,6 +124,10 @@ class FormTest : public ::testing::Test {
     Box("txtTo")->setText(to);
     Box("txtStep")->setText(step);
   }
+  // Every solve shown rewrites the error labels: StaleResults() marks them, Solved() says
+  // whether a solve has run since.
+  void StaleResults() { Find<QLabel>("lblError_1")->setText("stale"); }
+  bool Solved() { return Text("lblError_1") != "stale"; }
   // The quantities selected on the two axes, as "X|Y".
   QString Axes() {
     return List("cboGraphX")->currentText() + "|" + List("cboGraphY")->currentText();

@@ -1,16 +1,18 @@
 // Playback in the main window, driven by a clock that advances a fixed step per reading, with
-// the user's clicks posted so that the play loop delivers them between two of its turns.
+// the user's clicks posted so that they run between two turns of the playback.
 
 #include <QApplication>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QSlider>
+#include <QTest>
 #include <QTimer>
 
 #include <map>
 #include <string>
 
 #include "app/graph_box.h"
+#include "app/graph_window.h"
 #include "app_test_support.h"
 
 namespace quarvel::app {
@@ -57,11 +59,21 @@ class PlaybackTest : public testing::FormTest {
     EXPECT_FALSE(Find<QPushButton>("cmdPause")->isEnabled());
     EXPECT_FALSE(Find<QPushButton>("cmdStop")->isEnabled());
   }
-  // Plays with the actions keyed by the readings of this Play.
-  void Play(std::map<int, std::function<void()>> actions) {
+  // Plays with the actions keyed by the readings of this Play, until playback has ended.
+  // Returns whether the click on Play came back while playing (the window's events go on
+  // between the turns).
+  bool Play(std::map<int, std::function<void()>> actions) {
     clock->actions = std::move(actions);
     clock->readings = 0;
     Click("cmdPlay");
+    const bool returnedWhilePlaying = form->IsPlaying();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return !form->IsPlaying(); }, 20000));
+    return returnedWhilePlaying;
+  }
+  // Shows sample k afresh through the scroll bar.
+  void ScrollToSample(int position) {
+    Find<QScrollBar>("HScroll")->setValue(0);
+    Find<QScrollBar>("HScroll")->setValue(position);
   }
 
   SteppingClock* clock = nullptr;
@@ -73,11 +85,11 @@ TEST_F(PlaybackTest, PlayRunsToTheEndOfTheRecordAndKeepsTheLastFrame) {
   ExpectIdle();
 
   Click("cmdCreateExperiment");
-  Play({{2, [this] {
-           EXPECT_TRUE(form->IsPlaying());
-           EXPECT_TRUE(Find<QPushButton>("cmdPause")->isEnabled());
-           EXPECT_TRUE(Find<QPushButton>("cmdStop")->isEnabled());
-         }}});
+  EXPECT_TRUE(Play({{2, [this] {
+                      EXPECT_TRUE(form->IsPlaying());
+                      EXPECT_TRUE(Find<QPushButton>("cmdPause")->isEnabled());
+                      EXPECT_TRUE(Find<QPushButton>("cmdStop")->isEnabled());
+                    }}}));
   // Samples 25, 50, ..., 500; the next reading would show 525 of 501.
   EXPECT_EQ(clock->readings, 22);
   ExpectIdle();
@@ -109,6 +121,46 @@ TEST_F(PlaybackTest, PauseKeepsTheFrameStopShowsTheWholeResponseAtScrollZero) {
   EXPECT_EQ(Scroll(), 0);
   EXPECT_EQ(Picture(), whole);
   EXPECT_EQ(Progress(), "175/501");  // the label keeps the last frame shown
+}
+
+// Whatever draws the graph again after Pause (a resize of the window, another quantity, the
+// graph window) shows the paused frame, until Stop shows the whole response.
+TEST_F(PlaybackTest, EveryRedrawAfterPauseShowsThePausedFrame) {
+  form->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
+  auto* box = Find<GraphBox>("picBoucWen");
+  Click("cmdCreateExperiment");
+  Play({{5, Clicking("cmdPause")}});
+  ASSERT_EQ(Progress(), "100/501");
+  ASSERT_EQ(Scroll(), 199);  // sample 99.7 -> 100
+
+  form->resize(form->width() - 50, form->height() - 40);
+  ASSERT_TRUE(QTest::qWaitFor([box] { return box->Image().size() == box->size(); }));
+  const QImage resized = Picture();
+  ScrollToSample(199);
+  EXPECT_EQ(resized, Picture());
+
+  List("cboGraphY")->setCurrentIndex(4);  // F against T
+  const QImage force = Picture();
+  ScrollToSample(199);
+  EXPECT_EQ(force, Picture());
+
+  QTest::mouseDClick(box, Qt::LeftButton, Qt::NoModifier, box->rect().center());
+  GraphWindow& window = form->GraphForm();
+  ASSERT_TRUE(window.isVisible());
+  EXPECT_EQ(window.Picture(), Picture());
+  window.resize(window.size() + QSize(30, 20));
+  const QImage framed = window.Picture();
+  Click("cmdPlay");
+  Click("cmdStop");  // the whole response, in both
+  EXPECT_NE(window.Picture(), framed);
+  EXPECT_NE(Picture(), force);
+  form->resize(form->width() + 20, form->height());
+  ASSERT_TRUE(QTest::qWaitFor([box] { return box->Image().size() == box->size(); }));
+  const QImage whole = Picture();
+  Click("cmdPlay");
+  Click("cmdStop");
+  EXPECT_EQ(whole, Picture());
 }
 
 TEST_F(PlaybackTest, SliderKeepsTheSampleAndChangesThePace) {
@@ -154,10 +206,11 @@ TEST_F(PlaybackTest, SolveAndClearDuringPlaybackStopItFirst) {
   Click("cmdCreateExperiment");
   const QImage whole = Picture();
   clock->step = 0.01;  // half a sample per step: the record would take a thousand turns
+  StaleResults();
   Play({{3, Clicking("cmdSolve")}});
   ExpectIdle();
   EXPECT_EQ(clock->readings, 3);
-  EXPECT_EQ(form->SolveCount(), 2);
+  EXPECT_TRUE(Solved());
   EXPECT_EQ(Picture(), whole);
   EXPECT_EQ(Scroll(), 0);
 
@@ -169,16 +222,14 @@ TEST_F(PlaybackTest, SolveAndClearDuringPlaybackStopItFirst) {
   EXPECT_TRUE(Picture().isNull());
 }
 
-TEST_F(PlaybackTest, ClosingDuringPlaybackStopsItThenCloses) {
+TEST_F(PlaybackTest, ClosingDuringPlaybackStopsItAndCloses) {
   form->show();
   Click("cmdCreateExperiment");
   clock->step = 0.01;
-  Play({{3, [this] {
-           form->close();
-           EXPECT_TRUE(form->isVisible()) << "closed under the running play loop";
-         }}});
+  Play({{3, [this] { form->close(); }}});
   ExpectIdle();
   EXPECT_EQ(clock->readings, 3);
+  EXPECT_EQ(Scroll(), 0);
   EXPECT_FALSE(form->isVisible());
 }
 
