@@ -49,7 +49,6 @@ class MainForm : public QMainWindow, public UserInterface {
 
   // The playback clock; the system clock unless set (tests drive a fake one).
   void SetPlaybackClock(std::unique_ptr<PlaybackClock> clock);
-  bool IsPlaying() const { return playback_.Playing(); }
 
   // The separate graph window (hidden until the user double-clicks the graph).
   GraphWindow& GraphForm() { return *graphWindow_; }

@@ -7,6 +7,8 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QStatusBar>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTest>
 #include <QTimer>
 
@@ -97,15 +99,16 @@ TEST_F(MainFormTest, OpensWithinTheScreenWithRoomForTheWindowFrame) {
 // The inputs follow the widgets as they change, whatever reads them next; a study's rewritten
 // texts reach the boxes whenever it lets the window run.
 TEST_F(MainFormTest, EveryBoxAndOptionKeepsItsOwnInputCurrent) {
-  for (const auto& [name, text, field] : kTextBoxes) Box(name)->setText(QString(name) + " typed");
-  for (const char* option : {"optSolutionEuler", "optReversalMax", "chkWithinUnloadingBranch",
-                             "optVaryElasticPeriod", "optChangeUy"}) {
-    Click(option);
-  }
   const Inputs& inputs = form->Bench().inputs;
   for (const auto& [name, text, field] : kTextBoxes) {
+    Box(name)->setText(QString(name) + " typed");
     EXPECT_EQ(inputs.*field, std::string(name) + " typed");
   }
+  for (const char* option : {"optSolutionEuler", "optReversalMax", "chkWithinUnloadingBranch"}) {
+    Click(option);
+  }
+  EXPECT_TRUE(inputs.optSolutionEuler && !inputs.optSolutionRKStepDoubling);
+  for (const char* option : {"optVaryElasticPeriod", "optChangeUy"}) Click(option);
   int changed = 0;
   for (const auto& [name, checked, field] : kOptions) {
     EXPECT_EQ(inputs.*field, Find<QAbstractButton>(name)->isChecked()) << name;
@@ -293,6 +296,11 @@ TEST_F(MainFormTest, SinusoidDialogCancelAndRefusalKeepTheSetOkReplacesIt) {
   EXPECT_EQ(form->Bench().currentExperiment, 3);
   EXPECT_FALSE(Solved());
 
+  // A style that does not widen the open list by itself.
+  std::unique_ptr<QStyle> windows(QStyleFactory::create("Windows"));
+  ASSERT_NE(windows, nullptr);
+  QComboBox* list = List("cboExperiment");
+  list->setStyle(windows.get());
   Click("cmdDCSinusoidal");  // Ok with the dialog's defaults
   const QString name = "m=2.86, T=4, Amp=0.111, Cycl=3, TS=0.02";
   EXPECT_EQ(Entries("cboExperiment"), QStringList{name});
@@ -300,7 +308,6 @@ TEST_F(MainFormTest, SinusoidDialogCancelAndRefusalKeepTheSetOkReplacesIt) {
   EXPECT_EQ(Axes(), "U |F ");
   EXPECT_TRUE(Solved());
 
-  QComboBox* list = List("cboExperiment");
   EXPECT_EQ(list->toolTip(), name);
   EXPECT_EQ(list->itemData(0, Qt::ToolTipRole).toString(), name);
   form->show();
@@ -311,6 +318,7 @@ TEST_F(MainFormTest, SinusoidDialogCancelAndRefusalKeepTheSetOkReplacesIt) {
   EXPECT_GT(list->view()->viewport()->width(),
             list->view()->fontMetrics().horizontalAdvance(name));
   list->hidePopup();
+  list->setStyle(nullptr);
 }
 
 TEST_F(MainFormTest, DcProtocolsScaleWithTheYieldDisplacementInTheWindow) {
