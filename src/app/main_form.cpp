@@ -149,7 +149,8 @@ void MainForm::WireCommands() {
       {c.cmdExLoop, [this] { RunAdvancedLoop(); }},
   };
   for (const auto& [button, command] : commands) {
-    connect(button, &QPushButton::clicked, this, [this, command = command] { RunCommand(command); });
+    connect(button, &QPushButton::clicked, this,
+            [this, command = command] { RunCommand(command); });
   }
   connect(c.cmdAbout, &QPushButton::clicked, this, &MainForm::ShowAbout);
 }

@@ -65,8 +65,8 @@ void Playback::Start(PlaybackClock& clock, int32_t scrollPosition, PlaybackRecor
                      int32_t sliderValue) {
   state_.playing = true;
   state_.playSpeedSetting = sliderValue;
-  state_.playStart = PlayStartForScroll(clock.SecondsSinceMidnight(), scrollPosition, record.sampleCount,
-                                        record.timeStep, sliderValue);
+  state_.playStart = PlayStartForScroll(clock.SecondsSinceMidnight(), scrollPosition,
+                                        record.sampleCount, record.timeStep, sliderValue);
 }
 
 PlaybackTurn Playback::Advance(PlaybackClock& clock, int32_t sliderValue, PlaybackRecord record) {
