@@ -26,9 +26,7 @@ class UserInterface {
   virtual void UpdateGraph(int32_t pointCount, bool updateTitles) = 0;
   // A study is about to solve swept value `index` (0-based) of `count`, x, with the value's
   // input already rewritten: the window says so beside the inputs it shows. Nothing by default.
-  virtual void ShowStudyValue(int32_t index, int32_t count, double x) {
-    (void)index, (void)count, (void)x;
-  }
+  virtual void ShowStudyValue(int32_t /*index*/, int32_t /*count*/, double /*x*/) {}
 };
 
 // A user interface that shows nothing: for batch work and tests that only need results.
