@@ -70,7 +70,7 @@ void RunSolves(benchmark::State& state, Workbench& bench, SolvePool* pool) {
   SolveOutcome outcome;
   for (auto _ : state) {
     outcome = SolveExperiments(bench, ui, true, pool);
-    const double peak = bench.experiments.At(1).modifiedPeakU;
+    const double peak = bench.results.At(1).modifiedPeakU;
     benchmark::DoNotOptimize(peak);
   }
   if (!outcome.solved) {

@@ -94,16 +94,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   SilentUserInterface ui;
   const SolveOutcome outcome = SolveExperiments(bench, ui, true);
   if (!outcome.solved) return 0;
-  for (const Experiment& e : bench.experiments.Records()) {
-    const auto length = static_cast<std::size_t>(e.counter) + 1;
+  for (int32_t k = 1; k <= bench.experiments.Count(); ++k) {
+    const ExperimentResults& e = bench.results.At(k);
+    const auto length = static_cast<std::size_t>(bench.experiments.At(k).counter) + 1;
     for (const ResponseHistory* r : {&e.original, &e.modified}) {
       for (const auto* array : {&r->T, &r->U, &r->U_DOT, &r->U_DOT_DOT, &r->F, &r->Fext, &r->Z,
                                 &r->Fh, &r->Et, &r->Eh}) {
         if (array->size() != length) Fail("a response array is not counter + 1 long");
       }
     }
+    const ReversalIndexHistory& reversals = e.reversalIndices;
     for (const auto* array :
-         {&e.reversalLastPlus, &e.reversalLastMinus, &e.reversalMaxPlus, &e.reversalMaxMinus}) {
+         {&reversals.lastPlus, &reversals.lastMinus, &reversals.maxPlus, &reversals.maxMinus}) {
       if (array->size() != length) Fail("a reversal history is not counter + 1 long");
     }
     if (e.absErrorU < 0.0 || e.absErrorEh < 0.0) Fail("a negative absolute error");

@@ -241,10 +241,10 @@ void MainForm::ProcessEvents() {
 }
 
 void MainForm::UpdateErrorLabels() {
-  const Experiment* experiment = bench_.CurrentExperiment();
-  if (experiment == nullptr) return;
-  const ErrorLabelTexts texts = ErrorLabels(experiment->absErrorU, experiment->relErrorU,
-                                            experiment->absErrorEh, experiment->relErrorEh);
+  const ExperimentResults* results = bench_.CurrentResults();
+  if (results == nullptr) return;
+  const ErrorLabelTexts texts = ErrorLabels(results->absErrorU, results->relErrorU,
+                                            results->absErrorEh, results->relErrorEh);
   controls_.lblError[1]->setText(Q(texts.absoluteU));
   controls_.lblError[3]->setText(Q(texts.relativeU));
   controls_.lblError[5]->setText(Q(texts.absoluteEh));
@@ -466,7 +466,8 @@ void MainForm::ExportResults() {
   if (!path) return;
 
   const ReportOutcome outcome =
-      WriteReport(path->toStdString(), bench_.experiments, bench_.parameters, bench_.inputs.txtMass);
+      WriteReport(path->toStdString(), bench_.experiments, bench_.results, bench_.parameters,
+                  bench_.inputs.txtMass);
   if (!outcome.ok) {
     dialogs_->Message(this, "The results could not be exported.\n\n" + Q(outcome.error),
                       MessageIcon::Critical, {});

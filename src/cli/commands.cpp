@@ -19,9 +19,11 @@ void PrintDetails(const Experiment& e) {
   }
 }
 
-void PrintErrorAndPeriodLabels(const Workbench& bench, const Experiment& e) {
-  const ErrorLabelTexts errors = ErrorLabels(e.absErrorU, e.relErrorU, e.absErrorEh, e.relErrorEh);
-  const PeriodLabelTexts periods = PeriodLabels(bench.inputs, e.mass);
+// The labels of the selected experiment, which the caller has made sure exists.
+void PrintErrorAndPeriodLabels(const Workbench& bench) {
+  const ExperimentResults& r = *bench.CurrentResults();
+  const ErrorLabelTexts errors = ErrorLabels(r.absErrorU, r.relErrorU, r.absErrorEh, r.relErrorEh);
+  const PeriodLabelTexts periods = PeriodLabels(bench.inputs, bench.CurrentExperiment()->mass);
   std::cout << "Absolute U :\t" << errors.absoluteU << '\n'
             << "Relative U :\t" << errors.relativeU << '\n'
             << "Absolute Eh :\t" << errors.absoluteEh << '\n'
@@ -30,13 +32,14 @@ void PrintErrorAndPeriodLabels(const Workbench& bench, const Experiment& e) {
             << "T plastic :\t" << periods.plastic << '\n';
 }
 
-void PrintResultsTable(const ExperimentSet& experiments) {
+void PrintResultsTable(const Workbench& bench) {
   std::cout << "Experiment\tOrig Peak U\tMod Peak U\tAbs Peak U Err\tRel Peak U Err\t"
                "Orig Peak Eh\tMod Peak Eh\tAbs Peak Eh Err\tRel Peak Eh Err\n";
-  for (const Experiment& e : experiments.Records()) {
-    std::cout << e.name;
-    for (const double value : {e.originalPeakU, e.modifiedPeakU, e.absErrorU, e.relErrorU,
-                               e.originalPeakEh, e.modifiedPeakEh, e.absErrorEh, e.relErrorEh}) {
+  for (int32_t k = 1; k <= bench.experiments.Count(); ++k) {
+    const ExperimentResults& r = bench.results.At(k);
+    std::cout << bench.experiments.At(k).name;
+    for (const double value : {r.originalPeakU, r.modifiedPeakU, r.absErrorU, r.relErrorU,
+                               r.originalPeakEh, r.modifiedPeakEh, r.absErrorEh, r.relErrorEh}) {
       std::cout << '\t' << FormatDefault(value);
     }
     std::cout << '\n';
@@ -45,7 +48,7 @@ void PrintResultsTable(const ExperimentSet& experiments) {
 
 int WriteReportTo(const Workbench& bench, const std::string& path) {
   const ReportOutcome outcome =
-      WriteReport(path, bench.experiments, bench.parameters, bench.inputs.txtMass);
+      WriteReport(path, bench.experiments, bench.results, bench.parameters, bench.inputs.txtMass);
   if (!outcome.ok) {
     std::cerr << "The report was not written completely: " << outcome.error << '\n';
     return kExitFailure;
@@ -83,10 +86,9 @@ int RunSolveCommand(CommonOptions& options) {
   if (const int status = PrepareBench(options, bench); status != 0) return status;
   CliUserInterface ui(bench);
   if (const int status = SolveBench(bench, ui); status != 0) return status;
-  const Experiment& current = *bench.CurrentExperiment();
-  PrintDetails(current);
-  PrintErrorAndPeriodLabels(bench, current);
-  PrintResultsTable(bench.experiments);
+  PrintDetails(*bench.CurrentExperiment());
+  PrintErrorAndPeriodLabels(bench);
+  PrintResultsTable(bench);
   return 0;
 }
 
@@ -108,8 +110,8 @@ int RunDemoCommand(CommonOptions& options, const DemoOptions& demo) {
   const std::string reportPath =
       (std::filesystem::path(demo.folder) / "quarvel-report.txt").string();
   if (const int status = WriteReportTo(bench, reportPath); status != 0) return status;
-  PrintErrorAndPeriodLabels(bench, *bench.CurrentExperiment());
-  PrintResultsTable(bench.experiments);
+  PrintErrorAndPeriodLabels(bench);
+  PrintResultsTable(bench);
   std::cout << "Report written to " << reportPath << '\n';
   return 0;
 }

@@ -80,14 +80,15 @@ bool UpdateGraph(Graph& graph, const Workbench& bench, int32_t pointCount, bool 
   const Quantity* x = QuantityAt(bench.graphXQuantity);
   const Quantity* y = QuantityAt(bench.graphYQuantity);
   if (experiment == nullptr || x == nullptr || y == nullptr) return false;
+  const ExperimentResults& results = *bench.CurrentResults();
 
   const int32_t n = std::clamp(pointCount, 0, std::max(experiment->counter, 0));
   std::vector<GraphSeries>& series = graph.SeriesList();
   series.assign(kResponseSeriesCount, GraphSeries{});
   series[kOriginalCurve] =
-      CurveSeries("Original Model", kOriginalColour, 3, experiment->original, *x, *y, n);
+      CurveSeries("Original Model", kOriginalColour, 3, results.original, *x, *y, n);
   series[kModifiedCurve] =
-      CurveSeries("Modified Model", kModifiedColour, 2, experiment->modified, *x, *y, n);
+      CurveSeries("Modified Model", kModifiedColour, 2, results.modified, *x, *y, n);
   series[kLastPlusMark] = MarkSeries("R plus", kPlusMarkColour);
   series[kLastMinusMark] = MarkSeries("R minus", kMinusMarkColour);
   series[kMaxPlusMark] = MarkSeries("R plus", kPlusMarkColour);
@@ -112,9 +113,9 @@ namespace {
 // UpdatePlaybackFrame without the drawing.
 bool SetPlaybackFrame(Graph& graph, const Workbench& bench, int32_t k) {
   if (bench.experiments.Count() < 1) return false;
-  const Experiment* experiment = bench.CurrentExperiment();
+  const ExperimentResults* results = bench.CurrentResults();
   std::vector<GraphSeries>& series = graph.SeriesList();
-  if (experiment == nullptr || series.size() < kResponseSeriesCount) return false;
+  if (results == nullptr || series.size() < kResponseSeriesCount) return false;
 
   series[kOriginalCurve].PointCount = std::max(k, 0);
   series[kModifiedCurve].PointCount = std::max(k, 0);
@@ -133,11 +134,12 @@ bool SetPlaybackFrame(Graph& graph, const Workbench& bench, int32_t k) {
 
   const Quantity* x = QuantityAt(bench.graphXQuantity);
   const Quantity* y = QuantityAt(bench.graphYQuantity);
-  const ResponseHistory& modified = experiment->modified;
-  PlaceReversalMark(series[kLastPlusMark], experiment->reversalLastPlus, k, modified, x, y);
-  PlaceReversalMark(series[kLastMinusMark], experiment->reversalLastMinus, k, modified, x, y);
-  PlaceReversalMark(series[kMaxPlusMark], experiment->reversalMaxPlus, k, modified, x, y);
-  PlaceReversalMark(series[kMaxMinusMark], experiment->reversalMaxMinus, k, modified, x, y);
+  const ResponseHistory& modified = results->modified;
+  const ReversalIndexHistory& reversals = results->reversalIndices;
+  PlaceReversalMark(series[kLastPlusMark], reversals.lastPlus, k, modified, x, y);
+  PlaceReversalMark(series[kLastMinusMark], reversals.lastMinus, k, modified, x, y);
+  PlaceReversalMark(series[kMaxPlusMark], reversals.maxPlus, k, modified, x, y);
+  PlaceReversalMark(series[kMaxMinusMark], reversals.maxMinus, k, modified, x, y);
   return true;
 }
 

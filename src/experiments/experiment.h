@@ -1,12 +1,10 @@
 #pragma once
-// The experiment record, its results, and the 1-based experiment set.
+// The experiment record (the inputs of a solve) and the 1-based experiment set.
 
 #include <cstdint>
 #include <span>
 #include <string>
 #include <vector>
-
-#include "model/response_history.h"
 
 namespace quarvel {
 
@@ -17,32 +15,11 @@ enum class ExperimentDataType : int32_t {
   Displacement = 2,  // prescribed displacement, `displacement`
 };
 
-// What a solve stores in an experiment; written by the solve driver, read by the studies,
-// the report and the display.
-struct ExperimentResults {
-  ResponseHistory original;      // response of the original model
-  double originalPeakU = 0.0;    // largest |U| of the original response
-  double originalPeakEh = 0.0;   // largest |Eh| of the original response
-  ResponseHistory modified;      // response of the modified model
-  double modifiedPeakU = 0.0;    // largest |U| of the modified response
-  double modifiedPeakEh = 0.0;   // largest |Eh| of the modified response
-  // Reversal-point index histories of the modified response ("PLast+", "Plast-", "PMax+",
-  // "PMax-"), one entry per sample.
-  std::vector<int32_t> reversalLastPlus, reversalLastMinus, reversalMaxPlus, reversalMaxMinus;
-  double absErrorU = 0.0;   // |originalPeakU - modifiedPeakU|
-  double relErrorU = 0.0;   // (modifiedPeakU - originalPeakU) / |originalPeakU|, 0 if no peak
-  double absErrorEh = 0.0;  // |originalPeakEh - modifiedPeakEh|
-  double relErrorEh = 0.0;  // (modifiedPeakEh - originalPeakEh) / |originalPeakEh|, 0 if no peak
-  // Seconds the last solve of this experiment took, 0 before the first. Orders the next solve
-  // that shares a set among threads (the costliest first); no result depends on it.
-  double solveSeconds = 0.0;
-};
-
 // One excitation record with its initial state. A default record is all zero: empty name,
 // empty arrays, Acceleration, no units. The sample arrays are 1-based: a filled array has
 // counter + 1 entries and entry 0 is unused (0). Sample i lies at time (i - 1) * timeStep.
 // Only the array named by dataType is filled; the other two stay empty.
-struct Experiment : ExperimentResults {
+struct Experiment {
   std::string name;           // shown in the experiment list and the report
   double weight = 0.0;        // only checked for a non-zero sum over the set
   double mass = 0.0;          // used when the window's mass is negative

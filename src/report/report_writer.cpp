@@ -52,9 +52,9 @@ bool HistoryRow(const ResponseHistory& h, int32_t k, std::string& row) {
   return true;
 }
 
-bool ReversalColumns(const Experiment& e, int32_t k, std::string& row) {
-  for (const auto* column : {&e.reversalLastPlus, &e.reversalLastMinus, &e.reversalMaxPlus,
-                             &e.reversalMaxMinus}) {
+bool ReversalColumns(const ReversalIndexHistory& reversals, int32_t k, std::string& row) {
+  for (const auto* column : {&reversals.lastPlus, &reversals.lastMinus, &reversals.maxPlus,
+                             &reversals.maxMinus}) {
     if (!HasSample(*column, k)) return false;
     row += '\t';
     row += FormatReportInteger((*column)[k]);
@@ -67,7 +67,7 @@ struct ReportContext {
   const ModelParameters& lastSolve;
 };
 
-bool WriteExperiment(ReportContext& report, const Experiment& e) {
+bool WriteExperiment(ReportContext& report, const Experiment& e, const ExperimentResults& r) {
   TextFileWriter& file = report.file;
   file.WriteLine(e.name);
   file.WriteLine("Parameters:");
@@ -80,7 +80,7 @@ bool WriteExperiment(ReportContext& report, const Experiment& e) {
   file.WriteLine(HistoryHeader());
   std::string row;
   for (int32_t k = 1; k <= e.counter; ++k) {
-    if (!HistoryRow(e.original, k, row)) return false;
+    if (!HistoryRow(r.original, k, row)) return false;
     file.WriteLine(row);
   }
   file.WriteLine("");
@@ -89,7 +89,9 @@ bool WriteExperiment(ReportContext& report, const Experiment& e) {
   if (!ruleLine.empty()) file.WriteLine(ruleLine);
   file.WriteLine(HistoryHeader() + "\tPLast+\tPlast-\tPMax+\tPMax-");
   for (int32_t k = 1; k <= e.counter; ++k) {
-    if (!HistoryRow(e.modified, k, row) || !ReversalColumns(e, k, row)) return false;
+    if (!HistoryRow(r.modified, k, row) || !ReversalColumns(r.reversalIndices, k, row)) {
+      return false;
+    }
     file.WriteLine(row);
   }
   file.WriteLine("");
@@ -113,7 +115,8 @@ std::string ReversalRuleLine(ReversalRule rule) {
 }
 
 ReportOutcome WriteReport(const std::string& path, const ExperimentSet& experiments,
-                          const ModelParameters& lastSolve, std::string_view massText) {
+                          const ResultSet& results, const ModelParameters& lastSolve,
+                          std::string_view massText) {
   if (experiments.Count() < 1) return {};
   TextFileWriter file;
   if (!file.Open(path)) return {false, file.Error()};
@@ -132,8 +135,9 @@ ReportOutcome WriteReport(const std::string& path, const ExperimentSet& experime
   file.WriteLine("");
 
   ReportContext report{file, lastSolve};
-  for (const Experiment& e : experiments.Records()) {
-    if (!WriteExperiment(report, e)) {
+  for (int32_t k = 1; k <= experiments.Count(); ++k) {
+    const Experiment& e = experiments.At(k);
+    if (!WriteExperiment(report, e, results.At(k))) {
       if (file.Failed()) break;
       file.Close();
       return {false, path + ": experiment \"" + e.name +

@@ -7,6 +7,7 @@
 
 #include "experiments/experiment.h"
 #include "model/model_parameters.h"
+#include "solve/experiment_results.h"
 
 namespace quarvel {
 
@@ -15,11 +16,13 @@ struct ReportOutcome {
   std::string error;  // "<file>: <reason>" when the report could not be written completely
 };
 
-// Writes the report to `path` (created or overwritten). `lastSolve` holds the parameters of
+// Writes the report of `experiments` with their `results` to `path` (created or overwritten).
+// `lastSolve` holds the parameters of
 // the last solve, `massText` the mass box's text at export time. With no experiments nothing
 // is written. On a failure the file keeps what was written so far and is closed.
 ReportOutcome WriteReport(const std::string& path, const ExperimentSet& experiments,
-                          const ModelParameters& lastSolve, std::string_view massText);
+                          const ResultSet& results, const ModelParameters& lastSolve,
+                          std::string_view massText);
 
 // The line naming the reversal rule in a modified-model section; empty for all reversal points.
 std::string ReversalRuleLine(ReversalRule rule);

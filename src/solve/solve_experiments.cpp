@@ -37,17 +37,8 @@ std::vector<double> ExcitationTable(const Experiment& e, double mass) {
   return x;
 }
 
-// Hands the run's index histories to the experiment (the run takes the experiment's old
-// arrays, whose storage the next solve reuses).
-void StoreReversalHistories(ReversalIndexHistory& indices, Experiment& e) {
-  std::swap(e.reversalLastPlus, indices.lastPlus);
-  std::swap(e.reversalLastMinus, indices.lastMinus);
-  std::swap(e.reversalMaxPlus, indices.maxPlus);
-  std::swap(e.reversalMaxMinus, indices.maxMinus);
-}
-
 // A run of the experiment with the given settings and mass, writing into the storage of
-// `previous` (the experiment's earlier results), which it takes over.
+// `previous` (the earlier results), which it takes over.
 void StartRun(ModelRun& run, const ModelParameters& parameters, double mass,
               ResponseHistory& previous) {
   run.parameters = parameters;
@@ -55,7 +46,16 @@ void StartRun(ModelRun& run, const ModelParameters& parameters, double mass,
   std::swap(run.history, previous);
 }
 
-void SolveForceDriven(ModelRun& original, ModelRun& modified, Experiment& e) {
+// Hands both runs' responses and the modified run's index histories to the results (the runs
+// take the results' old arrays, whose storage the next solve reuses).
+void StoreResponses(ModelRun& original, ModelRun& modified, ExperimentResults& r) {
+  std::swap(r.original, original.history);
+  std::swap(r.modified, modified.history);
+  std::swap(r.reversalIndices, modified.reversalIndices);
+}
+
+void SolveForceDriven(ModelRun& original, ModelRun& modified, const Experiment& e,
+                      ExperimentResults& r) {
   ExcitationForce& excitation = original.excitation;
   excitation.X = ExcitationTable(e, original.mass);
   excitation.sampleCount = e.counter;
@@ -68,20 +68,16 @@ void SolveForceDriven(ModelRun& original, ModelRun& modified, Experiment& e) {
   }
 
   IntegrateBothPasses(original, modified);
-  std::swap(e.original, original.history);
-  std::swap(e.modified, modified.history);
-  StoreReversalHistories(modified.reversalIndices, e);
+  StoreResponses(original, modified, r);
 }
 
-void SolveDisplacementControlled(ModelRun& original, ModelRun& modified, Experiment& e) {
+void SolveDisplacementControlled(ModelRun& original, ModelRun& modified, const Experiment& e,
+                                 ExperimentResults& r) {
   const std::span<const double> displacement(SamplesOf(e));
   DisplacementControlledResponse(original, displacement, e.counter, e.timeStep);
-  std::swap(e.original, original.history);
-
   DisplacementControlledModifiedResponse(modified, displacement, e.counter, e.timeStep,
-                                         e.initialU, e.initialZ, e.original.Z);
-  std::swap(e.modified, modified.history);
-  StoreReversalHistories(modified.reversalIndices, e);
+                                         e.initialU, e.initialZ, original.history.Z);
+  StoreResponses(original, modified, r);
 }
 
 // Largest |value| over samples 1..N; non-finite values never replace the peak.
@@ -99,16 +95,16 @@ double RelativeError(double originalPeak, double modifiedPeak) {
   return 0.0;
 }
 
-void StorePeaksAndErrors(Experiment& e) {
-  e.originalPeakU = PeakOfAbsolute(e.original.U);
-  e.modifiedPeakU = PeakOfAbsolute(e.modified.U);
-  e.absErrorU = std::abs(e.originalPeakU - e.modifiedPeakU);
-  e.relErrorU = RelativeError(e.originalPeakU, e.modifiedPeakU);
+void StorePeaksAndErrors(ExperimentResults& r) {
+  r.originalPeakU = PeakOfAbsolute(r.original.U);
+  r.modifiedPeakU = PeakOfAbsolute(r.modified.U);
+  r.absErrorU = std::abs(r.originalPeakU - r.modifiedPeakU);
+  r.relErrorU = RelativeError(r.originalPeakU, r.modifiedPeakU);
 
-  e.originalPeakEh = PeakOfAbsolute(e.original.Eh);
-  e.modifiedPeakEh = PeakOfAbsolute(e.modified.Eh);
-  e.absErrorEh = std::abs(e.originalPeakEh - e.modifiedPeakEh);
-  e.relErrorEh = RelativeError(e.originalPeakEh, e.modifiedPeakEh);
+  r.originalPeakEh = PeakOfAbsolute(r.original.Eh);
+  r.modifiedPeakEh = PeakOfAbsolute(r.modified.Eh);
+  r.absErrorEh = std::abs(r.originalPeakEh - r.modifiedPeakEh);
+  r.relErrorEh = RelativeError(r.originalPeakEh, r.modifiedPeakEh);
 }
 
 bool WeightsAddUpToZero(const ExperimentSet& experiments) {
@@ -119,39 +115,35 @@ bool WeightsAddUpToZero(const ExperimentSet& experiments) {
 
 }  // namespace
 
-int64_t SolveExperiment(Experiment& e, const ModelParameters& parameters, ExperimentCost* cost) {
-  const auto started = std::chrono::steady_clock::now();
+int64_t SolveExperiment(const Experiment& e, const ModelParameters& parameters,
+                        ExperimentResults& results, ExperimentCost* cost) {
   const double mass = EffectiveMass(parameters.mass, e.mass);
   ModelRun original;
   ModelRun modified;
-  StartRun(original, parameters, mass, e.original);
-  StartRun(modified, parameters, mass, e.modified);
+  StartRun(original, parameters, mass, results.original);
+  StartRun(modified, parameters, mass, results.modified);
 
   if (e.counter < 1) {
     // Nothing to solve: no samples, empty responses.
-    std::swap(e.original, original.history);
-    std::swap(e.modified, modified.history);
-    e.original.Reset(0);
-    e.modified.Reset(0);
-    ReversalIndexHistory none;
-    StoreReversalHistories(none, e);
+    original.history.Reset(0);
+    modified.history.Reset(0);
+    modified.reversalIndices = ReversalIndexHistory{};
+    StoreResponses(original, modified, results);
   } else if (IsForceDriven(e.dataType)) {
-    SolveForceDriven(original, modified, e);
+    SolveForceDriven(original, modified, e, results);
   } else {
-    SolveDisplacementControlled(original, modified, e);
+    SolveDisplacementControlled(original, modified, e, results);
   }
 
   const bool fromOrigin = IsForceDriven(e.dataType);
-  e.original.ComputeEnergies(fromOrigin);
-  e.modified.ComputeEnergies(fromOrigin);
-  StorePeaksAndErrors(e);
+  results.original.ComputeEnergies(fromOrigin);
+  results.modified.ComputeEnergies(fromOrigin);
+  StorePeaksAndErrors(results);
   const int64_t faults = original.weightFaults + modified.weightFaults;
   if (cost != nullptr) {
     cost->weightFaults = faults;
     cost->derivativeEvaluations = original.derivativeEvaluations + modified.derivativeEvaluations;
   }
-  e.solveSeconds =
-      std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   return faults;
 }
 
@@ -162,15 +154,18 @@ namespace {
 constexpr int64_t kSamplesWorthSharing = 2000;
 
 // Experiment indices, the costliest first, so that the last to start are the cheapest and the
-// threads finish together. The cost is the time the previous solve took when every experiment
-// has one (a set solved again: Solve Now, a study): one short record under large amplitudes can
-// cost more than three long ones. Otherwise it is the sample count.
-std::vector<int32_t> CostliestFirst(std::span<const Experiment> records) {
-  const bool timed = std::all_of(records.begin(), records.end(),
-                                 [](const Experiment& e) { return e.solveSeconds > 0.0; });
+// threads finish together. The cost is the time the previous solve on the pool took when it
+// solved the same records (a set solved again: Solve Now, a study): one short record under
+// large amplitudes can cost more than three long ones. Otherwise it is the sample count.
+std::vector<int32_t> CostliestFirst(std::span<const Experiment> records,
+                                    const SolveTimings& timings) {
+  bool timed = timings.seconds.size() == records.size();
+  for (std::size_t k = 0; timed && k < records.size(); ++k) {
+    timed = timings.counters[k] == records[k].counter && timings.seconds[k] > 0.0;
+  }
   std::vector<double> cost(records.size());
   for (std::size_t k = 0; k < records.size(); ++k) {
-    cost[k] = timed ? records[k].solveSeconds : static_cast<double>(records[k].counter);
+    cost[k] = timed ? timings.seconds[k] : static_cast<double>(records[k].counter);
   }
   std::vector<int32_t> order(records.size());
   for (std::size_t k = 0; k < order.size(); ++k) order[k] = static_cast<int32_t>(k);
@@ -178,6 +173,25 @@ std::vector<int32_t> CostliestFirst(std::span<const Experiment> records) {
     return cost[static_cast<std::size_t>(a)] > cost[static_cast<std::size_t>(b)];
   });
   return order;
+}
+
+// Solves the records side by side on the pool, the costliest first, and keeps in the pool how
+// long each took.
+void SolveOnPool(std::span<const Experiment> records, const ModelParameters& parameters,
+                 std::span<ExperimentResults> results, std::vector<ExperimentCost>& costs,
+                 SolvePool& pool) {
+  const std::vector<int32_t> order = CostliestFirst(records, pool.timings);
+  std::vector<double> seconds(records.size());
+  pool.ForEach(order, [&](int32_t k) {
+    const auto at = static_cast<std::size_t>(k);
+    const auto started = std::chrono::steady_clock::now();
+    SolveExperiment(records[at], parameters, results[at], &costs[at]);
+    seconds[at] =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+  });
+  pool.timings.seconds = std::move(seconds);
+  pool.timings.counters.resize(records.size());
+  for (std::size_t k = 0; k < records.size(); ++k) pool.timings.counters[k] = records[k].counter;
 }
 
 bool WorthSharing(std::span<const Experiment> records, const SolvePool* pool) {
@@ -203,6 +217,7 @@ bool StartSolve(Workbench& bench, UserInterface& ui) {
     return false;
   }
   ReadModelParameters(bench.inputs, bench.parameters);
+  bench.results.Resize(bench.experiments.Count());
   return true;
 }
 
@@ -237,17 +252,14 @@ SolveOutcome FinishSolve(Workbench& bench, UserInterface& ui, bool updateDisplay
 SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDisplay,
                               SolvePool* pool) {
   if (!StartSolve(bench, ui)) return SolveOutcome{};
-  const std::span<Experiment> records = bench.experiments.Records();
+  const std::span<const Experiment> records = bench.experiments.Records();
+  const std::span<ExperimentResults> results = bench.results.Records();
   std::vector<ExperimentCost> costs(records.size());
   if (WorthSharing(records, pool)) {
-    const ModelParameters& parameters = bench.parameters;
-    pool->ForEach(CostliestFirst(records), [&](int32_t k) {
-      const auto at = static_cast<std::size_t>(k);
-      SolveExperiment(records[at], parameters, &costs[at]);
-    });
+    SolveOnPool(records, bench.parameters, results, costs, *pool);
   } else {
     for (std::size_t k = 0; k < records.size(); ++k) {
-      SolveExperiment(records[k], bench.parameters, &costs[k]);
+      SolveExperiment(records[k], bench.parameters, results[k], &costs[k]);
     }
   }
   return FinishSolve(bench, ui, updateDisplay, costs);
@@ -256,8 +268,9 @@ SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDi
 SolveOutcome SolveSelectedExperiment(Workbench& bench, UserInterface& ui, bool updateDisplay) {
   if (!StartSolve(bench, ui)) return SolveOutcome{};
   std::vector<ExperimentCost> costs(1);
-  if (Experiment* selected = bench.CurrentExperiment()) {
-    SolveExperiment(*selected, bench.parameters, &costs.front());
+  if (const Experiment* selected = bench.CurrentExperiment()) {
+    SolveExperiment(*selected, bench.parameters, bench.results.At(bench.currentExperiment),
+                    &costs.front());
   }
   return FinishSolve(bench, ui, updateDisplay, costs);
 }

@@ -27,6 +27,14 @@ struct ExperimentCost {
   int64_t derivativeEvaluations = 0;
 };
 
+// How long each experiment of the last set shared out on a pool took, by position, with its
+// sample count. The next solve of the same set hands out the costliest first; no result
+// depends on it.
+struct SolveTimings {
+  std::vector<int32_t> counters;
+  std::vector<double> seconds;
+};
+
 // A few threads kept for solving experiments side by side, started by the first solve that
 // shares work and reused by every later one. The calling thread takes part in the work, so a
 // pool of `threads` keeps threads - 1 of its own; a pool of 1 works on the caller's thread
@@ -45,6 +53,8 @@ class SolvePool {
   // returns when all have finished. Tasks are taken in the order given. An exception thrown by
   // a task is rethrown here (the first one; the other tasks still run).
   void ForEach(const std::vector<int32_t>& order, const std::function<void(int32_t)>& task);
+
+  SolveTimings timings;  // kept by SolveExperiments between the solves it shares out here
 
  private:
   void WorkerLoop();
@@ -66,7 +76,7 @@ class SolvePool {
 };
 
 // Reads the settings from bench.inputs into bench.parameters and solves experiments
-// 1..Count(), storing both responses, energies, peaks and errors in each. With no
+// 1..Count(), storing both responses, energies, peaks and errors in bench.results. With no
 // experiments, or weights adding up to 0, shows the message and returns. After the last
 // experiment lets pending events run once, then, with updateDisplay, refreshes the error
 // labels, the period labels and the graph (counter of the selected experiment, titles).
@@ -80,14 +90,15 @@ SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDi
 
 // SolveExperiments for a batch study that reads only the selected experiment's results: the
 // same checks, messages and refresh, but only the experiment at bench.currentExperiment is
-// solved (the others keep what they hold), so "ERRRR" reflects its faults alone.
+// solved (the others' results stay as they are), so "ERRRR" reflects its faults alone.
 SolveOutcome SolveSelectedExperiment(Workbench& bench, UserInterface& ui, bool updateDisplay);
 
 // Solves one experiment with the given settings (mass: the mass text's value, negative for the
-// experiment's own). Touches nothing but `experiment`, so experiments may be solved on several
-// threads at once. Reuses the storage of the experiment's previous results. Returns the number
-// of faulting all-reversal weight evaluations; `cost` (if given) receives the counts.
-int64_t SolveExperiment(Experiment& experiment, const ModelParameters& parameters,
-                        ExperimentCost* cost = nullptr);
+// experiment's own) into `results`, reusing the storage of what they held. Touches nothing but
+// `results`, so one record may be solved on several threads at once, under other settings or
+// into other results. Returns the number of faulting all-reversal weight evaluations; `cost`
+// (if given) receives the counts.
+int64_t SolveExperiment(const Experiment& experiment, const ModelParameters& parameters,
+                        ExperimentResults& results, ExperimentCost* cost = nullptr);
 
 }  // namespace quarvel

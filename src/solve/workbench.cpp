@@ -17,7 +17,13 @@ const Experiment* Workbench::CurrentExperiment() const {
   return &experiments.At(currentExperiment);
 }
 
+const ExperimentResults* Workbench::CurrentResults() const {
+  if (CurrentExperiment() == nullptr) return nullptr;
+  return &results.At(currentExperiment);
+}
+
 void Workbench::SelectFirst(int32_t xQuantity, int32_t yQuantity) {
+  results.Clear();
   currentExperiment = 1;
   graphXQuantity = xQuantity;
   graphYQuantity = yQuantity;

@@ -229,9 +229,9 @@ StudyValue SolveStudyValue(Workbench& bench, UserInterface& ui, const StudyStart
                                   ? SolveSelectedExperiment(bench, ui, true)
                                   : SolveExperiments(bench, ui, true);
   ui.ProcessEvents();
-  const Experiment* experiment = bench.CurrentExperiment();
-  if (!solved.solved || experiment == nullptr) {
-    // The solve has shown its message; the results left in the experiments are not those of
+  const ExperimentResults* results = bench.CurrentResults();
+  if (!solved.solved || results == nullptr) {
+    // The solve has shown its message; the results left in the bench are not those of
     // this value, and every further value would show the message again.
     value.kind = StudyValue::Kind::SolveRefused;
     value.message = StoppedAt(x) + "the experiments could not be solved.";
@@ -240,11 +240,11 @@ StudyValue SolveStudyValue(Workbench& bench, UserInterface& ui, const StudyStart
 
   const double limit = threshold * Val(bench.inputs.txtUy);  // the new Uy when it is swept
   const bool belowThreshold =
-      limit >= experiment->originalPeakU && limit >= experiment->modifiedPeakU;
+      limit >= results->originalPeakU && limit >= results->modifiedPeakU;
   value.kind = belowThreshold ? StudyValue::Kind::Filtered : StudyValue::Kind::Line;
-  if (!belowThreshold) value.line = StudyLine(x, *experiment);
-  value.relErrorU = experiment->relErrorU;
-  value.relErrorEh = experiment->relErrorEh;
+  if (!belowThreshold) value.line = StudyLine(x, *results);
+  value.relErrorU = results->relErrorU;
+  value.relErrorEh = results->relErrorEh;
   return value;
 }
 

@@ -171,17 +171,10 @@ void SweepValues(const Workbench& bench, UserInterface& ui, const detail::StudyS
 // records, without their results (every value solves afresh, and a response of a long record
 // weighs hundreds of megabytes).
 Workbench WithoutResults(Workbench& bench) {
-  std::vector<ExperimentResults> held;
-  held.reserve(static_cast<std::size_t>(bench.experiments.Count()));
-  for (Experiment& e : bench.experiments.Records()) {
-    held.push_back(std::move(static_cast<ExperimentResults&>(e)));
-    static_cast<ExperimentResults&>(e) = ExperimentResults{};
-  }
+  ResultSet held = std::move(bench.results);
+  bench.results = ResultSet{};
   Workbench copy = bench;
-  std::size_t k = 0;
-  for (Experiment& e : bench.experiments.Records()) {
-    static_cast<ExperimentResults&>(e) = std::move(held[k++]);
-  }
+  bench.results = std::move(held);
   return copy;
 }
 

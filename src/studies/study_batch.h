@@ -46,7 +46,7 @@ inline constexpr const char* kEnvelopeShardTarget = "EnvRelError.out";
 // completed (MergeStudyShards puts the shards together). Escape / Ctrl-C stops handing out
 // values; the values in progress are finished, and every value finished in order is written.
 // Messages shown by the solves reach `ui` in value order. Afterwards the rewritten input holds
-// the last value written; the experiments' results are not those of any value.
+// the last value written; the bench's results are not those of any value.
 StudyOutcome RunParametricStudy(Workbench& bench, UserInterface& ui, const std::string& folder,
                                 const std::string& outputName, double threshold,
                                 bool updateEnvelopes, const StudyWork& work,

@@ -135,7 +135,7 @@ TEST_F(MainFormTest, CreateFillsTheListSelectsTimeAndDisplacementAndShowsTheSolv
   EXPECT_FALSE(Find<QLabel>("lblExpValue_3")->toolTip().isEmpty());
   EXPECT_TRUE(log.messages.empty());
   const auto expectErrorsOf = [this](int32_t k) {
-    const Experiment& e = form->Bench().experiments.At(k);
+    const ExperimentResults& e = form->Bench().results.At(k);
     ASSERT_GT(e.originalPeakU, 0.0) << "the solve stored no results";
     const ErrorLabelTexts want = ErrorLabels(e.absErrorU, e.relErrorU, e.absErrorEh, e.relErrorEh);
     EXPECT_EQ(Text("lblError_1").toStdString(), want.absoluteU);
@@ -190,9 +190,9 @@ TEST_F(MainFormTest, SolveNowGivesTheResultsOfTheSequentialSolve) {
   ASSERT_EQ(form->Bench().experiments.Count(), sequential.experiments.Count());
   for (int32_t k = 1; k <= sequential.experiments.Count(); ++k) {
     SCOPED_TRACE(k);
-    const Experiment& shown = form->Bench().experiments.At(k);
-    const Experiment& expected = sequential.experiments.At(k);
-    for (const auto pass : {&Experiment::original, &Experiment::modified}) {
+    const ExperimentResults& shown = form->Bench().results.At(k);
+    const ExperimentResults& expected = sequential.results.At(k);
+    for (const auto pass : {&ExperimentResults::original, &ExperimentResults::modified}) {
       const ResponseHistory& a = shown.*pass;
       const ResponseHistory& b = expected.*pass;
       EXPECT_TRUE(sameBits(a.U, b.U) && sameBits(a.Z, b.Z) && sameBits(a.Eh, b.Eh));

@@ -24,21 +24,19 @@ Workbench RampBench(int32_t n) {
   Experiment e;
   e.name = "Ramp";
   e.counter = n;
-  e.original.Reset(n);
-  e.modified.Reset(n);
-  for (int32_t j = 1; j <= n; ++j) {
-    e.original.T[j] = e.modified.T[j] = j / 100.0;
-    e.original.U[j] = e.modified.U[j] = j;
-    e.original.F[j] = 2.0 * j;
-    e.modified.F[j] = 3.0 * j;
-  }
-  for (auto* h : {&e.reversalLastPlus, &e.reversalLastMinus, &e.reversalMaxPlus,
-                  &e.reversalMaxMinus}) {
-    h->assign(static_cast<size_t>(n) + 1, 0);
-  }
   Workbench bench;
   bench.experiments.Append(std::move(e));
   bench.SelectFirst(kU, kF);
+  ExperimentResults& r = bench.results.At(1);
+  r.original.Reset(n);
+  r.modified.Reset(n);
+  for (int32_t j = 1; j <= n; ++j) {
+    r.original.T[j] = r.modified.T[j] = j / 100.0;
+    r.original.U[j] = r.modified.U[j] = j;
+    r.original.F[j] = 2.0 * j;
+    r.modified.F[j] = 3.0 * j;
+  }
+  r.reversalIndices.Reset(n);
   return bench;
 }
 
@@ -46,11 +44,11 @@ Workbench RampBench(int32_t n) {
 // at 6 from 7 on, a max positive one at 4 from 8 on, a max negative one at 6 from 9 on.
 Workbench ReversalBench(ReversalRule rule) {
   Workbench bench = RampBench(10);
-  Experiment& e = bench.experiments.At(1);
-  for (int32_t k = 4; k <= 10; ++k) e.reversalLastPlus[k] = 3;
-  for (int32_t k = 7; k <= 10; ++k) e.reversalLastMinus[k] = 6;
-  for (int32_t k = 8; k <= 10; ++k) e.reversalMaxPlus[k] = 4;
-  for (int32_t k = 9; k <= 10; ++k) e.reversalMaxMinus[k] = 6;
+  ReversalIndexHistory& r = bench.results.At(1).reversalIndices;
+  for (int32_t k = 4; k <= 10; ++k) r.lastPlus[k] = 3;
+  for (int32_t k = 7; k <= 10; ++k) r.lastMinus[k] = 6;
+  for (int32_t k = 8; k <= 10; ++k) r.maxPlus[k] = 4;
+  for (int32_t k = 9; k <= 10; ++k) r.maxMinus[k] = 6;
   bench.parameters.reversalRule = rule;
   return bench;
 }
@@ -100,7 +98,7 @@ TEST(UpdateGraphTest, EachQuantityReadsItsOwnArrayAndTitleName) {
       {"Hysteretic energy", &R::Eh}};
   for (int32_t q = 0; q < kQuantityCount; ++q) {
     Workbench bench = RampBench(3);
-    (bench.experiments.At(1).original.*rows[q].second)[3] = 100.0 + q;
+    (bench.results.At(1).original.*rows[q].second)[3] = 100.0 + q;
     bench.graphXQuantity = bench.graphYQuantity = q;
     Fixture f;
     ASSERT_TRUE(UpdateGraph(f.graph, bench, 3, true));
@@ -147,7 +145,7 @@ TEST(UpdateGraphTest, PointCountIsLimitedToTheCounter) {
 TEST(UpdateGraphTest, AxesReachZeroAndEmptyResponsesCentreOnTheOrigin) {
   // U in [2, 4] and F in [6, 8] alone would give axes from 1 and from 5.
   Workbench bench = RampBench(3);
-  Experiment& e = bench.experiments.At(1);
+  ExperimentResults& e = bench.results.At(1);
   for (ResponseHistory* r : {&e.original, &e.modified}) {
     r->U = {0, 2, 3, 4};
     r->F = {0, 6, 8, 7};
@@ -217,8 +215,8 @@ TEST(UpdatePlaybackFrameTest, LastAndMaxRuleShowsBothPairsTheMaxPairTwiceAsLarge
 
   // Indices outside the arrays leave the mark where it was.
   ASSERT_TRUE(UpdatePlaybackFrame(f.graph, bench, 10));
-  bench.experiments.At(1).reversalLastPlus[5] = 99;    // beyond the response
-  bench.experiments.At(1).reversalMaxMinus.resize(3);  // history shorter than the frame
+  bench.results.At(1).reversalIndices.lastPlus[5] = 99;    // beyond the response
+  bench.results.At(1).reversalIndices.maxMinus.resize(3);  // history shorter than the frame
   ASSERT_TRUE(UpdatePlaybackFrame(f.graph, bench, 5));
   EXPECT_EQ(f.Series(kLastPlusMark).Points[0].X, 3.0);
   EXPECT_EQ(f.Series(kMaxMinusMark).Points[0].X, 6.0);
@@ -235,16 +233,17 @@ TEST(UpdatePlaybackFrameTest, MarksFollowTheSolveThatMadeTheData) {
   SilentUserInterface silent;
   ASSERT_TRUE(SolveExperiments(bench, silent, true).solved);
   bench.inputs.optALLREV = true;  // changed in the window after the solve
-  const Experiment& e = bench.experiments.At(1);
+  const int32_t n = bench.experiments.At(1).counter;
+  const ExperimentResults& r = bench.results.At(1);
   Fixture f;
-  ASSERT_TRUE(UpdateGraph(f.graph, bench, e.counter, true));
+  ASSERT_TRUE(UpdateGraph(f.graph, bench, n, true));
   EXPECT_EQ(f.graph.Settings().Title, "Force - Displacement graph for T=1, Amp=5");
-  ASSERT_TRUE(UpdatePlaybackFrame(f.graph, bench, e.counter));
+  ASSERT_TRUE(UpdatePlaybackFrame(f.graph, bench, n));
   EXPECT_EQ(f.Series(kLastPlusMark).MarkerSize, 8);
-  const int32_t i = e.reversalLastPlus[e.counter];
+  const int32_t i = r.reversalIndices.lastPlus[n];
   ASSERT_GE(i, 1);
-  EXPECT_EQ(f.Series(kLastPlusMark).Points[0].X, e.modified.U[i]);
-  EXPECT_EQ(f.Series(kLastPlusMark).Points[0].Y, e.modified.F[i]);
+  EXPECT_EQ(f.Series(kLastPlusMark).Points[0].X, r.modified.U[i]);
+  EXPECT_EQ(f.Series(kLastPlusMark).Points[0].Y, r.modified.F[i]);
 }
 
 }  // namespace

@@ -13,7 +13,7 @@ TEST(ExperimentSet, ClearedRecordsComeBackFreshAndIndicesStayInCount) {
   Experiment old;
   old.name = "old";
   old.unitsOfG = 1;
-  old.relErrorU = 0.25;
+  old.weight = 0.25;
   ExperimentSet set;
   set.Append(old);
   set.Append(old);
@@ -25,7 +25,7 @@ TEST(ExperimentSet, ClearedRecordsComeBackFreshAndIndicesStayInCount) {
   for (const Experiment& e : set.Records()) {
     EXPECT_EQ(e.name, "");
     EXPECT_EQ(e.unitsOfG, 0);
-    EXPECT_EQ(e.relErrorU, 0.0);
+    EXPECT_EQ(e.weight, 0.0);
   }
   EXPECT_THROW(set.At(0), std::out_of_range);
   EXPECT_THROW(set.At(3), std::out_of_range);

@@ -56,17 +56,18 @@ double PeakOf(const std::vector<double>& values) {
 bool SameValue(double a, double b) { return a == b || (std::isnan(a) && std::isnan(b)); }
 
 // What the fault rules promise about a solved record, whatever the inputs were.
-void ExpectFaultRulesHold(const Experiment& e) {
-  SCOPED_TRACE(e.name);
-  const auto n = static_cast<std::size_t>(e.counter) + 1;
+void ExpectFaultRulesHold(const Experiment& experiment, const ExperimentResults& e) {
+  SCOPED_TRACE(experiment.name);
+  const auto n = static_cast<std::size_t>(experiment.counter) + 1;
   for (const ResponseHistory* r : {&e.original, &e.modified}) {
     for (const auto* a :
          {&r->T, &r->U, &r->U_DOT, &r->U_DOT_DOT, &r->F, &r->Fext, &r->Z, &r->Fh, &r->Et, &r->Eh}) {
       EXPECT_EQ(a->size(), n);
     }
   }
+  const ReversalIndexHistory& reversals = e.reversalIndices;
   for (const auto* a :
-       {&e.reversalLastPlus, &e.reversalLastMinus, &e.reversalMaxPlus, &e.reversalMaxMinus}) {
+       {&reversals.lastPlus, &reversals.lastMinus, &reversals.maxPlus, &reversals.maxMinus}) {
     EXPECT_EQ(a->size(), n);
   }
   // Peaks: the largest magnitude reached, infinite included, never NaN and never negative.
@@ -103,7 +104,9 @@ void SolveFollowsTheFaultRules(Workbench& bench) {
   EXPECT_TRUE(SolveExperiments(bench, ui, true).solved);
   EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
             kUnderSanitizer ? 30.0 : 5.0);
-  for (const Experiment& e : bench.experiments.Records()) ExpectFaultRulesHold(e);
+  for (int32_t k = 1; k <= bench.experiments.Count(); ++k) {
+    ExpectFaultRulesHold(bench.experiments.At(k), bench.results.At(k));
+  }
 }
 
 // A label text is "-" or a number that is not negative.
@@ -233,8 +236,8 @@ TEST(BadValueConsequences, NonFiniteResultsAreStoredAndLabelledAsHavingNoValue) 
     EXPECT_EQ(periods.elastic, row.elastic);
     EXPECT_EQ(periods.plastic, row.plastic);
     bool nonFinite = false;
-    for (const Experiment& e : bench.experiments.Records()) {
-      for (const double f : e.original.F) nonFinite = nonFinite || !std::isfinite(f);
+    for (int32_t k = 1; k <= bench.experiments.Count(); ++k) {
+      for (const double f : bench.results.At(k).original.F) nonFinite = nonFinite || !std::isfinite(f);
     }
     EXPECT_EQ(nonFinite, row.nonFiniteForce);
   }

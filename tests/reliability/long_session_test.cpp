@@ -43,7 +43,7 @@ TEST(LongSession, AThousandSolvesKeepMemoryFlat) {
   if (!kUnderSanitizer && !UnderValgrind()) {
     EXPECT_LT(after - before, kAllowedGrowthKiB) << before << " -> " << after;
   }
-  EXPECT_GT(bench.experiments.At(2).modifiedPeakU, 0.0);
+  EXPECT_GT(bench.results.At(2).modifiedPeakU, 0.0);
 }
 
 TEST(LongSession, TwoThousandValueStudyKeepsMemoryFlat) {

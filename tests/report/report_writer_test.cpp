@@ -80,7 +80,7 @@ TEST_F(ReportWriterTest, SolvedPulseGivesTheHandComputedText) {
       "Eh               ";
   for (const bool last : {false, true}) {
     const Workbench bench = SolvedPulse(last);
-    ASSERT_TRUE(WriteReport(path_, bench.experiments, bench.parameters, "-1").ok);
+    ASSERT_TRUE(WriteReport(path_, bench.experiments, bench.results, bench.parameters, "-1").ok);
     EXPECT_EQ(Read(),
               "Bouc-Wen model modification\r\nParameters:\r\nA = 1\r\nbeta = 0.1\r\n"
               "gamma = 0.9\r\nn = 2\r\nc = 0\r\nFy = 2.86\r\nUy = 0.111\r\nP = 2\r\n"
@@ -94,7 +94,7 @@ TEST_F(ReportWriterTest, SolvedPulseGivesTheHandComputedText) {
 }
 
 TEST_F(ReportWriterTest, NoExperimentsWritesNothing) {
-  EXPECT_TRUE(WriteReport(path_, ExperimentSet{}, ModelParameters{}, "-1").ok);
+  EXPECT_TRUE(WriteReport(path_, ExperimentSet{}, ResultSet{}, ModelParameters{}, "-1").ok);
   EXPECT_FALSE(std::filesystem::exists(path_));
 }
 
@@ -105,7 +105,7 @@ TEST_F(ReportWriterTest, FaultsNameTheFileAndKeepWhatWasWritten) {
   unsolved.name = "Unsolved";
   unsolved.counter = 3;
   set.Append(unsolved);
-  const ReportOutcome outcome = WriteReport(path_, set, ModelParameters{}, "-1");
+  const ReportOutcome outcome = WriteReport(path_, set, ResultSet{}, ModelParameters{}, "-1");
   EXPECT_FALSE(outcome.ok);
   EXPECT_NE(outcome.error.find(path_), std::string::npos);
   EXPECT_NE(outcome.error.find("Unsolved"), std::string::npos);
@@ -116,7 +116,7 @@ TEST_F(ReportWriterTest, FaultsNameTheFileAndKeepWhatWasWritten) {
        {std::pair<std::string, const char*>{"/dev/full", "No space left on device"},
         {folder_.string(), "Is a directory"},
         {(folder_ / "missing" / "report.txt").string(), "No such file or directory"}}) {
-    const ReportOutcome fault = WriteReport(path, bench.experiments, bench.parameters, "-1");
+    const ReportOutcome fault = WriteReport(path, bench.experiments, bench.results, bench.parameters, "-1");
     EXPECT_FALSE(fault.ok) << path;
     EXPECT_EQ(fault.error, path + ": " + reason);
   }

@@ -60,18 +60,21 @@ inline void AddResponse(Digest& digest, const ResponseHistory& h) {
   }
 }
 
-// Every result of every experiment of the set, then the fault count and the interface calls.
-inline uint64_t DigestOf(const ExperimentSet& experiments, const SolveOutcome& outcome,
+// Every result of every experiment of the bench's set, then the fault count and the interface
+// calls.
+inline uint64_t DigestOf(const Workbench& bench, const SolveOutcome& outcome,
                          const std::vector<std::string>& calls) {
   Digest digest;
-  for (const Experiment& e : experiments.Records()) {
+  for (int32_t k = 1; k <= bench.experiments.Count(); ++k) {
+    const ExperimentResults& e = bench.results.At(k);
     AddResponse(digest, e.original);
     AddResponse(digest, e.modified);
-    for (const auto* array : {&e.reversalLastPlus, &e.reversalLastMinus, &e.reversalMaxPlus,
-                              &e.reversalMaxMinus}) {
+    const ReversalIndexHistory& reversals = e.reversalIndices;
+    for (const auto* array :
+         {&reversals.lastPlus, &reversals.lastMinus, &reversals.maxPlus, &reversals.maxMinus}) {
       digest.AddArray(*array);
     }
-      for (const double value : {e.originalPeakU, e.modifiedPeakU, e.absErrorU, e.relErrorU,
+    for (const double value : {e.originalPeakU, e.modifiedPeakU, e.absErrorU, e.relErrorU,
                                e.originalPeakEh, e.modifiedPeakEh, e.absErrorEh, e.relErrorEh}) {
       digest.Add(Digest::Canonical(value));
     }

@@ -47,8 +47,8 @@ TEST_P(SolveDigest, ResultsAreUnchangedToTheLastBit) {
   RecordingUserInterface ui;
   const SolveOutcome outcome = SolveExperiments(bench, ui, true);
   ASSERT_TRUE(outcome.solved);
-  EXPECT_EQ(test::DigestOf(bench.experiments, outcome, ui.calls), row.expected)
-      << std::hex << "0x" << test::DigestOf(bench.experiments, outcome, ui.calls);
+  EXPECT_EQ(test::DigestOf(bench, outcome, ui.calls), row.expected)
+      << std::hex << "0x" << test::DigestOf(bench, outcome, ui.calls);
 }
 
 // The same solves with the experiments side by side on a pool: the same digests, so the same
@@ -69,12 +69,12 @@ TEST_P(SolveDigestOnPool, ResultsAndCallsAreThoseOfTheSequentialSolve) {
   RecordingUserInterface ui;
   const SolveOutcome outcome = SolveExperiments(bench, ui, true, &Pool());
   ASSERT_TRUE(outcome.solved);
-  EXPECT_EQ(test::DigestOf(bench.experiments, outcome, ui.calls), row.expected);
+  EXPECT_EQ(test::DigestOf(bench, outcome, ui.calls), row.expected);
 
   // Solved again, the experiments are handed out in the order of the first solve's times.
   RecordingUserInterface again;
   const SolveOutcome second = SolveExperiments(bench, again, true, &Pool());
-  EXPECT_EQ(test::DigestOf(bench.experiments, second, again.calls), row.expected);
+  EXPECT_EQ(test::DigestOf(bench, second, again.calls), row.expected);
 }
 
 using test::DigestSet;
@@ -171,8 +171,8 @@ TEST(SolveOnPool, FaultingExperimentsLaterInTheSetShowTheMessageOnce) {
   EXPECT_EQ(sequentialUi.calls, (std::vector<std::string>{"message:ERRRR", "events", "errorLabels",
                                                           "periodLabels", "graph:1501,titles"}));
   EXPECT_EQ(poolUi.calls, sequentialUi.calls);
-  EXPECT_EQ(test::DigestOf(poolBench.experiments, parallel, poolUi.calls),
-            test::DigestOf(sequentialBench.experiments, sequential, sequentialUi.calls));
+  EXPECT_EQ(test::DigestOf(poolBench, parallel, poolUi.calls),
+            test::DigestOf(sequentialBench, sequential, sequentialUi.calls));
 }
 
 // The pool runs every task exactly once and rethrows a task's exception after the others ran.

@@ -56,14 +56,15 @@ TEST(SolveExperimentsTest, RefusedSolveShowsItsMessageOnly) {
   for (const Row& row : {Row{{}, "Please load a set of experiments!"},
                          Row{{ForceExperiment({0, 5, 0}), minus},
                              "The weights of the experiments are zero!"}}) {
-    Workbench bench;
+    // The set replaces a solved one: none of the old results may show as the new set's.
+    Workbench bench = Solved({ForceExperiment({0, 5, 0}), ForceExperiment({0, 5, 0})});
     bench.experiments.Assign(row.experiments);
     bench.SelectFirst(0, 1);
     RecordingUserInterface ui;
     EXPECT_FALSE(SolveExperiments(bench, ui, true).solved);
     EXPECT_EQ(ui.calls, std::vector<std::string>{std::string("message:") + row.message});
     EXPECT_EQ(ui.icons, std::vector<MessageIcon>{MessageIcon::Exclamation});
-    for (const Experiment& e : bench.experiments.Records()) EXPECT_TRUE(e.original.U.empty());
+    for (int32_t k = 1; k <= 2; ++k) EXPECT_TRUE(bench.results.At(k).original.U.empty());
   }
 }
 
@@ -85,7 +86,7 @@ TEST(SolveExperimentsTest, RefreshesTheDisplayAfterOneEventPump) {
 // the mass at sample 2, so only U_DOT_DOT(2) and U_DOT(3) differ from zero.
 TEST(SolveExperimentsTest, ThreeSamplePulseWithOneEulerStep) {
   const Workbench bench = Solved({ForceExperiment({0, 5, 0})}, true);
-  const Experiment& e = bench.experiments.At(1);
+  const ExperimentResults& e = bench.results.At(1);
   const double m = 2.86;
   for (const ResponseHistory* h : {&e.original, &e.modified}) {
     EXPECT_EQ(h->T, (std::vector<double>{0, 0, 0.02, 0.04}));
@@ -106,7 +107,7 @@ TEST(SolveExperimentsTest, MassTextSelectsTheMass) {
   for (const auto& [text, mass] : {std::pair{"-1", 2.86}, std::pair{"-0.5", 2.86},
                                    std::pair{"4", 4.0}, std::pair{"0", nan}}) {
     const Workbench bench = Solved({ForceExperiment({0, 5, 0})}, true, text);
-    const ResponseHistory& h = bench.experiments.At(1).original;
+    const ResponseHistory& h = bench.results.At(1).original;
     EXPECT_EQ(h.U.size(), 4u) << text;
     if (std::isnan(mass)) {
       EXPECT_TRUE(std::isnan(h.U_DOT_DOT[2])) << text;
@@ -126,8 +127,8 @@ TEST(SolveExperimentsTest, AccelerationRecordsAreScaledByUnits) {
     e.mass = 2;
     e.unitsOfG = unitsOfG;
     const Workbench bench = Solved({e});
-    EXPECT_EQ(bench.experiments.At(1).original.Fext[1], fext) << unitsOfG;
-    EXPECT_EQ(bench.experiments.At(1).modified.Fext[2], fext) << unitsOfG;
+    EXPECT_EQ(bench.results.At(1).original.Fext[1], fext) << unitsOfG;
+    EXPECT_EQ(bench.results.At(1).modified.Fext[2], fext) << unitsOfG;
   }
 }
 
@@ -135,7 +136,7 @@ TEST(SolveExperimentsTest, EnergyStartsFromTheOriginForAForceRecord) {
   Experiment e = ForceExperiment({0, 0, 0});
   e.initialU = 0.05;
   const Workbench bench = Solved({e});
-  const ResponseHistory& h = bench.experiments.At(1).original;
+  const ResponseHistory& h = bench.results.At(1).original;
   EXPECT_NE(h.Et[1], 0.0);
   EXPECT_EQ(h.Et[1], 0.0 + 0.5 * (h.U[1] - 0.0) * (h.F[1] + 0.0));
   EXPECT_EQ(h.Eh[1], 0.0 + 0.5 * (h.U[1] - 0.0) * (h.Fh[1] + 0.0));
@@ -143,7 +144,7 @@ TEST(SolveExperimentsTest, EnergyStartsFromTheOriginForAForceRecord) {
 
 TEST(SolveExperimentsTest, NegativeOnlyResponseHasPositivePeak) {
   const Workbench bench = Solved({ForceExperiment({0, -5, -5, -5, -5})});
-  const Experiment& e = bench.experiments.At(1);
+  const ExperimentResults& e = bench.results.At(1);
   EXPECT_GT(e.originalPeakU, 0.0);
   EXPECT_EQ(e.originalPeakU, std::abs(e.original.U[5]));
   EXPECT_GE(e.absErrorU, 0.0);
@@ -153,8 +154,8 @@ TEST(SolveExperimentsTest, DisplacementRecordGetsItsOwnForceAndCarriesTheLastRat
   ExperimentSet set;
   SetDisplacementProtocolExperiment(DisplacementProtocol::Dc1, 0.111, set);
   const Workbench bench = Solved({set.At(1)});
-  const Experiment& e = bench.experiments.At(1);
-  const int32_t n = e.counter;
+  const ExperimentResults& e = bench.results.At(1);
+  const int32_t n = bench.experiments.At(1).counter;
   ASSERT_EQ(n, 1647);
   for (const ResponseHistory* h : {&e.original, &e.modified}) {
     ASSERT_EQ(h->Fext.size(), static_cast<std::size_t>(n) + 1);
@@ -176,8 +177,8 @@ TEST(SolveExperimentsTest, ResultsDoNotDependOnEarlierExperiments) {
   SetDisplacementProtocolExperiment(DisplacementProtocol::Dc1, 0.111, dc);
   const Workbench alone = Solved({dc.At(1)});
   const Workbench after = Solved({ForceExperiment(std::vector<double>(3000, 1.0)), dc.At(1)});
-  EXPECT_EQ(alone.experiments.At(1).modified.Fext, after.experiments.At(2).modified.Fext);
-  EXPECT_EQ(alone.experiments.At(1).modified.Z, after.experiments.At(2).modified.Z);
+  EXPECT_EQ(alone.results.At(1).modified.Fext, after.results.At(2).modified.Fext);
+  EXPECT_EQ(alone.results.At(1).modified.Z, after.results.At(2).modified.Z);
 }
 
 }  // namespace

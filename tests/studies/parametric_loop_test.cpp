@@ -207,7 +207,7 @@ TEST(ParametricLoop, ThresholdDropsValuesWhosePeaksAreBothAtOrBelowIt) {
   SetRange(bench.inputs, "1", "1", "1");
   SilentUserInterface silent;
   ASSERT_TRUE(SolveExperiments(bench, silent, false).solved);
-  const Experiment& e = *bench.CurrentExperiment();
+  const ExperimentResults& e = *bench.CurrentResults();
   const double low = std::min(e.originalPeakU, e.modifiedPeakU);
   const double high = std::max(e.originalPeakU, e.modifiedPeakU);
   ASSERT_GT(low, 0.0);
