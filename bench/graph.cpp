@@ -155,8 +155,8 @@ void BM_DrawGraphQt(benchmark::State& state) {
     benchmark::DoNotOptimize(canvas.Image().constBits());
   }
   if (const char* path = std::getenv("QUARVEL_GRAPH_PNG")) {
-    const std::string fault = canvas.SavePng(path);
-    if (!fault.empty()) state.SkipWithError(fault.c_str());
+    const FileResult saved = canvas.SavePng(path);
+    if (!saved) state.SkipWithError(saved.Describe().c_str());
   }
 }
 BENCHMARK(BM_DrawGraphQt)->Unit(benchmark::kMillisecond)->Repetitions(7)

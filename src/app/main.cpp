@@ -22,7 +22,7 @@ void TakeScreenshot(quarvel::app::MainForm& window, const QString& path) {
   QTimer::singleShot(kSettleMs, &window, [&window, path] {
     if (auto* create = window.findChild<QPushButton*>("cmdCreateExperiment")) create->click();
     QTimer::singleShot(kSettleMs, &window, [&window, path] {
-      const bool saved = window.grab().save(path, "PNG");
+      const bool saved = quarvel::SaveImagePng(window.grab().toImage(), path.toStdString()).ok;
       if (!saved) std::fprintf(stderr, "quarvel: cannot write %s\n", qPrintable(path));
       QCoreApplication::exit(saved ? 0 : 1);
     });

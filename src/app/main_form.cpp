@@ -438,7 +438,7 @@ void MainForm::ClearExperiments() {
 void MainForm::CreateSinusoidalDisplacement() {
   const std::optional<SinusoidDialogTexts> texts = dialogs_->AskSinusoid(this);
   if (!texts) return;
-  const GeneratorResult result = CreateSinusoidalDisplacementExperiment(*texts, bench_.experiments);
+  const FileResult result = CreateSinusoidalDisplacementExperiment(*texts, bench_.experiments);
   if (!result) {
     dialogs_->Message(this, "The experiment could not be created: " + Q(result.reason) + ".",
                       MessageIcon::Exclamation, {});
@@ -465,11 +465,11 @@ void MainForm::ExportResults() {
   const std::optional<QString> path = dialogs_->SaveFile(this, request);
   if (!path) return;
 
-  const ReportOutcome outcome =
+  const FileResult written =
       WriteReport(path->toStdString(), bench_.experiments, bench_.results, bench_.parameters,
                   bench_.inputs.txtMass);
-  if (!outcome.ok) {
-    dialogs_->Message(this, "The results could not be exported.\n\n" + Q(outcome.error),
+  if (!written) {
+    dialogs_->Message(this, "The results could not be exported.\n\n" + Q(written.Describe()),
                       MessageIcon::Critical, {});
     return;
   }
@@ -487,7 +487,7 @@ void MainForm::RunLoop() {
   const StudyOutcome outcome = RunLoopCommand(bench_, *this, StudyFolder());
   WriteInputs();
   if (outcome.Failed()) {
-    dialogs_->Message(this, "The parametric study stopped.\n\n" + Q(outcome.message),
+    dialogs_->Message(this, "The parametric study stopped.\n\n" + Q(outcome.Describe()),
                       MessageIcon::Exclamation, {});
   }
 }

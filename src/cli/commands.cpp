@@ -47,10 +47,10 @@ void PrintResultsTable(const Workbench& bench) {
 }
 
 int WriteReportTo(const Workbench& bench, const std::string& path) {
-  const ReportOutcome outcome =
+  const FileResult written =
       WriteReport(path, bench.experiments, bench.results, bench.parameters, bench.inputs.txtMass);
-  if (!outcome.ok) {
-    std::cerr << "The report was not written completely: " << outcome.error << '\n';
+  if (!written) {
+    std::cerr << "The report was not written completely: " << written.Describe() << '\n';
     return kExitFailure;
   }
   return 0;

@@ -29,7 +29,7 @@ std::string LoadSine(const std::string& texts, ExperimentSet& set) {
   dialog.period = parts[2];
   dialog.cycles = parts[3];
   dialog.timeStep = parts[4];
-  const GeneratorResult result = CreateSinusoidalDisplacementExperiment(dialog, set);
+  const FileResult result = CreateSinusoidalDisplacementExperiment(dialog, set);
   return result.ok ? std::string() : "--sine: " + result.reason;
 }
 

@@ -189,8 +189,8 @@ int RunPlotCommand(CommonOptions& options, const PlotOptions& plot) {
     std::cerr << "The graph could not be drawn: the response has no finite values to plot\n";
     return kExitFailure;
   }
-  if (const std::string fault = canvas.SavePng(plot.output); !fault.empty()) {
-    std::cerr << fault << '\n';
+  if (const FileResult saved = canvas.SavePng(plot.output); !saved) {
+    std::cerr << saved.Describe() << '\n';
     return kExitFailure;
   }
   return 0;

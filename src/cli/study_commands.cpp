@@ -60,7 +60,7 @@ int RunLoopCommand(CommonOptions& options, const LoopOptions& loop) {
       [&bar](const StudyProgress& progress) { bar.Update(progress); });
   bar.Finish();
   if (outcome.Failed()) {
-    std::cerr << outcome.message << '\n';
+    std::cerr << outcome.Describe() << '\n';
     return kExitFailure;
   }
   if (outcome.status == StudyStatus::NothingToDo) {
@@ -133,7 +133,7 @@ int RunMergeCommand(const MergeOptions& merge) {
           ? merge.folder
           : std::filesystem::path(merge.shards.front()).parent_path().string();
   const MergeOutcome outcome = MergeStudyShards(merge.shards, folder.empty() ? "." : folder);
-  for (const std::string& problem : outcome.problems) std::cerr << problem << '\n';
+  for (const FileResult& problem : outcome.problems) std::cerr << problem.Describe() << '\n';
   for (const std::string& path : outcome.written) std::cout << "Merged into " << path << '\n';
   for (const std::string& stop : outcome.stops) std::cerr << stop << '\n';
   return outcome.Failed() || !outcome.stops.empty() ? kExitFailure : 0;

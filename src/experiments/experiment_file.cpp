@@ -212,13 +212,6 @@ std::string Keyword(std::string_view line) {
 
 }  // namespace
 
-std::string LoadResult::Describe() const {
-  if (ok) return {};
-  std::string text = fileName + ": ";
-  if (lineNumber > 0) text += "line " + std::to_string(lineNumber) + ": ";
-  return text + reason;
-}
-
 ExperimentDataType ParseDataTypeKeyword(std::string_view line) {
   const std::string keyword = Keyword(line);
   if (keyword == "FORCE") return ExperimentDataType::Force;

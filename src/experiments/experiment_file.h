@@ -20,23 +20,16 @@
 #include <string_view>
 
 #include "experiments/experiment.h"
+#include "io/file_result.h"
 
 namespace quarvel {
 
 // Message shown to the user when a load fails.
 inline constexpr std::string_view kLoadErrorMessage = "Error while loading the file!";
 
-// Outcome of a load: success, or the file, line and reason of the failure.
-struct LoadResult {
-  bool ok = true;
-  std::string fileName;
-  int64_t lineNumber = 0;  // 1-based line the failure concerns; 0 for the file as a whole
-  std::string reason;      // what was wrong, e.g. "the number of samples must be at least 1"
-
-  explicit operator bool() const { return ok; }
-  // "<file>: line <k>: <reason>", or "<file>: <reason>" without a line; empty on success.
-  std::string Describe() const;
-};
+// Outcome of a load: success, or the file, line and reason of the failure, e.g. "the number of
+// samples must be at least 1". On success the file name is set too.
+using LoadResult = FileResult;
 
 // Reads the experiment file `fileName` into `set`, replacing its whole contents. On failure
 // the set's count is 0 and nothing that was read is kept. Memory grows with the lines that

@@ -25,7 +25,7 @@ std::vector<double> SineSamples(int32_t counter, double timeStep, double period,
   return samples;
 }
 
-GeneratorResult Refuse(std::string reason) { return {false, std::move(reason)}; }
+FileResult Refuse(std::string reason) { return FileResult::Failure({}, std::move(reason)); }
 
 // One ramp of a displacement protocol: travel in multiples of Uy, direction +1 up, -1 down.
 struct RampSegment {
@@ -47,7 +47,7 @@ constexpr double kProtocolTimeStep = 0.05;  // seconds
 
 }  // namespace
 
-GeneratorResult SineSampleCount(double cycles, double period, double timeStep, int32_t& counter) {
+FileResult SineSampleCount(double cycles, double period, double timeStep, int32_t& counter) {
   if (!(std::isfinite(timeStep) && timeStep > 0.0)) {
     return Refuse("the time step must be a positive number");
   }
@@ -63,12 +63,12 @@ GeneratorResult SineSampleCount(double cycles, double period, double timeStep, i
   return {};
 }
 
-GeneratorResult AddSineForceExperiment(const std::string& name, double weight, double mass,
-                                       double initialU, double initialUDot, double initialZ,
-                                       double timeStep, double period, double amplitude,
-                                       double cycles, ExperimentSet& set) {
+FileResult AddSineForceExperiment(const std::string& name, double weight, double mass,
+                                  double initialU, double initialUDot, double initialZ,
+                                  double timeStep, double period, double amplitude,
+                                  double cycles, ExperimentSet& set) {
   int32_t counter = 0;
-  if (GeneratorResult counted = SineSampleCount(cycles, period, timeStep, counter); !counted) {
+  if (FileResult counted = SineSampleCount(cycles, period, timeStep, counter); !counted) {
     return counted;
   }
   Experiment experiment;
@@ -86,12 +86,12 @@ GeneratorResult AddSineForceExperiment(const std::string& name, double weight, d
   return {};
 }
 
-GeneratorResult SetSineDisplacementExperiment(const std::string& name, double weight,
-                                              double mass, double timeStep, double period,
-                                              double amplitude, double cycles,
-                                              ExperimentSet& set) {
+FileResult SetSineDisplacementExperiment(const std::string& name, double weight,
+                                         double mass, double timeStep, double period,
+                                         double amplitude, double cycles,
+                                         ExperimentSet& set) {
   int32_t counter = 0;
-  if (GeneratorResult counted = SineSampleCount(cycles, period, timeStep, counter); !counted) {
+  if (FileResult counted = SineSampleCount(cycles, period, timeStep, counter); !counted) {
     return counted;
   }
   Experiment experiment;
@@ -135,8 +135,8 @@ SinusoidDialogInput ReadSinusoidDialog(const SinusoidDialogTexts& texts) {
   return input;
 }
 
-GeneratorResult CreateSinusoidalDisplacementExperiment(const SinusoidDialogTexts& texts,
-                                                       ExperimentSet& set) {
+FileResult CreateSinusoidalDisplacementExperiment(const SinusoidDialogTexts& texts,
+                                                  ExperimentSet& set) {
   const SinusoidDialogInput input = ReadSinusoidDialog(texts);
   return SetSineDisplacementExperiment(input.name, 1, input.mass, input.timeStep, input.period,
                                        input.amplitude, input.cycles, set);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "experiments/experiment.h"
+#include "io/file_result.h"
 
 namespace quarvel {
 
@@ -16,32 +17,27 @@ inline constexpr double kPi = 3.14159265358979;
 // (cycles x period / time step), so it is bounded before any storage is sized.
 inline constexpr int32_t kMaxGeneratedSamples = 10'000'000;
 
-// Outcome of a generator: success, or why the inputs were refused (the set is then unchanged).
-struct GeneratorResult {
-  bool ok = true;
-  std::string reason;  // e.g. "the time step must be a positive number"
-
-  explicit operator bool() const { return ok; }
-};
+// A generator returns done, or (with no file name) why the inputs were refused, e.g. "the time
+// step must be a positive number"; a refused generator leaves the set unchanged.
 
 // Sample count of a sinusoid: round-half-even(cycles * period / timeStep) + 1. Refused (and
 // `counter` left untouched) unless period and timeStep are finite and positive and the count
 // lies in 1..kMaxGeneratedSamples.
-GeneratorResult SineSampleCount(double cycles, double period, double timeStep, int32_t& counter);
+FileResult SineSampleCount(double cycles, double period, double timeStep, int32_t& counter);
 
 // Appends one Force experiment with samples amplitude * sin((2 pi / period) * timeStep * (i - 1)),
 // i = 1..counter. Refused inputs append nothing.
-GeneratorResult AddSineForceExperiment(const std::string& name, double weight, double mass,
-                                       double initialU, double initialUDot, double initialZ,
-                                       double timeStep, double period, double amplitude,
-                                       double cycles, ExperimentSet& set);
+FileResult AddSineForceExperiment(const std::string& name, double weight, double mass,
+                                  double initialU, double initialUDot, double initialZ,
+                                  double timeStep, double period, double amplitude,
+                                  double cycles, ExperimentSet& set);
 
 // Replaces the whole set by one Displacement experiment starting at rest, with samples
 // amplitude * sin((2 pi / period) * timeStep * (i - 1)). Refused inputs leave the set as it is.
-GeneratorResult SetSineDisplacementExperiment(const std::string& name, double weight,
-                                              double mass, double timeStep, double period,
-                                              double amplitude, double cycles,
-                                              ExperimentSet& set);
+FileResult SetSineDisplacementExperiment(const std::string& name, double weight,
+                                         double mass, double timeStep, double period,
+                                         double amplitude, double cycles,
+                                         ExperimentSet& set);
 
 // Replaces the set by the six built-in sinusoidal force experiments "T=1, Amp=5" ..
 // "T=3, Amp=20" (periods 1, 2, 3 s at amplitudes 5 and 20; 10 cycles at 0.02 s; mass 2.86).
@@ -70,8 +66,8 @@ struct SinusoidDialogInput {
 SinusoidDialogInput ReadSinusoidDialog(const SinusoidDialogTexts& texts);
 
 // The dialog's Ok: replaces the set by the displacement sinusoid the texts describe (weight 1).
-GeneratorResult CreateSinusoidalDisplacementExperiment(const SinusoidDialogTexts& texts,
-                                                       ExperimentSet& set);
+FileResult CreateSinusoidalDisplacementExperiment(const SinusoidDialogTexts& texts,
+                                                  ExperimentSet& set);
 
 // Key filter of the dialog's text boxes: a comma becomes a full stop, a minus sign is dropped
 // (nullopt), any other key passes unchanged.

@@ -3,7 +3,7 @@
 #include <array>
 #include <vector>
 
-#include "solve/text_file_writer.h"
+#include "io/file_writer.h"
 #include "text/number_text.h"
 
 namespace quarvel {
@@ -114,12 +114,12 @@ std::string ReversalRuleLine(ReversalRule rule) {
   return {};
 }
 
-ReportOutcome WriteReport(const std::string& path, const ExperimentSet& experiments,
-                          const ResultSet& results, const ModelParameters& lastSolve,
-                          std::string_view massText) {
+FileResult WriteReport(const std::string& path, const ExperimentSet& experiments,
+                       const ResultSet& results, const ModelParameters& lastSolve,
+                       std::string_view massText) {
   if (experiments.Count() < 1) return {};
   TextFileWriter file;
-  if (!file.Open(path)) return {false, file.Error()};
+  if (!file.Open(path)) return file.Result();
 
   file.WriteLine("Bouc-Wen model modification");
   file.WriteLine("Parameters:");
@@ -140,12 +140,12 @@ ReportOutcome WriteReport(const std::string& path, const ExperimentSet& experime
     if (!WriteExperiment(report, e, results.At(k))) {
       if (file.Failed()) break;
       file.Close();
-      return {false, path + ": experiment \"" + e.name +
-                         "\" has no results to export (solve the experiments first)"};
+      return FileResult::Failure(
+          path, "experiment \"" + e.name +
+                    "\" has no results to export (solve the experiments first)");
     }
   }
-  if (!file.Close()) return {false, file.Error()};
-  return {};
+  return file.Close();
 }
 
 }  // namespace quarvel

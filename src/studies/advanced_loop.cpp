@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "io/file_writer.h"
 #include "solve/reaction_guard.h"
 #include "solve/solve_experiments.h"
-#include "solve/text_file_writer.h"
 #include "text/number_text.h"
 
 namespace quarvel {
@@ -26,7 +26,7 @@ bool HasSeriesExtension(std::string_view name) {
 }
 
 // Names of the regular files of `folder` that end in ".quarvel", sorted.
-std::vector<std::string> ListSeriesCandidates(const std::string& folder, std::string& error) {
+std::vector<std::string> ListSeriesCandidates(const std::string& folder, FileResult& listing) {
   std::vector<std::string> names;
   const fs::path directory = folder.empty() ? fs::path(".") : fs::path(folder);
   std::error_code ec;
@@ -38,7 +38,7 @@ std::vector<std::string> ListSeriesCandidates(const std::string& folder, std::st
     if (HasSeriesExtension(name)) names.push_back(std::move(name));
   }
   if (ec) {
-    error = directory.string() + ": " + ec.message();
+    listing = FileResult::Failure(directory.string(), ec.message());
     names.clear();
   }
   std::sort(names.begin(), names.end());
@@ -60,21 +60,21 @@ std::optional<double> SeriesNumber(std::string_view fileName) {
 }
 
 std::optional<std::string> FindSeriesFile(const std::string& folder, int32_t k,
-                                          std::string& listingError) {
-  listingError.clear();
-  for (std::string& name : ListSeriesCandidates(folder, listingError)) {
+                                          FileResult& listing) {
+  listing = FileResult{};
+  for (std::string& name : ListSeriesCandidates(folder, listing)) {
     const std::optional<double> number = SeriesNumber(name);
     if (number && *number == static_cast<double>(k)) return std::move(name);
   }
   return std::nullopt;
 }
 
-std::vector<std::string> WriteEnvelopeFiles(const Envelopes& envelopes, const std::string& folder,
-                                            double from, double step,
-                                            std::vector<std::string>* written) {
+std::vector<FileResult> WriteEnvelopeFiles(const Envelopes& envelopes, const std::string& folder,
+                                           double from, double step,
+                                           std::vector<std::string>* written) {
   const std::array<const std::vector<double>*, 4> arrays = {&envelopes.uPos, &envelopes.uNeg,
                                                             &envelopes.ehPos, &envelopes.ehNeg};
-  std::vector<std::string> faults;
+  std::vector<FileResult> faults;
   for (std::size_t f = 0; f < arrays.size(); ++f) {
     const std::string path = (fs::path(folder) / kEnvelopeFileNames[f]).string();
     TextFileWriter writer;
@@ -86,10 +86,10 @@ std::vector<std::string> WriteEnvelopeFiles(const Envelopes& envelopes, const st
         writer.WriteLine(detail::StudyNumber(x) + '\t' + detail::StudyNumber(entries[i]));
       }
     }
-    if (writer.Close()) {
+    if (FileResult closed = writer.Close()) {
       if (written != nullptr) written->push_back(path);
     } else {
-      faults.push_back(writer.Error());
+      faults.push_back(std::move(closed));
     }
   }
   return faults;
@@ -116,9 +116,9 @@ void StudySeriesFiles(Workbench& bench, UserInterface& ui, const std::string& fo
                       const SeriesFileStudy& study, AdvancedStudyOutcome& outcome) {
   for (int32_t k = 1;; ++k) {
     if (hooks.stopRequested && hooks.stopRequested()) break;
-    std::string listingError;
-    const std::optional<std::string> name = FindSeriesFile(folder, k, listingError);
-    if (!listingError.empty()) outcome.problems.push_back(listingError);
+    FileResult listing;
+    const std::optional<std::string> name = FindSeriesFile(folder, k, listing);
+    if (!listing) outcome.problems.push_back(listing.Describe());
     if (!name) break;
     if (!takesFile(k)) continue;
 
@@ -143,7 +143,7 @@ void StudySeriesFiles(Workbench& bench, UserInterface& ui, const std::string& fo
     ui.ProcessEvents();
 
     file.study = study(*name + ".out");
-    if (file.study.Failed()) outcome.problems.push_back(file.study.message);
+    if (file.study.Failed()) outcome.problems.push_back(file.study.Describe());
     outcome.files.push_back(std::move(file));
   }
 }
@@ -165,9 +165,9 @@ AdvancedStudyOutcome RunAdvancedLoop(Workbench& bench, UserInterface& ui,
       },
       outcome);
 
-  for (std::string& fault : WriteEnvelopeFiles(bench.envelopes, folder, range->from, range->step,
-                                                &outcome.envelopeFiles)) {
-    outcome.problems.push_back(std::move(fault));
+  for (const FileResult& fault : WriteEnvelopeFiles(bench.envelopes, folder, range->from,
+                                                     range->step, &outcome.envelopeFiles)) {
+    outcome.problems.push_back(fault.Describe());
   }
   return outcome;
 }

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "experiments/experiment_file.h"
+#include "io/file_result.h"
 #include "solve/user_interface.h"
 #include "solve/workbench.h"
 #include "studies/parametric_loop.h"
@@ -45,10 +46,10 @@ std::optional<double> SeriesNumber(std::string_view fileName);
 // The file of the series with sequence number k in `folder`: among the regular files whose
 // name ends in ".quarvel" (any case), taken in file-name order so that the series is the same
 // on every machine, the first whose name holds a blank and whose sequence number is k.
-// nullopt when there is none, or when the folder cannot be listed (`listingError` then holds
-// "<folder>: <reason>").
+// nullopt when there is none, or when the folder cannot be listed (`listing` then holds the
+// folder and the reason).
 std::optional<std::string> FindSeriesFile(const std::string& folder, int32_t k,
-                                          std::string& listingError);
+                                          FileResult& listing);
 
 // What became of one file of the series.
 struct SeriesFileOutcome {
@@ -97,11 +98,11 @@ AdvancedStudyOutcome RunAdvancedLoop(Workbench& bench, UserInterface& ui,
 
 // Writes the four envelope files into `folder`, each closed before the next is opened: for
 // every non-zero entry i one line "x_i TAB entry", both rounded to 6 decimals, x_i = i * step +
-// from. Returns the faults ("<file>: <reason>"); a faulty file keeps what was written and the
-// others are still written. `written` receives the paths written completely.
-std::vector<std::string> WriteEnvelopeFiles(const Envelopes& envelopes, const std::string& folder,
-                                            double from, double step,
-                                            std::vector<std::string>* written = nullptr);
+// from. Returns the faults; a faulty file keeps what was written and the others are still
+// written. `written` receives the paths written completely.
+std::vector<FileResult> WriteEnvelopeFiles(const Envelopes& envelopes, const std::string& folder,
+                                           double from, double step,
+                                           std::vector<std::string>* written = nullptr);
 
 namespace detail {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "experiments/generated_experiments.h"
+#include "io/file_writer.h"
 #include "solve/solve_experiments.h"
-#include "solve/text_file_writer.h"
 #include "text/number_text.h"
 
 namespace quarvel {
@@ -68,6 +68,11 @@ std::string StoppedAt(double x) {
 }
 
 }  // namespace
+
+std::string StudyOutcome::Describe() const {
+  if (file) return message;
+  return message.empty() ? file.Describe() : message + "\n" + file.Describe();
+}
 
 StudyMode SelectStudyMode(const MainWindowInputs& in) {
   if (in.optVaryMass) return in.optChangeMass ? StudyMode::MassByMass : StudyMode::None;
@@ -282,11 +287,9 @@ bool CommitStudyValue(int32_t i, const StudyValue& value, std::string_view lineP
 }
 
 void CloseStudyFile(TextFileWriter& writer, StudyOutcome& outcome) {
-  if (writer.Close()) return;
+  outcome.file = writer.Close();
   // What was written stays in the file; the study is not reported as saved.
-  outcome.status = StudyStatus::WriteFailed;
-  outcome.message =
-      outcome.message.empty() ? writer.Error() : outcome.message + "\n" + writer.Error();
+  if (!outcome.file) outcome.status = StudyStatus::WriteFailed;
 }
 
 }  // namespace detail
@@ -302,7 +305,7 @@ StudyOutcome RunParametricLoop(Workbench& bench, UserInterface& ui, const std::s
   TextFileWriter writer;
   if (!writer.Open(path)) {
     outcome.status = StudyStatus::WriteFailed;
-    outcome.message = writer.Error();
+    outcome.file = writer.Result();
     return outcome;
   }
   outcome.filePath = path;

@@ -10,8 +10,9 @@
 #include <string_view>
 #include <vector>
 
+#include "io/file_result.h"
+#include "io/file_writer.h"
 #include "solve/main_window_inputs.h"
-#include "solve/text_file_writer.h"
 #include "solve/user_interface.h"
 #include "solve/workbench.h"
 
@@ -65,17 +66,19 @@ enum class StudyStatus {
 
 struct StudyOutcome {
   StudyStatus status = StudyStatus::NothingToDo;
-  // What the user must be told, ready for a message box or stderr ("<file>: <reason>" for file
-  // faults); empty when nothing went wrong, and for NoExperiments (the Loop command has
-  // already shown its message).
+  // Why the study could not run or stopped early, ready for a message box or stderr: a range
+  // too large, an invalid rewritten input, a refused solve. Empty when nothing went wrong, and
+  // for NoExperiments (the Loop command has already shown its message).
   std::string message;
+  FileResult file;           // the study file: done, or why it could not be written completely
   std::string filePath;      // the study file, once it was created
   int32_t valuesSolved = 0;  // swept values whose solve ran
   int32_t linesWritten = 0;  // result lines written (values that passed the threshold filter)
 
-  // True when there is a message to show: a range too large, a file fault, an invalid
-  // rewritten input, a refused solve.
-  bool Failed() const { return !message.empty(); }
+  // True when there is something to tell: the message, a file fault, or both.
+  bool Failed() const { return !message.empty() || !file; }
+  // The message, then the file fault ("<file>: <reason>") on a line of its own.
+  std::string Describe() const;
 };
 
 // Progress after each swept value: value `index` (0-based) of `count`, at swept value x.
@@ -199,8 +202,8 @@ bool CommitStudyValue(int32_t i, const StudyValue& value, std::string_view lineP
                       bool updateEnvelopes, TextFileWriter& writer, Envelopes& envelopes,
                       StudyOutcome& outcome);
 
-// Closes the study file. A fault makes the study WriteFailed, its reason after any message
-// the study already had; what was written stays in the file.
+// Closes the study file. A fault makes the study WriteFailed with the file's fault beside any
+// message the study already had; what was written stays in the file.
 void CloseStudyFile(TextFileWriter& writer, StudyOutcome& outcome);
 
 }  // namespace detail

@@ -18,7 +18,7 @@
 #include <thread>
 #include <utility>
 
-#include "solve/text_file_writer.h"
+#include "io/file_writer.h"
 #include "text/number_text.h"
 
 namespace quarvel {
@@ -222,7 +222,7 @@ StudyOutcome RunParametricStudy(Workbench& bench, UserInterface& ui, const std::
   TextFileWriter writer;
   if (!writer.Open(path)) {
     outcome.status = StudyStatus::WriteFailed;
-    outcome.message = writer.Error();
+    outcome.file = writer.Result();
     return outcome;
   }
   outcome.filePath = path;
@@ -291,10 +291,9 @@ StudyOutcome RunParametricStudy(Workbench& bench, UserInterface& ui, const std::
 namespace {
 
 // The envelope arrays of a shard of the advanced study, with every bit of every entry.
-std::optional<std::string> WriteEnvelopeShard(const Envelopes& envelopes,
-                                              const std::string& folder,
-                                              const detail::StudyRange& range,
-                                              const StudyWork& work, std::string& path) {
+FileResult WriteEnvelopeShard(const Envelopes& envelopes, const std::string& folder,
+                              const detail::StudyRange& range, const StudyWork& work,
+                              std::string& path) {
   path = (fs::path(folder) / ShardFileName(kEnvelopeShardTarget, work.shard, work.shardCount))
              .string();
   TextFileWriter writer;
@@ -315,8 +314,7 @@ std::optional<std::string> WriteEnvelopeShard(const Envelopes& envelopes,
     }
     writer.WriteLine(std::string(kEndMark) + "\tcomplete");
   }
-  if (!writer.Close()) return writer.Error();
-  return std::nullopt;
+  return writer.Close();
 }
 
 }  // namespace
@@ -343,17 +341,16 @@ AdvancedStudyOutcome RunAdvancedStudy(Workbench& bench, UserInterface& ui,
 
   if (work.Sharded()) {
     std::string path;
-    if (const std::optional<std::string> fault =
-            WriteEnvelopeShard(bench.envelopes, folder, *range, work, path)) {
-      outcome.problems.push_back(*fault);
-    } else {
+    if (const FileResult written = WriteEnvelopeShard(bench.envelopes, folder, *range, work, path)) {
       outcome.envelopeFiles.push_back(path);
+    } else {
+      outcome.problems.push_back(written.Describe());
     }
     return outcome;
   }
-  for (std::string& fault : WriteEnvelopeFiles(bench.envelopes, folder, range->from, range->step,
-                                                &outcome.envelopeFiles)) {
-    outcome.problems.push_back(std::move(fault));
+  for (const FileResult& fault : WriteEnvelopeFiles(bench.envelopes, folder, range->from,
+                                                     range->step, &outcome.envelopeFiles)) {
+    outcome.problems.push_back(fault.Describe());
   }
   return outcome;
 }
@@ -374,22 +371,16 @@ std::vector<std::string> SplitTabs(std::string_view line) {
   }
 }
 
-bool ReadLines(const std::string& path, std::vector<std::string>& lines, std::string& error) {
+FileResult ReadLines(const std::string& path, std::vector<std::string>& lines) {
   std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = path + ": cannot be opened";
-    return false;
-  }
+  if (!in) return FileResult::Failure(path, "cannot be opened");
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     lines.push_back(std::move(line));
   }
-  if (in.bad()) {
-    error = path + ": cannot be read";
-    return false;
-  }
-  return true;
+  if (in.bad()) return FileResult::Failure(path, "cannot be read");
+  return {};
 }
 
 bool ParseIndex(const std::string& text, int64_t& value) {
@@ -430,12 +421,11 @@ struct Shard {
   std::vector<std::pair<int64_t, std::array<double, 4>>> entries;
 };
 
-std::optional<std::string> ReadShard(const std::string& path, Shard& shard) {
+FileResult ReadShard(const std::string& path, Shard& shard) {
   shard.path = path;
   std::vector<std::string> lines;
-  std::string error;
-  if (!ReadLines(path, lines, error)) return error;
-  const auto bad = [&path](const std::string& what) { return path + ": " + what; };
+  if (FileResult read = ReadLines(path, lines); !read) return read;
+  const auto bad = [&path](const std::string& what) { return FileResult::Failure(path, what); };
   if (lines.empty()) return bad("empty, not a shard file");
   const std::vector<std::string> first = SplitTabs(lines.front());
   if (first[0] == kStudyShardMark && first.size() == 4) {
@@ -496,21 +486,22 @@ std::optional<std::string> ReadShard(const std::string& path, Shard& shard) {
   }
   if (shard.end.empty()) return bad("incomplete (the run that wrote it did not finish)");
   if (shard.end == "aborted") return bad("interrupted; run this shard again");
-  return std::nullopt;
+  return {};
 }
 
-// Every shard 1..N present once, all of the same study. Returns a problem or nothing.
-std::optional<std::string> CheckSet(const std::vector<const Shard*>& shards,
-                                    const std::string& name) {
+// Every shard 1..N present once, all of the same study: done, or the file at fault (a shard,
+// or the study file `name` when shards are missing or given twice).
+FileResult CheckSet(const std::vector<const Shard*>& shards, const std::string& name) {
   const Shard& first = *shards.front();
   std::vector<bool> seen(static_cast<std::size_t>(first.shardCount) + 1, false);
   for (const Shard* shard : shards) {
     if (shard->shardCount != first.shardCount || shard->values != first.values ||
         shard->head != first.head || shard->from != first.from || shard->step != first.step) {
-      return shard->path + ": not a shard of the same study as " + first.path;
+      return FileResult::Failure(shard->path, "not a shard of the same study as " + first.path);
     }
     if (seen[static_cast<std::size_t>(shard->shard)]) {
-      return name + ": shard " + ShardLabel(shard->shard, shard->shardCount) + " given twice";
+      return FileResult::Failure(
+          name, "shard " + ShardLabel(shard->shard, shard->shardCount) + " given twice");
     }
     seen[static_cast<std::size_t>(shard->shard)] = true;
   }
@@ -520,15 +511,15 @@ std::optional<std::string> CheckSet(const std::vector<const Shard*>& shards,
       missing += (missing.empty() ? "" : ", ") + ShardLabel(k, first.shardCount);
     }
   }
-  if (!missing.empty()) return name + ": shard(s) " + missing + " missing";
-  return std::nullopt;
+  if (!missing.empty()) return FileResult::Failure(name, "shard(s) " + missing + " missing");
+  return {};
 }
 
 void MergeStudy(const std::vector<const Shard*>& shards, const std::string& folder,
                 MergeOutcome& outcome) {
   const std::string& target = shards.front()->target;
-  if (const std::optional<std::string> problem = CheckSet(shards, target)) {
-    outcome.problems.push_back(*problem);
+  if (FileResult checked = CheckSet(shards, target); !checked) {
+    outcome.problems.push_back(std::move(checked));
     return;
   }
   // A run stops at the first value that stops it; what its shards wrote beyond is dropped.
@@ -555,18 +546,18 @@ void MergeStudy(const std::vector<const Shard*>& shards, const std::string& fold
     for (const std::string& line : shards.front()->head) writer.WriteLine(line);
     for (const auto* line : lines) writer.WriteLine(line->second);
   }
-  if (writer.Close()) {
+  if (FileResult closed = writer.Close()) {
     outcome.written.push_back(path);
   } else {
-    outcome.problems.push_back(writer.Error());
+    outcome.problems.push_back(std::move(closed));
   }
   if (stopping != nullptr) outcome.stops.push_back(stopping->stopMessage);
 }
 
 void MergeEnvelopes(const std::vector<const Shard*>& shards, const std::string& folder,
                     MergeOutcome& outcome) {
-  if (const std::optional<std::string> problem = CheckSet(shards, kEnvelopeShardTarget)) {
-    outcome.problems.push_back(*problem);
+  if (FileResult checked = CheckSet(shards, kEnvelopeShardTarget); !checked) {
+    outcome.problems.push_back(std::move(checked));
     return;
   }
   const Shard& first = *shards.front();
@@ -583,7 +574,7 @@ void MergeEnvelopes(const std::vector<const Shard*>& shards, const std::string& 
       if (entry[3] < envelopes.ehNeg[i]) envelopes.ehNeg[i] = entry[3];
     }
   }
-  for (std::string& fault :
+  for (FileResult& fault :
        WriteEnvelopeFiles(envelopes, folder, first.from, first.step, &outcome.written)) {
     outcome.problems.push_back(std::move(fault));
   }
@@ -596,8 +587,8 @@ MergeOutcome MergeStudyShards(const std::vector<std::string>& shardPaths,
   MergeOutcome outcome;
   std::vector<Shard> shards(shardPaths.size());
   for (std::size_t k = 0; k < shardPaths.size(); ++k) {
-    if (const std::optional<std::string> problem = ReadShard(shardPaths[k], shards[k])) {
-      outcome.problems.push_back(*problem);
+    if (FileResult read = ReadShard(shardPaths[k], shards[k]); !read) {
+      outcome.problems.push_back(std::move(read));
     }
   }
   if (outcome.Failed()) return outcome;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "io/file_result.h"
 #include "solve/user_interface.h"
 #include "solve/workbench.h"
 #include "studies/advanced_loop.h"
@@ -62,7 +63,7 @@ AdvancedStudyOutcome RunAdvancedStudy(Workbench& bench, UserInterface& ui,
 
 struct MergeOutcome {
   std::vector<std::string> written;   // paths of the files written completely
-  std::vector<std::string> problems;  // one line per fault
+  std::vector<FileResult> problems;   // the shards, study files and envelope files at fault
   // Messages of studies that stopped early (an invalid swept value, a refused solve), as one
   // run would have shown them; the merged file then ends where that run's would have.
   std::vector<std::string> stops;

@@ -74,7 +74,7 @@ TEST(SineSampleCount, CountsOrRefuses) {
   for (const auto& row : rows) {
     SCOPED_TRACE(row.name);
     int32_t counter = -7;
-    const GeneratorResult result = SineSampleCount(row.cycles, row.period, row.timeStep, counter);
+    const FileResult result = SineSampleCount(row.cycles, row.period, row.timeStep, counter);
     EXPECT_EQ(result.ok, row.counter != 0);
     EXPECT_EQ(result.reason.empty(), row.counter != 0);
     EXPECT_EQ(counter, row.counter != 0 ? row.counter : -7);

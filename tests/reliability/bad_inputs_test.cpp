@@ -299,7 +299,7 @@ TEST_P(RangeTest, StudyRefusesOrRunsTheRange) {
   ScratchFolder folder;
   SilentUserInterface ui;
   const StudyOutcome outcome = RunParametricLoop(bench, ui, folder.Path().string(), "", 0.0, false);
-  EXPECT_EQ(outcome.status, c.status) << outcome.message;
+  EXPECT_EQ(outcome.status, c.status) << outcome.Describe();
   EXPECT_EQ(outcome.valuesSolved, c.values);
   const bool refused =
       c.status == StudyStatus::InvalidValue || c.status == StudyStatus::RangeTooLarge;

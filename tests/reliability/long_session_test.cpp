@@ -60,7 +60,7 @@ TEST(LongSession, TwoThousandValueStudyKeepsMemoryFlat) {
   bench.inputs.txtTo = "2.999";
   const StudyOutcome outcome = RunParametricLoop(bench, ui, folder.Path().string(), "", 0.0, false);
   const int64_t after = CurrentKiB();
-  EXPECT_EQ(outcome.status, StudyStatus::Completed) << outcome.message;
+  EXPECT_EQ(outcome.status, StudyStatus::Completed) << outcome.Describe();
   EXPECT_EQ(outcome.valuesSolved, 2000);
   if (!kUnderSanitizer && !UnderValgrind()) {
     EXPECT_LT(after - before, kAllowedGrowthKiB) << before << " -> " << after;

@@ -95,12 +95,12 @@ TEST_P(EnvelopeFolderTest, EveryEnvelopeFileFailsWithFileAndReason) {
     *array = {0.25, -0.5, 0.125};  // lines to write in every file
   }
   std::vector<std::string> written;
-  const std::vector<std::string> faults =
+  const std::vector<FileResult> faults =
       WriteEnvelopeFiles(envelopes, folder, 1.0, 0.05, &written);
   EXPECT_TRUE(written.empty());
   ASSERT_EQ(faults.size(), 4u);
   for (std::size_t f = 0; f < 4; ++f) {
-    EXPECT_EQ(faults[f],
+    EXPECT_EQ(faults[f].Describe(),
               Reason((fs::path(folder) / kEnvelopeFileNames[f]).string(), GetParam().error));
   }
 }

@@ -105,10 +105,11 @@ TEST_F(ReportWriterTest, FaultsNameTheFileAndKeepWhatWasWritten) {
   unsolved.name = "Unsolved";
   unsolved.counter = 3;
   set.Append(unsolved);
-  const ReportOutcome outcome = WriteReport(path_, set, ResultSet{}, ModelParameters{}, "-1");
-  EXPECT_FALSE(outcome.ok);
-  EXPECT_NE(outcome.error.find(path_), std::string::npos);
-  EXPECT_NE(outcome.error.find("Unsolved"), std::string::npos);
+  const FileResult unsolvedFault = WriteReport(path_, set, ResultSet{}, ModelParameters{}, "-1");
+  EXPECT_FALSE(unsolvedFault.ok);
+  EXPECT_EQ(unsolvedFault.Describe(),
+            path_ + ": experiment \"Unsolved\" has no results to export (solve the experiments "
+                    "first)");
   EXPECT_NE(Read().find("Original Bouc-Wen model"), std::string::npos);
 
   const Workbench bench = SolvedPulse(false);
@@ -116,9 +117,10 @@ TEST_F(ReportWriterTest, FaultsNameTheFileAndKeepWhatWasWritten) {
        {std::pair<std::string, const char*>{"/dev/full", "No space left on device"},
         {folder_.string(), "Is a directory"},
         {(folder_ / "missing" / "report.txt").string(), "No such file or directory"}}) {
-    const ReportOutcome fault = WriteReport(path, bench.experiments, bench.results, bench.parameters, "-1");
+    const FileResult fault =
+        WriteReport(path, bench.experiments, bench.results, bench.parameters, "-1");
     EXPECT_FALSE(fault.ok) << path;
-    EXPECT_EQ(fault.error, path + ": " + reason);
+    EXPECT_EQ(fault.Describe(), path + ": " + reason);
   }
 }
 

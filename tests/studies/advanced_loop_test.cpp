@@ -232,9 +232,9 @@ TEST(AdvancedLoop, SeriesFileIsTheFirstMatchInNameOrder) {
         std::ofstream(folder / name) << "1\n";
       }
     }
-    std::string error;
-    EXPECT_EQ(FindSeriesFile(folder.str(), row.k, error), row.expected);
-    EXPECT_EQ(error, "");
+    FileResult listing;
+    EXPECT_EQ(FindSeriesFile(folder.str(), row.k, listing), row.expected);
+    EXPECT_EQ(listing.Describe(), "");
   }
 }
 

@@ -317,14 +317,14 @@ TEST(ParametricLoop, StudyFileFaultsAreReportedWithTheFileName) {
   RecordingUserInterface ui(bench);
   StudyOutcome outcome = RunParametricLoop(bench, ui, badFolder, "", 0.0, false);
   EXPECT_EQ(outcome.status, StudyStatus::WriteFailed);
-  EXPECT_EQ(outcome.message.rfind(badFolder + "/lresults.out: ", 0), 0u) << outcome.message;
+  EXPECT_EQ(outcome.Describe().rfind(badFolder + "/lresults.out: ", 0), 0u) << outcome.Describe();
   EXPECT_EQ(ui.solves(), 0);
   EXPECT_EQ(bench.inputs.txtMass, "-1");
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   SetRange(bench.inputs, "1", "1.1", "0.1");
   outcome = RunParametricLoop(bench, ui, "/dev", "full", 0.0, false);
   EXPECT_EQ(outcome.status, StudyStatus::WriteFailed);
-  EXPECT_EQ(outcome.message.rfind("/dev/full: ", 0), 0u) << outcome.message;
+  EXPECT_EQ(outcome.Describe(), "/dev/full: No space left on device");
 }
 
 // The loop command writes the default file and leaves the envelopes; without experiments it

@@ -109,7 +109,7 @@ TEST_P(BatchStudy, WritesTheSequentialStudyFile) {
                              [&progress](const StudyProgress& p) { progress.push_back(p.index); });
       EXPECT_EQ(ReadFile(folder / "batch.out"), reference.file);
       EXPECT_EQ(outcome.status, reference.outcome.status);
-      EXPECT_EQ(outcome.message, reference.outcome.message);
+      EXPECT_EQ(outcome.Describe(), reference.outcome.Describe());
       EXPECT_EQ(outcome.valuesSolved, reference.outcome.valuesSolved);
       EXPECT_EQ(outcome.linesWritten, reference.outcome.linesWritten);
       EXPECT_TRUE(EnvelopesOf(bench) == EnvelopesOf(reference.bench));
@@ -136,7 +136,7 @@ TEST_P(BatchStudy, MergedShardsAreTheSequentialStudyFile) {
     }
     if (count > 1) {
       const MergeOutcome merged = MergeStudyShards(paths, shards.str());
-      EXPECT_TRUE(merged.problems.empty()) << merged.problems.front();
+      EXPECT_TRUE(merged.problems.empty()) << merged.problems.front().Describe();
       const bool stopped = reference.outcome.status == StudyStatus::InvalidValue;
       EXPECT_EQ(merged.stops, stopped ? std::vector<std::string>{reference.outcome.message}
                                       : std::vector<std::string>{});
@@ -193,8 +193,8 @@ TEST(MergeStudyShards, RefusesIncompleteOrMismatchedShards) {
     SCOPED_TRACE(problem);
     const MergeOutcome merged = MergeStudyShards(shards, folder.str());
     ASSERT_FALSE(merged.problems.empty());
-    EXPECT_NE(merged.problems.front().find(problem), std::string::npos)
-        << merged.problems.front();
+    EXPECT_NE(merged.problems.front().Describe().find(problem), std::string::npos)
+        << merged.problems.front().Describe();
   }
 }
 

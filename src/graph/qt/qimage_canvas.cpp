@@ -10,13 +10,13 @@
 #include <QString>
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <numeric>
+#include <string_view>
 #include <vector>
+
+#include "io/file_writer.h"
 
 namespace quarvel {
 namespace {
@@ -128,7 +128,7 @@ const QImage& QImageCanvas::Image() {
   return image_;
 }
 
-std::string QImageCanvas::SavePng(const std::string& path) { return SaveImagePng(Image(), path); }
+FileResult QImageCanvas::SavePng(const std::string& path) { return SaveImagePng(Image(), path); }
 
 void QImageCanvas::FillRect(const PixelRect& rect, Colour colour) {
   FlushLines();
@@ -318,24 +318,16 @@ void QImageCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
   painter.restore();
 }
 
-std::string SaveImagePng(const QImage& image, const std::string& path) {
-  // Encoded in memory first, so that the file is written with calls that report errno.
+FileResult SaveImagePng(const QImage& image, const std::string& path) {
+  // Encoded in memory first, so that the file is written by the writer that reports errno.
   QByteArray png;
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "PNG")) return path + ": the picture could not be encoded as PNG";
-
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  if (file == nullptr) return path + ": " + std::strerror(errno != 0 ? errno : EIO);
+  if (!image.save(&buffer, "PNG")) {
+    return FileResult::Failure(path, "the picture could not be encoded as PNG");
+  }
   const auto size = static_cast<std::size_t>(png.size());
-  int error = 0;
-  errno = 0;
-  if (std::fwrite(png.constData(), 1, size, file) != size) error = errno != 0 ? errno : EIO;
-  if (std::fflush(file) != 0 && error == 0) error = errno;
-  if (std::fclose(file) != 0 && error == 0) error = errno;
-  if (error != 0) return path + ": " + std::strerror(error);
-  return {};
+  return WriteFileBytes(path, std::string_view(png.constData(), size));
 }
 
 bool RegisterTahomaFont() {

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "graph/canvas.h"
+#include "io/file_result.h"
 
 class QPainter;
 
@@ -50,8 +51,8 @@ class QImageCanvas : public Canvas {
 
   // The picture so far (pending lines are drawn first).
   const QImage& Image();
-  // Saves the picture as PNG: empty when saved, else "<path>: <reason>".
-  std::string SavePng(const std::string& path);
+  // Saves the picture as PNG.
+  FileResult SavePng(const std::string& path);
 
   int32_t Width() const override;
   int32_t Height() const override;
@@ -99,9 +100,9 @@ class QImageCanvas : public Canvas {
   QPolygon pending_;
 };
 
-// Saves an image as PNG: empty when saved, else "<path>: <reason>" with the system's reason
-// (no such folder, not a directory, disk full...).
-std::string SaveImagePng(const QImage& image, const std::string& path);
+// Saves an image as PNG: done, or the file with the system's reason (no such folder, not a
+// directory, disk full...).
+FileResult SaveImagePng(const QImage& image, const std::string& path);
 
 // Makes the Tahoma-compatible face of the fonts-wine package (/usr/share/wine/fonts/tahoma.ttf)
 // available as "Tahoma" when that file exists, so that the graph's "TAHOMA" texts use it rather

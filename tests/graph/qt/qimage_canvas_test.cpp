@@ -183,7 +183,7 @@ TEST(QImageCanvas, WholeGraphHasAxesWhereTheLayoutPutsThem) {
   graph.ComputeAxes();
   const GraphLayout layout = graph.DrawGraph().value();
   const QImage& image = canvas.Image();
-  ASSERT_EQ(canvas.SavePng(std::string(QUARVEL_BINARY_DIR) + "/graph_sample.png"), "");
+  ASSERT_EQ(canvas.SavePng(std::string(QUARVEL_BINARY_DIR) + "/graph_sample.png").Describe(), "");
 
   const PixelRect p = layout.PlotRect;
   // Axes of width 3 on the bottom and left edges, nothing beyond the plot's top right corner.
