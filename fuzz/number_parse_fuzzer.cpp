@@ -115,7 +115,6 @@ void CheckForms(double x, std::string_view input) {
   if (std::isfinite(x) && x >= 0.0 && scientific.front() != ' ') Fail("no leading blank", input);
   (void)FormatReportPlain(x);
   (void)FormatReportGeneral(x);
-  (void)FormatReportInteger(x);
   (void)RoundToDecimals(x, 6);
 }
 

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <utility>
 
+#include "special/pi.h"
 #include "text/number_text.h"
 
 namespace quarvel {
@@ -35,12 +36,19 @@ struct RampSegment {
 
 struct ProtocolTable {
   const char* name;
-  double totalTravel;  // sum of the travels, in multiples of Uy
   std::array<RampSegment, 5> segments;
 };
 
-constexpr ProtocolTable kDc1{"Temp DC 1", 8.24, {{{1.5, 1}, {2.24, -1}, {1.5, 1}, {1.0, -1}, {2.0, 1}}}};
-constexpr ProtocolTable kDc2{"Temp DC 2", 12.0, {{{4.0, 1}, {3.0, -1}, {2.0, 1}, {1.0, -1}, {2.0, 1}}}};
+constexpr ProtocolTable kDc1{"Temp DC 1", {{{1.5, 1}, {2.24, -1}, {1.5, 1}, {1.0, -1}, {2.0, 1}}}};
+constexpr ProtocolTable kDc2{"Temp DC 2", {{{4.0, 1}, {3.0, -1}, {2.0, 1}, {1.0, -1}, {2.0, 1}}}};
+
+// The sum of a protocol's travels, in multiples of Uy (8.24 and 12, exactly the doubles of
+// those texts).
+double TotalTravel(const ProtocolTable& table) {
+  double total = 0.0;
+  for (const RampSegment& segment : table.segments) total += segment.travel;
+  return total;
+}
 
 constexpr double kProtocolRate = 0.1;      // multiples of Uy per second
 constexpr double kProtocolTimeStep = 0.05;  // seconds
@@ -161,7 +169,7 @@ void SetDisplacementProtocolExperiment(DisplacementProtocol protocol, double uy,
   // One sample per step of the whole travel, less one (the fixed tables make this 1647 and
   // 2399); the last few steps of the final ramp therefore fall past the end.
   const int32_t counter = static_cast<int32_t>(
-      RoundHalfEven(table.totalTravel / kProtocolRate / kProtocolTimeStep) - 1.0);
+      RoundHalfEven(TotalTravel(table) / kProtocolRate / kProtocolTimeStep) - 1.0);
   experiment.counter = counter;
   std::vector<double>& u = experiment.displacement;
   u.assign(static_cast<std::size_t>(counter) + 1, 0.0);

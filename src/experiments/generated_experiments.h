@@ -11,8 +11,6 @@
 
 namespace quarvel {
 
-inline constexpr double kPi = 3.14159265358979;
-
 // Largest sample count a sinusoid may have. The count comes from typed numbers
 // (cycles x period / time step), so it is bounded before any storage is sized.
 inline constexpr int32_t kMaxGeneratedSamples = 10'000'000;

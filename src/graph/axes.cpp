@@ -79,11 +79,6 @@ void NiceLower(double min, double step, double& niceMin) {
   }
 }
 
-std::string NonFiniteText(double value) {
-  if (std::isnan(value)) return "nan";
-  return value < 0 ? "-inf" : "inf";
-}
-
 std::string ToChars(double value, std::chars_format format, int precision) {
   // Fixed notation of 1E+308 with many decimals needs room; grow until it fits.
   std::string buffer(64, '\0');

@@ -57,7 +57,7 @@ bool ReversalColumns(const ReversalIndexHistory& reversals, int32_t k, std::stri
                              &reversals.maxMinus}) {
     if (!HasSample(*column, k)) return false;
     row += '\t';
-    row += FormatReportInteger((*column)[k]);
+    row += FormatDefault((*column)[k]);
   }
   return true;
 }

@@ -2,12 +2,11 @@
 
 #include <cmath>
 
+#include "special/pi.h"
 #include "text/number_text.h"
 
 namespace quarvel {
 namespace {
-
-constexpr double kPi = 3.14159265358979;
 
 std::string LabelOrDash(double value) {
   return std::isfinite(value) ? FormatLabel(value) : std::string(kNoValueText);

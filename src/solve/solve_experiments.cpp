@@ -15,26 +15,8 @@
 namespace quarvel {
 namespace {
 
-constexpr double kGravity = 9.81;
-
 bool IsForceDriven(ExperimentDataType type) {
   return type == ExperimentDataType::Acceleration || type == ExperimentDataType::Force;
-}
-
-// The excitation table X[1..N] of a force-driven experiment (index 0 unused).
-std::vector<double> ExcitationTable(const Experiment& e, double mass) {
-  const auto size = static_cast<std::size_t>(e.counter) + 1;
-  std::vector<double> x(size, 0.0);
-  const std::vector<double>& samples = SamplesOf(e);
-  const std::size_t available = std::min(size, samples.size());
-  if (e.dataType == ExperimentDataType::Force) {
-    for (std::size_t j = 1; j < available; ++j) x[j] = samples[j];
-  } else if (e.unitsOfG == 1) {
-    for (std::size_t j = 1; j < available; ++j) x[j] = -samples[j] * mass * kGravity;
-  } else if (e.unitsOfG == 0) {
-    for (std::size_t j = 1; j < available; ++j) x[j] = -samples[j] * mass;
-  }
-  return x;
 }
 
 // A run of the experiment with the given settings and mass, writing into the storage of
@@ -56,10 +38,16 @@ void StoreResponses(ModelRun& original, ModelRun& modified, ExperimentResults& r
 
 void SolveForceDriven(ModelRun& original, ModelRun& modified, const Experiment& e,
                       ExperimentResults& r) {
+  // The excitation table X[1..N]: the force samples, or the force of the ground acceleration on
+  // the mass.
   ExcitationForce& excitation = original.excitation;
-  excitation.X = ExcitationTable(e, original.mass);
-  excitation.sampleCount = e.counter;
-  excitation.timeStep = e.timeStep;
+  const std::span<const double> samples(SamplesOf(e));
+  if (e.dataType == ExperimentDataType::Force) {
+    excitation.Assign(samples, e.counter, e.timeStep);
+  } else {
+    excitation.AssignGroundAcceleration(samples, e.counter, e.timeStep, original.mass,
+                                        e.unitsOfG);
+  }
   modified.excitation = excitation;
   for (ModelRun* run : {&original, &modified}) {
     run->initialU = e.initialU;

@@ -10,6 +10,7 @@
 #include <cstdint>
 
 #include "special/hypergeometric.h"
+#include "special/pi.h"
 #include "special/special_detail.h"
 
 namespace quarvel {
@@ -17,7 +18,6 @@ namespace {
 
 // psi(1), i.e. minus Euler's constant, to 15 significant digits.
 constexpr double kPsiOne = -0.577215664901533;
-constexpr double kPi = 3.14159265358979;
 
 // Lanczos approximation (gamma = 5, six terms): relative error of gamma below about 2e-10
 // for x > 0.

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-#include "experiments/generated_experiments.h"
 #include "io/file_writer.h"
 #include "solve/solve_experiments.h"
+#include "special/pi.h"
 #include "text/number_text.h"
 
 namespace quarvel {

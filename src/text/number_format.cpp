@@ -21,12 +21,6 @@ namespace {
 // Doubles from 2^52 on are whole numbers already.
 constexpr double kTwoPow52 = 4503599627370496.0;
 
-// Text of non-finite values in every form.
-std::string NonFiniteText(double x) {
-  if (std::isnan(x)) return "nan";
-  return x < 0 ? "-inf" : "inf";
-}
-
 // to_chars in the given format and precision, with the exponent letter upper-cased.
 std::string ToCharsUpper(double x, std::chars_format format, int precision) {
   std::array<char, 64> buffer{};
@@ -54,6 +48,11 @@ double PowerOfTen(int exponent) {
 }
 
 }  // namespace
+
+std::string NonFiniteText(double x) {
+  if (std::isnan(x)) return "nan";
+  return x < 0 ? "-inf" : "inf";
+}
 
 double RoundHalfEven(double x) {
   // Built on floor, which is exact and does not depend on the rounding mode, so the result is
@@ -128,7 +127,5 @@ std::string FormatReportScientific(double x) {
   }
   return x >= 0.0 ? " " + text : text;
 }
-
-std::string FormatReportInteger(double x) { return FormatDefault(x); }
 
 }  // namespace quarvel

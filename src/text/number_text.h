@@ -32,6 +32,9 @@ double RoundToDecimals(double x, int decimals);
 // or not finite.
 bool ToInt32(double x, int32_t& out);
 
+// Text of a non-finite value in every form: "nan", "-inf" or "inf".
+std::string NonFiniteText(double x);
+
 // Default number-to-text form: C's %.15G ("1E-09", "0.02", "2.86", "1E+15", "-0.5"),
 // "inf", "-inf", "nan" for non-finite values, and "0" for negative zero.
 std::string FormatDefault(double x);
@@ -44,6 +47,5 @@ std::string FormatLabel(double x);
 std::string FormatReportPlain(double x);       // FormatDefault with a leading blank when x >= 0
 std::string FormatReportGeneral(double x);     // FormatDefault, "," replaced by "."
 std::string FormatReportScientific(double x);  // "%.12E", leading blank when x >= 0
-std::string FormatReportInteger(double x);     // FormatDefault, no blanks
 
 }  // namespace quarvel
