@@ -1,10 +1,12 @@
-// Fuzz target: the leading-number parse and the number-to-text forms.
+// Fuzz target: the leading-number parse, the whole-text parse of typed options and the
+// number-to-text forms.
 //
 // The parse is checked against an independent reading of the same text: the longest prefix of
 // the form [blanks/tabs][sign]digits[.digits][(E|e|D|d)[sign]digits] is cut out by a second,
 // simple scanner, the D exponent letter is replaced by E, and glibc's strtod (correctly rounded,
 // "C" locale in this process) converts it. Value, sign of zero, "found" and "overflow" must
-// agree bit for bit. The forms are checked for what the files and labels rely on: the default
+// agree bit for bit. The whole-text parse must accept exactly the texts that the scanner takes
+// entirely and that give a finite value, with the same value. The forms are checked for what the files and labels rely on: the default
 // form reads back within its 15 significant digits, half-even rounding is exact and even on
 // ties, and no form crashes or reads outside its buffers (AddressSanitizer).
 
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,7 +33,8 @@ bool Digit(char c) { return c >= '0' && c <= '9'; }
 
 struct Reference {
   bool found = false;
-  std::string prefix;  // the number as strtod understands it
+  std::string prefix;      // the number as strtod understands it
+  std::size_t length = 0;  // characters of the text the number took, blanks before it included
 };
 
 Reference ReferenceScan(std::string_view text) {
@@ -59,9 +63,11 @@ Reference ReferenceScan(std::string_view text) {
     if (j < text.size() && Digit(text[j])) {
       while (j < text.size() && Digit(text[j])) exponent += text[j++];
       out += exponent;
+      i = j;
     }
   }
   ref.prefix = out;
+  ref.length = i;
   return ref;
 }
 
@@ -138,6 +144,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!SameBits(parsed.value, expected)) Fail("value differs from strtod", text);
     if (parsed.overflow != std::isinf(expected)) Fail("overflow flag differs", text);
   }
+
+  const std::optional<double> whole = quarvel::ParseWholeNumber(text);
+  const bool wholeExpected = ref.found && ref.length == text.size() && !parsed.overflow;
+  if (whole.has_value() != wholeExpected) Fail("whole-text parse accepts the wrong texts", text);
+  if (whole && !SameBits(*whole, parsed.value)) Fail("whole-text parse value differs", text);
 
   CheckForms(parsed.value, text);
   if (size >= sizeof(double)) {

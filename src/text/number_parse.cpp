@@ -56,6 +56,7 @@ ParsedNumber ParseLeadingNumber(std::string_view text) {
   }
   if (intEnd == intBegin && fracEnd == fracBegin) return parsed;  // no digit: not a number
   i = fracEnd;
+  parsed.length = i;
 
   // Exponent: the letter belongs to the number only when at least one digit follows it
   // (after an optional sign).
@@ -72,6 +73,7 @@ ParsedNumber ParseLeadingNumber(std::string_view text) {
         if (exponent < kExponentClamp) exponent = exponent * 10 + (text[j] - '0');
       }
       if (exponentNegative) exponent = -exponent;
+      parsed.length = j;
     }
   }
   parsed.found = true;
@@ -131,5 +133,11 @@ ParsedNumber ParseLeadingNumber(std::string_view text) {
 }
 
 double Val(std::string_view text) { return ParseLeadingNumber(text).value; }
+
+std::optional<double> ParseWholeNumber(std::string_view text) {
+  const ParsedNumber parsed = ParseLeadingNumber(text);
+  if (!parsed.found || parsed.overflow || parsed.length != text.size()) return std::nullopt;
+  return parsed.value;
+}
 
 }  // namespace quarvel

@@ -1,7 +1,9 @@
 #pragma once
 // Numbers read from and written as text, independent of the process locale.
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -12,6 +14,7 @@ struct ParsedNumber {
   double value = 0.0;     // 0 when no number was found
   bool found = false;     // a digit (or digits around ".") began the text after blanks/tabs
   bool overflow = false;  // the number does not fit a double (value is then +-infinity)
+  std::size_t length = 0;  // characters the number took, the blanks and tabs before it included
 };
 
 // Leading-number parse: skips blanks and tabs, optional sign, digits with at most one ".",
@@ -21,6 +24,11 @@ ParsedNumber ParseLeadingNumber(std::string_view text);
 
 // The value of ParseLeadingNumber (0 for no number, +-inf on overflow).
 double Val(std::string_view text);
+
+// Whole-text parse for typed options: the leading-number parse must take the entire text
+// (blanks and tabs before the number allowed, nothing after it) and give a finite value.
+// nullopt for "", "abc", "1,5", "2 m", "1e400".
+std::optional<double> ParseWholeNumber(std::string_view text);
 
 // Rounds to the nearest integer, halves to the even neighbour: Round(2.5) = 2, Round(3.5) = 4.
 double RoundHalfEven(double x);

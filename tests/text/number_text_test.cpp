@@ -205,35 +205,37 @@ struct ParseRow {
   double value;
   bool found;
   bool overflow;
+  bool whole = false;  // ParseWholeNumber accepts the text: the number is all of it, finite
 };
 
 // Expected: the decimal number written in the text up to the first character that cannot
 // continue it (exact, or correctly rounded by the compiler). Views built as
 // string_view(buffer, length) end inside a longer buffer that must not be read.
 const ParseRow kParseRows[] = {
-    {"blanks and tabs skipped", " \t  2.86", 2.86, true, false},
-    {"plus sign", "+5", 5.0, true, false},
+    {"blanks and tabs skipped", " \t  2.86", 2.86, true, false, true},
+    {"plus sign", "+5", 5.0, true, false, true},
     {"comma ends the number", "1,5", 1.0, true, false},
-    {"leading point", "-.25", -0.25, true, false},
-    {"trailing point", "5.", 5.0, true, false},
+    {"leading point", "-.25", -0.25, true, false, true},
+    {"trailing point", "5.", 5.0, true, false, true},
     {"second point stops", "1.2.3", 1.2, true, false},
     {"text after the number", "0.02 s", 0.02, true, false},
-    {"E exponent", "1E-09", 1e-9, true, false},
-    {"D exponent", "1.5D2", 150.0, true, false},
-    {"lower-case d exponent", "25d-1", 2.5, true, false},
+    {"blank after the number", "2.86 ", 2.86, true, false},
+    {"E exponent", "1E-09", 1e-9, true, false, true},
+    {"D exponent", "1.5D2", 150.0, true, false, true},
+    {"lower-case d exponent", "25d-1", 2.5, true, false, true},
     {"exponent letter without digits", "1E", 1.0, true, false},
     {"exponent sign without digits", "1e+", 1.0, true, false},
-    {"exponent with leading zeros", "1e0000000000000000000000000002", 100.0, true, false},
-    {"negative zero", "-0", -0.0, true, false},
+    {"exponent with leading zeros", "1e0000000000000000000000000002", 100.0, true, false, true},
+    {"negative zero", "-0", -0.0, true, false, true},
     {"largest double", "1.7976931348623157e308", std::numeric_limits<double>::max(), true,
-     false},
+     false, true},
     {"smallest subnormal", "4.9406564584124654e-324", std::numeric_limits<double>::denorm_min(),
-     true, false},
+     true, false, true},
     {"overflow", "-1e400", -kInf, true, true},
     {"beyond the largest by more than half an ulp", "1.7976931348623159e308", kInf, true, true},
     {"exponent beyond any range", "1e99999999999999999999999999", kInf, true, true},
-    {"underflow is zero, not overflow", "-2e-400", -0.0, true, false},
-    {"zero with a huge exponent", "0e999999999", 0.0, true, false},
+    {"underflow is zero, not overflow", "-2e-400", -0.0, true, false, true},
+    {"zero with a huge exponent", "0e999999999", 0.0, true, false, true},
     {"point alone", ".", 0.0, false, false},
     {"sign and point", "+.", 0.0, false, false},
     {"blank between sign and digits", "- 5", 0.0, false, false},
@@ -243,7 +245,7 @@ const ParseRow kParseRows[] = {
     {"newline is not a blank", "\n5", 0.0, false, false},
     {"view ends after the exponent letter", std::string_view("2.5e+7", 4), 2.5, true, false},
     {"view ends after the exponent sign", std::string_view("2.5e+7", 5), 2.5, true, false},
-    {"view ends after the point", std::string_view("2.5", 2), 2.0, true, false},
+    {"view ends after the point", std::string_view("2.5", 2), 2.0, true, false, true},
     {"empty view of a number", std::string_view("7", 0), 0.0, false, false},
 };
 
@@ -256,6 +258,7 @@ TEST(ParseLeadingNumber, Table) {
     EXPECT_EQ(parsed.found, row.found);
     EXPECT_EQ(parsed.overflow, row.overflow);
     EXPECT_EQ(Val(row.text), row.value);
+    EXPECT_EQ(ParseWholeNumber(row.text).has_value(), row.whole);
   }
 }
 
