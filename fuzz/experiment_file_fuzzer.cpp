@@ -15,6 +15,7 @@
 #include <string_view>
 
 #include "experiments/experiment_file.h"
+#include "line_count.h"
 #include "experiments/experiment_labels.h"
 
 namespace {
@@ -24,27 +25,12 @@ namespace {
   std::abort();
 }
 
-// Lines of the input as the loader counts them: LF, CR or CR LF end a line; a last line
-// without terminator counts.
-int64_t CountLines(std::string_view text) {
-  int64_t lines = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\n' || text[i] == '\r') {
-      ++lines;
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    }
-  }
-  const char last = text.empty() ? '\n' : text.back();
-  if (last != '\n' && last != '\r') ++lines;
-  return lines;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace quarvel;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  const int64_t lines = CountLines(bytes);
+  const int64_t lines = fuzz::CountLines(bytes);
 
   ExperimentSet set;
   // A previous set, which every load replaces: values no load can give (a NaN weight and a

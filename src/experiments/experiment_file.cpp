@@ -114,6 +114,7 @@ class LineReader {
 // Names an item in failure messages ("sample 3 of experiment 1"). Only built into text when
 // a failure needs it: a file holds millions of samples and nearly all of them read fine.
 struct ItemName {
+  ItemKind kind;
   const char* item;         // "the weight", "sample", ...
   int32_t experiment = 0;   // 1-based; 0 for the count line
   int32_t sample = 0;       // 1-based for sample lines, else 0
@@ -129,21 +130,33 @@ struct ItemName {
 // Reads the items of an experiment file, naming the item and experiment in its failures.
 class ItemReader {
  public:
-  explicit ItemReader(LineReader& lines) : lines_(lines) {}
+  ItemReader(LineReader& lines, const ItemObserver& observer)
+      : lines_(lines), observer_(observer) {}
 
   // The next line, as it is; `what` names the item for the failure at the end of the file.
   const std::string& Line(const ItemName& what) {
-    if (!lines_.Next(line_)) {
-      const int64_t missing = lines_.LineNumber() + 1;
-      throw LoadFailure{missing, missing == 1 ? std::string("the file is empty")
-                                              : "the file ends before " + what.Text()};
-    }
+    Read(what);
+    Show(what, nullptr);
     return line_;
+  }
+
+  // Shows the lines after the last block to the observer; a fault there ends the walk quietly.
+  void ShowIgnoredLines() {
+    if (!observer_) return;
+    try {
+      while (lines_.Next(line_)) {
+        observer_(ItemLine{lines_.LineNumber(), ItemKind::Ignored, "", 0, 0, line_});
+      }
+    } catch (const LoadFailure&) {
+    } catch (const std::bad_alloc&) {
+    }
   }
 
   // The leading number of the next line (0 when it has none).
   double Number(const ItemName& what) {
-    const ParsedNumber parsed = ParseLeadingNumber(Line(what));
+    Read(what);
+    const ParsedNumber parsed = ParseLeadingNumber(line_);
+    Show(what, &parsed);
     if (parsed.overflow) throw LoadFailure{lines_.LineNumber(), what.Text() + " is out of range"};
     return parsed.value;
   }
@@ -160,37 +173,55 @@ class ItemReader {
   }
 
  private:
+  void Read(const ItemName& what) {
+    if (!lines_.Next(line_)) {
+      const int64_t missing = lines_.LineNumber() + 1;
+      throw LoadFailure{missing, missing == 1 ? std::string("the file is empty")
+                                              : "the file ends before " + what.Text()};
+    }
+  }
+
+  void Show(const ItemName& what, const ParsedNumber* number) {
+    if (observer_) {
+      observer_(ItemLine{lines_.LineNumber(), what.kind, what.item, what.experiment, what.sample,
+                         line_, number});
+    }
+  }
+
   LineReader& lines_;
+  const ItemObserver& observer_;
   std::string line_;
 };
 
 Experiment ReadExperiment(ItemReader& items, int32_t k) {
+  using enum ItemKind;
   Experiment experiment;
-  experiment.name = items.Line({"the name", k});
-  experiment.weight = items.Number({"the weight", k});
-  experiment.mass = items.Number({"the mass", k});
-  experiment.initialU = items.Number({"the initial U", k});
-  experiment.initialUDot = items.Number({"the initial U_dot", k});
-  experiment.initialZ = items.Number({"the initial Z", k});
-  experiment.dataType = ParseDataTypeKeyword(items.Line({"the data type", k}));
-  experiment.unitsOfG = ParseUnitsKeyword(items.Line({"the units", k}));
-  experiment.timeStep = items.Number({"the time step", k});
-  const int32_t n = items.Count({"the number of samples", k});
+  experiment.name = items.Line({Name, "the name", k});
+  experiment.weight = items.Number({Number, "the weight", k});
+  experiment.mass = items.Number({Number, "the mass", k});
+  experiment.initialU = items.Number({Number, "the initial U", k});
+  experiment.initialUDot = items.Number({Number, "the initial U_dot", k});
+  experiment.initialZ = items.Number({Number, "the initial Z", k});
+  experiment.dataType = ParseDataTypeKeyword(items.Line({DataType, "the data type", k}));
+  experiment.unitsOfG = ParseUnitsKeyword(items.Line({Units, "the units", k}));
+  experiment.timeStep = items.Number({TimeStep, "the time step", k});
+  const int32_t n = items.Count({SampleCount, "the number of samples", k});
   experiment.counter = n;
 
   std::vector<double>& samples = SamplesOf(experiment);
   samples.reserve(static_cast<std::size_t>(std::min(n, kMaxReservedSamples)) + 1);
   samples.push_back(0.0);  // index 0 is unused
-  for (int32_t i = 1; i <= n; ++i) samples.push_back(items.Number({"sample", k, i}));
+  for (int32_t i = 1; i <= n; ++i) samples.push_back(items.Number({Sample, "sample", k, i}));
   return experiment;
 }
 
-std::vector<Experiment> ReadExperiments(LineReader& lines) {
-  ItemReader items(lines);
-  const int32_t count = items.Count({"the number of experiments"});
+std::vector<Experiment> ReadExperiments(LineReader& lines, const ItemObserver& observer) {
+  ItemReader items(lines, observer);
+  const int32_t count = items.Count({ItemKind::ExperimentCount, "the number of experiments"});
   std::vector<Experiment> experiments;
   experiments.reserve(static_cast<std::size_t>(std::min(count, kMaxReservedExperiments)));
   for (int32_t k = 1; k <= count; ++k) experiments.push_back(ReadExperiment(items, k));
+  items.ShowIgnoredLines();
   return experiments;
 }
 
@@ -201,8 +232,9 @@ std::string_view TrimSpaces(std::string_view text) {
   return text.substr(first, last - first + 1);
 }
 
-// Spaces trimmed at both ends, then ASCII upper case.
-std::string Keyword(std::string_view line) {
+}  // namespace
+
+std::string KeywordOf(std::string_view line) {
   std::string keyword(TrimSpaces(line));
   for (char& c : keyword) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -210,23 +242,25 @@ std::string Keyword(std::string_view line) {
   return keyword;
 }
 
-}  // namespace
 
 ExperimentDataType ParseDataTypeKeyword(std::string_view line) {
-  const std::string keyword = Keyword(line);
+  const std::string keyword = KeywordOf(line);
   if (keyword == "FORCE") return ExperimentDataType::Force;
   if (keyword == "DISPLACEMENT") return ExperimentDataType::Displacement;
   return ExperimentDataType::Acceleration;
 }
 
-int32_t ParseUnitsKeyword(std::string_view line) { return Keyword(line) == "UNITS OF G" ? 1 : 0; }
+int32_t ParseUnitsKeyword(std::string_view line) {
+  return KeywordOf(line) == "UNITS OF G" ? 1 : 0;
+}
 
 namespace {
 
 // Reads every experiment from `lines` into `set`; on failure empties `set` and fills `result`.
-void ReadInto(LineReader& lines, ExperimentSet& set, LoadResult& result) {
+void ReadInto(LineReader& lines, ExperimentSet& set, LoadResult& result,
+              const ItemObserver& observer) {
   try {
-    set.Assign(ReadExperiments(lines));
+    set.Assign(ReadExperiments(lines, observer));
   } catch (const LoadFailure& failure) {
     set.Clear();
     result.ok = false;
@@ -242,7 +276,8 @@ void ReadInto(LineReader& lines, ExperimentSet& set, LoadResult& result) {
 
 }  // namespace
 
-LoadResult LoadExperimentFile(const std::string& fileName, ExperimentSet& set) {
+LoadResult LoadExperimentFile(const std::string& fileName, ExperimentSet& set,
+                              const ItemObserver& observer) {
   LoadResult result;
   result.fileName = fileName;
   auto fail = [&](std::string reason) {
@@ -261,15 +296,16 @@ LoadResult LoadExperimentFile(const std::string& fileName, ExperimentSet& set) {
   if (!file) return fail(ErrnoText(errno));
 
   LineReader lines(file.get());
-  ReadInto(lines, set, result);
+  ReadInto(lines, set, result, observer);
   return result;
 }
 
-LoadResult LoadExperimentText(std::string_view text, ExperimentSet& set, std::string_view name) {
+LoadResult LoadExperimentText(std::string_view text, ExperimentSet& set, std::string_view name,
+                              const ItemObserver& observer) {
   LoadResult result;
   result.fileName = name;
   LineReader lines(text);
-  ReadInto(lines, set, result);
+  ReadInto(lines, set, result, observer);
   return result;
 }
 

@@ -64,8 +64,9 @@ FileResult SineSampleCount(double cycles, double period, double timeStep, int32_
   }
   const double count = RoundHalfEven(cycles * period / timeStep) + 1.0;
   if (!(count >= 1.0 && count <= static_cast<double>(kMaxGeneratedSamples))) {
-    return Refuse("cycles x period / time step must give between 1 and " +
-                  std::to_string(kMaxGeneratedSamples) + " samples");
+    return Refuse("cycles x period / time step gives " + FormatDefault(count) +
+                  " samples (one per time step, and the first); between 1 and " +
+                  std::to_string(kMaxGeneratedSamples) + " are allowed");
   }
   counter = static_cast<int32_t>(count);
   return {};

@@ -79,6 +79,11 @@ TEST(SineSampleCount, CountsOrRefuses) {
     EXPECT_EQ(result.reason.empty(), row.counter != 0);
     EXPECT_EQ(counter, row.counter != 0 ? row.counter : -7);
   }
+  // The refusal names the count the inputs give and the limit it is compared with.
+  int32_t counter = 0;
+  EXPECT_EQ(SineSampleCount(1, kMaxGeneratedSamples, 1, counter).reason,
+            "cycles x period / time step gives 10000001 samples (one per time step, and the "
+            "first); between 1 and 10000000 are allowed");
 }
 
 TEST(SinusoidDialog, NameAsTypedAndNumbersByLeadingParse) {

@@ -1,0 +1,166 @@
+// The record check: which lines of an experiment file it names, and that the load beside it is
+// exactly the loader's.
+
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "records/record_check.h"
+#include "records/record_summary.h"
+
+namespace quarvel {
+namespace {
+
+// A force pulse of three samples with line `index` (1-based) replaced by `line`:
+//  1: 1 / 2: Pulse / 3: 1 / 4: 2.86 / 5: 0 / 6: 0 / 7: 0 / 8: Force / 9: none / 10: 0.02 /
+//  11: 3 / 12: 0 / 13: 5 / 14: 0
+std::string Pulse(int index = 0, const char* line = "") {
+  const char* lines[] = {"1", "Pulse", "1",    "2.86", "0", "0", "0", "Force",
+                         "none", "0.02", "3", "0", "5", "0"};
+  std::string text;
+  for (int k = 1; k <= 14; ++k) text += std::string(k == index ? line : lines[k - 1]) + "\n";
+  return text;
+}
+
+struct WarningCase {
+  const char* name;
+  std::string text;
+  int64_t line;         // the line the one warning names; 0: no warning
+  const char* message;  // a part of the warning's text
+};
+
+const WarningCase kWarningCases[] = {
+    {"clean file", Pulse(), 0, ""},
+    {"lower case and blanks around a keyword", Pulse(8, "  force "), 0, ""},
+    {"the acceleration keyword", Pulse(8, "Acceleration"), 0, ""},
+    {"units of g in any case", Pulse(9, "UNITS of g"), 0, ""},
+    {"the label text for no units", Pulse(9, "No unit system specified"), 0, ""},
+    {"a units line without a unit", Pulse(9, "raw"), 0, ""},
+    {"blanks after a number", Pulse(13, "5  \t"), 0, ""},
+    {"exponent forms", Pulse(13, "5D0"), 0, ""},
+    {"misspelt data type", Pulse(8, "Forse"), 8, "\"Forse\" is none of Force, Displacement, "
+                                                 "Acceleration: read as Acceleration"},
+    {"keyword followed by words", Pulse(8, "Force in N"), 8, "read as Acceleration"},
+    {"keyword with a tab", Pulse(8, "Force\t"), 8, "read as Acceleration"},
+    {"units line g", Pulse(9, "g"), 9, "\"g\" is not \"Units of g\": read as no unit system"},
+    {"units line m/s2", Pulse(9, "m/s2"), 9, "read as no unit system"},
+    {"units line units of gravity", Pulse(9, "units of gravity"), 9, "read as no unit system"},
+    {"comma decimal sample", Pulse(13, "0,5"), 13,
+     "sample 2 of experiment 1 \"0,5\" is not entirely a number: read as 0, its leading part "
+     "(a comma is not a decimal point)"},
+    {"unit after a number", Pulse(10, "0.02 s"), 10,
+     "the time step of experiment 1 \"0.02 s\" is not entirely a number: read as 0.02"},
+    {"text for a number", Pulse(3, "one"), 3, "the weight of experiment 1 \"one\" is not a "
+                                               "number: read as 0"},
+    {"blank sample", Pulse(12, ""), 12, "blank line: sample 1 of experiment 1 is read as 0"},
+    {"blank of blanks and tabs", Pulse(12, " \t "), 12, "blank line"},
+    {"blank name", Pulse(2, ""), 2, "blank line: the name of experiment 1 is empty"},
+    {"blank data type", Pulse(8, ""), 8, "is read as Acceleration"},
+    {"fractional count", Pulse(1, "1.4"), 1, "is not a whole number: rounded to 1"},
+    {"time step zero", Pulse(10, "0"), 10, "is not above 0"},
+    {"lines after the last experiment", Pulse() + "7\n\n8\n", 15,
+     "2 line(s) after the last experiment (lines 15 to 17) are ignored"},
+    {"a control byte is shown as ?", Pulse(3, "1\x01"), 3, "\"1?\""},
+};
+
+class WarningTest : public testing::TestWithParam<WarningCase> {};
+
+TEST_P(WarningTest, NamesTheLineAndLoadsAsTheLoaderDoes) {
+  const WarningCase& c = GetParam();
+  ExperimentSet checkedSet, plainSet;
+  const CheckedLoad checked = LoadCheckedExperimentText(c.text, checkedSet, "pulse.quarvel");
+  const LoadResult plain = LoadExperimentText(c.text, plainSet, "pulse.quarvel");
+
+  EXPECT_EQ(checked.load.ok, plain.ok);
+  EXPECT_EQ(checked.load.Describe(), plain.Describe());
+  ASSERT_EQ(checkedSet.Count(), plainSet.Count());
+  for (int32_t k = 1; k <= plainSet.Count(); ++k) {
+    const Experiment &a = checkedSet.At(k), &b = plainSet.At(k);
+    EXPECT_EQ(a.name, b.name);
+    EXPECT_EQ(a.dataType, b.dataType);
+    EXPECT_EQ(a.unitsOfG, b.unitsOfG);
+    EXPECT_EQ(std::memcmp(&a.timeStep, &b.timeStep, sizeof(double)), 0);
+    EXPECT_EQ(SamplesOf(a), SamplesOf(b));
+  }
+
+  if (c.line == 0) {
+    EXPECT_EQ(checked.warningCount, 0) << checked.warnings.front().text;
+    return;
+  }
+  ASSERT_EQ(checked.warningCount, 1);
+  ASSERT_EQ(checked.warnings.size(), 1u);
+  EXPECT_EQ(checked.warnings[0].lineNumber, c.line);
+  EXPECT_NE(checked.warnings[0].text.find(c.message), std::string::npos)
+      << checked.warnings[0].text;
+  EXPECT_EQ(DescribeWarning("pulse.quarvel", checked.warnings[0])
+                .rfind("pulse.quarvel:" + std::to_string(c.line) + ": warning: ", 0),
+            0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Lines, WarningTest, testing::ValuesIn(kWarningCases),
+                         [](const auto& info) {
+                           std::string name = info.param.name;
+                           for (char& ch : name) {
+                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
+                           }
+                           return name;
+                         });
+
+// Files of other formats: the load fails at line 1 as the loader says, with a hint.
+TEST(ForeignFormat, FirstLineGivesAHint) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"PEER NGA STRONG MOTION DATABASE RECORD\nImperial Valley, 5/19/1940\n", "PEER"},
+      {"time,acceleration\n0,0.0063\n", "CSV"},
+      {"0.00,0.0063\n0.02,0.0036\n", "CSV"},
+      {"0.00 0.0063\n0.02 0.0036\n", "columns of numbers"},
+      {"0.00\t0.0063\n", "columns of numbers"},
+      {"1\n", ""},      // a count: no hint, whatever follows
+      {"abc\n", ""},    // not a number, but no known format either
+      {"", ""},
+  };
+  for (const auto& [text, hint] : rows) {
+    SCOPED_TRACE(text);
+    ExperimentSet set;
+    const CheckedLoad checked = LoadCheckedExperimentText(text, set);
+    EXPECT_FALSE(checked.load.ok);
+    if (*hint == '\0') {
+      EXPECT_EQ(checked.hint, "");
+    } else {
+      EXPECT_NE(checked.hint.find(hint), std::string::npos) << checked.hint;
+    }
+  }
+}
+
+// A million bad samples: the first hundred warnings kept, all of them counted.
+TEST(WarningLimit, KeepsTheFirstAndCountsAll) {
+  std::string text = "1\nBad\n1\n1\n0\n0\n0\nForce\nnone\n0.01\n1000000\n";
+  for (int k = 0; k < 1000000; ++k) text += "x\n";
+  ExperimentSet set;
+  const CheckedLoad checked = LoadCheckedExperimentText(text, set);
+  EXPECT_TRUE(checked.load.ok);
+  EXPECT_EQ(checked.warningCount, 1000000);
+  ASSERT_EQ(static_cast<int64_t>(checked.warnings.size()), kMaxRecordWarnings);
+  EXPECT_EQ(checked.warnings.back().lineNumber, 11 + kMaxRecordWarnings);
+}
+
+TEST(RecordSummary, PeakDurationAndUnit) {
+  ExperimentSet set;
+  // Samples 0.1, -0.3, 0.3, 0.2 in g at 0.02 s: the first of the two largest is the peak.
+  ASSERT_TRUE(LoadExperimentText("1\nR\n1\n1\n0\n0\n0\nAcceleration\nUnits of g\n0.02\n4\n0.1\n"
+                                 "-0.3\n0.3\n0.2\n",
+                                 set));
+  const RecordPeak peak = PeakOfRecord(set.At(1));
+  EXPECT_EQ(peak.value, -0.3);
+  EXPECT_EQ(peak.sample, 2);
+  EXPECT_EQ(peak.time, 0.02);
+  EXPECT_EQ(DurationOf(set.At(1)), 3 * 0.02);
+  EXPECT_EQ(SampleUnit(set.At(1)), "g");
+  set.At(1).unitsOfG = 0;
+  EXPECT_EQ(SampleUnit(set.At(1)), "m/s^2");
+}
+
+}  // namespace
+}  // namespace quarvel
