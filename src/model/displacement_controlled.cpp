@@ -88,6 +88,7 @@ void DisplacementControlledModifiedResponse(ModelRun& run, std::span<const doubl
   double w = 0.0;
   for (int32_t j = 1; j < n; ++j) {
     const auto at = static_cast<std::size_t>(j);
+    run.sample = j + 1;
     ReleaseDominanceFlagsBeforeInterval(run, j);
     const double zNext = at + 1 < originalZ.size() ? originalZ[at + 1] : 0.0;
     UpdateReversalMemory(run, j, zNext, j >= 2);

@@ -121,6 +121,7 @@ class PassFrame {
   // pass stopped at a non-finite first sample).
   bool Start() {
     if (n_ < 1) return false;
+    run_.sample = 1;
     h_.U[1] = run_.initialU;
     h_.U_DOT[1] = run_.initialUDot;
     h_.Z[1] = run_.initialZ;
@@ -135,6 +136,7 @@ class PassFrame {
   // False when the pass ends here (RungeKutta at a fault).
   bool Interval(int32_t i, const StateVector* next = nullptr) {
     const auto at = static_cast<std::size_t>(i) + 1;
+    run_.sample = i + 1;
     h_.T[at] = static_cast<double>(i) * dt_;
     ReleaseDominanceFlagsBeforeInterval(run_, i);
 

@@ -95,6 +95,7 @@ struct ModelRun {
   ReversalMemory memory;
   std::vector<double> zDot;  // rate of z, indices 0..N (displacement-controlled passes only)
   bool stoppedByFault = false;  // a RungeKutta pass ended at a fault; later samples are zero
+  int32_t sample = 0;  // the sample a pass is computing, so that a fault report can name it
 
   // Counters, never reset by a pass (the caller zeroes them when it wants a fresh count).
   int64_t derivativeEvaluations = 0;  // StateDerivative calls

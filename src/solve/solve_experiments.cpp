@@ -110,6 +110,12 @@ int64_t SolveExperiment(const Experiment& e, const ModelParameters& parameters,
   ModelRun modified;
   StartRun(original, parameters, mass, results.original);
   StartRun(modified, parameters, mass, results.modified);
+  int32_t firstFaultSample = 0;
+  for (ModelRun* run : {&original, &modified}) {
+    run->onWeightFault = [run, &firstFaultSample] {
+      if (firstFaultSample == 0) firstFaultSample = run->sample;
+    };
+  }
 
   if (e.counter < 1) {
     // Nothing to solve: no samples, empty responses.
@@ -131,6 +137,7 @@ int64_t SolveExperiment(const Experiment& e, const ModelParameters& parameters,
   if (cost != nullptr) {
     cost->weightFaults = faults;
     cost->derivativeEvaluations = original.derivativeEvaluations + modified.derivativeEvaluations;
+    cost->firstFaultSample = firstFaultSample;
   }
   return faults;
 }
@@ -211,13 +218,17 @@ bool StartSolve(Workbench& bench, UserInterface& ui) {
 
 // What every solve does after it: "ERRRR" once for the faults, in experiment order, then the
 // events and the refresh.
+// costs[k] belongs to experiment firstExperiment + k.
 SolveOutcome FinishSolve(Workbench& bench, UserInterface& ui, bool updateDisplay,
-                         const std::vector<ExperimentCost>& costs) {
+                         const std::vector<ExperimentCost>& costs, int32_t firstExperiment = 1) {
   SolveOutcome outcome;
-  for (const ExperimentCost& cost : costs) {
+  for (std::size_t k = 0; k < costs.size(); ++k) {
+    const ExperimentCost& cost = costs[k];
     // A blown-up response can fault at every evaluation: one message per solve is enough.
     if (cost.weightFaults > 0 && outcome.weightFaults == 0) {
       ui.ShowMessage(kMessageWeightFault, MessageIcon::None);
+      outcome.firstFaultExperiment = firstExperiment + static_cast<int32_t>(k);
+      outcome.firstFaultSample = cost.firstFaultSample;
     }
     outcome.weightFaults += cost.weightFaults;
     outcome.derivativeEvaluations += cost.derivativeEvaluations;
@@ -260,7 +271,7 @@ SolveOutcome SolveSelectedExperiment(Workbench& bench, UserInterface& ui, bool u
     SolveExperiment(*selected, bench.parameters, bench.results.At(bench.currentExperiment),
                     &costs.front());
   }
-  return FinishSolve(bench, ui, updateDisplay, costs);
+  return FinishSolve(bench, ui, updateDisplay, costs, bench.currentExperiment);
 }
 
 SolvePool::SolvePool(unsigned threads)

@@ -19,12 +19,17 @@ struct SolveOutcome {
   bool solved = false;       // false when a message stopped the solve before any experiment
   int64_t weightFaults = 0;  // faulting all-reversal weight evaluations ("ERRRR" shown once)
   int64_t derivativeEvaluations = 0;  // made by the passes (a step shared by both makes none)
+  // Where the first faulting evaluation was met: the experiment (1-based) and the sample being
+  // computed; 0 without a fault.
+  int32_t firstFaultExperiment = 0;
+  int32_t firstFaultSample = 0;
 };
 
 // What solving one experiment cost.
 struct ExperimentCost {
   int64_t weightFaults = 0;
   int64_t derivativeEvaluations = 0;
+  int32_t firstFaultSample = 0;  // the sample being computed at the first fault; 0 for none
 };
 
 // How long each experiment of the last set shared out on a pool took, by position, with its
