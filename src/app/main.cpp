@@ -3,6 +3,8 @@
 // QUARVEL_SCREENSHOT=<file.png> turns a run into a picture of the window: once the window is
 // on screen the program presses Create, waits for the solve and the drawing, saves the window
 // as PNG and quits (exit status 1 when the file cannot be written).
+//
+// --help and --version are answered before any window system is needed.
 
 #include <QApplication>
 #include <QDir>
@@ -10,6 +12,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <cstring>
 
 #include "app/app_info.h"
 #include "app/main_form.h"
@@ -29,9 +32,40 @@ void TakeScreenshot(quarvel::app::MainForm& window, const QString& path) {
   });
 }
 
+void PrintVersion() {
+  std::printf("quarvel %d.%d.%d\n", quarvel::app::kVersionMajor, quarvel::app::kVersionMinor,
+              quarvel::app::kVersionRevision);
+}
+
+void PrintHelp() {
+  std::printf(
+      "Usage: quarvel [OPTION]\n"
+      "Compare the original and a modified Bouc-Wen hysteresis model of a single-degree-of-\n"
+      "freedom oscillator in a window: load or create experiments, solve both models, plot and\n"
+      "play back any response quantity, run parametric studies and export the report.\n"
+      "Study files are written beside the program. Units are SI (m, N, kg, s).\n"
+      "\n"
+      "  -h, --help     display this help and exit\n"
+      "  --version      output version information and exit\n"
+      "\n"
+      "Without a display the window cannot open; quarvel-cli offers the same work from the\n"
+      "command line. QUARVEL_SCREENSHOT=FILE.png saves a picture of the main window after\n"
+      "pressing Create, then quits.\n");
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
+  for (int k = 1; k < argc; ++k) {
+    if (std::strcmp(argv[k], "--help") == 0 || std::strcmp(argv[k], "-h") == 0) {
+      PrintHelp();
+      return 0;
+    }
+    if (std::strcmp(argv[k], "--version") == 0) {
+      PrintVersion();
+      return 0;
+    }
+  }
   QApplication application(argc, argv);
   QApplication::setApplicationName(quarvel::app::kApplicationTitle);
   QApplication::setApplicationVersion(QString("%1.%2.%3")

@@ -1,99 +1,147 @@
 #include "cli/cli_options.h"
 
+#include "cli/option_checks.h"
+
 namespace quarvel::cli {
 
-void AddCommonOptions(CLI::App& command, CommonOptions& options) {
-  auto* sources = command.add_option_group("Experiments", "Where the experiments come from");
+void AddExperimentOptions(CLI::App& command, CommonOptions& options) {
+  auto* sources = command.add_option_group("Experiment source", "Where the experiments come from");
   sources->add_flag_callback("--create", [&options] { options.source = ExperimentSource::Create; },
-                             "The six built-in sinusoidal force experiments (default)");
-  sources->add_option_function<std::string>(
-      "--load",
-      [&options](const std::string& file) {
-        options.source = ExperimentSource::Load;
-        options.loadFile = file;
-      },
-      "Load an experiment file");
-  sources->add_option_function<std::string>(
-      "--sine",
-      [&options](const std::string& texts) {
-        options.source = ExperimentSource::Sine;
-        options.sineTexts = texts;
-      },
-      "One sinusoidal displacement-controlled experiment: MASS,AMPLITUDE,PERIOD,CYCLES,TIMESTEP");
+                             "The six built-in sinusoidal force experiments (the default)");
+  sources
+      ->add_option_function<std::string>(
+          "--load",
+          [&options](const std::string& file) {
+            options.source = ExperimentSource::Load;
+            options.loadFile = file;
+          },
+          "Load an experiment file (*.quarvel); its doubtful lines are named as warnings")
+      ->type_name("FILE");
+  sources
+      ->add_option_function<std::string>(
+          "--sine",
+          [&options](const std::string& texts) {
+            options.source = ExperimentSource::Sine;
+            options.sineTexts = texts;
+          },
+          "One sinusoidal displacement-controlled experiment: mass [kg], amplitude [m], "
+          "period [s], cycles, time step [s]")
+      ->type_name("MASS,AMPLITUDE,PERIOD,CYCLES,TIMESTEP")
+      ->check(SineCheck());
   sources->add_flag_callback("--dc1", [&options] { options.source = ExperimentSource::Dc1; },
-                             "Displacement-controlled ramp protocol DC 1");
+                             "Displacement-controlled ramp protocol DC 1 (in multiples of Uy)");
   sources->add_flag_callback("--dc2", [&options] { options.source = ExperimentSource::Dc2; },
-                             "Displacement-controlled ramp protocol DC 2");
+                             "Displacement-controlled ramp protocol DC 2 (in multiples of Uy)");
   sources->require_option(0, 1);
   command.add_option("--experiment", options.experiment, "The selected experiment (1-based)")
-      ->check(CLI::PositiveNumber);
+      ->type_name("K")
+      ->check(NumberCheck(NumberRule::Count))
+      ->capture_default_str()
+      ->group("Experiments");
+  command
+      .add_flag("--strict", options.strict,
+                "Refuse a loaded file that has a warning (exit status 1)")
+      ->group("Experiments");
+}
 
+void AddModelOptions(CLI::App& command, CommonOptions& options) {
   MainWindowInputs& in = options.inputs;
-  auto text = [&command](const char* name, std::string& target, const char* help) {
-    command.add_option(name, target, help)->capture_default_str()->group("Model inputs");
+  auto number = [&command](const std::string& names, std::string& target, const char* help,
+                           NumberRule rule = NumberRule::Any, const char* reason = "") {
+    command.add_option(names, target, help)
+        ->type_name("NUMBER")
+        ->check(NumberCheck(rule, reason))
+        ->capture_default_str()
+        ->group("Model (SI units: m, N, kg, s)");
   };
-  text("--A", in.txtAlphaCap, "A");
-  text("--beta", in.txtBetaSmall, "beta");
-  text("--gamma", in.txtGammaSmall, "gamma");
-  text("--n", in.txtNee, "n");
-  text("--alpha", in.txtAlphaSmall, "a, the post-yield stiffness ratio");
-  text("--c", in.txtCharlieSmall, "c, the viscous damping");
-  text("--Fy", in.txtFy, "Fy, the yield force");
-  text("--Uy", in.txtUy, "Uy, the yield displacement");
-  text("--P", in.txtP, "P, the exponent of the reload weight");
-  text("--threshold-z", in.txtThresholdZ, "Threshold Z");
-  text("--mass", in.txtMass, "Mass (negative: each experiment's own mass)");
-  text("--eps", in.txtEps1, "Eps, the step-doubling tolerance");
-  text("--euler-steps", in.txtSolutionEulerSteps, "Euler sub-steps per sample");
-  text("--from", in.txtFrom, "Study range: from");
-  text("--to", in.txtTo, "Study range: to");
-  text("--step", in.txtStep, "Study range: step");
+  number("--A", in.txtAlphaCap, "A, the Bouc-Wen amplitude coefficient");
+  number("--beta", in.txtBetaSmall, "beta, the coefficient of the sign-independent term");
+  number("--gamma", in.txtGammaSmall, "gamma, the coefficient of the sign-dependent term");
+  number("--n", in.txtNee, "n, the exponent of |z|", NumberRule::AboveZero,
+         "the exponent n must be above 0");
+  number("--alpha", in.txtAlphaSmall, "a, the post-yield to elastic stiffness ratio");
+  number("--c", in.txtCharlieSmall, "c, the viscous damping [N s/m]", NumberRule::NotNegative,
+         "a damping c below 0 feeds energy into the oscillator; give 0 or more");
+  number("--Fy,--fy", in.txtFy, "Fy, the yield force [N]", NumberRule::AboveZero,
+         "the yield force Fy must be above 0");
+  number("--Uy,--uy", in.txtUy, "Uy, the yield displacement [m]", NumberRule::AboveZero,
+         "the yield displacement Uy must be above 0");
+  number("--P,--p", in.txtP, "P, the exponent of the modified model's reload weight");
+  number("--threshold-z", in.txtThresholdZ, "Threshold Z of the modified model's dominance zone");
+  number("--mass", in.txtMass,
+         "Mass [kg]; a negative value takes each experiment's own mass", NumberRule::NotZero,
+         "a mass of 0 cannot be accelerated; give a mass above 0, or a negative value for each "
+         "experiment's own mass");
+  number("--eps", in.txtEps1, "Eps, the displacement tolerance of the step-doubling schemes [m]",
+         NumberRule::NotNegative, "the tolerance Eps must not be negative");
+  number("--euler-steps", in.txtSolutionEulerSteps,
+         "Sub-steps per sample of --method euler (a whole number from 1 to 128)");
 
-  command.add_option("--method", options.method, "Solution method")
-      ->check(CLI::IsMember({"euler", "euler-doubling", "rk", "rk-doubling"}))
-      ->group("Model inputs");
-  command.add_option("--rule", options.rule, "Reversal-point rule")
-      ->check(CLI::IsMember({"all", "last", "max", "last-max"}))
-      ->group("Model inputs");
-  command.add_option("--skip-in-dominance-zone", options.skipInDominanceZone,
-                     "Do not update reversal point if within dominance zone")
-      ->check(CLI::IsMember({"yes", "no"}))
-      ->group("Model inputs");
-  command.add_option("--vary", options.vary, "Study: the quantity varied")
+  // "--a" would read as A to some and as a (the post-yield ratio, --alpha) to others.
+  command
+      .add_option_function<std::string>(
+          "--a",
+          [](const std::string&) {
+            throw CLI::ValidationError("--a", "ambiguous: give --A for the Bouc-Wen amplitude A, "
+                                              "or --alpha for a, the post-yield stiffness ratio");
+          })
+      ->group("");
+
+  auto choice = [&command](const char* name, std::string& target, const char* help,
+                           std::vector<std::string> values) {
+    command.add_option(name, target, help)
+        ->check(CLI::IsMember(std::move(values)))
+        ->capture_default_str()
+        ->group("Model (SI units: m, N, kg, s)");
+  };
+  choice("--method", options.method, "Solution method",
+         {"euler", "euler-doubling", "rk", "rk-doubling"});
+  choice("--rule", options.rule, "Reversal-point rule of the modified model",
+         {"all", "last", "max", "last-max"});
+  choice("--skip-in-dominance-zone", options.skipInDominanceZone,
+         "Do not update a reversal point within the dominance zone", {"yes", "no"});
+}
+
+void AddStudyOptions(CLI::App& command, CommonOptions& options) {
+  MainWindowInputs& in = options.inputs;
+  const char* group = "Study range (kg for --vary mass, s for the periods)";
+  for (const auto& [name, target, help] :
+       {std::tuple{"--from", &in.txtFrom, "First swept value"},
+        std::tuple{"--to", &in.txtTo, "Last swept value"},
+        std::tuple{"--step", &in.txtStep, "Step between swept values (above 0)"}}) {
+    command.add_option(name, *target, help)
+        ->type_name("NUMBER")
+        ->check(NumberCheck(NumberRule::Any))
+        ->capture_default_str()
+        ->group(group);
+  }
+  command.add_option("--vary", options.vary, "The quantity swept: mass, elastic or plastic period")
       ->check(CLI::IsMember({"mass", "elastic", "plastic", "none"}))
-      ->group("Study inputs");
-  command.add_option("--by", options.by, "Study: the input changed")
+      ->capture_default_str()
+      ->group(group);
+  command.add_option("--by", options.by, "The input rewritten to give each period")
       ->check(CLI::IsMember({"mass", "fy", "uy"}))
-      ->group("Study inputs");
+      ->capture_default_str()
+      ->group(group);
 }
 
 void ApplyChoices(CommonOptions& options) {
   MainWindowInputs& in = options.inputs;
-  if (!options.method.empty()) {
-    in.optSolutionEuler = options.method == "euler";
-    in.optSolutionEulerStepDoubling = options.method == "euler-doubling";
-    in.optSolutionRK45 = options.method == "rk";
-    in.optSolutionRKStepDoubling = options.method == "rk-doubling";
-  }
-  if (!options.rule.empty()) {
-    in.optALLREV = options.rule == "all";
-    in.optReversalLast = options.rule == "last";
-    in.optReversalMax = options.rule == "max";
-    in.optReversalLastAndMax = options.rule == "last-max";
-  }
-  if (!options.skipInDominanceZone.empty()) {
-    in.chkWithinUnloadingBranch = options.skipInDominanceZone == "yes";
-  }
-  if (!options.vary.empty()) {
-    in.optVaryMass = options.vary == "mass";
-    in.optVaryElasticPeriod = options.vary == "elastic";
-    in.optVaryPlasticPeriod = options.vary == "plastic";
-  }
-  if (!options.by.empty()) {
-    in.optChangeMass = options.by == "mass";
-    in.optChangeFy = options.by == "fy";
-    in.optChangeUy = options.by == "uy";
-  }
+  in.optSolutionEuler = options.method == "euler";
+  in.optSolutionEulerStepDoubling = options.method == "euler-doubling";
+  in.optSolutionRK45 = options.method == "rk";
+  in.optSolutionRKStepDoubling = options.method == "rk-doubling";
+  in.optALLREV = options.rule == "all";
+  in.optReversalLast = options.rule == "last";
+  in.optReversalMax = options.rule == "max";
+  in.optReversalLastAndMax = options.rule == "last-max";
+  in.chkWithinUnloadingBranch = options.skipInDominanceZone == "yes";
+  in.optVaryMass = options.vary == "mass";
+  in.optVaryElasticPeriod = options.vary == "elastic";
+  in.optVaryPlasticPeriod = options.vary == "plastic";
+  in.optChangeMass = options.by == "mass";
+  in.optChangeFy = options.by == "fy";
+  in.optChangeUy = options.by == "uy";
   // As in the window: varying the mass is always done by changing the mass.
   if (in.optVaryMass) {
     in.optChangeMass = true;

@@ -1,6 +1,8 @@
 #pragma once
-// Options shared by the subcommands of quarvel-cli: where the experiments come from and every
-// main-window input, taken as text exactly as a user would type it into the window.
+// The options of quarvel-cli's subcommands, in groups: where the experiments come from, the
+// model inputs (every main-window box, taken as text as a user types it into the window, but
+// checked to be a whole number with a physical meaning), and the study range. Each subcommand
+// adds only the groups it uses.
 
 #include <CLI/CLI.hpp>
 #include <string>
@@ -16,16 +18,23 @@ struct CommonOptions {
   std::string loadFile;     // --load FILE
   std::string sineTexts;    // --sine MASS,AMPLITUDE,PERIOD,CYCLES,TIMESTEP
   int experiment = 1;       // --experiment K (1-based)
+  bool strict = false;      // --strict: a warning about the loaded file fails the load
   MainWindowInputs inputs;  // the window's inputs with their defaults
-  std::string method;       // --method euler|euler-doubling|rk|rk-doubling
-  std::string rule;         // --rule all|last|max|last-max
-  std::string skipInDominanceZone;  // --skip-in-dominance-zone yes|no
-  std::string vary;         // --vary mass|elastic|plastic|none
-  std::string by;           // --by mass|fy|uy
+  std::string method = "rk-doubling";      // --method euler|euler-doubling|rk|rk-doubling
+  std::string rule = "all";                // --rule all|last|max|last-max
+  std::string skipInDominanceZone = "yes";  // --skip-in-dominance-zone yes|no
+  std::string vary = "plastic";            // --vary mass|elastic|plastic|none
+  std::string by = "mass";                 // --by mass|fy|uy
 };
 
-// Adds the experiment-source and input options to a subcommand.
-void AddCommonOptions(CLI::App& command, CommonOptions& options);
+// --create, --load, --sine, --dc1, --dc2, --experiment and --strict.
+void AddExperimentOptions(CLI::App& command, CommonOptions& options);
+
+// The model boxes (--A ... --euler-steps) and --method, --rule, --skip-in-dominance-zone.
+void AddModelOptions(CLI::App& command, CommonOptions& options);
+
+// The study range and what it varies: --from, --to, --step, --vary, --by.
+void AddStudyOptions(CLI::App& command, CommonOptions& options);
 
 // Turns the choice options (method, rule, vary, by, skip) into the inputs' option states.
 // Call after parsing.

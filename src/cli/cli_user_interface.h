@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <string>
 
+#include "solve/solve_experiments.h"
 #include "solve/user_interface.h"
 #include "solve/workbench.h"
 
@@ -25,8 +26,9 @@ class CliUserInterface : public UserInterface {
   void UpdateGraph(int32_t, bool) override {}
 
   bool MessageShown() const { return messageShown_; }
-  // Prints one warning line when the last solves met faulting weight evaluations.
-  void ReportWeightFaults(int64_t faultCount) const;
+  // Prints one warning, in plain words, when the solve met faulting weight evaluations: how
+  // many, where the first was met and what it means for the results.
+  void ReportWeightFaults(const SolveOutcome& outcome) const;
 
  private:
   Workbench& bench_;

@@ -5,8 +5,11 @@
 
 #include "cli/experiment_source.h"
 #include "experiments/experiment_labels.h"
+#include "records/record_check.h"
+#include "records/record_summary.h"
 #include "report/report_writer.h"
 #include "solve/labels.h"
+#include "solve/model_settings.h"
 #include "solve/solve_experiments.h"
 #include "text/number_text.h"
 
@@ -56,11 +59,44 @@ int WriteReportTo(const Workbench& bench, const std::string& path) {
   return 0;
 }
 
+// The record data of one loaded experiment, as the check prints it.
+void PrintRecord(int32_t index, const Experiment& e) {
+  const auto labels = UpdateLabels(e);
+  const RecordPeak peak = PeakOfRecord(e);
+  const std::string unit(SampleUnit(e));
+  std::cout << "Experiment " << index << " :\t" << e.name << '\n'
+            << labels[0].caption << '\t' << labels[0].value << '\n'
+            << labels[1].caption << '\t' << labels[1].value << '\n'
+            << "Samples :\t" << e.counter << '\n'
+            << "Time step :\t" << FormatDefault(e.timeStep) << " s\n"
+            << "Duration :\t" << FormatDefault(DurationOf(e)) << " s\n"
+            << "Peak :\t" << FormatDefault(peak.value) << ' ' << unit << " at "
+            << FormatDefault(peak.time) << " s (sample " << peak.sample << ")\n"
+            << "Mass :\t" << FormatDefault(e.mass) << " kg\n"
+            << "Weight :\t" << FormatDefault(e.weight) << '\n';
+}
+
 }  // namespace
 
-int PrepareBench(CommonOptions& options, Workbench& bench) {
+void ApplyInputs(CommonOptions& options, Workbench& bench) {
   ApplyChoices(options);
   bench.inputs = options.inputs;
+  const std::string& steps = bench.inputs.txtSolutionEulerSteps;
+  if (steps == MainWindowInputs{}.txtSolutionEulerSteps) return;
+  if (!bench.inputs.optSolutionEuler) {
+    std::cerr << "note: --euler-steps applies to --method euler only\n";
+    return;
+  }
+  ModelParameters used;
+  ReadModelParameters(bench.inputs, used);
+  if (Val(steps) != used.eulerSteps) {
+    std::cerr << "note: --euler-steps " << steps << ": " << used.eulerSteps
+              << " sub-step(s) per sample are used (a whole number from 1 to 128)\n";
+  }
+}
+
+int PrepareBench(CommonOptions& options, Workbench& bench) {
+  ApplyInputs(options, bench);
   if (const std::string error = LoadExperiments(options, bench); !error.empty()) {
     std::cerr << error << '\n';
     return kExitFailure;
@@ -77,7 +113,7 @@ int PrepareBench(CommonOptions& options, Workbench& bench) {
 int SolveBench(Workbench& bench, CliUserInterface& ui) {
   SolvePool pool;  // the experiments side by side, one per hardware thread
   const SolveOutcome outcome = SolveExperiments(bench, ui, true, &pool);
-  ui.ReportWeightFaults(outcome.weightFaults);
+  ui.ReportWeightFaults(outcome);
   return outcome.solved ? 0 : kExitFailure;
 }
 
@@ -97,7 +133,9 @@ int RunReportCommand(CommonOptions& options, const ReportOptions& report) {
   if (const int status = PrepareBench(options, bench); status != 0) return status;
   CliUserInterface ui(bench);
   if (const int status = SolveBench(bench, ui); status != 0) return status;
-  return WriteReportTo(bench, report.output);
+  if (const int status = WriteReportTo(bench, report.output); status != 0) return status;
+  std::cout << "Report written to " << report.output << '\n';
+  return 0;
 }
 
 int RunDemoCommand(CommonOptions& options, const DemoOptions& demo) {
@@ -114,6 +152,24 @@ int RunDemoCommand(CommonOptions& options, const DemoOptions& demo) {
   PrintResultsTable(bench);
   std::cout << "Report written to " << reportPath << '\n';
   return 0;
+}
+
+int RunCheckCommand(const CheckOptions& check) {
+  int status = 0;
+  for (const std::string& file : check.files) {
+    ExperimentSet set;
+    const CheckedLoad checked = LoadCheckedExperimentFile(file, set);
+    PrintRecordWarnings(checked);
+    if (const std::string failure = CheckedLoadFailure(checked, check.strict); !failure.empty()) {
+      std::cerr << failure << '\n';
+      status = kExitFailure;
+    }
+    if (!checked.load.ok) continue;
+    std::cout << file << ": " << set.Count() << " experiment(s), " << checked.warningCount
+              << " warning(s)\n";
+    for (int32_t k = 1; k <= set.Count(); ++k) PrintRecord(k, set.At(k));
+  }
+  return status;
 }
 
 }  // namespace quarvel::cli

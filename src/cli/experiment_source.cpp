@@ -1,22 +1,15 @@
 #include "cli/experiment_source.h"
 
-#include <sstream>
+#include <iostream>
 #include <vector>
 
+#include "cli/option_checks.h"
 #include "experiments/experiment_file.h"
 #include "experiments/generated_experiments.h"
 #include "text/number_text.h"
 
 namespace quarvel::cli {
 namespace {
-
-std::vector<std::string> SplitAtCommas(const std::string& text) {
-  std::vector<std::string> parts;
-  std::stringstream stream(text);
-  std::string part;
-  while (std::getline(stream, part, ',')) parts.push_back(part);
-  return parts;
-}
 
 std::string LoadSine(const std::string& texts, ExperimentSet& set) {
   const std::vector<std::string> parts = SplitAtCommas(texts);
@@ -35,6 +28,29 @@ std::string LoadSine(const std::string& texts, ExperimentSet& set) {
 
 }  // namespace
 
+void PrintRecordWarnings(const CheckedLoad& checked) {
+  for (const RecordWarning& warning : checked.warnings) {
+    std::cerr << DescribeWarning(checked.load.fileName, warning) << '\n';
+  }
+  const auto shown = static_cast<int64_t>(checked.warnings.size());
+  if (checked.warningCount > shown) {
+    std::cerr << checked.load.fileName << ": " << checked.warningCount - shown
+              << " more warning(s) not shown\n";
+  }
+  if (!checked.hint.empty()) std::cerr << checked.load.fileName << ": " << checked.hint << '\n';
+}
+
+std::string CheckedLoadFailure(const CheckedLoad& checked, bool strict) {
+  if (!checked.load.ok) {
+    return std::string(kLoadErrorMessage) + "\n" + checked.load.Describe();
+  }
+  if (strict && checked.warningCount > 0) {
+    return checked.load.fileName + ": " + std::to_string(checked.warningCount) +
+           " warning(s): the file is refused under --strict";
+  }
+  return {};
+}
+
 std::string LoadExperiments(const CommonOptions& options, Workbench& bench) {
   ExperimentSet& set = bench.experiments;
   switch (options.source) {
@@ -42,8 +58,12 @@ std::string LoadExperiments(const CommonOptions& options, Workbench& bench) {
       CreateSineForceExperiments(set);
       break;
     case ExperimentSource::Load: {
-      const LoadResult result = LoadExperimentFile(options.loadFile, set);
-      if (!result.ok) return std::string(kLoadErrorMessage) + "\n" + result.Describe();
+      const CheckedLoad checked = LoadCheckedExperimentFile(options.loadFile, set);
+      PrintRecordWarnings(checked);
+      if (std::string failure = CheckedLoadFailure(checked, options.strict); !failure.empty()) {
+        set.Clear();
+        return failure;
+      }
       break;
     }
     case ExperimentSource::Sine:

@@ -4,12 +4,22 @@
 #include <string>
 
 #include "cli/cli_options.h"
+#include "records/record_check.h"
 #include "solve/workbench.h"
 
 namespace quarvel::cli {
 
 // Replaces bench.experiments from the chosen source and selects the first experiment with the
-// graph quantities the window would select. Returns an error text (empty on success).
+// graph quantities the window would select. A loaded file's warnings go to stderr; with
+// options.strict a warning fails the load. Returns an error text (empty on success).
 std::string LoadExperiments(const CommonOptions& options, Workbench& bench);
+
+// Prints the warnings of a checked load to stderr, one "file:line: warning: ..." line each,
+// then the count of those not printed and the hint about another format.
+void PrintRecordWarnings(const CheckedLoad& checked);
+
+// The failure of a checked load: the loader's message and the reason, or under --strict the
+// count of warnings; empty when the load stands.
+std::string CheckedLoadFailure(const CheckedLoad& checked, bool strict);
 
 }  // namespace quarvel::cli

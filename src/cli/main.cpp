@@ -2,50 +2,160 @@
 // the report and run parametric studies from the command line.
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
+#include <iostream>
+#include <string>
+#include <string_view>
+#include <vector>
 
 #include "cli/cli_options.h"
 #include "cli/cli_user_interface.h"
 #include "cli/commands.h"
+#include "cli/option_checks.h"
 #include "cli/plot_command.h"
 #include "cli/study_commands.h"
+#include "cli/suggestions.h"
+
+namespace {
+
+using namespace quarvel::cli;
+
+constexpr std::string_view kSourceOptions[] = {"--create", "--load", "--sine",
+                                               "--dc1",    "--dc2",  "--experiment"};
+
+std::vector<std::string> LongNames(const CLI::App& command) {
+  std::vector<std::string> names;
+  for (const CLI::Option* option : command.get_options()) {
+    for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
+  }
+  return names;
+}
+
+bool HasOption(const CLI::App& command, const std::string& name) {
+  const std::vector<std::string> names = LongNames(command);
+  return std::find(names.begin(), names.end(), name) != names.end();
+}
+
+// Says why `argument` is not taken by `command`: an option of other subcommands, a slip of the
+// keys, or neither. Always a usage error.
+int RefuseArgument(const CLI::App& app, const CLI::App& command, const std::string& argument) {
+  const std::string option = argument.substr(0, argument.find('='));
+  std::cerr << command.get_name() << ": ";
+  if (option.rfind("-", 0) != 0) {
+    std::cerr << "unexpected argument " << argument << '\n';
+  } else if (command.get_name() == "advanced-loop" &&
+             std::find(std::begin(kSourceOptions), std::end(kSourceOptions), option) !=
+                 std::end(kSourceOptions)) {
+    std::cerr << option << " does not apply: advanced-loop studies the first experiment of each "
+              << "numbered file in --dir\n";
+  } else {
+    std::string others;
+    for (const CLI::App* other : app.get_subcommands({})) {
+      if (other != &command && HasOption(*other, option)) {
+        others += (others.empty() ? "" : ", ") + other->get_name();
+      }
+    }
+    if (!others.empty()) {
+      std::cerr << option << " is not an option of " << command.get_name() << " (it is one of "
+                << others << ")\n";
+    } else {
+      std::cerr << "unknown option " << option;
+      const std::string nearest = NearestName(option, LongNames(command));
+      if (!nearest.empty()) std::cerr << "; did you mean " << nearest << "?";
+      std::cerr << '\n';
+    }
+  }
+  std::cerr << "Run quarvel-cli " << command.get_name() << " --help for its options.\n";
+  return kExitUsage;
+}
+
+// The first word that is not an option must name a subcommand.
+int RefuseUnknownSubcommand(const CLI::App& app, int argc, char** argv) {
+  if (argc < 2 || argv[1][0] == '-') return 0;
+  std::vector<std::string> names;
+  for (const CLI::App* command : app.get_subcommands({})) {
+    if (command->get_name() == argv[1]) return 0;
+    names.push_back(command->get_name());
+  }
+  std::cerr << "unknown subcommand " << argv[1];
+  const std::string nearest = NearestName(argv[1], names);
+  if (!nearest.empty()) std::cerr << "; did you mean " << nearest << "?";
+  std::cerr << "\nRun quarvel-cli --help for the subcommands.\n";
+  return kExitUsage;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
-  using namespace quarvel::cli;
-  CLI::App app{"Quarvel: Bouc-Wen model modification, from the command line"};
+  CLI::App app{"Quarvel: the original and a modified Bouc-Wen model of a single-degree-of-"
+               "freedom oscillator, solved and compared from the command line. Units are SI "
+               "(m, N, kg, s); accelerations are in m/s^2 unless the record says units of g "
+               "(g = 9.81 m/s^2). Exit status: 0 done, 1 failure, 2 usage error, 130 stopped "
+               "by Ctrl-C.",
+               "quarvel-cli"};
+  app.set_version_flag("--version", std::string("quarvel-cli ") + QUARVEL_VERSION);
   app.require_subcommand(1);
 
   CommonOptions options;
 
   auto* solve = app.add_subcommand("solve", "Solve both models and print the comparison");
-  AddCommonOptions(*solve, options);
+  AddExperimentOptions(*solve, options);
+  AddModelOptions(*solve, options);
 
   ReportOptions report;
   auto* reportCommand = app.add_subcommand("report", "Solve and write the result report");
-  AddCommonOptions(*reportCommand, options);
-  reportCommand->add_option("-o,--output", report.output, "Report file")->required();
+  AddExperimentOptions(*reportCommand, options);
+  AddModelOptions(*reportCommand, options);
+  reportCommand->add_option("-o,--output", report.output, "Report file")
+      ->type_name("FILE")
+      ->required();
 
   DemoOptions demo;
-  auto* demoCommand =
-      app.add_subcommand("demo", "Solve the built-in experiments and write the report");
-  AddCommonOptions(*demoCommand, options);
-  demoCommand->add_option("--dir", demo.folder, "Folder for the results")->capture_default_str();
+  auto* demoCommand = app.add_subcommand(
+      "demo", "Solve the six built-in experiments, print the comparison and write the report");
+  AddModelOptions(*demoCommand, options);
+  demoCommand->add_option("--dir", demo.folder, "Folder for the report (made if missing)")
+      ->type_name("FOLDER")
+      ->capture_default_str();
+
+  CheckOptions check;
+  auto* checkCommand = app.add_subcommand(
+      "check", "Load experiment files without solving: their warnings and each record's data, "
+               "duration and peak");
+  checkCommand->add_option("files", check.files, "The experiment files (*.quarvel)")
+      ->type_name("FILE")
+      ->required();
+  checkCommand->add_flag("--strict", check.strict, "Exit status 1 when a file has a warning");
 
   LoopOptions loop;
   auto* loopCommand = app.add_subcommand(
       "loop",
       "Parametric study of the selected experiment (Ctrl-C stops after the values in progress)");
-  AddCommonOptions(*loopCommand, options);
-  loopCommand->add_option("-o,--output", loop.output, "Study file name (default lresults.out)");
-  loopCommand->add_option("--dir", loop.folder, "Folder for the study file")->capture_default_str();
+  AddExperimentOptions(*loopCommand, options);
+  AddModelOptions(*loopCommand, options);
+  AddStudyOptions(*loopCommand, options);
+  loopCommand->add_option("-o,--output", loop.output, "Study file name (default lresults.out)")
+      ->type_name("NAME");
+  loopCommand->add_option("--dir", loop.folder, "Folder for the study file (made if missing)")
+      ->type_name("FOLDER")
+      ->capture_default_str();
   AddBatchOptions(*loopCommand, loop.batch);
 
   AdvancedLoopOptions advanced;
   auto* advancedCommand = app.add_subcommand(
-      "advanced-loop", "Parametric study of every numbered *.quarvel file in a folder, with envelopes");
-  AddCommonOptions(*advancedCommand, options);
+      "advanced-loop",
+      "Parametric study of every file of a numbered series (\"1 name.quarvel\", \"2 "
+      "name.quarvel\", ...: a number, a blank, any name) in a folder, with envelopes");
+  AddModelOptions(*advancedCommand, options);
+  AddStudyOptions(*advancedCommand, options);
   advancedCommand->add_option("--dir", advanced.folder, "Folder of the numbered experiment files")
+      ->type_name("FOLDER")
       ->required();
-  advancedCommand->add_option("--threshold", advanced.threshold, "Peak U/Uy threshold")
+  advancedCommand
+      ->add_option("--threshold", advanced.threshold,
+                   "Leave out the values whose peak U / Uy is below this in either model")
+      ->type_name("NUMBER")
+      ->check(NumberCheck(NumberRule::AboveZero, "the threshold must be above 0"))
       ->capture_default_str();
   AddBatchOptions(*advancedCommand, advanced.batch);
 
@@ -54,29 +164,42 @@ int main(int argc, char** argv) {
       "merge", "Put the shard files of loop / advanced-loop --shard runs together into the files "
                "one run would have written");
   mergeCommand->add_option("shards", merge.shards, "The shard files, all parts of each study")
+      ->type_name("FILE")
       ->required();
   mergeCommand->add_option("--dir", merge.folder,
-                           "Folder for the merged files (default: that of the first shard)");
+                           "Folder for the merged files (default: that of the first shard)")
+      ->type_name("FOLDER");
 
   PlotOptions plot;
-  auto* plotCommand = app.add_subcommand("plot", "Solve and draw the graph into a PNG file");
-  AddCommonOptions(*plotCommand, options);
+  auto* plotCommand = app.add_subcommand(
+      "plot", "Solve and draw the graph into a picture (PNG, JPEG, BMP, ... by the extension)");
+  AddExperimentOptions(*plotCommand, options);
+  AddModelOptions(*plotCommand, options);
   AddPlotOptions(*plotCommand, plot);
 
+  for (CLI::App* command : app.get_subcommands({})) command->allow_extras();
+
+  if (const int status = RefuseUnknownSubcommand(app, argc, argv); status != 0) return status;
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& error) {
     const int status = app.exit(error);
-    return status == 0 ? 0 : 2;
+    return status == 0 ? 0 : kExitUsage;
+  }
+  for (const CLI::App* command : app.get_subcommands()) {
+    if (!command->remaining().empty()) {
+      return RefuseArgument(app, *command, command->remaining().front());
+    }
   }
 
   InstallInterruptHandler();
   if (*solve) return RunSolveCommand(options);
   if (*reportCommand) return RunReportCommand(options, report);
   if (*demoCommand) return RunDemoCommand(options, demo);
+  if (*checkCommand) return RunCheckCommand(check);
   if (*loopCommand) return RunLoopCommand(options, loop);
   if (*advancedCommand) return RunAdvancedLoopCommand(options, advanced);
   if (*plotCommand) return RunPlotCommand(options, plot);
   if (*mergeCommand) return RunMergeCommand(merge);
-  return 2;
+  return kExitUsage;
 }

@@ -2,14 +2,14 @@
 
 #include <charconv>
 #include <iostream>
-#include <limits>
 #include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 #include "cli/cli_user_interface.h"
-#include "cli/experiment_source.h"
+#include "cli/commands.h"
+#include "cli/option_checks.h"
 #include "display/quantities.h"
 #include "display/response_graph.h"
 #include "graph/graph.h"
@@ -26,9 +26,6 @@
 
 namespace quarvel::cli {
 namespace {
-
-constexpr int kExitFailure = 1;
-constexpr int kExitUsage = 2;
 
 struct PlotSize {
   int width = 0;
@@ -130,9 +127,14 @@ void AddPlotOptions(CLI::App& command, PlotOptions& plot) {
   command.add_option("--frame", plot.frame,
                      "Draw as playback shows sample K, with the reversal marks (0: the whole "
                      "response)")
-      ->check(CLI::Range(0, std::numeric_limits<int>::max()))
+      ->type_name("K")
+      ->check(NumberCheck(NumberRule::CountFromZero))
       ->capture_default_str();
-  command.add_option("-o,--output", plot.output, "PNG file")->required();
+  command
+      .add_option("-o,--output", plot.output,
+                  "Picture file; its extension chooses the format (png, jpg, bmp, ppm, ...)")
+      ->type_name("FILE")
+      ->required();
 }
 
 int RunPlotCommand(CommonOptions& options, const PlotOptions& plot) {
@@ -147,24 +149,20 @@ int RunPlotCommand(CommonOptions& options, const PlotOptions& plot) {
     std::cerr << "--size " << plot.size << ": the size must be " << SizeRule() << '\n';
     return kExitUsage;
   }
-  if (plot.frame < 0) {
-    std::cerr << "--frame " << plot.frame << ": the frame cannot be negative\n";
+#ifdef QUARVEL_HAVE_QT_CANVAS
+  const std::unique_ptr<QGuiApplication> application = StartGuiApplication();
+  const std::string format = RasterFormatOfPath(plot.output);
+  if (format.empty()) {
+    std::cerr << "-o " << plot.output << ": the extension names no picture format this program "
+              << "writes; use one of:";
+    for (const std::string& known : RasterFormats()) std::cerr << " ." << known;
+    std::cerr << '\n';
     return kExitUsage;
   }
+#endif
 
-  ApplyChoices(options);
   Workbench bench;
-  bench.inputs = options.inputs;
-  if (const std::string error = LoadExperiments(options, bench); !error.empty()) {
-    std::cerr << error << '\n';
-    return kExitFailure;
-  }
-  if (options.experiment < 1 || options.experiment > bench.experiments.Count()) {
-    std::cerr << "--experiment " << options.experiment << ": the set has only "
-              << bench.experiments.Count() << " experiment(s)\n";
-    return kExitUsage;
-  }
-  bench.currentExperiment = options.experiment;
+  if (const int status = PrepareBench(options, bench); status != 0) return status;
   bench.graphXQuantity = *x;
   bench.graphYQuantity = *y;
   const int32_t counter = bench.CurrentExperiment()->counter;
@@ -175,7 +173,6 @@ int RunPlotCommand(CommonOptions& options, const PlotOptions& plot) {
   }
 
 #ifdef QUARVEL_HAVE_QT_CANVAS
-  const std::unique_ptr<QGuiApplication> application = StartGuiApplication();
   RegisterTahomaFont();
   QImageCanvas canvas(size->width, size->height);
   Graph graph;
@@ -183,16 +180,18 @@ int RunPlotCommand(CommonOptions& options, const PlotOptions& plot) {
 
   PlotUserInterface ui(bench, graph);
   const SolveOutcome outcome = SolveExperiments(bench, ui, true);
-  ui.ReportWeightFaults(outcome.weightFaults);
+  ui.ReportWeightFaults(outcome);
   if (!outcome.solved) return kExitFailure;
   if (!ui.Drawn() || (plot.frame > 0 && !UpdatePlaybackFrame(graph, bench, plot.frame))) {
     std::cerr << "The graph could not be drawn: the response has no finite values to plot\n";
     return kExitFailure;
   }
-  if (const FileResult saved = canvas.SavePng(plot.output); !saved) {
+  if (const FileResult saved = SaveImageFile(canvas.Image(), plot.output, format); !saved) {
     std::cerr << saved.Describe() << '\n';
     return kExitFailure;
   }
+  std::cout << "Picture written to " << plot.output << " (" << size->width << "x"
+            << size->height << " " << format << ")\n";
   return 0;
 #else
   std::cerr << "plot: this build of quarvel-cli has no picture output (built without Qt)\n";

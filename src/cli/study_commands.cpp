@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "cli/commands.h"
+#include "cli/option_checks.h"
 #include "cli/progress_bar.h"
 #include "studies/advanced_loop.h"
 #include "studies/parametric_loop.h"
@@ -26,18 +27,39 @@ bool ReadBatchOptions(const BatchOptions& options, StudyWork& work) {
   return true;
 }
 
+// Says when the folder holds no file 1 of the series, so that nothing was studied.
+bool SeriesHasAFirstFile(const std::string& folder) {
+  std::string listingError;
+  if (FindSeriesFile(folder, 1, listingError)) return true;
+  std::cerr << "No file in " << (folder.empty() ? "." : folder)
+            << " fits the series naming: the files are numbered from 1, each name a number, a "
+               "blank and any text, ending in .quarvel (\"1 elcentro.quarvel\", \"2 "
+               "taft.quarvel\", ...). Nothing was studied; the envelope files are empty.\n";
+  return false;
+}
+
+// A file whose every swept value fell below the threshold adds nothing to its study file.
+void WarnWhenAllFiltered(const SeriesFileOutcome& file, const std::string& threshold) {
+  if (file.study.valuesSolved == 0 || file.study.linesWritten > 0) return;
+  std::cerr << "warning: " << file.fileName << ": every swept value was left out by --threshold "
+            << threshold << " (the peak U / Uy of one model stayed below it), so its study file "
+            << "holds no result and it adds nothing to the envelopes\n";
+}
+
 }  // namespace
 
 void AddBatchOptions(CLI::App& command, BatchOptions& batch) {
   command
       .add_option("--jobs", batch.jobs,
                   "Swept values solved at once (default: one per hardware thread)")
-      ->check(CLI::PositiveNumber)
+      ->type_name("N")
+      ->check(NumberCheck(NumberRule::Count))
       ->group("Study work");
   command
       .add_option("--shard", batch.shard,
                   "Run only part I of N of the study (every N-th value; for advanced-loop every "
                   "N-th file) into shard files for `merge`")
+      ->type_name("I/N")
       ->group("Study work");
   command
       .add_flag("--all-experiments", batch.allExperiments,
@@ -53,6 +75,8 @@ int RunLoopCommand(CommonOptions& options, const LoopOptions& loop) {
   if (const int status = PrepareBench(options, bench); status != 0) return status;
   CliUserInterface ui(bench);
   if (const int status = SolveBench(bench, ui); status != 0) return status;
+  std::error_code ignored;  // a folder that cannot be made fails at the study file, named there
+  std::filesystem::create_directories(loop.folder, ignored);
 
   ProgressBar bar;
   const StudyOutcome outcome = RunParametricStudy(
@@ -80,9 +104,8 @@ int RunLoopCommand(CommonOptions& options, const LoopOptions& loop) {
 int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& advanced) {
   StudyWork work;
   if (!ReadBatchOptions(advanced.batch, work)) return kExitUsage;
-  ApplyChoices(options);
   Workbench bench;
-  bench.inputs = options.inputs;
+  ApplyInputs(options, bench);
   CliUserInterface ui(bench);
 
   const std::optional<double> threshold = ReadThresholdAnswer(advanced.threshold);
@@ -117,6 +140,7 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
     if (!file.study.filePath.empty() && !file.study.Failed()) {
       std::cout << "Study written to " << file.study.filePath << " (" << file.study.valuesSolved
                 << " values, " << file.study.linesWritten << " lines)\n";
+      WarnWhenAllFiltered(file, advanced.threshold);
     }
   }
   for (const std::string& envelope : outcome.envelopeFiles) {
@@ -124,6 +148,7 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
               << envelope << '\n';
   }
   if (InterruptRequested()) return kExitInterrupted;
+  if (!outcome.Failed() && !SeriesHasAFirstFile(advanced.folder)) return kExitFailure;
   return outcome.Failed() ? kExitFailure : 0;
 }
 

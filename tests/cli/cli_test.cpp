@@ -13,6 +13,7 @@
 #include <sstream>
 #include <string>
 #include <tuple>
+#include <vector>
 
 namespace {
 
@@ -100,11 +101,22 @@ TEST_F(CliTest, SolveSelectsTheRequestedExperimentOfALoadedFile) {
   EXPECT_NE(run.out.find("Counter :\t4\n"), std::string::npos);
 }
 
+// The report says where it went; DC 1 meets one faulting all-reversal weight evaluation, which
+// the warning places and explains.
 TEST_F(CliTest, ReportAndDemoWriteTheReport) {
   const CliRun report = Run("report --dc1 -o out.txt");
   ASSERT_EQ(report.status, 0) << report.err;
+  EXPECT_EQ(report.out, "Report written to out.txt\n");
   EXPECT_EQ(Read("out.txt").rfind("Bouc-Wen model modification\r\nParameters:\r\n", 0), 0u);
   EXPECT_NE(Read("out.txt").find("Temp DC 1\r\n"), std::string::npos);
+  EXPECT_NE(report.err.find("warning: ERRRR: the modified model's all-reversal weight met an "
+                            "arithmetic fault"),
+            std::string::npos)
+      << report.err;
+  EXPECT_NE(report.err.find("in 1 evaluation(s), the first in experiment 1 (Temp DC 1) at sample "
+                            "1454, t = 72.65 s"),
+            std::string::npos)
+      << report.err;
 
   const CliRun demo = Run("demo --dir results");
   ASSERT_EQ(demo.status, 0) << demo.err;
@@ -112,17 +124,12 @@ TEST_F(CliTest, ReportAndDemoWriteTheReport) {
   EXPECT_NE(demo.out.find("quarvel-report.txt"), std::string::npos);
 }
 
-// Into a folder that does not exist yet (status 1, the file named), then into one that does.
+// Into a folder that does not exist yet: it is made, as demo makes its own.
 TEST_F(CliTest, LoopWritesTheStudyFileForAShortRange) {
-  const std::string loop = "loop --from 1 --to 1.02 --step 0.01 --dir studies -o short.out";
-  const CliRun missing = Run(loop);
-  ASSERT_EQ(missing.status, 1) << missing.err;
-  EXPECT_NE(missing.err.find("short.out"), std::string::npos);
-
-  fs::create_directories(folder_ / "studies");
-  const CliRun run = Run(loop);
+  const CliRun run = Run("loop --from 1 --to 1.02 --step 0.01 --dir studies/short -o short.out");
   ASSERT_EQ(run.status, 0) << run.err;
-  const std::string text = Read("studies/short.out");
+  EXPECT_EQ(run.out, "Study written to studies/short/short.out (3 values, 3 lines)\n");
+  const std::string text = Read("studies/short/short.out");
   EXPECT_EQ(text.rfind("Varying plastic period by changing mass\r\nVarying Qty\t", 0), 0u);
   for (const char* value : {"\r\n1\t", "\r\n1.01\t", "\r\n1.02\t"}) {
     EXPECT_NE(text.find(value), std::string::npos) << value;
@@ -131,11 +138,12 @@ TEST_F(CliTest, LoopWritesTheStudyFileForAShortRange) {
 }
 
 TEST_F(CliTest, AdvancedLoopStudiesTheNumberedSeriesAndWritesEnvelopes) {
+  const char* ramp = "1\nRamp\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n6\n0\n20\n40\n40\n20\n0\n";
   for (const char* name : {"1 a.quarvel", "2 b.quarvel", "4 c.quarvel", "1.quarvel"}) {
-    Write(name, "1\nRamp\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n6\n0\n20\n40\n40\n20\n0\n");
+    Write(name, ramp);
   }
-  const CliRun run =
-      Run("advanced-loop --dir . --threshold 0.001 --from 1 --to 1.1 --step 0.05 --method euler");
+  const std::string range = " --from 1 --to 1.1 --step 0.05 --method euler";
+  const CliRun run = Run("advanced-loop --dir . --threshold 0.001" + range);
   ASSERT_EQ(run.status, 0) << run.err;
   for (const auto& [name, written] : {std::pair{"1 a.quarvel.out", true},
                                       {"2 b.quarvel.out", true},
@@ -144,6 +152,108 @@ TEST_F(CliTest, AdvancedLoopStudiesTheNumberedSeriesAndWritesEnvelopes) {
     EXPECT_EQ(fs::exists(folder_ / name), written) << name;
   }
   for (const char* envelope : kEnvelopes) EXPECT_TRUE(fs::exists(folder_ / envelope)) << envelope;
+
+  // Every value below the threshold: each file is named, and nothing reaches the envelopes.
+  const CliRun filtered = Run("advanced-loop --dir . --threshold 1e9" + range);
+  ASSERT_EQ(filtered.status, 0) << filtered.err;
+  for (const char* name : {"1 a.quarvel", "2 b.quarvel"}) {
+    EXPECT_NE(filtered.err.find(std::string("warning: ") + name +
+                                ": every swept value was left out by --threshold 1e9"),
+              std::string::npos)
+        << filtered.err;
+  }
+  for (const char* envelope : kEnvelopes) EXPECT_EQ(Read(envelope), "") << envelope;
+
+  // No file fits the naming: said, status 1, the envelope files written empty all the same.
+  fs::create_directories(folder_ / "unnumbered");
+  for (const char* name : {"1.quarvel", "01_elcentro.quarvel", "record.quarvel"}) {
+    Write(std::string("unnumbered/") + name, ramp);
+  }
+  const CliRun none = Run("advanced-loop --dir unnumbered" + range);
+  EXPECT_EQ(none.status, 1) << none.err;
+  EXPECT_NE(none.err.find("No file in unnumbered fits the series naming"), std::string::npos)
+      << none.err;
+  for (const char* envelope : kEnvelopes) {
+    EXPECT_TRUE(fs::exists(folder_ / "unnumbered" / envelope)) << envelope;
+  }
+}
+
+// Record warnings on loading, --strict, and the check of a file without solving.
+TEST_F(CliTest, LoadedFilesAreCheckedLineByLine) {
+  std::string slips = ReadFile(fs::path(QUARVEL_SOURCE_DIR) / "examples/elcentro-1940-ns.quarvel");
+  slips.replace(slips.find("Acceleration\n"), 12, "Accel");
+  slips.replace(slips.find("Units of g\n"), 10, "g");
+  Write("slips.quarvel", slips);
+  const CliRun solve = Run("solve --load slips.quarvel");
+  ASSERT_EQ(solve.status, 0) << solve.err;
+  EXPECT_EQ(solve.err,
+            "slips.quarvel:8: warning: the data type of experiment 1 \"Accel\" is none of Force, "
+            "Displacement, Acceleration: read as Acceleration\n"
+            "slips.quarvel:9: warning: the units of experiment 1 \"g\" is not \"Units of g\": "
+            "read as no unit system (an acceleration is then taken in m/s^2)\n");
+  const CliRun strict = Run("solve --load slips.quarvel --strict");
+  EXPECT_EQ(strict.status, 1);
+  EXPECT_NE(strict.err.find("slips.quarvel: 2 warning(s): the file is refused under --strict"),
+            std::string::npos)
+      << strict.err;
+  EXPECT_EQ(strict.out, "");
+
+  const CliRun check = Run("check '" QUARVEL_SOURCE_DIR "/examples/elcentro-1940-ns.quarvel'");
+  ASSERT_EQ(check.status, 0) << check.err;
+  EXPECT_EQ(check.err, "");
+  for (const char* line : {": 1 experiment(s), 0 warning(s)\n", "Data type :\tAcceleration\n",
+                           "Units :\tUnits of g\n", "Samples :\t1560\n", "Time step :\t0.02 s\n",
+                           "Duration :\t31.18 s\n",
+                           "Peak :\t-0.31882 g at 2.02 s (sample 102)\n"}) {
+    EXPECT_NE(check.out.find(line), std::string::npos) << line << check.out;
+  }
+  EXPECT_EQ(Run("check --strict slips.quarvel").status, 1);
+}
+
+// Each subcommand's help lists the options it uses, with defaults and units, and no other.
+TEST_F(CliTest, HelpListsOnlyTheOptionsOfTheSubcommand) {
+  const struct {
+    const char* command;
+    std::vector<const char*> shown, hidden;
+  } rows[] = {
+      {"solve", {"--load FILE", "--Fy,--fy NUMBER=2.86", "[N]", "--mass NUMBER=-1", "[kg]",
+                 "--method", "=rk-doubling", "--strict"},
+       {"--from", "--jobs", "--threshold ", "--dir", "--x"}},
+      {"loop", {"--from NUMBER=0.1", "--vary", "=plastic", "--jobs", "--dir"},
+       {"--threshold ", "--frame"}},
+      {"advanced-loop", {"--threshold NUMBER=1", "--from", "--Uy,--uy NUMBER=0.111", "[m]"},
+       {"--load", "--experiment", "--create", "--sine", "--dc1", "--strict"}},
+      {"plot", {"--x TEXT", "--size", "--frame", "--load"}, {"--from", "--jobs"}},
+      {"demo", {"--dir FOLDER=.", "--Fy"}, {"--load", "--experiment", "--from"}},
+      {"check", {"--strict"}, {"--Fy", "--load"}},
+      {"merge", {"--dir"}, {"--Fy", "--load"}},
+  };
+  for (const auto& row : rows) {
+    const CliRun run = Run(std::string(row.command) + " --help");
+    ASSERT_EQ(run.status, 0) << row.command;
+    for (const char* text : row.shown) {
+      EXPECT_NE(run.out.find(text), std::string::npos) << row.command << " lacks " << text;
+    }
+    for (const char* text : row.hidden) {
+      EXPECT_EQ(run.out.find(text), std::string::npos) << row.command << " shows " << text;
+    }
+  }
+  const CliRun version = Run("--version");
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("quarvel-cli 1.", 0), 0u) << version.out;
+}
+
+// The lower-case spellings are the same options; a clamped sub-step count is said.
+TEST_F(CliTest, AliasesAndClampedValues) {
+  const CliRun upper = Run("solve --Fy 2 --Uy 0.2 --P 3 --method euler");
+  const CliRun lower = Run("solve --fy 2 --uy 0.2 --p 3 --method euler");
+  ASSERT_EQ(upper.status, 0) << upper.err;
+  EXPECT_EQ(lower.out, upper.out);
+  const CliRun clamped = Run("solve --method euler --euler-steps 500");
+  ASSERT_EQ(clamped.status, 0) << clamped.err;
+  EXPECT_NE(clamped.err.find("note: --euler-steps 500: 128 sub-step(s) per sample are used"),
+            std::string::npos)
+      << clamped.err;
 }
 
 // The default study over a short range with one job, several jobs, and as shards run side by
@@ -253,9 +363,33 @@ TEST_F(CliTest, PlotWritesAPngOfTheRequestedSize) {
     const CliRun run = Run(std::string("plot ") + arguments + " -o " + file);
     ASSERT_EQ(run.status, 0) << arguments << run.err;
     EXPECT_EQ(run.err, "");
+    EXPECT_EQ(run.out, std::string("Picture written to ") + file + " (" + size + " png)\n");
     EXPECT_EQ(PngSize(Read(file)), size) << arguments;
   }
   EXPECT_NE(Read("whole.png"), Read("last.png"));
+  // The extension chooses the format, whatever its case.
+  ASSERT_EQ(Run("plot -o picture.JPG").status, 0);
+  EXPECT_EQ(Read("picture.JPG").rfind("\xFF\xD8\xFF", 0), 0u);
+}
+
+// Every command of the README that runs quarvel-cli from the top of the repository (and the
+// mkdir / cp lines that prepare them) runs as written, in order, from a folder that holds the
+// build's programs and the examples where the repository top does.
+TEST_F(CliTest, ReadmeCommandsRunAsWritten) {
+  fs::create_directory_symlink(fs::path(QUARVEL_CLI).parent_path(), folder_ / "build");
+  fs::create_directory_symlink(fs::path(QUARVEL_SOURCE_DIR) / "examples", folder_ / "examples");
+  std::istringstream readme(ReadFile(fs::path(QUARVEL_SOURCE_DIR) / "README.md"));
+  int commands = 0;
+  for (std::string line; std::getline(readme, line);) {
+    if (line.rfind("    build/quarvel-cli ", 0) != 0 && line.rfind("    mkdir ", 0) != 0 &&
+        line.rfind("    cp ", 0) != 0) {
+      continue;
+    }
+    const CliRun run = Shell(line.substr(4));
+    EXPECT_EQ(run.status, 0) << line << "\n" << run.err;
+    ++commands;
+  }
+  EXPECT_GE(commands, 8);
 }
 
 // Failures: the status (1 for a fault, 2 for a usage error), a message on stderr, and no picture.
@@ -271,15 +405,52 @@ const ErrorCase kErrorCases[] = {
     {"bad_file", "solve --load bad.quarvel", 1,
      "Error while loading the file!\nbad.quarvel: line 1"},
     {"zero_weights", "solve --load zero.quarvel", 1, "The weights of the experiments are zero!"},
-    {"experiment_out_of_range", "solve --experiment 7", 2, "--experiment 7"},
-    {"unknown_option", "solve --no-such-option", 2, ""},
-    {"bad_method", "solve --method fast", 2, ""},
-    {"no_subcommand", "", 2, ""},
+    {"experiment_out_of_range", "solve --experiment 7", 2, "--experiment 7: the set has only 6"},
+    {"experiment_zero", "solve --experiment 0", 2,
+     "--experiment: \"0\": must be a whole number from 1 to 2147483647\n"},
+    {"experiment_fraction", "solve --experiment 1.5", 2, "--experiment: \"1.5\": must be a whole"},
+    {"no_subcommand", "", 2, "A subcommand is required"},
+    {"misspelt_subcommand", "slove", 2, "unknown subcommand slove; did you mean solve?"},
+    {"misspelt_option", "solve --Fyy 1", 2, "solve: unknown option --Fyy; did you mean --Fy?"},
+    {"unknown_option", "solve --no-such-option", 2, "solve: unknown option --no-such-option\n"},
+    {"option_of_another_subcommand", "solve --jobs 2", 2,
+     "--jobs is not an option of solve (it is one of loop, advanced-loop)"},
+    {"stray_argument", "solve extra", 2, "solve: unexpected argument extra"},
+    {"ambiguous_a", "solve --a 0.1", 2, "--a: ambiguous: give --A"},
+    {"bad_method", "solve --method fast", 2, "--method"},
+    // Numbers: the whole text one number, with a physical meaning.
+    {"comma_decimal", "solve --Fy 1,5", 2, "--Fy: \"1,5\" is not a number"},
+    {"text_after_equals", "solve --Fy=abc", 2, "--Fy: \"abc\" is not a number"},
+    {"empty_number", "solve --Uy ''", 2, "--Uy: \"\" is not a number"},
+    {"overflowing_number", "solve --P 1e400", 2, "--P: \"1e400\" is beyond the range"},
+    {"negative_yield_force", "solve --Fy -2", 2, "--Fy: \"-2\": the yield force Fy must be above 0"},
+    {"zero_yield_displacement", "solve --Uy 0", 2, "--Uy: \"0\": the yield displacement Uy must"},
+    {"zero_exponent", "solve --n 0", 2, "--n: \"0\": the exponent n must be above 0"},
+    {"negative_damping", "solve --c -0.1", 2, "--c: \"-0.1\": a damping c below 0"},
+    {"negative_tolerance", "solve --eps -1E-09", 2, "--eps: \"-1E-09\": the tolerance Eps"},
+    {"zero_mass", "solve --mass 0", 2, "--mass: \"0\": a mass of 0 cannot be accelerated"},
+    {"sine_zero_period", "solve --sine 1,0.1,0,1,0.02", 2, "--sine: PERIOD \"0\": the period must"},
+    {"sine_text_time_step", "solve --sine 1,0.1,1,1,abc", 2, "--sine: TIMESTEP \"abc\" is not"},
+    {"sine_four_values", "solve --sine 1,0.1,1,1", 2, "five numbers are needed"},
+    {"study_step_text", "loop --step 0,01", 2, "--step: \"0,01\" is not a number"},
+    {"zero_jobs", "loop --jobs 0", 2, "--jobs: \"0\": must be a whole number from 1"},
+    // advanced-loop takes its experiments from the series files.
+    {"advanced_loop_experiment", "advanced-loop --dir . --experiment 2", 2,
+     "advanced-loop: --experiment does not apply"},
+    {"advanced_loop_create", "advanced-loop --dir . --create", 2, "--create does not apply"},
+    {"advanced_loop_load", "advanced-loop --dir . --load f.quarvel", 2, "--load does not apply"},
+    {"advanced_loop_sine", "advanced-loop --dir . --sine 1,1,1,1,1", 2, "--sine does not apply"},
+    {"advanced_loop_dc1", "advanced-loop --dir . --dc1", 2, "--dc1 does not apply"},
+    {"advanced_loop_dc2", "advanced-loop --dir . --dc2", 2, "--dc2 does not apply"},
     {"advanced_loop_without_folder", "advanced-loop", 2, "--dir"},
-    {"advanced_loop_zero_threshold", "advanced-loop --dir . --threshold 0", 2, "threshold"},
+    {"advanced_loop_zero_threshold", "advanced-loop --dir . --threshold 0", 2,
+     "--threshold: \"0\": the threshold must be above 0"},
     {"bad_shard", "loop --shard 3/2", 2, "--shard 3/2"},
     {"merge_not_a_shard", "merge bad.quarvel", 1, "not a shard file"},
+    {"check_bad_file", "check zero.quarvel bad.quarvel", 1, "bad.quarvel: line 1"},
     {"plot_unknown_quantity", "plot --x Q -o f.png", 2, "--x"},
+    {"plot_unknown_extension", "plot -o f.xyz", 2,
+     "-o f.xyz: the extension names no picture format this program writes; use one of:"},
     {"plot_size_without_height", "plot --size 800 -o f.png", 2, "--size"},
     {"plot_width_too_small", "plot --size 399x600 -o f.png", 2, "--size"},
     {"plot_height_too_small", "plot --size 800x299 -o f.png", 2, "--size"},
@@ -299,6 +470,7 @@ TEST_P(CliErrorTest, FailsWithStatusAndMessage) {
   EXPECT_EQ(run.status, GetParam().status) << run.err;
   EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(folder_ / "f.png"));
+  EXPECT_LT(run.err.size(), 400u) << "a message must stay short enough to read";
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliErrorTest, testing::ValuesIn(kErrorCases),

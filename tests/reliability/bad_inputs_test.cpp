@@ -1,6 +1,8 @@
-// Bad text in every box: empty, text, 1e400, negative and zero values. The solve, the studies
-// and quarvel-cli follow the fault rules (no message, non-finite results stored as computed,
-// "-" in a label whose value has no meaning) and never crash or hang. Tiny records, Euler.
+// Bad text in every box: empty, text, 1e400, negative and zero values. The solve and the studies
+// follow the fault rules (no message, non-finite results stored as computed, "-" in a label
+// whose value has no meaning) and never crash or hang; quarvel-cli refuses what is not one
+// whole number or has no physical meaning, and follows the fault rules for the rest. Tiny
+// records, Euler.
 
 #include <gtest/gtest.h>
 
@@ -119,48 +121,73 @@ bool IsLabel(const std::string& text) {
 // Every model box with every bad text: solved in process, swept by a three-value study, and run
 // through quarvel-cli solve and loop.
 
+// The values quarvel-cli refuses for a box beyond texts that are not one finite number.
+enum class Meaning { Any, AboveZero, NotNegative, NotZero };
+
 struct Box {
   const char* name;
   std::string Inputs::*text;
-  const char* option;            // quarvel-cli's option for the box
+  const char* option;  // quarvel-cli's option for the box
+  Meaning meaning;
   const char* method = "euler";  // the method under which the box matters
 };
 
 const Box kBoxes[] = {
-    {"A", &Inputs::txtAlphaCap, "--A"},
-    {"Beta", &Inputs::txtBetaSmall, "--beta"},
-    {"Gamma", &Inputs::txtGammaSmall, "--gamma"},
-    {"N", &Inputs::txtNee, "--n"},
-    {"Alpha", &Inputs::txtAlphaSmall, "--alpha"},
-    {"C", &Inputs::txtCharlieSmall, "--c"},
-    {"Fy", &Inputs::txtFy, "--Fy"},
-    {"Uy", &Inputs::txtUy, "--Uy"},
-    {"P", &Inputs::txtP, "--P"},
-    {"ThresholdZ", &Inputs::txtThresholdZ, "--threshold-z"},
-    {"Mass", &Inputs::txtMass, "--mass"},
-    {"Eps", &Inputs::txtEps1, "--eps", "euler-doubling"},
-    {"EulerSteps", &Inputs::txtSolutionEulerSteps, "--euler-steps"},
+    {"A", &Inputs::txtAlphaCap, "--A", Meaning::Any},
+    {"Beta", &Inputs::txtBetaSmall, "--beta", Meaning::Any},
+    {"Gamma", &Inputs::txtGammaSmall, "--gamma", Meaning::Any},
+    {"N", &Inputs::txtNee, "--n", Meaning::AboveZero},
+    {"Alpha", &Inputs::txtAlphaSmall, "--alpha", Meaning::Any},
+    {"C", &Inputs::txtCharlieSmall, "--c", Meaning::NotNegative},
+    {"Fy", &Inputs::txtFy, "--Fy", Meaning::AboveZero},
+    {"Uy", &Inputs::txtUy, "--Uy", Meaning::AboveZero},
+    {"P", &Inputs::txtP, "--P", Meaning::Any},
+    {"ThresholdZ", &Inputs::txtThresholdZ, "--threshold-z", Meaning::Any},
+    {"Mass", &Inputs::txtMass, "--mass", Meaning::NotZero},
+    {"Eps", &Inputs::txtEps1, "--eps", Meaning::NotNegative, "euler-doubling"},
+    {"EulerSteps", &Inputs::txtSolutionEulerSteps, "--euler-steps", Meaning::Any},
 };
 
-const std::pair<const char*, const char*> kBadTexts[] = {
-    {"Empty", ""},      {"Text", "abc"}, {"Overflow", "1e400"},    {"NegativeOverflow", "-1e400"},
-    {"MinusOne", "-1"}, {"Zero", "0"},   {"NegativeHalf", "-0.5"}, {"Huge", "1e300"},
-    {"Tiny", "1e-300"},
+struct BadText {
+  const char* name;
+  const char* text;
+  bool number;  // one finite number, the whole text
+  double value;
 };
+
+const BadText kBadTexts[] = {
+    {"Empty", "", false, 0},         {"Text", "abc", false, 0},
+    {"Comma", "1,5", false, 0},      {"Overflow", "1e400", false, 0},
+    {"NegativeOverflow", "-1e400", false, 0},
+    {"MinusOne", "-1", true, -1},    {"Zero", "0", true, 0},
+    {"NegativeHalf", "-0.5", true, -0.5}, {"Huge", "1e300", true, 1e300},
+    {"Tiny", "1e-300", true, 1e-300},
+};
+
+bool RefusedByTheCommandLine(const Box& box, const BadText& bad) {
+  if (!bad.number) return true;
+  switch (box.meaning) {
+    case Meaning::AboveZero: return !(bad.value > 0);
+    case Meaning::NotNegative: return bad.value < 0;
+    case Meaning::NotZero: return bad.value == 0;
+    default: return false;
+  }
+}
 
 void PrintTo(const Box& box, std::ostream* os) { *os << box.name; }
 
-using BadBox = std::tuple<Box, std::pair<const char*, const char*>>;
+using BadBox = std::tuple<Box, BadText>;
 class BadBoxTest : public testing::TestWithParam<BadBox> {};
 
-// Solved in process and through quarvel-cli solve, and swept by a three-value study through
-// quarvel-cli loop, which runs every value or stops at a value the formulas cannot give.
+// Solved in process (the window's reading), and through quarvel-cli: refused as a usage error
+// naming the option and the text, or solved and swept by a three-value study, which runs every
+// value or stops at a value the formulas cannot give.
 TEST_P(BadBoxTest, SolveAndStudyFollowTheFaultRules) {
   const auto& [box, bad] = GetParam();
   Workbench bench = TinyBench();
   bench.inputs.optSolutionEuler = std::string(box.method) == "euler";
   bench.inputs.optSolutionEulerStepDoubling = !bench.inputs.optSolutionEuler;
-  bench.inputs.*box.text = bad.second;
+  bench.inputs.*box.text = bad.text;
   SolveFollowsTheFaultRules(bench);
   const PeriodLabelTexts periods = PeriodLabels(bench.inputs, bench.CurrentExperiment()->mass);
   EXPECT_TRUE(IsLabel(periods.elastic)) << periods.elastic;
@@ -169,8 +196,15 @@ TEST_P(BadBoxTest, SolveAndStudyFollowTheFaultRules) {
   ScratchFolder folder;
   folder.Write("tiny.quarvel", TinyFile());
   const std::string common = "--load tiny.quarvel --method " + std::string(box.method) + " " +
-                             box.option + " " + Quote(bad.second);
+                             box.option + " " + Quote(bad.text);
   const CliRun solve = RunCli(folder.Path(), "solve " + common);
+  if (RefusedByTheCommandLine(box, bad)) {
+    EXPECT_EQ(solve.status, 2) << solve.err;
+    EXPECT_EQ(solve.err.rfind(std::string(box.option) + ": \"" + bad.text + "\"", 0), 0u)
+        << solve.err;
+    EXPECT_EQ(solve.out, "");
+    return;
+  }
   EXPECT_EQ(solve.status, 0) << solve.err;
   for (const std::string label :
        {"Absolute U :\t", "Relative Eh :\t", "T elastic :\t", "T plastic :\t"}) {
@@ -202,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(Boxes, BadBoxTest,
                          testing::Combine(testing::ValuesIn(kBoxes), testing::ValuesIn(kBadTexts)),
                          [](const auto& info) {
                            return std::string(std::get<0>(info.param).name) + "_" +
-                                  std::get<1>(info.param).first;
+                                  std::get<1>(info.param).name;
                          });
 
 // Named consequences of single bad values, from the formulas by hand.
@@ -258,7 +292,8 @@ TEST(BadTimeStep, SolveFollowsTheFaultRules) {
 }
 
 // The study range boxes, for an elastic-period study by Fy: Fy = Uy m / (x / 2 / pi)^2,
-// infinite at x = 0. quarvel-cli: status 0 for a study, 2 for nothing to do, 1 for a refusal.
+// infinite at x = 0. quarvel-cli: status 0 for a study, 2 for nothing to do or a text that is
+// not one finite number, 1 for a refusal.
 struct RangeCase {
   const char* name;
   const char* from;
@@ -311,7 +346,9 @@ TEST_P(RangeTest, StudyRefusesOrRunsTheRange) {
   const CliRun run = RunCli(
       folder.Path(), "loop --load tiny.quarvel --method euler --vary elastic --by fy --from " +
                          Quote(c.from) + " --to " + Quote(c.to) + " --step " + Quote(c.step));
-  const int expected = c.status == StudyStatus::Completed ? 0 : refused ? 1 : 2;
+  const bool numbers = ParseWholeNumber(c.from) && ParseWholeNumber(c.to) &&
+                       ParseWholeNumber(c.step);
+  const int expected = !numbers ? 2 : c.status == StudyStatus::Completed ? 0 : refused ? 1 : 2;
   EXPECT_EQ(run.status, expected) << run.err;
   EXPECT_EQ(run.out.find("Study written to") != std::string::npos, expected == 0) << run.out;
 }
@@ -319,31 +356,32 @@ TEST_P(RangeTest, StudyRefusesOrRunsTheRange) {
 INSTANTIATE_TEST_SUITE_P(Ranges, RangeTest, testing::ValuesIn(kRangeCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// The sinusoid's boxes through --sine (mass, amplitude, period, cycles, time step): refused
-// with "--sine: ..." and status 1 when they give no period, time step or samples.
+// The sinusoid's boxes through --sine (mass, amplitude, period, cycles, time step): a text that
+// is not five finite numbers, a period or time step not above 0 and negative cycles are usage
+// errors (status 2); too many samples is refused by the generator (status 1); both start with
+// "--sine".
 TEST(BadSinusoidTexts, RefusedWithAReasonOrSolved) {
-  const std::pair<const char*, bool> rows[] = {
-      {",,,,", false},
-      {"abc,abc,abc,abc,abc", false},
-      {"1,1,0,1,0.02", false},       // no period
-      {"1,1,1,1,0", false},          // no time step
-      {"1,1,-1,1,0.02", false},      // negative period
-      {"1,1,1,-1,0.02", false},      // no sample
-      {"1,1,1,1e400,0.02", false},   // infinitely many samples
-      {"1,1,1,1,1e-300", false},     // too many samples
-      {"1,1,1e400,1,0.02", false},   // infinite period
-      {"1e400,0.1,1,1,0.02", true},  // infinite mass: solved, labels "-"
-      {"1,1e400,1,1,0.02", true},    // infinite amplitude: non-finite samples
-      {"-1,0.1,1,1,0.02", true},     // negative mass
-      {"0,0,1,1,0.02", true},        // nothing moves
-      {"1,0.1,1,0,0.02", true},      // zero cycles: one sample
+  const std::pair<const char*, int> rows[] = {
+      {",,,,", 2},
+      {"abc,abc,abc,abc,abc", 2},
+      {"1,1,0,1,0.02", 2},        // no period
+      {"1,1,1,1,0", 2},           // no time step
+      {"1,1,-1,1,0.02", 2},       // negative period
+      {"1,1,1,-1,0.02", 2},       // negative cycles
+      {"1,1,1,1e400,0.02", 2},    // infinitely many samples
+      {"1,1,1e400,1,0.02", 2},    // infinite period
+      {"1e400,0.1,1,1,0.02", 2},  // infinite mass
+      {"1,1,1,1,1e-300", 1},      // too many samples
+      {"-1,0.1,1,1,0.02", 0},     // negative mass
+      {"0,0,1,1,0.02", 0},        // nothing moves
+      {"1,0.1,1,0,0.02", 0},      // zero cycles: one sample
   };
   ScratchFolder folder;
-  for (const auto& [texts, solves] : rows) {
+  for (const auto& [texts, status] : rows) {
     const CliRun run =
         RunCli(folder.Path(), "solve --method euler --mass -1 --sine " + Quote(texts));
-    EXPECT_EQ(run.status, solves ? 0 : 1) << texts << run.err;
-    EXPECT_EQ(run.err.rfind("--sine", 0) == 0, !solves) << texts << run.err;
+    EXPECT_EQ(run.status, status) << texts << run.err;
+    EXPECT_EQ(run.err.rfind("--sine", 0) == 0, status != 0) << texts << run.err;
   }
 }
 

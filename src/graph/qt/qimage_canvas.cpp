@@ -3,8 +3,10 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetrics>
+#include <QImageWriter>
 #include <QLine>
 #include <QPainter>
 #include <QString>
@@ -318,16 +320,40 @@ void QImageCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
   painter.restore();
 }
 
-FileResult SaveImagePng(const QImage& image, const std::string& path) {
+FileResult SaveImageFile(const QImage& image, const std::string& path,
+                         const std::string& format) {
   // Encoded in memory first, so that the file is written by the writer that reports errno.
   QByteArray png;
   QBuffer buffer(&png);
   buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "PNG")) {
-    return FileResult::Failure(path, "the picture could not be encoded as PNG");
+  if (!image.save(&buffer, format.c_str())) {
+    return FileResult::Failure(path, "the picture could not be encoded as " + format);
   }
   const auto size = static_cast<std::size_t>(png.size());
   return WriteFileBytes(path, std::string_view(png.constData(), size));
+}
+
+FileResult SaveImagePng(const QImage& image, const std::string& path) {
+  return SaveImageFile(image, path, "png");
+}
+
+std::vector<std::string> RasterFormats() {
+  std::vector<std::string> formats;
+  for (const QByteArray& format : QImageWriter::supportedImageFormats()) {
+    formats.push_back(format.toLower().toStdString());
+  }
+  std::sort(formats.begin(), formats.end());
+  formats.erase(std::unique(formats.begin(), formats.end()), formats.end());
+  return formats;
+}
+
+std::string RasterFormatOfPath(const std::string& path) {
+  const QString suffix = QFileInfo(QString::fromStdString(path)).suffix().toLower();
+  if (suffix.isEmpty()) return {};
+  const std::vector<std::string> formats = RasterFormats();
+  const std::string wanted = suffix.toStdString();
+  return std::find(formats.begin(), formats.end(), wanted) != formats.end() ? wanted
+                                                                              : std::string();
 }
 
 bool RegisterTahomaFont() {

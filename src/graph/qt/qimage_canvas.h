@@ -100,9 +100,20 @@ class QImageCanvas : public Canvas {
   QPolygon pending_;
 };
 
-// Saves an image as PNG: done, or the file with the system's reason (no such folder, not a
-// directory, disk full...).
+// Saves an image in `format` (one of RasterFormats()): done, or the file with the system's
+// reason (no such folder, not a directory, disk full...).
+FileResult SaveImageFile(const QImage& image, const std::string& path, const std::string& format);
+
+// SaveImageFile as PNG.
 FileResult SaveImagePng(const QImage& image, const std::string& path);
+
+// The picture formats Qt's image writer supports here, lower case and sorted ("bmp", "jpeg",
+// "jpg", "png", ...). Needs a QGuiApplication.
+std::vector<std::string> RasterFormats();
+
+// The format a file name's extension names (lower-cased), or empty when it has no extension
+// or names none of RasterFormats().
+std::string RasterFormatOfPath(const std::string& path);
 
 // Makes the Tahoma-compatible face of the fonts-wine package (/usr/share/wine/fonts/tahoma.ttf)
 // available as "Tahoma" when that file exists, so that the graph's "TAHOMA" texts use it rather
