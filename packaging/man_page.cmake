@@ -5,11 +5,12 @@ execute_process(COMMAND "${PROGRAM}" --help OUTPUT_VARIABLE help RESULT_VARIABLE
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "${PROGRAM} --help failed")
 endif()
-set(include_file "${OUTPUT}.include")
-file(WRITE "${include_file}" "")
+set(include_option "")
 string(REGEX MATCH "Subcommands:\n(.*)" listing "${help}")
 if(listing)
-  file(APPEND "${include_file}" "[SUBCOMMANDS]\n")
+  set(include_file "${OUTPUT}.include")
+  set(include_option "--include=${include_file}")
+  file(WRITE "${include_file}" "[SUBCOMMANDS]\n")
   string(REGEX MATCHALL "\n  ([a-z-]+)" names "\n${CMAKE_MATCH_1}")
   foreach(entry ${names})
     string(STRIP "${entry}" name)
@@ -20,8 +21,8 @@ if(listing)
   endforeach()
 endif()
 execute_process(
-  COMMAND "${HELP2MAN}" --no-info "--name=${NAME}" "--include=${include_file}"
-          "--output=${OUTPUT}" "${PROGRAM}"
+  COMMAND "${HELP2MAN}" --no-info "--name=${NAME}" ${include_option} "--output=${OUTPUT}"
+          "${PROGRAM}"
   RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
   message(FATAL_ERROR "help2man failed for ${PROGRAM}")
