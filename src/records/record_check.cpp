@@ -1,10 +1,12 @@
 #include "records/record_check.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
+#include <iterator>
 #include <optional>
+#include <string>
 #include <utility>
+#include <vector>
 
 #include "text/number_text.h"
 
@@ -15,7 +17,7 @@ namespace {
 constexpr std::size_t kQuotedBytes = 40;
 
 // Words that name a unit; a units line holding one was meant to say something about units.
-constexpr std::array<std::string_view, 27> kUnitWords = {
+constexpr std::string_view kUnitWords[] = {
     "G",      "GAL",    "GALS",   "GRAVITY", "M",      "CM",      "MM",    "IN",     "INCH",
     "INCHES", "FT",     "FEET",   "S",       "SEC",    "SECOND",  "SECONDS", "N",    "KN",
     "KG",     "SI",     "METER",  "METERS",  "METRE",  "METRES",  "NEWTON", "NEWTONS", "MPS",
@@ -74,7 +76,9 @@ bool MentionsUnit(std::string_view keyword) {
     if (c < 'A' || c > 'Z') c = ' ';
   }
   for (const std::string_view word : Split(words, " ")) {
-    if (std::find(kUnitWords.begin(), kUnitWords.end(), word) != kUnitWords.end()) return true;
+    if (std::find(std::begin(kUnitWords), std::end(kUnitWords), word) != std::end(kUnitWords)) {
+      return true;
+    }
   }
   return false;
 }
