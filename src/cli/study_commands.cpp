@@ -29,8 +29,8 @@ bool ReadBatchOptions(const BatchOptions& options, StudyWork& work) {
 
 // Says when the folder holds no file 1 of the series, so that nothing was studied.
 bool SeriesHasAFirstFile(const std::string& folder) {
-  std::string listingError;
-  if (FindSeriesFile(folder, 1, listingError)) return true;
+  FileResult listing;
+  if (FindSeriesFile(folder, 1, listing)) return true;
   std::cerr << "No file in " << (folder.empty() ? "." : folder)
             << " fits the series naming: the files are numbered from 1, each name a number, a "
                "blank and any text, ending in .quarvel (\"1 elcentro.quarvel\", \"2 "
