@@ -266,10 +266,13 @@ void MainForm::UpdateGraph(int32_t pointCount, bool updateTitles) {
 }
 
 void MainForm::ShowStudyValue(int32_t index, int32_t count, double x) {
-  statusBar()->showMessage(QString("Study: value %1 of %2 (x = %3). Press Esc to stop.")
-                               .arg(index + 1)
-                               .arg(count)
-                               .arg(Q(FormatDefault(x))));
+  const QString value =
+      QString("value %1 of %2 (x = %3)").arg(index + 1).arg(count).arg(Q(FormatDefault(x)));
+  statusBar()->showMessage(
+      seriesFile_ > 0 ? QString("File %1 of the series, %2: press Esc to end this file's study")
+                            .arg(seriesFile_)
+                            .arg(value)
+                      : "Study: " + value + ". Press Esc to stop.");
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -484,7 +487,8 @@ void MainForm::ExportResults() {
 
 void MainForm::RunLoop() {
   StudyScope study(*this);
-  const StudyOutcome outcome = RunLoopCommand(bench_, *this, StudyFolder());
+  stop_.Clear();  // an Escape pressed before the study started ends nothing
+  const StudyOutcome outcome = RunLoopCommand(bench_, *this, stop_, StudyFolder());
   WriteInputs();
   if (outcome.Failed()) {
     dialogs_->Message(this, "The parametric study stopped.\n\n" + Q(outcome.Describe()),
@@ -500,21 +504,24 @@ void MainForm::RunAdvancedLoop() {
   if (!threshold) return;
 
   StudyScope study(*this);
+  stop_.Clear();
   AdvancedLoopHooks hooks;
-  hooks.onFileStarted = [this](int32_t, const std::string& fileName) {
-    statusBar()->showMessage("Advanced loop: " + Q(fileName));
+  hooks.onFileStarted = [this](int32_t k, const std::string&) {
+    // Escape ends the study of the file it was pressed for, and the series goes on with the
+    // next file; a close asks the whole series to end, and that request stays.
+    stop_.ClearStudyStop();
+    seriesFile_ = k;
+    statusBar()->showMessage(
+        QString("File %1 of the series: press Esc to end this file's study").arg(k));
   };
   hooks.onSetLoaded = [this] {
     // The study has set the reaction guard and selected the first experiment.
     FillExperimentList();
     ShowExperimentDetails();
   };
-  // Escape ends the series before its next file. Each file's study clears the core's request
-  // when it starts, so an Escape pressed while a file is being loaded and solved is kept here.
-  escapePressed_ = false;
-  hooks.stopRequested = [this] { return escapePressed_ || bench_.loopAbortRequested; };
   const AdvancedStudyOutcome outcome =
-      quarvel::RunAdvancedLoop(bench_, *this, StudyFolder(), *threshold, hooks);
+      quarvel::RunAdvancedLoop(bench_, *this, stop_, StudyFolder(), *threshold, hooks);
+  seriesFile_ = 0;
   WriteInputs();
   // A file of the series that failed to load leaves an empty set behind.
   if (bench_.experiments.Count() < 1) ResetDisplay();
@@ -634,8 +641,7 @@ void MainForm::OnSpeedChanged(int sliderValue) {
 
 void MainForm::keyPressEvent(QKeyEvent* event) {
   if (event->key() == Qt::Key_Escape) {
-    bench_.loopAbortRequested = true;
-    escapePressed_ = true;
+    stop_.RequestStudyStop();  // the running study ends after its current value
     event->accept();
     return;
   }
@@ -644,9 +650,8 @@ void MainForm::keyPressEvent(QKeyEvent* event) {
 
 void MainForm::closeEvent(QCloseEvent* event) {
   // A study still running below this event ends after its current value, an advanced loop
-  // before its next file.
-  bench_.loopAbortRequested = true;
-  escapePressed_ = true;
+  // with it.
+  stop_.RequestRunStop();
   StopPlaybackIfRunning();
   graphWindow_->hide();
   event->accept();

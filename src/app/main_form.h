@@ -19,6 +19,7 @@
 #include "experiments/generated_experiments.h"
 #include "graph/graph.h"
 #include "solve/solve_experiments.h"
+#include "solve/stop_token.h"
 #include "solve/user_interface.h"
 #include "solve/workbench.h"
 
@@ -159,7 +160,10 @@ class MainForm : public QMainWindow, public UserInterface {
   Workbench bench_;
   SolvePool solvePool_;  // Solve Now's experiments side by side, one per hardware thread
   bool busy_ = false;
-  bool escapePressed_ = false;  // since the advanced loop started
+  // Escape asks the running study to end, closing the window the whole run; cleared as a
+  // command starts, and of Escape's request as each file of an advanced loop starts.
+  StopToken stop_;
+  int32_t seriesFile_ = 0;  // the file of an advanced loop being studied; 0 outside one
 
   MainFormControls controls_;
   // The graph, drawn on the box's picture and lent to the graph window.

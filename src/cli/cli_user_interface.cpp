@@ -1,33 +1,50 @@
 #include "cli/cli_user_interface.h"
 
+#include <csignal>
+#include <cstdlib>
 #include <iostream>
 
+#include "studies/study_detail.h"
 #include "text/number_text.h"
 
 namespace quarvel::cli {
 namespace {
 
+StopToken interruptToken;
 volatile std::sig_atomic_t interruptCount = 0;
 
 extern "C" void OnInterrupt(int) {
   interruptCount = interruptCount + 1;
   if (interruptCount > 1) std::_Exit(130);
+  interruptToken.RequestRunStop();
+}
+
+// "1 to 1.1, 2.5": the values, neighbours in the range joined into runs.
+std::string DescribeValues(const std::vector<FaultedValue>& values) {
+  std::string text;
+  for (std::size_t k = 0; k < values.size();) {
+    std::size_t last = k;
+    while (last + 1 < values.size() && values[last + 1].index == values[last].index + 1) ++last;
+    if (!text.empty()) text += ", ";
+    text += detail::StudyNumber(values[k].x);
+    if (last > k) text += " to " + detail::StudyNumber(values[last].x);
+    k = last + 1;
+  }
+  return text;
 }
 
 }  // namespace
 
 void InstallInterruptHandler() { std::signal(SIGINT, OnInterrupt); }
 
-bool InterruptRequested() { return interruptCount > 0; }
+const StopToken& InterruptToken() { return interruptToken; }
+
+bool InterruptRequested() { return interruptToken.RunStopRequested(); }
 
 void CliUserInterface::ShowMessage(const std::string& text, MessageIcon) {
   if (text == kMessageWeightFault) return;  // counted and reported once by the command
   std::cerr << text << '\n';
   messageShown_ = true;
-}
-
-void CliUserInterface::ProcessEvents() {
-  if (InterruptRequested()) bench_.loopAbortRequested = true;
 }
 
 void CliUserInterface::ReportWeightFaults(const SolveOutcome& outcome) const {
@@ -46,6 +63,16 @@ void CliUserInterface::ReportWeightFaults(const SolveOutcome& outcome) const {
   std::cerr << ". Such an evaluation keeps the weight summed up to the faulting point, so the "
                "modified response from there on, and the errors computed from it, are doubtful; "
                "the original response is not affected.\n";
+}
+
+void CliUserInterface::ReportStudyFaults(const StudyOutcome& study) const {
+  if (study.faultedValues.empty()) return;
+  int64_t evaluations = 0;
+  for (const FaultedValue& value : study.faultedValues) evaluations += value.evaluations;
+  std::cerr << "warning: " << study.filePath << ": " << kMessageWeightFault << " at "
+            << study.faultedValues.size() << " of " << study.valuesSolved << " swept values ("
+            << DescribeValues(study.faultedValues) << "): " << evaluations
+            << " evaluations of the all-reversal weight met an arithmetic fault\n";
 }
 
 }  // namespace quarvel::cli

@@ -1,26 +1,28 @@
 #pragma once
-// The command line's side of the user-interface port: messages go to stderr, Ctrl-C asks a
-// running study to stop after the current value.
+// The command line's side of the user-interface port: messages go to stderr; Ctrl-C asks the
+// run to end through the command line's stop token.
 
-#include <csignal>
 #include <cstdint>
 #include <string>
 
 #include "solve/solve_experiments.h"
+#include "solve/stop_token.h"
 #include "solve/user_interface.h"
 #include "solve/workbench.h"
+#include "studies/parametric_loop.h"
 
 namespace quarvel::cli {
 
 class CliUserInterface : public UserInterface {
  public:
-  explicit CliUserInterface(Workbench& bench) : bench_(bench) {}
+  // The bench whose experiments the fault warnings name.
+  explicit CliUserInterface(const Workbench& bench) : bench_(bench) {}
 
   // Messages other than the weight-fault notice are printed at once and remembered: the
   // command ends with exit status 1 when one was shown.
   void ShowMessage(const std::string& text, MessageIcon icon) override;
-  // Turns a pending Ctrl-C into a request to end the running study.
-  void ProcessEvents() override;
+  // Nothing waits for events here: Ctrl-C reaches the stop token by itself.
+  void ProcessEvents() override {}
   void UpdateErrorLabels() override {}
   void UpdatePeriodLabels() override {}
   void UpdateGraph(int32_t, bool) override {}
@@ -29,15 +31,21 @@ class CliUserInterface : public UserInterface {
   // Prints one warning, in plain words, when the solve met faulting weight evaluations: how
   // many, where the first was met and what it means for the results.
   void ReportWeightFaults(const SolveOutcome& outcome) const;
+  // Prints one warning line for a study whose swept values met faulting weight evaluations:
+  // the study file, the values (runs of neighbouring values as "first to last") and the count.
+  void ReportStudyFaults(const StudyOutcome& study) const;
 
  private:
-  Workbench& bench_;
+  const Workbench& bench_;
   bool messageShown_ = false;
 };
 
-// Installs the Ctrl-C handler used by ProcessEvents (the first Ctrl-C only sets a flag; a
-// second one ends the program at once).
+// Installs the Ctrl-C handler: the first Ctrl-C asks the run to end (InterruptToken), a second
+// one ends the program at once.
 void InstallInterruptHandler();
+// The command line's stop token: a study ends after the values in progress, an advanced study
+// before its next file.
+const StopToken& InterruptToken();
 bool InterruptRequested();
 
 }  // namespace quarvel::cli

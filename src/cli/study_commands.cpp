@@ -2,28 +2,26 @@
 
 #include <filesystem>
 #include <iostream>
-#include <thread>
 
 #include "cli/commands.h"
 #include "cli/option_checks.h"
 #include "cli/progress_bar.h"
 #include "studies/advanced_loop.h"
 #include "studies/parametric_loop.h"
-#include "studies/study_batch.h"
+#include "studies/study_shards.h"
 
 namespace quarvel::cli {
 namespace {
 
-// The work of a study run from its options; false (with the reason printed) for a bad --shard.
-bool ReadBatchOptions(const BatchOptions& options, StudyWork& work) {
-  work.jobs = options.jobs > 0 ? options.jobs
-                               : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+// The work of a study run from its options, its values solved side by side on `pool`; false
+// (with the reason printed) for a bad --shard.
+bool ReadBatchOptions(const BatchOptions& options, SolvePool& pool, StudyWork& work) {
   if (!options.shard.empty() && !work.ParseShard(options.shard)) {
     std::cerr << "--shard " << options.shard << ": expected I/N with 1 <= I <= N\n";
     return false;
   }
-  work.solve = options.allExperiments ? detail::StudySolve::AllExperiments
-                                      : detail::StudySolve::SelectedExperiment;
+  work.pool = &pool;
+  work.solve = options.allExperiments ? StudySolve::AllExperiments : StudySolve::SelectedExperiment;
   return true;
 }
 
@@ -69,8 +67,9 @@ void AddBatchOptions(CLI::App& command, BatchOptions& batch) {
 }
 
 int RunLoopCommand(CommonOptions& options, const LoopOptions& loop) {
+  SolvePool pool(static_cast<unsigned>(loop.batch.jobs));  // 0: one per hardware thread
   StudyWork work;
-  if (!ReadBatchOptions(loop.batch, work)) return kExitUsage;
+  if (!ReadBatchOptions(loop.batch, pool, work)) return kExitUsage;
   Workbench bench;
   if (const int status = PrepareBench(options, bench); status != 0) return status;
   CliUserInterface ui(bench);
@@ -79,10 +78,13 @@ int RunLoopCommand(CommonOptions& options, const LoopOptions& loop) {
   std::filesystem::create_directories(loop.folder, ignored);
 
   ProgressBar bar;
-  const StudyOutcome outcome = RunParametricStudy(
-      bench, ui, loop.folder, loop.output, 0.0, false, work,
-      [&bar](const StudyProgress& progress) { bar.Update(progress); });
+  StudyRequest request;
+  request.folder = loop.folder;
+  request.outputName = loop.output;
+  request.progress = [&bar](const StudyProgress& progress) { bar.Update(progress); };
+  const StudyOutcome outcome = RunParametricLoop(bench, ui, InterruptToken(), request, work);
   bar.Finish();
+  ui.ReportStudyFaults(outcome);
   if (outcome.Failed()) {
     std::cerr << outcome.Describe() << '\n';
     return kExitFailure;
@@ -102,8 +104,9 @@ int RunLoopCommand(CommonOptions& options, const LoopOptions& loop) {
 }
 
 int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& advanced) {
+  SolvePool pool(static_cast<unsigned>(advanced.batch.jobs));
   StudyWork work;
-  if (!ReadBatchOptions(advanced.batch, work)) return kExitUsage;
+  if (!ReadBatchOptions(advanced.batch, pool, work)) return kExitUsage;
   Workbench bench;
   ApplyInputs(options, bench);
   CliUserInterface ui(bench);
@@ -123,11 +126,13 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
     prefix = fileName + ": ";
   };
   hooks.progress = [&](const StudyProgress& progress) { bar.Update(progress, prefix); };
-  hooks.stopRequested = [] { return InterruptRequested(); };
 
+  // Ctrl-C ends the whole series: the current file's study after its values in progress, and
+  // no file after it (the envelope files are still written).
   const AdvancedStudyOutcome outcome =
-      RunAdvancedStudy(bench, ui, advanced.folder, *threshold, work, hooks);
+      RunAdvancedLoop(bench, ui, InterruptToken(), advanced.folder, *threshold, hooks, work);
   bar.Finish();
+  for (const SeriesFileOutcome& file : outcome.files) ui.ReportStudyFaults(file.study);
   for (const std::string& problem : outcome.problems) std::cerr << problem << '\n';
   if (!outcome.ran) {
     if (outcome.problems.empty()) {

@@ -2,11 +2,6 @@
 
 namespace quarvel {
 
-void Envelopes::Reset(int32_t lastIndex) {
-  const auto size = static_cast<std::size_t>(lastIndex < 0 ? 0 : lastIndex) + 1;
-  for (auto* array : {&uPos, &uNeg, &ehPos, &ehNeg}) array->assign(size, 0.0);
-}
-
 Experiment* Workbench::CurrentExperiment() {
   if (currentExperiment < 1 || currentExperiment > experiments.Count()) return nullptr;
   return &experiments.At(currentExperiment);

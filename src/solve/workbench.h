@@ -1,9 +1,9 @@
 #pragma once
 // Everything the main window owns between commands: its inputs, the experiment set with the
-// selection and the results of the last solve, the parameters of the last solve, the reaction guard, the study state.
+// selection and the results of the last solve, the parameters of the last solve, the reaction
+// guard.
 
 #include <cstdint>
-#include <vector>
 
 #include "experiments/experiment.h"
 #include "solve/experiment_results.h"
@@ -12,15 +12,6 @@
 #include "solve/reaction_guard.h"
 
 namespace quarvel {
-
-// Running extremes of the relative errors over the files of an advanced study, one entry per
-// swept value.
-struct Envelopes {
-  std::vector<double> uPos, uNeg, ehPos, ehNeg;
-
-  // Sizes the four arrays to 0..lastIndex, all zero.
-  void Reset(int32_t lastIndex);
-};
 
 // Where a new experiment set came from, which decides the graph quantities it is first shown
 // with.
@@ -40,8 +31,6 @@ struct Workbench {
   // last solve that set them (0 at start).
   ModelParameters parameters;
   ReactionGuard reactionGuard;
-  bool loopAbortRequested = false;
-  Envelopes envelopes;
 
   // The selected experiment, or nullptr when the selection is outside the set.
   Experiment* CurrentExperiment();

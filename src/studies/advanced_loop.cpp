@@ -4,9 +4,10 @@
 #include <filesystem>
 #include <system_error>
 
-#include "io/file_writer.h"
 #include "solve/reaction_guard.h"
 #include "solve/solve_experiments.h"
+#include "studies/study_detail.h"
+#include "studies/study_shards.h"
 #include "text/number_text.h"
 
 namespace quarvel {
@@ -69,104 +70,82 @@ std::optional<std::string> FindSeriesFile(const std::string& folder, int32_t k,
   return std::nullopt;
 }
 
-std::vector<FileResult> WriteEnvelopeFiles(const Envelopes& envelopes, const std::string& folder,
-                                           double from, double step,
-                                           std::vector<std::string>* written) {
-  const std::array<const std::vector<double>*, 4> arrays = {&envelopes.uPos, &envelopes.uNeg,
-                                                            &envelopes.ehPos, &envelopes.ehNeg};
-  std::vector<FileResult> faults;
-  for (std::size_t f = 0; f < arrays.size(); ++f) {
-    const std::string path = (fs::path(folder) / kEnvelopeFileNames[f]).string();
-    TextFileWriter writer;
-    if (writer.Open(path)) {
-      const std::vector<double>& entries = *arrays[f];
-      for (std::size_t i = 0; i < entries.size() && !writer.Failed(); ++i) {
-        if (entries[i] == 0) continue;  // no file reached this value
-        const double x = static_cast<double>(i) * step + from;
-        writer.WriteLine(detail::StudyNumber(x) + '\t' + detail::StudyNumber(entries[i]));
-      }
-    }
-    if (FileResult closed = writer.Close()) {
-      if (written != nullptr) written->push_back(path);
-    } else {
-      faults.push_back(std::move(closed));
-    }
+namespace {
+
+// Loads file k of the series, selects its first experiment, solves and runs its study.
+SeriesFileOutcome StudySeriesFile(Workbench& bench, UserInterface& ui, const StopToken& stop,
+                                  int32_t k, const std::string& name, const StudyRequest& request,
+                                  const AdvancedLoopHooks& hooks, const StudyWork& work) {
+  SeriesFileOutcome file;
+  file.sequenceNumber = k;
+  file.fileName = name;
+  if (hooks.onFileStarted) hooks.onFileStarted(k, name);
+  file.load = LoadExperimentFile((fs::path(request.folder) / name).string(), bench.experiments);
+  if (!file.load) return file;  // the set is empty now; the envelopes stay as they are
+  {
+    SuppressedReactions suppressed(bench.reactionGuard);
+    bench.SelectFirst(SetSource::Other);
+    if (hooks.onSetLoaded) hooks.onSetLoaded();
   }
-  return faults;
+  SolveExperiments(bench, ui, true, work.pool);
+  ui.ProcessEvents();
+  file.study = RunParametricLoop(bench, ui, stop, request, work);
+  return file;
 }
 
-namespace detail {
+}  // namespace
 
-std::optional<StudyRange> StartAdvancedStudy(Workbench& bench, double threshold,
-                                             AdvancedStudyOutcome& outcome) {
-  if (!(threshold > 0)) return std::nullopt;
-  const StudyRange range = ReadStudyRange(bench.inputs);
+AdvancedStudyOutcome RunAdvancedLoop(Workbench& bench, UserInterface& ui, const StopToken& stop,
+                                     const std::string& folder, double threshold,
+                                     const AdvancedLoopHooks& hooks, const StudyWork& work) {
+  AdvancedStudyOutcome outcome;
+  if (!(threshold > 0)) return outcome;
+  const detail::StudyRange range = detail::ReadStudyRange(bench.inputs);
   if (!range.Valid()) {
     if (!range.message.empty()) outcome.problems.push_back(range.message);
-    return std::nullopt;
+    return outcome;
   }
   outcome.ran = true;
-  bench.envelopes.Reset(range.lastIndex);
-  return range;
-}
+  outcome.envelopes.Reset(range.lastIndex);
 
-void StudySeriesFiles(Workbench& bench, UserInterface& ui, const std::string& folder,
-                      const AdvancedLoopHooks& hooks,
-                      const std::function<bool(int32_t k)>& takesFile,
-                      const SeriesFileStudy& study, AdvancedStudyOutcome& outcome) {
-  for (int32_t k = 1;; ++k) {
-    if (hooks.stopRequested && hooks.stopRequested()) break;
+  StudyWork perFile = work;  // a shard takes whole files, each study runs whole
+  perFile.shard = 1;
+  perFile.shardCount = 1;
+  for (int32_t k = 1; !stop.RunStopRequested(); ++k) {
     FileResult listing;
     const std::optional<std::string> name = FindSeriesFile(folder, k, listing);
     if (!listing) outcome.problems.push_back(listing.Describe());
     if (!name) break;
-    if (!takesFile(k)) continue;
+    if ((k - 1) % work.shardCount != work.shard - 1) continue;
 
-    SeriesFileOutcome file;
-    file.sequenceNumber = k;
-    file.fileName = *name;
-    if (hooks.onFileStarted) hooks.onFileStarted(k, *name);
-
-    file.load = LoadExperimentFile((fs::path(folder) / *name).string(), bench.experiments);
+    StudyRequest request;
+    request.folder = folder;
+    request.outputName = *name + ".out";
+    request.threshold = threshold;
+    request.envelopes = &outcome.envelopes;
+    request.progress = hooks.progress;
+    SeriesFileOutcome file = StudySeriesFile(bench, ui, stop, k, *name, request, hooks, perFile);
     if (!file.load) {
-      // The set is empty now; the envelopes keep what the earlier files gave them.
       outcome.problems.push_back(file.load.Describe());
-      outcome.files.push_back(std::move(file));
-      continue;
+    } else if (file.study.Failed()) {
+      outcome.problems.push_back(file.study.Describe());
     }
-    {
-      SuppressedReactions suppressed(bench.reactionGuard);
-      bench.SelectFirst(SetSource::Other);
-      if (hooks.onSetLoaded) hooks.onSetLoaded();
-    }
-    SolveExperiments(bench, ui, true);
-    ui.ProcessEvents();
-
-    file.study = study(*name + ".out");
-    if (file.study.Failed()) outcome.problems.push_back(file.study.Describe());
     outcome.files.push_back(std::move(file));
   }
-}
 
-}  // namespace detail
-
-AdvancedStudyOutcome RunAdvancedLoop(Workbench& bench, UserInterface& ui,
-                                     const std::string& folder, double threshold,
-                                     const AdvancedLoopHooks& hooks) {
-  AdvancedStudyOutcome outcome;
-  const std::optional<detail::StudyRange> range =
-      detail::StartAdvancedStudy(bench, threshold, outcome);
-  if (!range) return outcome;
-
-  detail::StudySeriesFiles(
-      bench, ui, folder, hooks, [](int32_t) { return true; },
-      [&](const std::string& outputName) {
-        return RunParametricLoop(bench, ui, folder, outputName, threshold, true, hooks.progress);
-      },
-      outcome);
-
-  for (const FileResult& fault : WriteEnvelopeFiles(bench.envelopes, folder, range->from,
-                                                     range->step, &outcome.envelopeFiles)) {
+  if (work.Sharded()) {
+    std::string path;
+    if (const FileResult written = WriteEnvelopeShard(outcome.envelopes, folder,
+                                                      range.lastIndex + 1, range.from,
+                                                      range.step, work, path)) {
+      outcome.envelopeFiles.push_back(path);
+    } else {
+      outcome.problems.push_back(written.Describe());
+    }
+    return outcome;
+  }
+  for (const FileResult& fault : WriteEnvelopeFiles(outcome.envelopes, folder, range.from,
+                                                     range.step, &outcome.envelopeFiles)) {
     outcome.problems.push_back(fault.Describe());
   }
   return outcome;

@@ -2,12 +2,17 @@
 
 #include <cmath>
 #include <filesystem>
+#include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "io/file_writer.h"
 #include "solve/solve_experiments.h"
 #include "special/pi.h"
+#include "studies/study_detail.h"
+#include "studies/study_shards.h"
 #include "text/number_text.h"
 
 namespace quarvel {
@@ -47,20 +52,6 @@ void SelectChange(MainWindowInputs& inputs, StudyOption option) {
   inputs.optChangeMass = option == StudyOption::ChangeMass;
   inputs.optChangeFy = option == StudyOption::ChangeFy;
   inputs.optChangeUy = option == StudyOption::ChangeUy;
-}
-
-// Running extremes at index i: the Pos arrays keep maxima, the Neg arrays minima (both start
-// at 0, so a Pos entry never drops below 0 and a Neg entry never rises above it).
-void UpdateEnvelopes(Envelopes& envelopes, int32_t i, double relErrorU, double relErrorEh) {
-  const auto k = static_cast<std::size_t>(i);
-  if (k >= envelopes.uPos.size() || k >= envelopes.uNeg.size() ||
-      k >= envelopes.ehPos.size() || k >= envelopes.ehNeg.size()) {
-    return;
-  }
-  if (relErrorU > envelopes.uPos[k]) envelopes.uPos[k] = relErrorU;
-  if (relErrorU < envelopes.uNeg[k]) envelopes.uNeg[k] = relErrorU;
-  if (relErrorEh > envelopes.ehPos[k]) envelopes.ehPos[k] = relErrorEh;
-  if (relErrorEh < envelopes.ehNeg[k]) envelopes.ehNeg[k] = relErrorEh;
 }
 
 std::string StoppedAt(double x) {
@@ -191,10 +182,6 @@ std::string StudyLine(double x, const ExperimentResults& r) {
   return line;
 }
 
-}  // namespace detail
-
-namespace detail {
-
 StudyStart ReadStudyStart(const Workbench& bench) {
   StudyStart start;
   const Experiment* selected = bench.CurrentExperiment();
@@ -213,6 +200,10 @@ StudyStart ReadStudyStart(const Workbench& bench) {
   return start;
 }
 
+std::string StudyStart::RewrittenText(int32_t i) const {
+  return FormatDefault(RoundToDecimals(RewrittenValue(mode, range.X(i), m, fy, uy, a), 6));
+}
+
 StudyValue SolveStudyValue(Workbench& bench, UserInterface& ui, const StudyStart& start,
                            int32_t i, double threshold, StudySolve solve) {
   StudyValue value;
@@ -226,7 +217,7 @@ StudyValue SolveStudyValue(Workbench& bench, UserInterface& ui, const StudyStart
                       FormatDefault(rewritten) + ".";
       return value;
     }
-    bench.inputs.*start.input = FormatDefault(RoundToDecimals(rewritten, 6));
+    bench.inputs.*start.input = start.RewrittenText(i);
   }
   ui.ShowStudyValue(i, start.range.lastIndex + 1, x);
 
@@ -234,6 +225,7 @@ StudyValue SolveStudyValue(Workbench& bench, UserInterface& ui, const StudyStart
                                   ? SolveSelectedExperiment(bench, ui, true)
                                   : SolveExperiments(bench, ui, true);
   ui.ProcessEvents();
+  value.weightFaults = solved.weightFaults;
   const ExperimentResults* results = bench.CurrentResults();
   if (!solved.solved || results == nullptr) {
     // The solve has shown its message; the results left in the bench are not those of
@@ -253,12 +245,19 @@ StudyValue SolveStudyValue(Workbench& bench, UserInterface& ui, const StudyStart
   return value;
 }
 
-std::optional<StudyStart> StartParametricStudy(const Workbench& bench, StudyOutcome& outcome) {
+}  // namespace detail
+
+namespace {
+
+// The checks before a parametric study: an experiment selected and a range that can be swept.
+// nullopt, with outcome.status (and outcome.message) saying why, when the study cannot run.
+std::optional<detail::StudyStart> StartParametricStudy(const Workbench& bench,
+                                                       StudyOutcome& outcome) {
   if (bench.CurrentExperiment() == nullptr) {
     outcome.status = StudyStatus::NoExperiments;
     return std::nullopt;
   }
-  StudyStart start = ReadStudyStart(bench);
+  detail::StudyStart start = detail::ReadStudyStart(bench);
   if (!start.range.Valid()) {
     outcome.status = start.range.refusal;
     outcome.message = start.range.message;
@@ -267,78 +266,175 @@ std::optional<StudyStart> StartParametricStudy(const Workbench& bench, StudyOutc
   return start;
 }
 
-bool CommitStudyValue(int32_t i, const StudyValue& value, std::string_view linePrefix,
-                      bool updateEnvelopes, TextFileWriter& writer, Envelopes& envelopes,
-                      StudyOutcome& outcome) {
-  if (value.kind == StudyValue::Kind::InvalidValue || value.kind == StudyValue::Kind::SolveRefused) {
-    outcome.status = value.kind == StudyValue::Kind::InvalidValue ? StudyStatus::InvalidValue
-                                                                   : StudyStatus::SolveRefused;
+// Takes swept value i into the study: an invalid value or a refused solve stops the study with
+// the value's message; otherwise the value counts (with its faults), and its line is written
+// and enters the envelopes at index i. False when the study stops here (also when the line
+// could not be written).
+bool CommitStudyValue(int32_t i, const detail::StudyValue& value, const StudyFileLayout& layout,
+                      Envelopes* envelopes, TextFileWriter& writer, StudyOutcome& outcome) {
+  using Kind = detail::StudyValue::Kind;
+  if (value.kind == Kind::InvalidValue || value.kind == Kind::SolveRefused) {
+    outcome.status = value.kind == Kind::InvalidValue ? StudyStatus::InvalidValue
+                                                      : StudyStatus::SolveRefused;
     outcome.message = value.message;
     return false;
   }
   ++outcome.valuesSolved;
-  if (value.kind == StudyValue::Kind::Line) {
-    writer.WriteLine(std::string(linePrefix) + value.line);
+  if (value.weightFaults > 0) outcome.faultedValues.push_back({i, value.x, value.weightFaults});
+  if (value.kind == Kind::Line) {
+    writer.WriteLine(layout.Line(i, value.line));
     if (writer.Failed()) return false;
     ++outcome.linesWritten;
-    if (updateEnvelopes) UpdateEnvelopes(envelopes, i, value.relErrorU, value.relErrorEh);
+    if (envelopes != nullptr) {
+      envelopes->Widen(static_cast<std::size_t>(i), value.relErrorU, value.relErrorU,
+                       value.relErrorEh, value.relErrorEh);
+    }
   }
   return true;
 }
 
+// Closes the study file. A fault makes the study WriteFailed with the file's fault beside any
+// message the study already had; what was written stays in the file.
 void CloseStudyFile(TextFileWriter& writer, StudyOutcome& outcome) {
   outcome.file = writer.Close();
-  // What was written stays in the file; the study is not reported as saved.
   if (!outcome.file) outcome.status = StudyStatus::WriteFailed;
 }
 
-}  // namespace detail
+// A user interface for values solved away from the caller's thread: remembers the messages to
+// show them later, in value order, on the real one; everything else has no meaning there.
+class MessageRecorder : public UserInterface {
+ public:
+  void ShowMessage(const std::string& text, MessageIcon icon) override {
+    messages.emplace_back(text, icon);
+  }
+  void ProcessEvents() override {}
+  void UpdateErrorLabels() override {}
+  void UpdatePeriodLabels() override {}
+  void UpdateGraph(int32_t, bool) override {}
 
-StudyOutcome RunParametricLoop(Workbench& bench, UserInterface& ui, const std::string& folder,
-                               const std::string& outputName, double threshold,
-                               bool updateEnvelopes, const StudyProgressObserver& progress) {
+  std::vector<std::pair<std::string, MessageIcon>> messages;
+};
+
+struct SolvedValue {
+  detail::StudyValue value;
+  std::vector<std::pair<std::string, MessageIcon>> messages;  // still to be shown
+};
+
+// Where one thread solves its values: the caller's bench and interface, or a copy of the bench
+// as it stood at the start with a recorder that keeps the messages for the caller.
+class StudyWorker {
+ public:
+  StudyWorker(Workbench& bench, UserInterface& ui) : bench_(&bench), ui_(&ui) {}
+  explicit StudyWorker(const Workbench& snapshot)
+      : copy_(std::make_unique<Workbench>(snapshot)),
+        recorder_(std::make_unique<MessageRecorder>()),
+        bench_(copy_.get()),
+        ui_(recorder_.get()) {}
+
+  SolvedValue Solve(const detail::StudyStart& start, int32_t i, double threshold,
+                    StudySolve solve) {
+    SolvedValue solved{detail::SolveStudyValue(*bench_, *ui_, start, i, threshold, solve), {}};
+    if (recorder_) solved.messages = std::exchange(recorder_->messages, {});
+    return solved;
+  }
+
+ private:
+  std::unique_ptr<Workbench> copy_;
+  std::unique_ptr<MessageRecorder> recorder_;
+  Workbench* bench_;
+  UserInterface* ui_;
+};
+
+// A copy of the bench for the workers: inputs, selection, settings and the experiments'
+// records, without the results (every value solves afresh, and a response of a long record
+// weighs hundreds of megabytes).
+Workbench WithoutResults(Workbench& bench) {
+  ResultSet held = std::move(bench.results);
+  bench.results = ResultSet{};
+  Workbench copy = bench;
+  bench.results = std::move(held);
+  return copy;
+}
+
+}  // namespace
+
+StudyOutcome RunParametricLoop(Workbench& bench, UserInterface& ui, const StopToken& stop,
+                               const StudyRequest& request, const StudyWork& work) {
   StudyOutcome outcome;
-  const std::optional<detail::StudyStart> start = detail::StartParametricStudy(bench, outcome);
-  if (!start) return outcome;
+  const std::optional<detail::StudyStart> started = StartParametricStudy(bench, outcome);
+  if (!started) return outcome;
+  const detail::StudyStart& start = *started;
+  const int32_t count = start.range.lastIndex + 1;
+  std::vector<int32_t> indices;  // the values of this run (of its shard)
+  for (int32_t i = work.shard - 1; i < count; i += work.shardCount) indices.push_back(i);
 
-  const std::string path = detail::StudyFilePath(folder, outputName);
+  const StudyFileLayout layout(work, count, request.folder, request.outputName);
   TextFileWriter writer;
-  if (!writer.Open(path)) {
+  if (!writer.Open(layout.Path())) {
     outcome.status = StudyStatus::WriteFailed;
     outcome.file = writer.Result();
     return outcome;
   }
-  outcome.filePath = path;
-  for (const std::string_view line : detail::StudyHead(start->mode)) writer.WriteLine(line);
+  outcome.filePath = layout.Path();
+  for (const std::string& line : layout.Head(start.mode)) writer.WriteLine(line);
+  if (writer.Failed()) indices.clear();  // no value is solved for a file that takes no line
 
   outcome.status = StudyStatus::Completed;
-  bench.loopAbortRequested = false;
-  const int32_t count = start->range.lastIndex + 1;
-  for (int32_t i = 0; i < count && !writer.Failed(); ++i) {
-    const detail::StudyValue value = detail::SolveStudyValue(bench, ui, *start, i, threshold);
-    if (!detail::CommitStudyValue(i, value, "", updateEnvelopes, writer, bench.envelopes,
-                                  outcome)) {
-      break;
-    }
-    if (progress) progress(StudyProgress{i, count, value.x});
-    if (bench.loopAbortRequested) {
-      outcome.status = StudyStatus::Aborted;
-      break;
+  int32_t stoppedAt = -1;
+  int32_t lastRewritten = -1;  // the last value whose input was rewritten
+  const bool sideBySide = work.SideBySide();
+  const std::optional<Workbench> snapshot =
+      sideBySide ? std::optional<Workbench>(WithoutResults(bench)) : std::nullopt;
+  SolveInOrder(
+      work.pool, static_cast<int32_t>(indices.size()),
+      sideBySide ? static_cast<int32_t>(work.pool->ThreadCount()) : 1,
+      [&] { return snapshot ? StudyWorker(*snapshot) : StudyWorker(bench, ui); },
+      [&](StudyWorker& worker, int32_t k) {
+        return worker.Solve(start, indices[static_cast<std::size_t>(k)], request.threshold,
+                            work.solve);
+      },
+      [&](int32_t k, SolvedValue& solved) {
+        const int32_t i = indices[static_cast<std::size_t>(k)];
+        for (const auto& [text, icon] : solved.messages) ui.ShowMessage(text, icon);
+        if (solved.value.kind != detail::StudyValue::Kind::InvalidValue) lastRewritten = i;
+        if (!CommitStudyValue(i, solved.value, layout, request.envelopes, writer, outcome)) {
+          if (!writer.Failed()) stoppedAt = i;
+          return AfterCommit::Stop;
+        }
+        if (request.progress) request.progress(StudyProgress{i, count, solved.value.x});
+        if (sideBySide) ui.ProcessEvents();  // once per value on this thread too
+        if (stop.StudyStopRequested()) {
+          outcome.status = StudyStatus::Aborted;
+          return AfterCommit::FinishStarted;
+        }
+        return AfterCommit::GoOn;
+      });
+
+  // The rewritten input keeps the last value (values solved on copies rewrote theirs).
+  if (lastRewritten >= 0 && start.input != nullptr) {
+    bench.inputs.*start.input = start.RewrittenText(lastRewritten);
+  }
+  if (!writer.Failed()) {
+    if (const std::optional<std::string> end = layout.End(outcome, stoppedAt)) {
+      writer.WriteLine(*end);
     }
   }
-  detail::CloseStudyFile(writer, outcome);
+  CloseStudyFile(writer, outcome);
   return outcome;
 }
 
-StudyOutcome RunLoopCommand(Workbench& bench, UserInterface& ui, const std::string& folder,
-                            const StudyProgressObserver& progress) {
+StudyOutcome RunLoopCommand(Workbench& bench, UserInterface& ui, const StopToken& stop,
+                            const std::string& folder, const StudyProgressObserver& progress) {
   if (bench.CurrentExperiment() == nullptr) {
     ui.ShowMessage(kMessageNoExperiments, MessageIcon::Exclamation);
     StudyOutcome outcome;
     outcome.status = StudyStatus::NoExperiments;
     return outcome;
   }
-  return RunParametricLoop(bench, ui, folder, std::string(), 0.0, false, progress);
+  StudyRequest request;
+  request.folder = folder;
+  request.progress = progress;
+  return RunParametricLoop(bench, ui, stop, request);
 }
 
 }  // namespace quarvel

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStatusBar>
 #include <QSlider>
 #include <QStatusBar>
 #include <QStyle>
@@ -12,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <tuple>
@@ -471,20 +473,53 @@ TEST_F(MainFormTest, AdvancedLoopAsksForTheThresholdAndStudiesTheSeries) {
   EXPECT_FALSE(form->Bench().reactionGuard.IsSet());
 }
 
-TEST_F(MainFormTest, EscapeDuringAnAdvancedLoopEndsTheSeries) {
-  form->SetStudyFolder(folder.path());
-  form->show();
-  WriteFile("1 first.quarvel", testing::kTwoExperiments);
-  WriteFile("2 second.quarvel", testing::kTwoExperiments);
-  SetRange("1", "50", "1");
-  log.inputAnswers.push_back("0.0001");
-  Box("txtFrom")->setFocus();
-  // Pressed while the first file is solved, before its sweep begins.
-  QTimer::singleShot(0, form.get(), [this] { QTest::keyClick(Box("txtFrom"), Qt::Key_Escape); });
-  Click("cmdExLoop");
-  EXPECT_TRUE(QFile::exists(folder.filePath("1 first.quarvel.out")));
-  EXPECT_FALSE(QFile::exists(folder.filePath("2 second.quarvel.out")));
-  EXPECT_TRUE(QFile::exists(folder.filePath("EnvRelErrorUPos.out")));
+// Escape while a file of the series is studied ends that file's study after its current value,
+// and the series goes on with the next file, the status bar saying so; closing the window ends
+// the series. An Escape pressed before the series started ends nothing.
+TEST_F(MainFormTest, EscapeEndsOnlyTheCurrentFilesStudyAndClosingEndsTheSeries) {
+  struct Row {
+    const char* name;
+    bool staleEscape;                // pressed before the series starts
+    void (*during)(MainForm&);       // at the first events the series lets run
+    int wantFirstValues;             // values in the first file's study
+    bool wantSecond;                 // the second file studied, whole
+  };
+  const auto escape = [](MainForm& f) {
+    QTest::keyClick(f.findChild<QLineEdit*>("txtFrom"), Qt::Key_Escape);
+  };
+  const Row rows[] = {
+      {"StaleEscape", true, nullptr, 50, true},
+      {"Escape", false, escape, 1, true},
+      {"Close", false, [](MainForm& f) { f.close(); }, 1, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    form = std::make_unique<MainForm>(std::make_unique<testing::FakeDialogs>(log));
+    ASSERT_TRUE(QDir(folder.path()).mkdir(row.name));
+    const std::string sub = std::string(row.name) + "/";
+    form->SetStudyFolder(folder.filePath(row.name));
+    form->show();
+    WriteFile((sub + "1 first.quarvel").c_str(), testing::kTwoExperiments);
+    WriteFile((sub + "2 second.quarvel").c_str(), testing::kTwoExperiments);
+    SetRange("1", "50", "1");
+    Box("txtFrom")->setFocus();
+    if (row.staleEscape) QTest::keyClick(Box("txtFrom"), Qt::Key_Escape);
+    QStringList status;
+    QObject::connect(form->statusBar(), &QStatusBar::messageChanged,
+                     [&status](const QString& message) { status << message; });
+    log.inputAnswers.push_back("0.0001");
+    if (row.during) QTimer::singleShot(0, form.get(), [&] { row.during(*form); });
+    Click("cmdExLoop");
+
+    EXPECT_EQ(FileLines((sub + "1 first.quarvel.out").c_str()).size(), 2 + row.wantFirstValues);
+    EXPECT_EQ(FileLines((sub + "2 second.quarvel.out").c_str()).size(), row.wantSecond ? 52 : 0);
+    EXPECT_TRUE(QFile::exists(folder.filePath((sub + "EnvRelErrorUPos.out").c_str())));
+    const bool toldOfFile2 = std::any_of(status.begin(), status.end(), [](const QString& text) {
+      return text.startsWith("File 2 of the series") &&
+             text.endsWith("press Esc to end this file's study");
+    });
+    EXPECT_EQ(toldOfFile2, row.wantSecond) << status.join("\n").toStdString();
+  }
 }
 
 TEST_F(MainFormTest, VaryingTheMassCanOnlyChangeTheMass) {

@@ -256,6 +256,43 @@ TEST_F(CliTest, AliasesAndClampedValues) {
       << clamped.err;
 }
 
+// A study reports on stderr, per study file, the swept values at which evaluations of the
+// all-reversal weight faulted and how many faulted, whatever the jobs.
+TEST_F(CliTest, StudiesReportTheSweptValuesWhereTheWeightFaulted) {
+  // The first built-in experiment as a file: ten cycles of a sinusoidal force of amplitude 5.
+  std::string record = "1\nSine\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n501\n";
+  for (int i = 0; i <= 500; ++i) {
+    char sample[40];
+    std::snprintf(sample, sizeof sample, "%.17g\n", 5 * std::sin(2 * 3.14159265358979 * 0.02 * i));
+    record += sample;
+  }
+  Write("1 a.quarvel", record);
+  // P = -1: a ratio of 0 gives an infinite weight.
+  const std::string study = " --from 2 --to 3 --step 0.5 --vary mass --by mass";
+  const std::string faulting = study + " --P -1";
+  const std::pair<std::string, const char*> rows[] = {
+      {"loop --jobs 1 -o one.out" + faulting, "one.out: ERRRR at 3 of 3 swept values (2 to 3): "},
+      {"loop --jobs 2 -o two.out" + faulting, "two.out: ERRRR at 3 of 3 swept values (2 to 3): "},
+      {"advanced-loop --dir . --threshold 0.001" + faulting,
+       "1 a.quarvel.out: ERRRR at 3 of 3 swept values (2 to 3): "},
+      {"loop --jobs 2 -o clean.out" + study, nullptr},
+  };
+  for (const auto& [arguments, report] : rows) {
+    SCOPED_TRACE(arguments);
+    const CliRun run = Run(arguments);
+    ASSERT_EQ(run.status, 0) << run.err;
+    if (report == nullptr) {
+      EXPECT_EQ(run.err.find("ERRRR"), std::string::npos) << run.err;
+      continue;
+    }
+    const std::size_t at = run.err.find(report);
+    ASSERT_NE(at, std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(" evaluations of the all-reversal weight met an arithmetic fault\n", at),
+              std::string::npos) << run.err;
+  }
+  EXPECT_EQ(Read("one.out"), Read("two.out"));
+}
+
 // The default study over a short range with one job, several jobs, and as shards run side by
 // side by GNU parallel and merged: the same file, byte for byte.
 TEST_F(CliTest, LoopJobsAndMergedShardsWriteTheSameStudy) {

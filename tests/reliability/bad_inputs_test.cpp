@@ -333,7 +333,9 @@ TEST_P(RangeTest, StudyRefusesOrRunsTheRange) {
   bench.inputs.txtStep = c.step;
   ScratchFolder folder;
   SilentUserInterface ui;
-  const StudyOutcome outcome = RunParametricLoop(bench, ui, folder.Path().string(), "", 0.0, false);
+  StudyRequest request;
+  request.folder = folder.Path().string();
+  const StudyOutcome outcome = RunParametricLoop(bench, ui, StopToken{}, request);
   EXPECT_EQ(outcome.status, c.status) << outcome.Describe();
   EXPECT_EQ(outcome.valuesSolved, c.values);
   const bool refused =

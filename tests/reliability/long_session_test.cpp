@@ -54,11 +54,13 @@ TEST(LongSession, TwoThousandValueStudyKeepsMemoryFlat) {
   bench.inputs.txtTo = "1.2";
   bench.inputs.txtStep = "0.001";
   const std::string mass = bench.inputs.txtMass;
-  ASSERT_EQ(RunParametricLoop(bench, ui, folder.Path().string(), "", 0.0, false).valuesSolved, 201);
+  StudyRequest request;
+  request.folder = folder.Path().string();
+  ASSERT_EQ(RunParametricLoop(bench, ui, StopToken{}, request).valuesSolved, 201);
   const int64_t before = CurrentKiB();
   bench.inputs.txtMass = mass;
   bench.inputs.txtTo = "2.999";
-  const StudyOutcome outcome = RunParametricLoop(bench, ui, folder.Path().string(), "", 0.0, false);
+  const StudyOutcome outcome = RunParametricLoop(bench, ui, StopToken{}, request);
   const int64_t after = CurrentKiB();
   EXPECT_EQ(outcome.status, StudyStatus::Completed) << outcome.Describe();
   EXPECT_EQ(outcome.valuesSolved, 2000);

@@ -9,10 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cstdint>
 #include <cstring>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -173,26 +171,6 @@ TEST(SolveOnPool, FaultingExperimentsLaterInTheSetShowTheMessageOnce) {
   EXPECT_EQ(poolUi.calls, sequentialUi.calls);
   EXPECT_EQ(test::DigestOf(poolBench, parallel, poolUi.calls),
             test::DigestOf(sequentialBench, sequential, sequentialUi.calls));
-}
-
-// The pool runs every task exactly once and rethrows a task's exception after the others ran.
-TEST(SolvePoolTest, RunsEachTaskOnceAndRethrows) {
-  SolvePool pool(3);
-  std::vector<int32_t> order(100);
-  for (int32_t k = 0; k < 100; ++k) order[static_cast<std::size_t>(k)] = 99 - k;
-  std::vector<std::atomic<int>> runs(100);
-  for (int round = 0; round < 3; ++round) {
-    pool.ForEach(order, [&runs](int32_t k) { runs[static_cast<std::size_t>(k)]++; });
-  }
-  for (const auto& count : runs) EXPECT_EQ(count.load(), 3);
-  std::atomic<int> ran{0};
-  EXPECT_THROW(pool.ForEach(order,
-                            [&ran](int32_t k) {
-                              ran++;
-                              if (k == 50) throw std::runtime_error("task failed");
-                            }),
-               std::runtime_error);
-  EXPECT_EQ(ran.load(), 100);
 }
 
 }  // namespace

@@ -92,7 +92,8 @@ TEST(AdvancedLoop, StudiesTheSeriesInOrderUntilANumberIsMissing) {
     if (bench.reactionGuard.IsSet() && selected) ++loadedWithGuardSet;
   };
 
-  const AdvancedStudyOutcome outcome = RunAdvancedLoop(bench, ui, folder.str(), 1.0, hooks);
+  const AdvancedStudyOutcome outcome =
+      RunAdvancedLoop(bench, ui, ui.stop, folder.str(), 1.0, hooks);
 
   EXPECT_TRUE(outcome.ran);
   EXPECT_FALSE(outcome.Failed()) << outcome.problems.front();
@@ -119,20 +120,34 @@ TEST(AdvancedLoop, StudiesTheSeriesInOrderUntilANumberIsMissing) {
   EXPECT_EQ(outcome.envelopeFiles.size(), 4u);
 }
 
-TEST(AdvancedLoop, EscapeEndsTheCurrentFilesStudyOnly) {
-  ScratchFolder folder;
-  WriteSineFile(folder / "1 a.quarvel", 20.0);
-  WriteSineFile(folder / "2 b.quarvel", 20.0);
-  Workbench bench = StudyBench();
-  RecordingUserInterface ui(bench);
-  // Pump 1 follows file 1's first solve; pump 3 falls in its first value's solve.
-  ui.abortOnPump = 3;
-  const AdvancedStudyOutcome outcome = RunAdvancedLoop(bench, ui, folder.str(), 1.0);
-  ASSERT_EQ(outcome.files.size(), 2u);
-  EXPECT_EQ(outcome.files[0].study.status, StudyStatus::Aborted);
-  EXPECT_EQ(ReadLines(folder / "1 a.quarvel.out").size(), 3u);
-  EXPECT_EQ(outcome.files[1].study.status, StudyStatus::Completed);
-  EXPECT_EQ(ReadLines(folder / "2 b.quarvel.out").size(), 5u);
+// A request to end the study ends the study of the file it is made for; its owner clears it as
+// the next file starts (as the window does for Escape) and the series goes on. A request to end
+// the run (closing the window, Ctrl-C) ends the series there. The envelope files are written.
+TEST(AdvancedLoop, StopEndsTheFilesStudyOrTheSeries) {
+  for (const bool endRun : {false, true}) {
+    SCOPED_TRACE(endRun ? "end the run" : "end the study");
+    ScratchFolder folder(endRun ? "run" : "study");
+    WriteSineFile(folder / "1 a.quarvel", 20.0);
+    WriteSineFile(folder / "2 b.quarvel", 20.0);
+    Workbench bench = StudyBench();
+    SilentUserInterface ui;
+    StopToken stop;
+    AdvancedLoopHooks hooks;
+    hooks.onFileStarted = [&stop](int32_t, const std::string&) { stop.ClearStudyStop(); };
+    hooks.progress = [&](const StudyProgress& progress) {  // after file 1's first value
+      if (progress.index != 0 || fs::exists(folder / "2 b.quarvel.out")) return;
+      endRun ? stop.RequestRunStop() : stop.RequestStudyStop();
+    };
+    const AdvancedStudyOutcome outcome = RunAdvancedLoop(bench, ui, stop, folder.str(), 1.0, hooks);
+    ASSERT_EQ(outcome.files.size(), endRun ? 1u : 2u);
+    EXPECT_EQ(outcome.files[0].study.status, StudyStatus::Aborted);
+    EXPECT_EQ(ReadLines(folder / "1 a.quarvel.out").size(), 3u);
+    if (!endRun) {
+      EXPECT_EQ(outcome.files[1].study.status, StudyStatus::Completed);
+      EXPECT_EQ(ReadLines(folder / "2 b.quarvel.out").size(), 5u);
+    }
+    EXPECT_EQ(outcome.envelopeFiles.size(), 4u);
+  }
 }
 
 // Mend: a file that fails to load is reported, leaves the envelopes untouched, and the series
@@ -144,7 +159,7 @@ TEST(AdvancedLoop, FileThatFailsToLoadIsReportedAndLeavesTheEnvelopes) {
   WriteSineFile(folder / "3 c.quarvel", 15.0);
   Workbench bench = StudyBench();
   SilentUserInterface ui;
-  const AdvancedStudyOutcome outcome = RunAdvancedLoop(bench, ui, folder.str(), 1.0);
+  const AdvancedStudyOutcome outcome = RunAdvancedLoop(bench, ui, StopToken{}, folder.str(), 1.0);
   ASSERT_EQ(outcome.files.size(), 3u);
   EXPECT_FALSE(outcome.files[1].load.ok);
   ASSERT_EQ(outcome.problems.size(), 1u);
@@ -161,7 +176,7 @@ TEST(AdvancedLoop, WithoutFileNumberOneWritesEmptyEnvelopeFilesOnly) {
   WriteSineFile(folder / "2 b.quarvel", 20.0);
   Workbench bench = StudyBench();
   RecordingUserInterface ui(bench);
-  const AdvancedStudyOutcome outcome = RunAdvancedLoop(bench, ui, folder.str(), 1.0);
+  const AdvancedStudyOutcome outcome = RunAdvancedLoop(bench, ui, ui.stop, folder.str(), 1.0);
   EXPECT_TRUE(outcome.ran);
   EXPECT_TRUE(outcome.files.empty());
   EXPECT_EQ(ui.solves(), 0);
@@ -182,15 +197,14 @@ TEST(AdvancedLoop, RefusedThresholdOrRangeDoesNothing) {
     WriteSineFile(folder / "1 a.quarvel", 20.0);
     Workbench bench = StudyBench();
     bench.inputs.txtStep = step;
-    bench.envelopes.Reset(1);
-    bench.envelopes.uNeg[1] = -0.5;
     RecordingUserInterface ui(bench);
-    const AdvancedStudyOutcome outcome = RunAdvancedLoop(bench, ui, folder.str(), threshold);
+    const AdvancedStudyOutcome outcome =
+        RunAdvancedLoop(bench, ui, ui.stop, folder.str(), threshold);
     EXPECT_FALSE(outcome.ran);
     EXPECT_FALSE(outcome.Failed());
     EXPECT_EQ(ui.solves(), 0);
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(bench.envelopes.uNeg, (std::vector<double>{0.0, -0.5}));
+    EXPECT_TRUE(outcome.envelopes.uNeg.empty());
     EXPECT_EQ(std::distance(fs::directory_iterator(folder.str()), {}), 1);  // nothing written
   }
 }
@@ -265,7 +279,7 @@ TEST(AdvancedLoop, FilesThatCannotBeWrittenAreReportedAndTheOthersWritten) {
   fs::create_directories(folder / "EnvRelErrorUNeg.out");
   Workbench bench = StudyBench();
   SilentUserInterface ui;
-  const AdvancedStudyOutcome outcome = RunAdvancedLoop(bench, ui, folder.str(), 1.0);
+  const AdvancedStudyOutcome outcome = RunAdvancedLoop(bench, ui, StopToken{}, folder.str(), 1.0);
   ASSERT_EQ(outcome.problems.size(), 2u);
   EXPECT_EQ(outcome.problems[0].rfind((folder / "1 a.quarvel.out").string() + ": ", 0), 0u)
       << outcome.problems[0];
@@ -283,7 +297,7 @@ TEST(AdvancedLoop, FolderThatCannotBeListedIsReported) {
   const std::string missing = (folder / "missing").string();
   Workbench bench = StudyBench();
   SilentUserInterface ui;
-  const AdvancedStudyOutcome outcome = RunAdvancedLoop(bench, ui, missing, 1.0);
+  const AdvancedStudyOutcome outcome = RunAdvancedLoop(bench, ui, StopToken{}, missing, 1.0);
   ASSERT_EQ(outcome.problems.size(), 5u);  // the listing, then the four envelope files
   EXPECT_EQ(outcome.problems[0].rfind(missing + ": ", 0), 0u) << outcome.problems[0];
   EXPECT_TRUE(outcome.files.empty());

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "solve/solve_experiments.h"
+#include "studies/study_detail.h"
 #include "study_test_support.h"
 
 namespace quarvel {
@@ -18,6 +19,7 @@ namespace {
 using testing::PulseBench;
 using testing::ReadLines;
 using testing::RecordingUserInterface;
+using testing::Request;
 using testing::ScratchFolder;
 using testing::SplitTabs;
 
@@ -46,8 +48,8 @@ void SetRange(MainWindowInputs& inputs, const char* from, const char* to, const 
   inputs.txtStep = step;
 }
 
-StudyOutcome Loop(Workbench& bench, UserInterface& ui, const ScratchFolder& folder) {
-  return RunParametricLoop(bench, ui, folder.str(), "", 0.0, false);
+StudyOutcome Loop(Workbench& bench, RecordingUserInterface& ui, const ScratchFolder& folder) {
+  return RunParametricLoop(bench, ui, ui.stop, Request(folder.str()));
 }
 
 TEST(ParametricLoop, DefaultRangeSweeps991ValuesUnderTheTitle) {
@@ -56,8 +58,9 @@ TEST(ParametricLoop, DefaultRangeSweeps991ValuesUnderTheTitle) {
   RecordingUserInterface ui(bench);
   std::vector<StudyProgress> progress;
   const StudyOutcome outcome = RunParametricLoop(
-      bench, ui, folder.str(), "", 0.0, false,
-      [&](const StudyProgress& p) { progress.push_back(p); });
+      bench, ui, ui.stop,
+      Request(folder.str(), "", 0.0, nullptr,
+              [&](const StudyProgress& p) { progress.push_back(p); }));
 
   EXPECT_EQ(outcome.status, StudyStatus::Completed);
   EXPECT_EQ(outcome.valuesSolved, 991);
@@ -84,31 +87,28 @@ TEST(ParametricLoop, DefaultRangeSweeps991ValuesUnderTheTitle) {
 
 // A refused range writes and solves nothing; from = to is one value. Escape ends the study
 // after the value being solved (each value pumps twice: at the end of its solve and in the
-// loop); a flag left over from before is cleared at the start.
+// loop).
 TEST(ParametricLoop, RangeAndEscapeSetTheValuesSolved) {
   struct Row {
     const char *name, *from, *to, *step;
-    bool staleFlag;
     int abortOnPump;
     StudyStatus status;
     int values;
   };
   const Row rows[] = {
-      {"FromEqualsTo", "2.5", "2.5", "0.01", false, 0, StudyStatus::Completed, 1},
-      {"ZeroStep", "0.1", "10", "0", false, 0, StudyStatus::NothingToDo, 0},
-      {"NegativeStep", "0.1", "10", "-0.01", false, 0, StudyStatus::NothingToDo, 0},
-      {"FromAboveTo", "10", "0.1", "0.01", false, 0, StudyStatus::NothingToDo, 0},
-      {"InfiniteTo", "0", "1E+999", "1", false, 0, StudyStatus::RangeTooLarge, 0},
-      {"EscapeDuringFirstSolve", "1", "2", "0.1", false, 1, StudyStatus::Aborted, 1},
-      {"EscapeDuringThirdSolve", "1", "2", "0.1", false, 5, StudyStatus::Aborted, 3},
-      {"EscapeAfterThirdSolve", "1", "2", "0.1", false, 6, StudyStatus::Aborted, 3},
-      {"StaleFlagIsCleared", "1", "2", "0.1", true, 0, StudyStatus::Completed, 11}};
+      {"FromEqualsTo", "2.5", "2.5", "0.01", 0, StudyStatus::Completed, 1},
+      {"ZeroStep", "0.1", "10", "0", 0, StudyStatus::NothingToDo, 0},
+      {"NegativeStep", "0.1", "10", "-0.01", 0, StudyStatus::NothingToDo, 0},
+      {"FromAboveTo", "10", "0.1", "0.01", 0, StudyStatus::NothingToDo, 0},
+      {"InfiniteTo", "0", "1E+999", "1", 0, StudyStatus::RangeTooLarge, 0},
+      {"EscapeDuringFirstSolve", "1", "2", "0.1", 1, StudyStatus::Aborted, 1},
+      {"EscapeDuringThirdSolve", "1", "2", "0.1", 5, StudyStatus::Aborted, 3},
+      {"EscapeAfterThirdSolve", "1", "2", "0.1", 6, StudyStatus::Aborted, 3}};
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     ScratchFolder folder(row.name);
     Workbench bench = PulseBench();
     SetRange(bench.inputs, row.from, row.to, row.step);
-    bench.loopAbortRequested = row.staleFlag;
     RecordingUserInterface ui(bench);
     ui.abortOnPump = row.abortOnPump;
     const StudyOutcome outcome = Loop(bench, ui, folder);
@@ -218,12 +218,14 @@ TEST(ParametricLoop, ThresholdDropsValuesWhosePeaksAreBothAtOrBelowIt) {
   for (const auto& [threshold, written] :
        {std::pair{low, true}, std::pair{(low + high) / 2, true}, std::pair{high, false}}) {
     SCOPED_TRACE(threshold);
-    bench.envelopes.Reset(0);
-    const StudyOutcome outcome = RunParametricLoop(bench, silent, folder.str(), "", threshold, true);
+    Envelopes envelopes;
+    envelopes.Reset(0);
+    const StudyOutcome outcome = RunParametricLoop(
+        bench, silent, StopToken{}, Request(folder.str(), "", threshold, &envelopes));
     EXPECT_EQ(outcome.status, StudyStatus::Completed);
     EXPECT_EQ(outcome.linesWritten, written ? 1 : 0);
     EXPECT_EQ(ReadLines(folder / "lresults.out").size(), written ? 2u : 1u);
-    EXPECT_EQ(bench.envelopes.uPos[0] != 0 || bench.envelopes.uNeg[0] != 0, written);
+    EXPECT_EQ(envelopes.uPos[0] != 0 || envelopes.uNeg[0] != 0, written);
   }
 }
 
@@ -315,37 +317,34 @@ TEST(ParametricLoop, StudyFileFaultsAreReportedWithTheFileName) {
   const std::string badFolder = (folder / "plain" / "sub").string();
   Workbench bench = PulseBench();
   RecordingUserInterface ui(bench);
-  StudyOutcome outcome = RunParametricLoop(bench, ui, badFolder, "", 0.0, false);
+  StudyOutcome outcome = RunParametricLoop(bench, ui, ui.stop, Request(badFolder));
   EXPECT_EQ(outcome.status, StudyStatus::WriteFailed);
   EXPECT_EQ(outcome.Describe().rfind(badFolder + "/lresults.out: ", 0), 0u) << outcome.Describe();
   EXPECT_EQ(ui.solves(), 0);
   EXPECT_EQ(bench.inputs.txtMass, "-1");
   if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
   SetRange(bench.inputs, "1", "1.1", "0.1");
-  outcome = RunParametricLoop(bench, ui, "/dev", "full", 0.0, false);
+  outcome = RunParametricLoop(bench, ui, ui.stop, Request("/dev", "full"));
   EXPECT_EQ(outcome.status, StudyStatus::WriteFailed);
   EXPECT_EQ(outcome.Describe(), "/dev/full: No space left on device");
 }
 
-// The loop command writes the default file and leaves the envelopes; without experiments it
-// shows the message only.
+// The loop command writes the default file; without experiments it shows the message only.
 TEST(LoopCommand, WritesTheDefaultFileOrShowsTheMessage) {
   ScratchFolder folder;
   Workbench empty;
   RecordingUserInterface ui(empty);
-  EXPECT_EQ(RunLoopCommand(empty, ui, folder.str()).status, StudyStatus::NoExperiments);
+  EXPECT_EQ(RunLoopCommand(empty, ui, ui.stop, folder.str()).status, StudyStatus::NoExperiments);
   ASSERT_EQ(ui.messages.size(), 1u);
   EXPECT_EQ(ui.messages[0], std::pair(std::string(kMessageNoExperiments), MessageIcon::Exclamation));
   EXPECT_TRUE(std::filesystem::is_empty(folder.str()));
 
   Workbench bench = PulseBench();
   SetRange(bench.inputs, "1", "1.2", "0.1");
-  bench.envelopes.Reset(2);
   SilentUserInterface silent;
-  EXPECT_EQ(RunLoopCommand(bench, silent, folder.str()).status, StudyStatus::Completed);
+  EXPECT_EQ(RunLoopCommand(bench, silent, StopToken{}, folder.str()).status,
+            StudyStatus::Completed);
   EXPECT_EQ(ReadLines(folder / "lresults.out").size(), 5u);
-  EXPECT_EQ(bench.envelopes.uPos, std::vector<double>(3, 0.0));
-  EXPECT_EQ(bench.envelopes.ehNeg, std::vector<double>(3, 0.0));
 }
 
 TEST(StudyOptionClick, FollowsTheGroupRules) {

@@ -16,14 +16,16 @@
 
 #include "experiments/experiment.h"
 #include "experiments/generated_experiments.h"
+#include "solve/stop_token.h"
 #include "solve/user_interface.h"
 #include "solve/workbench.h"
+#include "studies/parametric_loop.h"
 
 namespace quarvel::testing {
 
-// Escape is emulated by setting loopAbortRequested on the `abortOnPump`-th ProcessEvents call
-// (1-based; 0 never). Each graph update (once per solve) notes the three texts a study rewrites,
-// as "mass Fy Uy".
+// Escape is emulated by asking `stop` to end the study on the `abortOnPump`-th ProcessEvents
+// call (1-based; 0 never). Each graph update (once per solve) notes the three texts a study
+// rewrites, as "mass Fy Uy".
 class RecordingUserInterface : public UserInterface {
  public:
   explicit RecordingUserInterface(Workbench& bench) : bench_(bench) {}
@@ -31,7 +33,7 @@ class RecordingUserInterface : public UserInterface {
     messages.emplace_back(text, icon);
   }
   void ProcessEvents() override {
-    if (++pumps == abortOnPump) bench_.loopAbortRequested = true;
+    if (++pumps == abortOnPump) stop.RequestStudyStop();
   }
   void UpdateErrorLabels() override {}
   void UpdatePeriodLabels() override {}
@@ -44,11 +46,25 @@ class RecordingUserInterface : public UserInterface {
   std::vector<std::pair<std::string, MessageIcon>> messages;
   int pumps = 0;
   int abortOnPump = 0;
+  StopToken stop;
   std::vector<std::string> inputsAtSolve;
 
  private:
   Workbench& bench_;
 };
+
+// The study into `folder`/`name` (the default file when empty).
+inline StudyRequest Request(const std::string& folder, const std::string& name = "",
+                            double threshold = 0.0, Envelopes* envelopes = nullptr,
+                            StudyProgressObserver progress = {}) {
+  StudyRequest request;
+  request.folder = folder;
+  request.outputName = name;
+  request.threshold = threshold;
+  request.envelopes = envelopes;
+  request.progress = std::move(progress);
+  return request;
+}
 
 // A fresh folder named after the process, the test and `suffix`, removed afterwards.
 class ScratchFolder {

@@ -1,9 +1,10 @@
-// Batch studies against the sequential loop, which is the reference: the same study file, byte
-// for byte, whatever the number of jobs, whether each value solves the whole set or only the
-// selected experiment, and after splitting into shards and merging; the same envelopes for the
-// advanced study; and what an interrupted or stopped batch leaves.
+// Studies whose values are solved side by side or split into shards, against the study solved
+// one value at a time on the bench, which is the reference: the same study file, byte for byte,
+// whatever the number of jobs, whether each value solves the whole set or only the selected
+// experiment, and after splitting into shards and merging; the same outcome, envelopes and
+// faulted values; the same files for the advanced study; and what the merge refuses.
 
-#include "studies/study_batch.h"
+#include "studies/study_shards.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "studies/advanced_loop.h"
 #include "study_test_support.h"
 
 namespace quarvel {
@@ -20,99 +22,122 @@ namespace {
 
 using testing::ReadFile;
 using testing::RecordingUserInterface;
+using testing::Request;
 using testing::ScratchFolder;
 
 struct StudyCase {
   const char *name, *from, *to, *step;
-  bool varyElasticByFy;  // else the default: plastic period by changing mass
+  StudyOption vary, by;
   double threshold;
+  int32_t selected = 2;
+  const char* p = "2.0";  // P = -1 makes some evaluations of the all-reversal weight fault
 };
 
 // The last stops the study: x = 0 makes the rewritten Fy infinite at the third value.
 const StudyCase kStudies[] = {
-    {"PlasticPeriodByMass", "0.5", "3", "0.1", false, 0.0},
-    {"ThresholdDropsSomeValues", "0.5", "3", "0.1", false, 4.0},
-    {"ElasticPeriodByFy", "0.5", "3", "0.1", true, 0.0},
-    {"InvalidValueStopsTheStudy", "-0.2", "0.3", "0.1", true, 0.0},
+    {"PlasticPeriodByMass", "0.5", "3", "0.1", StudyOption::VaryPlasticPeriod,
+     StudyOption::ChangeMass, 0.0},
+    {"ThresholdDropsSomeValues", "0.5", "3", "0.1", StudyOption::VaryPlasticPeriod,
+     StudyOption::ChangeMass, 4.0},
+    {"ElasticPeriodByFy", "0.5", "3", "0.1", StudyOption::VaryElasticPeriod,
+     StudyOption::ChangeFy, 0.0},
+    {"FaultingWeights", "2", "4", "0.25", StudyOption::VaryMass, StudyOption::ChangeMass, 0.0, 3,
+     "-1"},
+    {"InvalidValueStopsTheStudy", "-0.2", "0.3", "0.1", StudyOption::VaryElasticPeriod,
+     StudyOption::ChangeFy, 0.0},
 };
 
-// Two sine records, the second selected (so that solving only the selected experiment is a
-// different amount of work from solving the set), Euler steps for speed.
+// Three sine records, the second or the third selected (so that solving only the selected
+// experiment is a different amount of work from solving the set), Euler steps for speed.
 Workbench BenchFor(const StudyCase& c) {
   ExperimentSet set;
   AddSineForceExperiment("Small", 1.0, 2.86, 0.0, 0.0, 0.0, 0.02, 1.0, 5.0, 2.0, set);
   AddSineForceExperiment("Large", 1.0, 2.86, 0.0, 0.0, 0.0, 0.02, 1.0, 20.0, 2.0, set);
+  AddSineForceExperiment("Long", 1.0, 2.86, 0.0, 0.0, 0.0, 0.02, 1.0, 5.0, 10.0, set);
   Workbench bench = testing::EulerBench(std::move(set));
-  bench.currentExperiment = 2;
+  bench.currentExperiment = c.selected;
   bench.inputs.txtFrom = c.from;
   bench.inputs.txtTo = c.to;
   bench.inputs.txtStep = c.step;
-  if (c.varyElasticByFy) {
-    ClickStudyOption(bench.inputs, StudyOption::VaryElasticPeriod);
-    ClickStudyOption(bench.inputs, StudyOption::ChangeFy);
-  }
-  bench.envelopes.Reset(30);
+  bench.inputs.txtP = c.p;
+  ClickStudyOption(bench.inputs, c.vary);
+  ClickStudyOption(bench.inputs, c.by);
   return bench;
 }
 
-auto EnvelopesOf(const Workbench& b) {
-  return std::tie(b.envelopes.uPos, b.envelopes.uNeg, b.envelopes.ehPos, b.envelopes.ehNeg);
+auto Tied(const Envelopes& e) { return std::tie(e.uPos, e.uNeg, e.ehPos, e.ehNeg); }
+
+std::vector<std::tuple<int32_t, double, int64_t>> Tied(const std::vector<FaultedValue>& values) {
+  std::vector<std::tuple<int32_t, double, int64_t>> tied;
+  for (const FaultedValue& v : values) tied.emplace_back(v.index, v.x, v.evaluations);
+  return tied;
 }
 
 struct Reference {
   Workbench bench;
+  Envelopes envelopes;
   StudyOutcome outcome;
   std::string file;
 };
 
 Reference SequentialStudy(const StudyCase& c, const ScratchFolder& folder) {
-  Reference r{BenchFor(c), {}, {}};
+  Reference r{BenchFor(c), {}, {}, {}};
+  r.envelopes.Reset(30);
   RecordingUserInterface ui(r.bench);
-  r.outcome = RunParametricLoop(r.bench, ui, folder.str(), "reference.out", c.threshold, true);
+  r.outcome = RunParametricLoop(r.bench, ui, ui.stop,
+                                Request(folder.str(), "reference.out", c.threshold, &r.envelopes));
   r.file = ReadFile(folder / "reference.out");
   return r;
 }
 
-// Runs part `shard` of `count` of study `c` as `name`; returns the outcome.
+// Runs part `shard` of `count` of study `c` as `name` on two threads; returns the outcome.
 StudyOutcome RunShard(const StudyCase& c, const ScratchFolder& folder, const char* name,
                       int32_t shard, int32_t count, int abortOnPump = 0) {
   Workbench bench = BenchFor(c);
   RecordingUserInterface ui(bench);
   ui.abortOnPump = abortOnPump;
+  SolvePool pool(2);
   StudyWork work;
-  work.jobs = 2;
+  work.pool = &pool;
   work.shard = shard;
   work.shardCount = count;
-  return RunParametricStudy(bench, ui, folder.str(), name, c.threshold, false, work);
+  return RunParametricLoop(bench, ui, ui.stop, Request(folder.str(), name, c.threshold), work);
 }
 
 class BatchStudy : public ::testing::TestWithParam<StudyCase> {};
 
 // Whatever the jobs and whether each value solves the set or only the selected experiment: the
-// outcome, file, envelopes, rewritten input and progress (in value order) of the sequential loop.
+// outcome, file, envelopes, faulted values, rewritten input and progress (in value order) of
+// the study solved one value at a time on the bench.
 TEST_P(BatchStudy, WritesTheSequentialStudyFile) {
   const StudyCase& c = GetParam();
   ScratchFolder folder;
   const Reference reference = SequentialStudy(c, folder);
+  EXPECT_EQ(reference.outcome.faultedValues.empty(), *c.p != '-');
   for (const int32_t jobs : {1, 2, 3}) {
-    for (const auto solve :
-         {detail::StudySolve::AllExperiments, detail::StudySolve::SelectedExperiment}) {
+    for (const auto solve : {StudySolve::AllExperiments, StudySolve::SelectedExperiment}) {
       SCOPED_TRACE(std::to_string(jobs) + " jobs, solve " + std::to_string(int(solve)));
       Workbench bench = BenchFor(c);
       RecordingUserInterface ui(bench);
+      SolvePool pool(static_cast<unsigned>(jobs));
       StudyWork work;
-      work.jobs = jobs;
+      work.pool = &pool;
       work.solve = solve;
+      Envelopes envelopes;
+      envelopes.Reset(30);
       std::vector<int32_t> progress;
-      const StudyOutcome outcome =
-          RunParametricStudy(bench, ui, folder.str(), "batch.out", c.threshold, true, work,
-                             [&progress](const StudyProgress& p) { progress.push_back(p.index); });
+      const StudyOutcome outcome = RunParametricLoop(
+          bench, ui, ui.stop,
+          Request(folder.str(), "batch.out", c.threshold, &envelopes,
+                  [&progress](const StudyProgress& p) { progress.push_back(p.index); }),
+          work);
       EXPECT_EQ(ReadFile(folder / "batch.out"), reference.file);
       EXPECT_EQ(outcome.status, reference.outcome.status);
       EXPECT_EQ(outcome.Describe(), reference.outcome.Describe());
       EXPECT_EQ(outcome.valuesSolved, reference.outcome.valuesSolved);
       EXPECT_EQ(outcome.linesWritten, reference.outcome.linesWritten);
-      EXPECT_TRUE(EnvelopesOf(bench) == EnvelopesOf(reference.bench));
+      EXPECT_EQ(Tied(outcome.faultedValues), Tied(reference.outcome.faultedValues));
+      EXPECT_TRUE(Tied(envelopes) == Tied(reference.envelopes));
       EXPECT_EQ(bench.inputs.txtFy, reference.bench.inputs.txtFy);
       ASSERT_EQ(static_cast<int32_t>(progress.size()), outcome.valuesSolved);
       for (std::size_t k = 0; k < progress.size(); ++k) EXPECT_EQ(progress[k], int32_t(k));
@@ -148,29 +173,6 @@ TEST_P(BatchStudy, MergedShardsAreTheSequentialStudyFile) {
 INSTANTIATE_TEST_SUITE_P(Rows, BatchStudy, ::testing::ValuesIn(kStudies),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Escape during a batch: no more values are handed out, those in progress are finished, and the
-// file holds the values finished in order: a prefix of the whole study, every line whole.
-TEST(BatchStudy, EscapeKeepsTheValuesFinishedInOrder) {
-  ScratchFolder folder;
-  const Reference reference = SequentialStudy(kStudies[0], folder);
-  for (const int32_t jobs : {1, 3}) {
-    Workbench bench = BenchFor(kStudies[0]);
-    RecordingUserInterface ui(bench);
-    ui.abortOnPump = 5;
-    StudyWork work;
-    work.jobs = jobs;
-    const StudyOutcome outcome =
-        RunParametricStudy(bench, ui, folder.str(), "batch.out", 0.0, false, work);
-    EXPECT_EQ(outcome.status, StudyStatus::Aborted);
-    const std::string file = ReadFile(folder / "batch.out");
-    EXPECT_EQ(reference.file.compare(0, file.size(), file), 0) << "a prefix of the study";
-    EXPECT_GE(outcome.valuesSolved, 5);
-    EXPECT_LE(outcome.valuesSolved, 5 + 2 * jobs);  // at most two values per job ahead
-    EXPECT_EQ(outcome.linesWritten, outcome.valuesSolved);
-    EXPECT_EQ(file.size() >= 2 ? file.substr(file.size() - 2) : "", "\r\n");
-  }
-}
-
 TEST(MergeStudyShards, RefusesIncompleteOrMismatchedShards) {
   ScratchFolder folder;
   std::vector<std::string> paths;
@@ -180,6 +182,24 @@ TEST(MergeStudyShards, RefusesIncompleteOrMismatchedShards) {
   const std::string other = RunShard(kStudies[2], folder, "other.out", 3, 3).filePath;
   const std::string aborted = RunShard(kStudies[0], folder, "aborted.out", 2, 3, 2).filePath;
   std::ofstream(folder / "plain.out") << "Varying Qty\r\n";
+  // Mend: counts beyond any study once made the merge write outside its arrays or ask for
+  // gigabytes, and a value line without its tab ended it; they are refused, and a long list of
+  // missing shards is cut short.
+  const auto written = [&folder](const char* name, const char* text) {
+    std::ofstream(folder / name, std::ios::binary) << text;
+    return (folder / name).string();
+  };
+  const std::string beyond32Bits = written(
+      "wide", "#quarvel-envelope-shard\t1/1\t3000000000\t0x1p+0\t0x1p+0\r\n"
+              "5\t0x1p+0\t0x0p+0\t0x0p+0\t0x0p+0\r\n#end\tcomplete\r\n");
+  const std::string manyValues = written(
+      "many", "#quarvel-envelope-shard\t1/1\t900000000\t0x1p+0\t0x1p+0\r\n#end\tcomplete\r\n");
+  const std::string manyShards =
+      written("shards", "#quarvel-study-shard\t1/2000000000\t5\tx.out\r\n#end\tcomplete\r\n");
+  const std::string noTab =
+      written("notab", "#quarvel-study-shard\t2/3\t10\tx.out\r\n1\r\n#end\tcomplete\r\n");
+  const std::string oneOf50 =
+      written("one", "#quarvel-study-shard\t1/50\t5\tx.out\r\n#end\tcomplete\r\n");
 
   const std::pair<std::vector<std::string>, const char*> rows[] = {
       {{paths[0], paths[2]}, "shard(s) 2/3 missing"},
@@ -188,6 +208,12 @@ TEST(MergeStudyShards, RefusesIncompleteOrMismatchedShards) {
       {{paths[0], paths[1], other}, "missing"},  // a part of another study
       {{(folder / "plain.out").string()}, "not a shard file"},
       {{(folder / "none.out.shard-1-of-1").string()}, "cannot be opened"},
+      {{beyond32Bits}, "does not name the shard"},
+      {{manyValues}, "does not name the shard"},
+      {{manyShards}, "does not name the shard"},
+      {{noTab}, "line 2 is unreadable"},
+      {{oneOf50}, "shard(s) 2/50, 3/50, 4/50, 5/50, 6/50, 7/50, 8/50, 9/50, 10/50, 11/50 and 39 "
+                  "more missing"},
   };
   for (const auto& [shards, problem] : rows) {
     SCOPED_TRACE(problem);
@@ -231,7 +257,7 @@ TEST(AdvancedStudy, BatchAndMergedShardsWriteWhatTheSequentialLoopWrites) {
   ScratchFolder reference;
   Workbench referenceBench = prepare(reference);
   SilentUserInterface ui;
-  ASSERT_TRUE(RunAdvancedLoop(referenceBench, ui, reference.str(), 0.5).ran);
+  ASSERT_TRUE(RunAdvancedLoop(referenceBench, ui, StopToken{}, reference.str(), 0.5).ran);
 
   for (const int32_t shards : {1, 2}) {
     SCOPED_TRACE(shards);
@@ -239,11 +265,13 @@ TEST(AdvancedStudy, BatchAndMergedShardsWriteWhatTheSequentialLoopWrites) {
     std::vector<std::string> envelopeShards;
     for (int32_t part = 1; part <= shards; ++part) {
       Workbench bench = prepare(folder);
+      SolvePool pool(3);
       StudyWork work;
-      work.jobs = 3;
+      work.pool = &pool;
       work.shard = part;
       work.shardCount = shards;
-      const AdvancedStudyOutcome outcome = RunAdvancedStudy(bench, ui, folder.str(), 0.5, work);
+      const AdvancedStudyOutcome outcome =
+          RunAdvancedLoop(bench, ui, StopToken{}, folder.str(), 0.5, {}, work);
       EXPECT_TRUE(outcome.problems.empty());
       EXPECT_EQ(outcome.files.size(), shards == 1 ? 5u : part == 1 ? 3u : 2u);
       ASSERT_EQ(outcome.envelopeFiles.size(), shards == 1 ? 4u : 1u);
