@@ -17,7 +17,8 @@ namespace {
 // (with the reason printed) for a bad --shard.
 bool ReadBatchOptions(const BatchOptions& options, SolvePool& pool, StudyWork& work) {
   if (!options.shard.empty() && !work.ParseShard(options.shard)) {
-    std::cerr << "--shard " << options.shard << ": expected I/N with 1 <= I <= N\n";
+    std::cerr << "--shard " << options.shard << ": expected I/N with 1 <= I <= N <= "
+              << kMaxStudyValues << '\n';
     return false;
   }
   work.pool = &pool;

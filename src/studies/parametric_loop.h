@@ -124,7 +124,8 @@ struct StudyWork {
 
   bool Sharded() const { return shardCount > 1; }
   bool SideBySide() const { return pool != nullptr && pool->ThreadCount() > 1; }
-  // "<shard>/<count>" with 1 <= shard <= count; false (work unchanged) otherwise.
+  // "<shard>/<count>" with 1 <= shard <= count <= kMaxStudyValues; false (work unchanged)
+  // otherwise.
   bool ParseShard(const std::string& text);
 };
 
