@@ -70,7 +70,8 @@ std::vector<std::string> QuantityNames() {
 // Draws the graph whenever the solve refreshes the display, as the window does.
 class PlotUserInterface : public CliUserInterface {
  public:
-  PlotUserInterface(Workbench& bench, Graph& graph) : bench_(bench), graph_(graph) {}
+  PlotUserInterface(Workbench& bench, Graph& graph)
+      : CliUserInterface(bench), bench_(bench), graph_(graph) {}
   void UpdateGraph(int32_t pointCount, bool updateTitles) override {
     drawn_ = quarvel::UpdateGraph(graph_, bench_, pointCount, updateTitles);
   }
