@@ -18,73 +18,14 @@
 #include <string_view>
 #include <vector>
 
+#include "graph/qt/qt_painting.h"
 #include "io/file_writer.h"
 
 namespace quarvel {
-namespace {
 
-// Lines reaching further out than this are clipped before painting: the rasteriser works in
-// fixed point and the far parts are off the surface anyway.
-constexpr double kCoordinateLimit = 16384.0;
-
-// Dash patterns of 1-pixel pens, in pixels (on, off, ...), as a classic raster device draws them.
-std::vector<int> DashPattern(int32_t style) {
-  switch (style) {
-    case kPenDash:
-      return {18, 6};
-    case kPenDot:
-      return {3, 3};
-    case kPenDashDot:
-      return {9, 6, 3, 6};
-    case kPenDashDotDot:
-      return {9, 3, 3, 3, 3, 3};
-    default:
-      return {};
-  }
-}
-
-QString ToQString(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-bool IsFar(const QPoint& p) {
-  return std::abs(p.x()) > kCoordinateLimit || std::abs(p.y()) > kCoordinateLimit;
-}
-
-// Liang-Barsky clip of the segment a-b to the square |x|, |y| <= kCoordinateLimit.
-bool ClipToLimit(QPointF& a, QPointF& b) {
-  double t0 = 0.0;
-  double t1 = 1.0;
-  const double dx = b.x() - a.x();
-  const double dy = b.y() - a.y();
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {a.x() + kCoordinateLimit, kCoordinateLimit - a.x(),
-                       a.y() + kCoordinateLimit, kCoordinateLimit - a.y()};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
-    }
-    const double t = q[i] / p[i];
-    if (p[i] < 0) {
-      t0 = std::max(t0, t);
-    } else {
-      t1 = std::min(t1, t);
-    }
-    if (t0 > t1) return false;
-  }
-  const QPointF start = a;
-  a = QPointF(start.x() + t0 * dx, start.y() + t0 * dy);
-  b = QPointF(start.x() + t1 * dx, start.y() + t1 * dy);
-  return true;
-}
-
-}  // namespace
-
-QColor ToQColor(Colour colour) {
-  return QColor(static_cast<int>(colour & 0xFF), static_cast<int>((colour >> 8) & 0xFF),
-                static_cast<int>((colour >> 16) & 0xFF));
-}
+using detail::ClipToLimit;
+using detail::IsFar;
+using detail::ToQString;
 
 QImageCanvas::QImageCanvas(int32_t width, int32_t height, Colour background, double twipsPerPixel)
     : background_(background), twips_(twipsPerPixel) {
@@ -145,7 +86,7 @@ void QImageCanvas::SetLinePen(const Pen& pen) {
   dashPhase_ = 0;
   lineRgb_ = ToQColor(pen.Colour).rgb();
   if (thin_) {
-    dash_ = DashPattern(pen.Style);
+    dash_ = detail::DashPattern(pen.Style);
     dashPeriod_ = std::accumulate(dash_.begin(), dash_.end(), 0);
     return;
   }
@@ -261,17 +202,7 @@ void QImageCanvas::FlushLines() {
 }
 
 bool QImageCanvas::SelectFont(const LogicalFont& font) {
-  QFont qfont(ToQString(font.FaceName));
-  int pixels = std::abs(font.Height);
-  if (pixels == 0) pixels = surfaceFont_.pixelSize() > 0 ? surfaceFont_.pixelSize() : 12;
-  qfont.setPixelSize(pixels);
-  qfont.setWeight(static_cast<QFont::Weight>(std::clamp(font.Weight, 100, 900)));
-  qfont.setItalic(font.Italic);
-  qfont.setUnderline(font.Underline);
-  qfont.setStrikeOut(font.Strikeout);
-  // Texts are measured and placed character by character, without kerning.
-  qfont.setKerning(false);
-  font_ = qfont;
+  font_ = detail::ToQFont(font, surfaceFont_);
   escapement_ = font.Escapement;
   return true;
 }
@@ -288,36 +219,8 @@ TextExtent QImageCanvas::MeasureText(std::string_view text) {
 
 void QImageCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
   FlushLines();
-  const QString qtext = ToQString(text);
-  const QFontMetrics metrics(font_, &image_);
-  const int width = metrics.horizontalAdvance(qtext);
-  const int height = metrics.height();
-  int left = 0;
-  int top = 0;
-  switch (align_) {
-    case TextAlign::LeftTop:
-      break;
-    case TextAlign::CentreTop:
-      left = -(width / 2);
-      break;
-    case TextAlign::RightBottom:
-      left = -width;
-      top = -height;
-      break;
-    case TextAlign::CentreBottom:
-      left = -(width / 2);
-      top = -height;
-      break;
-  }
-  QPainter& painter = Painter();
-  painter.save();
-  painter.translate(x, y);
-  // Escapement counts tenths of a degree counter-clockwise; y grows downwards here.
-  if (escapement_ != 0) painter.rotate(-escapement_ / 10.0);
-  painter.setFont(font_);
-  painter.setPen(textColour_);
-  painter.drawText(QPoint(left, top + metrics.ascent()), qtext);
-  painter.restore();
+  detail::DrawAlignedText(Painter(), font_, QFontMetrics(font_, &image_), x, y, align_,
+                          escapement_, ToQString(text), textColour_);
 }
 
 FileResult SaveImageFile(const QImage& image, const std::string& path,

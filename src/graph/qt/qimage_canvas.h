@@ -20,14 +20,12 @@
 #include <vector>
 
 #include "graph/canvas.h"
+#include "graph/qt/qt_painting.h"
 #include "io/file_result.h"
 
 class QPainter;
 
 namespace quarvel {
-
-// 0x00BBGGRR to QColor.
-QColor ToQColor(Colour colour);
 
 class QImageCanvas : public Canvas {
  public:

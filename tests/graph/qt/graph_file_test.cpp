@@ -1,0 +1,198 @@
+// Graph pictures in files, each format opened by a real reader: Qt's image reader for pixels,
+// an XML parse and Qt's SVG renderer for SVG, poppler's pdfinfo and pdftotext for PDF.
+
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QImage>
+#include <QImageReader>
+#include <QSvgRenderer>
+#include <QXmlStreamReader>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "graph/curve_plot.h"
+#include "graph/qt/graph_file.h"
+#include "graph/qt/qimage_canvas.h"
+
+namespace quarvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr Colour kRed = 0x0000FF;
+constexpr Colour kBlue = 0xFF0000;
+const char* const kTexts[] = {"Original Model", "Modified Model", "Displacement (m)",
+                              "Force (N)", "Force - Displacement graph for T=1, Amp=5"};
+
+// A hysteresis loop in both models with a legend and titles with units.
+Graph LoopGraph() {
+  CurvePlot plot;
+  plot.title = kTexts[4];
+  plot.xTitle = kTexts[2];
+  plot.yTitle = kTexts[3];
+  PlotCurve original{kTexts[0], {}, {}, kRed, 3, kPenSolid};
+  PlotCurve modified{kTexts[1], {}, {}, kBlue, 2, kPenSolid};
+  for (int i = 0; i < 600; ++i) {
+    const double t = i * 0.05;
+    const double u = 0.04 * std::sin(t);
+    original.x.push_back(u);
+    original.y.push_back(900.0 * std::tanh(60.0 * u + 0.4 * std::cos(t)));
+    modified.x.push_back(u);
+    modified.y.push_back(850.0 * std::tanh(60.0 * u + 0.3 * std::cos(t)));
+  }
+  plot.curves = {original, modified};
+  Graph graph;
+  EXPECT_TRUE(SetCurvePlot(graph, plot));
+  return graph;
+}
+
+std::string Folder() {
+  const fs::path folder = fs::path(QUARVEL_BINARY_DIR) / ("graph_file_" + std::to_string(getpid()));
+  fs::create_directories(folder);
+  return folder.string();
+}
+
+// The output of a command line (stdout), or empty when it could not be run.
+std::string CommandOutput(const std::string& command) {
+  std::string output;
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  if (!pipe) return output;
+  std::array<char, 4096> chunk{};
+  while (const size_t n = fread(chunk.data(), 1, chunk.size(), pipe.get())) {
+    output.append(chunk.data(), n);
+  }
+  return output;
+}
+
+bool Near(QColor a, Colour b, int tolerance) {
+  const QColor want = ToQColor(b);
+  return std::abs(a.red() - want.red()) <= tolerance &&
+         std::abs(a.green() - want.green()) <= tolerance &&
+         std::abs(a.blue() - want.blue()) <= tolerance;
+}
+
+// Pixels: the reader's format and size; both curves' colours inside the plot and in the legend
+// samples right of it (tolerance for JPEG's colour blur).
+void CheckRaster(const std::string& path, const char* readerFormat, int tolerance) {
+  QImageReader reader(QString::fromStdString(path));
+  EXPECT_EQ(reader.format(), QByteArray(readerFormat));
+  const QImage image = reader.read();
+  ASSERT_FALSE(image.isNull()) << reader.errorString().toStdString();
+  EXPECT_EQ(image.size(), QSize(800, 600));
+
+  Graph graph = LoopGraph();
+  QImageCanvas canvas(800, 600);
+  graph.SetSurface(&canvas);
+  const PixelRect plot = graph.DrawGraph().value().PlotRect;
+  for (const Colour colour : {kRed, kBlue}) {
+    int inside = 0;
+    int legend = 0;
+    for (int y = 0; y < image.height(); ++y) {
+      for (int x = 0; x < image.width(); ++x) {
+        if (!Near(image.pixelColor(x, y), colour, tolerance)) continue;
+        (x > plot.Right + 3 ? legend : inside) += 1;
+      }
+    }
+    EXPECT_GT(inside, 500) << std::hex << colour << std::dec << " " << inside << " " << legend;
+    EXPECT_GT(legend, 10) << std::hex << colour;
+  }
+}
+
+// SVG: a valid document of the right view box whose texts are the legend and the titles, with
+// both curves and their legend samples as stroked paths in their colours.
+void CheckSvg(const std::string& path) {
+  QSvgRenderer renderer(QString::fromStdString(path));
+  ASSERT_TRUE(renderer.isValid());
+  EXPECT_EQ(renderer.viewBox(), QRect(0, 0, 800, 600));
+
+  QFile file(QString::fromStdString(path));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  QXmlStreamReader xml(&file);
+  std::vector<std::string> texts;
+  int redStrokes = 0;
+  int blueStrokes = 0;
+  while (!xml.atEnd()) {
+    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+    const QString stroke = xml.attributes().value("stroke").toString();
+    redStrokes += stroke == "#ff0000";
+    blueStrokes += stroke == "#0000ff";
+    if (xml.name() == QLatin1String("text")) {
+      texts.push_back(xml.readElementText(QXmlStreamReader::IncludeChildElements)
+                          .simplified()
+                          .toStdString());
+    }
+  }
+  ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  for (const char* text : kTexts) {
+    EXPECT_NE(std::find(texts.begin(), texts.end(), text), texts.end()) << text;
+  }
+  EXPECT_GE(redStrokes, 2);  // the curve and its legend sample
+  EXPECT_GE(blueStrokes, 2);
+}
+
+// PDF: one page of 800 x 600 pixels at 96 per inch (600 x 450 pt) holding the texts.
+void CheckPdf(const std::string& path) {
+  std::string info = CommandOutput("pdfinfo '" + path + "' 2>&1");
+  info.erase(std::unique(info.begin(), info.end(), [](char a, char b) { return a == ' ' && b == ' '; }),
+             info.end());
+  ASSERT_NE(info.find("Pages:"), std::string::npos)
+      << "pdfinfo (Debian poppler-utils, see scripts/setup) did not read the file: " << info;
+  EXPECT_NE(info.find("Pages: 1\n"), std::string::npos) << info;
+  EXPECT_NE(info.find("Page size: 600 x 450 pts\n"), std::string::npos) << info;
+  EXPECT_NE(info.find("Creator: Quarvel\n"), std::string::npos) << info;
+  const std::string text = CommandOutput("pdftotext -q '" + path + "' -");
+  for (const char* wanted : kTexts) EXPECT_NE(text.find(wanted), std::string::npos) << wanted;
+}
+
+TEST(GraphFile, EachFormatHoldsTheGraphForARealReader) {
+  const std::string folder = Folder();
+  const struct {
+    const char* extension;
+    std::function<void(const std::string&)> check;
+  } rows[] = {
+      {"png", [](const std::string& path) { CheckRaster(path, "png", 0); }},
+      {"jpg", [](const std::string& path) { CheckRaster(path, "jpeg", 100); }},
+      {"svg", CheckSvg},
+      {"pdf", CheckPdf},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.extension);
+    const std::string path = folder + "/loop." + row.extension;
+    const std::string format = PictureFormatOfPath(path);
+    ASSERT_EQ(format, row.extension);
+    Graph graph = LoopGraph();
+    ASSERT_TRUE(SaveGraphPicture(graph, 800, 600, path, format)) << path;
+    EXPECT_EQ(graph.Surface(), nullptr);
+    row.check(path);
+  }
+}
+
+TEST(GraphFile, FormatFollowsTheExtensionAndUnknownOnesAreRefused) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"graph.PNG", "png"},     {"a.b/graph.jpeg", "jpeg"}, {"graph.Svg", "svg"},
+      {"graph.pdf", "pdf"},     {"graph.gif", ""},          {"graph.txt", ""},
+      {"graph", ""},            {"a.png/graph", ""},        {"graph.", ""},
+  };
+  for (const auto& [path, format] : rows) EXPECT_EQ(PictureFormatOfPath(path), format) << path;
+}
+
+TEST(GraphFile, NothingToDrawOrNowhereToWriteIsSaidWithTheFile) {
+  Graph empty;
+  EXPECT_EQ(SaveGraphPicture(empty, 800, 600, "never.svg", "svg").Describe(),
+            "never.svg: the graph could not be drawn as svg");
+  Graph graph = LoopGraph();
+  const std::string path = Folder() + "/missing/loop.pdf";
+  EXPECT_EQ(SaveGraphPicture(graph, 800, 600, path, "pdf").Describe(),
+            path + ": No such file or directory");
+}
+
+}  // namespace
+}  // namespace quarvel
