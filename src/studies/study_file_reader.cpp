@@ -1,0 +1,166 @@
+#include "studies/study_file_reader.h"
+
+#include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <memory>
+#include <new>
+#include <optional>
+
+#include "studies/advanced_loop.h"
+#include "studies/parametric_loop.h"
+
+namespace quarvel {
+namespace {
+
+// Longest piece of a refused field quoted in a reason.
+constexpr std::size_t kQuotedFieldLength = 40;
+
+// The lines of a text: LF ends a line and a CR before it is dropped; a last line without its
+// end counts. Empty lines at the end are dropped.
+std::vector<std::string_view> SplitLines(std::string_view text) {
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view line = text.substr(start, end - start);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    lines.push_back(line);
+    start = end + 1;
+  }
+  while (!lines.empty() && lines.back().empty()) lines.pop_back();
+  return lines;
+}
+
+// A number as the default number form writes it: the whole field, "inf", "-inf" and "nan"
+// included.
+std::optional<double> ParseField(std::string_view field) {
+  double value = 0.0;
+  const char* end = field.data() + field.size();
+  const auto [stop, error] = std::from_chars(field.data(), end, value);
+  if (field.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
+// Reads exactly `count` TAB-separated numbers of a line into `out`; the reason when it cannot.
+std::optional<std::string> ParseNumbers(std::string_view line, double* out, std::size_t count) {
+  if (line.empty()) return "an empty line";
+  std::size_t fields = 0;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t tab = line.find('\t', start);
+    const std::string_view field =
+        line.substr(start, tab == std::string_view::npos ? std::string_view::npos : tab - start);
+    if (fields < count) {
+      const std::optional<double> value = ParseField(field);
+      if (!value) {
+        return "field " + std::to_string(fields + 1) + " is not a number: \"" +
+               std::string(field.substr(0, kQuotedFieldLength)) + "\"";
+      }
+      out[fields] = *value;
+    }
+    ++fields;
+    if (tab == std::string_view::npos) break;
+    start = tab + 1;
+  }
+  if (fields != count) {
+    return std::to_string(fields) + " fields where " + std::to_string(count) + " are expected";
+  }
+  return std::nullopt;
+}
+
+// The whole file in `text`; a failure of the file when it is no regular file, is larger than
+// kMaxStudyFileBytes or cannot be read.
+FileResult ReadText(const std::string& path, std::string& text) {
+  std::error_code error;
+  const std::filesystem::file_status status = std::filesystem::status(path, error);
+  if (error) return FileResult::Failure(path, error.message());
+  if (!std::filesystem::is_regular_file(status)) return FileResult::Failure(path, "not a file");
+  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  if (error) return FileResult::Failure(path, error.message());
+  if (size > kMaxStudyFileBytes) {
+    return FileResult::Failure(path, "larger than " + std::to_string(kMaxStudyFileBytes >> 20) +
+                                         " MiB, too large for a study or envelope file");
+  }
+  struct Closer {
+    void operator()(std::FILE* file) const { std::fclose(file); }
+  };
+  errno = 0;
+  std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
+  if (!file) return FileResult::Failure(path, std::strerror(errno != 0 ? errno : EIO));
+  try {
+    text.resize(static_cast<std::size_t>(size));
+  } catch (const std::bad_alloc&) {
+    return FileResult::Failure(path, "not enough memory");
+  }
+  text.resize(std::fread(text.data(), 1, text.size(), file.get()));
+  if (std::ferror(file.get())) {
+    return FileResult::Failure(path, std::strerror(errno != 0 ? errno : EIO));
+  }
+  return FileResult{true, path, 0, {}};
+}
+
+}  // namespace
+
+FileResult ReadStudyText(std::string_view text, StudyFileContents& study, std::string_view name) {
+  study = StudyFileContents{};
+  const std::vector<std::string_view> lines = SplitLines(text);
+  if (lines.empty()) return FileResult::Failure(std::string(name), "empty, not a study file");
+  std::size_t header = 0;
+  if (lines[0] != kStudyHeader) {
+    header = 1;
+    if (lines.size() < 2 || lines[1] != kStudyHeader) {
+      return FileResult::Failure(std::string(name),
+                                 "no study header in the first two lines, not a study file");
+    }
+    study.title = lines[0];
+  }
+  study.lines.reserve(lines.size() - header - 1);
+  for (std::size_t n = header + 1; n < lines.size(); ++n) {
+    std::array<double, kStudyColumnCount> values{};
+    if (const auto reason = ParseNumbers(lines[n], values.data(), values.size())) {
+      study = StudyFileContents{};
+      return FileResult::Failure(std::string(name), *reason, static_cast<int64_t>(n + 1));
+    }
+    study.lines.push_back(values);
+  }
+  return FileResult{true, std::string(name), 0, {}};
+}
+
+FileResult ReadStudyFile(const std::string& path, StudyFileContents& study) {
+  std::string text;
+  if (FileResult read = ReadText(path, text); !read) return read;
+  return ReadStudyText(text, study, path);
+}
+
+FileResult ReadEnvelopeText(std::string_view text, EnvelopeCurve& envelope,
+                            std::string_view name) {
+  envelope = EnvelopeCurve{};
+  const std::vector<std::string_view> lines = SplitLines(text);
+  for (std::size_t n = 0; n < lines.size(); ++n) {
+    double values[2] = {};
+    if (const auto reason = ParseNumbers(lines[n], values, 2)) {
+      envelope = EnvelopeCurve{};
+      return FileResult::Failure(std::string(name), *reason, static_cast<int64_t>(n + 1));
+    }
+    envelope.x.push_back(values[0]);
+    envelope.value.push_back(values[1]);
+  }
+  return FileResult{true, std::string(name), 0, {}};
+}
+
+FileResult ReadEnvelopeFiles(const std::string& folder,
+                             std::array<EnvelopeCurve, 4>& envelopes) {
+  for (std::size_t i = 0; i < envelopes.size(); ++i) {
+    const std::string path = (std::filesystem::path(folder) / kEnvelopeFileNames[i]).string();
+    std::string text;
+    if (FileResult read = ReadText(path, text); !read) return read;
+    if (FileResult read = ReadEnvelopeText(text, envelopes[i], path); !read) return read;
+  }
+  return FileResult{true, folder, 0, {}};
+}
+
+}  // namespace quarvel
