@@ -1,0 +1,169 @@
+// Report pictures built on the graph: what their legends list, what their axis titles say.
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "display/quantities.h"
+#include "display/response_graph.h"
+#include "experiments/generated_experiments.h"
+#include "graph/recording_canvas.h"
+#include "plots/response_plot.h"
+#include "plots/study_plot.h"
+#include "solve/solve_experiments.h"
+
+namespace quarvel {
+namespace {
+
+constexpr int32_t kT = 0, kU = 1, kUDot = 2, kUDotDot = 3, kF = 4, kZ = 5, kEh = 9;
+
+// The six built-in sine experiments solved under a reversal rule, U on X and F on Y.
+Workbench SolvedSineBench(bool lastAndMaxRule) {
+  Workbench bench;
+  CreateSineForceExperiments(bench.experiments);
+  bench.SelectFirst(kU, kF);
+  bench.inputs.optALLREV = !lastAndMaxRule;
+  bench.inputs.optReversalLastAndMax = lastAndMaxRule;
+  SilentUserInterface silent;
+  EXPECT_TRUE(SolveExperiments(bench, silent, true).solved);
+  return bench;
+}
+
+// The texts a drawing of the graph writes in the legend font (8 pt: height -11 at 15 twips).
+std::vector<std::string> LegendTexts(Graph& graph) {
+  RecordingCanvas canvas(800, 600);
+  graph.SetSurface(&canvas);
+  EXPECT_TRUE(graph.DrawGraph());
+  graph.SetSurface(nullptr);
+  std::vector<std::string> texts;
+  for (const CanvasCall& call : canvas.Texts()) {
+    if (call.font && call.font->Height == -11) texts.push_back(call.text);
+  }
+  return texts;
+}
+
+TEST(DressResponseGraph, LegendListsTheCurvesAndTheReversalMarksWhenDrawn) {
+  const std::vector<std::string> curves = {"Original Model", "Modified Model"};
+  const std::vector<std::string> withMarks = {"Original Model", "Modified Model",
+                                              kReversalPlusLegend, kReversalMinusLegend};
+  const struct {
+    const char* name;
+    bool lastAndMaxRule;
+    int32_t frame;  // 0: the whole response
+    bool legend;
+    std::vector<std::string> listed;
+  } rows[] = {
+      {"whole response", true, 0, true, curves},
+      {"frame, marks drawn", true, 300, true, withMarks},
+      {"frame, all-reversal rule draws no mark", false, 300, true, curves},
+      {"no legend", true, 300, false, {}},
+  };
+  for (const auto& row : rows) {
+    Workbench bench = SolvedSineBench(row.lastAndMaxRule);
+    Graph graph;
+    ASSERT_TRUE(UpdateGraph(graph, bench, bench.CurrentExperiment()->counter, true));
+    if (row.frame > 0) {
+      ASSERT_TRUE(UpdatePlaybackFrame(graph, bench, row.frame));
+    }
+    ASSERT_TRUE(DressResponseGraph(graph, bench, row.legend));
+    ASSERT_TRUE(DressResponseGraph(graph, bench, row.legend));  // again: nothing doubles
+    EXPECT_EQ(LegendTexts(graph), row.listed) << row.name;
+    // A force record has no unit system: only time keeps its unit.
+    EXPECT_EQ(graph.Settings().XTitle, "Displacement") << row.name;
+  }
+}
+
+TEST(DressResponseGraph, UnitsOnlyWhereTheRecordFixesThem) {
+  const struct {
+    ExperimentDataType type;
+    int32_t unitsOfG;
+    int32_t quantity;
+    const char* title;
+  } rows[] = {
+      {ExperimentDataType::Acceleration, 1, kU, "Displacement (m)"},
+      {ExperimentDataType::Acceleration, 1, kUDot, "Velocity (m/s)"},
+      {ExperimentDataType::Acceleration, 1, kUDotDot, "Acceleration (m/s2)"},
+      {ExperimentDataType::Acceleration, 1, kF, "Force (N)"},
+      {ExperimentDataType::Acceleration, 1, kEh, "Hysteretic energy (J)"},
+      {ExperimentDataType::Acceleration, 1, kZ, "Z parameter"},
+      {ExperimentDataType::Acceleration, 0, kU, "Displacement"},
+      {ExperimentDataType::Force, 1, kF, "Force"},  // "units of g" means nothing for a force
+      {ExperimentDataType::Displacement, 0, kEh, "Hysteretic energy"},
+      {ExperimentDataType::Displacement, 0, kT, "Time (s)"},
+  };
+  for (const auto& row : rows) {
+    Workbench bench;
+    Experiment e;
+    e.name = "Pulse";
+    e.weight = 1;
+    e.mass = 1;
+    e.timeStep = 0.01;
+    e.counter = 3;
+    e.dataType = row.type;
+    e.unitsOfG = row.unitsOfG;
+    SamplesOf(e) = {0.0, 0.1, -0.2, 0.1};
+    bench.experiments.Append(e);
+    bench.SelectFirst(kT, row.quantity);
+    SilentUserInterface silent;
+    ASSERT_TRUE(SolveExperiments(bench, silent, true).solved);
+    Graph graph;
+    ASSERT_TRUE(UpdateGraph(graph, bench, 3, true));
+    ASSERT_TRUE(DressResponseGraph(graph, bench, true));
+    EXPECT_EQ(graph.Settings().YTitle, row.title);
+    EXPECT_EQ(graph.Settings().XTitle, "Time (s)");
+  }
+}
+
+TEST(ExperimentsOverlayPlot, OneColourPerExperimentNamedInTheLegend) {
+  const Workbench bench = SolvedSineBench(false);
+  const CurvePlot plot = ExperimentsOverlayPlot(bench, kT, kU);
+  ASSERT_EQ(plot.curves.size(), 12u);
+  std::set<Colour> colours;
+  std::vector<std::string> names;
+  for (size_t k = 0; k < 6; ++k) {
+    const PlotCurve& original = plot.curves[2 * k];
+    const PlotCurve& modified = plot.curves[2 * k + 1];
+    EXPECT_EQ(original.colour, modified.colour);
+    EXPECT_NE(original.style, modified.style);
+    const Experiment& e = bench.experiments.At(static_cast<int32_t>(k) + 1);
+    const ExperimentResults& r = bench.results.At(static_cast<int32_t>(k) + 1);
+    EXPECT_EQ(original.y, std::vector<double>(r.original.U.begin() + 1, r.original.U.end()));
+    EXPECT_EQ(modified.y, std::vector<double>(r.modified.U.begin() + 1, r.modified.U.end()));
+    EXPECT_EQ(modified.x.size(), static_cast<size_t>(e.counter));
+    colours.insert(original.colour);
+    names.push_back(e.name);
+  }
+  EXPECT_EQ(colours.size(), 6u);
+  EXPECT_EQ(plot.title, "Displacement - Time graph for 6 experiments");
+  EXPECT_EQ(plot.xTitle, "Time (s)");
+
+  Graph graph;
+  ASSERT_TRUE(SetCurvePlot(graph, plot));
+  names.insert(names.end(), {"Original Model (solid)", "Modified Model (dashed)"});
+  EXPECT_EQ(LegendTexts(graph), names);
+}
+
+TEST(StudyPlot, SweptQuantityNamedFromTheTitleLine) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"Varying plastic period by changing mass", "Plastic period (s)"},
+      {"Varying elastic period by changing Uy", "Elastic period (s)"},
+      {"Varying mass by changing mass", "Mass"},
+      {"", "Varying Qty"},
+  };
+  for (const auto& [title, xTitle] : rows) {
+    StudyFileContents study;
+    study.title = title;
+    study.lines = {{0.5, 1, 1.2, 0.2, 0.2, 3, 2.7, 0.3, -0.1}, {0.6, 1, 1, 0, 0, 3, 3, 0, 0}};
+    const CurvePlot plot = StudyPlot(study, "lresults.out");
+    EXPECT_EQ(plot.xTitle, xTitle);
+    EXPECT_EQ(plot.title, *title ? title : "lresults.out");
+    ASSERT_EQ(plot.curves.size(), 2u);
+    EXPECT_EQ(plot.curves[0].y, (std::vector<double>{0.2, 0}));
+    EXPECT_EQ(plot.curves[1].y, (std::vector<double>{-0.1, 0}));
+  }
+}
+
+}  // namespace
+}  // namespace quarvel
