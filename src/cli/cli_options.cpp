@@ -1,10 +1,11 @@
 #include "cli/cli_options.h"
 
 #include "cli/option_checks.h"
+#include "text/number_text.h"
 
 namespace quarvel::cli {
 
-void AddExperimentOptions(CLI::App& command, CommonOptions& options) {
+void AddExperimentOptions(CLI::App& command, CommonOptions& options, ExperimentChoice choice) {
   auto* sources = command.add_option_group("Experiment source", "Where the experiments come from");
   sources->add_flag_callback("--create", [&options] { options.source = ExperimentSource::Create; },
                              "The six built-in sinusoidal force experiments (the default)");
@@ -33,11 +34,31 @@ void AddExperimentOptions(CLI::App& command, CommonOptions& options) {
   sources->add_flag_callback("--dc2", [&options] { options.source = ExperimentSource::Dc2; },
                              "Displacement-controlled ramp protocol DC 2 (in multiples of Uy)");
   sources->require_option(0, 1);
-  command.add_option("--experiment", options.experiment, "The selected experiment (1-based)")
-      ->type_name("K")
-      ->check(NumberCheck(NumberRule::Count))
-      ->capture_default_str()
-      ->group("Experiments");
+  if (choice == ExperimentChoice::One) {
+    command.add_option("--experiment", options.experiment, "The selected experiment (1-based)")
+        ->type_name("K")
+        ->check(NumberCheck(NumberRule::Count))
+        ->capture_default_str()
+        ->group("Experiments");
+  } else {
+    command
+        .add_option_function<std::string>(
+            "--experiment",
+            [&options](const std::string& text) {
+              options.allExperiments = text == "all";
+              if (!options.allExperiments) options.experiment = static_cast<int>(Val(text));
+            },
+            "The selected experiment (1-based), or all for every experiment of the set")
+        ->type_name("K|all")
+        ->check(CLI::Validator(
+            [](std::string& text) -> std::string {
+              if (text == "all" || CheckNumberText(text, NumberRule::Count, "").empty()) return "";
+              return "\"" + text + "\" is neither an experiment number (1, 2, ...) nor all";
+            },
+            ""))
+        ->default_str(std::to_string(options.experiment))
+        ->group("Experiments");
+  }
   command
       .add_flag("--strict", options.strict,
                 "Refuse a loaded file that has a warning (exit status 1)")

@@ -18,6 +18,7 @@ struct CommonOptions {
   std::string loadFile;     // --load FILE
   std::string sineTexts;    // --sine MASS,AMPLITUDE,PERIOD,CYCLES,TIMESTEP
   int experiment = 1;       // --experiment K (1-based)
+  bool allExperiments = false;  // --experiment all (where the command takes it)
   bool strict = false;      // --strict: a warning about the loaded file fails the load
   MainWindowInputs inputs;  // the window's inputs with their defaults
   std::string method = "rk-doubling";      // --method euler|euler-doubling|rk|rk-doubling
@@ -27,8 +28,12 @@ struct CommonOptions {
   std::string by = "mass";                 // --by mass|fy|uy
 };
 
+// Whether --experiment takes "all" besides a number.
+enum class ExperimentChoice { One, OneOrAll };
+
 // --create, --load, --sine, --dc1, --dc2, --experiment and --strict.
-void AddExperimentOptions(CLI::App& command, CommonOptions& options);
+void AddExperimentOptions(CLI::App& command, CommonOptions& options,
+                          ExperimentChoice choice = ExperimentChoice::One);
 
 // The model boxes (--A ... --euler-steps) and --method, --rule, --skip-in-dominance-zone.
 void AddModelOptions(CLI::App& command, CommonOptions& options);

@@ -172,8 +172,9 @@ int main(int argc, char** argv) {
 
   PlotOptions plot;
   auto* plotCommand = app.add_subcommand(
-      "plot", "Solve and draw the graph into a picture (PNG, JPEG, BMP, ... by the extension)");
-  AddExperimentOptions(*plotCommand, options);
+      "plot", "Draw a picture for a report (SVG, PDF, PNG, JPEG, ... by the extension): the graph "
+              "of a solve, every experiment at once, a study file or the envelopes");
+  AddExperimentOptions(*plotCommand, options, ExperimentChoice::OneOrAll);
   AddModelOptions(*plotCommand, options);
   AddPlotOptions(*plotCommand, plot);
 

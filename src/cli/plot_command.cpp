@@ -1,6 +1,9 @@
 #include "cli/plot_command.h"
 
+#include <algorithm>
+#include <array>
 #include <charconv>
+#include <filesystem>
 #include <iostream>
 #include <memory>
 #include <optional>
@@ -12,20 +15,35 @@
 #include "cli/option_checks.h"
 #include "display/quantities.h"
 #include "display/response_graph.h"
+#include "graph/curve_plot.h"
 #include "graph/graph.h"
-#include "solve/solve_experiments.h"
+#include "plots/response_plot.h"
+#include "plots/study_plot.h"
+#include "studies/study_file_reader.h"
 
 #ifdef QUARVEL_HAVE_QT_CANVAS
-#include <QByteArray>
 #include <QGuiApplication>
 #include <QString>
 #include <QtGlobal>
 
+#include "graph/qt/graph_file.h"
 #include "graph/qt/qimage_canvas.h"
 #endif
 
 namespace quarvel::cli {
 namespace {
+
+constexpr const char* kPlotNotes =
+    "Formats: the extension of -o chooses it. .svg and .pdf are vector pictures (the PDF page "
+    "is WIDTHxHEIGHT pixels at 96 per inch); .png, .jpg and the other formats of Qt's image "
+    "writer are pixels. Another extension is refused.\n"
+    "Units: the axis titles carry them where the record fixes them. An acceleration record in "
+    "units of g is scaled by g = 9.81 m/s2, which ties its response to metres and seconds: "
+    "its titles say s, m, m/s, m/s2, N and J (Z has no unit). Any other record (force, "
+    "displacement, or acceleration without units of g) is in whatever consistent units its "
+    "numbers were given in, so only time is labelled (s).\n"
+    "--study and --envelopes draw the files of loop and advanced-loop without solving; the "
+    "options of the solve do not apply to them.";
 
 struct PlotSize {
   int width = 0;
@@ -67,25 +85,90 @@ std::vector<std::string> QuantityNames() {
   return names;
 }
 
-// Draws the graph whenever the solve refreshes the display, as the window does.
-class PlotUserInterface : public CliUserInterface {
- public:
-  PlotUserInterface(Workbench& bench, Graph& graph)
-      : CliUserInterface(bench), bench_(bench), graph_(graph) {}
-  void UpdateGraph(int32_t pointCount, bool updateTitles) override {
-    drawn_ = quarvel::UpdateGraph(graph_, bench_, pointCount, updateTitles);
+// The first option of the command (or of its option groups) given on the command line that
+// only a solve uses; empty when there is none.
+std::string SolveOptionGiven(const CLI::App& command) {
+  static const std::vector<std::string> kPictureOnly = {"--help",      "--output", "--size",
+                                                        "--no-legend", "--study",  "--envelopes"};
+  for (const CLI::Option* option : command.get_options()) {
+    const std::string name = option->get_name();
+    if (option->count() > 0 &&
+        std::find(kPictureOnly.begin(), kPictureOnly.end(), name) == kPictureOnly.end()) {
+      return name;
+    }
   }
-  // The last refresh drew the graph on axes of positive steps (a response that is not finite
-  // gives none, and nothing is drawn).
-  bool Drawn() const {
-    return drawn_ && graph_.XScale().MajorStep > 0 && graph_.YScale().MajorStep > 0;
+  for (const CLI::App* group : command.get_subcommands({})) {
+    if (!group->get_name().empty()) continue;
+    if (std::string name = SolveOptionGiven(*group); !name.empty()) return name;
   }
+  return {};
+}
 
- private:
-  const Workbench& bench_;
-  Graph& graph_;
-  bool drawn_ = false;
-};
+// The graph of the selected experiment (or of all) after a solve. 0, or the exit status.
+int BuildResponseGraph(CommonOptions& options, const PlotOptions& plot, int32_t x, int32_t y,
+                       Graph& graph) {
+  if (options.allExperiments && plot.frame > 0) {
+    std::cerr << "--frame draws the playback of one experiment; it cannot be combined with "
+                 "--experiment all\n";
+    return kExitUsage;
+  }
+  Workbench bench;
+  if (const int status = PrepareBench(options, bench); status != 0) return status;
+  bench.graphXQuantity = x;
+  bench.graphYQuantity = y;
+  const int32_t counter = bench.CurrentExperiment()->counter;
+  if (plot.frame > counter) {
+    std::cerr << "--frame " << plot.frame << ": the experiment has only " << counter
+              << " sample(s)\n";
+    return kExitUsage;
+  }
+  CliUserInterface ui(bench);
+  if (const int status = SolveBench(bench, ui); status != 0) return status;
+
+  bool built = false;
+  if (options.allExperiments) {
+    CurvePlot overlay = ExperimentsOverlayPlot(bench, x, y);
+    overlay.legend = !plot.noLegend;
+    built = SetCurvePlot(graph, overlay);
+  } else {
+    built = UpdateGraph(graph, bench, counter, true) &&
+            (plot.frame == 0 || UpdatePlaybackFrame(graph, bench, plot.frame)) &&
+            DressResponseGraph(graph, bench, !plot.noLegend);
+  }
+  if (!built || !(graph.XScale().MajorStep > 0) || !(graph.YScale().MajorStep > 0)) {
+    std::cerr << "The graph could not be drawn: the response has no finite values to plot\n";
+    return kExitFailure;
+  }
+  return 0;
+}
+
+// A study file's relative errors, or the four envelope files of a folder. 0, or the exit
+// status.
+int BuildStudyGraph(const PlotOptions& plot, Graph& graph) {
+  CurvePlot picture;
+  if (!plot.study.empty()) {
+    StudyFileContents study;
+    if (const FileResult read = ReadStudyFile(plot.study, study); !read) {
+      std::cerr << read.Describe() << '\n';
+      return kExitFailure;
+    }
+    picture = StudyPlot(study, std::filesystem::path(plot.study).filename().string());
+  } else {
+    std::array<EnvelopeCurve, 4> envelopes;
+    if (const FileResult read = ReadEnvelopeFiles(plot.envelopes, envelopes); !read) {
+      std::cerr << read.Describe() << '\n';
+      return kExitFailure;
+    }
+    picture = EnvelopePlot(envelopes);
+  }
+  picture.legend = !plot.noLegend;
+  if (!SetCurvePlot(graph, picture)) {
+    std::cerr << (plot.study.empty() ? plot.envelopes : plot.study)
+              << ": nothing to draw, no line holds finite values\n";
+    return kExitFailure;
+  }
+  return 0;
+}
 
 #ifdef QUARVEL_HAVE_QT_CANVAS
 // Qt's own notices (such as a missing runtime folder under the offscreen platform) are not
@@ -104,6 +187,23 @@ std::unique_ptr<QGuiApplication> StartGuiApplication() {
   static char name[] = "quarvel-cli";
   static char* argv[] = {name, nullptr};
   return std::make_unique<QGuiApplication>(argc, argv);
+}
+
+// The format -o names, or empty after saying on stderr why there is none.
+std::string OutputFormat(const std::string& output) {
+  const std::string format = PictureFormatOfPath(output);
+  if (!format.empty()) return format;
+  const std::string extension = FileExtension(output);
+  std::cerr << "-o " << output << ": ";
+  if (extension.empty()) {
+    std::cerr << "the file name has no extension to choose the picture format by";
+  } else {
+    std::cerr << "." << extension << " is not a picture format this program writes";
+  }
+  std::cerr << "; use one of:";
+  for (const std::string& known : PictureFormats()) std::cerr << " ." << known;
+  std::cerr << '\n';
+  return {};
 }
 #endif
 
@@ -130,11 +230,35 @@ void AddPlotOptions(CLI::App& command, PlotOptions& plot) {
       ->type_name("K")
       ->check(NumberCheck(NumberRule::CountFromZero))
       ->capture_default_str();
+  command.add_flag("--no-legend", plot.noLegend,
+                   "Leave out the legend (the curves, the reversal marks when drawn, the "
+                   "experiments' names)");
+  CLI::Option* study =
+      command
+          .add_option("--study", plot.study,
+                      "Draw a study file of loop or advanced-loop: the relative errors of peak U "
+                      "and peak Eh over the swept value")
+          ->type_name("FILE");
+  CLI::Option* envelopes =
+      command
+          .add_option("--envelopes", plot.envelopes,
+                      "Draw the four envelope files (EnvRelError*.out) that advanced-loop wrote "
+                      "into FOLDER")
+          ->type_name("FOLDER");
+  study->excludes(envelopes);
   command
       .add_option("-o,--output", plot.output,
-                  "Picture file; its extension chooses the format (png, jpg, bmp, ppm, ...)")
+                  "Picture file; its extension chooses the format (svg, pdf, png, jpg, ...)")
       ->type_name("FILE")
       ->required();
+  command.footer(kPlotNotes);
+  command.parse_complete_callback([&command, &plot] {
+    if (plot.study.empty() && plot.envelopes.empty()) return;
+    if (const std::string given = SolveOptionGiven(command); !given.empty()) {
+      throw CLI::ValidationError(plot.study.empty() ? "--envelopes" : "--study",
+                                 "draws files without solving; " + given + " does not apply");
+    }
+  });
 }
 
 int RunPlotCommand(CommonOptions& options, const PlotOptions& plot) {
@@ -151,42 +275,23 @@ int RunPlotCommand(CommonOptions& options, const PlotOptions& plot) {
   }
 #ifdef QUARVEL_HAVE_QT_CANVAS
   const std::unique_ptr<QGuiApplication> application = StartGuiApplication();
-  const std::string format = RasterFormatOfPath(plot.output);
-  if (format.empty()) {
-    std::cerr << "-o " << plot.output << ": the extension names no picture format this program "
-              << "writes; use one of:";
-    for (const std::string& known : RasterFormats()) std::cerr << " ." << known;
-    std::cerr << '\n';
-    return kExitUsage;
-  }
+  const std::string format = OutputFormat(plot.output);
+  if (format.empty()) return kExitUsage;
 #endif
 
-  Workbench bench;
-  if (const int status = PrepareBench(options, bench); status != 0) return status;
-  bench.graphXQuantity = *x;
-  bench.graphYQuantity = *y;
-  const int32_t counter = bench.CurrentExperiment()->counter;
-  if (plot.frame > counter) {
-    std::cerr << "--frame " << plot.frame << ": the experiment has only " << counter
-              << " sample(s)\n";
-    return kExitUsage;
+  Graph graph;
+  const bool files = !plot.study.empty() || !plot.envelopes.empty();
+  if (const int status = files ? BuildStudyGraph(plot, graph)
+                               : BuildResponseGraph(options, plot, *x, *y, graph);
+      status != 0) {
+    return status;
   }
 
 #ifdef QUARVEL_HAVE_QT_CANVAS
   RegisterTahomaFont();
-  QImageCanvas canvas(size->width, size->height);
-  Graph graph;
-  graph.SetSurface(&canvas);
-
-  PlotUserInterface ui(bench, graph);
-  const SolveOutcome outcome = SolveExperiments(bench, ui, true);
-  ui.ReportWeightFaults(outcome);
-  if (!outcome.solved) return kExitFailure;
-  if (!ui.Drawn() || (plot.frame > 0 && !UpdatePlaybackFrame(graph, bench, plot.frame))) {
-    std::cerr << "The graph could not be drawn: the response has no finite values to plot\n";
-    return kExitFailure;
-  }
-  if (const FileResult saved = SaveImageFile(canvas.Image(), plot.output, format); !saved) {
+  if (const FileResult saved = SaveGraphPicture(graph, size->width, size->height, plot.output,
+                                                format);
+      !saved) {
     std::cerr << saved.Describe() << '\n';
     return kExitFailure;
   }

@@ -9,8 +9,9 @@
 #include <new>
 #include <optional>
 
-#include "studies/advanced_loop.h"
+#include "studies/envelopes.h"
 #include "studies/parametric_loop.h"
+#include "studies/study_detail.h"
 
 namespace quarvel {
 namespace {
@@ -18,19 +19,9 @@ namespace {
 // Longest piece of a refused field quoted in a reason.
 constexpr std::size_t kQuotedFieldLength = 40;
 
-// The lines of a text: LF ends a line and a CR before it is dropped; a last line without its
-// end counts. Empty lines at the end are dropped.
-std::vector<std::string_view> SplitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.push_back(line);
-    start = end + 1;
-  }
+// The lines of a text (detail::TextLines) without the empty lines at its end.
+std::vector<std::string> SplitLines(std::string_view text) {
+  std::vector<std::string> lines = detail::TextLines(text);
   while (!lines.empty() && lines.back().empty()) lines.pop_back();
   return lines;
 }
@@ -107,7 +98,7 @@ FileResult ReadText(const std::string& path, std::string& text) {
 
 FileResult ReadStudyText(std::string_view text, StudyFileContents& study, std::string_view name) {
   study = StudyFileContents{};
-  const std::vector<std::string_view> lines = SplitLines(text);
+  const std::vector<std::string> lines = SplitLines(text);
   if (lines.empty()) return FileResult::Failure(std::string(name), "empty, not a study file");
   std::size_t header = 0;
   if (lines[0] != kStudyHeader) {
@@ -139,7 +130,7 @@ FileResult ReadStudyFile(const std::string& path, StudyFileContents& study) {
 FileResult ReadEnvelopeText(std::string_view text, EnvelopeCurve& envelope,
                             std::string_view name) {
   envelope = EnvelopeCurve{};
-  const std::vector<std::string_view> lines = SplitLines(text);
+  const std::vector<std::string> lines = SplitLines(text);
   for (std::size_t n = 0; n < lines.size(); ++n) {
     double values[2] = {};
     if (const auto reason = ParseNumbers(lines[n], values, 2)) {

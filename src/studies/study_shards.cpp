@@ -162,7 +162,7 @@ FileResult ReadLines(const std::string& path, std::vector<std::string>& lines) {
   std::ostringstream text;
   text << in.rdbuf();
   if (in.bad()) return FileResult::Failure(path, "cannot be read");
-  lines = detail::ShardFileLines(text.str());
+  lines = detail::TextLines(text.str());
   return {};
 }
 
@@ -190,7 +190,7 @@ bool ParseHex(const std::string& text, double& value) {
 
 namespace detail {
 
-std::vector<std::string> ShardFileLines(std::string_view text) {
+std::vector<std::string> TextLines(std::string_view text) {
   std::vector<std::string> lines;
   std::size_t start = 0;
   while (start < text.size()) {

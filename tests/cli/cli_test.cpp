@@ -223,7 +223,10 @@ TEST_F(CliTest, HelpListsOnlyTheOptionsOfTheSubcommand) {
        {"--threshold ", "--frame"}},
       {"advanced-loop", {"--threshold NUMBER=1", "--from", "--Uy,--uy NUMBER=0.111", "[m]"},
        {"--load", "--experiment", "--create", "--sine", "--dc1", "--strict"}},
-      {"plot", {"--x TEXT", "--size", "--frame", "--load"}, {"--from", "--jobs"}},
+      {"plot",
+       {"--x TEXT", "--size", "--frame", "--load", "--no-legend", "--study FILE", "K|all",
+        "units of g"},
+       {"--from", "--jobs"}},
       {"demo", {"--dir FOLDER=.", "--Fy"}, {"--load", "--experiment", "--from"}},
       {"check", {"--strict"}, {"--Fy", "--load"}},
       {"merge", {"--dir"}, {"--Fy", "--load"}},
@@ -409,6 +412,55 @@ TEST_F(CliTest, PlotWritesAPngOfTheRequestedSize) {
   EXPECT_EQ(Read("picture.JPG").rfind("\xFF\xD8\xFF", 0), 0u);
 }
 
+// Each kind of picture holds its legend and axis titles, as a reader finds them: SVG texts as
+// written, PDF texts through poppler's pdftotext. Units only for the record in units of g.
+TEST_F(CliTest, PlotDrawsEachKindWithItsLegendAndUnits) {
+  const std::string elCentro = "'" QUARVEL_SOURCE_DIR "/examples/elcentro-1940-ns.quarvel'";
+  const std::string range = " --from 0.5 --to 0.7 --step 0.1 --vary elastic --by fy";
+  ASSERT_EQ(Run("loop --dir . -o s.out" + range).status, 0);
+  fs::create_directory(folder_ / "series");
+  fs::copy_file(QUARVEL_SOURCE_DIR "/examples/elcentro-1940-ns.quarvel",
+                folder_ / "series" / "1 elcentro.quarvel");
+  ASSERT_EQ(Run("advanced-loop --dir series --threshold 0.1" + range).status, 0);
+  const struct {
+    std::string arguments;
+    const char* file;
+    std::vector<std::string> present, absent;
+  } rows[] = {
+      {"--load " + elCentro + " --x U --y F",
+       "g.svg",
+       {">Displacement (m)<", ">Force (N)<", ">Original Model<", ">Modified Model<"},
+       {">Reversal point +<"}},
+      {"--rule last --frame 300 --x U --y F",
+       "frame.svg",
+       {">Displacement<", ">Force<", ">Reversal point +<", ">Reversal point -<"},
+       {"(m)"}},
+      {"--no-legend", "bare.svg", {">Time (s)<", ">Displacement<"}, {"Model"}},
+      {"--experiment all",
+       "all.pdf",
+       {"T=1, Amp=5", "T=3, Amp=20", "Original Model (solid)", "Modified Model (dashed)"},
+       {}},
+      {"--study s.out",
+       "study.svg",
+       {">Elastic period (s)<", ">Peak displacement U<", ">Peak hysteretic energy Eh<"},
+       {}},
+      {"--envelopes series", "envelopes.svg", {">Largest, peak U<", ">Smallest, peak Eh<"}, {}},
+  };
+  for (const auto& row : rows) {
+    const CliRun run = Run("plot " + row.arguments + " -o " + row.file);
+    ASSERT_EQ(run.status, 0) << row.arguments << run.err;
+    const std::string pdf = std::string(row.file).ends_with(".pdf") ? row.file : "";
+    const std::string text =
+        pdf.empty() ? Read(row.file) : Shell("pdftotext -q " + pdf + " -").out;
+    for (const std::string& wanted : row.present) {
+      EXPECT_NE(text.find(wanted), std::string::npos) << row.file << ": " << wanted;
+    }
+    for (const std::string& unwanted : row.absent) {
+      EXPECT_EQ(text.find(unwanted), std::string::npos) << row.file << ": " << unwanted;
+    }
+  }
+}
+
 // Every command of the README that runs quarvel-cli from the top of the repository (and the
 // mkdir / cp lines that prepare them) runs as written, in order, from a folder that holds the
 // build's programs and the examples where the repository top does.
@@ -487,7 +539,24 @@ const ErrorCase kErrorCases[] = {
     {"check_bad_file", "check zero.quarvel bad.quarvel", 1, "bad.quarvel: line 1"},
     {"plot_unknown_quantity", "plot --x Q -o f.png", 2, "--x"},
     {"plot_unknown_extension", "plot -o f.xyz", 2,
-     "-o f.xyz: the extension names no picture format this program writes; use one of:"},
+     "-o f.xyz: .xyz is not a picture format this program writes; use one of: .bmp"},
+    {"plot_without_extension", "plot -o f", 2, "-o f: the file name has no extension"},
+    {"plot_frame_of_all", "plot --experiment all --frame 3 -o f.png", 2,
+     "--frame draws the playback of one experiment"},
+    {"plot_experiment_neither", "plot --experiment al -o f.png", 2,
+     "\"al\" is neither an experiment number (1, 2, ...) nor all"},
+    {"plot_study_with_solve_option", "plot --study s.out --x U -o f.png", 2,
+     "--study: draws files without solving; --x does not apply"},
+    {"plot_study_with_source", "plot --study s.out --load bad.quarvel -o f.png", 2,
+     "--load does not apply"},
+    {"plot_study_and_envelopes", "plot --study s.out --envelopes . -o f.png", 2,
+     "--study excludes --envelopes"},
+    {"plot_study_missing", "plot --study missing.out -o f.png", 1,
+     "missing.out: No such file or directory"},
+    {"plot_study_not_a_study", "plot --study bad.quarvel -o f.png", 1,
+     "bad.quarvel: no study header"},
+    {"plot_envelopes_missing", "plot --envelopes . -o f.png", 1,
+     "EnvRelErrorUPos.out: No such file or directory"},
     {"plot_size_without_height", "plot --size 800 -o f.png", 2, "--size"},
     {"plot_width_too_small", "plot --size 399x600 -o f.png", 2, "--size"},
     {"plot_height_too_small", "plot --size 800x299 -o f.png", 2, "--size"},

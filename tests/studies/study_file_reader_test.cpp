@@ -8,6 +8,7 @@
 
 #include "studies/advanced_loop.h"
 #include "studies/parametric_loop.h"
+#include "studies/study_detail.h"
 #include "studies/study_file_reader.h"
 #include "study_test_support.h"
 
@@ -35,11 +36,14 @@ TEST(StudyFileReader, ReadsBackWhatTheStudiesWrote) {
   bench.inputs.optVaryPlasticPeriod = false;
   bench.inputs.optChangeFy = true;
   bench.inputs.optChangeMass = false;
-  bench.envelopes.Reset(3);
+  Envelopes envelopesWritten;
+  envelopesWritten.Reset(3);
   testing::RecordingUserInterface ui(bench);
-  ASSERT_EQ(RunParametricLoop(bench, ui, folder.str(), "sine.out", 0.0, true).status,
+  ASSERT_EQ(RunParametricLoop(bench, ui, ui.stop,
+                              testing::Request(folder.str(), "sine.out", 0.0, &envelopesWritten))
+                .status,
             StudyStatus::Completed);
-  ASSERT_TRUE(WriteEnvelopeFiles(bench.envelopes, folder.str(), 0.4, 0.2).empty());
+  ASSERT_TRUE(WriteEnvelopeFiles(envelopesWritten, folder.str(), 0.4, 0.2).empty());
 
   StudyFileContents study;
   ASSERT_TRUE(ReadStudyFile((folder / "sine.out").string(), study));

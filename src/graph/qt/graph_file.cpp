@@ -2,7 +2,6 @@
 
 #include <QBuffer>
 #include <QFileInfo>
-#include <QImageWriter>
 #include <QMarginsF>
 #include <QPageLayout>
 #include <QPageSize>
@@ -23,8 +22,6 @@ namespace {
 // The dots per inch a pixel of the vector pictures stands for, and points per inch.
 constexpr int kPictureDpi = 96;
 constexpr double kPointsPerInch = 72.0;
-// JPEG quality: thin lines and small text stay clean.
-constexpr int kJpegQuality = 95;
 
 // Draws the graph on `canvas` and puts the graph's own surface back.
 bool DrawOn(Graph& graph, Canvas& canvas) {
@@ -39,13 +36,7 @@ std::optional<QByteArray> DrawRaster(Graph& graph, int32_t width, int32_t height
                                      const std::string& format) {
   QImageCanvas canvas(width, height);
   if (!DrawOn(graph, canvas)) return std::nullopt;
-  QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  QImageWriter writer(&buffer, QByteArray::fromStdString(format));
-  if (format == "jpg" || format == "jpeg") writer.setQuality(kJpegQuality);
-  if (!writer.write(canvas.Image())) return std::nullopt;
-  return bytes;
+  return EncodeImage(canvas.Image(), format);
 }
 
 std::optional<QByteArray> DrawSvg(Graph& graph, int32_t width, int32_t height) {
@@ -86,10 +77,8 @@ std::optional<QByteArray> DrawPdf(Graph& graph, int32_t width, int32_t height) {
 }  // namespace
 
 std::vector<std::string> PictureFormats() {
-  std::vector<std::string> formats = {"pdf", "svg"};
-  for (const QByteArray& format : QImageWriter::supportedImageFormats()) {
-    formats.push_back(format.toLower().toStdString());
-  }
+  std::vector<std::string> formats = RasterFormats();
+  formats.insert(formats.end(), {"pdf", "svg"});
   std::sort(formats.begin(), formats.end());
   formats.erase(std::unique(formats.begin(), formats.end()), formats.end());
   return formats;

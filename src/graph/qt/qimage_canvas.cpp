@@ -3,7 +3,6 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QFile>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QImageWriter>
@@ -223,21 +222,23 @@ void QImageCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
                           escapement_, ToQString(text), textColour_);
 }
 
-FileResult SaveImageFile(const QImage& image, const std::string& path,
-                         const std::string& format) {
-  // Encoded in memory first, so that the file is written by the writer that reports errno.
-  QByteArray png;
-  QBuffer buffer(&png);
+std::optional<QByteArray> EncodeImage(const QImage& image, const std::string& format) {
+  constexpr int kJpegQuality = 95;
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
   buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, format.c_str())) {
-    return FileResult::Failure(path, "the picture could not be encoded as " + format);
-  }
-  const auto size = static_cast<std::size_t>(png.size());
-  return WriteFileBytes(path, std::string_view(png.constData(), size));
+  QImageWriter writer(&buffer, QByteArray::fromStdString(format));
+  if (format == "jpg" || format == "jpeg") writer.setQuality(kJpegQuality);
+  if (!writer.write(image)) return std::nullopt;
+  return bytes;
 }
 
 FileResult SaveImagePng(const QImage& image, const std::string& path) {
-  return SaveImageFile(image, path, "png");
+  // Encoded in memory first, so that the file is written by the writer that reports errno.
+  const std::optional<QByteArray> png = EncodeImage(image, "png");
+  if (!png) return FileResult::Failure(path, "the picture could not be encoded as png");
+  return WriteFileBytes(path,
+                        std::string_view(png->constData(), static_cast<size_t>(png->size())));
 }
 
 std::vector<std::string> RasterFormats() {
@@ -248,15 +249,6 @@ std::vector<std::string> RasterFormats() {
   std::sort(formats.begin(), formats.end());
   formats.erase(std::unique(formats.begin(), formats.end()), formats.end());
   return formats;
-}
-
-std::string RasterFormatOfPath(const std::string& path) {
-  const QString suffix = QFileInfo(QString::fromStdString(path)).suffix().toLower();
-  if (suffix.isEmpty()) return {};
-  const std::vector<std::string> formats = RasterFormats();
-  const std::string wanted = suffix.toStdString();
-  return std::find(formats.begin(), formats.end(), wanted) != formats.end() ? wanted
-                                                                              : std::string();
 }
 
 bool RegisterTahomaFont() {

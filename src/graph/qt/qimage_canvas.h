@@ -8,6 +8,7 @@
 // without antialiasing, solid whatever their style, with round ends and joins. Text is placed by
 // its cell box (top, or bottom below the descenders); a font with escapement 900 reads upwards.
 
+#include <QByteArray>
 #include <QColor>
 #include <QFont>
 #include <QImage>
@@ -16,6 +17,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -98,20 +100,17 @@ class QImageCanvas : public Canvas {
   QPolygon pending_;
 };
 
-// Saves an image in `format` (one of RasterFormats()): done, or the file with the system's
-// reason (no such folder, not a directory, disk full...).
-FileResult SaveImageFile(const QImage& image, const std::string& path, const std::string& format);
+// An image encoded in `format` (one of RasterFormats()) by Qt's image writer, JPEG at quality
+// 95 so that thin lines and small text stay clean; empty when it cannot be encoded.
+std::optional<QByteArray> EncodeImage(const QImage& image, const std::string& format);
 
-// SaveImageFile as PNG.
+// Saves an image as PNG: done, or the file with the system's reason (no such folder, not a
+// directory, disk full...).
 FileResult SaveImagePng(const QImage& image, const std::string& path);
 
 // The picture formats Qt's image writer supports here, lower case and sorted ("bmp", "jpeg",
 // "jpg", "png", ...). Needs a QGuiApplication.
 std::vector<std::string> RasterFormats();
-
-// The format a file name's extension names (lower-cased), or empty when it has no extension
-// or names none of RasterFormats().
-std::string RasterFormatOfPath(const std::string& path);
 
 // Makes the Tahoma-compatible face of the fonts-wine package (/usr/share/wine/fonts/tahoma.ttf)
 // available as "Tahoma" when that file exists, so that the graph's "TAHOMA" texts use it rather
