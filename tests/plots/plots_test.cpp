@@ -11,7 +11,6 @@
 #include "experiments/generated_experiments.h"
 #include "graph/recording_canvas.h"
 #include "plots/response_plot.h"
-#include "plots/study_plot.h"
 #include "solve/solve_experiments.h"
 
 namespace quarvel {
@@ -143,26 +142,6 @@ TEST(ExperimentsOverlayPlot, OneColourPerExperimentNamedInTheLegend) {
   ASSERT_TRUE(SetCurvePlot(graph, plot));
   names.insert(names.end(), {"Original Model (solid)", "Modified Model (dashed)"});
   EXPECT_EQ(LegendTexts(graph), names);
-}
-
-TEST(StudyPlot, SweptQuantityNamedFromTheTitleLine) {
-  const std::pair<const char*, const char*> rows[] = {
-      {"Varying plastic period by changing mass", "Plastic period (s)"},
-      {"Varying elastic period by changing Uy", "Elastic period (s)"},
-      {"Varying mass by changing mass", "Mass"},
-      {"", "Varying Qty"},
-  };
-  for (const auto& [title, xTitle] : rows) {
-    StudyFileContents study;
-    study.title = title;
-    study.lines = {{0.5, 1, 1.2, 0.2, 0.2, 3, 2.7, 0.3, -0.1}, {0.6, 1, 1, 0, 0, 3, 3, 0, 0}};
-    const CurvePlot plot = StudyPlot(study, "lresults.out");
-    EXPECT_EQ(plot.xTitle, xTitle);
-    EXPECT_EQ(plot.title, *title ? title : "lresults.out");
-    ASSERT_EQ(plot.curves.size(), 2u);
-    EXPECT_EQ(plot.curves[0].y, (std::vector<double>{0.2, 0}));
-    EXPECT_EQ(plot.curves[1].y, (std::vector<double>{-0.1, 0}));
-  }
 }
 
 }  // namespace
