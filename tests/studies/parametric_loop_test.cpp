@@ -42,16 +42,23 @@ StudyOutcome Loop(Workbench& bench, RecordingUserInterface& ui, const ScratchFol
   return RunParametricLoop(bench, ui, ui.stop, Request(folder.str()));
 }
 
-// The window's defaults sweep the plastic period by changing the mass over 0.1, 0.11, ..., 10.
-TEST(ParametricLoop, DefaultRangeSweeps991ValuesUnderTheTitle) {
+// The Loop command: without experiments it shows the message only; with the window's defaults
+// it sweeps the plastic period by changing the mass over 0.1, 0.11, ..., 10 into the default
+// file.
+TEST(LoopCommand, SweepsTheDefaultRangeOrShowsTheMessage) {
   ScratchFolder folder;
+  Workbench empty;
+  RecordingUserInterface refused(empty);
+  EXPECT_EQ(RunLoopCommand(empty, refused, refused.stop, folder.str()).status,
+            StudyStatus::NoExperiments);
+  EXPECT_EQ(refused.messages, (std::vector{std::pair(std::string(kMessageNoExperiments),
+                                                     MessageIcon::Exclamation)}));
+  EXPECT_TRUE(std::filesystem::is_empty(folder.str()));
   Workbench bench = PulseBench();
   RecordingUserInterface ui(bench);
   std::vector<StudyProgress> progress;
-  const StudyOutcome outcome = RunParametricLoop(
-      bench, ui, ui.stop,
-      Request(folder.str(), "", 0, nullptr,
-              [&](const StudyProgress& p) { progress.push_back(p); }));
+  const StudyOutcome outcome = RunLoopCommand(
+      bench, ui, ui.stop, folder.str(), [&](const StudyProgress& p) { progress.push_back(p); });
   EXPECT_EQ(outcome.status, StudyStatus::Completed);
   EXPECT_EQ(outcome.valuesSolved, 991);
   EXPECT_EQ(outcome.filePath, (folder / "lresults.out").string());
@@ -255,23 +262,6 @@ TEST(ParametricLoop, StudyFileFaultsAreReportedWithTheFileName) {
   outcome = RunParametricLoop(bench, ui, ui.stop, Request("/dev", "full"));
   EXPECT_EQ(outcome.status, StudyStatus::WriteFailed);
   EXPECT_EQ(outcome.Describe(), "/dev/full: No space left on device");
-}
-
-// The loop command writes the default file; without experiments it shows the message only.
-TEST(LoopCommand, WritesTheDefaultFileOrShowsTheMessage) {
-  ScratchFolder folder;
-  Workbench empty;
-  RecordingUserInterface ui(empty);
-  EXPECT_EQ(RunLoopCommand(empty, ui, ui.stop, folder.str()).status, StudyStatus::NoExperiments);
-  EXPECT_EQ(ui.messages, (std::vector{std::pair(std::string(kMessageNoExperiments),
-                                                MessageIcon::Exclamation)}));
-  EXPECT_TRUE(std::filesystem::is_empty(folder.str()));
-  Workbench bench = PulseBench();
-  bench.inputs.txtFrom = "1";
-  bench.inputs.txtTo = "1.2";
-  bench.inputs.txtStep = "0.1";
-  EXPECT_EQ(RunLoopCommand(bench, ui, StopToken{}, folder.str()).status, StudyStatus::Completed);
-  EXPECT_EQ(ReadLines(folder / "lresults.out").size(), 5u);
 }
 
 TEST(StudyOptionClick, FollowsTheGroupRules) {
