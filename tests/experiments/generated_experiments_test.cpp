@@ -40,10 +40,10 @@ TEST(SineForceExperiments, CreateSixFreshOnesAndAddMore) {
   EXPECT_EQ(set.At(1).force[6], 5 * std::sin(2 * 3.14159265358979 / 1 * 0.02 * 5));
   EXPECT_EQ(set.At(6).force[6], 20 * std::sin(2 * 3.14159265358979 / 3 * 0.02 * 5));
   ASSERT_TRUE(AddSineForceExperiment("extra", 2, 3, 0.1, 0.2, 0.3, 0.01, 0.5, 1, 2, set));
-  ASSERT_EQ(set.Count(), 7);
-  EXPECT_EQ(set.At(6).name, "T=3, Amp=20");
-  EXPECT_EQ(set.At(7).initialZ, 0.3);
-  EXPECT_EQ(set.At(7).counter, 101);
+  const Experiment& x = set.At(7);  // appended after the six
+  EXPECT_EQ(std::tuple(x.name, x.weight, x.mass, x.initialU, x.initialUDot, x.initialZ, x.timeStep,
+                       x.counter),
+            std::tuple("extra", 2.0, 3.0, 0.1, 0.2, 0.3, 0.01, 101));
 }
 
 // round-half-even(cycles x period / time step) + 1. Mend: a count beyond the limit, or from a

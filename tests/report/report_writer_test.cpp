@@ -14,21 +14,14 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class ReportWriterTest : public testing::Test {
- protected:
-  void SetUp() override { fs::create_directories(folder_); }
-  void TearDown() override { fs::remove_all(folder_); }
-  std::string Read() const {
-    std::ifstream in(path_, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  }
+const fs::path kFolder =
+    fs::temp_directory_path() / ("quarvel-report-" + std::to_string(::getpid()));
+const std::string kPath = (kFolder / "report.txt").string();
 
-  const fs::path folder_ =
-      fs::temp_directory_path() /
-      ("quarvel-report-" + std::to_string(::getpid()) + "-" +
-       testing::UnitTest::GetInstance()->current_test_info()->name());
-  const std::string path_ = (folder_ / "report.txt").string();
-};
+std::string Read() {
+  std::ifstream in(kPath, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 // A three-sample pulse (force -5 at sample 2) solved with one Euler step per sample.
 Workbench SolvedPulse(bool lastReversalRule) {
@@ -54,9 +47,10 @@ Workbench SolvedPulse(bool lastReversalRule) {
 
 // The whole text, by hand: the force -5 reaches the mass at sample 2 (acceleration -5 / 2.86 =
 // -1.748251748252) and gives it the velocity 0.02 * -5 / 2.86 = -0.034965034965 at sample 3;
-// nothing else moves. "Mass =" shows the mass text; the rule line names the rule (none for all
-// reversal points).
-TEST_F(ReportWriterTest, SolvedPulseGivesTheHandComputedText) {
+// nothing else moves. "Mass =" shows the mass text at export (not the solve's mass); the rule
+// line names the rule (none for all reversal points).
+TEST(ReportWriterTest, SolvedPulseGivesTheHandComputedText) {
+  fs::create_directories(kFolder);
   const std::string zero = "\t 0.000000000000E+00", head =
       "#\tT\tU                \tU_DOT            \tU_DOT_DOT        \tF                \t"
       "Z                \tFext             \tFh               \tEt               \t"
@@ -68,10 +62,10 @@ TEST_F(ReportWriterTest, SolvedPulseGivesTheHandComputedText) {
       "3\t0.04" + zero + "\t-3.496503496503E-02" + zero + zero + zero + zero + zero + zero + zero};
   for (const bool last : {false, true}) {
     const Workbench bench = SolvedPulse(last);
-    ASSERT_TRUE(WriteReport(path_, bench.experiments, bench.results, bench.parameters, "-1").ok);
+    ASSERT_TRUE(WriteReport(kPath, bench.experiments, bench.results, bench.parameters, "4.5").ok);
     std::string expected =
         "Bouc-Wen model modification\r\nParameters:\r\nA = 1\r\nbeta = 0.1\r\ngamma = 0.9\r\n"
-        "n = 2\r\nc = 0\r\nFy = 2.86\r\nUy = 0.111\r\nP = 2\r\nMass =-1\r\n\r\nPulse\r\n"
+        "n = 2\r\nc = 0\r\nFy = 2.86\r\nUy = 0.111\r\nP = 2\r\nMass = 4.5\r\n\r\nPulse\r\n"
         "Parameters:\r\nDefault mass in the excitation = 2.86\r\nInitial U = 0\r\n"
         "Initial U_DOT = 0\r\nInitial Z = 0\r\n\r\nOriginal Bouc-Wen model\r\n" + head + "\r\n";
     for (const std::string& row : rows) expected += row + "\r\n";
@@ -81,29 +75,32 @@ TEST_F(ReportWriterTest, SolvedPulseGivesTheHandComputedText) {
     for (const std::string& row : rows) expected += row + "\t0\t0\t0\t0\r\n";
     EXPECT_EQ(Read(), expected + "\r\n");
   }
+  fs::remove_all(kFolder);
 }
 
 // No experiments: nothing is written. Mend: a fault (an experiment without results, or the
 // file's) is reported with the file name and the reason, keeping what was written.
-TEST_F(ReportWriterTest, WritesNothingWithoutExperimentsAndNamesFaults) {
-  EXPECT_TRUE(WriteReport(path_, ExperimentSet{}, ResultSet{}, ModelParameters{}, "-1").ok);
-  EXPECT_FALSE(fs::exists(path_));
+TEST(ReportWriterTest, WritesNothingWithoutExperimentsAndNamesFaults) {
+  fs::create_directories(kFolder);
+  EXPECT_TRUE(WriteReport(kPath, ExperimentSet{}, ResultSet{}, ModelParameters{}, "-1").ok);
+  EXPECT_FALSE(fs::exists(kPath));
   ExperimentSet unsolved;
   unsolved.Append(Experiment{}).name = "Unsolved";
   unsolved.At(1).counter = 3;
-  EXPECT_EQ(WriteReport(path_, unsolved, ResultSet{}, ModelParameters{}, "-1").Describe(),
-            path_ + ": experiment \"Unsolved\" has no results to export (solve the experiments "
+  EXPECT_EQ(WriteReport(kPath, unsolved, ResultSet{}, ModelParameters{}, "-1").Describe(),
+            kPath + ": experiment \"Unsolved\" has no results to export (solve the experiments "
                     "first)");
   EXPECT_NE(Read().find("Original Bouc-Wen model"), std::string::npos);
   const Workbench bench = SolvedPulse(false);
   for (const auto& [path, reason] :
        {std::pair<std::string, const char*>{"/dev/full", "No space left on device"},
-        {folder_.string(), "Is a directory"},
-        {(folder_ / "missing" / "report.txt").string(), "No such file or directory"}}) {
+        {kFolder.string(), "Is a directory"},
+        {(kFolder / "missing" / "report.txt").string(), "No such file or directory"}}) {
     const FileResult fault =
         WriteReport(path, bench.experiments, bench.results, bench.parameters, "-1");
     EXPECT_EQ(fault.Describe(), path + ": " + reason);
   }
+  fs::remove_all(kFolder);
 }
 
 }  // namespace

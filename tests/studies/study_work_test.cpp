@@ -175,6 +175,8 @@ TEST(MergeStudyShards, RefusesIncompleteOrMismatchedShards) {
        "does not name the shard"},
       {{written("notab", "#quarvel-study-shard\t2/3\t10\tx.out\r\n1\r\n#end\tcomplete\r\n")},
        "line 2 is unreadable"},
+      {{written("other", "#quarvel-study-shard\t2/3\t10\tx.out\r\n0\tx\r\n#end\tcomplete\r\n")},
+       "line 2 is not one of the shard's values"},  // value 0 belongs to shard 1
       {{written("one", "#quarvel-study-shard\t1/50\t5\tx.out\r\n#end\tcomplete\r\n")},
        "shard(s) 2/50, 3/50, 4/50, 5/50, 6/50, 7/50, 8/50, 9/50, 10/50, 11/50 and 39 more "
        "missing"},
