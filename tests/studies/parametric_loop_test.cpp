@@ -265,15 +265,14 @@ TEST(ParametricLoop, StudyFileFaultsAreReportedWithTheFileName) {
 }
 
 TEST(StudyOptionClick, FollowsTheGroupRules) {
+  using enum StudyOption;
   const struct {
     const char* before;
     StudyOption click;
     const char* after;
-  } rows[] = {{"ve cf", StudyOption::VaryMass, "vm cm"},
-              {"vm cm", StudyOption::ChangeFy, "vm cm"},  // Mass goes with mass only
-              {"vp cm", StudyOption::ChangeFy, "vp cf"},
-              {"vm cm", StudyOption::VaryElasticPeriod, "ve cm"},
-              {"ve cu", StudyOption::VaryPlasticPeriod, "vp cu"}};
+  } rows[] = {{"ve cf", VaryMass, "vm cm"},          {"vm cm", ChangeFy, "vm cm"},  // mass only
+              {"vp cm", ChangeFy, "vp cf"},           {"vm cm", VaryElasticPeriod, "ve cm"},
+              {"ve cu", VaryPlasticPeriod, "vp cu"}};
   for (const auto& row : rows) {
     MainWindowInputs in;
     SetMode(in, row.before);

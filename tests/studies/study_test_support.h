@@ -97,26 +97,18 @@ inline Workbench EulerBench(ExperimentSet set, const char* from = "0.1", const c
   return bench;
 }
 
-// A short force pulse: 4 samples at 0.02 s, weight 1.
-inline Workbench PulseBench(double amplitude = 5.0, double mass = 2.86) {
-  Experiment e;
-  e.name = "Pulse";
-  e.weight = 1.0;
-  e.mass = mass;
-  e.timeStep = 0.02;
-  e.counter = 4;
-  e.dataType = ExperimentDataType::Force;
-  e.force = {0.0, 0.0, amplitude, 0.0, -amplitude};
-  ExperimentSet set;
-  set.Append(e);
-  return EulerBench(std::move(set));
+// A sinusoidal force, weight 1, 0.02 s steps: by default two cycles of period 1 s at mass
+// 2.86 (101 samples), enough for the two models' peaks to differ.
+inline void AddSine(ExperimentSet& set, double amplitude, const char* name = "Sine",
+                    double cycles = 2.0, double period = 1.0, double mass = 2.86) {
+  AddSineForceExperiment(name, 1.0, mass, 0.0, 0.0, 0.0, 0.02, period, amplitude, cycles, set);
 }
 
-// Two cycles of a sinusoidal force (period 1 s, 101 samples at 0.02 s, mass 2.86): enough for
-// the two models' peaks to differ.
-inline void AddSine(ExperimentSet& set, double amplitude, const char* name = "Sine",
-                    double cycles = 2.0) {
-  AddSineForceExperiment(name, 1.0, 2.86, 0.0, 0.0, 0.0, 0.02, 1.0, amplitude, cycles, set);
+// A short force pulse, one cycle of 5 samples, solved by Euler.
+inline Workbench PulseBench(double amplitude = 5.0, double mass = 2.86) {
+  ExperimentSet set;
+  AddSine(set, amplitude, "Pulse", 1.0, 0.08, mass);
+  return EulerBench(std::move(set));
 }
 
 // An experiment file holding AddSine's record (samples written to 17 digits).
