@@ -1,5 +1,6 @@
 #pragma once
-// Dialogs answered from prepared queues, and a fixture that drives the main window by object name.
+// Dialogs answered from a prepared queue, and a fixture that drives the main window by object
+// name.
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -7,76 +8,71 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <deque>
-#include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 
 #include "app/dialogs.h"
+#include "app/graph_box.h"
 #include "app/main_form.h"
 
 namespace quarvel::app::testing {
 
-struct RecordedMessage {
-  QString text;
-  MessageIcon icon;
-  QString detail;
-};
+// The first answer of a queue; none left means Cancel.
+template <typename T>
+std::optional<T> Next(std::deque<T>& answers) {
+  if (answers.empty()) return std::nullopt;
+  T answer = answers.front();
+  answers.pop_front();
+  return answer;
+}
 
-// Empty answer queues mean Cancel.
+// What the window asked, one line per conversation ("open | title | filters | folder | suffix",
+// "input | title | prompt | default", "message critical: text | detail", "editor path", ...),
+// and the answers to the file dialogs and input boxes and to the sinusoid dialog.
 struct DialogLog {
-  std::deque<std::optional<QString>> openAnswers, saveAnswers, inputAnswers;
-  std::deque<std::optional<SinusoidDialogTexts>> sinusoidAnswers;
+  QStringList asked;
+  std::deque<QString> answers;
+  std::deque<SinusoidDialogTexts> sinusoidAnswers;
   QString editorError;  // what OpenInTextEditor reports
-
-  std::vector<FileDialogRequest> openRequests, saveRequests;
-  std::vector<QStringList> inputRequests;  // title, prompt, default
-  std::vector<RecordedMessage> messages;
-  QStringList editorPaths;
-  int sinusoidAsked = 0;
 };
 
 class FakeDialogs : public Dialogs {
  public:
   explicit FakeDialogs(DialogLog& log) : log_(log) {}
-  std::optional<QString> OpenFile(QWidget*, const FileDialogRequest& request) override {
-    log_.openRequests.push_back(request);
-    return Next(log_.openAnswers);
+  std::optional<QString> OpenFile(QWidget*, const FileDialogRequest& r) override {
+    return Ask({"open", r.title, r.filters.join(";"), r.directory, r.defaultSuffix});
   }
-  std::optional<QString> SaveFile(QWidget*, const FileDialogRequest& request) override {
-    log_.saveRequests.push_back(request);
-    return Next(log_.saveAnswers);
+  std::optional<QString> SaveFile(QWidget*, const FileDialogRequest& r) override {
+    return Ask({"save", r.title, r.filters.join(";"), r.directory, r.defaultSuffix});
   }
   std::optional<QString> InputText(QWidget*, const QString& title, const QString& prompt,
                                    const QString& defaultText) override {
-    log_.inputRequests.push_back({title, prompt, defaultText});
-    return Next(log_.inputAnswers);
+    return Ask({"input", title, prompt, defaultText});
   }
   void Message(QWidget*, const QString& text, MessageIcon icon, const QString& detail) override {
-    log_.messages.push_back({text, icon, detail});
+    const char* icons[] = {"none", "exclamation", "critical", "information"};
+    log_.asked << QString("message %1: %2 | %3").arg(icons[static_cast<int>(icon)], text, detail);
   }
   std::optional<SinusoidDialogTexts> AskSinusoid(QWidget*) override {
-    ++log_.sinusoidAsked;
+    log_.asked << "sinusoid";
     return Next(log_.sinusoidAnswers);
   }
-  void ShowAbout(QWidget*) override {}
+  void ShowAbout(QWidget*) override { log_.asked << "about"; }
   QString OpenInTextEditor(const QString& path) override {
-    log_.editorPaths.push_back(path);
+    log_.asked << "editor " + path;
     return log_.editorError;
   }
 
  private:
-  template <typename T>
-  static std::optional<T> Next(std::deque<std::optional<T>>& answers) {
-    if (answers.empty()) return std::nullopt;
-    std::optional<T> answer = answers.front();
-    answers.pop_front();
-    return answer;
+  std::optional<QString> Ask(const QStringList& request) {
+    log_.asked << request.join(" | ");
+    return Next(log_.answers);
   }
   DialogLog& log_;
 };
@@ -104,39 +100,36 @@ class FormTest : public ::testing::Test {
   QComboBox* List(const char* name) { return Find<QComboBox>(name); }
   QString Text(const char* label) { return Find<QLabel>(label)->text(); }
   void Click(const char* button) { Find<QAbstractButton>(button)->click(); }
-  std::function<void()> Clicking(const char* button) {
-    return [this, button] { Click(button); };
-  }
-  QString WriteFile(const char* name, const char* contents) {
-    const QString path = folder.filePath(name);
-    QFile file(path);
+  QString WriteFile(const QString& name, const char* contents) {
+    QFile file(folder.filePath(name));
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(contents);
-    return path;
+    return file.fileName();
   }
-  QStringList Entries(const char* list) {
-    QStringList names;
-    for (int i = 0; i < List(list)->count(); ++i) names << List(list)->itemText(i);
-    return names;
-  }
-  void SetRange(const char* from, const char* to, const char* step) {
-    Box("txtFrom")->setText(from);
-    Box("txtTo")->setText(to);
-    Box("txtStep")->setText(step);
-  }
-  // Every solve shown rewrites the error labels: StaleResults() marks them, Solved() says
-  // whether a solve has run since.
-  void StaleResults() { Find<QLabel>("lblError_1")->setText("stale"); }
-  bool Solved() { return Text("lblError_1") != "stale"; }
-  // The quantities selected on the two axes, as "X|Y".
-  QString Axes() {
-    return List("cboGraphX")->currentText() + "|" + List("cboGraphY")->currentText();
-  }
-  QStringList FileLines(const char* name) {
+  QStringList FileLines(const QString& name) {
     QFile file(folder.filePath(name));
     if (!file.open(QIODevice::ReadOnly)) return {};
     return QString::fromLatin1(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
   }
+  // The experiment list's entries joined by "|".
+  QString Entries() {
+    QStringList names;
+    for (int i = 0; i < List("cboExperiment")->count(); ++i) {
+      names << List("cboExperiment")->itemText(i);
+    }
+    return names.join("|");
+  }
+  // The quantities selected on the two axes, as "X|Y".
+  QString Axes() {
+    return List("cboGraphX")->currentText() + "|" + List("cboGraphY")->currentText();
+  }
+  Workbench& Bench() { return form->Bench(); }
+  // The main window's graph as shown.
+  QImage Picture() { return Find<GraphBox>("picBoucWen")->Image(); }
+  // Every solve shown rewrites the error labels: StaleResults() marks them, Solved() says
+  // whether a solve has run since.
+  void StaleResults() { Find<QLabel>("lblError_1")->setText("stale"); }
+  bool Solved() { return Text("lblError_1") != "stale"; }
 
   QTemporaryDir folder;
   DialogLog log;

@@ -1,4 +1,4 @@
-// The sinusoid dialog and the About box as widgets, and the Qt dialogs' modal wiring.
+// The sinusoid dialog as the Qt dialogs show it, and the About box.
 
 #include <QApplication>
 #include <QGroupBox>
@@ -12,45 +12,12 @@
 
 #include "app/about_dialog.h"
 #include "app/qt_dialogs.h"
-#include "app/sinusoid_dialog.h"
 
 namespace quarvel::app {
 namespace {
 
-QLineEdit* Box(QWidget& dialog, const char* name) {
-  auto* box = dialog.findChild<QLineEdit*>(name);
-  EXPECT_NE(box, nullptr) << name;
-  return box;
-}
-
-TEST(SinusoidDialogTest, DefaultsKeyFilteringAndSelectAllOnFocus) {
-  SinusoidDialog dialog;
-  EXPECT_EQ(dialog.objectName(), "frmSinusoidalDisplacement");
-  EXPECT_EQ(dialog.windowTitle(), "Sin displacement");
-  const std::pair<const char*, const char*> defaults[] = {
-      {"txtMass", "2.86"}, {"txtAmplitude", "0.111"}, {"txtPeriod", "4"}, {"txtCycles", "3"},
-      {"txtTimeStep", "0.02"}};
-  for (const auto& [name, text] : defaults) EXPECT_EQ(Box(dialog, name)->text(), text);
-  EXPECT_TRUE(dialog.findChild<QPushButton*>("cmdOk")->isDefault());
-
-  QLineEdit* period = Box(dialog, "txtPeriod");
-  period->clear();
-  QTest::keyClicks(period, "-2,5");
-  QTest::keyClick(period, Qt::Key_Minus);
-  QTest::keyClick(period, Qt::Key_Comma);
-  EXPECT_EQ(dialog.Texts().period, "2.5.");
-
-  dialog.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
-  QLineEdit* cycles = Box(dialog, "txtCycles");
-  cycles->setFocus();
-  QTRY_COMPARE(cycles->selectedText(), QString("3"));
-  QTest::keyClicks(cycles, "7");
-  EXPECT_EQ(cycles->text(), "7");
-}
-
-// Clicks `button` of the modal dialog as soon as it is up.
-void ClickInModalDialog(const char* button, std::function<void(QWidget&)> edit = {}) {
+// Once the modal dialog is up: `edit` it, then click `button` (none: `edit` closes it).
+void AnswerModalDialog(std::function<void(QWidget&)> edit, const char* button = nullptr) {
   auto* timer = new QTimer;
   timer->setInterval(10);
   QObject::connect(timer, &QTimer::timeout, [timer, button, edit] {
@@ -58,20 +25,36 @@ void ClickInModalDialog(const char* button, std::function<void(QWidget&)> edit =
     if (dialog == nullptr) return;
     timer->stop();
     timer->deleteLater();
-    if (edit) edit(*dialog);
-    dialog->findChild<QPushButton*>(button)->click();
+    edit(*dialog);
+    if (button) dialog->findChild<QPushButton*>(button)->click();
   });
   timer->start();
 }
 
-TEST(QtDialogsTest, SinusoidDialogReturnsTheTextsOnlyAfterOk) {
+// The period box drops minus signs and reads a comma as the decimal point; a box selects its
+// text when it gets the focus; Enter is Ok. Cancel returns nothing.
+TEST(QtDialogsTest, SinusoidDialogFiltersKeysSelectsOnFocusAndAnswersOnlyOk) {
   QtDialogs dialogs;
-  ClickInModalDialog("cmdOk", [](QWidget& dialog) { Box(dialog, "txtCycles")->setText("5"); });
+  AnswerModalDialog([](QWidget& dialog) {
+    EXPECT_EQ(dialog.objectName() + " " + dialog.windowTitle(),
+              "frmSinusoidalDisplacement Sin displacement");
+    auto* period = dialog.findChild<QLineEdit*>("txtPeriod");
+    period->clear();
+    QTest::keyClicks(period, "-2,5");
+    QTest::keyClick(period, Qt::Key_Minus);
+    QTest::keyClick(period, Qt::Key_Comma);
+    auto* cycles = dialog.findChild<QLineEdit*>("txtCycles");
+    cycles->setFocus();
+    EXPECT_TRUE(QTest::qWaitFor([cycles] { return cycles->selectedText() == "3"; }));
+    QTest::keyClicks(cycles, "7");
+    QTest::keyClick(cycles, Qt::Key_Return);
+  });
   const std::optional<SinusoidDialogTexts> texts = dialogs.AskSinusoid(nullptr);
   ASSERT_TRUE(texts.has_value());
-  EXPECT_EQ(texts->cycles, "5");
-  EXPECT_EQ(texts->mass, "2.86");
-  ClickInModalDialog("cmdCancel");
+  EXPECT_EQ(texts->mass + "|" + texts->amplitude + "|" + texts->period + "|" + texts->cycles + "|" +
+                texts->timeStep,
+            "2.86|0.111|2.5.|7|0.02");
+  AnswerModalDialog([](QWidget&) {}, "cmdCancel");
   EXPECT_FALSE(dialogs.AskSinusoid(nullptr).has_value());
 }
 
@@ -79,8 +62,7 @@ TEST(QtDialogsTest, SinusoidDialogReturnsTheTextsOnlyAfterOk) {
 // institution and a contact that leads somewhere (the project, not a placeholder address).
 TEST(AboutDialogTest, ShowsTitleVersionPurposeNoticeInstitutionAndContact) {
   AboutDialog about;
-  EXPECT_EQ(about.objectName(), "frmAbout");
-  EXPECT_EQ(about.windowTitle(), "About Quarvel");
+  EXPECT_EQ(about.objectName() + " " + about.windowTitle(), "frmAbout About Quarvel");
   EXPECT_EQ(about.findChild<QLabel*>("lblTitle")->text(), "Quarvel 1.0.0");
   EXPECT_EQ(about.findChild<QLabel*>("lblComment")->text(),
             "Bouc-Wen model modification for compliance with Drucker's and Il'iushin's "
