@@ -3,6 +3,7 @@
 // name.
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
@@ -10,37 +11,32 @@
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 
 #include "app/dialogs.h"
 #include "app/graph_box.h"
 #include "app/main_form.h"
+#include "app/qt_dialogs.h"
 
 namespace quarvel::app::testing {
 
-// The first answer of a queue; none left means Cancel.
-template <typename T>
-std::optional<T> Next(std::deque<T>& answers) {
-  if (answers.empty()) return std::nullopt;
-  T answer = answers.front();
-  answers.pop_front();
-  return answer;
-}
-
 // What the window asked, one line per conversation ("open | title | filters | folder | suffix",
 // "input | title | prompt | default", "message critical: text | detail", "editor path", ...),
-// and the answers to the file dialogs and input boxes and to the sinusoid dialog.
+// and the answers to the file dialogs and input boxes in turn (none left means Cancel).
 struct DialogLog {
   QStringList asked;
   std::deque<QString> answers;
-  std::deque<SinusoidDialogTexts> sinusoidAnswers;
   QString editorError;  // what OpenInTextEditor reports
 };
+
+// The sinusoid dialog and the About box are the real ones, answered on screen by the tests.
 
 class FakeDialogs : public Dialogs {
  public:
@@ -59,11 +55,10 @@ class FakeDialogs : public Dialogs {
     const char* icons[] = {"none", "exclamation", "critical", "information"};
     log_.asked << QString("message %1: %2 | %3").arg(icons[static_cast<int>(icon)], text, detail);
   }
-  std::optional<SinusoidDialogTexts> AskSinusoid(QWidget*) override {
-    log_.asked << "sinusoid";
-    return Next(log_.sinusoidAnswers);
+  std::optional<SinusoidDialogTexts> AskSinusoid(QWidget* parent) override {
+    return QtDialogs().AskSinusoid(parent);
   }
-  void ShowAbout(QWidget*) override { log_.asked << "about"; }
+  void ShowAbout(QWidget* parent) override { QtDialogs().ShowAbout(parent); }
   QString OpenInTextEditor(const QString& path) override {
     log_.asked << "editor " + path;
     return log_.editorError;
@@ -72,7 +67,10 @@ class FakeDialogs : public Dialogs {
  private:
   std::optional<QString> Ask(const QStringList& request) {
     log_.asked << request.join(" | ");
-    return Next(log_.answers);
+    if (log_.answers.empty()) return std::nullopt;
+    const QString answer = log_.answers.front();
+    log_.answers.pop_front();
+    return answer;
   }
   DialogLog& log_;
 };
@@ -130,10 +128,23 @@ class FormTest : public ::testing::Test {
   // whether a solve has run since.
   void StaleResults() { Find<QLabel>("lblError_1")->setText("stale"); }
   bool Solved() { return Text("lblError_1") != "stale"; }
+  // Runs `answer` on the next modal dialog once it is up, and counts it in `answered`.
+  void AnswerNextDialog(std::function<void(QWidget&)> answer) {
+    auto* timer = new QTimer(form.get());
+    QObject::connect(timer, &QTimer::timeout, [this, timer, answer] {
+      if (QWidget* dialog = QApplication::activeModalWidget()) {
+        timer->stop();
+        ++answered;
+        answer(*dialog);
+      }
+    });
+    timer->start(10);
+  }
 
   QTemporaryDir folder;
   DialogLog log;
   std::unique_ptr<MainForm> form;
+  int answered = 0;
 };
 
 }  // namespace quarvel::app::testing

@@ -3,6 +3,8 @@
 
 #include <QAbstractItemView>
 #include <QDir>
+#include <QGroupBox>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QStatusBar>
@@ -181,15 +183,27 @@ TEST_F(MainFormTest, LoadCancelAndFailedLoad) {
   EXPECT_EQ(Entries() + QString::number(log.asked.size()), "5");
 }
 
-// A refused period keeps the set; Ok replaces it with the generated experiment, whose name is
-// longer than the list is wide: the open list and the tool tips show it whole; Cancel keeps it.
+// The sinusoid dialog drops minus signs, reads a comma as the decimal point, selects a box's
+// text when it gets the focus and takes Enter for Ok. A refused period keeps the set; Ok replaces
+// it with the generated experiment, whose name is longer than the list is wide: the open list
+// and the tool tips show it whole. Cancel keeps it.
 TEST_F(MainFormTest, SinusoidDialogRefusalAndCancelKeepTheSetOkReplacesIt) {
   Click("cmdCreateExperiment");
   List("cboExperiment")->setCurrentIndex(2);
-  SinusoidDialogTexts noPeriod;
-  noPeriod.period = "0";
-  log.sinusoidAnswers = {noPeriod, SinusoidDialogTexts{}};
+  const auto typing = [](const char* period) {
+    return [period](QWidget& dialog) {
+      auto* box = dialog.findChild<QLineEdit*>("txtPeriod");
+      box->clear();
+      QTest::keyClicks(box, period);
+      auto* cycles = dialog.findChild<QLineEdit*>("txtCycles");
+      cycles->setFocus();
+      EXPECT_TRUE(QTest::qWaitFor([cycles] { return cycles->selectedText() == "3"; }));
+      QTest::keyClicks(cycles, "7");
+      QTest::keyClick(cycles, Qt::Key_Return);
+    };
+  };
   StaleResults();
+  AnswerNextDialog(typing("0"));
   Click("cmdDCSinusoidal");
   EXPECT_TRUE(log.asked.last().startsWith("message exclamation: The experiment could not be"));
   EXPECT_EQ(QPoint(Bench().experiments.Count(), Bench().currentExperiment), QPoint(6, 3));
@@ -199,14 +213,16 @@ TEST_F(MainFormTest, SinusoidDialogRefusalAndCancelKeepTheSetOkReplacesIt) {
   ASSERT_NE(windows, nullptr);
   QComboBox* list = List("cboExperiment");
   list->setStyle(windows.get());
-  Click("cmdDCSinusoidal");  // Ok with the dialog's defaults
-  const QString name = "m=2.86, T=4, Amp=0.111, Cycl=3, TS=0.02";
+  AnswerNextDialog(typing("-2,5"));
+  Click("cmdDCSinusoidal");
+  const QString name = "m=2.86, T=2.5, Amp=0.111, Cycl=7, TS=0.02";
   EXPECT_EQ(Entries() + " " + Text("lblExpValue_1") + " " + Text("lblExpValue_5") + " " + Axes(),
-            name + " Displacement 601 U |F ");
+            name + " Displacement 876 U |F ");
   EXPECT_TRUE(Solved());
+  AnswerNextDialog([](QWidget& dialog) { dialog.findChild<QPushButton*>("cmdCancel")->click(); });
   StaleResults();
-  Click("cmdDCSinusoidal");  // Cancel
-  EXPECT_TRUE(Entries() == name && !Solved());
+  Click("cmdDCSinusoidal");
+  EXPECT_TRUE(answered == 3 && Entries() == name && !Solved());
   EXPECT_EQ(list->toolTip() + list->itemData(0, Qt::ToolTipRole).toString(), name + name);
   form->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -218,8 +234,9 @@ TEST_F(MainFormTest, SinusoidDialogRefusalAndCancelKeepTheSetOkReplacesIt) {
 }
 
 // Export asks for a file only when there are experiments, writes the report and opens it in the
-// editor; a cancel writes nothing; a failed write and a missing editor say so. About shows its
-// box.
+// editor; a cancel writes nothing; a failed write and a missing editor say so. The About box
+// shows the title, version and purpose, and frames of a free-distribution notice with its
+// disclaimer, the institution and a contact that leads somewhere (not a placeholder address).
 TEST_F(MainFormTest, ExportWritesTheReportAndOpensItOrSaysWhatFailedAndAboutShowsItsBox) {
   Click("cmdExportResults");
   EXPECT_TRUE(log.asked.isEmpty());
@@ -242,21 +259,39 @@ TEST_F(MainFormTest, ExportWritesTheReportAndOpensItOrSaysWhatFailedAndAboutShow
                   QCoreApplication::applicationDirPath() + " | txt");
     EXPECT_EQ(log.asked.contains("editor " + path), wantFile);
     EXPECT_EQ(QFile(path).size() > 0, wantFile);
-    const QString& last = log.asked.last();
-    EXPECT_EQ(last.startsWith(wantMessage ? wantMessage : "message"), wantMessage != nullptr);
-    EXPECT_TRUE(!wantMessage || (last.contains(path) && last.contains(editorError)));
+    const QString message = log.asked.filter("message").value(0);
+    EXPECT_TRUE(wantMessage ? message.startsWith(wantMessage) && message.contains(path) &&
+                                  message.contains(editorError)
+                            : message.isEmpty()) << message.toStdString();
   }
   QFile report(folder.filePath("report.txt"));
   ASSERT_TRUE(report.open(QIODevice::ReadOnly));
   const QByteArray contents = report.readAll();
   EXPECT_TRUE(contents.startsWith("Bouc-Wen model modification\r\n"));
   EXPECT_TRUE(contents.contains("Mass =-1\r\n"));
+  AnswerNextDialog([](QWidget& about) {
+    EXPECT_EQ(about.windowTitle() + " | " + about.findChild<QLabel*>("lblTitle")->text() + " | " +
+                  about.findChild<QLabel*>("lblComment")->text(),
+              "About Quarvel | Quarvel 1.0.0 | Bouc-Wen model modification for compliance with "
+              "Drucker's and Il'iushin's postulates of plasticity.");
+    for (const auto& [name, words] : {std::pair{"frameNotice", "free|liability"},
+                                      {"frameInstitution", "Quarvel project"},
+                                      {"frameContact", "Quarvel source repository"}}) {
+      const auto* frame = about.findChild<QGroupBox*>(name);
+      ASSERT_TRUE(frame && !frame->title().isEmpty()) << name;
+      const QString text = frame->findChild<QLabel*>()->text();
+      for (const QString& word : QString(words).split('|')) EXPECT_TRUE(text.contains(word)) << name;
+      EXPECT_FALSE(text.contains("example.")) << name;
+    }
+    about.findChild<QPushButton*>("cmdOk")->click();
+  });
   Click("cmdAbout");
-  EXPECT_EQ(log.asked.last(), "about");
+  EXPECT_EQ(answered, 1);
 }
 
-// Loop over the mass; Escape or closing the window ends the study after its current value.
-// Whenever the window runs, the status bar names the value whose mass the box shows.
+// Loop over the mass; Escape or closing the window ends the study after its current value, an
+// Escape pressed before it started ends nothing. Whenever the window runs, the status bar names
+// the value whose mass the box shows.
 TEST_F(MainFormTest, LoopWritesTheStudyAndEscapeOrCloseEndItAfterTheCurrentValue) {
   const std::tuple<const char*, const char*, void (*)(MainForm&), int, const char*> rows[] = {
       // name, range, what happens at the study's first events, lines written, mass shown last
@@ -268,6 +303,7 @@ TEST_F(MainFormTest, LoopWritesTheStudyAndEscapeOrCloseEndItAfterTheCurrentValue
     const QString folderName = NewStudyWindow(name, range);
     Click("cmdCreateExperiment");
     Click("optVaryMass");
+    if (!during) PressEscape(*form);
     const QStringList shown = RunStudy("cmdLoop", during);
     const QStringList lines = FileLines(folderName + "lresults.out");
     ASSERT_EQ(lines.size(), wantLines) << lines.join("|").toStdString();

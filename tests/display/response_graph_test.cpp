@@ -14,10 +14,10 @@
 namespace quarvel {
 namespace {
 
-constexpr int32_t kT = 0, kU = 1, kF = 4;
+constexpr int32_t kU = 1, kF = 4;
 
 // One experiment "Ramp" of 10 samples, U on X and F on Y: U = j in both responses, F = 2 j
-// (original) and 3 j (modified), T = j / 100. The modified response has a last positive
+// (original) and 3 j (modified). The modified response has a last positive
 // reversal at sample 3 from sample 4 on, a last negative one at 6 from 7 on, a max positive one
 // at 4 from 8 on and a max negative one at 6 from 9 on. The last solve used `rule`; the window's
 // options still say All Reversal Points.
@@ -34,7 +34,6 @@ Workbench RampBench(ReversalRule rule = ReversalRule::AllReversals) {
   r.modified.Reset(10);
   r.reversalIndices.Reset(10);
   for (int32_t j = 1; j <= 10; ++j) {
-    r.original.T[j] = r.modified.T[j] = j / 100.0;
     r.original.U[j] = r.modified.U[j] = j;
     r.original.F[j] = 2.0 * j;
     r.modified.F[j] = 3.0 * j;
