@@ -19,7 +19,7 @@ constexpr int32_t kU = 1, kF = 4;
 // One experiment "Ramp" of 10 samples, U on X and F on Y: U = j in both responses, F = 2 j
 // (original) and 3 j (modified). The modified response has a last positive
 // reversal at sample 3 from sample 4 on, a last negative one at 6 from 7 on, a max positive one
-// at 4 from 8 on and a max negative one at 6 from 9 on. The last solve used `rule`; the window's
+// at 4 from 8 on and a max negative one at 1 from 9 on. The last solve used `rule`; the window's
 // options still say All Reversal Points.
 Workbench RampBench(ReversalRule rule = ReversalRule::AllReversals) {
   Experiment e;
@@ -40,7 +40,7 @@ Workbench RampBench(ReversalRule rule = ReversalRule::AllReversals) {
     r.reversalIndices.lastPlus[j] = j >= 4 ? 3 : 0;
     r.reversalIndices.lastMinus[j] = j >= 7 ? 6 : 0;
     r.reversalIndices.maxPlus[j] = j >= 8 ? 4 : 0;
-    r.reversalIndices.maxMinus[j] = j >= 9 ? 6 : 0;
+    r.reversalIndices.maxMinus[j] = j >= 9 ? 1 : 0;
   }
   return bench;
 }
@@ -154,6 +154,7 @@ TEST(UpdateGraphTest, AxesReachZeroEmptyResponsesCentreOnTheOriginNothingToShowD
     EXPECT_FALSE(UpdateGraph(g.graph, changed, 2, true));
     EXPECT_TRUE(g.canvas.Calls().empty());
     EXPECT_EQ(g.Series(kOriginalCurve).PointCount, 4);
+    EXPECT_EQ(UpdatePlaybackFrame(g.graph, changed, 2), change == changes[2]);  // no quantity needed
   }
   Fixture g;  // a frame before any UpdateGraph
   EXPECT_FALSE(UpdatePlaybackFrame(g.graph, RampBench(), 2));
@@ -164,10 +165,10 @@ TEST(UpdateGraphTest, AxesReachZeroEmptyResponsesCentreOnTheOriginNothingToShowD
 // after sample k (U = i, F = 3 i), sized by the rule of the solve that made the data.
 TEST(UpdatePlaybackFrameTest, MarksFollowTheSolvesRuleAndTheReversalsInForce) {
   const std::tuple<ReversalRule, int32_t, const char*> rows[] = {
-      {ReversalRule::AllReversals, 9, "(3,9)0 (6,18)0 (4,12)0 (6,18)0"},
-      {ReversalRule::LastReversal, 9, "(3,9)8 (6,18)8 (4,12)0 (6,18)0"},
-      {ReversalRule::MaxReversal, 9, "(3,9)0 (6,18)0 (4,12)16 (6,18)16"},
-      {ReversalRule::LastAndMaxReversal, 9, "(3,9)8 (6,18)8 (4,12)16 (6,18)16"},
+      {ReversalRule::AllReversals, 9, "(3,9)0 (6,18)0 (4,12)0 (1,3)0"},
+      {ReversalRule::LastReversal, 9, "(3,9)8 (6,18)8 (4,12)0 (1,3)0"},
+      {ReversalRule::MaxReversal, 9, "(3,9)0 (6,18)0 (4,12)16 (1,3)16"},
+      {ReversalRule::LastAndMaxReversal, 9, "(3,9)8 (6,18)8 (4,12)16 (1,3)16"},
       {ReversalRule::LastAndMaxReversal, 2, "(0,0)8 (0,0)8 (0,0)16 (0,0)16"},  // none yet
   };
   for (const auto& [rule, k, marks] : rows) {
@@ -189,7 +190,7 @@ TEST(UpdatePlaybackFrameTest, MarksFollowTheSolvesRuleAndTheReversalsInForce) {
   bench.results.At(1).reversalIndices.lastPlus[5] = 11;
   bench.results.At(1).reversalIndices.maxMinus.resize(5);
   ASSERT_TRUE(UpdatePlaybackFrame(f.graph, bench, 5));
-  EXPECT_EQ(f.Marks(), "(3,9)8 (0,0)8 (0,0)16 (6,18)16");
+  EXPECT_EQ(f.Marks(), "(3,9)8 (0,0)8 (0,0)16 (1,3)16");
 }
 
 }  // namespace
