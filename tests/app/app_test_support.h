@@ -1,13 +1,17 @@
 #pragma once
-// Dialogs answered from prepared queues, and a fixture that drives the main window by object name.
+// Dialogs answered from a prepared queue, and a fixture that drives the main window by object
+// name.
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QString>
+#include <QStringList>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -15,67 +19,57 @@
 #include <functional>
 #include <memory>
 #include <optional>
-#include <vector>
 
 #include "app/dialogs.h"
+#include "app/graph_box.h"
 #include "app/main_form.h"
+#include "app/qt_dialogs.h"
 
 namespace quarvel::app::testing {
 
-struct RecordedMessage {
-  QString text;
-  MessageIcon icon;
-  QString detail;
-};
-
-// Empty answer queues mean Cancel.
+// What the window asked, one line per conversation ("open | title | filters | folder | suffix",
+// "input | title | prompt | default", "message critical: text | detail", "editor path", ...),
+// and the answers to the file dialogs and input boxes in turn (none left means Cancel).
 struct DialogLog {
-  std::deque<std::optional<QString>> openAnswers, saveAnswers, inputAnswers;
-  std::deque<std::optional<SinusoidDialogTexts>> sinusoidAnswers;
+  QStringList asked;
+  std::deque<QString> answers;
   QString editorError;  // what OpenInTextEditor reports
-
-  std::vector<FileDialogRequest> openRequests, saveRequests;
-  std::vector<QStringList> inputRequests;  // title, prompt, default
-  std::vector<RecordedMessage> messages;
-  QStringList editorPaths;
-  int sinusoidAsked = 0;
 };
+
+// The sinusoid dialog and the About box are the real ones, answered on screen by the tests.
 
 class FakeDialogs : public Dialogs {
  public:
   explicit FakeDialogs(DialogLog& log) : log_(log) {}
-  std::optional<QString> OpenFile(QWidget*, const FileDialogRequest& request) override {
-    log_.openRequests.push_back(request);
-    return Next(log_.openAnswers);
+  std::optional<QString> OpenFile(QWidget*, const FileDialogRequest& r) override {
+    return Ask({"open", r.title, r.filters.join(";"), r.directory, r.defaultSuffix});
   }
-  std::optional<QString> SaveFile(QWidget*, const FileDialogRequest& request) override {
-    log_.saveRequests.push_back(request);
-    return Next(log_.saveAnswers);
+  std::optional<QString> SaveFile(QWidget*, const FileDialogRequest& r) override {
+    return Ask({"save", r.title, r.filters.join(";"), r.directory, r.defaultSuffix});
   }
   std::optional<QString> InputText(QWidget*, const QString& title, const QString& prompt,
                                    const QString& defaultText) override {
-    log_.inputRequests.push_back({title, prompt, defaultText});
-    return Next(log_.inputAnswers);
+    return Ask({"input", title, prompt, defaultText});
   }
   void Message(QWidget*, const QString& text, MessageIcon icon, const QString& detail) override {
-    log_.messages.push_back({text, icon, detail});
+    const char* icons[] = {"none", "exclamation", "critical", "information"};
+    log_.asked << QString("message %1: %2 | %3").arg(icons[static_cast<int>(icon)], text, detail);
   }
-  std::optional<SinusoidDialogTexts> AskSinusoid(QWidget*) override {
-    ++log_.sinusoidAsked;
-    return Next(log_.sinusoidAnswers);
+  std::optional<SinusoidDialogTexts> AskSinusoid(QWidget* parent) override {
+    return QtDialogs().AskSinusoid(parent);
   }
-  void ShowAbout(QWidget*) override {}
+  void ShowAbout(QWidget* parent) override { QtDialogs().ShowAbout(parent); }
   QString OpenInTextEditor(const QString& path) override {
-    log_.editorPaths.push_back(path);
+    log_.asked << "editor " + path;
     return log_.editorError;
   }
 
  private:
-  template <typename T>
-  static std::optional<T> Next(std::deque<std::optional<T>>& answers) {
-    if (answers.empty()) return std::nullopt;
-    std::optional<T> answer = answers.front();
-    answers.pop_front();
+  std::optional<QString> Ask(const QStringList& request) {
+    log_.asked << request.join(" | ");
+    if (log_.answers.empty()) return std::nullopt;
+    const QString answer = log_.answers.front();
+    log_.answers.pop_front();
     return answer;
   }
   DialogLog& log_;
@@ -104,43 +98,53 @@ class FormTest : public ::testing::Test {
   QComboBox* List(const char* name) { return Find<QComboBox>(name); }
   QString Text(const char* label) { return Find<QLabel>(label)->text(); }
   void Click(const char* button) { Find<QAbstractButton>(button)->click(); }
-  std::function<void()> Clicking(const char* button) {
-    return [this, button] { Click(button); };
-  }
-  QString WriteFile(const char* name, const char* contents) {
-    const QString path = folder.filePath(name);
-    QFile file(path);
+  QString WriteFile(const QString& name, const char* contents) {
+    QFile file(folder.filePath(name));
     EXPECT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(contents);
-    return path;
+    return file.fileName();
   }
-  QStringList Entries(const char* list) {
+  QStringList FileLines(const QString& name) {
+    QFile file(folder.filePath(name));
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return QString::fromLatin1(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+  }
+  // The experiment list's entries joined by "|".
+  QString Entries() {
     QStringList names;
-    for (int i = 0; i < List(list)->count(); ++i) names << List(list)->itemText(i);
-    return names;
+    for (int i = 0; i < List("cboExperiment")->count(); ++i) {
+      names << List("cboExperiment")->itemText(i);
+    }
+    return names.join("|");
   }
-  void SetRange(const char* from, const char* to, const char* step) {
-    Box("txtFrom")->setText(from);
-    Box("txtTo")->setText(to);
-    Box("txtStep")->setText(step);
-  }
-  // Every solve shown rewrites the error labels: StaleResults() marks them, Solved() says
-  // whether a solve has run since.
-  void StaleResults() { Find<QLabel>("lblError_1")->setText("stale"); }
-  bool Solved() { return Text("lblError_1") != "stale"; }
   // The quantities selected on the two axes, as "X|Y".
   QString Axes() {
     return List("cboGraphX")->currentText() + "|" + List("cboGraphY")->currentText();
   }
-  QStringList FileLines(const char* name) {
-    QFile file(folder.filePath(name));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return QString::fromLatin1(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+  Workbench& Bench() { return form->Bench(); }
+  // The main window's graph as shown.
+  QImage Picture() { return Find<GraphBox>("picBoucWen")->Image(); }
+  // Every solve shown rewrites the error labels: StaleResults() marks them, Solved() says
+  // whether a solve has run since.
+  void StaleResults() { Find<QLabel>("lblError_1")->setText("stale"); }
+  bool Solved() { return Text("lblError_1") != "stale"; }
+  // Runs `answer` on the next modal dialog once it is up, and counts it in `answered`.
+  void AnswerNextDialog(std::function<void(QWidget&)> answer) {
+    auto* timer = new QTimer(form.get());
+    QObject::connect(timer, &QTimer::timeout, [this, timer, answer] {
+      if (QWidget* dialog = QApplication::activeModalWidget()) {
+        timer->stop();
+        ++answered;
+        answer(*dialog);
+      }
+    });
+    timer->start(10);
   }
 
   QTemporaryDir folder;
   DialogLog log;
   std::unique_ptr<MainForm> form;
+  int answered = 0;
 };
 
 }  // namespace quarvel::app::testing

@@ -12,19 +12,12 @@ namespace quarvel::test {
 inline constexpr SolutionMethod kAllSchemes[] = {
     SolutionMethod::Euler, SolutionMethod::EulerStepDoubling, SolutionMethod::RungeKutta,
     SolutionMethod::RungeKuttaStepDoubling};
-inline constexpr ReversalRule kAllRules[] = {ReversalRule::AllReversals, ReversalRule::LastReversal,
-                                             ReversalRule::MaxReversal,
-                                             ReversalRule::LastAndMaxReversal};
 inline constexpr ModelPass kBothPasses[] = {ModelPass::Original, ModelPass::Modified};
 
 inline const char* SchemeName(SolutionMethod method) {
   static const char* const names[] = {"Euler", "EulerStepDoubling", "RungeKutta",
                                       "RungeKuttaStepDoubling"};
   return names[static_cast<int>(method)];
-}
-inline const char* RuleName(ReversalRule rule) {
-  static const char* const names[] = {"All", "Last", "Max", "LastAndMax"};
-  return names[static_cast<int>(rule)];
 }
 
 // Default model parameters with the integration settings the solve driver would set.

@@ -5,13 +5,23 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "solve/solve_experiments.h"
-#include "text/number_text.h"
 
 namespace quarvel {
 namespace {
+
+namespace fs = std::filesystem;
+
+const fs::path kFolder =
+    fs::temp_directory_path() / ("quarvel-report-" + std::to_string(::getpid()));
+const std::string kPath = (kFolder / "report.txt").string();
+
+std::string Read() {
+  std::ifstream in(kPath, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 // A three-sample pulse (force -5 at sample 2) solved with one Euler step per sample.
 Workbench SolvedPulse(bool lastReversalRule) {
@@ -35,93 +45,62 @@ Workbench SolvedPulse(bool lastReversalRule) {
   return bench;
 }
 
-class ReportWriterTest : public testing::Test {
- protected:
-  void SetUp() override { std::filesystem::create_directories(folder_); }
-  void TearDown() override { std::filesystem::remove_all(folder_); }
-
-  std::string Read() const {
-    std::ifstream in(path_, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  const std::filesystem::path folder_ =
-      std::filesystem::temp_directory_path() /
-      ("quarvel-report-" + std::to_string(::getpid()) + "-" +
-       testing::UnitTest::GetInstance()->current_test_info()->name());
-  const std::string path_ = (folder_ / "report.txt").string();
-};
-
-// The whole text, by hand: the force -5 reaches the mass at sample 2 (acceleration -5 / 2.86)
-// and gives it the velocity 0.02 * -5 / 2.86 at sample 3; nothing else moves. "Mass =" shows
-// the mass text; the rule line names the rule (none for all reversal points).
-TEST_F(ReportWriterTest, SolvedPulseGivesTheHandComputedText) {
-  const std::string zero = " 0.000000000000E+00";
-  const std::string acceleration = FormatReportScientific(-5.0 / 2.86);
-  ASSERT_EQ(acceleration, "-1.748251748252E+00");
-  const std::string velocity = FormatReportScientific(0.02 * (-(1 / 2.86) * (0.0 - -5.0)));
-  const auto row = [&](const char* k, const char* t, const std::string& uDot,
-                       const std::string& uDotDot, const std::string& fext) {
-    return std::string(k) + "\t" + t + "\t" + zero + "\t" + uDot + "\t" + uDotDot + "\t" + zero +
-           "\t" + zero + "\t" + fext + "\t" + zero + "\t" + zero + "\t" + zero;
-  };
-  std::string original, modified;
-  for (const std::string& line : {row("1", "0", zero, zero, zero),
-                                  row("2", "0.02", zero, acceleration, "-5.000000000000E+00"),
-                                  row("3", "0.04", velocity, zero, zero)}) {
-    original += line + "\r\n";
-    modified += line + "\t0\t0\t0\t0\r\n";
-  }
-  const std::string header =
+// The whole text, by hand: the force -5 reaches the mass at sample 2 (acceleration -5 / 2.86 =
+// -1.748251748252) and gives it the velocity 0.02 * -5 / 2.86 = -0.034965034965 at sample 3;
+// nothing else moves. "Mass =" shows the mass text at export (not the solve's mass); the rule
+// line names the rule (none for all reversal points).
+TEST(ReportWriterTest, SolvedPulseGivesTheHandComputedText) {
+  fs::create_directories(kFolder);
+  const std::string zero = "\t 0.000000000000E+00", head =
       "#\tT\tU                \tU_DOT            \tU_DOT_DOT        \tF                \t"
       "Z                \tFext             \tFh               \tEt               \t"
       "Eh               ";
+  const std::string rows[] = {
+      "1\t0" + zero + zero + zero + zero + zero + zero + zero + zero + zero,
+      "2\t0.02" + zero + zero + "\t-1.748251748252E+00" + zero + zero +
+          "\t-5.000000000000E+00" + zero + zero + zero,
+      "3\t0.04" + zero + "\t-3.496503496503E-02" + zero + zero + zero + zero + zero + zero + zero};
   for (const bool last : {false, true}) {
     const Workbench bench = SolvedPulse(last);
-    ASSERT_TRUE(WriteReport(path_, bench.experiments, bench.results, bench.parameters, "-1").ok);
-    EXPECT_EQ(Read(),
-              "Bouc-Wen model modification\r\nParameters:\r\nA = 1\r\nbeta = 0.1\r\n"
-              "gamma = 0.9\r\nn = 2\r\nc = 0\r\nFy = 2.86\r\nUy = 0.111\r\nP = 2\r\n"
-              "Mass =-1\r\n\r\nPulse\r\nParameters:\r\nDefault mass in the excitation = 2.86\r\n"
-              "Initial U = 0\r\nInitial U_DOT = 0\r\nInitial Z = 0\r\n\r\n"
-              "Original Bouc-Wen model\r\n" + header + "\r\n" + original +
-                  "\r\nModified Bouc-Wen model\r\n" +
-                  (last ? "using last observed reversal point\r\n" : "") + header +
-                  "\tPLast+\tPlast-\tPMax+\tPMax-\r\n" + modified + "\r\n");
+    ASSERT_TRUE(WriteReport(kPath, bench.experiments, bench.results, bench.parameters, "4.5").ok);
+    std::string expected =
+        "Bouc-Wen model modification\r\nParameters:\r\nA = 1\r\nbeta = 0.1\r\ngamma = 0.9\r\n"
+        "n = 2\r\nc = 0\r\nFy = 2.86\r\nUy = 0.111\r\nP = 2\r\nMass = 4.5\r\n\r\nPulse\r\n"
+        "Parameters:\r\nDefault mass in the excitation = 2.86\r\nInitial U = 0\r\n"
+        "Initial U_DOT = 0\r\nInitial Z = 0\r\n\r\nOriginal Bouc-Wen model\r\n" + head + "\r\n";
+    for (const std::string& row : rows) expected += row + "\r\n";
+    expected += "\r\nModified Bouc-Wen model\r\n";
+    if (last) expected += "using last observed reversal point\r\n";
+    expected += head + "\tPLast+\tPlast-\tPMax+\tPMax-\r\n";
+    for (const std::string& row : rows) expected += row + "\t0\t0\t0\t0\r\n";
+    EXPECT_EQ(Read(), expected + "\r\n");
   }
+  fs::remove_all(kFolder);
 }
 
-TEST_F(ReportWriterTest, NoExperimentsWritesNothing) {
-  EXPECT_TRUE(WriteReport(path_, ExperimentSet{}, ResultSet{}, ModelParameters{}, "-1").ok);
-  EXPECT_FALSE(std::filesystem::exists(path_));
-}
-
-// Mend: a fault is reported with the file name and the reason, keeping what was written.
-TEST_F(ReportWriterTest, FaultsNameTheFileAndKeepWhatWasWritten) {
-  ExperimentSet set;
-  Experiment unsolved;
-  unsolved.name = "Unsolved";
-  unsolved.counter = 3;
-  set.Append(unsolved);
-  const FileResult unsolvedFault = WriteReport(path_, set, ResultSet{}, ModelParameters{}, "-1");
-  EXPECT_FALSE(unsolvedFault.ok);
-  EXPECT_EQ(unsolvedFault.Describe(),
-            path_ + ": experiment \"Unsolved\" has no results to export (solve the experiments "
+// No experiments: nothing is written. Mend: a fault (an experiment without results, or the
+// file's) is reported with the file name and the reason, keeping what was written.
+TEST(ReportWriterTest, WritesNothingWithoutExperimentsAndNamesFaults) {
+  fs::create_directories(kFolder);
+  EXPECT_TRUE(WriteReport(kPath, ExperimentSet{}, ResultSet{}, ModelParameters{}, "-1").ok);
+  EXPECT_FALSE(fs::exists(kPath));
+  ExperimentSet unsolved;
+  unsolved.Append(Experiment{}).name = "Unsolved";
+  unsolved.At(1).counter = 3;
+  EXPECT_EQ(WriteReport(kPath, unsolved, ResultSet{}, ModelParameters{}, "-1").Describe(),
+            kPath + ": experiment \"Unsolved\" has no results to export (solve the experiments "
                     "first)");
   EXPECT_NE(Read().find("Original Bouc-Wen model"), std::string::npos);
-
   const Workbench bench = SolvedPulse(false);
   for (const auto& [path, reason] :
        {std::pair<std::string, const char*>{"/dev/full", "No space left on device"},
-        {folder_.string(), "Is a directory"},
-        {(folder_ / "missing" / "report.txt").string(), "No such file or directory"}}) {
+        {kFolder.string(), "Is a directory"},
+        {(kFolder / "missing" / "report.txt").string(), "No such file or directory"}}) {
     const FileResult fault =
         WriteReport(path, bench.experiments, bench.results, bench.parameters, "-1");
-    EXPECT_FALSE(fault.ok) << path;
     EXPECT_EQ(fault.Describe(), path + ": " + reason);
   }
+  fs::remove_all(kFolder);
 }
 
 }  // namespace

@@ -3,79 +3,46 @@
 // histories, the peaks, the errors, the fault count and the user-interface calls of a solve,
 // for every scheme and rule on the built-in sets, DC 1, DC 2 and the El Centro record. A
 // single changed bit anywhere changes the digest (NaN excepted: all NaN count as one value).
-//
-// The digests are FNV-1a over the bytes of the values, in the order DigestOf lists them.
+// Each is solved in index order, then twice side by side on a pool (the second time the
+// experiments are handed out in the order of the first solve's times): the same digest, so the
+// same results, fault count and interface calls in the same order.
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <string>
-#include <vector>
 
-#include "experiments/experiment_file.h"
-#include "experiments/generated_experiments.h"
-#include "recording_user_interface.h"
-#include "solve/solve_experiments.h"
 #include "solve_digest.h"
 
 namespace quarvel {
 namespace {
 
-using testing_support::RecordingUserInterface;
+using test::DigestSet;
+using test::RecordingUserInterface;
 
 struct DigestRow {
   const char* name;
-  test::DigestSet set;
-  const char* method;  // euler, euler-doubling, rk, rk-doubling
-  const char* rule;    // all, last, max, last-max
-  // Extra input texts, "name=value" separated by ';' (beta, gamma, P, skip, thresholdZ).
-  const char* extra;
+  DigestSet set;
+  const char *method, *rule, *extra;  // see ApplyDigestSettings
   uint64_t expected;
 };
 
 class SolveDigest : public ::testing::TestWithParam<DigestRow> {};
 
-TEST_P(SolveDigest, ResultsAreUnchangedToTheLastBit) {
+TEST_P(SolveDigest, ResultsAreUnchangedToTheLastBitInOrderAndOnAPool) {
   const DigestRow& row = GetParam();
   Workbench bench;
   ASSERT_TRUE(test::LoadDigestSet(row.set, bench));
   test::ApplyDigestSettings(row.method, row.rule, row.extra, bench.inputs);
-  RecordingUserInterface ui;
-  const SolveOutcome outcome = SolveExperiments(bench, ui, true);
-  ASSERT_TRUE(outcome.solved);
-  EXPECT_EQ(test::DigestOf(bench, outcome, ui.calls), row.expected)
-      << std::hex << "0x" << test::DigestOf(bench, outcome, ui.calls);
-}
-
-// The same solves with the experiments side by side on a pool: the same digests, so the same
-// results, fault count and interface calls in the same order.
-class SolveDigestOnPool : public ::testing::TestWithParam<DigestRow> {
- protected:
-  static SolvePool& Pool() {
-    static SolvePool pool(3);
-    return pool;
+  static SolvePool pool(3);
+  for (SolvePool* on : {static_cast<SolvePool*>(nullptr), &pool, &pool}) {
+    RecordingUserInterface ui;
+    const SolveOutcome outcome = SolveExperiments(bench, ui, true, on);
+    ASSERT_TRUE(outcome.solved);
+    const uint64_t digest = test::DigestOf(bench, outcome, ui.calls);
+    EXPECT_EQ(digest, row.expected) << (on ? "pool: 0x" : "in order: 0x") << std::hex << digest;
   }
-};
-
-TEST_P(SolveDigestOnPool, ResultsAndCallsAreThoseOfTheSequentialSolve) {
-  const DigestRow& row = GetParam();
-  Workbench bench;
-  ASSERT_TRUE(test::LoadDigestSet(row.set, bench));
-  test::ApplyDigestSettings(row.method, row.rule, row.extra, bench.inputs);
-  RecordingUserInterface ui;
-  const SolveOutcome outcome = SolveExperiments(bench, ui, true, &Pool());
-  ASSERT_TRUE(outcome.solved);
-  EXPECT_EQ(test::DigestOf(bench, outcome, ui.calls), row.expected);
-
-  // Solved again, the experiments are handed out in the order of the first solve's times.
-  RecordingUserInterface again;
-  const SolveOutcome second = SolveExperiments(bench, again, true, &Pool());
-  EXPECT_EQ(test::DigestOf(bench, second, again.calls), row.expected);
 }
-
-using test::DigestSet;
 
 // clang-format off
 const DigestRow kRows[] = {
@@ -133,45 +100,8 @@ const DigestRow kRows[] = {
     DigestRow{"ElCentroEulerLastMax", DigestSet::ElCentro, "euler", "last-max", "", 0xa5ff8f465d577eb0}};
 // clang-format on
 
-std::string RowName(const ::testing::TestParamInfo<DigestRow>& info) { return info.param.name; }
-
-INSTANTIATE_TEST_SUITE_P(Rows, SolveDigest, ::testing::ValuesIn(kRows), RowName);
-INSTANTIATE_TEST_SUITE_P(Rows, SolveDigestOnPool, ::testing::ValuesIn(kRows), RowName);
-
-}  // namespace
-}  // namespace quarvel
-
-namespace quarvel {
-namespace {
-
-// A set whose faulting experiments are not the first: the experiments with the default rule and
-// P = -1 fault (a ratio clamped to 0 raised to -1) except "T=3, ..." ones, which never reload.
-// Put those first: the message must still come once, after every experiment is solved and
-// before the events and the refresh, and the results must not depend on the pool.
-TEST(SolveOnPool, FaultingExperimentsLaterInTheSetShowTheMessageOnce) {
-  Workbench sequentialBench;
-  ASSERT_TRUE(test::LoadDigestSet(test::DigestSet::BuiltIn, sequentialBench));
-  std::vector<Experiment> reordered(sequentialBench.experiments.Records().begin(),
-                                    sequentialBench.experiments.Records().end());
-  std::rotate(reordered.begin(), reordered.begin() + 2, reordered.end());  // T=3 first
-  sequentialBench.experiments.Assign(reordered);
-  sequentialBench.inputs.txtP = "-1";
-  Workbench poolBench = sequentialBench;
-
-  RecordingUserInterface sequentialUi;
-  const SolveOutcome sequential = SolveExperiments(sequentialBench, sequentialUi, true);
-  SolvePool pool(4);
-  RecordingUserInterface poolUi;
-  const SolveOutcome parallel = SolveExperiments(poolBench, poolUi, true, &pool);
-
-  EXPECT_GT(sequential.weightFaults, 0);
-  EXPECT_EQ(sequentialBench.experiments.At(1).name, "T=3, Amp=5");
-  EXPECT_EQ(sequentialUi.calls, (std::vector<std::string>{"message:ERRRR", "events", "errorLabels",
-                                                          "periodLabels", "graph:1501,titles"}));
-  EXPECT_EQ(poolUi.calls, sequentialUi.calls);
-  EXPECT_EQ(test::DigestOf(poolBench, parallel, poolUi.calls),
-            test::DigestOf(sequentialBench, sequential, sequentialUi.calls));
-}
+INSTANTIATE_TEST_SUITE_P(Rows, SolveDigest, ::testing::ValuesIn(kRows),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace quarvel

@@ -1,18 +1,23 @@
-#include "solve/solve_experiments.h"
+// What the digests leave open: the refusals, the display refresh, the ground-acceleration units,
+// the energy of a force record starting away from the origin, results that must not depend on
+// earlier experiments, the scheme's sub-steps and tolerance, and the label texts.
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <optional>
+#include <string>
 #include <vector>
 
-#include "experiments/generated_experiments.h"
-#include "recording_user_interface.h"
+#include "solve/labels.h"
+#include "solve/model_settings.h"
+#include "solve_digest.h"
 
 namespace quarvel {
 namespace {
 
-using testing_support::RecordingUserInterface;
+using test::RecordingUserInterface;
 
 // A force record of `samples` (1-based in the record) at 0.02 s, mass 2.86, weight 1.
 Experiment ForceExperiment(std::vector<double> samples) {
@@ -23,98 +28,42 @@ Experiment ForceExperiment(std::vector<double> samples) {
   e.timeStep = 0.02;
   e.dataType = ExperimentDataType::Force;
   e.counter = static_cast<int32_t>(samples.size());
-  e.force.assign(1, 0.0);
-  e.force.insert(e.force.end(), samples.begin(), samples.end());
+  samples.insert(samples.begin(), 0.0);
+  e.force = samples;
   return e;
 }
 
-// `experiments` solved without a display refresh, the first selected; by one Euler sub-step per
-// sample when `euler`, else by the window's default method.
-Workbench Solved(std::vector<Experiment> experiments, bool euler = false,
-                 const char* massText = "-1") {
+Workbench Solved(std::vector<Experiment> experiments) {
   Workbench bench;
   bench.experiments.Assign(std::move(experiments));
   bench.SelectFirst(0, 1);
-  bench.inputs.txtMass = massText;
-  if (euler) {
-    bench.inputs.optSolutionRKStepDoubling = false;
-    bench.inputs.optSolutionEuler = true;
-    bench.inputs.txtSolutionEulerSteps = "1";
-  }
   RecordingUserInterface ui;
   EXPECT_TRUE(SolveExperiments(bench, ui, false).solved);
   return bench;
 }
 
-TEST(SolveExperimentsTest, RefusedSolveShowsItsMessageOnly) {
+// An empty set, or weights adding up to 0: the message only, and none of the results of the
+// solved set it replaced show as the new set's. Without the display refresh a solve pumps the
+// events once and refreshes nothing.
+TEST(SolveExperimentsTest, RefusalsShowTheirMessageOnly) {
   Experiment minus = ForceExperiment({0, 5, 0});
   minus.weight = -1;
-  struct Row {
-    std::vector<Experiment> experiments;
-    const char* message;
-  };
-  for (const Row& row : {Row{{}, "Please load a set of experiments!"},
-                         Row{{ForceExperiment({0, 5, 0}), minus},
-                             "The weights of the experiments are zero!"}}) {
-    // The set replaces a solved one: none of the old results may show as the new set's.
+  const std::pair<std::vector<Experiment>, const char*> rows[] = {
+      {{}, kMessageNoExperiments}, {{ForceExperiment({0, 5, 0}), minus}, kMessageZeroWeights}};
+  for (const auto& [experiments, message] : rows) {
     Workbench bench = Solved({ForceExperiment({0, 5, 0}), ForceExperiment({0, 5, 0})});
-    bench.experiments.Assign(row.experiments);
+    bench.experiments.Assign(experiments);
     bench.SelectFirst(0, 1);
     RecordingUserInterface ui;
     EXPECT_FALSE(SolveExperiments(bench, ui, true).solved);
-    EXPECT_EQ(ui.calls, std::vector<std::string>{std::string("message:") + row.message});
+    EXPECT_EQ(ui.calls, std::vector<std::string>{std::string("message:") + message});
     EXPECT_EQ(ui.icons, std::vector<MessageIcon>{MessageIcon::Exclamation});
     for (int32_t k = 1; k <= 2; ++k) EXPECT_TRUE(bench.results.At(k).original.U.empty());
   }
-}
-
-// With the display refresh the labels and the graph follow the single event pump.
-TEST(SolveExperimentsTest, RefreshesTheDisplayAfterOneEventPump) {
-  Workbench bench = Solved({ForceExperiment({0, 5, 0}), ForceExperiment({0, 1, 2, 3})});
-  bench.currentExperiment = 2;
-  for (const bool update : {true, false}) {
-    RecordingUserInterface ui;
-    SolveExperiments(bench, ui, update);
-    const std::vector<std::string> refresh = {"errorLabels", "periodLabels", "graph:4,titles"};
-    std::vector<std::string> expected = {"events"};
-    if (update) expected.insert(expected.end(), refresh.begin(), refresh.end());
-    EXPECT_EQ(ui.calls, expected);
-  }
-}
-
-// Hand integration of a three-sample pulse with one Euler step per sample: the force reaches
-// the mass at sample 2, so only U_DOT_DOT(2) and U_DOT(3) differ from zero.
-TEST(SolveExperimentsTest, ThreeSamplePulseWithOneEulerStep) {
-  const Workbench bench = Solved({ForceExperiment({0, 5, 0})}, true);
-  const ExperimentResults& e = bench.results.At(1);
-  const double m = 2.86;
-  for (const ResponseHistory* h : {&e.original, &e.modified}) {
-    EXPECT_EQ(h->T, (std::vector<double>{0, 0, 0.02, 0.04}));
-    EXPECT_EQ(h->U, (std::vector<double>{0, 0, 0, 0}));
-    EXPECT_EQ(h->U_DOT, (std::vector<double>{0, 0, 0, 0 + 0.02 * (-(1 / m) * (0.0 - 5.0))}));
-    EXPECT_EQ(h->U_DOT_DOT, (std::vector<double>{0, 0, (5.0 - 0 - 0 * 0) / m, 0}));
-    EXPECT_EQ(h->Fext, (std::vector<double>{0, 0, 5, 0}));
-    EXPECT_EQ(h->Z, (std::vector<double>{0, 0, 0, 0}));
-  }
-  EXPECT_EQ(e.originalPeakU, 0.0);
-  EXPECT_EQ(e.relErrorU, 0.0);  // no original peak: the relative error stays 0
-}
-
-// A mass text < 0 takes the experiment's mass; 0 is used as typed: 1 / 0 times a zero force is
-// not a number, which the solve stores and goes on. The acceleration at sample 2 is 5 / m.
-TEST(SolveExperimentsTest, MassTextSelectsTheMass) {
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  for (const auto& [text, mass] : {std::pair{"-1", 2.86}, std::pair{"-0.5", 2.86},
-                                   std::pair{"4", 4.0}, std::pair{"0", nan}}) {
-    const Workbench bench = Solved({ForceExperiment({0, 5, 0})}, true, text);
-    const ResponseHistory& h = bench.results.At(1).original;
-    EXPECT_EQ(h.U.size(), 4u) << text;
-    if (std::isnan(mass)) {
-      EXPECT_TRUE(std::isnan(h.U_DOT_DOT[2])) << text;
-    } else {
-      EXPECT_EQ(h.U_DOT_DOT[2], 5.0 / mass) << text;
-    }
-  }
+  Workbench bench = Solved({ForceExperiment({0, 5, 0})});
+  RecordingUserInterface ui;
+  SolveExperiments(bench, ui, false);
+  EXPECT_EQ(ui.calls, std::vector<std::string>{"events"});
 }
 
 // Acceleration 0.5, mass 2: in g -0.5 * 2 * 9.81, without unit -0.5 * 2, other unit none.
@@ -132,46 +81,18 @@ TEST(SolveExperimentsTest, AccelerationRecordsAreScaledByUnits) {
   }
 }
 
-TEST(SolveExperimentsTest, EnergyStartsFromTheOriginForAForceRecord) {
+// A force record starting at U = 0.05: the energies start from the origin, not from sample 1.
+TEST(SolveExperimentsTest, EnergyOfAForceRecordStartsFromTheOrigin) {
   Experiment e = ForceExperiment({0, 0, 0});
   e.initialU = 0.05;
-  const Workbench bench = Solved({e});
-  const ResponseHistory& h = bench.results.At(1).original;
+  const ResponseHistory& h = Solved({e}).results.At(1).original;
   EXPECT_NE(h.Et[1], 0.0);
-  EXPECT_EQ(h.Et[1], 0.0 + 0.5 * (h.U[1] - 0.0) * (h.F[1] + 0.0));
-  EXPECT_EQ(h.Eh[1], 0.0 + 0.5 * (h.U[1] - 0.0) * (h.Fh[1] + 0.0));
+  EXPECT_EQ(h.Et[1], 0.5 * h.U[1] * h.F[1]);
+  EXPECT_EQ(h.Eh[1], 0.5 * h.U[1] * h.Fh[1]);
 }
 
-TEST(SolveExperimentsTest, NegativeOnlyResponseHasPositivePeak) {
-  const Workbench bench = Solved({ForceExperiment({0, -5, -5, -5, -5})});
-  const ExperimentResults& e = bench.results.At(1);
-  EXPECT_GT(e.originalPeakU, 0.0);
-  EXPECT_EQ(e.originalPeakU, std::abs(e.original.U[5]));
-  EXPECT_GE(e.absErrorU, 0.0);
-}
-
-TEST(SolveExperimentsTest, DisplacementRecordGetsItsOwnForceAndCarriesTheLastRate) {
-  ExperimentSet set;
-  SetDisplacementProtocolExperiment(DisplacementProtocol::Dc1, 0.111, set);
-  const Workbench bench = Solved({set.At(1)});
-  const ExperimentResults& e = bench.results.At(1);
-  const int32_t n = bench.experiments.At(1).counter;
-  ASSERT_EQ(n, 1647);
-  for (const ResponseHistory* h : {&e.original, &e.modified}) {
-    ASSERT_EQ(h->Fext.size(), static_cast<std::size_t>(n) + 1);
-    EXPECT_EQ(h->U_DOT[n], h->U_DOT[n - 1]);
-    EXPECT_EQ(h->U_DOT_DOT[n], h->U_DOT_DOT[n - 1]);
-    EXPECT_EQ(h->Et[1], 0.0);
-    EXPECT_EQ(h->Eh[1], 0.0);
-    EXPECT_EQ(h->Z[1], 0.0);
-    // The force that the prescribed motion needs.
-    EXPECT_EQ(h->Fext[10], 2.86 * h->U_DOT_DOT[10] + h->F[10] + 0.0 * h->U_DOT[10]);
-  }
-  EXPECT_GT(e.originalPeakEh, 0.0);
-}
-
-// Regression (fixed fault): a displacement record after a longer force record got a Fext left
-// over from the earlier experiment instead of one of its own length.
+// Regression: a displacement record after a longer force record got a Fext left over from the
+// earlier experiment instead of one of its own length.
 TEST(SolveExperimentsTest, ResultsDoNotDependOnEarlierExperiments) {
   ExperimentSet dc;
   SetDisplacementProtocolExperiment(DisplacementProtocol::Dc1, 0.111, dc);
@@ -179,6 +100,83 @@ TEST(SolveExperimentsTest, ResultsDoNotDependOnEarlierExperiments) {
   const Workbench after = Solved({ForceExperiment(std::vector<double>(3000, 1.0)), dc.At(1)});
   EXPECT_EQ(alone.results.At(1).modified.Fext, after.results.At(2).modified.Fext);
   EXPECT_EQ(alone.results.At(1).modified.Z, after.results.At(2).modified.Z);
+}
+
+// The scheme's option and the sub-step text read over an earlier solve's parameters (7
+// sub-steps, tolerance 0.5; the tolerance text is 1E-06). Euler: the text rounded half to even
+// and limited to 1..128, a value beyond int32 keeps the previous count (then limited). Step
+// doubling: 128 and the tolerance text. Runge-Kutta keeps what the last solve set, and wins
+// over RK doubling.
+TEST(ModelSettingsTest, SolutionMethodSetsSubStepsAndTolerance) {
+  const auto kEuler = SolutionMethod::Euler;
+  const struct {
+    const char *method, *steps;
+    int32_t previous;
+    SolutionMethod expected;
+    int32_t eulerSteps;
+    double eps;
+  } rows[] = {{"euler", "0", 7, kEuler, 1, 0.5},     {"euler", "500", 7, kEuler, 128, 0.5},
+              {"euler", "2.5", 7, kEuler, 2, 0.5},   {"euler", "3.5", 7, kEuler, 4, 0.5},
+              {"euler", "steps", 7, kEuler, 1, 0.5}, {"euler", "1e10", 7, kEuler, 7, 0.5},
+              {"euler", "1e10", 0, kEuler, 1, 0.5},
+              {"euler-doubling", "3", 7, SolutionMethod::EulerStepDoubling, 128, 1e-6},
+              {"rk-doubling", "3", 7, SolutionMethod::RungeKuttaStepDoubling, 128, 1e-6},
+              {"rk", "3", 7, SolutionMethod::RungeKutta, 7, 0.5}};
+  for (const auto& row : rows) {
+    SCOPED_TRACE(std::string(row.method) + " " + row.steps);
+    MainWindowInputs in;
+    test::ApplyDigestSettings(row.method, "all", "", in);
+    in.optSolutionRKStepDoubling |= row.expected == SolutionMethod::RungeKutta;
+    in.txtSolutionEulerSteps = row.steps;
+    in.txtEps1 = "1E-06";
+    ModelParameters parameters;
+    parameters.eulerSteps = row.previous;
+    parameters.eps = 0.5;
+    ReadModelParameters(in, parameters);
+    EXPECT_EQ(parameters.solutionMethod, row.expected);
+    EXPECT_EQ(parameters.eulerSteps, row.eulerSteps);
+    EXPECT_EQ(parameters.eps, row.eps);
+  }
+}
+
+// 2 * 3.14159265358979 * sqrt(m * Uy / Fy [/ a]) by hand, rounded to 3 decimals; "-" where the
+// root has no real value or there is no mass. A mass text <= 0 takes the experiment's mass.
+TEST(PeriodLabelsTest, ShowsPeriodsOrDash) {
+  const struct {
+    const char *mass, *fy, *uy, *alpha;
+    std::optional<double> experimentMass;
+    const char* periods;
+  } rows[] = {
+      {"-1", "2.86", "0.111", "0.10", 1.0, "1.238 3.914"},
+      {"0", "2.86", "0.111", "0.10", 1.0, "1.238 3.914"},
+      {"-1", "0", "0.111", "0.10", 1.0, "- -"},
+      {"-1", "2.86", "0.111", "0", 1.0, "1.238 -"},
+      {"-1", "2.86", "-0.111", "0.10", 1.0, "- -"},
+      {"-1", "2.86", "0.111", "0.10", std::nullopt, "- -"},
+      {"1", "2.86", "0.111", "0.10", std::nullopt, "1.238 3.914"},
+      {"1e400", "2.86", "0.111", "0.10", 1.0, "- -"},
+  };
+  for (const auto& row : rows) {
+    MainWindowInputs in;
+    in.txtMass = row.mass;
+    in.txtFy = row.fy;
+    in.txtUy = row.uy;
+    in.txtAlphaSmall = row.alpha;
+    const PeriodLabelTexts texts = PeriodLabels(in, row.experimentMass);
+    EXPECT_EQ(texts.elastic + " " + texts.plastic, row.periods)
+        << row.mass << " " << row.fy << " " << row.uy << " " << row.alpha;
+  }
+}
+
+// Three decimals with a percent sign for the relative errors; "-" for a non-finite error
+// (100 * 1e308 overflows).
+TEST(ErrorLabelsTest, RoundsToThreeDecimalsOrShowsDash) {
+  const auto joined = [](const ErrorLabelTexts& t) {
+    return t.absoluteU + " " + t.relativeU + " " + t.absoluteEh + " " + t.relativeEh;
+  };
+  EXPECT_EQ(joined(ErrorLabels(0.00049, -0.0123456, 12.0, 0.125)), "0 -1.235% 12 12.5%");
+  const double inf = std::numeric_limits<double>::infinity();
+  EXPECT_EQ(joined(ErrorLabels(inf, std::nan(""), std::nan(""), 1e308)), "- - - -");
 }
 
 }  // namespace

@@ -14,19 +14,19 @@
 #include <utility>
 #include <vector>
 
-#include "experiments/experiment.h"
 #include "experiments/generated_experiments.h"
 #include "solve/stop_token.h"
-#include "solve/user_interface.h"
-#include "solve/workbench.h"
-#include "studies/parametric_loop.h"
+#include "studies/advanced_loop.h"
+#include "studies/study_shards.h"
 
 namespace quarvel::testing {
+
+namespace fs = std::filesystem;
 
 // Escape is emulated by asking `stop` to end the study on the `abortOnPump`-th ProcessEvents
 // call (1-based; 0 never). Each graph update (once per solve) notes the three texts a study
 // rewrites, as "mass Fy Uy".
-class RecordingUserInterface : public UserInterface {
+class RecordingUserInterface : public SilentUserInterface {
  public:
   explicit RecordingUserInterface(Workbench& bench) : bench_(bench) {}
   void ShowMessage(const std::string& text, MessageIcon icon) override {
@@ -35,17 +35,14 @@ class RecordingUserInterface : public UserInterface {
   void ProcessEvents() override {
     if (++pumps == abortOnPump) stop.RequestStudyStop();
   }
-  void UpdateErrorLabels() override {}
-  void UpdatePeriodLabels() override {}
   void UpdateGraph(int32_t, bool) override {
-    const MainWindowInputs& in = bench_.inputs;
-    inputsAtSolve.push_back(in.txtMass + " " + in.txtFy + " " + in.txtUy);
+    inputsAtSolve.push_back(bench_.inputs.txtMass + " " + bench_.inputs.txtFy + " " +
+                            bench_.inputs.txtUy);
   }
   int solves() const { return static_cast<int>(inputsAtSolve.size()); }
 
   std::vector<std::pair<std::string, MessageIcon>> messages;
-  int pumps = 0;
-  int abortOnPump = 0;
+  int pumps = 0, abortOnPump = 0;
   StopToken stop;
   std::vector<std::string> inputsAtSolve;
 
@@ -57,111 +54,95 @@ class RecordingUserInterface : public UserInterface {
 inline StudyRequest Request(const std::string& folder, const std::string& name = "",
                             double threshold = 0.0, Envelopes* envelopes = nullptr,
                             StudyProgressObserver progress = {}) {
-  StudyRequest request;
-  request.folder = folder;
-  request.outputName = name;
-  request.threshold = threshold;
-  request.envelopes = envelopes;
-  request.progress = std::move(progress);
-  return request;
+  return {folder, name, threshold, envelopes, std::move(progress)};
 }
 
-// A fresh folder named after the process, the test and `suffix`, removed afterwards.
-class ScratchFolder {
- public:
-  explicit ScratchFolder(const std::string& suffix = "") {
-    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = "quarvel-studies-" + std::to_string(::getpid()) + "-" +
-                       info->test_suite_name() + "-" + info->name() + suffix;
-    for (char& c : name) c = c == '/' ? '_' : c;
-    path_ = std::filesystem::temp_directory_path() / name;
-    std::filesystem::remove_all(path_);
-    std::filesystem::create_directories(path_);
-  }
+// Work side by side on `pool`, as shard `shard` of `count`, solving `solve`.
+inline StudyWork Work(SolvePool& pool, int32_t shard = 1, int32_t count = 1,
+                      StudySolve solve = StudySolve::AllExperiments) {
+  StudyWork work;
+  work.pool = &pool;
+  work.shard = shard;
+  work.shardCount = count;
+  work.solve = solve;
+  return work;
+}
+
+// A fresh folder, removed afterwards.
+struct ScratchFolder {
+  inline static int made = 0;
+  const fs::path path = fs::temp_directory_path() /
+                        ("quarvel-studies-" + std::to_string(::getpid()) + "-" +
+                         std::to_string(++made));
+  ScratchFolder() { fs::create_directories(path); }
   ~ScratchFolder() {
     std::error_code ec;
-    std::filesystem::remove_all(path_, ec);
+    fs::remove_all(path, ec);
   }
-  ScratchFolder(const ScratchFolder&) = delete;
-  ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-  std::string str() const { return path_.string(); }
-  std::filesystem::path operator/(const std::string& name) const { return path_ / name; }
-
- private:
-  std::filesystem::path path_;
+  std::string str() const { return path.string(); }
+  fs::path operator/(const std::string& name) const { return path / name; }
 };
 
-// `set` with its first experiment selected, solved by Euler (fast).
-inline Workbench EulerBench(ExperimentSet set) {
+// `set` with its first experiment selected, solved by Euler (fast), the range from-to-step.
+inline Workbench EulerBench(ExperimentSet set, const char* from = "0.1", const char* to = "10",
+                            const char* step = "0.01") {
   Workbench bench;
   bench.experiments = std::move(set);
   bench.SelectFirst(1, 4);
   bench.inputs.optSolutionRKStepDoubling = false;
   bench.inputs.optSolutionEuler = true;
+  bench.inputs.txtFrom = from;
+  bench.inputs.txtTo = to;
+  bench.inputs.txtStep = step;
   return bench;
 }
 
-// A short force pulse: 4 samples at 0.02 s, weight 1.
+// A sinusoidal force, weight 1, 0.02 s steps: by default two cycles of period 1 s at mass
+// 2.86 (101 samples), enough for the two models' peaks to differ.
+inline void AddSine(ExperimentSet& set, double amplitude, const char* name = "Sine",
+                    double cycles = 2.0, double period = 1.0, double mass = 2.86) {
+  AddSineForceExperiment(name, 1.0, mass, 0.0, 0.0, 0.0, 0.02, period, amplitude, cycles, set);
+}
+
+// A short force pulse, one cycle of 5 samples, solved by Euler.
 inline Workbench PulseBench(double amplitude = 5.0, double mass = 2.86) {
-  Experiment e;
-  e.name = "Pulse";
-  e.weight = 1.0;
-  e.mass = mass;
-  e.timeStep = 0.02;
-  e.counter = 4;
-  e.dataType = ExperimentDataType::Force;
-  e.force = {0.0, 0.0, amplitude, 0.0, -amplitude};
   ExperimentSet set;
-  set.Append(e);
+  AddSine(set, amplitude, "Pulse", 1.0, 0.08, mass);
   return EulerBench(std::move(set));
 }
 
-// Two cycles of a sinusoidal force (period 1 s, 101 samples at 0.02 s, mass 2.86): enough for
-// the two models' peaks to differ.
-inline Workbench SineBench(double amplitude = 20.0) {
+// An experiment file holding AddSine's record (samples written to 17 digits).
+inline void WriteSineFile(const fs::path& path, double amplitude) {
   ExperimentSet set;
-  AddSineForceExperiment("Sine", 1.0, 2.86, 0.0, 0.0, 0.0, 0.02, 1.0, amplitude, 2.0, set);
-  return EulerBench(std::move(set));
-}
-
-// An experiment file holding SineBench(amplitude)'s record (samples written to 17 digits).
-inline void WriteSineFile(const std::filesystem::path& path, double amplitude) {
-  const Workbench source = SineBench(amplitude);
-  const Experiment& e = source.experiments.At(1);
+  AddSine(set, amplitude);
   std::ofstream out(path, std::ios::binary);
-  out << "1\r\n" << e.name << "\r\n1\r\n2.86\r\n0\r\n0\r\n0\r\nForce\r\nnone\r\n0.02\r\n"
-      << e.counter << "\r\n";
+  out << "1\r\nSine\r\n1\r\n2.86\r\n0\r\n0\r\n0\r\nForce\r\nnone\r\n0.02\r\n101\r\n";
   char buffer[64];
-  for (int32_t i = 1; i <= e.counter; ++i) {
-    std::snprintf(buffer, sizeof buffer, "%.17g", e.force[static_cast<std::size_t>(i)]);
-    out << buffer << "\r\n";
+  for (int32_t i = 1; i <= 101; ++i) {
+    std::snprintf(buffer, sizeof buffer, "%.17g\r\n", set.At(1).force[static_cast<size_t>(i)]);
+    out << buffer;
   }
 }
 
-inline std::string ReadFile(const std::filesystem::path& path) {
+inline std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// The lines of a file; a line not ending in CR LF, or a bare LF, fails the test.
-inline std::vector<std::string> ReadLines(const std::filesystem::path& path) {
-  const std::string text = ReadFile(path);
+// The lines of a CR LF file.
+inline std::vector<std::string> ReadLines(const fs::path& path) {
   std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (std::size_t end; (end = text.find("\r\n", start)) != std::string::npos; start = end + 2) {
-    lines.push_back(text.substr(start, end - start));
-    EXPECT_EQ(lines.back().find('\n'), std::string::npos) << path << ": bare LF";
-  }
-  EXPECT_EQ(start, text.size()) << path << ": last line does not end in CR LF";
+  std::istringstream in(ReadFile(path));
+  for (std::string line; std::getline(in, line);) lines.push_back(line.substr(0, line.size() - 1));
   return lines;
 }
 
-inline std::vector<std::string> SplitTabs(const std::string& line) {
-  std::vector<std::string> fields;
+// Field `column` of a TAB-separated line.
+inline std::string Field(const std::string& line, int column) {
   std::stringstream stream(line);
-  for (std::string field; std::getline(stream, field, '\t');) fields.push_back(field);
-  return fields;
+  std::string field;
+  for (int k = 0; k <= column; ++k) std::getline(stream, field, '\t');
+  return field;
 }
 
 }  // namespace quarvel::testing

@@ -11,19 +11,14 @@
 #include <fstream>
 #include <string>
 #include <tuple>
-#include <utility>
 #include <vector>
 
-#include "studies/advanced_loop.h"
 #include "study_test_support.h"
 
 namespace quarvel {
 namespace {
 
-using testing::ReadFile;
-using testing::RecordingUserInterface;
-using testing::Request;
-using testing::ScratchFolder;
+using namespace testing;
 
 struct StudyCase {
   const char *name, *from, *to, *step;
@@ -34,130 +29,94 @@ struct StudyCase {
 };
 
 // The last stops the study: x = 0 makes the rewritten Fy infinite at the third value.
+using enum StudyOption;
 const StudyCase kStudies[] = {
-    {"PlasticPeriodByMass", "0.5", "3", "0.1", StudyOption::VaryPlasticPeriod,
-     StudyOption::ChangeMass, 0.0},
-    {"ThresholdDropsSomeValues", "0.5", "3", "0.1", StudyOption::VaryPlasticPeriod,
-     StudyOption::ChangeMass, 4.0},
-    {"ElasticPeriodByFy", "0.5", "3", "0.1", StudyOption::VaryElasticPeriod,
-     StudyOption::ChangeFy, 0.0},
-    {"FaultingWeights", "2", "4", "0.25", StudyOption::VaryMass, StudyOption::ChangeMass, 0.0, 3,
-     "-1"},
-    {"InvalidValueStopsTheStudy", "-0.2", "0.3", "0.1", StudyOption::VaryElasticPeriod,
-     StudyOption::ChangeFy, 0.0},
+    {"PlasticPeriodByMass", "0.5", "3", "0.1", VaryPlasticPeriod, ChangeMass, 0.0},
+    {"ThresholdDropsSomeValues", "0.5", "3", "0.1", VaryPlasticPeriod, ChangeMass, 4.0},
+    {"ElasticPeriodByFy", "0.5", "3", "0.1", VaryElasticPeriod, ChangeFy, 0.0},
+    {"FaultingWeights", "2", "4", "0.25", VaryMass, ChangeMass, 0.0, 3, "-1"},
+    {"InvalidValueStopsTheStudy", "-0.2", "0.3", "0.1", VaryElasticPeriod, ChangeFy, 0.0},
 };
 
 // Three sine records, the second or the third selected (so that solving only the selected
 // experiment is a different amount of work from solving the set), Euler steps for speed.
 Workbench BenchFor(const StudyCase& c) {
   ExperimentSet set;
-  AddSineForceExperiment("Small", 1.0, 2.86, 0.0, 0.0, 0.0, 0.02, 1.0, 5.0, 2.0, set);
-  AddSineForceExperiment("Large", 1.0, 2.86, 0.0, 0.0, 0.0, 0.02, 1.0, 20.0, 2.0, set);
-  AddSineForceExperiment("Long", 1.0, 2.86, 0.0, 0.0, 0.0, 0.02, 1.0, 5.0, 10.0, set);
-  Workbench bench = testing::EulerBench(std::move(set));
+  AddSine(set, 5.0, "Small");
+  AddSine(set, 20.0, "Large");
+  AddSine(set, 5.0, "Long", 10.0);
+  Workbench bench = EulerBench(std::move(set), c.from, c.to, c.step);
   bench.currentExperiment = c.selected;
-  bench.inputs.txtFrom = c.from;
-  bench.inputs.txtTo = c.to;
-  bench.inputs.txtStep = c.step;
   bench.inputs.txtP = c.p;
   ClickStudyOption(bench.inputs, c.vary);
   ClickStudyOption(bench.inputs, c.by);
   return bench;
 }
 
-auto Tied(const Envelopes& e) { return std::tie(e.uPos, e.uNeg, e.ehPos, e.ehNeg); }
-
-std::vector<std::tuple<int32_t, double, int64_t>> Tied(const std::vector<FaultedValue>& values) {
-  std::vector<std::tuple<int32_t, double, int64_t>> tied;
-  for (const FaultedValue& v : values) tied.emplace_back(v.index, v.x, v.evaluations);
-  return tied;
-}
-
-struct Reference {
-  Workbench bench;
-  Envelopes envelopes;
+// Everything a study run leaves, to compare whole.
+struct StudyRun {
   StudyOutcome outcome;
-  std::string file;
+  Envelopes envelopes;
+  std::string file, rewrittenFy;
+  std::vector<int32_t> progress;
+
+  auto Tied() const {
+    std::vector<std::tuple<int32_t, double, int64_t>> faults;
+    for (const FaultedValue& v : outcome.faultedValues) {
+      faults.emplace_back(v.index, v.x, v.evaluations);
+    }
+    return std::tuple(file, outcome.status, outcome.Describe(), outcome.valuesSolved,
+                      outcome.linesWritten, faults, envelopes.uPos, envelopes.uNeg,
+                      envelopes.ehPos, envelopes.ehNeg, rewrittenFy, progress);
+  }
 };
 
-Reference SequentialStudy(const StudyCase& c, const ScratchFolder& folder) {
-  Reference r{BenchFor(c), {}, {}, {}};
-  r.envelopes.Reset(30);
-  RecordingUserInterface ui(r.bench);
-  r.outcome = RunParametricLoop(r.bench, ui, ui.stop,
-                                Request(folder.str(), "reference.out", c.threshold, &r.envelopes));
-  r.file = ReadFile(folder / "reference.out");
-  return r;
-}
-
-// Runs part `shard` of `count` of study `c` as `name` on two threads; returns the outcome.
-StudyOutcome RunShard(const StudyCase& c, const ScratchFolder& folder, const char* name,
-                      int32_t shard, int32_t count, int abortOnPump = 0) {
+// Study `c` as `name` in `folder`, with `work`; a stop asked on the `abortOnPump`-th pump.
+StudyRun RunStudy(const StudyCase& c, const ScratchFolder& folder, const char* name,
+                  const StudyWork& work = {}, int abortOnPump = 0) {
+  StudyRun run;
   Workbench bench = BenchFor(c);
   RecordingUserInterface ui(bench);
   ui.abortOnPump = abortOnPump;
-  SolvePool pool(2);
-  StudyWork work;
-  work.pool = &pool;
-  work.shard = shard;
-  work.shardCount = count;
-  return RunParametricLoop(bench, ui, ui.stop, Request(folder.str(), name, c.threshold), work);
+  run.envelopes.Reset(30);
+  run.outcome = RunParametricLoop(
+      bench, ui, ui.stop,
+      Request(folder.str(), name, c.threshold, &run.envelopes,
+              [&run](const StudyProgress& p) { run.progress.push_back(p.index); }),
+      work);
+  run.file = ReadFile(folder / name);
+  run.rewrittenFy = bench.inputs.txtFy;
+  return run;
 }
 
 class BatchStudy : public ::testing::TestWithParam<StudyCase> {};
 
 // Whatever the jobs and whether each value solves the set or only the selected experiment: the
 // outcome, file, envelopes, faulted values, rewritten input and progress (in value order) of
-// the study solved one value at a time on the bench.
-TEST_P(BatchStudy, WritesTheSequentialStudyFile) {
+// the study solved one value at a time on the bench. Split into 1 to 40 shards and merged: its
+// file, and the message of a study that stopped.
+TEST_P(BatchStudy, WritesTheSequentialStudyFileWholeOrInShards) {
   const StudyCase& c = GetParam();
   ScratchFolder folder;
-  const Reference reference = SequentialStudy(c, folder);
+  const StudyRun reference = RunStudy(c, folder, "reference.out");
   EXPECT_EQ(reference.outcome.faultedValues.empty(), *c.p != '-');
-  for (const int32_t jobs : {1, 2, 3}) {
+  for (const unsigned jobs : {1u, 2u, 3u}) {
     for (const auto solve : {StudySolve::AllExperiments, StudySolve::SelectedExperiment}) {
       SCOPED_TRACE(std::to_string(jobs) + " jobs, solve " + std::to_string(int(solve)));
-      Workbench bench = BenchFor(c);
-      RecordingUserInterface ui(bench);
-      SolvePool pool(static_cast<unsigned>(jobs));
-      StudyWork work;
-      work.pool = &pool;
-      work.solve = solve;
-      Envelopes envelopes;
-      envelopes.Reset(30);
-      std::vector<int32_t> progress;
-      const StudyOutcome outcome = RunParametricLoop(
-          bench, ui, ui.stop,
-          Request(folder.str(), "batch.out", c.threshold, &envelopes,
-                  [&progress](const StudyProgress& p) { progress.push_back(p.index); }),
-          work);
-      EXPECT_EQ(ReadFile(folder / "batch.out"), reference.file);
-      EXPECT_EQ(outcome.status, reference.outcome.status);
-      EXPECT_EQ(outcome.Describe(), reference.outcome.Describe());
-      EXPECT_EQ(outcome.valuesSolved, reference.outcome.valuesSolved);
-      EXPECT_EQ(outcome.linesWritten, reference.outcome.linesWritten);
-      EXPECT_EQ(Tied(outcome.faultedValues), Tied(reference.outcome.faultedValues));
-      EXPECT_TRUE(Tied(envelopes) == Tied(reference.envelopes));
-      EXPECT_EQ(bench.inputs.txtFy, reference.bench.inputs.txtFy);
-      ASSERT_EQ(static_cast<int32_t>(progress.size()), outcome.valuesSolved);
-      for (std::size_t k = 0; k < progress.size(); ++k) EXPECT_EQ(progress[k], int32_t(k));
+      SolvePool pool(jobs);
+      const StudyRun batch = RunStudy(c, folder, "batch.out", Work(pool, 1, 1, solve));
+      EXPECT_TRUE(batch.Tied() == reference.Tied()) << batch.file;
     }
   }
-}
-
-TEST_P(BatchStudy, MergedShardsAreTheSequentialStudyFile) {
-  const StudyCase& c = GetParam();
-  ScratchFolder folder;
-  const Reference reference = SequentialStudy(c, folder);
   for (const int32_t count : {1, 2, 3, 7, 40}) {
     SCOPED_TRACE(count);
-    ScratchFolder shards("-" + std::to_string(count));
+    ScratchFolder shards;
     std::vector<std::string> paths;
+    SolvePool pool(2);
     for (int32_t part = 1; part <= count; ++part) {
-      paths.push_back(RunShard(c, shards, "study.out", part, count).filePath);
-      if (count > 1) {
-        EXPECT_EQ(paths.back(), (shards / ShardFileName("study.out", part, count)).string());
-      }
+      paths.push_back(RunStudy(c, shards, "study.out", Work(pool, part, count)).outcome.filePath);
+      const std::string name = count > 1 ? ShardFileName("study.out", part, count) : "study.out";
+      EXPECT_EQ(paths.back(), (shards / name).string());
     }
     if (count > 1) {
       const MergeOutcome merged = MergeStudyShards(paths, shards.str());
@@ -173,47 +132,45 @@ TEST_P(BatchStudy, MergedShardsAreTheSequentialStudyFile) {
 INSTANTIATE_TEST_SUITE_P(Rows, BatchStudy, ::testing::ValuesIn(kStudies),
                          [](const auto& info) { return std::string(info.param.name); });
 
+// Mend: counts beyond any study once made the merge write outside its arrays or ask for
+// gigabytes, and a value line without its tab ended it; they are refused, and a long list of
+// missing shards is cut short. Shards of another study, twice, missing or interrupted are
+// refused too.
 TEST(MergeStudyShards, RefusesIncompleteOrMismatchedShards) {
   ScratchFolder folder;
-  std::vector<std::string> paths;
-  for (int32_t part = 1; part <= 3; ++part) {
-    paths.push_back(RunShard(kStudies[0], folder, "study.out", part, 3).filePath);
-  }
-  const std::string other = RunShard(kStudies[2], folder, "other.out", 3, 3).filePath;
-  const std::string aborted = RunShard(kStudies[0], folder, "aborted.out", 2, 3, 2).filePath;
-  std::ofstream(folder / "plain.out") << "Varying Qty\r\n";
-  // Mend: counts beyond any study once made the merge write outside its arrays or ask for
-  // gigabytes, and a value line without its tab ended it; they are refused, and a long list of
-  // missing shards is cut short.
+  SolvePool pool(2);
+  const auto shard = [&](const StudyCase& c, const char* name, int32_t part, int abortOnPump = 0) {
+    return RunStudy(c, folder, name, Work(pool, part, 3), abortOnPump).outcome.filePath;
+  };
+  const std::string parts[] = {shard(kStudies[0], "study.out", 1),
+                               shard(kStudies[0], "study.out", 2),
+                               shard(kStudies[0], "study.out", 3)};
   const auto written = [&folder](const char* name, const char* text) {
     std::ofstream(folder / name, std::ios::binary) << text;
     return (folder / name).string();
   };
-  const std::string beyond32Bits = written(
-      "wide", "#quarvel-envelope-shard\t1/1\t3000000000\t0x1p+0\t0x1p+0\r\n"
-              "5\t0x1p+0\t0x0p+0\t0x0p+0\t0x0p+0\r\n#end\tcomplete\r\n");
-  const std::string manyValues = written(
-      "many", "#quarvel-envelope-shard\t1/1\t900000000\t0x1p+0\t0x1p+0\r\n#end\tcomplete\r\n");
-  const std::string manyShards =
-      written("shards", "#quarvel-study-shard\t1/2000000000\t5\tx.out\r\n#end\tcomplete\r\n");
-  const std::string noTab =
-      written("notab", "#quarvel-study-shard\t2/3\t10\tx.out\r\n1\r\n#end\tcomplete\r\n");
-  const std::string oneOf50 =
-      written("one", "#quarvel-study-shard\t1/50\t5\tx.out\r\n#end\tcomplete\r\n");
-
   const std::pair<std::vector<std::string>, const char*> rows[] = {
-      {{paths[0], paths[2]}, "shard(s) 2/3 missing"},
-      {{paths[0], paths[1], paths[1], paths[2]}, "given twice"},
-      {{paths[0], aborted, paths[2]}, "interrupted"},
-      {{paths[0], paths[1], other}, "missing"},  // a part of another study
-      {{(folder / "plain.out").string()}, "not a shard file"},
+      {{parts[0], parts[2]}, "shard(s) 2/3 missing"},
+      {{parts[0], parts[1], parts[1], parts[2]}, "given twice"},
+      {{parts[0], shard(kStudies[0], "aborted.out", 2, 2), parts[2]}, "interrupted"},
+      {{parts[0], parts[1], shard(kStudies[2], "other.out", 3)}, "missing"},  // another study's
+      {{written("plain.out", "Varying Qty\r\n")}, "not a shard file"},
       {{(folder / "none.out.shard-1-of-1").string()}, "cannot be opened"},
-      {{beyond32Bits}, "does not name the shard"},
-      {{manyValues}, "does not name the shard"},
-      {{manyShards}, "does not name the shard"},
-      {{noTab}, "line 2 is unreadable"},
-      {{oneOf50}, "shard(s) 2/50, 3/50, 4/50, 5/50, 6/50, 7/50, 8/50, 9/50, 10/50, 11/50 and 39 "
-                  "more missing"},
+      {{written("wide", "#quarvel-envelope-shard\t1/1\t3000000000\t0x1p+0\t0x1p+0\r\n"
+                        "5\t0x1p+0\t0x0p+0\t0x0p+0\t0x0p+0\r\n#end\tcomplete\r\n")},
+       "does not name the shard"},
+      {{written("many", "#quarvel-envelope-shard\t1/1\t900000000\t0x1p+0\t0x1p+0\r\n"
+                        "#end\tcomplete\r\n")},
+       "does not name the shard"},
+      {{written("shards", "#quarvel-study-shard\t1/2000000000\t5\tx.out\r\n#end\tcomplete\r\n")},
+       "does not name the shard"},
+      {{written("notab", "#quarvel-study-shard\t2/3\t10\tx.out\r\n1\r\n#end\tcomplete\r\n")},
+       "line 2 is unreadable"},
+      {{written("other", "#quarvel-study-shard\t2/3\t10\tx.out\r\n0\tx\r\n#end\tcomplete\r\n")},
+       "line 2 is not one of the shard's values"},  // value 0 belongs to shard 1
+      {{written("one", "#quarvel-study-shard\t1/50\t5\tx.out\r\n#end\tcomplete\r\n")},
+       "shard(s) 2/50, 3/50, 4/50, 5/50, 6/50, 7/50, 8/50, 9/50, 10/50, 11/50 and 39 more "
+       "missing"},
   };
   for (const auto& [shards, problem] : rows) {
     SCOPED_TRACE(problem);
@@ -242,15 +199,9 @@ TEST(AdvancedStudy, BatchAndMergedShardsWriteWhatTheSequentialLoopWrites) {
   const auto prepare = [](const ScratchFolder& folder) {
     const double amplitudes[] = {20.0, 15.0, 25.0, 5.0, 18.0};
     for (int k = 0; k < 5; ++k) {
-      testing::WriteSineFile(folder / (std::to_string(k + 1) + " record.quarvel"), amplitudes[k]);
+      WriteSineFile(folder / (std::to_string(k + 1) + " record.quarvel"), amplitudes[k]);
     }
-    Workbench bench;
-    bench.inputs.optSolutionRKStepDoubling = false;
-    bench.inputs.optSolutionEuler = true;
-    bench.inputs.txtFrom = "0.5";
-    bench.inputs.txtTo = "2";
-    bench.inputs.txtStep = "0.1";
-    return bench;
+    return EulerBench(ExperimentSet{}, "0.5", "2", "0.1");
   };
   std::vector<std::string> outputs(kEnvelopeFileNames.begin(), kEnvelopeFileNames.end());
   for (int k = 1; k <= 5; ++k) outputs.push_back(std::to_string(k) + " record.quarvel.out");
@@ -261,17 +212,13 @@ TEST(AdvancedStudy, BatchAndMergedShardsWriteWhatTheSequentialLoopWrites) {
 
   for (const int32_t shards : {1, 2}) {
     SCOPED_TRACE(shards);
-    ScratchFolder folder("-" + std::to_string(shards));
+    ScratchFolder folder;
     std::vector<std::string> envelopeShards;
+    SolvePool pool(3);
     for (int32_t part = 1; part <= shards; ++part) {
       Workbench bench = prepare(folder);
-      SolvePool pool(3);
-      StudyWork work;
-      work.pool = &pool;
-      work.shard = part;
-      work.shardCount = shards;
       const AdvancedStudyOutcome outcome =
-          RunAdvancedLoop(bench, ui, StopToken{}, folder.str(), 0.5, {}, work);
+          RunAdvancedLoop(bench, ui, StopToken{}, folder.str(), 0.5, {}, Work(pool, part, shards));
       EXPECT_TRUE(outcome.problems.empty());
       EXPECT_EQ(outcome.files.size(), shards == 1 ? 5u : part == 1 ? 3u : 2u);
       ASSERT_EQ(outcome.envelopeFiles.size(), shards == 1 ? 4u : 1u);

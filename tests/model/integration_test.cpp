@@ -1,0 +1,206 @@
+// The integration frame and its four schemes where whole solves (pinned bit for bit by the solve
+// digests, faults and stopped Runge-Kutta runs included) never go: sub-step counts, several Euler
+// sub-steps, accuracy and order, displaced starts, one sample, the ends of the excitation table,
+// the order of the Runge-Kutta fault checks, and the steps the modified pass takes over.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "model/excitation_force.h"
+#include "model_test_support.h"
+
+namespace quarvel {
+namespace {
+
+using M = SolutionMethod;
+
+// Euler takes eulerSteps slopes per interval; step-doubling trials of 1, 2, ..., m sub-steps take
+// 1 + 2 + ... + m, four times that for Runge-Kutta; eps = 0 runs on to 256 sub-steps unless two
+// trials agree exactly (at rest).
+TEST(Schemes, EvaluationsPerInterval) {
+  struct Row { const char* name; M method; int32_t eulerSteps; double eps, force; int64_t count; };
+  const Row rows[] = {
+      {"Euler with 7 sub-steps", M::Euler, 7, 0.0, 5.0, 7},
+      {"Euler doubling to 256", M::EulerStepDoubling, 128, 0.0, 5.0, 511},
+      {"Euler doubling met at once", M::EulerStepDoubling, 128, 1e300, 5.0, 3},
+      {"Euler doubling at rest", M::EulerStepDoubling, 128, 0.0, 0.0, 3},
+      {"Runge-Kutta", M::RungeKutta, 0, 0.0, 5.0, 4},
+      {"RK doubling to 256", M::RungeKuttaStepDoubling, 128, 0.0, 5.0, 4 * 511},
+      {"RK doubling met at once", M::RungeKuttaStepDoubling, 128, 1e300, 5.0, 12},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ModelParameters p = test::DefaultParameters(row.method);
+    p.eulerSteps = row.eulerSteps;
+    p.eps = row.eps;
+    // Displaced when forced: from rest the first Euler trials agree exactly.
+    ModelRun run = test::ForceRun(p, 2.86, test::SineSamples(row.force, 1.0, 0.02, 6), 0.02,
+                                  row.force > 0.0 ? 0.01 : 0.0, 0.0, 0.0, ModelPass::Modified);
+    IntegrateResponse(run);
+    EXPECT_EQ(run.derivativeEvaluations, 5 * row.count);
+  }
+}
+
+// The linear oscillator (alpha = 1: stiffness Fy / Uy = 4, z without effect; m = 1, no damping,
+// no force) released from u = 0.3: u(t) = 0.3 cos(2 t).
+ModelRun FreeVibration(M method, int32_t eulerSteps, ModelPass pass, int n, double dt = 0.01) {
+  const ModelParameters p{.alpha = 1.0, .c = 0.0, .Fy = 0.4, .Uy = 0.1, .solutionMethod = method,
+                          .eulerSteps = eulerSteps, .eps = 1e-9};
+  ModelRun run = test::ForceRun(p, 1.0, std::vector<double>(static_cast<std::size_t>(n) + 1, 0.0),
+                                dt, 0.3, 0.0, 0.2, pass);
+  IntegrateResponse(run);
+  return run;
+}
+
+double ErrorAt(const ModelRun& run, std::size_t i) {
+  return std::fabs(run.history.U[i] - 0.3 * std::cos(2.0 * run.history.T[i]));
+}
+
+// Largest error over one period: explicit Euler gains amplitude by (1 + (w h)^2)^(N/2), about
+// 2 %; 16 sub-steps or doubling to 256 shrink that; Runge-Kutta's error is about
+// (w h)^4 w t / 120. Halving the interval over one second divides the error by 2^order.
+TEST(Schemes, FollowTheFreeVibrationToTheirOrder) {
+  struct Row { M method; int32_t eulerSteps; double tolerance, orderRatio; };
+  const Row rows[] = {{M::Euler, 1, 2e-2, 2.0},
+                      {M::Euler, 16, 2e-3, 0.0},
+                      {M::EulerStepDoubling, 128, 2e-4, 0.0},
+                      {M::RungeKutta, 1, 4e-9, 16.0},
+                      {M::RungeKuttaStepDoubling, 128, 4e-10, 0.0}};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::string(test::SchemeName(row.method)) + std::to_string(row.eulerSteps));
+    for (ModelPass pass : test::kBothPasses) {
+      const ModelRun run = FreeVibration(row.method, row.eulerSteps, pass, 315);
+      double worst = 0.0;
+      for (std::size_t i = 1; i <= 315; ++i) worst = std::max(worst, ErrorAt(run, i));
+      EXPECT_LT(worst, row.tolerance);
+    }
+    if (row.orderRatio > 0.0) {
+      const double ratio =
+          ErrorAt(FreeVibration(row.method, 1, ModelPass::Original, 51, 0.02), 51) /
+          ErrorAt(FreeVibration(row.method, 1, ModelPass::Original, 101), 101);
+      EXPECT_NEAR(ratio, row.orderRatio, 0.15 * row.orderRatio);
+    }
+  }
+}
+
+// Trapezoidal work of the linear spring telescopes to k u^2 / 2 = 2 u^2. A force-driven response
+// takes its first segment from the origin (so a displaced start gives Et[1] != 0); a prescribed
+// displacement starts its sums at sample 1.
+TEST(Energies, FromTheOriginOrFromSampleOne) {
+  ModelRun run = FreeVibration(M::RungeKutta, 1, ModelPass::Original, 100);
+  ResponseHistory& h = run.history;
+  h.ComputeEnergies(true);
+  EXPECT_EQ(h.Et[1], 0.5 * h.U[1] * h.F[1]);
+  for (std::size_t j = 1; j <= 100; ++j) EXPECT_NEAR(h.Et[j], 2.0 * h.U[j] * h.U[j], 1e-14);
+  h.ComputeEnergies(false);
+  EXPECT_EQ(h.Et[1], 0.0);
+  EXPECT_NEAR(h.Et[100], 2.0 * (h.U[100] * h.U[100] - h.U[1] * h.U[1]), 1e-14);
+}
+
+TEST(IntegrateResponse, OneSampleGivesTheInitialSampleOnly) {
+  for (M method : test::kAllSchemes) {
+    ModelRun run = test::ForceRun(test::DefaultParameters(method), 2.0, {0.0, 3.0}, 0.02, 0.1,
+                                  0.5, 0.25);
+    IntegrateResponse(run);
+    const ResponseHistory& h = run.history;
+    ASSERT_EQ(h.SampleCount(), 1);
+    EXPECT_EQ(run.derivativeEvaluations, 0);
+    const double f = 0.1 * 2.86 / 0.111 * 0.1 + (1.0 - 0.1) * 2.86 * 0.25;
+    EXPECT_EQ(h.U[1], 0.1);
+    EXPECT_EQ(h.Z[1], 0.25);
+    EXPECT_EQ(h.F[1], f);
+    EXPECT_EQ(h.U_DOT_DOT[1], (3.0 - f - 0.0 * 0.5) / 2.0);  // from X[1]
+  }
+}
+
+// Samples 1-based with time step 0.5; NaN before the table.
+TEST(ExcitationForce, InterpolatesAndHoldsTheLastSample) {
+  struct Row { const char* name; std::vector<double> samples; double t, expected; };
+  const std::vector<double> three{0, 1, 3, 7};
+  const Row rows[] = {
+      {"halfway", three, 0.25, 2.0},               {"last interval", three, 0.75, 5.0},
+      {"at the last sample", three, 1.0, 7.0},     {"beyond the last sample", three, 40.0, 7.0},
+      {"one sample at 0", {0, 4}, 0.0, 4.0},       {"one sample later", {0, 4}, 0.3, 4.0},
+      {"truncates toward zero", three, -0.25, 0.0}, {"before the table", three, -0.5, NAN},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ExcitationForce x;
+    x.Assign(row.samples, static_cast<int32_t>(row.samples.size()) - 1, 0.5);
+    const double value = x.ExcitationAt(row.t);
+    EXPECT_TRUE(value == row.expected || (std::isnan(value) && std::isnan(row.expected)));
+  }
+}
+
+// Regression: Runge-Kutta completes a sample value by value, F, U_DOT_DOT, then Fh, and ends the
+// pass at the first that is not finite, leaving the values after it at zero. The other schemes
+// complete all three and go on.
+TEST(Faults, RungeKuttaCompletesASampleUpToItsFirstNonFiniteValue) {
+  struct Row { const char* name; double mass, u0; bool accelerationComputed /* by RK */; };
+  const Row rows[] = {{"no mass: F = -1.287, U_DOT_DOT infinite", 0.0, 0.0, true},
+                      {"F overflows", 1.0, 1e308, false}};
+  for (const Row& row : rows) {
+    for (M method : test::kAllSchemes) {
+      for (ModelPass pass : test::kBothPasses) {
+        SCOPED_TRACE(std::string(row.name) + " " + test::SchemeName(method));
+        const ModelParameters p = test::DefaultParameters(method);
+        ModelRun run = test::ForceRun(p, row.mass, {0.0, 0.0, 1.0, 2.0}, 0.02, row.u0, 0.0, -0.5,
+                                      pass);
+        IntegrateResponse(run);
+        const ResponseHistory& h = run.history;
+        EXPECT_EQ(run.stoppedByFault, method == M::RungeKutta);
+        if (method != M::RungeKutta) {
+          EXPECT_FALSE(std::isfinite(h.U_DOT_DOT[1]));
+          EXPECT_EQ(h.Fh[1], p.HystereticScale() * -0.5);
+          continue;
+        }
+        EXPECT_NE(h.F[1], 0.0);
+        EXPECT_EQ(h.U_DOT_DOT[1] != 0.0, row.accelerationComputed);
+        EXPECT_EQ(h.Fh[1], 0.0);
+        EXPECT_EQ(h.U[2], 0.0);
+      }
+    }
+  }
+}
+
+// Regression: within a derivative evaluation too Runge-Kutta ends at the first fault in order. A
+// non-finite acceleration (no mass) ends it before the z-rate, so the reload weight at that state,
+// which would fault (u at a list entry's u divides by zero), is never evaluated; with a mass the
+// same state reports the weight's fault.
+TEST(Faults, RungeKuttaEndsAtANonFiniteAccelerationBeforeTheReloadWeight) {
+  for (const double mass : {0.0, 2.86}) {
+    ModelParameters p = test::DefaultParameters(M::RungeKutta);
+    p.gamma = 0.5;
+    p.Uy = 0.1;
+    ModelRun run = test::ForceRun(p, mass, {0.0, 0.0, 0.0}, 0.02, 0.0, 0.0, 0.0,
+                                  ModelPass::Modified);
+    run.Prepare();
+    run.history.Reset(2);
+    run.memory.maxList = {{2, 0.9, 0.7, 0.0, false}};
+    StateVector y{0.9, 1.0, 0.4};
+    RungeKuttaStep(run, y, 1, 0.02);
+    EXPECT_EQ(run.weightFaults, mass == 0.0 ? 0 : 1) << "mass " << mass;
+  }
+}
+
+// While the modified pass is the original model (a record that never reloads toward a remembered
+// reversal), it takes over the original's steps and evaluates nothing itself.
+TEST(BothPasses, ModifiedPassTakesOverTheOriginalStepsWhileTheyAgree) {
+  const std::vector<double> force = test::SineSamples(5.0, 3.0, 0.02, 301);
+  for (M method : test::kAllSchemes) {
+    SCOPED_TRACE(test::SchemeName(method));
+    ModelRun original = test::ForceRun(test::DefaultParameters(method), 2.86, force, 0.02);
+    ModelRun modified = original;
+    IntegrateBothPasses(original, modified);
+    EXPECT_GT(original.derivativeEvaluations, 0);
+    EXPECT_EQ(modified.derivativeEvaluations, 0);
+    EXPECT_EQ(modified.history.U, original.history.U);
+  }
+}
+
+}  // namespace
+}  // namespace quarvel
