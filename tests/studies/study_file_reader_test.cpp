@@ -28,7 +28,9 @@ std::string Written(const Numbers& values) {
 
 TEST(StudyFileReader, ReadsBackWhatTheStudiesWrote) {
   ScratchFolder folder;
-  Workbench bench = testing::SineBench();
+  ExperimentSet set;
+  testing::AddSine(set, 20.0);
+  Workbench bench = testing::EulerBench(std::move(set));
   bench.inputs.txtFrom = "0.4";
   bench.inputs.txtTo = "1";
   bench.inputs.txtStep = "0.2";
