@@ -120,7 +120,6 @@ void CheckForms(double x, std::string_view input) {
   const std::string scientific = FormatReportScientific(x);
   if (std::isfinite(x) && x >= 0.0 && scientific.front() != ' ') Fail("no leading blank", input);
   (void)FormatReportPlain(x);
-  (void)FormatReportGeneral(x);
   (void)RoundToDecimals(x, 6);
 }
 

@@ -41,9 +41,9 @@ bool HasSample(const std::vector<int32_t>& array, int32_t k) {
 // Row k of a model, or false when the response has no sample k (no solve ran).
 bool HistoryRow(const ResponseHistory& h, int32_t k, std::string& row) {
   if (!HasSample(h.T, k)) return false;
-  row = FormatReportGeneral(k);
+  row = FormatDefault(k);
   row += '\t';
-  row += FormatReportGeneral(h.T[k]);
+  row += FormatDefault(h.T[k]);
   for (const auto* column : HistoryColumns(h)) {
     if (!HasSample(*column, k)) return false;
     row += '\t';

@@ -110,14 +110,6 @@ std::string FormatReportPlain(double x) {
   return x >= 0.0 ? " " + text : text;
 }
 
-std::string FormatReportGeneral(double x) {
-  std::string text = FormatDefault(x);
-  for (char& ch : text) {
-    if (ch == ',') ch = '.';
-  }
-  return text;
-}
-
 std::string FormatReportScientific(double x) {
   std::string text;
   if (!std::isfinite(x)) {

@@ -53,7 +53,6 @@ std::string FormatLabel(double x);
 
 // Report forms.
 std::string FormatReportPlain(double x);       // FormatDefault with a leading blank when x >= 0
-std::string FormatReportGeneral(double x);     // FormatDefault, "," replaced by "."
 std::string FormatReportScientific(double x);  // "%.12E", leading blank when x >= 0
 
 }  // namespace quarvel
