@@ -85,7 +85,8 @@ TEST(SolveExperimentsTest, AccelerationRecordsAreScaledByUnits) {
 TEST(SolveExperimentsTest, EnergyOfAForceRecordStartsFromTheOrigin) {
   Experiment e = ForceExperiment({0, 0, 0});
   e.initialU = 0.05;
-  const ResponseHistory& h = Solved({e}).results.At(1).original;
+  const Workbench bench = Solved({e});
+  const ResponseHistory& h = bench.results.At(1).original;
   EXPECT_NE(h.Et[1], 0.0);
   EXPECT_EQ(h.Et[1], 0.5 * h.U[1] * h.F[1]);
   EXPECT_EQ(h.Eh[1], 0.5 * h.U[1] * h.Fh[1]);
