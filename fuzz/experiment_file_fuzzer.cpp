@@ -9,26 +9,16 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
 #include "experiments/experiment_file.h"
-#include "line_count.h"
+#include "fuzz_check.h"
 #include "experiments/experiment_labels.h"
-
-namespace {
-
-[[noreturn]] void Fail(const char* what) {
-  std::fprintf(stderr, "experiment_file_fuzzer: %s\n", what);
-  std::abort();
-}
-
-}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace quarvel;
+  using fuzz::Fail;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   const int64_t lines = fuzz::CountLines(bytes);
 

@@ -13,21 +13,19 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "text/number_text.h"
 
 namespace {
 
-[[noreturn]] void Fail(const char* what, std::string_view text) {
-  std::fprintf(stderr, "number_parse_fuzzer: %s for input of %zu bytes\n", what, text.size());
-  std::abort();
-}
+// The input is in the replay's trace; a fuzz run keeps it as its artifact.
+[[noreturn]] void Fail(const char* what, std::string_view) { quarvel::fuzz::Fail(what); }
 
 bool Digit(char c) { return c >= '0' && c <= '9'; }
 

@@ -5,46 +5,30 @@
 // in line order, name lines that exist, are counted in full and kept up to their limit.
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <string_view>
 
-#include "line_count.h"
+#include "fuzz_check.h"
 #include "records/record_check.h"
 
 namespace {
 
-[[noreturn]] void Fail(const char* what) {
-  std::fprintf(stderr, "record_check_fuzzer: %s\n", what);
-  std::abort();
-}
-
+// The same record to the last bit.
 bool SameRecord(const quarvel::Experiment& a, const quarvel::Experiment& b) {
-  const auto same = [](double x, double y) { return std::memcmp(&x, &y, sizeof x) == 0; };
-  if (a.name != b.name || a.dataType != b.dataType || a.unitsOfG != b.unitsOfG ||
-      a.counter != b.counter) {
-    return false;
-  }
-  for (const auto& [x, y] : {std::pair{a.weight, b.weight}, {a.mass, b.mass},
-                             {a.initialU, b.initialU}, {a.initialUDot, b.initialUDot},
-                             {a.initialZ, b.initialZ}, {a.timeStep, b.timeStep}}) {
-    if (!same(x, y)) return false;
-  }
-  const std::vector<double>& sa = quarvel::SamplesOf(a);
-  const std::vector<double>& sb = quarvel::SamplesOf(b);
-  if (sa.size() != sb.size()) return false;
-  for (std::size_t i = 0; i < sa.size(); ++i) {
-    if (!same(sa[i], sb[i])) return false;
-  }
-  return true;
+  const double x[] = {a.weight, a.mass, a.initialU, a.initialUDot, a.initialZ, a.timeStep};
+  const double y[] = {b.weight, b.mass, b.initialU, b.initialUDot, b.initialZ, b.timeStep};
+  const std::vector<double>&sa = quarvel::SamplesOf(a), &sb = quarvel::SamplesOf(b);
+  return a.name == b.name && a.dataType == b.dataType && a.unitsOfG == b.unitsOfG &&
+         a.counter == b.counter && std::memcmp(x, y, sizeof x) == 0 && sa.size() == sb.size() &&
+         std::memcmp(sa.data(), sb.data(), sa.size() * sizeof(double)) == 0;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace quarvel;
+  using fuzz::Fail;
   const std::string bytes(reinterpret_cast<const char*>(data), size);
   ExperimentSet checkedSet, plainSet;
   const CheckedLoad checked = LoadCheckedExperimentText(bytes, checkedSet, "f");

@@ -8,24 +8,18 @@
 // and it must leave both responses at full length with the labels built from them.
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "experiments/experiment_file.h"
+#include "fuzz_check.h"
 #include "solve/labels.h"
 #include "solve/solve_experiments.h"
 #include "solve/user_interface.h"
 #include "solve/workbench.h"
 
 namespace {
-
-[[noreturn]] void Fail(const char* what) {
-  std::fprintf(stderr, "solve_fuzzer: %s\n", what);
-  std::abort();
-}
 
 constexpr int32_t kMaxSamples = 64;
 constexpr int64_t kMaxTotalSamples = 256;
@@ -43,19 +37,9 @@ std::vector<std::string> Split(std::string_view line) {
 }
 
 void ApplyInputs(const std::vector<std::string>& t, quarvel::MainWindowInputs& in) {
-  std::string* boxes[] = {&in.txtAlphaCap,
-                          &in.txtBetaSmall,
-                          &in.txtGammaSmall,
-                          &in.txtNee,
-                          &in.txtAlphaSmall,
-                          &in.txtCharlieSmall,
-                          &in.txtFy,
-                          &in.txtUy,
-                          &in.txtP,
-                          &in.txtThresholdZ,
-                          &in.txtMass,
-                          &in.txtEps1,
-                          &in.txtSolutionEulerSteps};
+  std::string* boxes[] = {&in.txtAlphaCap, &in.txtBetaSmall, &in.txtGammaSmall, &in.txtNee,
+                          &in.txtAlphaSmall, &in.txtCharlieSmall, &in.txtFy, &in.txtUy, &in.txtP,
+                          &in.txtThresholdZ, &in.txtMass, &in.txtEps1, &in.txtSolutionEulerSteps};
   const std::size_t boxCount = sizeof boxes / sizeof boxes[0];
   for (std::size_t i = 0; i < boxCount && i < t.size(); ++i) *boxes[i] = t[i];
   auto digit = [&t](std::size_t i) { return i < t.size() && !t[i].empty() ? (t[i][0] & 3) : 0; };
@@ -76,6 +60,7 @@ void ApplyInputs(const std::vector<std::string>& t, quarvel::MainWindowInputs& i
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace quarvel;
+  using fuzz::Fail;
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   const std::size_t eol = input.find('\n');
   if (eol == std::string_view::npos) return 0;

@@ -5,26 +5,14 @@
 // than the text has, rows of the right width, and a title that is one line.
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "studies/study_file_reader.h"
 
 namespace {
 
-[[noreturn]] void Fail(const char* what) {
-  std::fprintf(stderr, "study_file_fuzzer: %s\n", what);
-  std::abort();
-}
-
-// Lines of the input as the readers count them: LF ends a line; a last line without it counts.
-int64_t CountLines(std::string_view text) {
-  int64_t lines = 0;
-  for (const char c : text) lines += c == '\n';
-  if (!text.empty() && text.back() != '\n') ++lines;
-  return lines;
-}
+using quarvel::fuzz::Fail;
 
 void CheckRefusal(const quarvel::FileResult& result, int64_t lines) {
   if (result.reason.empty()) Fail("a refusal without a reason");
@@ -37,7 +25,7 @@ void CheckRefusal(const quarvel::FileResult& result, int64_t lines) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace quarvel;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const int64_t lines = CountLines(text);
+  const int64_t lines = fuzz::CountLines(text, false);  // the readers end lines at LF only
 
   StudyFileContents study;
   study.title = "left over";

@@ -9,19 +9,15 @@
 // input.
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "studies/study_detail.h"
 
 namespace {
 
-[[noreturn]] void Fail(const char* what) {
-  std::fprintf(stderr, "study_shard_fuzzer: %s\n", what);
-  std::abort();
-}
+using quarvel::fuzz::Fail;
 
 void CheckIndex(int64_t index, int64_t& previous, const quarvel::detail::ShardFile& shard) {
   if (index <= previous || index >= shard.values) Fail("index out of order or beyond the values");

@@ -4,8 +4,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
 #include <fstream>
+#include <stdexcept>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -34,27 +34,51 @@ const std::string kInput = ::testing::TempDir() + "quarvel_input_" + std::to_str
 
 // The set after loading `bytes` over a set that holds a record: "<name>|<type> <unitsOfG>|<the
 // samples of the type's array>" per record, joined by "; ", or "line <k>: <reason>" when the
-// load failed (the set must then be empty).
+// load failed (the set must then be empty). Loading the same bytes from memory gives the same.
 std::string Loaded(const std::string& bytes) {
   std::ofstream(kInput, std::ios::binary | std::ios::trunc) << bytes;
-  ExperimentSet set;
-  set.Append(Experiment{});
-  const LoadResult result = LoadExperimentFile(kInput, set);
-  if (!result) {
-    EXPECT_EQ(set.Count(), 0);
-    return result.Describe().substr(kInput.size() + 2);
-  }
-  std::string text;
-  for (const Experiment& e : set.Records()) {
-    text += (text.empty() ? "" : "; ") + e.name + "|" +
-            std::to_string(static_cast<int>(e.dataType)) + " " + std::to_string(e.unitsOfG) + "|";
-    const std::vector<double>& samples = SamplesOf(e);
-    EXPECT_EQ(samples.size(), static_cast<std::size_t>(e.counter) + 1);
-    for (std::size_t i = 1; i < samples.size(); ++i) {
-      text += (i > 1 ? "," : "") + FormatDefault(samples[i]);
+  std::string texts[2];
+  for (int fromMemory = 0; fromMemory < 2; ++fromMemory) {
+    ExperimentSet set;
+    set.Append(Experiment{});
+    const LoadResult result = fromMemory ? LoadExperimentText(bytes, set, kInput)
+                                         : LoadExperimentFile(kInput, set);
+    std::string& text = texts[fromMemory];
+    if (!result) {
+      EXPECT_EQ(set.Count(), 0);
+      text = result.Describe().substr(kInput.size() + 2);
+    }
+    for (const Experiment& e : set.Records()) {
+      text += (text.empty() ? "" : "; ") + e.name + "|" +
+              std::to_string(static_cast<int>(e.dataType)) + " " + std::to_string(e.unitsOfG) + "|";
+      const std::vector<double>& samples = SamplesOf(e);
+      EXPECT_EQ(samples.size(), static_cast<std::size_t>(e.counter) + 1);
+      for (std::size_t i = 1; i < samples.size(); ++i) {
+        text += (i > 1 ? "," : "") + FormatDefault(samples[i]);
+      }
     }
   }
-  return text;
+  EXPECT_EQ(texts[1], texts[0]) << "from memory";
+  return texts[0];
+}
+
+// Clear keeps the storage: records that come back into the count must be fresh, and indices
+// outside 1..count are refused.
+TEST(ExperimentSet, ClearedRecordsComeBackFreshAndIndicesStayInCount) {
+  Experiment old;
+  old.name = "old";
+  old.unitsOfG = 1;
+  ExperimentSet set;
+  set.Append(old);
+  set.Append(old);
+  set.Clear();
+  EXPECT_THROW(set.At(1), std::out_of_range);
+  set.Resize(1);
+  set.Append(Experiment{});
+  ASSERT_EQ(set.Count(), 2);
+  for (const Experiment& e : set.Records()) EXPECT_EQ(e.name + std::to_string(e.unitsOfG), "0");
+  EXPECT_THROW(set.At(0), std::out_of_range);
+  EXPECT_THROW(set.At(3), std::out_of_range);
 }
 
 TEST(LoadExperimentFile, ReadsTheSampleFilesAndReplacesThePreviousSet) {
@@ -134,6 +158,7 @@ TEST(LoadExperimentFile, EdgeCases) {
   set.Append(Experiment{});
   EXPECT_EQ(LoadExperimentFile("", set).Describe(), ": no file name given");
   EXPECT_EQ(set.Count(), 0);
+  EXPECT_EQ(LoadExperimentText("", set).Describe(), "(text): line 1: the file is empty");
 }
 
 }  // namespace

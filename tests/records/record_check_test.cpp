@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
-#include <cstring>
+#include <tuple>
 #include <string>
 #include <vector>
 
@@ -79,11 +79,8 @@ TEST_P(WarningTest, NamesTheLineAndLoadsAsTheLoaderDoes) {
   ASSERT_EQ(checkedSet.Count(), plainSet.Count());
   for (int32_t k = 1; k <= plainSet.Count(); ++k) {
     const Experiment &a = checkedSet.At(k), &b = plainSet.At(k);
-    EXPECT_EQ(a.name, b.name);
-    EXPECT_EQ(a.dataType, b.dataType);
-    EXPECT_EQ(a.unitsOfG, b.unitsOfG);
-    EXPECT_EQ(std::memcmp(&a.timeStep, &b.timeStep, sizeof(double)), 0);
-    EXPECT_EQ(SamplesOf(a), SamplesOf(b));
+    EXPECT_TRUE(std::tie(a.name, a.dataType, a.unitsOfG, a.timeStep, SamplesOf(a)) ==
+                std::tie(b.name, b.dataType, b.unitsOfG, b.timeStep, SamplesOf(b)));
   }
 
   if (c.line == 0) {
@@ -100,14 +97,11 @@ TEST_P(WarningTest, NamesTheLineAndLoadsAsTheLoaderDoes) {
             0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Lines, WarningTest, testing::ValuesIn(kWarningCases),
-                         [](const auto& info) {
-                           std::string name = info.param.name;
-                           for (char& ch : name) {
-                             if (!std::isalnum(static_cast<unsigned char>(ch))) ch = '_';
-                           }
-                           return name;
-                         });
+INSTANTIATE_TEST_SUITE_P(Lines, WarningTest, testing::ValuesIn(kWarningCases), [](const auto& info) {
+  std::string name = info.param.name;
+  for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
+  return name;
+});
 
 // Files of other formats: the load fails at line 1 as the loader says, with a hint.
 TEST(ForeignFormat, FirstLineGivesAHint) {
@@ -126,22 +120,19 @@ TEST(ForeignFormat, FirstLineGivesAHint) {
     ExperimentSet set;
     const CheckedLoad checked = LoadCheckedExperimentText(text, set);
     EXPECT_FALSE(checked.load.ok);
-    if (*hint == '\0') {
-      EXPECT_EQ(checked.hint, "");
-    } else {
-      EXPECT_NE(checked.hint.find(hint), std::string::npos) << checked.hint;
-    }
+    EXPECT_TRUE(*hint ? checked.hint.find(hint) != std::string::npos : checked.hint.empty())
+        << checked.hint;
   }
 }
 
-// A million bad samples: the first hundred warnings kept, all of them counted.
+// Ten thousand bad samples: the first warnings up to the limit kept, all of them counted.
 TEST(WarningLimit, KeepsTheFirstAndCountsAll) {
-  std::string text = "1\nBad\n1\n1\n0\n0\n0\nForce\nnone\n0.01\n1000000\n";
-  for (int k = 0; k < 1000000; ++k) text += "x\n";
+  std::string text = "1\nBad\n1\n1\n0\n0\n0\nForce\nnone\n0.01\n10000\n";
+  for (int k = 0; k < 10000; ++k) text += "x\n";
   ExperimentSet set;
   const CheckedLoad checked = LoadCheckedExperimentText(text, set);
   EXPECT_TRUE(checked.load.ok);
-  EXPECT_EQ(checked.warningCount, 1000000);
+  EXPECT_EQ(checked.warningCount, 10000);
   ASSERT_EQ(static_cast<int64_t>(checked.warnings.size()), kMaxRecordWarnings);
   EXPECT_EQ(checked.warnings.back().lineNumber, 11 + kMaxRecordWarnings);
 }
@@ -153,10 +144,8 @@ TEST(RecordSummary, PeakDurationAndUnit) {
                                  "-0.3\n0.3\n0.2\n",
                                  set));
   const RecordPeak peak = PeakOfRecord(set.At(1));
-  EXPECT_EQ(peak.value, -0.3);
-  EXPECT_EQ(peak.sample, 2);
-  EXPECT_EQ(peak.time, 0.02);
-  EXPECT_EQ(DurationOf(set.At(1)), 3 * 0.02);
+  EXPECT_EQ(std::tuple(peak.value, peak.sample, peak.time, DurationOf(set.At(1))),
+            std::tuple(-0.3, 2, 0.02, 3 * 0.02));
   EXPECT_EQ(SampleUnit(set.At(1)), "g");
   set.At(1).unitsOfG = 0;
   EXPECT_EQ(SampleUnit(set.At(1)), "m/s^2");

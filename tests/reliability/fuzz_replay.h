@@ -1,7 +1,9 @@
 #pragma once
 // Replays stored inputs through a fuzz target's entry point in the normal test build: the seed
 // corpus and every input a fuzz run once failed on (fuzz/regressions/<target>/). A target that
-// finds a fault aborts with its message, which fails the test program.
+// finds a fault aborts with its message, which fails the test program. Each fuzz_replay_*.cpp
+// compiles one target under another name and replays it:
+//   QUARVEL_FUZZ_REPLAY(TestName, "target", EntryFunction, fewest files expected)
 
 #include <gtest/gtest.h>
 
@@ -15,27 +17,24 @@
 
 namespace quarvel::reliability {
 
-using FuzzEntry = int (*)(const uint8_t*, size_t);
-
-// Runs every file of fuzz/corpus/<target> and fuzz/regressions/<target> through `entry`;
-// returns how many there were.
-inline int ReplayFuzzInputs(const std::string& target, FuzzEntry entry) {
+inline int ReplayFuzzInputs(const std::string& target, int (*entry)(const uint8_t*, size_t)) {
   namespace fs = std::filesystem;
-  const fs::path top = fs::path(QUARVEL_SOURCE_DIR) / "fuzz";
-  std::vector<fs::path> files;
+  int count = 0;
   for (const char* folder : {"corpus", "regressions"}) {
     std::error_code missing;
-    for (const auto& item : fs::directory_iterator(top / folder / target, missing)) {
-      if (item.is_regular_file()) files.push_back(item.path());
+    const fs::path path = fs::path(QUARVEL_SOURCE_DIR) / "fuzz" / folder / target;
+    for (const auto& item : fs::directory_iterator(path, missing)) {
+      SCOPED_TRACE(item.path().string());
+      std::ifstream in(item.path(), std::ios::binary);
+      const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
+      entry(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
+      ++count;
     }
   }
-  for (const fs::path& file : files) {
-    SCOPED_TRACE(file.string());
-    std::ifstream in(file, std::ios::binary);
-    const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
-    entry(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size());
-  }
-  return static_cast<int>(files.size());
+  return count;
 }
 
 }  // namespace quarvel::reliability
+
+#define QUARVEL_FUZZ_REPLAY(name, target, entry, fewest) \
+  TEST(FuzzReplay, name) { EXPECT_GE(quarvel::reliability::ReplayFuzzInputs(target, entry), fewest); }

@@ -1,13 +1,27 @@
 #pragma once
-// Shared helpers of the reliability tests: scratch folders, memory readings, records, and a
-// runner for quarvel-cli that records its status, output and peak memory.
+// Shared by the reliability and command-line tests: scratch folders, memory readings, records,
+// and a runner for shell commands and quarvel-cli that records status, output and peak memory.
 
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <string_view>
 
 #include "solve/workbench.h"
+
+#ifndef QUARVEL_CLI
+#define QUARVEL_CLI "quarvel-cli-was-not-built"
+#endif
 
 namespace quarvel::reliability {
 
@@ -26,18 +40,53 @@ inline constexpr bool kUnderSanitizer = false;
 #endif
 
 // True under valgrind, whose allocator makes resident-memory figures meaningless.
-bool UnderValgrind();
+inline bool UnderValgrind() {
+  const char* preload = std::getenv("LD_PRELOAD");
+  return preload != nullptr && std::strstr(preload, "vgpreload") != nullptr;
+}
+
+inline std::string ReadWholeFile(const fs::path& path) {
+  std::ostringstream text;
+  text << std::ifstream(path, std::ios::binary).rdbuf();
+  return text.str();
+}
+
+inline std::string Quote(std::string_view text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
 
 // A fresh folder for one test (unique per process), removed with everything in it at the end.
 class ScratchFolder {
  public:
-  ScratchFolder();
-  ~ScratchFolder();
+  ScratchFolder() {
+    static std::atomic<int> counter{0};
+    const auto* test = testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = test != nullptr ? test->name() : "none";
+    for (char& c : name) c = c == '/' ? '_' : c;
+    path_ = fs::temp_directory_path() / ("quarvel-test-" + std::to_string(::getpid()) + "-" +
+                                         std::to_string(counter++) + "-" + name);
+    fs::remove_all(path_);
+    fs::create_directories(path_);
+  }
+  ~ScratchFolder() {
+    std::error_code ignored;
+    // A folder made read-only by a test must be writable again before it can be emptied.
+    fs::permissions(path_, fs::perms::owner_all, fs::perm_options::add, ignored);
+    fs::remove_all(path_, ignored);
+  }
   ScratchFolder(const ScratchFolder&) = delete;
   ScratchFolder& operator=(const ScratchFolder&) = delete;
   const fs::path& Path() const { return path_; }
   fs::path operator/(std::string_view name) const { return path_ / name; }
-  fs::path Write(std::string_view name, std::string_view bytes) const;
+  fs::path Write(std::string_view name, std::string_view bytes) const {
+    fs::create_directories((path_ / name).parent_path());
+    std::ofstream(path_ / name, std::ios::binary | std::ios::trunc)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    return path_ / name;
+  }
+  std::string Read(std::string_view name) const { return ReadWholeFile(path_ / name); }
 
  private:
   fs::path path_;
@@ -45,34 +94,129 @@ class ScratchFolder {
 
 // Resident memory of this process from /proc/self/status (KiB). ResetPeak sets the kernel's
 // high-water mark to the current size; false where the kernel does not allow it.
-int64_t CurrentKiB();
-int64_t PeakKiB();
-bool ResetPeak();
+inline int64_t StatusKiB(std::string_view field) {
+  std::ifstream status("/proc/self/status");
+  for (std::string line; std::getline(status, line);) {
+    if (line.rfind(field, 0) == 0) return std::atoll(line.c_str() + field.size());
+  }
+  return -1;
+}
+inline int64_t CurrentKiB() { return StatusKiB("VmRSS:"); }
+inline int64_t PeakKiB() { return StatusKiB("VmHWM:"); }
+inline bool ResetPeak() {
+  std::ofstream clear("/proc/self/clear_refs");
+  clear << "5" << std::flush;
+  // After a reset the peak is the current size, give or take a page being touched.
+  return clear && PeakKiB() <= CurrentKiB() + 1024;
+}
 
 // The force pulse file: 1 / Pulse / 1 / 2.86 / 0 / 0 / 0 / Force / none / 0.02 / 3 / 0 / 5 / 0,
 // with line `index` (0 = the count line) replaced by `line` if given.
-std::string PulseFile(std::string_view eol = "\n", int index = -1, std::string_view line = {});
+inline std::string PulseFile(std::string_view eol = "\n", int index = -1,
+                             std::string_view line = {}) {
+  const char* lines[] = {"1", "Pulse", "1", "2.86", "0", "0", "0", "Force", "none", "0.02", "3",
+                         "0", "5", "0"};
+  std::string text;
+  for (int i = 0; i < 14; ++i) text.append(i == index ? line : lines[i]).append(eol);
+  return text;
+}
+
+// A record file of one sinusoidal force: amplitude x sin(2 pi 0.02 i / period), i = 0..samples-1.
+inline std::string SineFile(double amplitude, double period, int samples) {
+  std::string text = "1\nSine\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n" + std::to_string(samples) +
+                     "\n";
+  char sample[40];
+  for (int i = 0; i < samples; ++i) {
+    std::snprintf(sample, sizeof sample, "%.17g\n",
+                  amplitude * std::sin(2 * 3.14159265358979 / period * 0.02 * i));
+    text += sample;
+  }
+  return text;
+}
 
 // A sine force, a displacement cycling between +-2.3 Uy every 40 samples and a decaying ground
 // acceleration in g, of `samples` samples each (weight 1, mass 2.86); Euler with one sub-step.
-Workbench EulerBench(int32_t samples);
+inline Workbench EulerBench(int32_t samples) {
+  std::vector<Experiment> records(3);
+  for (int k = 0; k < 3; ++k) {
+    Experiment& e = records[k];
+    e.name = k == 0 ? "Force" : k == 1 ? "Ramp" : "Quake";
+    e.weight = 1;
+    e.mass = 2.86;
+    e.dataType = k == 0 ? ExperimentDataType::Force
+                 : k == 1 ? ExperimentDataType::Displacement : ExperimentDataType::Acceleration;
+    e.unitsOfG = k == 2;
+    e.timeStep = k == 1 ? 0.05 : 0.02;
+    e.counter = samples;
+    std::vector<double>& values = SamplesOf(e);
+    values.assign(1, 0.0);
+    for (int32_t i = 1; i <= samples; ++i) {
+      // The displacement is slow enough for the explicit evaluation (U_dot dt / Uy below 0.36).
+      values.push_back(k == 0   ? 5.0 * std::sin(0.3 * i)
+                       : k == 1 ? 0.25 * std::sin(2.0 * 3.14159265358979 * i / 40.0)
+                                : 0.3 * std::sin(0.7 * i) * std::exp(-0.01 * i));
+    }
+  }
+  Workbench bench;
+  bench.experiments.Assign(std::move(records));
+  bench.SelectFirst(1, 4);
+  bench.inputs.optSolutionRKStepDoubling = false;
+  bench.inputs.optSolutionEuler = true;
+  bench.inputs.txtSolutionEulerSteps = "1";
+  return bench;
+}
 
 struct CliRun {
   int status = -1;  // exit status; -1 when killed (a crash or the time limit)
   std::string out;
   std::string err;
-  int64_t maxRssKiB = 0;  // peak resident memory of the program, 0 when not measured
+  int64_t maxRssKiB = 0;  // peak resident memory of the command, 0 when not measured
 };
 
-// Runs quarvel-cli with `arguments` (already quoted for the shell) in `folder`, stdin from
-// /dev/null, killed after `timeoutSeconds`; `prefix` goes before the program.
-CliRun RunCli(const fs::path& folder, const std::string& arguments, int timeoutSeconds = 60,
-              const std::string& prefix = "");
+// Runs `command` (a shell command line) in `folder` without a display, stdin from /dev/null,
+// killed after `timeoutSeconds`. A sanitizer report exits with 99, so that it can never pass
+// for an expected status 1.
+inline CliRun RunShell(const fs::path& folder, const std::string& command,
+                       int timeoutSeconds = 60) {
+  static std::atomic<int> counter{0};
+  const std::string base = (fs::temp_directory_path() / ("quarvel-run-" + std::to_string(::getpid()) +
+                                                         "-" + std::to_string(counter++)))
+                               .string();
+  const std::string out = base + ".out", err = base + ".err", rss = base + ".rss";
+  std::string line = "cd " + Quote(folder.string()) + " && unset DISPLAY && "
+                     "ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}exitcode=99\" "
+                     "UBSAN_OPTIONS=\"${UBSAN_OPTIONS:+$UBSAN_OPTIONS:}exitcode=99\" ";
+  if (::access("/usr/bin/time", X_OK) == 0) line += "/usr/bin/time -f %M -o " + Quote(rss) + " ";
+  line += "timeout -k 5 " + std::to_string(timeoutSeconds) + " sh -c " + Quote(command) + " > " +
+          Quote(out) + " 2> " + Quote(err) + " < /dev/null";
+  const int raw = std::system(line.c_str());
+  const int code = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  CliRun run{(code > 128 && code != 130) || code == 124 ? -1 : code, ReadWholeFile(out),
+             ReadWholeFile(err)};
+  if (code == 124 || code == 137) run.err += "\n(killed at the time limit)";
+  // /usr/bin/time writes "Command exited with non-zero status N" before the figure.
+  std::istringstream lines(ReadWholeFile(rss));
+  for (std::string text; std::getline(lines, text);) {
+    if (!text.empty() && text.find_first_not_of("0123456789") == std::string::npos) {
+      run.maxRssKiB = std::atoll(text.c_str());
+    }
+  }
+  for (const std::string& file : {out, err, rss}) std::remove(file.c_str());
+  return run;
+}
 
-std::string Quote(std::string_view text);
-bool RunningAsRoot();
-// The command prefix that runs a program as nobody (setpriv), or empty when not possible.
-std::string UnprivilegedPrefix();
-std::string ReadWholeFile(const fs::path& path);
+// quarvel-cli with `arguments` (already quoted for the shell); `prefix` goes before the program.
+inline const std::string kCli = Quote(QUARVEL_CLI) + " ";
+inline CliRun RunCli(const fs::path& folder, const std::string& arguments,
+                     int timeoutSeconds = 60, const std::string& prefix = "") {
+  return RunShell(folder, prefix + " " + kCli + arguments, timeoutSeconds);
+}
+
+// The prefix that runs a program as nobody when this process is root (which reads and writes
+// everything); false when root cannot drop its rights.
+inline bool Unprivileged(std::string& prefix) {
+  prefix = ::geteuid() == 0 ? "/usr/bin/setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
+  return prefix.empty() || ::access("/usr/bin/setpriv", X_OK) == 0;
+}
 
 }  // namespace quarvel::reliability
