@@ -6,9 +6,10 @@
 // simple scanner, the D exponent letter is replaced by E, and glibc's strtod (correctly rounded,
 // "C" locale in this process) converts it. Value, sign of zero, "found" and "overflow" must
 // agree bit for bit. The whole-text parse must accept exactly the texts that the scanner takes
-// entirely and that give a finite value, with the same value. The forms are checked for what the files and labels rely on: the default
-// form reads back within its 15 significant digits, half-even rounding is exact and even on
-// ties, and no form crashes or reads outside its buffers (AddressSanitizer).
+// entirely and that give a finite value, with the same value. The forms are checked for what
+// the files and labels rely on: the default form reads back within its 15 significant digits,
+// half-even rounding is exact and even on ties, and no form crashes or reads outside its
+// buffers (AddressSanitizer).
 
 #include <cerrno>
 #include <cmath>

@@ -43,7 +43,8 @@ std::string PngSize(const std::string& b) {
   return word(16) + "x" + word(20);
 }
 
-// The details, labels and one line per built-in experiment; an experiment of a loaded file.
+// The details, labels and one line per built-in experiment; the whole output for an
+// experiment of a loaded file.
 TEST_F(CliTest, SolvePrintsDetailsLabelsAndOneLinePerExperiment) {
   const CliRun run = Run("solve --mass 1");
   ASSERT_EQ(run.status, 0) << run.err;
@@ -51,12 +52,19 @@ TEST_F(CliTest, SolvePrintsDetailsLabelsAndOneLinePerExperiment) {
                       "T plastic :\t3.914\n", "Relative U :\t", "\nT=1, Amp=5\t", "\nT=2, Amp=5\t",
                       "\nT=3, Amp=5\t", "\nT=1, Amp=20\t", "\nT=2, Amp=20\t", "\nT=3, Amp=20\t"});
   dir.Write("pulse.quarvel",
-            "2\r\nFirst\r\n1\r\n2.86\r\n0\r\n0\r\n0\r\nForce\r\nnone\r\n0.02\r\n3\r\n0\r\n5\r\n0\r\n"
-            "Second\r\n1\r\n1\r\n0\r\n0\r\n0\r\nDisplacement\r\nnone\r\n0.05\r\n4\r\n0\r\n0.1\r\n"
-            "0.2\r\n0.1\r\n");
+            "2\r\nFirst\r\n1\r\n2.86\r\n0\r\n0\r\n0\r\nForce\r\nnone\r\n0.02\r\n3\r\n0\r\n5\r\n"
+            "0\r\nSecond\r\n1\r\n1\r\n-0.5\r\n1e-9\r\n0.25\r\nDisplacement\r\nnone\r\n0.05\r\n4\r\n"
+            "0\r\n0.1\r\n0.2\r\n0.1\r\n");
   const CliRun second = Run("solve --load pulse.quarvel --experiment 2 --method euler");
   ASSERT_EQ(second.status, 0) << second.err;
-  ExpectAll(second.out, {"Data type :\tDisplacement\n", "Counter :\t4\n"});
+  EXPECT_EQ(second.out,
+            "Data type :\tDisplacement\nUnits :\tNo unit system specified\nWeight :\t1\n"
+            "Time Step :\t0.05\nCounter :\t4\nMass :\t1\nInitial U :\t-0.5\n"
+            "Initial U_dot :\t1E-09\nInitial Z :\t0.25\nAbsolute U :\t0\nRelative U :\t0%\n"
+            "Absolute Eh :\t0\nRelative Eh :\t0%\nT elastic :\t1.238\nT plastic :\t3.914\n"
+            "Experiment\tOrig Peak U\tMod Peak U\tAbs Peak U Err\tRel Peak U Err\tOrig Peak Eh\t"
+            "Mod Peak Eh\tAbs Peak Eh Err\tRel Peak Eh Err\nFirst\t0\t0\t0\t0\t0\t0\t0\t0\n"
+            "Second\t0.2\t0.2\t0\t0\t0.369679453010351\t0.369679453010351\t0\t0\n");
 }
 
 // The report says where it went; DC 1 meets one faulting all-reversal weight evaluation, which
@@ -106,8 +114,8 @@ TEST_F(CliTest, AdvancedLoopStudiesTheNumberedSeriesAndWritesEnvelopes) {
   // Every value below the threshold: each file is named, and nothing reaches the envelopes.
   const CliRun filtered = Run("advanced-loop --dir . --threshold 1e9" + range);
   ASSERT_EQ(filtered.status, 0) << filtered.err;
-  ExpectAll(filtered.err, {"warning: 1 a.quarvel: every swept value was left out by --threshold 1e9",
-                           "warning: 2 b.quarvel: every swept value was left out"});
+  ExpectAll(filtered.err, {"warning: 1 a.quarvel: every swept value was left out by --threshold",
+                           "warning: 2 b.quarvel: every swept value was left out by --threshold"});
   for (const char* envelope : kEnvelopes) EXPECT_EQ(Read(envelope), "") << envelope;
 
   // No file fits the naming: said, status 1, the envelope files written empty all the same.
@@ -141,9 +149,11 @@ TEST_F(CliTest, LoadedFilesAreCheckedLineByLine) {
   const CliRun check = Run("check " + Quote(kElCentro));
   ASSERT_EQ(check.status, 0) << check.err;
   EXPECT_EQ(check.err, "");
-  ExpectAll(check.out, {": 1 experiment(s), 0 warning(s)\n", "Data type :\tAcceleration\n",
-                        "Units :\tUnits of g\n", "Samples :\t1560\n", "Time step :\t0.02 s\n",
-                        "Duration :\t31.18 s\n", "Peak :\t-0.31882 g at 2.02 s (sample 102)\n"});
+  EXPECT_EQ(check.out, kElCentro +
+                           ": 1 experiment(s), 0 warning(s)\nExperiment 1 :\tEl Centro 1940 NS\n"
+                           "Data type :\tAcceleration\nUnits :\tUnits of g\nSamples :\t1560\n"
+                           "Time step :\t0.02 s\nDuration :\t31.18 s\nPeak :\t-0.31882 g at 2.02 "
+                           "s (sample 102)\nMass :\t1 kg\nWeight :\t1\n");
   EXPECT_EQ(Run("check --strict slips.quarvel").status, 1);
 }
 
@@ -233,8 +243,7 @@ TEST_F(CliTest, LoopJobsAndMergedShardsWriteTheSameStudy) {
                               "--dir shards --jobs 1 --shard {}/4 ::: 1 2 3 4");
   ASSERT_EQ(shards.status, 0) << shards.err;
   EXPECT_FALSE(fs::exists(dir / "shards/lresults.out"));
-  const CliRun merged = Run("merge shards/lresults.out.shard-1-of-4 shards/lresults.out.shard-2-of-4 "
-                              "shards/lresults.out.shard-3-of-4 shards/lresults.out.shard-4-of-4");
+  const CliRun merged = Run("merge shards/lresults.out.shard-[1-4]-of-4");
   ASSERT_EQ(merged.status, 0) << merged.err;
   EXPECT_EQ(Read("shards/lresults.out"), expected);
   const CliRun incomplete = Run("merge shards/lresults.out.shard-1-of-4");
@@ -278,8 +287,7 @@ TEST_F(CliTest, AdvancedLoopShardsMergeIntoTheEnvelopesOfOneRun) {
   const CliRun shards = Shell("parallel --will-cite --halt now,fail=1 " + kCli + study +
                               "--dir sharded --jobs 1 --shard {}/3 ::: 1 2 3");
   ASSERT_EQ(shards.status, 0) << shards.err;
-  const CliRun merged = Run("merge sharded/EnvRelError.out.shard-1-of-3 sharded/EnvRelError.out.shard-2-of-3 "
-                              "sharded/EnvRelError.out.shard-3-of-3");
+  const CliRun merged = Run("merge sharded/EnvRelError.out.shard-[1-3]-of-3");
   ASSERT_EQ(merged.status, 0) << merged.err;
   std::vector<std::string> files(std::begin(kEnvelopes), std::end(kEnvelopes));
   for (int k = 1; k <= 5; ++k) files.push_back(std::to_string(k) + " sine.quarvel.out");
@@ -339,7 +347,7 @@ TEST_F(CliTest, PlotDrawsEachKindWithItsLegendAndUnits) {
     const CliRun run = Run("plot " + arguments + " -o " + file);
     ASSERT_EQ(run.status, 0) << run.err;
     const bool pdf = std::string(file).ends_with(".pdf");
-    const std::string text = pdf ? Shell("pdftotext -q " + std::string(file) + " -").out : Read(file);
+    const std::string text = pdf ? Shell("pdftotext -q " + Quote(file) + " -").out : Read(file);
     ExpectAll(text, present);
     for (const std::string& unwanted : absent) EXPECT_EQ(text.find(unwanted), std::string::npos);
   }
@@ -374,16 +382,14 @@ struct ErrorCase {
 const ErrorCase kErrorCases[] = {
     {"zero_weights", "solve --load zero.quarvel", 1, "The weights of the experiments are zero!"},
     {"experiment_out_of_range", "solve --experiment 7", 2, "--experiment 7: the set has only 6"},
-    {"experiment_zero", "solve --experiment 0", 2,
-     "--experiment: \"0\": must be a whole number from 1 to 2147483647\n"},
+    {"experiment_zero", "solve --experiment 0", 2, "--experiment: \"0\": must be a whole"},
     {"experiment_fraction", "solve --experiment 1.5", 2, "--experiment: \"1.5\": must be a whole"},
     {"experiment_beyond_int32", "solve --experiment 2147483648", 2, "--experiment: \"21474836"},
     {"no_subcommand", "", 2, "A subcommand is required"},
     {"misspelt_subcommand", "slove", 2, "unknown subcommand slove; did you mean solve?"},
     {"misspelt_option", "solve --Fyy 1", 2, "solve: unknown option --Fyy; did you mean --Fy?"},
     {"unknown_option", "solve --no-such-option", 2, "solve: unknown option --no-such-option\n"},
-    {"option_of_another_subcommand", "solve --jobs 2", 2,
-     "--jobs is not an option of solve (it is one of loop, advanced-loop)"},
+    {"other_command_option", "solve --jobs 2", 2, "--jobs is not an option of solve (it"},
     {"stray_argument", "solve extra", 2, "solve: unexpected argument extra"},
     {"ambiguous_a", "solve --a 0.1", 2, "--a: ambiguous: give --A"},
     {"bad_method", "solve --method fast", 2, "--method"},
@@ -392,7 +398,7 @@ const ErrorCase kErrorCases[] = {
     {"text_after_equals", "solve --Fy=abc", 2, "--Fy: \"abc\" is not a number"},
     {"empty_number", "solve --Uy ''", 2, "--Uy: \"\" is not a number"},
     {"overflowing_number", "solve --P 1e400", 2, "--P: \"1e400\" is beyond the range"},
-    {"negative_yield_force", "solve --Fy -2", 2, "--Fy: \"-2\": the yield force Fy must be above 0"},
+    {"negative_yield_force", "solve --Fy -2", 2, "--Fy: \"-2\": the yield force Fy must"},
     {"zero_yield_displacement", "solve --Uy 0", 2, "--Uy: \"0\": the yield displacement Uy must"},
     {"zero_exponent", "solve --n 0", 2, "--n: \"0\": the exponent n must be above 0"},
     {"negative_damping", "solve --c -0.1", 2, "--c: \"-0.1\": a damping c below 0"},
@@ -418,39 +424,28 @@ const ErrorCase kErrorCases[] = {
     {"study_step_text", "loop --step 0,01", 2, "--step: \"0,01\" is not a number"},
     {"zero_jobs", "loop --jobs 0", 2, "--jobs: \"0\": must be a whole number from 1"},
     // advanced-loop takes its experiments from the series files.
-    {"advanced_loop_experiment", "advanced-loop --dir . --experiment 2", 2,
-     "advanced-loop: --experiment does not apply"},
+    {"advanced_loop_experiment", "advanced-loop --dir . --experiment 2", 2, "--experiment does"},
     {"advanced_loop_create", "advanced-loop --dir . --create", 2, "--create does not apply"},
     {"advanced_loop_load", "advanced-loop --dir . --load f.quarvel", 2, "--load does not apply"},
     {"advanced_loop_sine", "advanced-loop --dir . --sine 1,1,1,1,1", 2, "--sine does not apply"},
     {"advanced_loop_dc1", "advanced-loop --dir . --dc1", 2, "--dc1 does not apply"},
     {"advanced_loop_dc2", "advanced-loop --dir . --dc2", 2, "--dc2 does not apply"},
     {"advanced_loop_without_folder", "advanced-loop", 2, "--dir"},
-    {"advanced_loop_zero_threshold", "advanced-loop --dir . --threshold 0", 2,
-     "--threshold: \"0\": the threshold must be above 0"},
+    {"advanced_loop_threshold", "advanced-loop --dir . --threshold 0", 2, "--threshold: \"0\""},
     {"bad_shard", "loop --shard 3/2", 2, "--shard 3/2"},
     {"merge_not_a_shard", "merge bad.quarvel", 1, "not a shard file"},
     {"check_bad_file", "check zero.quarvel bad.quarvel", 1, "bad.quarvel: line 1"},
     {"plot_unknown_quantity", "plot --x Q -o f.png", 2, "--x"},
-    {"plot_unknown_extension", "plot -o f.xyz", 2,
-     "-o f.xyz: .xyz is not a picture format this program writes; use one of: .bmp"},
+    {"plot_unknown_extension", "plot -o f.xyz", 2, "-o f.xyz: .xyz is not a picture format"},
     {"plot_without_extension", "plot -o f", 2, "-o f: the file name has no extension"},
-    {"plot_frame_of_all", "plot --experiment all --frame 3 -o f.png", 2,
-     "--frame draws the playback of one experiment"},
-    {"plot_experiment_neither", "plot --experiment al -o f.png", 2,
-     "\"al\" is neither an experiment number (1, 2, ...) nor all"},
-    {"plot_study_with_solve_option", "plot --study s.out --x U -o f.png", 2,
-     "--study: draws files without solving; --x does not apply"},
-    {"plot_study_with_source", "plot --study s.out --load bad.quarvel -o f.png", 2,
-     "--load does not apply"},
-    {"plot_study_and_envelopes", "plot --study s.out --envelopes . -o f.png", 2,
-     "--study excludes --envelopes"},
-    {"plot_study_missing", "plot --study missing.out -o f.png", 1,
-     "missing.out: No such file or directory"},
-    {"plot_study_not_a_study", "plot --study bad.quarvel -o f.png", 1,
-     "bad.quarvel: no study header"},
-    {"plot_envelopes_missing", "plot --envelopes . -o f.png", 1,
-     "EnvRelErrorUPos.out: No such file or directory"},
+    {"plot_frame_of_all", "plot --experiment all --frame 3 -o f.png", 2, "--frame draws the playb"},
+    {"plot_experiment_neither", "plot --experiment al -o f.png", 2, "\"al\" is neither an exp"},
+    {"plot_study_solve_option", "plot --study s.out --x U -o f.png", 2, "--study: draws files"},
+    {"plot_study_source", "plot --study s.out --load bad.quarvel -o f.png", 2, "--load does not"},
+    {"plot_study_envelopes", "plot --study s.out --envelopes . -o f.png", 2, "--study excludes"},
+    {"plot_study_missing", "plot --study missing.out -o f.png", 1, "missing.out: No such file or"},
+    {"plot_not_a_study", "plot --study bad.quarvel -o f.png", 1, "bad.quarvel: no study header"},
+    {"plot_envelopes_missing", "plot --envelopes . -o f.png", 1, "EnvRelErrorUPos.out: No such"},
     {"plot_size_without_height", "plot --size 800 -o f.png", 2, "--size"},
     {"plot_width_too_small", "plot --size 399x600 -o f.png", 2, "--size"},
     {"plot_height_too_small", "plot --size 800x299 -o f.png", 2, "--size"},

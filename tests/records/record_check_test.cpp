@@ -97,11 +97,12 @@ TEST_P(WarningTest, NamesTheLineAndLoadsAsTheLoaderDoes) {
             0u);
 }
 
-INSTANTIATE_TEST_SUITE_P(Lines, WarningTest, testing::ValuesIn(kWarningCases), [](const auto& info) {
-  std::string name = info.param.name;
-  for (char& ch : name) ch = std::isalnum(static_cast<unsigned char>(ch)) ? ch : '_';
-  return name;
-});
+INSTANTIATE_TEST_SUITE_P(Lines, WarningTest, testing::ValuesIn(kWarningCases),
+                         [](const auto& info) {
+                           std::string name = info.param.name;
+                           for (char& c : name) c = std::isalnum(c & 0xff) ? c : '_';
+                           return name;
+                         });
 
 // Files of other formats: the load fails at line 1 as the loader says, with a hint.
 TEST(ForeignFormat, FirstLineGivesAHint) {

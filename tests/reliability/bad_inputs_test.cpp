@@ -60,7 +60,9 @@ void ExpectFaultRulesHold(const Experiment& experiment, const ExperimentResults&
   SCOPED_TRACE(experiment.name);
   const auto n = static_cast<std::size_t>(experiment.counter) + 1;
   const ReversalIndexHistory& r = e.reversalIndices;
-  for (const auto* a : {&r.lastPlus, &r.lastMinus, &r.maxPlus, &r.maxMinus}) EXPECT_EQ(a->size(), n);
+  for (const auto* a : {&r.lastPlus, &r.lastMinus, &r.maxPlus, &r.maxMinus}) {
+    EXPECT_EQ(a->size(), n);
+  }
   for (const ResponseHistory* h : {&e.original, &e.modified}) {
     for (const auto* a :
          {&h->T, &h->U, &h->U_DOT, &h->U_DOT_DOT, &h->F, &h->Fext, &h->Z, &h->Fh, &h->Et, &h->Eh}) {
@@ -188,7 +190,8 @@ TEST_P(BadBoxTest, SolveAndStudyFollowTheFaultRules) {
     // Every value solved; the title, the header and the lines that passed the threshold.
     const std::size_t at = loop.out.find("Study written to ./lresults.out (3 values, ");
     ASSERT_NE(at, std::string::npos) << loop.out;
-    EXPECT_EQ(std::count(study.begin(), study.end(), '\n'), 2 + std::atoi(loop.out.c_str() + at + 43));
+    EXPECT_EQ(std::count(study.begin(), study.end(), '\n'),
+              2 + std::atoi(loop.out.c_str() + at + 43));
   }
 }
 

@@ -36,5 +36,7 @@ inline int ReplayFuzzInputs(const std::string& target, int (*entry)(const uint8_
 
 }  // namespace quarvel::reliability
 
-#define QUARVEL_FUZZ_REPLAY(name, target, entry, fewest) \
-  TEST(FuzzReplay, name) { EXPECT_GE(quarvel::reliability::ReplayFuzzInputs(target, entry), fewest); }
+#define QUARVEL_FUZZ_REPLAY(name, target, entry, fewest)                    \
+  TEST(FuzzReplay, name) {                                                  \
+    EXPECT_GE(quarvel::reliability::ReplayFuzzInputs(target, entry), fewest); \
+  }

@@ -1,5 +1,5 @@
-// The number_parse fuzz target, compiled under another name, replaying its seeds and the inputs earlier
-// fuzz runs failed on.
+// The number_parse fuzz target, compiled under another name, replaying its seeds and the
+// inputs earlier fuzz runs failed on.
 #define LLVMFuzzerTestOneInput NumberParseFuzzTarget
 #include "../../fuzz/number_parse_fuzzer.cpp"
 #undef LLVMFuzzerTestOneInput

@@ -1,5 +1,5 @@
-// The solve fuzz target, compiled under another name, replaying its seeds and the inputs earlier
-// fuzz runs failed on.
+// The solve fuzz target, compiled under another name, replaying its seeds and the
+// inputs earlier fuzz runs failed on.
 #define LLVMFuzzerTestOneInput SolveFuzzTarget
 #include "../../fuzz/solve_fuzzer.cpp"
 #undef LLVMFuzzerTestOneInput

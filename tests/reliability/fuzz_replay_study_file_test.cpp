@@ -1,5 +1,5 @@
-// The study_file fuzz target, compiled under another name, replaying its seeds and the inputs earlier
-// fuzz runs failed on.
+// The study_file fuzz target, compiled under another name, replaying its seeds and the
+// inputs earlier fuzz runs failed on.
 #define LLVMFuzzerTestOneInput StudyFileFuzzTarget
 #include "../../fuzz/study_file_fuzzer.cpp"
 #undef LLVMFuzzerTestOneInput

@@ -1,5 +1,5 @@
-// The study_shard fuzz target, compiled under another name, replaying its seeds and the inputs earlier
-// fuzz runs failed on.
+// The study_shard fuzz target, compiled under another name, replaying its seeds and the
+// inputs earlier fuzz runs failed on.
 #define LLVMFuzzerTestOneInput StudyShardFuzzTarget
 #include "../../fuzz/study_shard_fuzzer.cpp"
 #undef LLVMFuzzerTestOneInput

@@ -179,9 +179,8 @@ struct CliRun {
 inline CliRun RunShell(const fs::path& folder, const std::string& command,
                        int timeoutSeconds = 60) {
   static std::atomic<int> counter{0};
-  const std::string base = (fs::temp_directory_path() / ("quarvel-run-" + std::to_string(::getpid()) +
-                                                         "-" + std::to_string(counter++)))
-                               .string();
+  const std::string base = fs::temp_directory_path().string() + "/quarvel-run-" +
+                           std::to_string(::getpid()) + "-" + std::to_string(counter++);
   const std::string out = base + ".out", err = base + ".err", rss = base + ".rss";
   std::string line = "cd " + Quote(folder.string()) + " && unset DISPLAY && "
                      "ASAN_OPTIONS=\"${ASAN_OPTIONS:+$ASAN_OPTIONS:}exitcode=99\" "
