@@ -55,6 +55,10 @@ TEST_F(CliTest, SolvePrintsDetailsLabelsAndOneLinePerExperiment) {
             "2\r\nFirst\r\n1\r\n2.86\r\n0\r\n0\r\n0\r\nForce\r\nnone\r\n0.02\r\n3\r\n0\r\n5\r\n"
             "0\r\nSecond\r\n1\r\n1\r\n-0.5\r\n1e-9\r\n0.25\r\nDisplacement\r\nnone\r\n0.05\r\n4\r\n"
             "0\r\n0.1\r\n0.2\r\n0.1\r\n");
+  // The lower-case spellings are the same options.
+  const CliRun upper = Run("solve --method euler --Fy 2 --Uy 0.2 --P 3");
+  ASSERT_EQ(upper.status, 0) << upper.err;
+  EXPECT_EQ(Run("solve --method euler --fy 2 --uy 0.2 --p 3").out, upper.out);
   const CliRun second = Run("solve --load pulse.quarvel --experiment 2 --method euler");
   ASSERT_EQ(second.status, 0) << second.err;
   EXPECT_EQ(second.out,
@@ -83,17 +87,6 @@ TEST_F(CliTest, ReportAndDemoWriteTheReport) {
   ASSERT_EQ(demo.status, 0) << demo.err;
   EXPECT_TRUE(fs::exists(dir / "results/quarvel-report.txt"));
   ExpectAll(demo.out, {"quarvel-report.txt"});
-}
-
-// Into a folder that does not exist yet: it is made, as demo makes its own.
-TEST_F(CliTest, LoopWritesTheStudyFileForAShortRange) {
-  const CliRun run = Run("loop --from 1 --to 1.02 --step 0.01 --dir studies/short -o short.out");
-  ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(run.out, "Study written to studies/short/short.out (3 values, 3 lines)\n");
-  const std::string text = Read("studies/short/short.out");
-  EXPECT_EQ(text.rfind("Varying plastic period by changing mass\r\nVarying Qty\t", 0), 0u);
-  ExpectAll(text, {"\r\n1\t", "\r\n1.01\t", "\r\n1.02\t"});
-  EXPECT_EQ(text.find("\r\n1.03\t"), std::string::npos);
 }
 
 TEST_F(CliTest, AdvancedLoopStudiesTheNumberedSeriesAndWritesEnvelopes) {
@@ -186,16 +179,6 @@ TEST_F(CliTest, HelpListsOnlyTheOptionsOfTheSubcommand) {
   EXPECT_EQ(version.out.rfind("quarvel-cli 1.", 0), 0u) << version.out;
 }
 
-// The lower-case spellings are the same options; a clamped sub-step count is said.
-TEST_F(CliTest, AliasesAndClampedValues) {
-  const CliRun upper = Run("solve --Fy 2 --Uy 0.2 --P 3 --method euler");
-  ASSERT_EQ(upper.status, 0) << upper.err;
-  EXPECT_EQ(Run("solve --fy 2 --uy 0.2 --p 3 --method euler").out, upper.out);
-  const CliRun clamped = Run("solve --method euler --euler-steps 500");
-  ASSERT_EQ(clamped.status, 0) << clamped.err;
-  ExpectAll(clamped.err, {"note: --euler-steps 500: 128 sub-step(s) per sample are used"});
-}
-
 // A study reports on stderr, per study file, the swept values at which evaluations of the
 // all-reversal weight faulted and how many faulted, whatever the jobs.
 TEST_F(CliTest, StudiesReportTheSweptValuesWhereTheWeightFaulted) {
@@ -224,17 +207,19 @@ TEST_F(CliTest, StudiesReportTheSweptValuesWhereTheWeightFaulted) {
   EXPECT_EQ(Read("one.out"), Read("two.out"));
 }
 
-// The default study over a short range with one job, several jobs, and as shards run side by
-// side by GNU parallel and merged: the same file, byte for byte.
+// The default study over a short range (its last value included) with one job, several jobs,
+// and as shards run side by side by GNU parallel and merged: the same file, byte for byte, in
+// a folder made for it.
 TEST_F(CliTest, LoopJobsAndMergedShardsWriteTheSameStudy) {
   const std::string range = "loop --from 3 --to 4.5 --step 0.05 ";
-  const CliRun one = Run(range + "--dir one --jobs 1");
+  const CliRun one = Run(range + "--dir one/deep --jobs 1");
   ASSERT_EQ(one.status, 0) << one.err;
-  ExpectAll(one.out, {"(31 values, 31 lines)"});
+  EXPECT_EQ(one.out, "Study written to one/deep/lresults.out (31 values, 31 lines)\n");
   ASSERT_EQ(Run(range + "--dir two --jobs 2").status, 0);
   ASSERT_EQ(Run(range + "--dir all --jobs 3 --all-experiments").status, 0);
-  const std::string expected = Read("one/lresults.out");
-  EXPECT_EQ(expected.rfind("Varying plastic period by changing mass\r\n", 0), 0u);
+  const std::string expected = Read("one/deep/lresults.out");
+  EXPECT_EQ(expected.rfind("Varying plastic period by changing mass\r\nVarying Qty\t", 0), 0u);
+  ExpectAll(expected, {"\r\n3\t", "\r\n4.5\t"});
   EXPECT_EQ(Read("two/lresults.out"), expected);
   EXPECT_EQ(Read("all/lresults.out"), expected);
 
@@ -405,6 +390,8 @@ const ErrorCase kErrorCases[] = {
     {"negative_tolerance", "solve --eps -1E-09", 2, "--eps: \"-1E-09\": the tolerance Eps"},
     {"zero_mass", "solve --mass 0", 2, "--mass: \"0\": a mass of 0 cannot be accelerated"},
     {"zero_damping_and_tolerance", "solve --c 0 --eps 0 --mass -1 --method euler", 0, ""},
+    {"clamped_sub_steps", "solve --method euler --euler-steps 500", 0,
+     "note: --euler-steps 500: 128 sub-step(s) per sample are used"},
     // The sinusoid: five finite numbers, a period and time step above 0, cycles not negative;
     // too many samples is the generator's refusal.
     {"sine_empty", "solve --sine ,,,,", 2, "--sine: MASS \"\" is not a number"},
