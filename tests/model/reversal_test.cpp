@@ -238,19 +238,6 @@ TEST(ReloadWeight, AllReversalWeightFaultReturnsTheUncappedPartialWeight) {
   }
 }
 
-// A prescribed displacement's velocity and acceleration are its forward differences, the last
-// sample repeating the one before.
-TEST(DisplacementControlled, LastSampleRepeatsTheDifferencesBeforeIt) {
-  ModelRun run;
-  run.mass = 2.86;
-  DisplacementControlledResponse(run, std::vector<double>{0.0, 0.0, 0.01, 0.03, 0.02}, 4, 0.5);
-  const ResponseHistory& h = run.history;
-  EXPECT_EQ(h.U_DOT[3], (0.02 - 0.03) / 0.5);
-  EXPECT_EQ(h.U_DOT[4], h.U_DOT[3]);
-  EXPECT_EQ(h.U_DOT_DOT[3], 0.0);
-  EXPECT_EQ(h.U_DOT_DOT[4], 0.0);
-}
-
 // Regression: under all reversal points the displacement-controlled modified pass prunes its lists
 // at sample j against the z the working array then holds for j + 1, the original pass's. Pruned
 // against a z above every entry, no reversal bends the response, which follows the original.

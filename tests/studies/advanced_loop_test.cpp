@@ -170,23 +170,6 @@ TEST(AdvancedLoop, ThresholdAnswerIsReadByTheNumberParseAndMustBePositive) {
   }
 }
 
-TEST(EnvelopeFiles, HoldOneLinePerNonZeroEntry) {
-  ScratchFolder folder;
-  Envelopes envelopes;
-  envelopes.Reset(4);
-  envelopes.uPos = {0.0, 0.5, 0.0, 0.0, 1e-7};  // a tiny entry is written, rounded to 0
-  envelopes.uNeg = {-0.25, 0.0, 0.0, -1.2345678, 0.0};
-  envelopes.ehNeg = {0.0, 0.0, -0.0, 0.0, 0.0};  // -0 is 0: no line
-  std::vector<std::string> written;
-  EXPECT_TRUE(WriteEnvelopeFiles(envelopes, folder.str(), 0.1, 0.01, &written).empty());
-  EXPECT_EQ(written.size(), 4u);
-  // x_i = i * 0.01 + 0.1, rounded to 6 decimals.
-  EXPECT_EQ(ReadFile(folder / "EnvRelErrorUPos.out"), "0.11\t0.5\r\n0.14\t0\r\n");
-  EXPECT_EQ(ReadFile(folder / "EnvRelErrorUNeg.out"), "0.1\t-0.25\r\n0.13\t-1.234568\r\n");
-  EXPECT_EQ(ReadFile(folder / "EnvRelErrorEhPos.out") + ReadFile(folder / "EnvRelErrorEhNeg.out"),
-            "");
-}
-
 // Mend: a folder that cannot be listed, or a study or envelope file that cannot be written, is
 // reported by name; the series goes on and the other files are written.
 TEST(AdvancedLoop, FilesThatCannotBeWrittenOrListedAreReported) {

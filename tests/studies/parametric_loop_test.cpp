@@ -30,14 +30,6 @@ void SetMode(MainWindowInputs& in, const std::string& code) {
   for (const auto& [option, token] : kOptions) in.*option = code.find(token) != std::string::npos;
 }
 
-std::string ModeOf(const MainWindowInputs& in) {
-  std::string code;
-  for (const auto& [option, token] : kOptions) {
-    if (in.*option) code += (code.empty() ? "" : " ") + std::string(token);
-  }
-  return code;
-}
-
 StudyOutcome Loop(Workbench& bench, RecordingUserInterface& ui, const ScratchFolder& folder) {
   return RunParametricLoop(bench, ui, ui.stop, Request(folder.str()));
 }
@@ -262,23 +254,6 @@ TEST(ParametricLoop, StudyFileFaultsAreReportedWithTheFileName) {
   outcome = RunParametricLoop(bench, ui, ui.stop, Request("/dev", "full"));
   EXPECT_EQ(outcome.status, StudyStatus::WriteFailed);
   EXPECT_EQ(outcome.Describe(), "/dev/full: No space left on device");
-}
-
-TEST(StudyOptionClick, FollowsTheGroupRules) {
-  using enum StudyOption;
-  const struct {
-    const char* before;
-    StudyOption click;
-    const char* after;
-  } rows[] = {{"ve cf", VaryMass, "vm cm"},          {"vm cm", ChangeFy, "vm cm"},  // mass only
-              {"vp cm", ChangeFy, "vp cf"},           {"vm cm", VaryElasticPeriod, "ve cm"},
-              {"ve cu", VaryPlasticPeriod, "vp cu"}};
-  for (const auto& row : rows) {
-    MainWindowInputs in;
-    SetMode(in, row.before);
-    ClickStudyOption(in, row.click);
-    EXPECT_EQ(ModeOf(in), row.after) << row.before << ", click " << static_cast<int>(row.click);
-  }
 }
 
 }  // namespace
