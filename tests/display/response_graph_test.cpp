@@ -20,11 +20,10 @@ namespace {
 // and a max negative one at 1 from 9 on. The last solve used `rule`; the window's options still
 // say All Reversal Points.
 Workbench RampBench(ReversalRule rule = ReversalRule::AllReversals) {
-  Experiment e;
+  Workbench bench;
+  Experiment& e = bench.experiments.Append(Experiment{});
   e.name = "Ramp";
   e.counter = 10;
-  Workbench bench;
-  bench.experiments.Append(std::move(e));
   bench.SelectFirst(1, 4);
   bench.parameters.reversalRule = rule;
   ExperimentResults& r = bench.results.At(1);

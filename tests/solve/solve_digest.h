@@ -66,19 +66,14 @@ enum class DigestSet { BuiltIn, Dc1, Dc2, ElCentro };
 // Fills the bench with the set and selects its first experiment.
 inline bool LoadDigestSet(DigestSet set, Workbench& bench) {
   const double uy = Val(bench.inputs.txtUy);
+  const std::string elCentro = QUARVEL_SOURCE_DIR "/tests/experiments/data/elcentro-1940-ns.quarvel";
   if (set == DigestSet::BuiltIn) CreateSineForceExperiments(bench.experiments);
-  if (set == DigestSet::Dc1) {
-    SetDisplacementProtocolExperiment(DisplacementProtocol::Dc1, uy, bench.experiments);
+  if (set == DigestSet::Dc1 || set == DigestSet::Dc2) {
+    SetDisplacementProtocolExperiment(
+        set == DigestSet::Dc1 ? DisplacementProtocol::Dc1 : DisplacementProtocol::Dc2, uy,
+        bench.experiments);
   }
-  if (set == DigestSet::Dc2) {
-    SetDisplacementProtocolExperiment(DisplacementProtocol::Dc2, uy, bench.experiments);
-  }
-  if (set == DigestSet::ElCentro &&
-      !LoadExperimentFile(std::string(QUARVEL_SOURCE_DIR) +
-                              "/tests/experiments/data/elcentro-1940-ns.quarvel",
-                          bench.experiments)) {
-    return false;
-  }
+  if (set == DigestSet::ElCentro && !LoadExperimentFile(elCentro, bench.experiments)) return false;
   bench.SelectFirst(0, 1);
   return true;
 }
