@@ -23,19 +23,10 @@ struct SetClock : PlaybackClock {
 // At clock reading `now`: 't' a turn, 'v' the slider moved to `value`, 's' the scroll bar moved to
 // sample `value`, 'p' Pause, 'x' Stop. `want` is the sample a turn shows (0: none yet, kEnded:
 // playing ended), after the others the frame the graph shows (0: the whole response).
-struct Step {
-  double now;
-  char what;
-  int32_t value, want;
-};
+struct Step { double now; char what; int32_t value, want; };
 
-struct Row {
-  const char* name;
-  double start;
-  int32_t scroll, slider;
-  std::vector<Step> steps;
-  PlaybackRecord record = kRecord;
-};
+struct Row { const char* name; double start; int32_t scroll, slider; std::vector<Step> steps;
+    PlaybackRecord record = kRecord; };
 
 TEST(PlaybackTest, SampleShownAsTheClockRuns) {
   const Row rows[] = {

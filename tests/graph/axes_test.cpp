@@ -74,10 +74,7 @@ TEST(RunningTickOffsets, RunningSumAndItsBounds) {
 // Pixel positions, tick counts and font heights round halves to even in every floating-point
 // rounding mode (the mode is the caller's, and a plug-in may leave it changed).
 TEST(RoundToInt32, HalvesToEvenWhateverTheRoundingMode) {
-  struct Row {
-    double x;
-    std::optional<int32_t> want;
-  };
+  struct Row { double x; std::optional<int32_t> want; };
   const Row rows[] = {{2.5, 2},  {3.5, 4},   {-2.5, -2}, {-3.5, -4},          {2.4999, 2},
                       {0.5, 0},  {-0.5, 0},  {1.5, 2},   {2147483647.4, 2147483647},
                       {3e9, std::nullopt},   {kInf, std::nullopt}, {std::nan(""), std::nullopt}};
@@ -97,12 +94,7 @@ TEST(RoundToInt32, HalvesToEvenWhateverTheRoundingMode) {
 }
 
 TEST(FormatAxisNumber, Text) {
-  struct Row {
-    double value;
-    const char* format;
-    const char* separator;
-    const char* want;
-  };
+  struct Row { double value; const char* format; const char* separator; const char* want; };
   const Row rows[] = {
       {1234.5, "0.00E+00", ".", "1.23E+03"},   {0.0, "0.00E+00", ".", "0.00E+00"},
       {-0.0, "0.00E+00", ".", "0.00E+00"},     {-0.05, "0.00E+00", ".", "-5.00E-02"},

@@ -127,6 +127,7 @@ struct Drawing {
 // Margins with data 0..10 on both axes (tick texts "0.00E+00" and "1.00E+01", 56 x 14) at
 // 800 x 600: left 15 + 56 + 2*0.02*800 = 103, right 800 - 0.07*800 = 744 (with or without a
 // legend), top 2*0.03*600 = 36, bottom 600 - 15 - 14 - 2*0.02*600 = 547.
+// clang-format off
 const Drawing kDrawings[] = {
     {"Defaults", 600, nullptr, {}, "103 36 744 547 0xc0be8635ee04f9e"},
     // Every element in its fixed order, in its own pen and font; point labels, a legend entry
@@ -195,6 +196,7 @@ const Drawing kDrawings[] = {
     // Steps beyond the decade table stay stale: the tick loops must still end (a mend).
     {"HugeRangeStaysBounded", 600, nullptr, {Line({{0, 0}, {1e40, 1e40}})}, "47 36 744 561 0xa01f80f7acadc437"},
 };
+// clang-format on
 
 class GraphDrawing : public ::testing::TestWithParam<Drawing> {};
 

@@ -23,14 +23,8 @@ using M = SolutionMethod;
 // trials agree exactly (at rest). Over 6 samples (5 intervals), displaced when forced (from rest
 // the first Euler trials agree exactly); one sample is the initial state alone.
 TEST(Schemes, EvaluationsPerRun) {
-  struct Row {
-    const char* name;
-    M method;
-    int32_t eulerSteps;
-    double eps, force;
-    int samples;
-    int64_t count;
-  };
+  struct Row { const char* name; M method; int32_t eulerSteps; double eps, force; int samples;
+      int64_t count; };
   const Row rows[] = {
       {"Euler with 7 sub-steps", M::Euler, 7, 0.0, 5.0, 6, 5 * 7},
       {"Euler doubling to 256", M::EulerStepDoubling, 128, 0.0, 5.0, 6, 5 * 511},

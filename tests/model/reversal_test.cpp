@@ -201,7 +201,8 @@ TEST(ReloadWeight, AllReversalWeightFaultReturnsTheUncappedPartialWeight) {
   const ReversalListEntry heavy{1, 1.0, 0.8, 0.0, false};
   const ReversalListEntry atU{2, 0.9, 0.7, 0.0, false};
   const double heavyWeight = std::pow((1.0 - (1.0 + 0.1 * (0.4 - 0.8))) / (1.0 - 0.9), -1.0);
-  struct Row { const char* name; double gamma; std::vector<ReversalListEntry> entries; double expected; int64_t faults; };
+  struct Row { const char* name; double gamma; std::vector<ReversalListEntry> entries;
+      double expected; int64_t faults; };
   const Row rows[] = {
       {"no fault is capped", 0.5, {heavy}, 1.0, 0},
       {"fault after a heavy entry", 0.5, {heavy, atU}, heavyWeight, 1},
@@ -221,7 +222,8 @@ TEST(ReloadWeight, AllReversalWeightFaultReturnsTheUncappedPartialWeight) {
     run.onWeightFault = [&reported] { ++reported; };
     run.memory.maxList = row.entries;
     const double weight = AllReversalWeight(run, 0.9, 1.0, 0.4);
-    EXPECT_EQ(std::tuple(weight, run.weightFaults, reported), std::tuple(row.expected, row.faults, row.faults));
+    EXPECT_EQ(std::tuple(weight, run.weightFaults, reported),
+              std::tuple(row.expected, row.faults, row.faults));
   }
 }
 

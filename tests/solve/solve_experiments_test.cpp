@@ -117,13 +117,9 @@ TEST(SolveExperimentsTest, ResultsDoNotDependOnEarlierExperiments) {
 // over RK doubling.
 TEST(ModelSettingsTest, SolutionMethodSetsSubStepsAndTolerance) {
   const auto kEuler = SolutionMethod::Euler;
-  const struct {
-    const char *method, *steps;
-    int32_t previous;
-    SolutionMethod expected;
-    int32_t eulerSteps;
-    double eps;
-  } rows[] = {{"euler", "0", 7, kEuler, 1, 0.5},     {"euler", "500", 7, kEuler, 128, 0.5},
+  const struct { const char *method, *steps; int32_t previous; SolutionMethod expected;
+      int32_t eulerSteps; double eps; } rows[] = {
+              {"euler", "0", 7, kEuler, 1, 0.5},     {"euler", "500", 7, kEuler, 128, 0.5},
               {"euler", "2.5", 7, kEuler, 2, 0.5},   {"euler", "3.5", 7, kEuler, 4, 0.5},
               {"euler", "steps", 7, kEuler, 1, 0.5}, {"euler", "1e10", 7, kEuler, 7, 0.5},
               {"euler", "1e10", 0, kEuler, 1, 0.5},
@@ -150,11 +146,8 @@ TEST(ModelSettingsTest, SolutionMethodSetsSubStepsAndTolerance) {
 // 2 * 3.14159265358979 * sqrt(m * Uy / Fy [/ a]) by hand, rounded to 3 decimals; "-" where the
 // root has no real value or there is no mass. A mass text <= 0 takes the experiment's mass.
 TEST(PeriodLabelsTest, ShowsPeriodsOrDash) {
-  const struct {
-    const char *mass, *fy, *uy, *alpha;
-    std::optional<double> experimentMass;
-    const char* periods;
-  } rows[] = {
+  const struct { const char *mass, *fy, *uy, *alpha; std::optional<double> experimentMass;
+      const char* periods; } rows[] = {
       {"-1", "2.86", "0.111", "0.10", 1.0, "1.238 3.914"},
       {"0", "2.86", "0.111", "0.10", 1.0, "1.238 3.914"},
       {"-1", "0", "0.111", "0.10", 1.0, "- -"},

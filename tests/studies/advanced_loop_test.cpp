@@ -134,11 +134,8 @@ TEST(AdvancedLoop, StopEndsTheFilesStudyOrTheSeries) {
 // A threshold <= 0 or NaN, or a refused range, stops the study before any work; without a file
 // number 1 nothing is studied and the envelope files are written empty.
 TEST(AdvancedLoop, NothingToStudy) {
-  const struct {
-    double threshold;
-    const char *step, *file;
-    bool ran;
-  } rows[] = {{0.0, "0.5", "1 a.quarvel", false},
+  const struct { double threshold; const char *step, *file; bool ran; } rows[] = {
+              {0.0, "0.5", "1 a.quarvel", false},
               {std::numeric_limits<double>::quiet_NaN(), "0.5", "1 a.quarvel", false},
               {1.0, "0", "1 a.quarvel", false},
               {1.0, "0.5", "2 b.quarvel", true}};

@@ -165,10 +165,7 @@ void CheckPdf(const std::string& path) {
 
 TEST(GraphFile, EachFormatHoldsTheGraphForARealReader) {
   const std::string folder = Folder();
-  const struct {
-    const char* extension;
-    std::function<void(const std::string&)> check;
-  } rows[] = {
+  const struct { const char* extension; std::function<void(const std::string&)> check; } rows[] = {
       {"png", [](const std::string& path) { CheckRaster(path, "png", 0); }},
       {"jpg", [](const std::string& path) { CheckRaster(path, "jpeg", 100); }},
       {"svg", CheckSvg},
