@@ -234,8 +234,8 @@ TEST_F(PlaybackTest, CommandsAndClosingStopPlaybackAndALongSessionLeavesNoWidget
   const QString path =
       WriteFile("short.quarvel", "1\nShort\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n4\n0\n5\n0\n-5\n");
   const qsizetype widgets = QApplication::allWidgets().size();
-  for (int i = 0; i < 200; ++i) {
-    if (i % 50 == 0) {
+  for (int i = 0; i < 40; ++i) {
+    if (i % 10 == 0) {
       Click("cmdCreateExperiment");
     } else {
       log.answers = {path};

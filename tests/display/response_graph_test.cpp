@@ -14,20 +14,17 @@
 namespace quarvel {
 namespace {
 
-constexpr int32_t kU = 1, kF = 4;
-
 // One experiment "Ramp" of 10 samples, U on X and F on Y: U = j in both responses, F = 2 j
-// (original) and 3 j (modified). The modified response has a last positive
-// reversal at sample 3 from sample 4 on, a last negative one at 6 from 7 on, a max positive one
-// at 4 from 8 on and a max negative one at 1 from 9 on. The last solve used `rule`; the window's
-// options still say All Reversal Points.
+// (original) and 3 j (modified). The modified response has a last positive reversal at sample
+// 3 from sample 4 on, a last negative one at 6 from 7 on, a max positive one at 4 from 8 on
+// and a max negative one at 1 from 9 on. The last solve used `rule`; the window's options still
+// say All Reversal Points.
 Workbench RampBench(ReversalRule rule = ReversalRule::AllReversals) {
-  Experiment e;
+  Workbench bench;
+  Experiment& e = bench.experiments.Append(Experiment{});
   e.name = "Ramp";
   e.counter = 10;
-  Workbench bench;
-  bench.experiments.Append(std::move(e));
-  bench.SelectFirst(kU, kF);
+  bench.SelectFirst(1, 4);
   bench.parameters.reversalRule = rule;
   ExperimentResults& r = bench.results.At(1);
   r.original.Reset(10);
@@ -45,32 +42,80 @@ Workbench RampBench(ReversalRule rule = ReversalRule::AllReversals) {
   return bench;
 }
 
-struct Fixture {
+struct Shown {
   RecordingCanvas canvas{400, 300};
   Graph graph;
-  Fixture() { graph.SetSurface(&canvas); }
-  const GraphSeries& Series(int32_t i) const { return graph.SeriesList()[i]; }
-  size_t LineCount(Colour colour, int32_t width) const {
-    const std::vector<CanvasCall> lines = canvas.VisibleLines();
-    return std::count_if(lines.begin(), lines.end(), [&](const CanvasCall& l) {
-      return l.pen && l.pen->Colour == colour && l.pen->Width == width;
-    });
-  }
-  // The four reversal marks as "(x,y)size", in series order.
-  std::string Marks() const {
+  Shown() { graph.SetSurface(&canvas); }
+  // The four marks as "(x,y)size", the modified curve's point count and the visible segments in
+  // each curve's pen.
+  std::string Text() const {
     std::ostringstream text;
     for (int32_t i = kLastPlusMark; i <= kMaxMinusMark; ++i) {
-      text << (i > kLastPlusMark ? " (" : "(") << Series(i).Points[0].X << ","
-           << Series(i).Points[0].Y << ")" << Series(i).MarkerSize;
+      const GraphSeries& s = graph.SeriesList()[i];
+      text << "(" << s.Points[0].X << "," << s.Points[0].Y << ")" << s.MarkerSize << " ";
+    }
+    text << graph.SeriesList()[kModifiedCurve].PointCount;
+    const std::vector<CanvasCall> lines = canvas.VisibleLines();
+    for (const auto& [colour, width] : {std::pair{0x0000FFu, 3}, {0xFF0000u, 2}}) {
+      text << " " << std::count_if(lines.begin(), lines.end(), [&](const CanvasCall& l) {
+        return l.pen && l.pen->Colour == colour && l.pen->Width == width;
+      });
     }
     return text.str();
   }
 };
 
+// Red and blue curves up to the counter, one segment per pair of neighbouring points, the four
+// marks hidden at the origin; a playback frame shows samples 1..k with the marks at the
+// modified response's reversals in force after sample k (U = i, F = 3 i), sized by the rule of
+// the solve that made the data. Rows: rule, UpdateGraph's point count, frame (0: none).
+TEST(UpdateGraphTest, CurvesUpToTheCounterAndMarksOfTheSolvesRule) {
+  using enum ReversalRule;
+  const std::tuple<ReversalRule, int32_t, int32_t, const char*> rows[] = {
+      {AllReversals, 50, 0, "(0,0)0 (0,0)0 (0,0)0 (0,0)0 10 9 9"},
+      {AllReversals, 4, 0, "(0,0)0 (0,0)0 (0,0)0 (0,0)0 4 3 3"},
+      {AllReversals, 0, 0, "(0,0)0 (0,0)0 (0,0)0 (0,0)0 0 0 0"},
+      {AllReversals, -3, 0, "(0,0)0 (0,0)0 (0,0)0 (0,0)0 0 0 0"},
+      {AllReversals, 10, 9, "(3,9)0 (6,18)0 (4,12)0 (1,3)0 9 8 8"},
+      {LastReversal, 10, 9, "(3,9)8 (6,18)8 (4,12)0 (1,3)0 9 8 8"},
+      {MaxReversal, 10, 9, "(3,9)0 (6,18)0 (4,12)16 (1,3)16 9 8 8"},
+      {LastAndMaxReversal, 10, 9, "(3,9)8 (6,18)8 (4,12)16 (1,3)16 9 8 8"},
+      {LastAndMaxReversal, 10, 2, "(0,0)8 (0,0)8 (0,0)16 (0,0)16 2 1 1"},  // none yet
+  };
+  for (const auto& [rule, pointCount, frame, want] : rows) {
+    Shown f;
+    ASSERT_TRUE(UpdateGraph(f.graph, RampBench(rule), pointCount, true));
+    if (frame > 0) {
+      f.canvas.Clear();
+      ASSERT_TRUE(UpdatePlaybackFrame(f.graph, RampBench(rule), frame));
+    }
+    EXPECT_EQ(f.Text(), want) << pointCount << " " << frame;
+  }
+  // The look of each series, shown (line or markers) marked by "|".
+  std::string look;
+  Shown f;
+  ASSERT_TRUE(UpdateGraph(f.graph, RampBench(), 4, true));
+  for (const GraphSeries& s : f.graph.SeriesList()) {
+    const bool line = s.ShowLine;
+    look += s.Name + " " + std::to_string(line ? s.LineColour : s.MarkerColour) + " " +
+            std::to_string(line ? s.LineWidth : s.MarkerWidth) + ((line || s.ShowMarkers) ? "|" : "?");
+  }
+  EXPECT_EQ(look, "Original Model 255 3|Modified Model 16711680 2|R plus 65280 2|"
+                  "R minus 16711935 2|R plus 65280 2|R minus 16711935 2|");
+  // A reversal index beyond the response, or a history that ends before the frame, leaves the
+  // mark where it was.
+  Workbench bench = RampBench(LastAndMaxReversal);
+  ASSERT_TRUE(UpdateGraph(f.graph, bench, 10, true));
+  ASSERT_TRUE(UpdatePlaybackFrame(f.graph, bench, 10));
+  bench.results.At(1).reversalIndices.lastPlus[5] = 11;
+  bench.results.At(1).reversalIndices.maxMinus.resize(5);
+  ASSERT_TRUE(UpdatePlaybackFrame(f.graph, bench, 5));
+  EXPECT_EQ(f.Text().substr(0, 30), "(3,9)8 (0,0)8 (0,0)16 (1,3)16 ");
+}
+
 // Each quantity reads its own array and gives its name to the axis and graph titles (Y, X and
-// the experiment); red and blue curves up to the counter, one segment per pair of neighbouring
-// points; the four marks hidden at the origin.
-TEST(UpdateGraphTest, QuantitiesTitlesCurvesUpToTheCounterAndHiddenMarks) {
+// the experiment); without the title update the old titles stay.
+TEST(UpdateGraphTest, EachQuantityItsArrayAndTitles) {
   using R = ResponseHistory;
   const std::pair<std::string, std::vector<double> R::*> quantities[] = {
       {"Time", &R::T},          {"Displacement", &R::U},           {"Velocity", &R::U_DOT},
@@ -83,15 +128,15 @@ TEST(UpdateGraphTest, QuantitiesTitlesCurvesUpToTheCounterAndHiddenMarks) {
     for (int32_t q : {x, y}) (bench.results.At(1).original.*quantities[q].second)[3] = 100.0 + q;
     bench.graphXQuantity = x;
     bench.graphYQuantity = y;
-    Fixture f;
+    Shown f;
     ASSERT_TRUE(UpdateGraph(f.graph, bench, 3, true));
-    const GraphPoint& p = f.Series(kOriginalCurve).Points[2];
+    const GraphPoint& p = f.graph.SeriesList()[kOriginalCurve].Points[2];
     const GraphSettings& s = f.graph.Settings();
     EXPECT_EQ(std::tuple(p.X, p.Y, s.XTitle, s.YTitle, s.Title, s.ShowLegend),
               std::tuple(100.0 + x, 100.0 + y, quantities[x].first, quantities[y].first,
                          quantities[y].first + " - " + quantities[x].first + " graph for Ramp",
                          false));
-    bench.graphYQuantity = x;  // without the title update the old titles stay
+    bench.graphYQuantity = x;
     ASSERT_TRUE(UpdateGraph(f.graph, bench, 3, false));
     EXPECT_EQ(f.graph.Settings().YTitle, quantities[y].first);
   }
@@ -99,32 +144,10 @@ TEST(UpdateGraphTest, QuantitiesTitlesCurvesUpToTheCounterAndHiddenMarks) {
   EXPECT_EQ(QuantityIndexOfName("F "), 4);
   EXPECT_EQ(QuantityIndexOfName("F"), 4);
   EXPECT_EQ(QuantityIndexOfName("f"), std::nullopt);
-
-  Fixture f;
-  ASSERT_TRUE(UpdateGraph(f.graph, RampBench(), 4, true));
-  const std::tuple<std::string, Colour, int32_t> look[] = {
-      {"Original Model", 0x0000FF, 3}, {"Modified Model", 0xFF0000, 2}, {"R plus", 0x00FF00, 2},
-      {"R minus", 0xFF00FF, 2},        {"R plus", 0x00FF00, 2},         {"R minus", 0xFF00FF, 2}};
-  for (int32_t i = 0; i < kResponseSeriesCount; ++i) {
-    const GraphSeries& g = f.Series(i);
-    const bool line = i < 2;
-    EXPECT_EQ(std::tuple(g.Name, line ? g.LineColour : g.MarkerColour,
-                         line ? g.LineWidth : g.MarkerWidth, line ? g.ShowLine : g.ShowMarkers),
-              std::tuple_cat(look[i], std::tuple(true)));
-  }
-  EXPECT_EQ(f.Marks(), "(0,0)0 (0,0)0 (0,0)0 (0,0)0");
-  for (const auto& [pointCount, shown] : {std::pair{50, 10}, {10, 10}, {4, 4}, {0, 0}, {-3, 0}}) {
-    Fixture g;
-    ASSERT_TRUE(UpdateGraph(g.graph, RampBench(), pointCount, true));
-    EXPECT_EQ(g.Series(kModifiedCurve).PointCount, shown) << pointCount;
-    const size_t segments = shown > 1 ? shown - 1 : 0;
-    EXPECT_EQ(g.LineCount(0x0000FF, 3), segments) << pointCount;
-    EXPECT_EQ(g.LineCount(0xFF0000, 2), segments) << pointCount;
-  }
 }
 
 // Axes reach 0; a response the solve left empty is drawn around the origin, not around the
-// previous data; with nothing to show nothing is drawn or changed.
+// previous data; with nothing to show nothing is drawn or changed (a frame needs no quantity).
 TEST(UpdateGraphTest, AxesReachZeroEmptyResponsesCentreOnTheOriginNothingToShowDrawsNothing) {
   Workbench bench = RampBench();
   ExperimentResults& e = bench.results.At(1);
@@ -132,65 +155,31 @@ TEST(UpdateGraphTest, AxesReachZeroEmptyResponsesCentreOnTheOriginNothingToShowD
     r->U = {0, 2, 3, 4};  // with F in [6, 8] alone the axes would start at 1 and 5
     r->F = {0, 6, 8, 7};
   }
-  Fixture f;
+  Shown f;
   ASSERT_TRUE(UpdateGraph(f.graph, bench, 3, true));
-  EXPECT_EQ(f.graph.XScale().Min, 0.0);
-  EXPECT_EQ(f.graph.YScale().Min, 0.0);
+  EXPECT_EQ(f.graph.XScale().Min + f.graph.YScale().Min, 0.0);
   e.original = e.modified = ResponseHistory{};
   ASSERT_TRUE(UpdateGraph(f.graph, bench, 3, true));
-  EXPECT_EQ(f.Series(kOriginalCurve).PointCount, 0);
-  EXPECT_EQ(f.graph.XScale().Min, -1.0);
-  EXPECT_EQ(f.graph.XScale().Max, 1.0);
+  EXPECT_EQ(f.graph.SeriesList()[kOriginalCurve].PointCount, 0);
+  EXPECT_EQ(std::pair(f.graph.XScale().Min, f.graph.XScale().Max), std::pair(-1.0, 1.0));
 
   void (*changes[])(Workbench&) = {[](Workbench& b) { b.experiments.Clear(); },
                                    [](Workbench& b) { b.currentExperiment = 2; },
                                    [](Workbench& b) { b.graphYQuantity = -1; }};
   for (auto change : changes) {
     Workbench changed = RampBench();
-    Fixture g;
+    Shown g;
     ASSERT_TRUE(UpdateGraph(g.graph, changed, 4, true));
     g.canvas.Clear();
     change(changed);
     EXPECT_FALSE(UpdateGraph(g.graph, changed, 2, true));
     EXPECT_TRUE(g.canvas.Calls().empty());
-    EXPECT_EQ(g.Series(kOriginalCurve).PointCount, 4);
-    EXPECT_EQ(UpdatePlaybackFrame(g.graph, changed, 2), change == changes[2]);  // no quantity needed
+    EXPECT_EQ(g.graph.SeriesList()[kOriginalCurve].PointCount, 4);
+    EXPECT_EQ(UpdatePlaybackFrame(g.graph, changed, 2), change == changes[2]);
   }
-  Fixture g;  // a frame before any UpdateGraph
+  Shown g;  // a frame before any UpdateGraph
   EXPECT_FALSE(UpdatePlaybackFrame(g.graph, RampBench(), 2));
   EXPECT_TRUE(g.canvas.Calls().empty());
-}
-
-// The frame shows samples 1..k; the marks sit at the modified response's reversals in force
-// after sample k (U = i, F = 3 i), sized by the rule of the solve that made the data.
-TEST(UpdatePlaybackFrameTest, MarksFollowTheSolvesRuleAndTheReversalsInForce) {
-  const std::tuple<ReversalRule, int32_t, const char*> rows[] = {
-      {ReversalRule::AllReversals, 9, "(3,9)0 (6,18)0 (4,12)0 (1,3)0"},
-      {ReversalRule::LastReversal, 9, "(3,9)8 (6,18)8 (4,12)0 (1,3)0"},
-      {ReversalRule::MaxReversal, 9, "(3,9)0 (6,18)0 (4,12)16 (1,3)16"},
-      {ReversalRule::LastAndMaxReversal, 9, "(3,9)8 (6,18)8 (4,12)16 (1,3)16"},
-      {ReversalRule::LastAndMaxReversal, 2, "(0,0)8 (0,0)8 (0,0)16 (0,0)16"},  // none yet
-  };
-  for (const auto& [rule, k, marks] : rows) {
-    Workbench bench = RampBench(rule);
-    Fixture f;
-    ASSERT_TRUE(UpdateGraph(f.graph, bench, 10, true));
-    f.canvas.Clear();
-    ASSERT_TRUE(UpdatePlaybackFrame(f.graph, bench, k));
-    EXPECT_EQ(f.Marks(), marks);
-    EXPECT_EQ(f.Series(kModifiedCurve).PointCount, k);
-    EXPECT_EQ(f.LineCount(0x0000FF, 3), k - 1u);
-  }
-  // A reversal index beyond the response, or a history that ends before the frame, leaves the
-  // mark where it was.
-  Workbench bench = RampBench(ReversalRule::LastAndMaxReversal);
-  Fixture f;
-  ASSERT_TRUE(UpdateGraph(f.graph, bench, 10, true));
-  ASSERT_TRUE(UpdatePlaybackFrame(f.graph, bench, 10));
-  bench.results.At(1).reversalIndices.lastPlus[5] = 11;
-  bench.results.At(1).reversalIndices.maxMinus.resize(5);
-  ASSERT_TRUE(UpdatePlaybackFrame(f.graph, bench, 5));
-  EXPECT_EQ(f.Marks(), "(3,9)8 (0,0)8 (0,0)16 (1,3)16");
 }
 
 }  // namespace

@@ -20,28 +20,34 @@ using M = SolutionMethod;
 
 // Euler takes eulerSteps slopes per interval; step-doubling trials of 1, 2, ..., m sub-steps take
 // 1 + 2 + ... + m, four times that for Runge-Kutta; eps = 0 runs on to 256 sub-steps unless two
-// trials agree exactly (at rest).
-TEST(Schemes, EvaluationsPerInterval) {
-  struct Row { const char* name; M method; int32_t eulerSteps; double eps, force; int64_t count; };
+// trials agree exactly (at rest). Over 6 samples (5 intervals), displaced when forced (from rest
+// the first Euler trials agree exactly); one sample is the initial state alone.
+TEST(Schemes, EvaluationsPerRun) {
+  struct Row { const char* name; M method; int32_t eulerSteps; double eps, force; int samples;
+      int64_t count; };
   const Row rows[] = {
-      {"Euler with 7 sub-steps", M::Euler, 7, 0.0, 5.0, 7},
-      {"Euler doubling to 256", M::EulerStepDoubling, 128, 0.0, 5.0, 511},
-      {"Euler doubling met at once", M::EulerStepDoubling, 128, 1e300, 5.0, 3},
-      {"Euler doubling at rest", M::EulerStepDoubling, 128, 0.0, 0.0, 3},
-      {"Runge-Kutta", M::RungeKutta, 0, 0.0, 5.0, 4},
-      {"RK doubling to 256", M::RungeKuttaStepDoubling, 128, 0.0, 5.0, 4 * 511},
-      {"RK doubling met at once", M::RungeKuttaStepDoubling, 128, 1e300, 5.0, 12},
+      {"Euler with 7 sub-steps", M::Euler, 7, 0.0, 5.0, 6, 5 * 7},
+      {"Euler doubling to 256", M::EulerStepDoubling, 128, 0.0, 5.0, 6, 5 * 511},
+      {"Euler doubling met at once", M::EulerStepDoubling, 128, 1e300, 5.0, 6, 5 * 3},
+      {"Euler doubling at rest", M::EulerStepDoubling, 128, 0.0, 0.0, 6, 5 * 3},
+      {"Runge-Kutta", M::RungeKutta, 0, 0.0, 5.0, 6, 5 * 4},
+      {"RK doubling to 256", M::RungeKuttaStepDoubling, 128, 0.0, 5.0, 6, 5 * 4 * 511},
+      {"RK doubling met at once", M::RungeKuttaStepDoubling, 128, 1e300, 5.0, 6, 5 * 12},
+      {"Euler, one sample", M::Euler, 1, 0.0, 5.0, 1, 0},
+      {"Euler doubling, one sample", M::EulerStepDoubling, 128, 0.0, 5.0, 1, 0},
+      {"Runge-Kutta, one sample", M::RungeKutta, 1, 0.0, 5.0, 1, 0},
+      {"RK doubling, one sample", M::RungeKuttaStepDoubling, 128, 0.0, 5.0, 1, 0},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
     ModelParameters p = test::DefaultParameters(row.method);
     p.eulerSteps = row.eulerSteps;
     p.eps = row.eps;
-    // Displaced when forced: from rest the first Euler trials agree exactly.
-    ModelRun run = test::ForceRun(p, 2.86, test::SineSamples(row.force, 1.0, 0.02, 6), 0.02,
+    ModelRun run = test::ForceRun(p, 2.86, test::SineSamples(row.force, 1.0, 0.02, row.samples), 0.02,
                                   row.force > 0.0 ? 0.01 : 0.0, 0.0, 0.0, ModelPass::Modified);
     IntegrateResponse(run);
-    EXPECT_EQ(run.derivativeEvaluations, 5 * row.count);
+    EXPECT_EQ(run.derivativeEvaluations, row.count) << row.name;
+    EXPECT_EQ(run.history.SampleCount(), row.samples) << row.name;
+    EXPECT_EQ(run.history.U[1], row.force > 0.0 ? 0.01 : 0.0) << row.name;
   }
 }
 
@@ -84,36 +90,6 @@ TEST(Schemes, FollowTheFreeVibrationToTheirOrder) {
           ErrorAt(FreeVibration(row.method, 1, ModelPass::Original, 101), 101);
       EXPECT_NEAR(ratio, row.orderRatio, 0.15 * row.orderRatio);
     }
-  }
-}
-
-// Trapezoidal work of the linear spring telescopes to k u^2 / 2 = 2 u^2. A force-driven response
-// takes its first segment from the origin (so a displaced start gives Et[1] != 0); a prescribed
-// displacement starts its sums at sample 1.
-TEST(Energies, FromTheOriginOrFromSampleOne) {
-  ModelRun run = FreeVibration(M::RungeKutta, 1, ModelPass::Original, 100);
-  ResponseHistory& h = run.history;
-  h.ComputeEnergies(true);
-  EXPECT_EQ(h.Et[1], 0.5 * h.U[1] * h.F[1]);
-  for (std::size_t j = 1; j <= 100; ++j) EXPECT_NEAR(h.Et[j], 2.0 * h.U[j] * h.U[j], 1e-14);
-  h.ComputeEnergies(false);
-  EXPECT_EQ(h.Et[1], 0.0);
-  EXPECT_NEAR(h.Et[100], 2.0 * (h.U[100] * h.U[100] - h.U[1] * h.U[1]), 1e-14);
-}
-
-TEST(IntegrateResponse, OneSampleGivesTheInitialSampleOnly) {
-  for (M method : test::kAllSchemes) {
-    ModelRun run = test::ForceRun(test::DefaultParameters(method), 2.0, {0.0, 3.0}, 0.02, 0.1,
-                                  0.5, 0.25);
-    IntegrateResponse(run);
-    const ResponseHistory& h = run.history;
-    ASSERT_EQ(h.SampleCount(), 1);
-    EXPECT_EQ(run.derivativeEvaluations, 0);
-    const double f = 0.1 * 2.86 / 0.111 * 0.1 + (1.0 - 0.1) * 2.86 * 0.25;
-    EXPECT_EQ(h.U[1], 0.1);
-    EXPECT_EQ(h.Z[1], 0.25);
-    EXPECT_EQ(h.F[1], f);
-    EXPECT_EQ(h.U_DOT_DOT[1], (3.0 - f - 0.0 * 0.5) / 2.0);  // from X[1]
   }
 }
 

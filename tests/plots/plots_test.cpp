@@ -75,29 +75,19 @@ TEST(DressResponseGraph, LegendListsTheCurvesAndTheReversalMarksWhenDrawn) {
 }
 
 TEST(DressResponseGraph, UnitsOnlyWhereTheRecordFixesThem) {
-  const struct {
-    ExperimentDataType type;
-    int32_t unitsOfG;
-    int32_t quantity;
-    const char* title;
-  } rows[] = {
-      {ExperimentDataType::Acceleration, 1, kU, "Displacement (m)"},
-      {ExperimentDataType::Acceleration, 1, kUDot, "Velocity (m/s)"},
-      {ExperimentDataType::Acceleration, 1, kUDotDot, "Acceleration (m/s2)"},
-      {ExperimentDataType::Acceleration, 1, kF, "Force (N)"},
-      {ExperimentDataType::Acceleration, 1, kEh, "Hysteretic energy (J)"},
-      {ExperimentDataType::Acceleration, 1, kZ, "Z parameter"},
-      {ExperimentDataType::Acceleration, 0, kU, "Displacement"},
-      {ExperimentDataType::Force, 1, kF, "Force"},  // "units of g" means nothing for a force
-      {ExperimentDataType::Displacement, 0, kEh, "Hysteretic energy"},
-      {ExperimentDataType::Displacement, 0, kT, "Time (s)"},
-  };
+  using enum ExperimentDataType;
+  // "units of g" means nothing for a force record.
+  const struct { ExperimentDataType type; int32_t unitsOfG, quantity; const char* title; } rows[] = {
+      {Acceleration, 1, kU, "Displacement (m)"},     {Acceleration, 1, kUDot, "Velocity (m/s)"},
+      {Acceleration, 1, kUDotDot, "Acceleration (m/s2)"}, {Acceleration, 1, kF, "Force (N)"},
+      {Acceleration, 1, kEh, "Hysteretic energy (J)"}, {Acceleration, 1, kZ, "Z parameter"},
+      {Acceleration, 0, kU, "Displacement"},         {Force, 1, kF, "Force"},
+      {Displacement, 0, kEh, "Hysteretic energy"},   {Displacement, 0, kT, "Time (s)"}};
   for (const auto& row : rows) {
     Workbench bench;
     Experiment e;
     e.name = "Pulse";
-    e.weight = 1;
-    e.mass = 1;
+    e.weight = e.mass = 1;
     e.timeStep = 0.01;
     e.counter = 3;
     e.dataType = row.type;

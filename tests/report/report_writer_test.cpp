@@ -26,7 +26,7 @@ std::string Read() {
 // A three-sample pulse (force -5 at sample 2) solved with one Euler step per sample.
 Workbench SolvedPulse(bool lastReversalRule) {
   Workbench bench;
-  Experiment pulse;
+  Experiment& pulse = bench.experiments.Append(Experiment{});
   pulse.name = "Pulse";
   pulse.weight = 1;
   pulse.mass = 2.86;
@@ -34,7 +34,6 @@ Workbench SolvedPulse(bool lastReversalRule) {
   pulse.counter = 3;
   pulse.dataType = ExperimentDataType::Force;
   pulse.force = {0, 0, -5, 0};
-  bench.experiments.Append(pulse);
   bench.SelectFirst(0, 1);
   bench.inputs.optSolutionRKStepDoubling = false;
   bench.inputs.optSolutionEuler = true;

@@ -3,18 +3,17 @@
 // that records every call of a solve.
 
 #include <algorithm>
-#include <cmath>
 #include <cstdint>
 #include <map>
 #include <string>
 #include <string_view>
-#include <type_traits>
 #include <vector>
 
 #include "experiments/experiment_file.h"
 #include "experiments/generated_experiments.h"
 #include "solve/solve_experiments.h"
 #include "solve/workbench.h"
+#include "support/digest.h"
 #include "text/number_text.h"
 
 namespace quarvel::test {
@@ -35,29 +34,11 @@ class RecordingUserInterface : public UserInterface {
   std::vector<MessageIcon> icons;
 };
 
-// FNV-1a, 64 bits, over the bytes of what is added. A NaN's sign and payload are not results:
-// IEEE 754 leaves them to the operand order the compiler picks, and every output writes "nan".
-// Every NaN counts as the same value; every other value counts bit for bit.
-struct Digest {
-  uint64_t value = 0xcbf29ce484222325ULL;
-  template <class T>
-  void Add(T v) {
-    if constexpr (std::is_floating_point_v<T>) v = std::isnan(v) ? std::nan("") : v;
-    const auto* bytes = reinterpret_cast<const unsigned char*>(&v);
-    for (std::size_t i = 0; i < sizeof v; ++i) value = (value ^ bytes[i]) * 0x100000001b3ULL;
-  }
-  template <class T>
-  void Array(const T& values) {
-    Add(static_cast<uint64_t>(values.size()));
-    for (const auto v : values) Add(v);
-  }
-};
-
 // Every result of every experiment of the bench's set, then the fault count and the interface
 // calls.
 inline uint64_t DigestOf(const Workbench& bench, const SolveOutcome& outcome,
                          const std::vector<std::string>& calls) {
-  Digest digest;
+  test::Digest digest;
   for (int32_t k = 1; k <= bench.experiments.Count(); ++k) {
     const ExperimentResults& e = bench.results.At(k);
     for (const ResponseHistory* h : {&e.original, &e.modified}) {
@@ -85,19 +66,14 @@ enum class DigestSet { BuiltIn, Dc1, Dc2, ElCentro };
 // Fills the bench with the set and selects its first experiment.
 inline bool LoadDigestSet(DigestSet set, Workbench& bench) {
   const double uy = Val(bench.inputs.txtUy);
+  const std::string elCentro = QUARVEL_SOURCE_DIR "/tests/experiments/data/elcentro-1940-ns.quarvel";
   if (set == DigestSet::BuiltIn) CreateSineForceExperiments(bench.experiments);
-  if (set == DigestSet::Dc1) {
-    SetDisplacementProtocolExperiment(DisplacementProtocol::Dc1, uy, bench.experiments);
+  if (set == DigestSet::Dc1 || set == DigestSet::Dc2) {
+    SetDisplacementProtocolExperiment(
+        set == DigestSet::Dc1 ? DisplacementProtocol::Dc1 : DisplacementProtocol::Dc2, uy,
+        bench.experiments);
   }
-  if (set == DigestSet::Dc2) {
-    SetDisplacementProtocolExperiment(DisplacementProtocol::Dc2, uy, bench.experiments);
-  }
-  if (set == DigestSet::ElCentro &&
-      !LoadExperimentFile(std::string(QUARVEL_SOURCE_DIR) +
-                              "/tests/experiments/data/elcentro-1940-ns.quarvel",
-                          bench.experiments)) {
-    return false;
-  }
+  if (set == DigestSet::ElCentro && !LoadExperimentFile(elCentro, bench.experiments)) return false;
   bench.SelectFirst(0, 1);
   return true;
 }

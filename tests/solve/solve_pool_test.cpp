@@ -32,12 +32,7 @@ TEST(SolvePoolTest, ForEachRunsEachTaskOnceAndRethrows) {
 // Rows: the item after whose commit the committer answers `how` (-1 never), the item whose
 // solve throws (-1 none), and the items committed (on threads FinishStarted commits up to the
 // look-ahead more).
-struct OrderedCase {
-  const char* name;
-  int32_t stopAt;
-  AfterCommit how;
-  int32_t throwAt, commits;
-};
+struct OrderedCase { const char* name; int32_t stopAt; AfterCommit how; int32_t throwAt, commits; };
 
 const OrderedCase kOrderedCases[] = {
     {"EveryItem", -1, AfterCommit::GoOn, -1, 60},

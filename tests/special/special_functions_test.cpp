@@ -42,14 +42,8 @@ double TruncatedPsi(double x) {
 
 // Expected kUntouched: the call fails without writing; tolerance absolute, 0 for bit-exact.
 TEST(GammaAndDigamma, ValuesStatusesAndUntouchedOutputs) {
-  using Function = int32_t (*)(double, double&);
-  struct Row {
-    const char* name;
-    Function function;
-    double x;
-    int32_t status;
-    double expected, tolerance;
-  };
+  struct Row { const char* name; int32_t (*function)(double, double&); double x; int32_t status;
+      double expected, tolerance; };
   const Row rows[] = {
       // (n - 1)!, sqrt(pi), -2 sqrt(pi), to the Lanczos approximation's 2e-10 relative.
       {"gamma(5) = 4!", GammaFunction, 5.0, 1, 24.0, 24.0 * 2e-10},
@@ -131,13 +125,8 @@ double AtanForm(double x) { return std::atan(std::sqrt(-x)) / std::sqrt(-x); }
 
 // Expected kUntouched: the output as it was; tolerance relative, 0 for bit-exact.
 TEST(HypergeometricF, AgainstClosedFormsAndReferences) {
-  struct Row {
-    const char* name;
-    double a, b, c, x;
-    int32_t status;
-    double expected, tolerance;
-    bool fault;
-  };
+  struct Row { const char* name; double a, b, c, x; int32_t status; double expected, tolerance;
+      bool fault; };
   const Row rows[] = {
       // 2F1(1, 1/2; 3/2; x) = atanh(sqrt x) / sqrt x, for x < 0 atan(sqrt(-x)) / sqrt(-x). 47
       // terms: 0.5^k / (2k + 1) first falls below half an ulp of the sum at k = 47.
@@ -205,7 +194,8 @@ TEST(HypergeometricEvaluator, GivesWhatFreshEvaluationsGaveToTheLastBit) {
                          2.0, 0.0, -0.0, 1e-300, -1e-300, kInf, -kInf, kNaN}) {
     xs.push_back(v);
   }
-  // FNV-1a over (status, result, fault), each evaluation starting from the output 123.456.
+  // FNV-1a over the bytes of (status, result, fault), NaN payloads included, each evaluation
+  // starting from the output 123.456.
   uint64_t digest = 0xcbf29ce484222325ULL;
   const auto mix = [&digest](const auto& value) {
     const auto* bytes = reinterpret_cast<const unsigned char*>(&value);

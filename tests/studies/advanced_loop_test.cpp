@@ -134,11 +134,8 @@ TEST(AdvancedLoop, StopEndsTheFilesStudyOrTheSeries) {
 // A threshold <= 0 or NaN, or a refused range, stops the study before any work; without a file
 // number 1 nothing is studied and the envelope files are written empty.
 TEST(AdvancedLoop, NothingToStudy) {
-  const struct {
-    double threshold;
-    const char *step, *file;
-    bool ran;
-  } rows[] = {{0.0, "0.5", "1 a.quarvel", false},
+  const struct { double threshold; const char *step, *file; bool ran; } rows[] = {
+              {0.0, "0.5", "1 a.quarvel", false},
               {std::numeric_limits<double>::quiet_NaN(), "0.5", "1 a.quarvel", false},
               {1.0, "0", "1 a.quarvel", false},
               {1.0, "0.5", "2 b.quarvel", true}};
@@ -168,23 +165,6 @@ TEST(AdvancedLoop, ThresholdAnswerIsReadByTheNumberParseAndMustBePositive) {
                                           {" 0.5 of Uy", 0.5}, {"", 0}, {"0", 0}, {"abc", 0}}) {
     EXPECT_EQ(ReadThresholdAnswer(answer).value_or(0), threshold) << '"' << answer << '"';
   }
-}
-
-TEST(EnvelopeFiles, HoldOneLinePerNonZeroEntry) {
-  ScratchFolder folder;
-  Envelopes envelopes;
-  envelopes.Reset(4);
-  envelopes.uPos = {0.0, 0.5, 0.0, 0.0, 1e-7};  // a tiny entry is written, rounded to 0
-  envelopes.uNeg = {-0.25, 0.0, 0.0, -1.2345678, 0.0};
-  envelopes.ehNeg = {0.0, 0.0, -0.0, 0.0, 0.0};  // -0 is 0: no line
-  std::vector<std::string> written;
-  EXPECT_TRUE(WriteEnvelopeFiles(envelopes, folder.str(), 0.1, 0.01, &written).empty());
-  EXPECT_EQ(written.size(), 4u);
-  // x_i = i * 0.01 + 0.1, rounded to 6 decimals.
-  EXPECT_EQ(ReadFile(folder / "EnvRelErrorUPos.out"), "0.11\t0.5\r\n0.14\t0\r\n");
-  EXPECT_EQ(ReadFile(folder / "EnvRelErrorUNeg.out"), "0.1\t-0.25\r\n0.13\t-1.234568\r\n");
-  EXPECT_EQ(ReadFile(folder / "EnvRelErrorEhPos.out") + ReadFile(folder / "EnvRelErrorEhNeg.out"),
-            "");
 }
 
 // Mend: a folder that cannot be listed, or a study or envelope file that cannot be written, is

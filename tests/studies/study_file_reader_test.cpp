@@ -1,13 +1,12 @@
-// Reading back study and envelope files: what a study writes reads back to the same numbers;
+// Reading back study and envelope files: what the studies write reads back to the same texts;
 // what no study writes is refused with the line and the reason.
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <fstream>
 #include <string>
 
 #include "studies/advanced_loop.h"
-#include "studies/parametric_loop.h"
 #include "studies/study_detail.h"
 #include "studies/study_file_reader.h"
 #include "study_test_support.h"
@@ -15,7 +14,6 @@
 namespace quarvel {
 namespace {
 
-using testing::ReadLines;
 using testing::ScratchFolder;
 
 // The numbers joined as the study files write them.
@@ -26,52 +24,32 @@ std::string Written(const Numbers& values) {
   return line;
 }
 
-TEST(StudyFileReader, ReadsBackWhatTheStudiesWrote) {
+// What the envelope writer wrote reads back to the same texts; a missing file is named.
+TEST(StudyFileReader, ReadsBackTheEnvelopeFiles) {
   ScratchFolder folder;
-  ExperimentSet set;
-  testing::AddSine(set, 20.0);
-  Workbench bench = testing::EulerBench(std::move(set));
-  bench.inputs.txtFrom = "0.4";
-  bench.inputs.txtTo = "1";
-  bench.inputs.txtStep = "0.2";
-  bench.inputs.optVaryElasticPeriod = true;
-  bench.inputs.optVaryPlasticPeriod = false;
-  bench.inputs.optChangeFy = true;
-  bench.inputs.optChangeMass = false;
-  Envelopes envelopesWritten;
-  envelopesWritten.Reset(3);
-  testing::RecordingUserInterface ui(bench);
-  ASSERT_EQ(RunParametricLoop(bench, ui, ui.stop,
-                              testing::Request(folder.str(), "sine.out", 0.0, &envelopesWritten))
-                .status,
-            StudyStatus::Completed);
-  ASSERT_TRUE(WriteEnvelopeFiles(envelopesWritten, folder.str(), 0.4, 0.2).empty());
-
-  StudyFileContents study;
-  ASSERT_TRUE(ReadStudyFile((folder / "sine.out").string(), study));
-  const std::vector<std::string> lines = ReadLines(folder / "sine.out");
-  EXPECT_EQ(study.title, "Varying elastic period by changing Fy");
-  ASSERT_EQ(study.lines.size() + 2, lines.size());
-  for (std::size_t i = 0; i < study.lines.size(); ++i) {
-    EXPECT_EQ(Written(study.lines[i]), lines[i + 2]);
-  }
-  EXPECT_EQ(study.lines[2][kSweptValue], 0.8);
-
+  Envelopes written;
+  written.Reset(4);
+  written.uPos = {0.0, 0.5, 0.0, 0.0, 1e-7};  // a tiny entry is written, rounded to 0
+  written.uNeg = {-0.25, 0.0, 0.0, -1.2345678, 0.0};
+  written.ehNeg = {0.0, 0.0, -0.0, 0.0, 0.0};  // -0 is 0: no line
+  std::vector<std::string> names;
+  EXPECT_TRUE(WriteEnvelopeFiles(written, folder.str(), 0.1, 0.01, &names).empty());
+  EXPECT_EQ(names.size(), 4u);
+  // x_i = i * 0.01 + 0.1, rounded to 6 decimals.
+  const char* const texts[] = {"0.11\t0.5\r\n0.14\t0\r\n", "0.1\t-0.25\r\n0.13\t-1.234568\r\n", "", ""};
   std::array<EnvelopeCurve, 4> envelopes;
   ASSERT_TRUE(ReadEnvelopeFiles(folder.str(), envelopes));
-  for (std::size_t k = 0; k < envelopes.size(); ++k) {
-    const std::vector<std::string> envelopeLines = ReadLines(folder / kEnvelopeFileNames[k]);
-    ASSERT_EQ(envelopes[k].x.size(), envelopeLines.size()) << k;
-    for (std::size_t i = 0; i < envelopeLines.size(); ++i) {
-      EXPECT_EQ(Written(std::array{envelopes[k].x[i], envelopes[k].value[i]}), envelopeLines[i]);
+  for (std::size_t k = 0; k < 4; ++k) {
+    EXPECT_EQ(testing::ReadFile(folder / kEnvelopeFileNames[k]), texts[k]) << k;
+    std::string read;
+    for (std::size_t i = 0; i < envelopes[k].x.size(); ++i) {
+      read += Written(std::array{envelopes[k].x[i], envelopes[k].value[i]}) + "\r\n";
     }
+    EXPECT_EQ(read, texts[k]) << k;
   }
-  EXPECT_FALSE(envelopes[0].x.empty());  // the sine's relative errors reach the envelopes
-
   std::filesystem::remove(folder / kEnvelopeFileNames[2]);
-  const FileResult missing = ReadEnvelopeFiles(folder.str(), envelopes);
-  EXPECT_FALSE(missing);
-  EXPECT_EQ(missing.fileName, (folder / kEnvelopeFileNames[2]).string());
+  EXPECT_EQ(ReadEnvelopeFiles(folder.str(), envelopes).fileName,
+            (folder / kEnvelopeFileNames[2]).string());
 }
 
 TEST(StudyFileReader, RefusesWhatNoStudyWrites) {
@@ -80,13 +58,14 @@ TEST(StudyFileReader, RefusesWhatNoStudyWrites) {
   const struct {
     const char* name;
     std::string text;
-    int64_t line;  // -1: read as a study
-    const char* reason;
+    int64_t line;        // -1: read as a study
+    const char* reason;  // read as a study: the value line as the studies write it
   } rows[] = {
       {"title, CR LF", "Varying mass by changing mass\r\n" + header + "\r\n" + row + "\r\n", -1,
-       ""},
-      {"no title, LF, no last end", header + "\n" + row, -1, ""},
-      {"non-finite numbers", header + "\ninf\t-inf\tnan\t0\t0\t0\t0\t0\t1E-09\n\n\n", -1, ""},
+       row.c_str()},
+      {"no title, LF, no last end", header + "\n" + row, -1, row.c_str()},
+      {"non-finite numbers", header + "\ninf\t-inf\tnan\t0\t0\t0\t0\t0\t1E-09\n\n\n", -1,
+       "inf\t-inf\tnan\t0\t0\t0\t0\t0\t0"},
       {"empty", "", 0, "empty"},
       {"no header", row + "\r\n", 0, "no study header"},
       {"header third", "a\r\nb\r\n" + header + "\r\n", 0, "no study header"},
@@ -106,7 +85,8 @@ TEST(StudyFileReader, RefusesWhatNoStudyWrites) {
     const FileResult result = ReadStudyText(r.text, study, "s.out");
     EXPECT_EQ(result.ok, r.line < 0) << r.name << ": " << result.Describe();
     if (r.line < 0) {
-      EXPECT_EQ(study.lines.size(), 1u) << r.name;
+      ASSERT_EQ(study.lines.size(), 1u) << r.name;
+      EXPECT_EQ(Written(study.lines[0]), r.reason) << r.name;  // read back as written
       continue;
     }
     EXPECT_EQ(result.lineNumber, r.line) << r.name;
@@ -123,9 +103,12 @@ TEST(StudyFileReader, RefusesWhatNoStudyWrites) {
   EXPECT_TRUE(envelope.x.empty());
 }
 
-TEST(StudyFileReader, FilesThatAreNotThereOrNotFilesAreRefusedByName) {
+TEST(StudyFileReader, ReadsAFileAndRefusesWhatIsNotThereOrNotAFileByName) {
   ScratchFolder folder;
   StudyFileContents study;
+  std::ofstream(folder / "s.out", std::ios::binary) << "Title\r\n" << kStudyHeader << "\r\n";
+  ASSERT_TRUE(ReadStudyFile((folder / "s.out").string(), study));
+  EXPECT_EQ(study.title, "Title");
   const std::string missing = (folder / "missing.out").string();
   EXPECT_EQ(ReadStudyFile(missing, study).Describe(), missing + ": No such file or directory");
   EXPECT_EQ(ReadStudyFile(folder.str(), study).Describe(), folder.str() + ": not a file");

@@ -80,7 +80,7 @@ bool Near(QColor a, Colour b, int tolerance) {
 }
 
 // Pixels: the reader's format and size; both curves' colours inside the plot and in the legend
-// samples right of it (tolerance for JPEG's colour blur).
+// samples right of it (tolerance for JPEG's colour blur); where the layout puts the axes.
 void CheckRaster(const std::string& path, const char* readerFormat, int tolerance) {
   QImageReader reader(QString::fromStdString(path));
   EXPECT_EQ(reader.format(), QByteArray(readerFormat));
@@ -103,6 +103,17 @@ void CheckRaster(const std::string& path, const char* readerFormat, int toleranc
     }
     EXPECT_GT(inside, 500) << std::hex << colour << std::dec << " " << inside << " " << legend;
     EXPECT_GT(legend, 10) << std::hex << colour;
+  }
+  if (tolerance > 0) return;
+  // Axes 3 wide on the plot's bottom and left edges, no ink past its top right corner, and no
+  // text running off the picture's left or right edge.
+  for (const int d : {-1, 0, 1}) {
+    EXPECT_EQ(image.pixel((plot.Left + plot.Right) / 2 + 7, plot.Bottom + d), qRgb(0, 0, 0));
+    EXPECT_EQ(image.pixel(plot.Left + d, (plot.Top + plot.Bottom) / 2 + 5), qRgb(0, 0, 0));
+  }
+  EXPECT_EQ(image.pixel(plot.Right + 3, plot.Top - 3), qRgb(255, 255, 255));
+  for (int y = 0; y < image.height(); ++y) {
+    ASSERT_EQ(image.pixel(0, y) & image.pixel(799, y) & 0xFFFFFF, 0xFFFFFFu) << y;
   }
 }
 
@@ -154,10 +165,7 @@ void CheckPdf(const std::string& path) {
 
 TEST(GraphFile, EachFormatHoldsTheGraphForARealReader) {
   const std::string folder = Folder();
-  const struct {
-    const char* extension;
-    std::function<void(const std::string&)> check;
-  } rows[] = {
+  const struct { const char* extension; std::function<void(const std::string&)> check; } rows[] = {
       {"png", [](const std::string& path) { CheckRaster(path, "png", 0); }},
       {"jpg", [](const std::string& path) { CheckRaster(path, "jpeg", 100); }},
       {"svg", CheckSvg},

@@ -1,4 +1,5 @@
-// The QImage canvas on real pixels: line ends, pen styles, text boxes, and a whole graph.
+// The QImage canvas on real pixels: line ends, pen styles and text boxes (whole graphs are drawn
+// in graph_file_test).
 
 #include <gtest/gtest.h>
 
@@ -9,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "graph/graph.h"
-#include "graph/graph_test_support.h"
 #include "graph/qt/qimage_canvas.h"
 
 namespace quarvel {
@@ -57,26 +56,24 @@ TEST(QImageCanvas, EndPixelNotDrawnInAnyDirection) {
     EXPECT_EQ(Inked(image, from.x(), from.y()), want > 0) << name;
     EXPECT_FALSE(Inked(image, to.x(), to.y())) << name;
   }
-  // Joined lines share their corner; a line to the current point draws nothing, the path goes on.
+  // Joined lines share their corner, the current position survives a change of pen, and a line
+  // to the current point draws nothing while the path goes on.
   QImageCanvas canvas(30, 30, kWhite);
-  const QImage& image = Polyline(canvas, {{5, 5}, {15, 5}, {15, 15}, {15, 15}, {5, 15}});
-  EXPECT_EQ(Ink(image).first, 30);
-  EXPECT_TRUE(Inked(image, 15, 5));
-  EXPECT_FALSE(Inked(image, 5, 15));
-}
-
-TEST(QImageCanvas, CurrentPositionSurvivesPenChange) {
-  QImageCanvas canvas(30, 30, kWhite);
-  canvas.SelectPen(Pen{kPenSolid, 1, 0x0000FF});
-  canvas.MoveTo(20, 20);
-  canvas.LineTo(5, 20);
+  Polyline(canvas, {{5, 5}, {15, 5}});
   canvas.RestorePen();
-  canvas.SelectPen(Pen{kPenSolid, 1, 0xFF0000});
-  canvas.LineTo(5, 5);
+  canvas.SelectPen(Pen{kPenSolid, 1, 0x0000FF});
+  for (const QPoint to : {QPoint(15, 15), QPoint(15, 15), QPoint(5, 15)}) canvas.LineTo(to.x(), to.y());
   const QImage& image = canvas.Image();
-  EXPECT_EQ(image.pixelColor(10, 20), QColor(255, 0, 0));  // 0x0000FF is red
-  EXPECT_EQ(image.pixelColor(5, 10), QColor(0, 0, 255));
   EXPECT_EQ(Ink(image).first, 30);
+  EXPECT_EQ(image.pixelColor(15, 5), QColor(255, 0, 0));  // 0x0000FF is red
+  EXPECT_EQ(image.pixelColor(10, 5), QColor(0, 0, 0));
+  EXPECT_FALSE(Inked(image, 5, 15));
+  // Far-away ends are clipped, not lost.
+  QImageCanvas wide(40, 40, kWhite);
+  wide.SelectPen(Pen{kPenSolid, 3, kBlack});
+  wide.MoveTo(-2000000000, 20);
+  wide.LineTo(2000000000, 20);
+  for (int x = 0; x < 40; ++x) ASSERT_TRUE(Inked(wide.Image(), x, 20)) << x;
 }
 
 // One period of each pattern along a 1-pixel line, X inked; wider dashed pens draw solid.
@@ -110,18 +107,15 @@ LogicalFont NinePointTahoma(int32_t escapement = 0) {
   return *MakeFont(TextStyle{}, escapement, 15.0);
 }
 
-TEST(QImageCanvas, TahomaFaceIsRegistered) {
-  if (!RegisterTahomaFont()) GTEST_SKIP() << "no Tahoma-compatible face installed";
-  QImageCanvas canvas(10, 10);
-  ASSERT_TRUE(canvas.SelectFont(NinePointTahoma()));
-  // The substitute face would measure 60 wide and 14 high.
-  EXPECT_EQ(canvas.MeasureText("1.23E+03"), (TextExtent{52, 12}));
-}
-
 // The ink lies inside the text box that the alignment places at (100, 50) and fills most of it;
-// at escapement 900 the text's top faces left and it runs upwards, centred on the point.
+// at escapement 900 the text's top faces left and it runs upwards, centred on the point. The
+// Tahoma-compatible face measures 52 x 12 where the substitute face would measure 60 x 14.
 TEST(QImageCanvas, TextInkInsideTheAlignedBox) {
-  RegisterTahomaFont();
+  if (RegisterTahomaFont()) {
+    QImageCanvas canvas(10, 10);
+    ASSERT_TRUE(canvas.SelectFont(NinePointTahoma()));
+    EXPECT_EQ(canvas.MeasureText("1.23E+03"), (TextExtent{52, 12}));
+  }
   const std::tuple<TextAlign, int, bool> rows[] = {  // box left = 100 - width * this / 2
       {TextAlign::LeftTop, 0, false}, {TextAlign::CentreTop, 1, false},
       {TextAlign::RightBottom, 2, true}, {TextAlign::CentreBottom, 1, true}};
@@ -150,60 +144,6 @@ TEST(QImageCanvas, TextInkInsideTheAlignedBox) {
   EXPECT_LE(ink.right(), 20 + extent.Height);
   EXPECT_NEAR(ink.center().y(), 100, 3);
   EXPECT_GT(ink.height(), extent.Width * 3 / 4);
-}
-
-TEST(QImageCanvas, FarAwayLinesAreClippedNotLost) {
-  QImageCanvas canvas(40, 40, kWhite);
-  canvas.SelectPen(Pen{kPenSolid, 3, kBlack});
-  canvas.MoveTo(-2000000000, 20);
-  canvas.LineTo(2000000000, 20);
-  for (int x = 0; x < 40; ++x) ASSERT_TRUE(Inked(canvas.Image(), x, 20)) << x;
-}
-
-// A whole graph: a damped loop of 1501 points in width 3 with a "+" mark, titles, no legend.
-TEST(QImageCanvas, WholeGraphHasAxesWhereTheLayoutPutsThem) {
-  RegisterTahomaFont();
-  QImageCanvas canvas(800, 600, kWhite);
-  Graph graph;
-  graph.SetSurface(&canvas);
-  GraphSeries loop = testing_support::LineSeries({}, 0x0000FF, 3);
-  for (int i = 0; i < 1501; ++i) {
-    const double t = i * 0.02;
-    const double u = 4.0 * std::exp(-0.05 * t) * std::sin(t);
-    loop.Points.push_back(GraphPoint{u, 120.0 * std::tanh(0.8 * u + 0.3 * std::cos(t)), "", ""});
-  }
-  loop.PointCount = 1501;
-  graph.SeriesList() = {loop, testing_support::MarkerSeries(-3.2, -105, 16, 0xFF00FF)};
-  GraphSettings settings = graph.GetGraphSettings();
-  settings.ShowLegend = false;
-  settings.XTitle = "Displacement";
-  settings.YTitle = "Force";
-  settings.Title = "Force - Displacement graph for T=1, Amp=5";
-  graph.SetGraphSettings(settings);
-  graph.ComputeAxes();
-  const GraphLayout layout = graph.DrawGraph().value();
-  const QImage& image = canvas.Image();
-  ASSERT_EQ(canvas.SavePng(std::string(QUARVEL_BINARY_DIR) + "/graph_sample.png").Describe(), "");
-
-  const PixelRect p = layout.PlotRect;
-  // Axes of width 3 on the bottom and left edges, nothing beyond the plot's top right corner.
-  for (int d : {-1, 0, 1}) {
-    EXPECT_EQ(image.pixel((p.Left + p.Right) / 2 + 7, p.Bottom + d), qRgb(0, 0, 0));
-    EXPECT_EQ(image.pixel(p.Left + d, (p.Top + p.Bottom) / 2 + 5), qRgb(0, 0, 0));
-  }
-  EXPECT_FALSE(Inked(image, p.Right + 3, p.Top - 3));
-  // No text runs off the left or right edge; the curve and the mark are there.
-  int red = 0;
-  int magenta = 0;
-  for (int y = 0; y < 600; ++y) {
-    ASSERT_FALSE(Inked(image, 0, y) || Inked(image, 799, y)) << y;
-    for (int x = 0; x < 800; ++x) {
-      red += image.pixelColor(x, y) == QColor(255, 0, 0);
-      magenta += image.pixelColor(x, y) == QColor(255, 0, 255);
-    }
-  }
-  EXPECT_GT(red, 1000);
-  EXPECT_GT(magenta, 4 * 16);
 }
 
 }  // namespace
