@@ -65,38 +65,84 @@ void AddExperimentOptions(CLI::App& command, CommonOptions& options, ExperimentC
       ->group("Experiments");
 }
 
-void AddModelOptions(CLI::App& command, CommonOptions& options) {
+namespace {
+
+constexpr const char* kModelGroup = "Model (SI units: m, N, kg, s)";
+constexpr const char* kEngineeringGroup =
+    "Engineering inputs (k = Fy / Uy, the elastic stiffness; g = 9.81 m/s^2)";
+
+CLI::Option* AddNumber(CLI::App& command, const std::string& names, std::string& target,
+                       const std::string& help, NumberRule rule = NumberRule::Any,
+                       const char* reason = "", const char* group = kModelGroup) {
+  return command.add_option(names, target, help)
+      ->type_name("NUMBER")
+      ->check(NumberCheck(rule, reason))
+      ->capture_default_str()
+      ->group(group);
+}
+
+// A raw oscillator input, remembered as typed so that a conflicting engineering input can be
+// named.
+void AddRawNumber(CLI::App& command, const std::string& names, std::string& target,
+                  const char* help, bool& given, NumberRule rule, const char* reason) {
+  AddNumber(command, names, target, help, rule, reason)->each([&given](const std::string&) {
+    given = true;
+  });
+}
+
+const char* OptionName(RawInput input) {
+  switch (input) {
+    case RawInput::Mass: return "--mass";
+    case RawInput::Damping: return "--c";
+    case RawInput::Fy: return "--Fy";
+    case RawInput::Uy: return "--Uy";
+  }
+  return "";
+}
+
+const char* OptionName(EngineeringInput input) {
+  switch (input) {
+    case EngineeringInput::Period: return "--period";
+    case EngineeringInput::DampingRatio: return "--damping-ratio";
+    case EngineeringInput::StrengthRatio: return "--strength-ratio";
+  }
+  return "";
+}
+
+// How an engineering input sets a raw one, for the conflict message.
+const char* Formula(const DerivedInput& derived) {
+  switch (derived.raw) {
+    case RawInput::Mass: return "m = (T / 2 pi)^2 Fy / Uy";
+    case RawInput::Damping: return "c = 2 ZETA sqrt(k m)";
+    case RawInput::Fy: return "Fy = CY m g";
+    case RawInput::Uy: return "Uy = Fy / k with k = m / (T / 2 pi)^2, beside --strength-ratio";
+  }
+  return "";
+}
+
+std::optional<double> OptionalNumber(const std::string& text) {
+  if (text.empty()) return std::nullopt;
+  return ParseWholeNumber(text);
+}
+
+}  // namespace
+
+void AddModelBoxes(CLI::App& command, CommonOptions& options) {
   MainWindowInputs& in = options.inputs;
-  auto number = [&command](const std::string& names, std::string& target, const char* help,
-                           NumberRule rule = NumberRule::Any, const char* reason = "") {
-    command.add_option(names, target, help)
-        ->type_name("NUMBER")
-        ->check(NumberCheck(rule, reason))
-        ->capture_default_str()
-        ->group("Model (SI units: m, N, kg, s)");
-  };
-  number("--A", in.txtAlphaCap, "A, the Bouc-Wen amplitude coefficient");
-  number("--beta", in.txtBetaSmall, "beta, the coefficient of the sign-independent term");
-  number("--gamma", in.txtGammaSmall, "gamma, the coefficient of the sign-dependent term");
-  number("--n", in.txtNee, "n, the exponent of |z|", NumberRule::AboveZero,
-         "the exponent n must be above 0");
-  number("--alpha", in.txtAlphaSmall, "a, the post-yield to elastic stiffness ratio");
-  number("--c", in.txtCharlieSmall, "c, the viscous damping [N s/m]", NumberRule::NotNegative,
-         "a damping c below 0 feeds energy into the oscillator; give 0 or more");
-  number("--Fy,--fy", in.txtFy, "Fy, the yield force [N]", NumberRule::AboveZero,
-         "the yield force Fy must be above 0");
-  number("--Uy,--uy", in.txtUy, "Uy, the yield displacement [m]", NumberRule::AboveZero,
-         "the yield displacement Uy must be above 0");
-  number("--P,--p", in.txtP, "P, the exponent of the modified model's reload weight");
-  number("--threshold-z", in.txtThresholdZ, "Threshold Z of the modified model's dominance zone");
-  number("--mass", in.txtMass,
-         "Mass [kg]; a negative value takes each experiment's own mass", NumberRule::NotZero,
-         "a mass of 0 cannot be accelerated; give a mass above 0, or a negative value for each "
-         "experiment's own mass");
-  number("--eps", in.txtEps1, "Eps, the displacement tolerance of the step-doubling schemes [m]",
-         NumberRule::NotNegative, "the tolerance Eps must not be negative");
-  number("--euler-steps", in.txtSolutionEulerSteps,
-         "Sub-steps per sample of --method euler (a whole number from 1 to 128)");
+  AddNumber(command, "--A", in.txtAlphaCap, "A, the Bouc-Wen amplitude coefficient");
+  AddNumber(command, "--beta", in.txtBetaSmall, "beta, the coefficient of the sign-independent term");
+  AddNumber(command, "--gamma", in.txtGammaSmall, "gamma, the coefficient of the sign-dependent term");
+  AddNumber(command, "--n", in.txtNee, "n, the exponent of |z|", NumberRule::AboveZero,
+            "the exponent n must be above 0");
+  AddNumber(command, "--alpha", in.txtAlphaSmall, "a, the post-yield to elastic stiffness ratio");
+  AddNumber(command, "--P,--p", in.txtP, "P, the exponent of the modified model's reload weight");
+  AddNumber(command, "--threshold-z", in.txtThresholdZ,
+            "Threshold Z of the modified model's dominance zone");
+  AddNumber(command, "--eps", in.txtEps1,
+            "Eps, the displacement tolerance of the step-doubling schemes [m]",
+            NumberRule::NotNegative, "the tolerance Eps must not be negative");
+  AddNumber(command, "--euler-steps", in.txtSolutionEulerSteps,
+            "Sub-steps per sample of --method euler (a whole number from 1 to 128)");
 
   // "--a" would read as A to some and as a (the post-yield ratio, --alpha) to others.
   command
@@ -113,7 +159,7 @@ void AddModelOptions(CLI::App& command, CommonOptions& options) {
     command.add_option(name, target, help)
         ->check(CLI::IsMember(std::move(values)))
         ->capture_default_str()
-        ->group("Model (SI units: m, N, kg, s)");
+        ->group(kModelGroup);
   };
   choice("--method", options.method, "Solution method",
          {"euler", "euler-doubling", "rk", "rk-doubling"});
@@ -121,6 +167,53 @@ void AddModelOptions(CLI::App& command, CommonOptions& options) {
          {"all", "last", "max", "last-max"});
   choice("--skip-in-dominance-zone", options.skipInDominanceZone,
          "Do not update a reversal point within the dominance zone", {"yes", "no"});
+}
+
+void AddModelOptions(CLI::App& command, CommonOptions& options) {
+  MainWindowInputs& in = options.inputs;
+  AddRawNumber(command, "--c", in.txtCharlieSmall, "c, the viscous damping [N s/m]",
+               options.dampingGiven, NumberRule::NotNegative,
+               "a damping c below 0 feeds energy into the oscillator; give 0 or more");
+  AddRawNumber(command, "--Fy,--fy", in.txtFy, "Fy, the yield force [N]", options.fyGiven,
+               NumberRule::AboveZero, "the yield force Fy must be above 0");
+  AddRawNumber(command, "--Uy,--uy", in.txtUy, "Uy, the yield displacement [m]", options.uyGiven,
+               NumberRule::AboveZero, "the yield displacement Uy must be above 0");
+  AddRawNumber(command, "--mass", in.txtMass,
+               "Mass [kg]; a negative value takes each experiment's own mass", options.massGiven,
+               NumberRule::NotZero,
+               "a mass of 0 cannot be accelerated; give a mass above 0, or a negative value for "
+               "each experiment's own mass");
+  AddModelBoxes(command, options);
+
+  AddNumber(command, "--period", options.period,
+            "T, the elastic period [s]: sets the mass m = (T / 2 pi)^2 Fy / Uy; with "
+            "--strength-ratio it sets Uy = Fy / k with k = m / (T / 2 pi)^2 instead",
+            NumberRule::AboveZero, "the period must be above 0 s", kEngineeringGroup)
+      ->type_name("T");
+  AddNumber(command, "--damping-ratio", options.dampingRatio,
+            "ZETA, the damping ratio: sets c = 2 ZETA sqrt(k m) from the final k and m",
+            NumberRule::NotNegative, "the damping ratio must not be negative", kEngineeringGroup)
+      ->type_name("ZETA");
+  AddNumber(command, "--strength-ratio", options.strengthRatio,
+            "CY, the yield force over the weight: sets Fy = CY m g", NumberRule::AboveZero,
+            "the strength ratio must be above 0", kEngineeringGroup)
+      ->type_name("CY");
+}
+
+EngineeringInputs EngineeringInputsOf(const CommonOptions& options) {
+  return {OptionalNumber(options.period), OptionalNumber(options.dampingRatio),
+          OptionalNumber(options.strengthRatio)};
+}
+
+std::string EngineeringConflict(const CommonOptions& options) {
+  const bool given[] = {options.massGiven, options.dampingGiven, options.fyGiven,
+                        options.uyGiven};
+  for (const DerivedInput& derived : DerivedInputs(EngineeringInputsOf(options))) {
+    if (!given[static_cast<int>(derived.raw)]) continue;
+    return std::string(OptionName(derived.raw)) + " conflicts with " + OptionName(derived.by) +
+           ": " + OptionName(derived.by) + " sets " + Formula(derived) + "; give one of them";
+  }
+  return {};
 }
 
 void AddStudyOptions(CLI::App& command, CommonOptions& options) {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "solve/main_window_inputs.h"
+#include "spectra/engineering_inputs.h"
 
 namespace quarvel::cli {
 
@@ -26,6 +27,11 @@ struct CommonOptions {
   std::string skipInDominanceZone = "yes";  // --skip-in-dominance-zone yes|no
   std::string vary = "plastic";            // --vary mass|elastic|plastic|none
   std::string by = "mass";                 // --by mass|fy|uy
+  // The engineering inputs as typed (empty: not given), and which raw inputs were typed.
+  std::string period;         // --period T
+  std::string dampingRatio;   // --damping-ratio ZETA
+  std::string strengthRatio;  // --strength-ratio CY
+  bool massGiven = false, dampingGiven = false, fyGiven = false, uyGiven = false;
 };
 
 // Whether --experiment takes "all" besides a number.
@@ -35,8 +41,18 @@ enum class ExperimentChoice { One, OneOrAll };
 void AddExperimentOptions(CLI::App& command, CommonOptions& options,
                           ExperimentChoice choice = ExperimentChoice::One);
 
-// The model boxes (--A ... --euler-steps) and --method, --rule, --skip-in-dominance-zone.
+// The model boxes (--A ... --euler-steps) and --method, --rule, --skip-in-dominance-zone;
+// AddModelOptions adds the oscillator's (--c, --Fy, --Uy, --mass and the engineering inputs
+// --period, --damping-ratio, --strength-ratio) too, AddModelBoxes the others alone.
 void AddModelOptions(CLI::App& command, CommonOptions& options);
+void AddModelBoxes(CLI::App& command, CommonOptions& options);
+
+// The options' texts as engineering inputs (each checked while parsing).
+EngineeringInputs EngineeringInputsOf(const CommonOptions& options);
+
+// Empty when the raw and engineering inputs typed fit together, else the usage error naming
+// the options that conflict and what to do.
+std::string EngineeringConflict(const CommonOptions& options);
 
 // The study range and what it varies: --from, --to, --step, --vary, --by.
 void AddStudyOptions(CLI::App& command, CommonOptions& options);

@@ -95,8 +95,37 @@ void ApplyInputs(CommonOptions& options, Workbench& bench) {
   }
 }
 
-int PrepareBench(CommonOptions& options, Workbench& bench) {
-  ApplyInputs(options, bench);
+int RefuseEngineeringConflict(const CommonOptions& options) {
+  const std::string conflict = EngineeringConflict(options);
+  if (conflict.empty()) return 0;
+  std::cerr << conflict << '\n';
+  return kExitUsage;
+}
+
+int DeriveEngineeringInputs(const CommonOptions& options, Workbench& bench) {
+  const EngineeringInputs given = EngineeringInputsOf(options);
+  if (!given.Any()) return 0;
+  const Experiment* selected = bench.CurrentExperiment();
+  const double experimentMass = selected != nullptr ? selected->mass : 0.0;
+  const bool ownMass = NeedsExperimentMass(given, bench.inputs);
+  if (const std::string error = ApplyEngineeringInputs(given, experimentMass, bench.inputs);
+      !error.empty()) {
+    std::cerr << "The engineering inputs give no oscillator: " << error;
+    if (ownMass) {
+      std::cerr << " (with the mass of experiment " << bench.currentExperiment << ", "
+                << FormatShortest(experimentMass) << " kg; --mass gives another)";
+    }
+    std::cerr << '\n';
+    return kExitFailure;
+  }
+  const MainWindowInputs& in = bench.inputs;
+  std::cerr << "note: the engineering inputs give --mass " << in.txtMass
+            << (Val(in.txtMass) < 0 ? " (each experiment's own)" : "") << " --c "
+            << in.txtCharlieSmall << " --Fy " << in.txtFy << " --Uy " << in.txtUy << '\n';
+  return 0;
+}
+
+int LoadAndSelect(const CommonOptions& options, Workbench& bench) {
   if (const std::string error = LoadExperiments(options, bench); !error.empty()) {
     std::cerr << error << '\n';
     return kExitFailure;
@@ -107,6 +136,19 @@ int PrepareBench(CommonOptions& options, Workbench& bench) {
     return kExitUsage;
   }
   bench.currentExperiment = options.experiment;
+  return 0;
+}
+
+int PrepareBench(CommonOptions& options, Workbench& bench) {
+  if (const int status = RefuseEngineeringConflict(options); status != 0) return status;
+  ApplyInputs(options, bench);
+  if (const int status = LoadAndSelect(options, bench); status != 0) return status;
+  const std::string uy = bench.inputs.txtUy;
+  if (const int status = DeriveEngineeringInputs(options, bench); status != 0) return status;
+  // The displacement protocols are made in multiples of Uy: made again with a derived one.
+  const bool protocol =
+      options.source == ExperimentSource::Dc1 || options.source == ExperimentSource::Dc2;
+  if (protocol && bench.inputs.txtUy != uy) return LoadAndSelect(options, bench);
   return 0;
 }
 

@@ -38,8 +38,18 @@ int RunCheckCommand(const CheckOptions& check);
 // on stderr when a value is not used as typed (the Euler sub-step count is brought into range).
 void ApplyInputs(CommonOptions& options, Workbench& bench);
 
-// ApplyInputs, then loads the experiments and selects --experiment. Prints the reason and
-// returns a non-zero exit status when that fails.
+// A usage error (exit status 2, the reason printed) when a raw oscillator input conflicts with
+// an engineering input that sets it; 0 otherwise.
+int RefuseEngineeringConflict(const CommonOptions& options);
+
+// Sets the mass, c, Fy and Uy texts that the engineering inputs derive, with the selected
+// experiment's mass where the formulas need one and the mass text gives none; says on stderr
+// what they came to. Prints the reason and returns 1 when they give no oscillator.
+int DeriveEngineeringInputs(const CommonOptions& options, Workbench& bench);
+
+// Refuses conflicting engineering inputs, ApplyInputs, loads the experiments, selects
+// --experiment and derives the engineering inputs. Prints the reason and returns a non-zero
+// exit status when that fails.
 int PrepareBench(CommonOptions& options, Workbench& bench);
 
 // Solves the set; prints the fault warning; returns 1 when a message stopped the solve.

@@ -13,6 +13,7 @@
 #include "cli/commands.h"
 #include "cli/option_checks.h"
 #include "cli/plot_command.h"
+#include "cli/spectrum_command.h"
 #include "cli/study_commands.h"
 #include "cli/suggestions.h"
 
@@ -161,8 +162,8 @@ int main(int argc, char** argv) {
 
   MergeOptions merge;
   auto* mergeCommand = app.add_subcommand(
-      "merge", "Put the shard files of loop / advanced-loop --shard runs together into the files "
-               "one run would have written");
+      "merge", "Put the shard files of loop / advanced-loop / spectrum --shard runs together into "
+               "the files one run would have written");
   mergeCommand->add_option("shards", merge.shards, "The shard files, all parts of each study")
       ->type_name("FILE")
       ->required();
@@ -177,6 +178,15 @@ int main(int argc, char** argv) {
   AddExperimentOptions(*plotCommand, options, ExperimentChoice::OneOrAll);
   AddModelOptions(*plotCommand, options);
   AddPlotOptions(*plotCommand, plot);
+
+  SpectrumOptions spectrum;
+  auto* spectrumCommand = app.add_subcommand(
+      "spectrum",
+      "Inelastic response spectra of both models over records: constant strength or constant "
+      "ductility, per record and period and as statistics over the records (Ctrl-C stops after "
+      "the points in progress)");
+  AddSpectrumOptions(*spectrumCommand, spectrum);
+  AddModelBoxes(*spectrumCommand, options);
 
   for (CLI::App* command : app.get_subcommands({})) command->allow_extras();
 
@@ -202,5 +212,6 @@ int main(int argc, char** argv) {
   if (*advancedCommand) return RunAdvancedLoopCommand(options, advanced);
   if (*plotCommand) return RunPlotCommand(options, plot);
   if (*mergeCommand) return RunMergeCommand(merge);
+  if (*spectrumCommand) return RunSpectrumCommand(options, spectrum);
   return kExitUsage;
 }

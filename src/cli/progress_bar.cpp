@@ -22,17 +22,24 @@ ProgressBar::ProgressBar() : enabled_(::isatty(STDERR_FILENO) == 1), start_(Cloc
 
 void ProgressBar::Update(const StudyProgress& progress, const std::string& prefix) {
   if (!enabled_) return;
+  const int done = progress.index + 1;
+  Update(done, progress.count,
+         prefix + "value " + std::to_string(done) + "/" + std::to_string(progress.count) +
+             "  x = " + FormatDefault(progress.x));
+}
+
+void ProgressBar::Update(int64_t done, int64_t count, const std::string& what) {
+  if (!enabled_) return;
   const auto now = Clock::now();
-  const bool last = progress.index + 1 >= progress.count;
+  const bool last = done >= count;
   // Redrawing a terminal line a thousand times a second slows the study down for nothing.
   if (drawn_ && !last && now - lastDraw_ < std::chrono::milliseconds(100)) return;
   lastDraw_ = now;
   const double elapsed = std::chrono::duration<double>(now - start_).count();
-  const int done = progress.index + 1;
-  const double remaining = done > 0 ? elapsed / done * (progress.count - done) : 0.0;
-  std::fprintf(stderr, "\r%svalue %d/%d  x = %s  elapsed %s  remaining %s   ", prefix.c_str(),
-               done, progress.count, FormatDefault(progress.x).c_str(), Seconds(elapsed).c_str(),
-               Seconds(remaining).c_str());
+  const double remaining =
+      done > 0 ? elapsed / static_cast<double>(done) * static_cast<double>(count - done) : 0.0;
+  std::fprintf(stderr, "\r%s  elapsed %s  remaining %s   ", what.c_str(),
+               Seconds(elapsed).c_str(), Seconds(remaining).c_str());
   std::fflush(stderr);
   drawn_ = true;
 }

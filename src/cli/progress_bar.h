@@ -2,6 +2,7 @@
 // A one-line progress display on stderr for long studies, shown only on a terminal.
 
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 #include "studies/parametric_loop.h"
@@ -13,6 +14,8 @@ class ProgressBar {
   ProgressBar();
   // Redraws the line for the value just finished; `prefix` names the file of a series.
   void Update(const StudyProgress& progress, const std::string& prefix = {});
+  // Redraws the line after `done` of `count` items, `what` saying where the work is.
+  void Update(int64_t done, int64_t count, const std::string& what);
   // Ends the line (if one was drawn).
   void Finish();
 

@@ -8,6 +8,7 @@
 #include "cli/progress_bar.h"
 #include "studies/advanced_loop.h"
 #include "studies/parametric_loop.h"
+#include "spectra/spectrum_shards.h"
 #include "studies/study_shards.h"
 
 namespace quarvel::cli {
@@ -108,8 +109,15 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
   SolvePool pool(static_cast<unsigned>(advanced.batch.jobs));
   StudyWork work;
   if (!ReadBatchOptions(advanced.batch, pool, work)) return kExitUsage;
+  if (const int status = RefuseEngineeringConflict(options); status != 0) return status;
   Workbench bench;
   ApplyInputs(options, bench);
+  if (NeedsExperimentMass(EngineeringInputsOf(options), bench.inputs)) {
+    std::cerr << "--strength-ratio and --damping-ratio need --mass (or --period) here: each file "
+                 "of the series has a mass of its own\n";
+    return kExitUsage;
+  }
+  if (const int status = DeriveEngineeringInputs(options, bench); status != 0) return status;
   CliUserInterface ui(bench);
 
   const std::optional<double> threshold = ReadThresholdAnswer(advanced.threshold);
@@ -159,15 +167,30 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
 }
 
 int RunMergeCommand(const MergeOptions& merge) {
-  const std::string folder =
+  std::string folder =
       !merge.folder.empty()
           ? merge.folder
           : std::filesystem::path(merge.shards.front()).parent_path().string();
-  const MergeOutcome outcome = MergeStudyShards(merge.shards, folder.empty() ? "." : folder);
-  for (const FileResult& problem : outcome.problems) std::cerr << problem.Describe() << '\n';
-  for (const std::string& path : outcome.written) std::cout << "Merged into " << path << '\n';
-  for (const std::string& stop : outcome.stops) std::cerr << stop << '\n';
-  return outcome.Failed() || !outcome.stops.empty() ? kExitFailure : 0;
+  if (folder.empty()) folder = ".";
+  std::vector<std::string> studyShards, spectrumShards;
+  for (const std::string& path : merge.shards) {
+    (IsSpectrumShardFile(path) ? spectrumShards : studyShards).push_back(path);
+  }
+  bool failed = false;
+  if (!spectrumShards.empty()) {
+    const SpectrumMergeOutcome outcome = MergeSpectrumShards(spectrumShards, folder);
+    for (const FileResult& problem : outcome.problems) std::cerr << problem.Describe() << '\n';
+    for (const std::string& path : outcome.written) std::cout << "Merged into " << path << '\n';
+    failed = outcome.Failed();
+  }
+  if (!studyShards.empty()) {
+    const MergeOutcome outcome = MergeStudyShards(studyShards, folder);
+    for (const FileResult& problem : outcome.problems) std::cerr << problem.Describe() << '\n';
+    for (const std::string& path : outcome.written) std::cout << "Merged into " << path << '\n';
+    for (const std::string& stop : outcome.stops) std::cerr << stop << '\n';
+    failed = failed || outcome.Failed() || !outcome.stops.empty();
+  }
+  return failed ? kExitFailure : 0;
 }
 
 }  // namespace quarvel::cli

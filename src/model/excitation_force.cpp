@@ -2,10 +2,6 @@
 
 namespace quarvel {
 
-namespace {
-constexpr double kGravity = 9.81;  // acceleration of gravity for records in units of g
-}  // namespace
-
 void ExcitationForce::Assign(std::span<const double> samples, int32_t n, double dt) {
   sampleCount = n < 0 ? 0 : n;
   timeStep = dt;

@@ -9,6 +9,10 @@
 
 namespace quarvel {
 
+// The acceleration of gravity [m/s^2]: records in units of g are scaled by it, and a strength
+// ratio is a yield force over m g.
+inline constexpr double kGravity = 9.81;
+
 // X[1..N]: X[i] is the force at time (i - 1) * timeStep. Index 0 is unused and holds 0.
 struct ExcitationForce {
   std::vector<double> X = std::vector<double>(1, 0.0);

@@ -36,25 +36,28 @@ void StoreResponses(ModelRun& original, ModelRun& modified, ExperimentResults& r
   std::swap(r.reversalIndices, modified.reversalIndices);
 }
 
-void SolveForceDriven(ModelRun& original, ModelRun& modified, const Experiment& e,
-                      ExperimentResults& r) {
-  // The excitation table X[1..N]: the force samples, or the force of the ground acceleration on
-  // the mass.
-  ExcitationForce& excitation = original.excitation;
+// The excitation table X[1..N] of a force-driven experiment (the force samples, or the force of
+// the ground acceleration on the run's mass) and its initial state.
+void SetForceDrivenInputs(ModelRun& run, const Experiment& e) {
   const std::span<const double> samples(SamplesOf(e));
   if (e.dataType == ExperimentDataType::Force) {
-    excitation.Assign(samples, e.counter, e.timeStep);
+    run.excitation.Assign(samples, e.counter, e.timeStep);
   } else {
-    excitation.AssignGroundAcceleration(samples, e.counter, e.timeStep, original.mass,
-                                        e.unitsOfG);
+    run.excitation.AssignGroundAcceleration(samples, e.counter, e.timeStep, run.mass,
+                                            e.unitsOfG);
   }
-  modified.excitation = excitation;
-  for (ModelRun* run : {&original, &modified}) {
-    run->initialU = e.initialU;
-    run->initialUDot = e.initialUDot;
-    run->initialZ = e.initialZ;
-  }
+  run.initialU = e.initialU;
+  run.initialUDot = e.initialUDot;
+  run.initialZ = e.initialZ;
+}
 
+void SolveForceDriven(ModelRun& original, ModelRun& modified, const Experiment& e,
+                      ExperimentResults& r) {
+  SetForceDrivenInputs(original, e);
+  modified.excitation = original.excitation;
+  modified.initialU = e.initialU;
+  modified.initialUDot = e.initialUDot;
+  modified.initialZ = e.initialZ;
   IntegrateBothPasses(original, modified);
   StoreResponses(original, modified, r);
 }
@@ -66,15 +69,6 @@ void SolveDisplacementControlled(ModelRun& original, ModelRun& modified, const E
   DisplacementControlledModifiedResponse(modified, displacement, e.counter, e.timeStep,
                                          e.initialU, e.initialZ, original.history.Z);
   StoreResponses(original, modified, r);
-}
-
-// Largest |value| over samples 1..N; non-finite values never replace the peak.
-double PeakOfAbsolute(const std::vector<double>& values) {
-  double peak = 0.0;
-  for (std::size_t j = 1; j < values.size(); ++j) {
-    if (std::abs(values[j]) > peak) peak = std::abs(values[j]);
-  }
-  return peak;
 }
 
 // Signed difference over the original peak; 0 when the original has no positive peak.
@@ -102,6 +96,22 @@ bool WeightsAddUpToZero(const ExperimentSet& experiments) {
 }
 
 }  // namespace
+
+double PeakOfAbsolute(const std::vector<double>& values) {
+  double peak = 0.0;
+  for (std::size_t j = 1; j < values.size(); ++j) {
+    if (std::abs(values[j]) > peak) peak = std::abs(values[j]);
+  }
+  return peak;
+}
+
+void SolveOriginalPass(const Experiment& e, const ModelParameters& parameters, ModelRun& run) {
+  run.parameters = parameters;
+  run.mass = EffectiveMass(parameters.mass, e.mass);
+  SetForceDrivenInputs(run, e);
+  run.pass = ModelPass::Original;
+  IntegrateResponse(run);
+}
 
 int64_t SolveExperiment(const Experiment& e, const ModelParameters& parameters,
                         ExperimentResults& results, ExperimentCost* cost) {

@@ -2,8 +2,10 @@
 // The comparison: both models over every experiment of the set, energies, peaks and errors.
 
 #include <cstdint>
+#include <vector>
 
 #include "model/model_parameters.h"
+#include "model/model_run.h"
 #include "solve/solve_pool.h"
 #include "solve/user_interface.h"
 #include "solve/workbench.h"
@@ -52,5 +54,16 @@ SolveOutcome SolveSelectedExperiment(Workbench& bench, UserInterface& ui, bool u
 // (if given) receives the counts.
 int64_t SolveExperiment(const Experiment& experiment, const ModelParameters& parameters,
                         ExperimentResults& results, ExperimentCost* cost = nullptr);
+
+// The original model alone over a force-driven experiment (Force or Acceleration): run.history
+// receives exactly the response SolveExperiment stores as results.original, before the
+// energies (Et and Eh stay zero). The mass is chosen as SolveExperiment chooses it. The run's
+// storage is reused, so a caller that solves one record many times keeps one run.
+void SolveOriginalPass(const Experiment& experiment, const ModelParameters& parameters,
+                       ModelRun& run);
+
+// Largest |value| over samples 1..N (index 0 is not a sample); non-finite values never replace
+// the peak. The peaks of the results are taken this way.
+double PeakOfAbsolute(const std::vector<double>& values);
 
 }  // namespace quarvel

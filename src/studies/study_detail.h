@@ -121,6 +121,10 @@ struct ShardFile {
 // The lines of a study, envelope or shard file's text: each ended by LF (a CR before it
 // dropped), the last one also by the end of the text.
 std::vector<std::string> TextLines(std::string_view text);
+// The TAB-separated fields of a line ("a\tb" -> "a", "b"; "" -> one empty field).
+std::vector<std::string> SplitTabs(std::string_view line);
+// The lines of the file at `path` (TextLines): done, or why it could not be read.
+FileResult ReadTextFileLines(const std::string& path, std::vector<std::string>& lines);
 
 // Reads the lines of shard file `path` into `shard`: done, or a failure of `path` when they
 // are not one complete shard of a study: marks, shard label, value count (at most

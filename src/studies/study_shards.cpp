@@ -145,27 +145,6 @@ FileResult WriteEnvelopeShard(const Envelopes& envelopes, const std::string& fol
 
 namespace {
 
-std::vector<std::string> SplitTabs(std::string_view line) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t tab = line.find('\t', start);
-    fields.emplace_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
-    if (tab == std::string_view::npos) return fields;
-    start = tab + 1;
-  }
-}
-
-FileResult ReadLines(const std::string& path, std::vector<std::string>& lines) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return FileResult::Failure(path, "cannot be opened");
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return FileResult::Failure(path, "cannot be read");
-  lines = detail::TextLines(text.str());
-  return {};
-}
-
 bool ParseIndex(const std::string& text, int64_t& value) {
   const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
   return result.ec == std::errc() && result.ptr == text.data() + text.size() && value >= 0;
@@ -190,6 +169,27 @@ bool ParseHex(const std::string& text, double& value) {
 
 namespace detail {
 
+std::vector<std::string> SplitTabs(std::string_view line) {
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t tab = line.find('\t', start);
+    fields.emplace_back(line.substr(start, tab == std::string_view::npos ? tab : tab - start));
+    if (tab == std::string_view::npos) return fields;
+    start = tab + 1;
+  }
+}
+
+FileResult ReadTextFileLines(const std::string& path, std::vector<std::string>& lines) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return FileResult::Failure(path, "cannot be opened");
+  std::ostringstream text;
+  text << in.rdbuf();
+  if (in.bad()) return FileResult::Failure(path, "cannot be read");
+  lines = TextLines(text.str());
+  return {};
+}
+
 std::vector<std::string> TextLines(std::string_view text) {
   std::vector<std::string> lines;
   std::size_t start = 0;
@@ -209,7 +209,7 @@ FileResult ParseShardFile(const std::vector<std::string>& lines, const std::stri
   shard.path = path;
   const auto bad = [&path](const std::string& what) { return FileResult::Failure(path, what); };
   if (lines.empty()) return bad("empty, not a shard file");
-  const std::vector<std::string> first = SplitTabs(lines.front());
+  const std::vector<std::string> first = detail::SplitTabs(lines.front());
   if (first[0] == kStudyShardMark && first.size() == 4) {
     shard.target = first[3];
   } else if (first[0] == kEnvelopeShardMark && first.size() == 5) {
@@ -228,7 +228,7 @@ FileResult ParseShardFile(const std::vector<std::string>& lines, const std::stri
   int64_t previous = -1;
   for (std::size_t n = 1; n < lines.size(); ++n) {
     if (!shard.end.empty()) return bad("lines after the end of the shard");
-    const std::vector<std::string> fields = SplitTabs(lines[n]);
+    const std::vector<std::string> fields = detail::SplitTabs(lines[n]);
     if (fields[0] == kEndMark) {
       if (fields.size() < 2) return bad("unreadable end line");
       shard.end = fields[1];
@@ -280,7 +280,7 @@ using detail::ShardFile;
 
 FileResult ReadShard(const std::string& path, ShardFile& shard) {
   std::vector<std::string> lines;
-  if (FileResult read = ReadLines(path, lines); !read) return read;
+  if (FileResult read = detail::ReadTextFileLines(path, lines); !read) return read;
   return detail::ParseShardFile(lines, path, shard);
 }
 

@@ -1,0 +1,236 @@
+#include "cli/spectrum_command.h"
+
+#include <filesystem>
+#include <iostream>
+
+#include "cli/commands.h"
+#include "cli/experiment_source.h"
+#include "cli/option_checks.h"
+#include "cli/progress_bar.h"
+#include "solve/model_settings.h"
+#include "spectra/periods.h"
+#include "spectra/spectrum_run.h"
+#include "studies/parametric_loop.h"
+#include "text/number_text.h"
+
+namespace quarvel::cli {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr const char* kGroup = "Spectrum";
+
+// "out/spectrum.csv" -> "out/spectrum-stats.csv".
+std::string StatisticsPathFor(const std::string& rows) {
+  const fs::path path(rows);
+  return (path.parent_path() / (path.stem().string() + "-stats" + path.extension().string()))
+      .string();
+}
+
+// The kind and its target from the one kind option given; false (the reason printed) when
+// none or several are given.
+bool ReadKind(const SpectrumOptions& spectrum, SpectrumSettings& settings) {
+  int given = 0;
+  for (const auto& [text, kind] : {std::pair{&spectrum.strengthRatio, SpectrumKind::Strength},
+                                   std::pair{&spectrum.reduction, SpectrumKind::Reduction},
+                                   std::pair{&spectrum.ductility, SpectrumKind::Ductility}}) {
+    if (text->empty()) continue;
+    ++given;
+    settings.kind = kind;
+    settings.target = Val(*text);
+  }
+  if (given == 1) return true;
+  std::cerr << "spectrum: give exactly one of --strength-ratio (constant strength), --reduction "
+               "(constant strength from the elastic force) and --ductility (constant ductility)\n";
+  return false;
+}
+
+// Every experiment of the files, each one record; false (the reason printed) when a file cannot
+// be loaded or a record cannot make a spectrum.
+bool LoadRecords(const SpectrumOptions& spectrum, double massSetting,
+                 std::vector<Experiment>& records) {
+  for (const std::string& file : spectrum.files) {
+    ExperimentSet set;
+    const CheckedLoad checked = LoadCheckedExperimentFile(file, set);
+    PrintRecordWarnings(checked);
+    if (const std::string failure = CheckedLoadFailure(checked, spectrum.strict);
+        !failure.empty()) {
+      std::cerr << failure << '\n';
+      return false;
+    }
+    for (int32_t k = 1; k <= set.Count(); ++k) {
+      const Experiment& e = set.At(k);
+      const std::string where = file + ": experiment " + std::to_string(k) + " (" + e.name + ")";
+      if (e.dataType == ExperimentDataType::Displacement) {
+        std::cerr << where << " prescribes the displacement, which no period changes; a "
+                             "spectrum needs ground accelerations or forces\n";
+        return false;
+      }
+      if (!(EffectiveMass(massSetting, e.mass) > 0.0)) {
+        std::cerr << where << " has a mass of " << FormatShortest(e.mass)
+                  << " kg; give a mass above 0 with --mass\n";
+        return false;
+      }
+      records.push_back(e);
+    }
+  }
+  return true;
+}
+
+void ReportOutcome(const SpectrumOutcome& outcome, const SpectrumPlan& plan, bool sharded) {
+  if (outcome.pointsNotReached > 0) {
+    std::cerr << "note: at " << outcome.pointsNotReached << " of " << outcome.pointsWritten
+              << " points no strength gives a ductility within 1 % of "
+              << FormatShortest(plan.settings.target)
+              << "; their rows say \"ductility not reached\"\n";
+  }
+  if (outcome.pointsFaulted > 0) {
+    std::cerr << "warning: " << kMessageWeightFault << " at " << outcome.pointsFaulted << " of "
+              << outcome.pointsWritten
+              << " points: the modified model's all-reversal weight met an arithmetic fault, so "
+                 "its response there is doubtful\n";
+  }
+  for (const std::string& path : outcome.written) {
+    std::cout << (sharded ? "Shard written to " : "Written to ") << path << '\n';
+  }
+  std::cout << outcome.pointsWritten << " points";
+  if (!sharded) std::cout << ", " << outcome.periodsWritten << " periods";
+  std::cout << '\n';
+}
+
+}  // namespace
+
+void AddSpectrumOptions(CLI::App& command, SpectrumOptions& spectrum) {
+  command
+      .add_option("files", spectrum.files,
+                  "The records' files (*.quarvel); every experiment in them is one record")
+      ->type_name("FILE")
+      ->required();
+  command
+      .add_option("--periods", spectrum.periods,
+                  "The elastic periods [s]: a list (0.5,1,2), a range FROM:TO:STEP "
+                  "(0.05:3:0.05), or lists of both")
+      ->type_name("LIST")
+      ->required()
+      ->group(kGroup);
+  const auto number = [&command](const char* name, std::string& target, const char* type,
+                                 const char* help, NumberRule rule, const char* reason) {
+    return command.add_option(name, target, help)
+        ->type_name(type)
+        ->check(NumberCheck(rule, reason))
+        ->group(kGroup);
+  };
+  number("--strength-ratio", spectrum.strengthRatio, "CY",
+         "Constant strength: Fy = CY m g at every period (g = 9.81 m/s^2)", NumberRule::AboveZero,
+         "the strength ratio must be above 0");
+  number("--reduction", spectrum.reduction, "R",
+         "Constant strength from the elastic force: Fy = Fel / R, Fel the peak spring force of "
+         "the linear system (a = 1) at the period",
+         NumberRule::AboveZero, "the reduction R must be above 0");
+  number("--ductility", spectrum.ductility, "MU",
+         "Constant ductility: per record and period the largest Fy at which the original "
+         "model's peak |U| / Uy is MU within 1 %",
+         NumberRule::AboveZero, "the ductility MU must be above 0");
+  number("--damping-ratio", spectrum.dampingRatio, "ZETA",
+         "The damping ratio at every period: c = 2 ZETA sqrt(k m), k = m (2 pi / T)^2 the "
+         "elastic stiffness; at a period every strength keeps k, so Uy = Fy / k",
+         NumberRule::NotNegative, "the damping ratio must not be negative")
+      ->capture_default_str();
+  number("--mass", spectrum.mass, "NUMBER",
+         "Mass [kg] of every record; a negative value takes each record's own (the response "
+         "to a ground acceleration does not depend on it)",
+         NumberRule::NotZero, "a mass of 0 cannot be accelerated")
+      ->capture_default_str();
+  command
+      .add_option("-o,--output", spectrum.output,
+                  "The rows table (CSV): one row per record and period")
+      ->type_name("FILE")
+      ->capture_default_str()
+      ->group(kGroup);
+  command
+      .add_option("--stats", spectrum.statistics,
+                  "The statistics table (CSV): mean, median and lognormal dispersion over the "
+                  "records per period (default: the output's name with -stats)")
+      ->type_name("FILE")
+      ->group(kGroup);
+  command
+      .add_option("--jobs", spectrum.jobs,
+                  "Points (record, period) solved at once (default: one per hardware thread)")
+      ->type_name("N")
+      ->check(NumberCheck(NumberRule::Count))
+      ->group("Spectrum work");
+  command
+      .add_option("--shard", spectrum.shard,
+                  "Run only part I of N of the points (every N-th) into a shard file for `merge`")
+      ->type_name("I/N")
+      ->group("Spectrum work");
+  command.add_flag("--strict", spectrum.strict, "Refuse a file that has a warning (exit status 1)")
+      ->group(kGroup);
+}
+
+int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) {
+  SpectrumPlan plan;
+  std::string error;
+  std::optional<std::vector<double>> periods = ParsePeriods(spectrum.periods, error);
+  if (!periods) {
+    std::cerr << "--periods " << spectrum.periods << ": " << error << '\n';
+    return kExitUsage;
+  }
+  plan.periods = std::move(*periods);
+  if (!ReadKind(spectrum, plan.settings)) return kExitUsage;
+  StudyWork shard;
+  if (!spectrum.shard.empty() && !shard.ParseShard(spectrum.shard)) {
+    std::cerr << "--shard " << spectrum.shard << ": expected I/N with 1 <= I <= N <= "
+              << kMaxStudyValues << '\n';
+    return kExitUsage;
+  }
+  ApplyChoices(options);
+  ReadModelParameters(options.inputs, plan.settings.model);
+  plan.settings.model.mass = Val(spectrum.mass);
+  plan.settings.dampingRatio = Val(spectrum.dampingRatio);
+
+  std::vector<Experiment> records;
+  if (!LoadRecords(spectrum, plan.settings.model.mass, records)) return kExitFailure;
+  plan.records = records;
+  if (plan.PointCount() > kMaxSpectrumPoints) {
+    std::cerr << "spectrum: " << records.size() << " records at " << plan.periods.size()
+              << " periods are more than " << kMaxSpectrumPoints << " points\n";
+    return kExitUsage;
+  }
+
+  SpectrumOutput output;
+  output.rowsPath = spectrum.output;
+  output.statisticsPath =
+      spectrum.statistics.empty() ? StatisticsPathFor(spectrum.output) : spectrum.statistics;
+  for (const std::string& path : {output.rowsPath, output.statisticsPath}) {
+    std::error_code ignored;  // a folder that cannot be made fails at the table, named there
+    if (fs::path(path).has_parent_path()) fs::create_directories(fs::path(path).parent_path(), ignored);
+  }
+  SolvePool pool(static_cast<unsigned>(spectrum.jobs));
+  output.pool = &pool;
+  output.shard = shard.shard;
+  output.shardCount = shard.shardCount;
+
+  ProgressBar bar;
+  const SpectrumOutcome outcome =
+      RunSpectrum(plan, output, InterruptToken(), [&bar](const SpectrumProgress& progress) {
+        bar.Update(progress.done, progress.count,
+                   "point " + std::to_string(progress.done) + "/" +
+                       std::to_string(progress.count) + "  T = " +
+                       FormatShortest(progress.period) + " s");
+      });
+  bar.Finish();
+  if (outcome.Failed()) {
+    std::cerr << "The spectrum was not written completely: " << outcome.file.Describe() << '\n';
+    return kExitFailure;
+  }
+  ReportOutcome(outcome, plan, shard.Sharded());
+  if (outcome.interrupted) {
+    std::cerr << "Interrupted: the rows of the first " << outcome.pointsWritten
+              << " points are written\n";
+    return kExitInterrupted;
+  }
+  return 0;
+}
+
+}  // namespace quarvel::cli

@@ -1,0 +1,37 @@
+#pragma once
+// quarvel-cli spectrum: inelastic response spectra of the original and the modified model over
+// ground-motion records, at constant strength or constant ductility.
+
+#include <CLI/CLI.hpp>
+#include <string>
+#include <vector>
+
+#include "cli/cli_options.h"
+
+namespace quarvel::cli {
+
+struct SpectrumOptions {
+  std::vector<std::string> files;  // the records' files; every experiment is one record
+  std::string periods;             // --periods: "0.05:3:0.05", "0.5,1,2"
+  std::string dampingRatio = "0.05";
+  std::string strengthRatio;  // --strength-ratio CY   exactly one of the three
+  std::string reduction;      // --reduction R
+  std::string ductility;      // --ductility MU
+  std::string mass = "-1";    // negative: each record's own
+  std::string output = "spectrum.csv";
+  std::string statistics;     // empty: the output's name with "-stats" before its extension
+  int jobs = 0;               // 0: one per hardware thread
+  std::string shard;          // I/N; empty: the whole spectrum
+  bool strict = false;
+};
+
+// Adds the files, the periods, the kind, the damping ratio, the mass, the outputs, --jobs,
+// --shard and --strict; the model boxes come from AddModelBoxes.
+void AddSpectrumOptions(CLI::App& command, SpectrumOptions& spectrum);
+
+// Loads the records, solves the spectrum and writes its tables (or a shard of it). Exit
+// status 0; 2 for a usage error (periods, kind, shard); 1 when a record cannot be used or a
+// table cannot be written; 130 when Ctrl-C stopped it after the points finished so far.
+int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum);
+
+}  // namespace quarvel::cli

@@ -1,0 +1,110 @@
+#include "spectra/engineering_inputs.h"
+
+#include <cmath>
+
+#include "model/excitation_force.h"
+#include "special/pi.h"
+#include "text/number_text.h"
+
+namespace quarvel {
+namespace {
+
+bool MassIsDerived(const EngineeringInputs& given) {
+  return given.period.has_value() && !given.strengthRatio.has_value();
+}
+
+// Why a derived value cannot be used; empty when it can.
+std::string Refusal(const char* name, double value, bool zeroAllowed) {
+  if (std::isfinite(value) && (value > 0.0 || (zeroAllowed && value == 0.0))) return {};
+  return std::string("the derived ") + name + " is " + FormatShortest(value) +
+         (zeroAllowed ? ", not a finite number of 0 or more" : ", not a finite number above 0");
+}
+
+}  // namespace
+
+std::vector<DerivedInput> DerivedInputs(const EngineeringInputs& given) {
+  std::vector<DerivedInput> derived;
+  if (given.period) {
+    derived.push_back({given.strengthRatio ? RawInput::Uy : RawInput::Mass,
+                       EngineeringInput::Period});
+  }
+  if (given.strengthRatio) derived.push_back({RawInput::Fy, EngineeringInput::StrengthRatio});
+  if (given.dampingRatio) derived.push_back({RawInput::Damping, EngineeringInput::DampingRatio});
+  return derived;
+}
+
+double PeriodSquare(double period) {
+  const double t = period / 2.0 / kPi;
+  return t * t;
+}
+
+double StiffnessOfPeriod(double mass, double period) { return mass / PeriodSquare(period); }
+
+double DampingOfRatio(double dampingRatio, double stiffness, double mass) {
+  return 2.0 * dampingRatio * std::sqrt(stiffness * mass);
+}
+
+double StrengthOfRatio(double strengthRatio, double mass) {
+  return strengthRatio * mass * kGravity;
+}
+
+OscillatorValues DeriveOscillator(const EngineeringInputs& given, const OscillatorValues& typed) {
+  OscillatorValues v = typed;
+  double stiffness = 0.0;
+  if (given.period && given.strengthRatio) {
+    stiffness = StiffnessOfPeriod(v.mass, *given.period);
+    v.Fy = StrengthOfRatio(*given.strengthRatio, v.mass);
+    v.Uy = v.Fy / stiffness;
+  } else {
+    if (given.strengthRatio) v.Fy = StrengthOfRatio(*given.strengthRatio, v.mass);
+    stiffness = v.Fy / v.Uy;
+    if (given.period) v.mass = stiffness * PeriodSquare(*given.period);
+  }
+  if (given.dampingRatio) v.c = DampingOfRatio(*given.dampingRatio, stiffness, v.mass);
+  return v;
+}
+
+bool NeedsExperimentMass(const EngineeringInputs& given, const MainWindowInputs& inputs) {
+  return !(Val(inputs.txtMass) > 0.0) && !MassIsDerived(given) &&
+         (given.strengthRatio || given.dampingRatio);
+}
+
+std::string ApplyEngineeringInputs(const EngineeringInputs& given, double experimentMass,
+                                   MainWindowInputs& inputs) {
+  if (!given.Any()) return {};
+  OscillatorValues typed;
+  typed.mass = Val(inputs.txtMass);
+  if (!(typed.mass > 0.0)) typed.mass = experimentMass;
+  typed.c = Val(inputs.txtCharlieSmall);
+  typed.Fy = Val(inputs.txtFy);
+  typed.Uy = Val(inputs.txtUy);
+  const OscillatorValues v = DeriveOscillator(given, typed);
+
+  MainWindowInputs derived = inputs;
+  for (const DerivedInput& input : DerivedInputs(given)) {
+    std::string refusal;
+    switch (input.raw) {
+      case RawInput::Mass:
+        refusal = Refusal("mass", v.mass, false);
+        derived.txtMass = FormatShortest(v.mass);
+        break;
+      case RawInput::Damping:
+        refusal = Refusal("damping c", v.c, true);
+        derived.txtCharlieSmall = FormatShortest(v.c);
+        break;
+      case RawInput::Fy:
+        refusal = Refusal("yield force Fy", v.Fy, false);
+        derived.txtFy = FormatShortest(v.Fy);
+        break;
+      case RawInput::Uy:
+        refusal = Refusal("yield displacement Uy", v.Uy, false);
+        derived.txtUy = FormatShortest(v.Uy);
+        break;
+    }
+    if (!refusal.empty()) return refusal;
+  }
+  inputs = derived;
+  return {};
+}
+
+}  // namespace quarvel

@@ -1,0 +1,76 @@
+#pragma once
+// A whole spectrum: every record at every period, solved side by side and written in order to
+// the rows table and, period by period, to the statistics table; or one shard of it.
+
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "experiments/experiment.h"
+#include "io/file_result.h"
+#include "solve/solve_pool.h"
+#include "solve/stop_token.h"
+#include "spectra/spectrum_point.h"
+
+namespace quarvel {
+
+// The points of a spectrum are numbered period by period: point i is record i % records (from
+// 0) at period i / records, so that each period is complete before the next one starts.
+struct SpectrumPlan {
+  std::span<const Experiment> records;
+  std::vector<double> periods;
+  SpectrumSettings settings;
+
+  int64_t PointCount() const {
+    return static_cast<int64_t>(records.size()) * static_cast<int64_t>(periods.size());
+  }
+};
+
+// Most points one spectrum takes (records times periods).
+inline constexpr int64_t kMaxSpectrumPoints = 100'000'000;
+
+// Where the tables go, and how the work is spread.
+struct SpectrumOutput {
+  std::string rowsPath;        // the rows table
+  std::string statisticsPath;  // the statistics table
+  SolvePool* pool = nullptr;   // its threads solve points side by side; nullptr: one at a time
+  int32_t shard = 1;           // this run's part, 1..shardCount: the shard-th, the
+  int32_t shardCount = 1;      // (shard + shardCount)-th, ... point, into a shard file
+};
+
+struct SpectrumProgress {
+  int64_t done = 0;   // points of this run committed so far
+  int64_t count = 0;  // points of this run
+  double period = 0.0;  // of the point just committed
+};
+
+struct SpectrumOutcome {
+  bool interrupted = false;     // the stop token ended it; what was finished is written
+  int64_t pointsWritten = 0;
+  int64_t periodsWritten = 0;   // statistics lines
+  int64_t pointsNotReached = 0;  // ductility not reached
+  int64_t pointsFaulted = 0;     // points whose modified model met faulting weight evaluations
+  std::vector<std::string> written;  // paths of the files written
+  FileResult file;                   // done, or the first file fault
+
+  bool Failed() const { return !file; }
+};
+
+// Solves the plan's points (those of the shard) in order on the pool's threads and writes each
+// row as soon as every point before it is written; the results are byte for byte those of one
+// point at a time. An unsharded run writes the rows table and, after the last point of each
+// period, its statistics line; a shard writes ShardFileName(rowsPath, shard, shardCount)
+// (studies/study_shards.h), whose rows `MergeSpectrumShards` puts together. A stop request
+// hands out no more points: the points in progress are finished and written, and a shard file
+// then says it was interrupted. A file fault ends the run with what was written so far.
+SpectrumOutcome RunSpectrum(const SpectrumPlan& plan, const SpectrumOutput& output,
+                            const StopToken& stop,
+                            const std::function<void(const SpectrumProgress&)>& progress = {});
+
+// One-line description of what a plan computes, kept in its shard files so that only shards
+// of the same spectrum are merged: "ductility 4, damping ratio 0.05".
+std::string DescribeSpectrum(const SpectrumSettings& settings);
+
+}  // namespace quarvel

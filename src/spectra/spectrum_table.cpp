@@ -1,0 +1,264 @@
+#include "spectra/spectrum_table.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <string>
+
+#include "text/number_text.h"
+
+namespace quarvel {
+namespace {
+
+// A number column of the rows table: a field of the point, or a peak of one of its models.
+struct NumberColumn {
+  const char* name;
+  double SpectrumPoint::*field;
+  ModelPeaks SpectrumPoint::*model;
+  double ModelPeaks::*peak;
+  bool needsStrength;  // empty in a row whose point has no strength
+  bool statistics;     // summed up per period
+};
+
+constexpr NumberColumn Field(const char* name, double SpectrumPoint::*field, bool needsStrength,
+                             bool statistics) {
+  return {name, field, nullptr, nullptr, needsStrength, statistics};
+}
+
+constexpr NumberColumn Peak(const char* name, ModelPeaks SpectrumPoint::*model,
+                            double ModelPeaks::*peak) {
+  return {name, nullptr, model, peak, true, true};
+}
+
+// The number of `column` in `point` (const or not).
+template <typename Point>
+auto& NumberOf(Point& point, const NumberColumn& column) {
+  return column.field != nullptr ? point.*column.field : point.*column.model.*column.peak;
+}
+
+// The number columns of the rows table, after T_s, record, name and status.
+constexpr std::array<NumberColumn, 18> kNumberColumns = {{
+    Field("m_kg", &SpectrumPoint::mass, false, false),
+    Field("k_N_per_m", &SpectrumPoint::stiffness, false, false),
+    Field("c_N_s_per_m", &SpectrumPoint::c, false, false),
+    Field("Fel_N", &SpectrumPoint::elasticForce, false, true),
+    Field("Fy_N", &SpectrumPoint::Fy, true, true),
+    Field("Uy_m", &SpectrumPoint::Uy, true, true),
+    Field("Cy", &SpectrumPoint::strengthRatio, true, true),
+    Field("R", &SpectrumPoint::reduction, true, true),
+    Peak("U_orig_m", &SpectrumPoint::original, &ModelPeaks::peakU),
+    Peak("U_mod_m", &SpectrumPoint::modified, &ModelPeaks::peakU),
+    Peak("mu_orig", &SpectrumPoint::original, &ModelPeaks::ductility),
+    Peak("mu_mod", &SpectrumPoint::modified, &ModelPeaks::ductility),
+    Peak("F_orig_N", &SpectrumPoint::original, &ModelPeaks::peakF),
+    Peak("F_mod_N", &SpectrumPoint::modified, &ModelPeaks::peakF),
+    Peak("Eh_orig_J", &SpectrumPoint::original, &ModelPeaks::endEh),
+    Peak("Eh_mod_J", &SpectrumPoint::modified, &ModelPeaks::endEh),
+    Field("rel_err_U", &SpectrumPoint::relErrorU, true, true),
+    Field("rel_err_Eh", &SpectrumPoint::relErrorEh, true, true),
+}};
+constexpr std::size_t kLeadingColumns = 4;  // T_s, record, name, status
+
+constexpr std::array<PointStatus, 3> kStatuses = {
+    PointStatus::Solved, PointStatus::DuctilityNotReached, PointStatus::NoElasticResponse};
+
+// The field as CSV writes it: quoted, with "" for a quote, when it holds a separator, a quote
+// or a line end.
+std::string CsvField(std::string_view text) {
+  if (text.find_first_of(",\"\r\n") == std::string_view::npos) return std::string(text);
+  std::string field = "\"";
+  for (const char c : text) {
+    if (c == '"') field += '"';
+    field += c;
+  }
+  return field + '"';
+}
+
+// The fields of a CSV line; nullopt for a quote that is not closed, or text after a closing
+// quote.
+std::optional<std::vector<std::string>> CsvFields(std::string_view line) {
+  std::vector<std::string> fields(1);
+  std::size_t at = 0;
+  while (at <= line.size()) {
+    std::string& field = fields.back();
+    if (at < line.size() && line[at] == '"') {
+      for (++at;; ++at) {
+        if (at >= line.size()) return std::nullopt;
+        if (line[at] == '"') {
+          if (at + 1 < line.size() && line[at + 1] == '"') {
+            field += '"';
+            ++at;
+          } else {
+            ++at;
+            break;
+          }
+        } else {
+          field += line[at];
+        }
+      }
+      if (at < line.size() && line[at] != ',') return std::nullopt;
+    } else {
+      const std::size_t comma = std::min(line.find(',', at), line.size());
+      field.assign(line.substr(at, comma - at));
+      at = comma;
+    }
+    if (at >= line.size()) break;
+    ++at;  // the comma
+    fields.emplace_back();
+  }
+  return fields;
+}
+
+// A number as the tables write it: the whole text, "inf", "-inf" or "nan" included.
+std::optional<double> TableNumber(std::string_view text) {
+  double value = 0.0;
+  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+  if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+  return value;
+}
+
+std::optional<double> Mean(const std::vector<double>& values) {
+  if (values.empty()) return std::nullopt;
+  double sum = 0.0;
+  for (const double v : values) sum += v;
+  return sum / static_cast<double>(values.size());
+}
+
+std::optional<double> Median(std::vector<double> values) {
+  if (values.empty()) return std::nullopt;
+  std::sort(values.begin(), values.end(), [](double a, double b) {
+    return a < b || (!std::isnan(a) && std::isnan(b));  // not-a-number last
+  });
+  const std::size_t half = values.size() / 2;
+  if (values.size() % 2 == 1) return values[half];
+  return 0.5 * values[half - 1] + 0.5 * values[half];
+}
+
+std::optional<double> LognormalDispersion(const std::vector<double>& values) {
+  if (values.size() < 2) return std::nullopt;
+  std::vector<double> logs;
+  for (const double v : values) {
+    if (!(v > 0.0) || !std::isfinite(v)) return std::nullopt;
+    logs.push_back(std::log(v));
+  }
+  const double mean = *Mean(logs);
+  double squares = 0.0;
+  for (const double l : logs) squares += (l - mean) * (l - mean);
+  return std::sqrt(squares / static_cast<double>(logs.size() - 1));
+}
+
+std::string Joined(const std::vector<std::string>& fields) {
+  std::string line;
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    if (k > 0) line += ',';
+    line += fields[k];
+  }
+  return line;
+}
+
+}  // namespace
+
+std::string SpectrumRowsHeader() {
+  std::vector<std::string> names = {"T_s", "record", "name", "status"};
+  for (const NumberColumn& column : kNumberColumns) names.emplace_back(column.name);
+  return Joined(names);
+}
+
+std::string_view StatusText(PointStatus status) {
+  switch (status) {
+    case PointStatus::Solved: return "solved";
+    case PointStatus::DuctilityNotReached: return "ductility not reached";
+    case PointStatus::NoElasticResponse: return "no elastic response";
+  }
+  return {};
+}
+
+std::string SpectrumRowText(const SpectrumPoint& point) {
+  std::vector<std::string> fields = {FormatShortest(point.period), std::to_string(point.record),
+                                     CsvField(point.name), std::string(StatusText(point.status))};
+  for (const NumberColumn& column : kNumberColumns) {
+    const bool empty = column.needsStrength && point.status != PointStatus::Solved;
+    fields.push_back(empty ? std::string() : FormatShortest(NumberOf(point, column)));
+  }
+  return Joined(fields);
+}
+
+std::optional<SpectrumPoint> ParseSpectrumRow(std::string_view text) {
+  const std::optional<std::vector<std::string>> fields = CsvFields(text);
+  if (!fields || fields->size() != kLeadingColumns + kNumberColumns.size()) return std::nullopt;
+  SpectrumPoint point;
+  const std::optional<double> period = TableNumber((*fields)[0]);
+  int32_t record = 0;
+  const std::string& recordText = (*fields)[1];
+  const auto parsed =
+      std::from_chars(recordText.data(), recordText.data() + recordText.size(), record);
+  if (!period || parsed.ec != std::errc() ||
+      parsed.ptr != recordText.data() + recordText.size() || record < 1) {
+    return std::nullopt;
+  }
+  point.period = *period;
+  point.record = record;
+  point.name = (*fields)[2];
+  const auto status = std::find_if(kStatuses.begin(), kStatuses.end(), [&](PointStatus s) {
+    return StatusText(s) == (*fields)[3];
+  });
+  if (status == kStatuses.end()) return std::nullopt;
+  point.status = *status;
+  for (std::size_t k = 0; k < kNumberColumns.size(); ++k) {
+    const NumberColumn& column = kNumberColumns[k];
+    const std::string& field = (*fields)[kLeadingColumns + k];
+    if (column.needsStrength && point.status != PointStatus::Solved) {
+      if (!field.empty()) return std::nullopt;
+      continue;
+    }
+    const std::optional<double> value = TableNumber(field);
+    if (!value) return std::nullopt;
+    NumberOf(point, column) = *value;
+  }
+  return point;
+}
+
+PeriodStatistics StatisticsOf(double period, const std::vector<SpectrumPoint>& points) {
+  PeriodStatistics statistics;
+  statistics.period = period;
+  statistics.records = static_cast<int32_t>(points.size());
+  for (const SpectrumPoint& point : points) {
+    if (point.status == PointStatus::Solved) ++statistics.solved;
+  }
+  for (const NumberColumn& column : kNumberColumns) {
+    if (!column.statistics) continue;
+    std::vector<double> values;
+    for (const SpectrumPoint& point : points) {
+      if (point.status == PointStatus::Solved) values.push_back(NumberOf(point, column));
+    }
+    statistics.values.push_back(Mean(values));
+    statistics.values.push_back(Median(values));
+    statistics.values.push_back(LognormalDispersion(values));
+  }
+  return statistics;
+}
+
+std::string SpectrumStatisticsHeader() {
+  std::vector<std::string> names = {"T_s", "records", "solved"};
+  for (const NumberColumn& column : kNumberColumns) {
+    if (!column.statistics) continue;
+    for (const char* statistic : {"_mean", "_median", "_beta"}) {
+      names.push_back(std::string(column.name) + statistic);
+    }
+  }
+  return Joined(names);
+}
+
+std::string SpectrumStatisticsText(const PeriodStatistics& statistics) {
+  std::vector<std::string> fields = {FormatShortest(statistics.period),
+                                     std::to_string(statistics.records),
+                                     std::to_string(statistics.solved)};
+  for (const std::optional<double>& value : statistics.values) {
+    fields.push_back(value ? FormatShortest(*value) : std::string());
+  }
+  return Joined(fields);
+}
+
+}  // namespace quarvel

@@ -1,0 +1,53 @@
+#pragma once
+// The two CSV tables of a spectrum: one row per record and period, and the statistics over the
+// records per period. Fields are separated by commas, the record's name is quoted when it holds
+// a comma, a quote or a line end; numbers are the shortest texts that read back to the same
+// double ("inf", "-inf", "nan" as such). A row whose point has no strength says why in its
+// status and leaves the fields that need a strength empty.
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "spectra/spectrum_point.h"
+
+namespace quarvel {
+
+// The header of the rows table: T_s, record, name, status, m_kg, k_N_per_m, c_N_s_per_m,
+// Fel_N, Fy_N, Uy_m, Cy, R, then U_m, mu, F_N, Eh_end_J of the original and the modified model
+// (suffixes _orig, _mod) and rel_err_U, rel_err_Eh.
+std::string SpectrumRowsHeader();
+
+// The status texts: "solved", "ductility not reached", "no elastic response".
+std::string_view StatusText(PointStatus status);
+
+// The row of one point.
+std::string SpectrumRowText(const SpectrumPoint& point);
+
+// The point of a row's text; nullopt when it is not a row of the table (a field missing or
+// too many, a number or the status unreadable, a record number not a whole number from 1).
+// Reading a row written by SpectrumRowText gives every number bit for bit.
+std::optional<SpectrumPoint> ParseSpectrumRow(std::string_view text);
+
+// The statistics over records of one period, each over the points solved there.
+struct PeriodStatistics {
+  double period = 0.0;
+  int32_t solved = 0;  // points solved at this period
+  int32_t records = 0;  // points at this period
+  // Per quantity (SpectrumStatisticsHeader order): the mean, the median and the lognormal
+  // dispersion (standard deviation of the logarithms, n - 1 in the denominator); empty where
+  // there is no value (no point solved, a dispersion of fewer than two points or of a value
+  // not above 0).
+  std::vector<std::optional<double>> values;
+};
+
+// Statistics of the points of one period (in record order; the sums run in that order).
+PeriodStatistics StatisticsOf(double period, const std::vector<SpectrumPoint>& points);
+
+// T_s, records, solved, then for each of Fel_N, Fy_N, Cy, R and the model quantities and
+// relative errors of the rows: <name>_mean, <name>_median, <name>_beta.
+std::string SpectrumStatisticsHeader();
+std::string SpectrumStatisticsText(const PeriodStatistics& statistics);
+
+}  // namespace quarvel
