@@ -45,12 +45,8 @@ constexpr const char* kPlotNotes =
     "--study and --envelopes draw the files of loop and advanced-loop without solving; the "
     "options of the solve do not apply to them.";
 
-struct PlotSize {
-  int width = 0;
-  int height = 0;
-};
+}  // namespace
 
-// "WIDTHxHEIGHT" with both sides whole numbers of pixels within the limits.
 std::optional<PlotSize> ParsePlotSize(std::string_view text) {
   const size_t separator = text.find_first_of("xX");
   if (separator == std::string_view::npos) return std::nullopt;
@@ -74,6 +70,8 @@ std::string SizeRule() {
          std::to_string(kMinPlotHeight) + " and at most " + std::to_string(kMaxPlotSide) +
          " pixels a side";
 }
+
+namespace {
 
 std::vector<std::string> QuantityNames() {
   std::vector<std::string> names;
@@ -189,12 +187,13 @@ std::unique_ptr<QGuiApplication> StartGuiApplication() {
   return std::make_unique<QGuiApplication>(argc, argv);
 }
 
-// The format -o names, or empty after saying on stderr why there is none.
-std::string OutputFormat(const std::string& output) {
+// The format the file name given to `option` names, or empty after saying on stderr why there
+// is none.
+std::string OutputFormat(const std::string& output, const char* option = "-o") {
   const std::string format = PictureFormatOfPath(output);
   if (!format.empty()) return format;
   const std::string extension = FileExtension(output);
-  std::cerr << "-o " << output << ": ";
+  std::cerr << option << " " << output << ": ";
   if (extension.empty()) {
     std::cerr << "the file name has no extension to choose the picture format by";
   } else {
@@ -208,6 +207,57 @@ std::string OutputFormat(const std::string& output) {
 #endif
 
 }  // namespace
+
+#ifdef QUARVEL_HAVE_QT_CANVAS
+struct PictureWriter::Application {
+  std::unique_ptr<QGuiApplication> application = StartGuiApplication();
+};
+#else
+struct PictureWriter::Application {};
+#endif
+
+PictureWriter::PictureWriter() : application_(std::make_unique<Application>()) {}
+PictureWriter::~PictureWriter() = default;
+
+bool PictureWriter::CheckOutput(const std::string& output, const char* option) const {
+#ifdef QUARVEL_HAVE_QT_CANVAS
+  return !OutputFormat(output, option).empty();
+#else
+  (void)output;  // a build without pictures refuses at Write, after the work
+  (void)option;
+  return true;
+#endif
+}
+
+int PictureWriter::Write(const CurvePlot& picture, const PlotSize& size,
+                         const std::string& output) const {
+  Graph graph;
+  if (!SetCurvePlot(graph, picture)) {
+    std::cerr << output << ": nothing to draw, no line holds finite values\n";
+    return kExitFailure;
+  }
+  return Write(graph, size, output);
+}
+
+int PictureWriter::Write(Graph& graph, const PlotSize& size, const std::string& output) const {
+#ifdef QUARVEL_HAVE_QT_CANVAS
+  RegisterTahomaFont();
+  const std::string format = PictureFormatOfPath(output);
+  if (const FileResult saved = SaveGraphPicture(graph, size.width, size.height, output, format);
+      !saved) {
+    std::cerr << saved.Describe() << '\n';
+    return kExitFailure;
+  }
+  std::cout << "Picture written to " << output << " (" << size.width << "x" << size.height << " "
+            << format << ")\n";
+  return 0;
+#else
+  (void)graph;
+  (void)size;
+  std::cerr << output << ": this build of quarvel-cli has no picture output (built without Qt)\n";
+  return kExitFailure;
+#endif
+}
 
 void AddPlotOptions(CLI::App& command, PlotOptions& plot) {
   const std::vector<std::string> names = QuantityNames();
@@ -273,11 +323,8 @@ int RunPlotCommand(CommonOptions& options, const PlotOptions& plot) {
     std::cerr << "--size " << plot.size << ": the size must be " << SizeRule() << '\n';
     return kExitUsage;
   }
-#ifdef QUARVEL_HAVE_QT_CANVAS
-  const std::unique_ptr<QGuiApplication> application = StartGuiApplication();
-  const std::string format = OutputFormat(plot.output);
-  if (format.empty()) return kExitUsage;
-#endif
+  const PictureWriter pictures;
+  if (!pictures.CheckOutput(plot.output, "-o")) return kExitUsage;
 
   Graph graph;
   const bool files = !plot.study.empty() || !plot.envelopes.empty();
@@ -286,22 +333,7 @@ int RunPlotCommand(CommonOptions& options, const PlotOptions& plot) {
       status != 0) {
     return status;
   }
-
-#ifdef QUARVEL_HAVE_QT_CANVAS
-  RegisterTahomaFont();
-  if (const FileResult saved = SaveGraphPicture(graph, size->width, size->height, plot.output,
-                                                format);
-      !saved) {
-    std::cerr << saved.Describe() << '\n';
-    return kExitFailure;
-  }
-  std::cout << "Picture written to " << plot.output << " (" << size->width << "x"
-            << size->height << " " << format << ")\n";
-  return 0;
-#else
-  std::cerr << "plot: this build of quarvel-cli has no picture output (built without Qt)\n";
-  return kExitFailure;
-#endif
+  return pictures.Write(graph, *size, plot.output);
 }
 
 }  // namespace quarvel::cli

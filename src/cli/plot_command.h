@@ -7,9 +7,13 @@
 // of advanced-loop (--envelopes). Each with a legend unless --no-legend.
 
 #include <CLI/CLI.hpp>
+#include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "cli/cli_options.h"
+#include "graph/curve_plot.h"
 
 namespace quarvel::cli {
 
@@ -27,6 +31,41 @@ struct PlotOptions {
 inline constexpr int kMinPlotWidth = 400;
 inline constexpr int kMinPlotHeight = 300;
 inline constexpr int kMaxPlotSide = 4000;
+
+struct PlotSize {
+  int width = 0;
+  int height = 0;
+};
+
+// "WIDTHxHEIGHT" with both sides whole numbers of pixels within the limits; nullopt otherwise.
+std::optional<PlotSize> ParsePlotSize(std::string_view text);
+// What ParsePlotSize takes, in words.
+std::string SizeRule();
+
+// Report pictures written by a command: holds the application object that Qt's fonts and text
+// measurement need from its construction to its end, so that a command that works long first
+// can refuse an unwritable picture name before it starts.
+class PictureWriter {
+ public:
+  PictureWriter();
+  ~PictureWriter();
+  PictureWriter(const PictureWriter&) = delete;
+  PictureWriter& operator=(const PictureWriter&) = delete;
+
+  // True when the extension of `output` (given to `option`) names a format this build writes;
+  // otherwise says on stderr why not, with the formats there are. (A build without Qt checks
+  // nothing here; its Write fails.)
+  bool CheckOutput(const std::string& output, const char* option) const;
+  // Draws `picture` into `output` at `size` and says where on stdout: 0, or 1 with the reason
+  // on stderr (nothing finite to draw, the file cannot be written).
+  int Write(const CurvePlot& picture, const PlotSize& size, const std::string& output) const;
+  // The graph as it stands (its series, settings and axes) drawn likewise.
+  int Write(Graph& graph, const PlotSize& size, const std::string& output) const;
+
+ private:
+  struct Application;
+  std::unique_ptr<Application> application_;
+};
 
 // Adds --x, --y, --size, --frame, --no-legend, --study, --envelopes and -o/--output
 // (required), each checked while parsing, and the help's notes on formats and units. Call

@@ -1,12 +1,17 @@
 #include "cli/spectrum_command.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
 #include "cli/commands.h"
 #include "cli/experiment_source.h"
 #include "cli/option_checks.h"
+#include "cli/plot_command.h"
 #include "cli/progress_bar.h"
+#include "display/quantities.h"
+#include "plots/spectrum_plot.h"
 #include "solve/model_settings.h"
 #include "spectra/periods.h"
 #include "spectra/spectrum_run.h"
@@ -153,6 +158,32 @@ void AddSpectrumOptions(CLI::App& command, SpectrumOptions& spectrum) {
                   "records per period (default: the output's name with -stats)")
       ->type_name("FILE")
       ->group(kGroup);
+  std::vector<std::string> quantities;
+  for (const SpectrumQuantity& quantity : kSpectrumQuantities) quantities.emplace_back(quantity.name);
+  command
+      .add_option("--plot", spectrum.plot,
+                  "Also draw the original and the modified model's --plot-quantity over the "
+                  "period, the mean over the records thick and each record thin, into FILE (svg, "
+                  "pdf, png, jpg, ... by the extension)")
+      ->type_name("FILE")
+      ->group(kGroup);
+  command
+      .add_option("--plot-quantity", spectrum.plotQuantity,
+                  "What --plot draws: U, peak |U| (m); mu, the ductility peak |U| / Uy; F, peak "
+                  "spring force (N); Eh, hysteretic energy at the end (J). The picture names the "
+                  "units when every record is a ground acceleration in units of g")
+      ->check(CLI::IsMember(quantities))
+      ->capture_default_str()
+      ->group(kGroup);
+  command
+      .add_option("--plot-size", spectrum.plotSize, "The picture's size in pixels, " + SizeRule())
+      ->check(CLI::Validator(
+          [](std::string& text) {
+            return ParsePlotSize(text) ? std::string() : "the size must be " + SizeRule();
+          },
+          "WIDTHxHEIGHT"))
+      ->capture_default_str()
+      ->group(kGroup);
   command
       .add_option("--jobs", spectrum.jobs,
                   "Points (record, period) solved at once (default: one per hardware thread)")
@@ -198,6 +229,17 @@ int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) 
     return kExitUsage;
   }
 
+  // The picture's name is checked before the work, which may take long.
+  std::optional<PictureWriter> pictures;
+  if (!spectrum.plot.empty()) {
+    if (shard.Sharded()) {
+      std::cerr << "--plot draws a whole spectrum; a shard (--shard) has only part of it\n";
+      return kExitUsage;
+    }
+    pictures.emplace();
+    if (!pictures->CheckOutput(spectrum.plot, "--plot")) return kExitUsage;
+  }
+
   SpectrumOutput output;
   output.rowsPath = spectrum.output;
   output.statisticsPath =
@@ -212,12 +254,15 @@ int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) 
   output.shardCount = shard.shardCount;
 
   ProgressBar bar;
-  const SpectrumOutcome outcome =
-      RunSpectrum(plan, output, InterruptToken(), [&bar](const SpectrumProgress& progress) {
+  std::vector<SpectrumPoint> points;  // kept for the picture
+  const SpectrumOutcome outcome = RunSpectrum(
+      plan, output, InterruptToken(),
+      [&](const SpectrumProgress& progress, const SpectrumPoint& point) {
         bar.Update(progress.done, progress.count,
                    "point " + std::to_string(progress.done) + "/" +
-                       std::to_string(progress.count) + "  T = " +
-                       FormatShortest(progress.period) + " s");
+                       std::to_string(progress.count) + "  T = " + FormatShortest(point.period) +
+                       " s");
+        if (pictures) points.push_back(point);
       });
   bar.Finish();
   if (outcome.Failed()) {
@@ -230,7 +275,14 @@ int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) 
               << " points are written\n";
     return kExitInterrupted;
   }
-  return 0;
+  if (!pictures) return 0;
+  const SpectrumQuantity& quantity = *SpectrumQuantityNamed(spectrum.plotQuantity);
+  const std::string title = (records.size() == 1 ? records.front().name
+                                                 : std::to_string(records.size()) + " records") +
+                            ": " + DescribeSpectrum(plan.settings);
+  const bool siUnits = std::all_of(records.begin(), records.end(), ResponseInSiUnits);
+  return pictures->Write(SpectrumPlot(points, quantity, title, siUnits),
+                         *ParsePlotSize(spectrum.plotSize), spectrum.plot);
 }
 
 }  // namespace quarvel::cli

@@ -20,18 +20,22 @@ struct SpectrumOptions {
   std::string mass = "-1";    // negative: each record's own
   std::string output = "spectrum.csv";
   std::string statistics;     // empty: the output's name with "-stats" before its extension
+  std::string plot;           // --plot FILE: the picture; empty: none
+  std::string plotQuantity = "U";  // U, mu, F or Eh
+  std::string plotSize = "800x600";
   int jobs = 0;               // 0: one per hardware thread
   std::string shard;          // I/N; empty: the whole spectrum
   bool strict = false;
 };
 
-// Adds the files, the periods, the kind, the damping ratio, the mass, the outputs, --jobs,
-// --shard and --strict; the model boxes come from AddModelBoxes.
+// Adds the files, the periods, the kind, the damping ratio, the mass, the outputs, the
+// picture, --jobs, --shard and --strict; the model boxes come from AddModelBoxes.
 void AddSpectrumOptions(CLI::App& command, SpectrumOptions& spectrum);
 
 // Loads the records, solves the spectrum and writes its tables (or a shard of it). Exit
-// status 0; 2 for a usage error (periods, kind, shard); 1 when a record cannot be used or a
-// table cannot be written; 130 when Ctrl-C stopped it after the points finished so far.
+// status 0; 2 for a usage error (periods, kind, shard, picture name); 1 when a record cannot be
+// used or a table or the picture cannot be written; 130 when Ctrl-C stopped it after the
+// points finished so far (no picture is drawn then).
 int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum);
 
 }  // namespace quarvel::cli

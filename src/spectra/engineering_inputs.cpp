@@ -20,34 +20,22 @@ std::string Refusal(const char* name, double value, bool zeroAllowed) {
          (zeroAllowed ? ", not a finite number of 0 or more" : ", not a finite number above 0");
 }
 
-}  // namespace
-
-std::vector<DerivedInput> DerivedInputs(const EngineeringInputs& given) {
-  std::vector<DerivedInput> derived;
-  if (given.period) {
-    derived.push_back({given.strengthRatio ? RawInput::Uy : RawInput::Mass,
-                       EngineeringInput::Period});
-  }
-  if (given.strengthRatio) derived.push_back({RawInput::Fy, EngineeringInput::StrengthRatio});
-  if (given.dampingRatio) derived.push_back({RawInput::Damping, EngineeringInput::DampingRatio});
-  return derived;
-}
-
+// (T / 2 / pi)^2, the square of the period over 2 pi, divided in that order.
 double PeriodSquare(double period) {
   const double t = period / 2.0 / kPi;
   return t * t;
 }
 
-double StiffnessOfPeriod(double mass, double period) { return mass / PeriodSquare(period); }
+// The oscillator's mass, damping, yield force and yield displacement.
+struct OscillatorValues {
+  double mass = 0.0;
+  double c = 0.0;
+  double Fy = 0.0;
+  double Uy = 0.0;
+};
 
-double DampingOfRatio(double dampingRatio, double stiffness, double mass) {
-  return 2.0 * dampingRatio * std::sqrt(stiffness * mass);
-}
-
-double StrengthOfRatio(double strengthRatio, double mass) {
-  return strengthRatio * mass * kGravity;
-}
-
+// The values after the engineering inputs have set theirs (DerivedInputs), the others as in
+// `typed`; typed.mass is the mass the formulas use.
 OscillatorValues DeriveOscillator(const EngineeringInputs& given, const OscillatorValues& typed) {
   OscillatorValues v = typed;
   double stiffness = 0.0;
@@ -62,6 +50,29 @@ OscillatorValues DeriveOscillator(const EngineeringInputs& given, const Oscillat
   }
   if (given.dampingRatio) v.c = DampingOfRatio(*given.dampingRatio, stiffness, v.mass);
   return v;
+}
+
+}  // namespace
+
+std::vector<DerivedInput> DerivedInputs(const EngineeringInputs& given) {
+  std::vector<DerivedInput> derived;
+  if (given.period) {
+    derived.push_back({given.strengthRatio ? RawInput::Uy : RawInput::Mass,
+                       EngineeringInput::Period});
+  }
+  if (given.strengthRatio) derived.push_back({RawInput::Fy, EngineeringInput::StrengthRatio});
+  if (given.dampingRatio) derived.push_back({RawInput::Damping, EngineeringInput::DampingRatio});
+  return derived;
+}
+
+double StiffnessOfPeriod(double mass, double period) { return mass / PeriodSquare(period); }
+
+double DampingOfRatio(double dampingRatio, double stiffness, double mass) {
+  return 2.0 * dampingRatio * std::sqrt(stiffness * mass);
+}
+
+double StrengthOfRatio(double strengthRatio, double mass) {
+  return strengthRatio * mass * kGravity;
 }
 
 bool NeedsExperimentMass(const EngineeringInputs& given, const MainWindowInputs& inputs) {

@@ -40,16 +40,6 @@ struct DerivedInput {
 // follows from the mass, so the stiffness the period asks for can only come from Uy).
 std::vector<DerivedInput> DerivedInputs(const EngineeringInputs& given);
 
-// The oscillator's mass, damping, yield force and yield displacement.
-struct OscillatorValues {
-  double mass = 0.0;
-  double c = 0.0;
-  double Fy = 0.0;
-  double Uy = 0.0;
-};
-
-// (T / 2 / pi)^2, the square of the period over 2 pi, divided in that order.
-double PeriodSquare(double period);
 // k = m / (T / 2 / pi)^2: the elastic stiffness that gives mass m the period T.
 double StiffnessOfPeriod(double mass, double period);
 // c = 2 zeta sqrt(k m).
@@ -57,16 +47,12 @@ double DampingOfRatio(double dampingRatio, double stiffness, double mass);
 // Fy = Cy m g.
 double StrengthOfRatio(double strengthRatio, double mass);
 
-// The values after the engineering inputs have set theirs (DerivedInputs), the others as in
-// `typed`. typed.mass is the mass the formulas use. With a period alone, m = k (T / 2 / pi)^2
-// with k = Fy / Uy; with a period and a strength ratio, k = StiffnessOfPeriod(m, T),
-// Fy = Cy m g and Uy = Fy / k; with a strength ratio alone, Fy = Cy m g. The damping ratio
-// then gives c = 2 zeta sqrt(k m) from the final k and m (k = Fy / Uy without a period).
-OscillatorValues DeriveOscillator(const EngineeringInputs& given, const OscillatorValues& typed);
-
 // Sets the texts of the raw inputs that the engineering inputs derive (txtMass, txtCharlieSmall,
 // txtFy, txtUy) from the others, each in the shortest text that reads back to the derived
-// double. The mass the formulas use is the mass text's value when above 0, else
+// double. With a period alone, m = k (T / 2 / pi)^2 with k = Fy / Uy; with a period and a
+// strength ratio, k = StiffnessOfPeriod(m, T), Fy = Cy m g and Uy = Fy / k; with a strength
+// ratio alone, Fy = Cy m g. The damping ratio then gives c = 2 zeta sqrt(k m) from the final k
+// and m (k = Fy / Uy without a period). The mass the formulas use is the mass text's value when above 0, else
 // `experimentMass` (the selected experiment's, as the period label takes it). Returns an empty
 // text when done, else why not (a derived value that is not a finite number above 0, a damping
 // below 0), leaving the inputs as they were.

@@ -124,7 +124,7 @@ std::string DescribeSpectrum(const SpectrumSettings& settings) {
 
 SpectrumOutcome RunSpectrum(const SpectrumPlan& plan, const SpectrumOutput& output,
                             const StopToken& stop,
-                            const std::function<void(const SpectrumProgress&)>& progress) {
+                            const SpectrumObserver& observer) {
   SpectrumOutcome outcome;
   SpectrumWriter writer(plan, output, outcome);
   if (!writer.Open()) {
@@ -151,7 +151,7 @@ SpectrumOutcome RunSpectrum(const SpectrumPlan& plan, const SpectrumOutput& outp
       [&](int32_t k, const SpectrumPoint& point) {
         if (!writer.Commit(pointIndex(k), point)) return AfterCommit::Stop;
         if (point.weightFaults > 0) ++outcome.pointsFaulted;
-        if (progress) progress(SpectrumProgress{k + 1, count, point.period});
+        if (observer) observer(SpectrumProgress{k + 1, count}, point);
         if (stop.StudyStopRequested()) {
           outcome.interrupted = true;
           return AfterCommit::FinishStarted;

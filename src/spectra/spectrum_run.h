@@ -43,8 +43,9 @@ struct SpectrumOutput {
 struct SpectrumProgress {
   int64_t done = 0;   // points of this run committed so far
   int64_t count = 0;  // points of this run
-  double period = 0.0;  // of the point just committed
 };
+// Called after each point is written, in point order, with the point.
+using SpectrumObserver = std::function<void(const SpectrumProgress&, const SpectrumPoint&)>;
 
 struct SpectrumOutcome {
   bool interrupted = false;     // the stop token ended it; what was finished is written
@@ -67,7 +68,7 @@ struct SpectrumOutcome {
 // then says it was interrupted. A file fault ends the run with what was written so far.
 SpectrumOutcome RunSpectrum(const SpectrumPlan& plan, const SpectrumOutput& output,
                             const StopToken& stop,
-                            const std::function<void(const SpectrumProgress&)>& progress = {});
+                            const SpectrumObserver& observer = {});
 
 // One-line description of what a plan computes, kept in its shard files so that only shards
 // of the same spectrum are merged: "ductility 4, damping ratio 0.05".

@@ -220,6 +220,36 @@ std::optional<SpectrumPoint> ParseSpectrumRow(std::string_view text) {
   return point;
 }
 
+std::optional<double> NumberOfColumn(const SpectrumPoint& point, std::string_view name) {
+  for (const NumberColumn& column : kNumberColumns) {
+    if (name != column.name) continue;
+    if (column.needsStrength && point.status != PointStatus::Solved) return std::nullopt;
+    return NumberOf(point, column);
+  }
+  return std::nullopt;
+}
+
+namespace {
+
+ColumnStatistics StatisticsOfColumn(const std::vector<SpectrumPoint>& points,
+                                    const NumberColumn& column) {
+  std::vector<double> values;
+  for (const SpectrumPoint& point : points) {
+    if (point.status == PointStatus::Solved) values.push_back(NumberOf(point, column));
+  }
+  return {Mean(values), Median(values), LognormalDispersion(values)};
+}
+
+}  // namespace
+
+ColumnStatistics StatisticsOfColumn(const std::vector<SpectrumPoint>& points,
+                                    std::string_view name) {
+  for (const NumberColumn& column : kNumberColumns) {
+    if (name == column.name) return StatisticsOfColumn(points, column);
+  }
+  return {};
+}
+
 PeriodStatistics StatisticsOf(double period, const std::vector<SpectrumPoint>& points) {
   PeriodStatistics statistics;
   statistics.period = period;
@@ -229,13 +259,8 @@ PeriodStatistics StatisticsOf(double period, const std::vector<SpectrumPoint>& p
   }
   for (const NumberColumn& column : kNumberColumns) {
     if (!column.statistics) continue;
-    std::vector<double> values;
-    for (const SpectrumPoint& point : points) {
-      if (point.status == PointStatus::Solved) values.push_back(NumberOf(point, column));
-    }
-    statistics.values.push_back(Mean(values));
-    statistics.values.push_back(Median(values));
-    statistics.values.push_back(LognormalDispersion(values));
+    const ColumnStatistics of = StatisticsOfColumn(points, column);
+    statistics.values.insert(statistics.values.end(), {of.mean, of.median, of.dispersion});
   }
   return statistics;
 }

@@ -42,6 +42,22 @@ struct PeriodStatistics {
   std::vector<std::optional<double>> values;
 };
 
+// The number in column `name` of the rows table ("U_orig_m", "mu_mod", "Fel_N", ...) of a point;
+// nullopt for a name that is not a number column, or for a column that needs a strength at a
+// point that has none.
+std::optional<double> NumberOfColumn(const SpectrumPoint& point, std::string_view name);
+
+// One column's statistics over the solved points among those given (the sums run in their order):
+// the mean, the median and the lognormal dispersion; each empty where it has no value, and all
+// for a name that is not a number column.
+struct ColumnStatistics {
+  std::optional<double> mean;
+  std::optional<double> median;
+  std::optional<double> dispersion;
+};
+ColumnStatistics StatisticsOfColumn(const std::vector<SpectrumPoint>& points,
+                                    std::string_view name);
+
 // Statistics of the points of one period (in record order; the sums run in that order).
 PeriodStatistics StatisticsOf(double period, const std::vector<SpectrumPoint>& points);
 

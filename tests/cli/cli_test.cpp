@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -338,6 +340,76 @@ TEST_F(CliTest, PlotDrawsEachKindWithItsLegendAndUnits) {
   }
 }
 
+// The engineering inputs give the oscillator the period asked for, also for DC 1, whose protocol
+// is made again in multiples of the derived Uy.
+TEST_F(CliTest, EngineeringInputsGiveThePeriodAskedFor) {
+  const std::pair<const char*, const char*> rows[] = {
+      {"--period 2", "T elastic :\t2\n"},
+      {"--period 0.7 --strength-ratio 0.2 --mass 3", "T elastic :\t.7\n"},
+      {"--dc1 --period 0.7 --strength-ratio 0.2 --mass 3", "T elastic :\t.7\n"},
+  };
+  for (const auto& [arguments, label] : rows) {
+    const CliRun run = Run(std::string("solve ") + arguments);
+    ASSERT_EQ(run.status, 0) << arguments << run.err;
+    ExpectAll(run.out, {label});
+    ExpectAll(run.err, {"note: the engineering inputs give --mass "});
+  }
+}
+
+// Two records (El Centro and a copy at half its amplitude): the rows and statistics tables are
+// the same, byte for byte, with one job, two jobs, and as three shards merged; the picture holds
+// the legend and the axis titles with units. Interrupted with Ctrl-C, a longer run over the same
+// first periods keeps whole rows and statistics lines that agree with those of the short run.
+TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsShardsOrInterrupt) {
+  std::istringstream elCentro(ReadWholeFile(kElCentro));
+  std::string half;
+  int n = 0;
+  for (std::string line; std::getline(elCentro, line); ++n) {
+    half += (n == 1 ? "Half" : n > 10 ? std::to_string(std::stod(line) / 2) : line) + "\n";
+  }
+  dir.Write("half.quarvel", half);
+  const std::string spectrum = "spectrum " + Quote(kElCentro) + " half.quarvel --ductility 4 ";
+  const std::string periods = "--periods 0.2:1:0.2 ";
+  const CliRun one = Run(spectrum + periods + "--jobs 1 -o one/s.csv");
+  ASSERT_EQ(one.status, 0) << one.err;
+  ExpectAll(one.out, {"10 points, 5 periods"});
+  const std::string rows = Read("one/s.csv"), statistics = Read("one/s-stats.csv");
+  EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 11);
+  EXPECT_EQ(std::count(statistics.begin(), statistics.end(), '\n'), 6);
+  ExpectAll(rows, {"\r\n1,2,Half,solved,"});
+
+  const CliRun two = Run(spectrum + periods + "--jobs 2 -o two/s.csv --plot s.svg");
+  ASSERT_EQ(two.status, 0) << two.err;
+  EXPECT_EQ(Read("two/s.csv"), rows);
+  EXPECT_EQ(Read("two/s-stats.csv"), statistics);
+  ExpectAll(Read("s.svg"), {">Original model, mean<", ">Modified model, each record<",
+                            ">Peak displacement |U| (m)<", ">Period T (s)<"});
+
+  std::string files;
+  for (const char* part : {"1/3", "2/3", "3/3"}) {
+    ASSERT_EQ(Run(spectrum + periods + "--jobs 1 -o shards/s.csv --shard " + part).status, 0);
+    files += std::string(" shards/s.csv.shard-") + part[0] + "-of-3";
+  }
+  const CliRun merged = Run("merge" + files);
+  ASSERT_EQ(merged.status, 0) << merged.err;
+  EXPECT_EQ(Read("shards/s.csv"), rows);
+  EXPECT_EQ(Read("shards/s-stats.csv"), statistics);
+
+  const CliRun cut = Shell(kCli + spectrum +
+                           "--periods 0.2:1:0.2,1.01:3:0.01 --jobs 2 -o cut/s.csv --plot cut.png & "
+                           "pid=$!; sleep 0.3; kill -INT $pid; wait $pid");
+  if (cut.status == 0) GTEST_SKIP() << "the spectrum finished before the interrupt";
+  EXPECT_EQ(cut.status, 130) << cut.err;
+  EXPECT_FALSE(fs::exists(dir / "cut.png"));
+  for (const auto& [written, whole] : {std::pair{Read("cut/s.csv"), rows},
+                                       std::pair{Read("cut/s-stats.csv"), statistics}}) {
+    ASSERT_GE(written.size(), 2u);
+    EXPECT_EQ(written.substr(written.size() - 2), "\r\n");
+    const std::size_t common = std::min(written.size(), whole.size());
+    EXPECT_EQ(written.compare(0, common, whole, 0, common), 0);
+  }
+}
+
 // Every command of the README that runs quarvel-cli from the top of the repository (and the
 // mkdir / cp lines that prepare them) runs as written, in order, from a folder that holds the
 // build's programs and the examples where the repository top does.
@@ -441,6 +513,19 @@ const ErrorCase kErrorCases[] = {
     {"plot_experiment_beyond_the_set", "plot --experiment 7 -o f.png", 2, "--experiment 7"},
     {"plot_without_output", "plot --create", 2, "--output"},
     {"plot_folder_missing", "plot -o missing/f.png", 1, "missing/f.png"},
+    // Engineering inputs and spectra.
+    {"mass_with_period", "solve --mass 2 --period 1", 2, "--mass conflicts with --period"},
+    {"uy_with_period_and_strength_ratio", "solve --Uy 0.1 --period 1 --strength-ratio 0.1", 2,
+     "--Uy conflicts with --period"},
+    {"spectrum_without_kind", "spectrum zero.quarvel --periods 1", 2, "give exactly one of"},
+    {"spectrum_two_kinds", "spectrum zero.quarvel --periods 1 --ductility 4 --reduction 2", 2,
+     "give exactly one of"},
+    {"spectrum_periods_decreasing", "spectrum zero.quarvel --periods 1,0.5 --ductility 4", 2,
+     "--periods 1,0.5: the periods must increase"},
+    {"spectrum_plot_of_a_shard", "spectrum zero.quarvel --periods 1 --ductility 4 --shard 1/2 "
+     "--plot f.png", 2, "a shard (--shard) has only part of it"},
+    {"spectrum_plot_unknown_extension", "spectrum zero.quarvel --periods 1 --ductility 4 --plot "
+     "f.xyz", 2, "--plot f.xyz: .xyz is not a picture format"},
 };
 
 class CliErrorTest : public CliTest, public testing::WithParamInterface<ErrorCase> {};

@@ -11,6 +11,7 @@
 #include "experiments/generated_experiments.h"
 #include "graph/recording_canvas.h"
 #include "plots/response_plot.h"
+#include "plots/spectrum_plot.h"
 #include "solve/solve_experiments.h"
 
 namespace quarvel {
@@ -132,6 +133,62 @@ TEST(ExperimentsOverlayPlot, OneColourPerExperimentNamedInTheLegend) {
   ASSERT_TRUE(SetCurvePlot(graph, plot));
   names.insert(names.end(), {"Original Model (solid)", "Modified Model (dashed)"});
   EXPECT_EQ(LegendTexts(graph), names);
+}
+
+// Two records over three periods, given out of order, the second without a strength at the last
+// period: each record's curve runs over its solved periods in increasing order, the means (drawn
+// last, on top) over the records solved at each period. A single record draws its two curves.
+TEST(SpectrumPlot, RecordsThinMeansThickOverTheSolvedPoints) {
+  const auto point = [](double period, int32_t record, double u, double uModified) {
+    SpectrumPoint p;
+    p.period = period;
+    p.record = record;
+    p.original.peakU = u;
+    p.modified.peakU = uModified;
+    return p;
+  };
+  std::vector<SpectrumPoint> points = {point(1.0, 1, 0.2, 0.3), point(0.5, 1, 0.1, 0.1),
+                                       point(0.5, 2, 0.3, 0.5), point(1.0, 2, 0.4, 0.5),
+                                       point(1.5, 1, 0.6, 0.7), point(1.5, 2, 9.0, 9.0)};
+  points.back().status = PointStatus::DuctilityNotReached;
+  const SpectrumQuantity& u = *SpectrumQuantityNamed("U");
+
+  const CurvePlot plot = SpectrumPlot(points, u, "two", true);
+  ASSERT_EQ(plot.curves.size(), 6u);
+  const std::vector<double> periods = {0.5, 1.0, 1.5};
+  const struct {
+    std::size_t curve;
+    std::vector<double> x, y;
+    int32_t width;
+    const char* name;
+  } rows[] = {
+      {0, periods, {0.1, 0.2, 0.6}, 1, ""},            // record 1, original
+      {1, {0.5, 1.0}, {0.3, 0.4}, 1, ""},              // record 2, original
+      {3, {0.5, 1.0}, {0.5, 0.5}, 1, ""},              // record 2, modified
+      {4, periods, {0.2, 0.3, 0.6}, 3, "Original model, mean"},
+      {5, periods, {0.3, 0.4, 0.7}, 3, "Modified model, mean"},
+  };
+  for (const auto& row : rows) {
+    const PlotCurve& curve = plot.curves[row.curve];
+    EXPECT_EQ(curve.x, row.x) << row.curve;
+    ASSERT_EQ(curve.y.size(), row.y.size()) << row.curve;
+    for (std::size_t k = 0; k < row.y.size(); ++k) EXPECT_DOUBLE_EQ(curve.y[k], row.y[k]);
+    EXPECT_EQ(curve.width, row.width) << row.curve;
+    EXPECT_EQ(curve.name, row.name) << row.curve;
+  }
+  EXPECT_EQ(plot.curves[0].colour, plot.curves[1].colour);
+  EXPECT_NE(plot.curves[0].colour, plot.curves[2].colour);
+  EXPECT_EQ(plot.keys.size(), 2u);
+  EXPECT_EQ(plot.yTitle, "Peak displacement |U| (m)");
+  EXPECT_EQ(plot.xTitle, "Period T (s)");
+
+  points.resize(2);  // record 1 alone
+  const CurvePlot single = SpectrumPlot(points, u, "one", false);
+  ASSERT_EQ(single.curves.size(), 2u);
+  EXPECT_EQ(single.curves[0].name, "Original model");
+  EXPECT_EQ(single.curves[1].y, (std::vector<double>{0.1, 0.3}));
+  EXPECT_TRUE(single.keys.empty());
+  EXPECT_EQ(single.yTitle, "Peak displacement |U|");
 }
 
 }  // namespace
