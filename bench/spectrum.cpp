@@ -5,10 +5,10 @@
 // passes the strength search took per point.
 
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include "experiments/experiment_file.h"
 #include "solve/model_settings.h"
@@ -63,8 +63,8 @@ void BM_ElCentroDuctilitySpectrum(benchmark::State& state) {
     passes += solver.Solve(plan.records[0], 1, period, plan.settings).searchPasses;
   }
   state.counters["search passes/point"] = passes / 60.0;
-  state.counters["points/s"] =
-      benchmark::Counter(60.0 * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+  state.counters["points/s"] = benchmark::Counter(60.0 * static_cast<double>(state.iterations()),
+                                                  benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ElCentroDuctilitySpectrum)
     ->ArgName("jobs")

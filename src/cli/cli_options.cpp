@@ -130,8 +130,10 @@ std::optional<double> OptionalNumber(const std::string& text) {
 void AddModelBoxes(CLI::App& command, CommonOptions& options) {
   MainWindowInputs& in = options.inputs;
   AddNumber(command, "--A", in.txtAlphaCap, "A, the Bouc-Wen amplitude coefficient");
-  AddNumber(command, "--beta", in.txtBetaSmall, "beta, the coefficient of the sign-independent term");
-  AddNumber(command, "--gamma", in.txtGammaSmall, "gamma, the coefficient of the sign-dependent term");
+  AddNumber(command, "--beta", in.txtBetaSmall,
+            "beta, the coefficient of the sign-independent term");
+  AddNumber(command, "--gamma", in.txtGammaSmall,
+            "gamma, the coefficient of the sign-dependent term");
   AddNumber(command, "--n", in.txtNee, "n, the exponent of |z|", NumberRule::AboveZero,
             "the exponent n must be above 0");
   AddNumber(command, "--alpha", in.txtAlphaSmall, "a, the post-yield to elastic stiffness ratio");

@@ -67,8 +67,9 @@ bool LoadRecords(const SpectrumOptions& spectrum, double massSetting,
       const Experiment& e = set.At(k);
       const std::string where = file + ": experiment " + std::to_string(k) + " (" + e.name + ")";
       if (e.dataType == ExperimentDataType::Displacement) {
-        std::cerr << where << " prescribes the displacement, which no period changes; a "
-                             "spectrum needs ground accelerations or forces\n";
+        std::cerr << where
+                  << " prescribes the displacement, which no period changes; a "
+                     "spectrum needs ground accelerations or forces\n";
         return false;
       }
       if (!(EffectiveMass(massSetting, e.mass) > 0.0)) {
@@ -159,7 +160,8 @@ void AddSpectrumOptions(CLI::App& command, SpectrumOptions& spectrum) {
       ->type_name("FILE")
       ->group(kGroup);
   std::vector<std::string> quantities;
-  for (const SpectrumQuantity& quantity : kSpectrumQuantities) quantities.emplace_back(quantity.name);
+  for (const SpectrumQuantity& quantity : kSpectrumQuantities)
+    quantities.emplace_back(quantity.name);
   command
       .add_option("--plot", spectrum.plot,
                   "Also draw the original and the modified model's --plot-quantity over the "
@@ -211,8 +213,8 @@ int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) 
   if (!ReadKind(spectrum, plan.settings)) return kExitUsage;
   StudyWork shard;
   if (!spectrum.shard.empty() && !shard.ParseShard(spectrum.shard)) {
-    std::cerr << "--shard " << spectrum.shard << ": expected I/N with 1 <= I <= N <= "
-              << kMaxStudyValues << '\n';
+    std::cerr << "--shard " << spectrum.shard
+              << ": expected I/N with 1 <= I <= N <= " << kMaxStudyValues << '\n';
     return kExitUsage;
   }
   ApplyChoices(options);
@@ -246,7 +248,8 @@ int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) 
       spectrum.statistics.empty() ? StatisticsPathFor(spectrum.output) : spectrum.statistics;
   for (const std::string& path : {output.rowsPath, output.statisticsPath}) {
     std::error_code ignored;  // a folder that cannot be made fails at the table, named there
-    if (fs::path(path).has_parent_path()) fs::create_directories(fs::path(path).parent_path(), ignored);
+    if (fs::path(path).has_parent_path())
+      fs::create_directories(fs::path(path).parent_path(), ignored);
   }
   SolvePool pool(static_cast<unsigned>(spectrum.jobs));
   output.pool = &pool;
@@ -259,9 +262,8 @@ int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) 
       plan, output, InterruptToken(),
       [&](const SpectrumProgress& progress, const SpectrumPoint& point) {
         bar.Update(progress.done, progress.count,
-                   "point " + std::to_string(progress.done) + "/" +
-                       std::to_string(progress.count) + "  T = " + FormatShortest(point.period) +
-                       " s");
+                   "point " + std::to_string(progress.done) + "/" + std::to_string(progress.count) +
+                       "  T = " + FormatShortest(point.period) + " s");
         if (pictures) points.push_back(point);
       });
   bar.Finish();
@@ -277,9 +279,9 @@ int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) 
   }
   if (!pictures) return 0;
   const SpectrumQuantity& quantity = *SpectrumQuantityNamed(spectrum.plotQuantity);
-  const std::string title = (records.size() == 1 ? records.front().name
-                                                 : std::to_string(records.size()) + " records") +
-                            ": " + DescribeSpectrum(plan.settings);
+  const std::string title =
+      (records.size() == 1 ? records.front().name : std::to_string(records.size()) + " records") +
+      ": " + DescribeSpectrum(plan.settings);
   const bool siUnits = std::all_of(records.begin(), records.end(), ResponseInSiUnits);
   return pictures->Write(SpectrumPlot(points, quantity, title, siUnits),
                          *ParsePlotSize(spectrum.plotSize), spectrum.plot);

@@ -19,12 +19,12 @@ struct SpectrumOptions {
   std::string ductility;      // --ductility MU
   std::string mass = "-1";    // negative: each record's own
   std::string output = "spectrum.csv";
-  std::string statistics;     // empty: the output's name with "-stats" before its extension
-  std::string plot;           // --plot FILE: the picture; empty: none
+  std::string statistics;          // empty: the output's name with "-stats" before its extension
+  std::string plot;                // --plot FILE: the picture; empty: none
   std::string plotQuantity = "U";  // U, mu, F or Eh
   std::string plotSize = "800x600";
-  int jobs = 0;               // 0: one per hardware thread
-  std::string shard;          // I/N; empty: the whole spectrum
+  int jobs = 0;       // 0: one per hardware thread
+  std::string shard;  // I/N; empty: the whole spectrum
   bool strict = false;
 };
 

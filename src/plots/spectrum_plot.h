@@ -16,8 +16,8 @@ struct SpectrumQuantity {
   const char* name;      // "U", "mu", "F", "Eh"
   const char* original;  // its columns in the rows table
   const char* modified;
-  const char* title;     // the Y axis title
-  const char* siUnit;    // its unit when the records are in SI units; empty: none
+  const char* title;   // the Y axis title
+  const char* siUnit;  // its unit when the records are in SI units; empty: none
 };
 inline constexpr SpectrumQuantity kSpectrumQuantities[] = {
     {"U", "U_orig_m", "U_mod_m", "Peak displacement |U|", "m"},

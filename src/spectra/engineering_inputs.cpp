@@ -57,8 +57,8 @@ OscillatorValues DeriveOscillator(const EngineeringInputs& given, const Oscillat
 std::vector<DerivedInput> DerivedInputs(const EngineeringInputs& given) {
   std::vector<DerivedInput> derived;
   if (given.period) {
-    derived.push_back({given.strengthRatio ? RawInput::Uy : RawInput::Mass,
-                       EngineeringInput::Period});
+    derived.push_back(
+        {given.strengthRatio ? RawInput::Uy : RawInput::Mass, EngineeringInput::Period});
   }
   if (given.strengthRatio) derived.push_back({RawInput::Fy, EngineeringInput::StrengthRatio});
   if (given.dampingRatio) derived.push_back({RawInput::Damping, EngineeringInput::DampingRatio});

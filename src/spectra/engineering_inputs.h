@@ -52,10 +52,10 @@ double StrengthOfRatio(double strengthRatio, double mass);
 // double. With a period alone, m = k (T / 2 / pi)^2 with k = Fy / Uy; with a period and a
 // strength ratio, k = StiffnessOfPeriod(m, T), Fy = Cy m g and Uy = Fy / k; with a strength
 // ratio alone, Fy = Cy m g. The damping ratio then gives c = 2 zeta sqrt(k m) from the final k
-// and m (k = Fy / Uy without a period). The mass the formulas use is the mass text's value when above 0, else
-// `experimentMass` (the selected experiment's, as the period label takes it). Returns an empty
-// text when done, else why not (a derived value that is not a finite number above 0, a damping
-// below 0), leaving the inputs as they were.
+// and m (k = Fy / Uy without a period). The mass the formulas use is the mass text's value when
+// above 0, else `experimentMass` (the selected experiment's, as the period label takes it). Returns
+// an empty text when done, else why not (a derived value that is not a finite number above 0, a
+// damping below 0), leaving the inputs as they were.
 std::string ApplyEngineeringInputs(const EngineeringInputs& given, double experimentMass,
                                    MainWindowInputs& inputs);
 

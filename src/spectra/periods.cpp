@@ -34,7 +34,8 @@ std::string Quoted(std::string_view text) {
 // "5E-2" 2, "1.5E1" 0), at least 0. The text is a whole number already.
 int DecimalsShown(std::string_view text) {
   std::size_t at = 0;
-  while (at < text.size() && !std::isdigit(static_cast<unsigned char>(text[at])) && text[at] != '.') {
+  while (at < text.size() && !std::isdigit(static_cast<unsigned char>(text[at])) &&
+         text[at] != '.') {
     ++at;
   }
   while (at < text.size() && std::isdigit(static_cast<unsigned char>(text[at]))) ++at;
@@ -77,9 +78,10 @@ bool AppendRange(const std::vector<std::string_view>& parts, std::vector<double>
   const std::optional<double> step = Number(parts[2], "the range's step", error);
   if (!step) return false;
   if (*to < *from) {
-    error = "the range " + Quoted(std::string(parts[0]) + ":" + std::string(parts[1]) + ":" +
-                                  std::string(parts[2])) +
-            " ends below its first period";
+    error =
+        "the range " +
+        Quoted(std::string(parts[0]) + ":" + std::string(parts[1]) + ":" + std::string(parts[2])) +
+        " ends below its first period";
     return false;
   }
   const double last = RoundHalfEven((*to - *from) / *step);

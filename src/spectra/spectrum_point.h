@@ -24,7 +24,7 @@ enum class SpectrumKind {
 
 struct SpectrumSettings {
   SpectrumKind kind = SpectrumKind::Strength;
-  double target = 0.0;        // Cy, R or MU, after the kind
+  double target = 0.0;         // Cy, R or MU, after the kind
   double dampingRatio = 0.05;  // zeta
   // A, beta, gamma, n, alpha, P, Threshold Z, the method, its sub-steps and tolerance, the
   // reversal rule; mass: 0 or more for every record, negative for each record's own. c, Fy and
@@ -50,23 +50,23 @@ struct ModelPeaks {
 };
 
 struct SpectrumPoint {
-  double period = 0.0;      // T [s]
-  int32_t record = 0;       // 1-based among the spectrum's records
-  std::string name;         // the record's name
+  double period = 0.0;  // T [s]
+  int32_t record = 0;   // 1-based among the spectrum's records
+  std::string name;     // the record's name
   PointStatus status = PointStatus::Solved;
-  double mass = 0.0;        // m [kg]
-  double stiffness = 0.0;   // k [N/m]
-  double c = 0.0;           // [N s/m]
+  double mass = 0.0;          // m [kg]
+  double stiffness = 0.0;     // k [N/m]
+  double c = 0.0;             // [N s/m]
   double elasticForce = 0.0;  // Fel: peak |F| of the linear system (a = 1) [N]
   // From here on meaningful only when Solved.
-  double Fy = 0.0;              // [N]
-  double Uy = 0.0;              // Fy / k [m]
-  double strengthRatio = 0.0;   // Cy = Fy / (m g)
-  double reduction = 0.0;       // R = Fel / Fy
+  double Fy = 0.0;             // [N]
+  double Uy = 0.0;             // Fy / k [m]
+  double strengthRatio = 0.0;  // Cy = Fy / (m g)
+  double reduction = 0.0;      // R = Fel / Fy
   ModelPeaks original;
   ModelPeaks modified;
-  double relErrorU = 0.0;   // as the solve defines it: (modified - original) / original peak
-  double relErrorEh = 0.0;  // of the peaks of |Eh|
+  double relErrorU = 0.0;    // as the solve defines it: (modified - original) / original peak
+  double relErrorEh = 0.0;   // of the peaks of |Eh|
   int64_t weightFaults = 0;  // faulting all-reversal weight evaluations of the modified model
   int32_t searchPasses = 0;  // original-model passes the strength search took
 };
@@ -90,7 +90,7 @@ class SpectrumSolver {
   double StrengthForDuctility(const Experiment& record, const SpectrumSettings& settings,
                               const SpectrumPoint& point);
 
-  ModelRun run_;              // the linear system and the searched strengths (original model)
+  ModelRun run_;               // the linear system and the searched strengths (original model)
   ExperimentResults results_;  // both models at the point's strength
   int32_t searchPasses_ = 0;
 };

@@ -16,9 +16,12 @@ namespace fs = std::filesystem;
 
 const char* KindWord(SpectrumKind kind) {
   switch (kind) {
-    case SpectrumKind::Strength: return "strength ratio";
-    case SpectrumKind::Reduction: return "reduction";
-    case SpectrumKind::Ductility: return "ductility";
+    case SpectrumKind::Strength:
+      return "strength ratio";
+    case SpectrumKind::Reduction:
+      return "reduction";
+    case SpectrumKind::Ductility:
+      return "ductility";
   }
   return "";
 }
@@ -123,8 +126,7 @@ std::string DescribeSpectrum(const SpectrumSettings& settings) {
 }
 
 SpectrumOutcome RunSpectrum(const SpectrumPlan& plan, const SpectrumOutput& output,
-                            const StopToken& stop,
-                            const SpectrumObserver& observer) {
+                            const StopToken& stop, const SpectrumObserver& observer) {
   SpectrumOutcome outcome;
   SpectrumWriter writer(plan, output, outcome);
   if (!writer.Open()) {
@@ -135,10 +137,14 @@ SpectrumOutcome RunSpectrum(const SpectrumPlan& plan, const SpectrumOutput& outp
   const int64_t records = static_cast<int64_t>(plan.records.size());
   const int64_t total = plan.PointCount();
   const int64_t first = output.shard - 1;
-  const int64_t count = first < total ? (total - first + output.shardCount - 1) / output.shardCount : 0;
-  const auto pointIndex = [&](int32_t k) { return first + static_cast<int64_t>(k) * output.shardCount; };
+  const int64_t count =
+      first < total ? (total - first + output.shardCount - 1) / output.shardCount : 0;
+  const auto pointIndex = [&](int32_t k) {
+    return first + static_cast<int64_t>(k) * output.shardCount;
+  };
 
-  const int32_t jobs = output.pool != nullptr ? static_cast<int32_t>(output.pool->ThreadCount()) : 1;
+  const int32_t jobs =
+      output.pool != nullptr ? static_cast<int32_t>(output.pool->ThreadCount()) : 1;
   SolveInOrder(
       output.pool, static_cast<int32_t>(count), jobs, [] { return PointWorker{}; },
       [&](PointWorker& worker, int32_t k) {

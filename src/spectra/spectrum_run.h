@@ -48,11 +48,11 @@ struct SpectrumProgress {
 using SpectrumObserver = std::function<void(const SpectrumProgress&, const SpectrumPoint&)>;
 
 struct SpectrumOutcome {
-  bool interrupted = false;     // the stop token ended it; what was finished is written
+  bool interrupted = false;  // the stop token ended it; what was finished is written
   int64_t pointsWritten = 0;
-  int64_t periodsWritten = 0;   // statistics lines
-  int64_t pointsNotReached = 0;  // ductility not reached
-  int64_t pointsFaulted = 0;     // points whose modified model met faulting weight evaluations
+  int64_t periodsWritten = 0;        // statistics lines
+  int64_t pointsNotReached = 0;      // ductility not reached
+  int64_t pointsFaulted = 0;         // points whose modified model met faulting weight evaluations
   std::vector<std::string> written;  // paths of the files written
   FileResult file;                   // done, or the first file fault
 
@@ -67,8 +67,7 @@ struct SpectrumOutcome {
 // hands out no more points: the points in progress are finished and written, and a shard file
 // then says it was interrupted. A file fault ends the run with what was written so far.
 SpectrumOutcome RunSpectrum(const SpectrumPlan& plan, const SpectrumOutput& output,
-                            const StopToken& stop,
-                            const SpectrumObserver& observer = {});
+                            const StopToken& stop, const SpectrumObserver& observer = {});
 
 // One-line description of what a plan computes, kept in its shard files so that only shards
 // of the same spectrum are merged: "ductility 4, damping ratio 0.05".

@@ -71,10 +71,9 @@ FileResult CheckSet(const std::vector<detail::SpectrumShard>& shards) {
     }
     const auto at = static_cast<std::size_t>(shard.head.shard);
     if (seen[at]) {
-      return FileResult::Failure(first.head.rowsName, "shard " +
-                                                          Label(shard.head.shard,
-                                                                shard.head.shardCount) +
-                                                          " given twice");
+      return FileResult::Failure(
+          first.head.rowsName,
+          "shard " + Label(shard.head.shard, shard.head.shardCount) + " given twice");
     }
     seen[at] = true;
   }
@@ -135,7 +134,8 @@ FileResult ParseSpectrumShard(const std::vector<std::string>& lines, const std::
   const int64_t expected = PointsOfShard(total, shard.head.shard, shard.head.shardCount);
   const std::string& end = lines.back();
   if (end == SpectrumShardEnd(false)) return bad("interrupted; run this shard again");
-  if (end != SpectrumShardEnd(true)) return bad("incomplete (the run that wrote it did not finish)");
+  if (end != SpectrumShardEnd(true))
+    return bad("incomplete (the run that wrote it did not finish)");
   if (static_cast<int64_t>(lines.size()) - 3 != expected) {
     return bad("holds " + std::to_string(lines.size() - 3) + " points, not the shard's " +
                std::to_string(expected));
@@ -150,7 +150,8 @@ FileResult ParseSpectrumShard(const std::vector<std::string>& lines, const std::
       return bad("line " + std::to_string(n + 1) + " is not the shard's point " +
                  std::to_string(index));
     }
-    const std::optional<SpectrumPoint> point = ParseSpectrumRow(std::string_view(line).substr(tab + 1));
+    const std::optional<SpectrumPoint> point =
+        ParseSpectrumRow(std::string_view(line).substr(tab + 1));
     if (!point || point->record != index % shard.head.records + 1) {
       return bad("line " + std::to_string(n + 1) + " is not a row of record " +
                  std::to_string(index % shard.head.records + 1));
@@ -216,7 +217,8 @@ SpectrumMergeOutcome MergeSpectrumShards(const std::vector<std::string>& shardPa
       }
     }
   }
-  for (auto [writer, path] : {std::pair{&rows, &rowsPath}, std::pair{&statistics, &statisticsPath}}) {
+  for (auto [writer, path] :
+       {std::pair{&rows, &rowsPath}, std::pair{&statistics, &statisticsPath}}) {
     if (FileResult closed = writer->Close()) {
       outcome.written.push_back(*path);
     } else {

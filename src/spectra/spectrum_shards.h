@@ -26,9 +26,9 @@ struct SpectrumShardHead {
   int32_t shardCount = 1;
   int64_t records = 0;
   int64_t periods = 0;
-  std::string rowsName;        // file names (no folder) of the two tables
+  std::string rowsName;  // file names (no folder) of the two tables
   std::string statisticsName;
-  std::string description;     // DescribeSpectrum of its settings
+  std::string description;  // DescribeSpectrum of its settings
 };
 
 // The lines a shard file starts with, and its last line.
@@ -59,7 +59,7 @@ namespace detail {
 struct SpectrumShard {
   std::string path;
   SpectrumShardHead head;
-  std::string header;  // the rows table's header
+  std::string header;                                 // the rows table's header
   std::vector<std::pair<int64_t, std::string>> rows;  // index, row text
   std::vector<SpectrumPoint> points;                  // the rows read, one per row
 };

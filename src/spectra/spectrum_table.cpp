@@ -168,9 +168,12 @@ std::string SpectrumRowsHeader() {
 
 std::string_view StatusText(PointStatus status) {
   switch (status) {
-    case PointStatus::Solved: return "solved";
-    case PointStatus::DuctilityNotReached: return "ductility not reached";
-    case PointStatus::NoElasticResponse: return "no elastic response";
+    case PointStatus::Solved:
+      return "solved";
+    case PointStatus::DuctilityNotReached:
+      return "ductility not reached";
+    case PointStatus::NoElasticResponse:
+      return "no elastic response";
   }
   return {};
 }
@@ -194,16 +197,15 @@ std::optional<SpectrumPoint> ParseSpectrumRow(std::string_view text) {
   const std::string& recordText = (*fields)[1];
   const auto parsed =
       std::from_chars(recordText.data(), recordText.data() + recordText.size(), record);
-  if (!period || parsed.ec != std::errc() ||
-      parsed.ptr != recordText.data() + recordText.size() || record < 1) {
+  if (!period || parsed.ec != std::errc() || parsed.ptr != recordText.data() + recordText.size() ||
+      record < 1) {
     return std::nullopt;
   }
   point.period = *period;
   point.record = record;
   point.name = (*fields)[2];
-  const auto status = std::find_if(kStatuses.begin(), kStatuses.end(), [&](PointStatus s) {
-    return StatusText(s) == (*fields)[3];
-  });
+  const auto status = std::find_if(kStatuses.begin(), kStatuses.end(),
+                                   [&](PointStatus s) { return StatusText(s) == (*fields)[3]; });
   if (status == kStatuses.end()) return std::nullopt;
   point.status = *status;
   for (std::size_t k = 0; k < kNumberColumns.size(); ++k) {

@@ -33,7 +33,7 @@ std::optional<SpectrumPoint> ParseSpectrumRow(std::string_view text);
 // The statistics over records of one period, each over the points solved there.
 struct PeriodStatistics {
   double period = 0.0;
-  int32_t solved = 0;  // points solved at this period
+  int32_t solved = 0;   // points solved at this period
   int32_t records = 0;  // points at this period
   // Per quantity (SpectrumStatisticsHeader order): the mean, the median and the lognormal
   // dispersion (standard deviation of the logarithms, n - 1 in the denominator); empty where

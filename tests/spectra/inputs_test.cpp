@@ -63,13 +63,12 @@ TEST_P(DeriveTexts, TheTextsReadBackToTheInputsAskedFor) {
 
 INSTANTIATE_TEST_SUITE_P(
     Rows, DeriveTexts,
-    testing::Values(
-        DeriveRow{"period_sets_the_mass", 1.2, {}, {}, "-1", 0.0},
-        DeriveRow{"period_and_strength_ratio_set_Fy_and_Uy", 0.5, {}, 0.2, "3", 0.0},
-        DeriveRow{"strength_ratio_takes_the_experiments_mass", {}, {}, 0.15, "-1", 2.5},
-        DeriveRow{"damping_ratio_from_the_derived_mass", 2.0, 0.05, {}, "7", 0.0},
-        DeriveRow{"all_three", 0.3, 0.02, 0.4, "-1", 1.0},
-        DeriveRow{"damping_ratio_alone", {}, 0.1, {}, "4.5", 0.0}),
+    testing::Values(DeriveRow{"period_sets_the_mass", 1.2, {}, {}, "-1", 0.0},
+                    DeriveRow{"period_and_strength_ratio_set_Fy_and_Uy", 0.5, {}, 0.2, "3", 0.0},
+                    DeriveRow{"strength_ratio_takes_the_experiments_mass", {}, {}, 0.15, "-1", 2.5},
+                    DeriveRow{"damping_ratio_from_the_derived_mass", 2.0, 0.05, {}, "7", 0.0},
+                    DeriveRow{"all_three", 0.3, 0.02, 0.4, "-1", 1.0},
+                    DeriveRow{"damping_ratio_alone", {}, 0.1, {}, "4.5", 0.0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A strength ratio on an experiment without mass derives Fy = 0: refused, nothing changed.

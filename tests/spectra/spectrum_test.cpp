@@ -54,8 +54,8 @@ double NewmarkPeak(const Experiment& record, double m, double c, double k, int s
   for (int i = 1; i < record.counter; ++i) {
     for (int s = 1; s <= substeps; ++s) {
       const double p = force(i, s);
-      const double next = (p + m * (4.0 * u / (h * h) + 4.0 * v / h + a) + c * (2.0 * u / h + v)) /
-                          stiffness;
+      const double next =
+          (p + m * (4.0 * u / (h * h) + 4.0 * v / h + a) + c * (2.0 * u / h + v)) / stiffness;
       const double nextA = 4.0 * (next - u) / (h * h) - 4.0 * v / h - a;
       v += 0.5 * h * (a + nextA);
       u = next;
