@@ -54,6 +54,13 @@ std::string NonFiniteText(double x) {
   return x < 0 ? "-inf" : "inf";
 }
 
+std::string FormatShortest(double x) {
+  if (!std::isfinite(x)) return NonFiniteText(x);
+  std::array<char, 32> buffer{};
+  const auto result = std::to_chars(buffer.data(), buffer.data() + buffer.size(), x);
+  return std::string(buffer.data(), result.ptr);
+}
+
 double RoundHalfEven(double x) {
   // Built on floor, which is exact and does not depend on the rounding mode, so the result is
   // the same as nearbyint in round-to-nearest whatever mode the caller has set.

@@ -43,6 +43,10 @@ bool ToInt32(double x, int32_t& out);
 // Text of a non-finite value in every form: "nan", "-inf" or "inf".
 std::string NonFiniteText(double x);
 
+// Shortest text that reads back to the same double ("0.02", "1e-09", "-0", "31.18"), for files
+// that programs read; "inf", "-inf", "nan" for non-finite values.
+std::string FormatShortest(double x);
+
 // Default number-to-text form: C's %.15G ("1E-09", "0.02", "2.86", "1E+15", "-0.5"),
 // "inf", "-inf", "nan" for non-finite values, and "0" for negative zero.
 std::string FormatDefault(double x);

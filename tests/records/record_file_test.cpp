@@ -135,6 +135,8 @@ TEST_P(BadRecord, FailsNamingTheLineAndKeepsTheCurrentSet) {
   ASSERT_EQ(set.Count(), 1);
   EXPECT_EQ(set.At(1).counter, 3);
   EXPECT_EQ(provenance.size(), 1u);
+  fs::remove(path);
+  fs::remove(good);
 }
 
 INSTANTIATE_TEST_SUITE_P(
