@@ -205,6 +205,8 @@ FileResult ReadWholeFile(const std::string& path, std::string& text) {
   std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
   if (!file) return FileResult::Failure(path, ErrnoText(errno));
   text.clear();
+  const std::uintmax_t size = std::filesystem::file_size(path, ignored);
+  if (!ignored && size <= kMaxRecordFileBytes) text.reserve(static_cast<std::size_t>(size));
   std::array<char, 1 << 16> chunk{};
   for (;;) {
     errno = 0;

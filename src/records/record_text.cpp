@@ -11,14 +11,12 @@ namespace quarvel::detail {
 
 bool TextLines::Next(std::string_view& line) {
   if (pos_ >= text_.size()) return false;
-  const std::size_t end = text_.find_first_of("\r\n", pos_);
-  if (end == std::string_view::npos) {
-    line = text_.substr(pos_);
-    pos_ = text_.size();
-  } else {
-    line = text_.substr(pos_, end - pos_);
-    pos_ = end + 1;
-    if (text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+  std::size_t end = pos_;
+  while (end < text_.size() && text_[end] != '\n' && text_[end] != '\r') ++end;
+  line = text_.substr(pos_, end - pos_);
+  pos_ = end + 1;
+  if (end < text_.size() && text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n') {
+    ++pos_;
   }
   ++lineNumber_;
   return true;
@@ -28,16 +26,17 @@ bool IsBlankLine(std::string_view line) {
   return line.find_first_not_of(" \t") == std::string_view::npos;
 }
 
+// Plain loops: find_first_of with a set compares every character with a library call.
 void SplitAtBlanks(std::string_view line, std::vector<std::string_view>& pieces) {
   pieces.clear();
-  std::size_t pos = 0;
+  const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  std::size_t i = 0;
   for (;;) {
-    const std::size_t begin = line.find_first_not_of(" \t", pos);
-    if (begin == std::string_view::npos) return;
-    const std::size_t end = line.find_first_of(" \t", begin);
-    pieces.push_back(line.substr(begin, end == std::string_view::npos ? end : end - begin));
-    if (end == std::string_view::npos) return;
-    pos = end;
+    while (i < line.size() && blank(line[i])) ++i;
+    if (i == line.size()) return;
+    const std::size_t begin = i;
+    while (i < line.size() && !blank(line[i])) ++i;
+    pieces.push_back(line.substr(begin, i - begin));
   }
 }
 
