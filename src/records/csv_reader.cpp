@@ -55,6 +55,12 @@ std::size_t ChosenColumn(const std::string& wanted, const std::vector<std::strin
 
 }  // namespace
 
+std::size_t TimeColumnOf(const std::vector<std::string>& names) {
+  return static_cast<std::size_t>(
+      std::find_if(names.begin(), names.end(), [](const std::string& n) { return IsTimeName(n); }) -
+      names.begin());
+}
+
 char CsvSeparator(std::string_view header) {
   bool quoted = false;
   for (const char c : header) {
@@ -99,31 +105,37 @@ bool SplitCsvLine(std::string_view line, char separator, std::vector<std::string
   }
 }
 
-RecordValues ReadCsv(std::string_view text, const RecordOptions& options) {
-  TextLines lines(text);
+CsvHeader ReadCsvHeader(TextLines& lines) {
   std::string_view line;
   while (lines.Next(line) && IsBlankLine(line)) {
   }
   if (lines.LineNumber() == 0 || IsBlankLine(line)) {
     throw RecordFailure{1, "the file is empty"};
   }
-  const int64_t headerLine = lines.LineNumber();
-  const char separator = CsvSeparator(line) == '\0' ? ',' : CsvSeparator(line);
-  std::vector<std::string> names;
-  if (!SplitCsvLine(line, separator, names)) {
-    throw RecordFailure{headerLine, "a quote is not closed"};
+  CsvHeader header;
+  header.lineNumber = lines.LineNumber();
+  header.separator = CsvSeparator(line) == '\0' ? ',' : CsvSeparator(line);
+  if (!SplitCsvLine(line, header.separator, header.names)) {
+    throw RecordFailure{header.lineNumber, "a quote is not closed"};
   }
-  for (std::string& name : names) name = Trim(name);
-  if (std::all_of(names.begin(), names.end(),
+  for (std::string& name : header.names) name = Trim(name);
+  if (std::all_of(header.names.begin(), header.names.end(),
                   [](const std::string& name) { return ParseWholeNumber(name).has_value(); })) {
-    throw RecordFailure{headerLine, "the first line holds numbers, not column names: a CSV "
-                                    "record needs a header row"};
+    throw RecordFailure{header.lineNumber, "the first line holds numbers, not column names: a "
+                                           "CSV record needs a header row"};
   }
+  return header;
+}
 
-  // The time column's index; names.size() when there is none.
-  const auto timeColumn = static_cast<std::size_t>(
-      std::find_if(names.begin(), names.end(), [](const std::string& n) { return IsTimeName(n); }) -
-      names.begin());
+RecordValues ReadCsv(std::string_view text, const RecordOptions& options) {
+  TextLines lines(text);
+  std::string_view line;
+  const CsvHeader header = ReadCsvHeader(lines);
+  const std::vector<std::string>& names = header.names;
+  const int64_t headerLine = header.lineNumber;
+  const char separator = header.separator;
+
+  const std::size_t timeColumn = TimeColumnOf(names);
   const bool timed = timeColumn < names.size();
   std::size_t valueColumn = 0;
   if (options.column) {

@@ -194,8 +194,10 @@ struct FileCloser {
   void operator()(std::FILE* file) const { std::fclose(file); }
 };
 
-// The whole file, up to kMaxRecordFileBytes.
-FileResult ReadWholeFile(const std::string& path, std::string& text) {
+// The file's bytes up to `limit`; with `refuseLonger` a longer file is an error, else it is
+// cut there.
+FileResult ReadFileBytes(const std::string& path, std::string& text, std::uintmax_t limit,
+                         bool refuseLonger) {
   if (path.empty()) return FileResult::Failure(path, "no file name given");
   std::error_code ignored;
   if (std::filesystem::is_directory(path, ignored)) {
@@ -206,7 +208,7 @@ FileResult ReadWholeFile(const std::string& path, std::string& text) {
   if (!file) return FileResult::Failure(path, ErrnoText(errno));
   text.clear();
   const std::uintmax_t size = std::filesystem::file_size(path, ignored);
-  if (!ignored && size <= kMaxRecordFileBytes) text.reserve(static_cast<std::size_t>(size));
+  if (!ignored) text.reserve(static_cast<std::size_t>(std::min(size, limit)));
   std::array<char, 1 << 16> chunk{};
   for (;;) {
     errno = 0;
@@ -215,9 +217,13 @@ FileResult ReadWholeFile(const std::string& path, std::string& text) {
       if (std::ferror(file.get())) return FileResult::Failure(path, "read error: " + ErrnoText(errno));
       break;
     }
-    if (text.size() + n > kMaxRecordFileBytes) {
-      return FileResult::Failure(path, "the file is larger than " +
-                                           std::to_string(kMaxRecordFileBytes >> 20) + " MiB");
+    if (text.size() + n > limit) {
+      if (refuseLonger) {
+        return FileResult::Failure(path, "the file is larger than " +
+                                             std::to_string(limit >> 20) + " MiB");
+      }
+      text.append(chunk.data(), static_cast<std::size_t>(limit - text.size()));
+      break;
     }
     text.append(chunk.data(), n);
   }
@@ -279,6 +285,30 @@ RecordFormat DetectRecordFormat(std::string_view head, std::string_view path) {
   return RecordFormat::Quarvel;
 }
 
+RecordQuestions QuestionsOf(std::string_view head, std::string_view path) {
+  RecordQuestions questions;
+  questions.format = DetectRecordFormat(head, path);
+  if (questions.format == RecordFormat::Columns) {
+    const std::vector<std::string_view> lines = FirstDataLines(head, 1);
+    std::vector<std::string_view> pieces;
+    if (!lines.empty()) detail::SplitAtBlanks(lines[0], pieces);
+    questions.needsTimeStep = pieces.size() == 1;
+  } else if (questions.format == RecordFormat::Csv) {
+    detail::TextLines lines(head);
+    try {
+      const detail::CsvHeader header = detail::ReadCsvHeader(lines);
+      questions.needsTimeStep = detail::TimeColumnOf(header.names) == header.names.size();
+    } catch (const RecordFailure&) {
+      // The reader will say what is wrong with the header.
+    }
+  }
+  return questions;
+}
+
+FileResult ReadFileHead(const std::string& path, std::string& head, std::size_t bytes) {
+  return ReadFileBytes(path, head, bytes, false);
+}
+
 FileResult ReadRecordText(std::string_view text, const std::string& path,
                           const RecordOptions& options, RecordSet& out) {
   const RecordFormat format = options.format.value_or(DetectRecordFormat(text, path));
@@ -306,7 +336,7 @@ FileResult ReadRecordText(std::string_view text, const std::string& path,
 
 FileResult ReadRecordFile(const std::string& path, const RecordOptions& options, RecordSet& out) {
   std::string text;
-  const FileResult read = ReadWholeFile(path, text);
+  const FileResult read = ReadFileBytes(path, text, kMaxRecordFileBytes, true);
   if (!read) return read;
   return ReadRecordText(text, path, options, out);
 }

@@ -97,6 +97,21 @@ FileResult LoadRecordFiles(const std::vector<RecordSource>& sources, ExperimentS
 // file, whose loader then says what is wrong.
 RecordFormat DetectRecordFormat(std::string_view head, std::string_view path);
 
+// What a record file leaves open, for a dialog that asks only that: its format and whether it
+// gives no times (one column of values, a CSV without a time column), so that the time step
+// must be given.
+struct RecordQuestions {
+  RecordFormat format = RecordFormat::Quarvel;
+  bool needsTimeStep = false;
+};
+
+// The questions of a file from its first bytes and its name.
+RecordQuestions QuestionsOf(std::string_view head, std::string_view path);
+
+// The first bytes of a file (at most `bytes`), enough to recognise its format.
+FileResult ReadFileHead(const std::string& path, std::string& head,
+                        std::size_t bytes = std::size_t{1} << 16);
+
 // Names used on the command line and in summaries: "quarvel", "at2", "columns", "csv";
 // "acceleration", "force", "displacement"; "g", "m/s2", "cm/s2".
 std::string_view RecordFormatName(RecordFormat format);

@@ -99,6 +99,19 @@ RecordValues ReadCsv(std::string_view text, const RecordOptions& options);
 // The first of ',', ';' and TAB outside double quotes in a header line; '\0' when none.
 char CsvSeparator(std::string_view header);
 
+// The index of the time column among header names (the first named t or time, alone or
+// followed by something other than a letter); names.size() when there is none.
+std::size_t TimeColumnOf(const std::vector<std::string>& names);
+
+// The header row of a CSV record: the first non-blank line, its fields trimmed. A
+// RecordFailure when there is none, a quote is not closed, or it holds only numbers.
+struct CsvHeader {
+  std::vector<std::string> names;
+  char separator = ',';
+  int64_t lineNumber = 0;
+};
+CsvHeader ReadCsvHeader(TextLines& lines);
+
 // The fields of one CSV line; false when a quote is not closed on the line.
 bool SplitCsvLine(std::string_view line, char separator, std::vector<std::string>& fields);
 

@@ -268,27 +268,34 @@ struct DetectRow {
   const char* path;
   const char* head;
   RecordFormat format;
+  bool needsTimeStep;
 };
 
 class Detect : public ::testing::TestWithParam<DetectRow> {};
 
-TEST_P(Detect, RecognisesTheFormatByContentAndExtension) {
-  EXPECT_EQ(DetectRecordFormat(GetParam().head, GetParam().path), GetParam().format);
+TEST_P(Detect, RecognisesTheFormatAndWhatTheFileLeavesOpen) {
+  const RecordQuestions questions = QuestionsOf(GetParam().head, GetParam().path);
+  EXPECT_EQ(questions.format, GetParam().format);
+  EXPECT_EQ(questions.needsTimeStep, GetParam().needsTimeStep);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Records, Detect,
     ::testing::Values(
         DetectRow{"At2HeaderWinsOverExtension", "x.txt", "A\nB\nC\n 3 .01 NPTS, DT\n",
-                  RecordFormat::At2},
-        DetectRow{"QuarvelByExtension", "x.quarvel", "1\n2\n", RecordFormat::Quarvel},
+                  RecordFormat::At2, false},
+        DetectRow{"QuarvelByExtension", "x.quarvel", "1\n2\n", RecordFormat::Quarvel, false},
         DetectRow{"QuarvelByContent", "x.txt",
-                  "1\nPulse\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n1\n5\n", RecordFormat::Quarvel},
-        DetectRow{"ColumnsByContent", "x", "0 1\n0.1 2\n", RecordFormat::Columns},
-        DetectRow{"TabColumnsAreNotCsv", "x.dat", "0\t1\n0.1\t2\n", RecordFormat::Columns},
-        DetectRow{"CsvByHeader", "x.txt", "time;acc\n0;1\n", RecordFormat::Csv},
-        DetectRow{"CsvByExtension", "x.CSV", "0 1\n", RecordFormat::Csv},
-        DetectRow{"At2ByExtension", "x.AT2", "", RecordFormat::At2}),
+                  "1\nPulse\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n1\n5\n", RecordFormat::Quarvel,
+                  false},
+        DetectRow{"TwoColumnsByContent", "x", "0 1\n0.1 2\n", RecordFormat::Columns, false},
+        DetectRow{"OneColumnNeedsTheStep", "x", "# g\n1\n2\n", RecordFormat::Columns, true},
+        DetectRow{"TabColumnsAreNotCsv", "x.dat", "0\t1\n0.1\t2\n", RecordFormat::Columns, false},
+        DetectRow{"CsvByHeader", "x.txt", "time;acc\n0;1\n", RecordFormat::Csv, false},
+        DetectRow{"CsvWithoutTimeNeedsTheStep", "x.csv", "acc,vel\n1,2\n", RecordFormat::Csv,
+                  true},
+        DetectRow{"CsvByExtension", "x.CSV", "acc\n1\n", RecordFormat::Csv, true},
+        DetectRow{"At2ByExtension", "x.AT2", "", RecordFormat::At2, false}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
