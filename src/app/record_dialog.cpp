@@ -52,7 +52,7 @@ RecordDialog::RecordDialog(const QString& fileName, const RecordQuestions& quest
   form->addRow("Data type :", type_);
   units_ = new QComboBox;
   units_->setObjectName("cboRecordUnits");
-  units_->addItems({"g", "m/s2", "cm/s2 (divided by 100)"});
+  units_->addItems({"g", "m/s^2", "cm/s^2 (divided by 100)"});
   form->addRow("Units :", units_);
   if (questions.needsTimeStep) {
     timeStep_ = new QLineEdit;

@@ -97,10 +97,20 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
 
   CommonOptions options;
+  options.arguments.assign(argv + std::min(argc, 1), argv + argc);
 
+  SolveOptions solveOptions;
   auto* solve = app.add_subcommand("solve", "Solve both models and print the comparison");
   AddExperimentOptions(*solve, options);
   AddModelOptions(*solve, options);
+  solve
+      ->add_option("--history", solveOptions.history,
+                   "Also write each experiment's time histories as CSV into this folder (made "
+                   "if missing): t_s, the record, and U, U_DOT, U_DOT_DOT, F, Z, Fh, Et, Eh of "
+                   "both models, at full precision")
+      ->type_name("FOLDER")
+      ->group("Outputs");
+  AddSummaryOption(*solve, options.summary);
 
   ReportOptions report;
   auto* reportCommand = app.add_subcommand("report", "Solve and write the result report");
@@ -109,6 +119,21 @@ int main(int argc, char** argv) {
   reportCommand->add_option("-o,--output", report.output, "Report file")
       ->type_name("FILE")
       ->required();
+  AddSummaryOption(*reportCommand, options.summary);
+
+  ConvertOptions convert;
+  auto* convertCommand = app.add_subcommand(
+      "convert", "Write record files (PEER .AT2, columns of numbers, CSV) and experiment files "
+                 "as one .quarvel file that the window loads");
+  convertCommand->add_option("inputs", convert.inputs, "The files, in order: one set")
+      ->type_name("FILE")
+      ->required();
+  convertCommand->add_option("-o,--output", convert.output, "The .quarvel file written")
+      ->type_name("FILE")
+      ->required();
+  convertCommand->add_flag("--strict", convert.strict,
+                           "Refuse a .quarvel input that has a warning (exit status 1)");
+  AddRecordOptions(*convertCommand, convert.record, true);
 
   DemoOptions demo;
   auto* demoCommand = app.add_subcommand(
@@ -194,7 +219,8 @@ int main(int argc, char** argv) {
   }
 
   InstallInterruptHandler();
-  if (*solve) return RunSolveCommand(options);
+  if (*solve) return RunSolveCommand(options, solveOptions);
+  if (*convertCommand) return RunConvertCommand(convert);
   if (*reportCommand) return RunReportCommand(options, report);
   if (*demoCommand) return RunDemoCommand(options, demo);
   if (*checkCommand) return RunCheckCommand(check);

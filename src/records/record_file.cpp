@@ -14,6 +14,7 @@
 
 #include "experiments/experiment_file.h"
 #include "records/record_readers.h"
+#include "records/record_summary.h"
 #include "text/number_text.h"
 
 namespace quarvel {
@@ -35,8 +36,8 @@ constexpr std::array<std::pair<ExperimentDataType, std::string_view>, 3> kTypeNa
 }};
 constexpr std::array<std::pair<AccelerationUnits, std::string_view>, 3> kUnitNames{{
     {AccelerationUnits::G, "g"},
-    {AccelerationUnits::MetresPerSecondSquared, "m/s2"},
-    {AccelerationUnits::CentimetresPerSecondSquared, "cm/s2"},
+    {AccelerationUnits::MetresPerSecondSquared, "m/s^2"},
+    {AccelerationUnits::CentimetresPerSecondSquared, "cm/s^2"},
 }};
 
 template <typename Value, std::size_t N>
@@ -232,18 +233,6 @@ FileResult ReadFileBytes(const std::string& path, std::string& text, std::uintma
   return done;
 }
 
-// The unit of the samples as the solve reads them.
-std::string_view SampleUnitName(const Experiment& experiment) {
-  switch (experiment.dataType) {
-    case ExperimentDataType::Force:
-      return "N";
-    case ExperimentDataType::Displacement:
-      return "m";
-    default:
-      return experiment.unitsOfG == 1 ? "g" : "m/s2";
-  }
-}
-
 }  // namespace
 
 std::string_view RecordFormatName(RecordFormat format) { return NameOf(kFormatNames, format); }
@@ -258,7 +247,11 @@ std::string_view AccelerationUnitsName(AccelerationUnits units) {
   return NameOf(kUnitNames, units);
 }
 std::optional<AccelerationUnits> ParseAccelerationUnits(std::string_view name) {
-  return ValueOf(kUnitNames, name);
+  std::string spelled(name);
+  if (const std::size_t caret = spelled.find("/s2"); caret != std::string::npos) {
+    spelled.insert(caret + 2, "^");  // m/s2 is m/s^2
+  }
+  return ValueOf(kUnitNames, spelled);
 }
 
 RecordProvenance ProvenanceOf(const Experiment& experiment, const std::string& file,
@@ -267,7 +260,7 @@ RecordProvenance ProvenanceOf(const Experiment& experiment, const std::string& f
   provenance.file = file;
   provenance.format = format;
   provenance.type = experiment.dataType;
-  provenance.units = std::string(SampleUnitName(experiment));
+  provenance.units = std::string(SampleUnit(experiment));
   provenance.timeStep = experiment.timeStep;
   provenance.samples = experiment.counter;
   return provenance;

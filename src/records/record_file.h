@@ -6,8 +6,8 @@
 // What a file does not say comes from RecordOptions, with these defaults: an acceleration in
 // g, mass 1, weight 1, initial state 0, named after the file (an AT2 file after its second
 // header line). Accelerations in g keep their samples as written and are marked "units of g"
-// (the solve multiplies them by 9.81); m/s2 keeps them as written with no unit system (the
-// solve takes them as they are); cm/s2 divides them by 100 into m/s2. Every number is read
+// (the solve multiplies them by 9.81); m/s^2 keeps them as written with no unit system (the
+// solve takes them as they are); cm/s^2 divides them by 100 into m/s^2. Every number is read
 // whole (a point as the decimal mark, an optional exponent): text where a number belongs is
 // refused with the file, the line and the reason.
 
@@ -48,7 +48,7 @@ struct RecordProvenance {
   std::string file;              // as given
   RecordFormat format = RecordFormat::Quarvel;
   ExperimentDataType type = ExperimentDataType::Acceleration;
-  std::string units;             // of the file's values: "g", "m/s2", "cm/s2", "N", "m"
+  std::string units;             // of the file's values: "g", "m/s^2", "cm/s^2", "N", "m"
   double scale = 1.0;            // the samples are the file's values times this
   double timeStep = 0.0;         // seconds, as used
   int32_t samples = 0;
@@ -113,7 +113,8 @@ FileResult ReadFileHead(const std::string& path, std::string& head,
                         std::size_t bytes = std::size_t{1} << 16);
 
 // Names used on the command line and in summaries: "quarvel", "at2", "columns", "csv";
-// "acceleration", "force", "displacement"; "g", "m/s2", "cm/s2".
+// "acceleration", "force", "displacement"; "g", "m/s^2", "cm/s^2" (read also as m/s2, cm/s2).
+// Any case is read.
 std::string_view RecordFormatName(RecordFormat format);
 std::optional<RecordFormat> ParseRecordFormat(std::string_view name);
 std::string_view DataTypeName(ExperimentDataType type);

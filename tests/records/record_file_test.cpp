@@ -235,10 +235,10 @@ INSTANTIATE_TEST_SUITE_P(
         // Dividing by 100 is correctly rounded: 981 cm/s2 is exactly 9.81 m/s2.
         ReadRow{"CentimetresPerSecondSquaredDividedBy100", "quake.txt", "0 981\n0.5 -3\n",
                 Options({}, AccelerationUnits::CentimetresPerSecondSquared), kAcc, 0,
-                {981.0 / 100.0, -3.0 / 100.0}, 0.5, "quake", "cm/s2", 0.0, ""},
+                {981.0 / 100.0, -3.0 / 100.0}, 0.5, "quake", "cm/s^2", 0.0, ""},
         ReadRow{"MetresPerSecondSquaredAsWritten", "quake.txt", "0 9.81\n0.5 -0.03\n",
                 Options({}, AccelerationUnits::MetresPerSecondSquared), kAcc, 0, {9.81, -0.03},
-                0.5, "quake", "m/s2", 0.0, ""},
+                0.5, "quake", "m/s^2", 0.0, ""},
         ReadRow{"ForceIgnoresUnits", "push.txt", "1\n2\n",
                 Options(ExperimentDataType::Force, AccelerationUnits::CentimetresPerSecondSquared,
                         {}, "Push", 0.1),
