@@ -122,12 +122,11 @@ int SolveBench(Workbench& bench, CliUserInterface& ui) {
 }
 
 int WriteSummaryIfAsked(const CommonOptions& options, const std::string& command,
-                        const Workbench& bench, const std::vector<RecordProvenance>& provenance,
-                        Json results) {
+                        const Workbench& bench, Json records, Json results) {
   if (options.summary.empty()) return 0;
   const ProgramInfo program{"quarvel-cli", QUARVEL_VERSION, command, options.arguments};
   const FileResult written = WriteJsonFile(
-      options.summary, SummaryJson(program, bench, provenance, std::move(results)));
+      options.summary, SummaryJson(program, bench, std::move(records), std::move(results)));
   if (!written) {
     std::cerr << "The summary was not written: " << written.Describe() << '\n';
     return kExitFailure;
@@ -159,8 +158,9 @@ int RunSolveCommand(CommonOptions& options, const SolveOptions& solve) {
     }
     if (!failures.empty()) status = kExitFailure;
   }
-  const int summary = WriteSummaryIfAsked(options, "solve", bench, provenance,
-                                          SolveResultsJson(bench));
+  const int summary =
+      WriteSummaryIfAsked(options, "solve", bench, RecordsJson(bench.experiments, provenance),
+                          SolveResultsJson(bench));
   return status != 0 ? status : summary;
 }
 
@@ -172,7 +172,8 @@ int RunReportCommand(CommonOptions& options, const ReportOptions& report) {
   if (const int status = SolveBench(bench, ui); status != 0) return status;
   if (const int status = WriteReportTo(bench, report.output); status != 0) return status;
   std::cout << "Report written to " << report.output << '\n';
-  return WriteSummaryIfAsked(options, "report", bench, provenance, SolveResultsJson(bench));
+  return WriteSummaryIfAsked(options, "report", bench,
+                             RecordsJson(bench.experiments, provenance), SolveResultsJson(bench));
 }
 
 int RunDemoCommand(CommonOptions& options, const DemoOptions& demo) {

@@ -63,8 +63,7 @@ int PrepareBench(CommonOptions& options, Workbench& bench,
 // Writes the JSON summary of `command` when --summary was given, and says where; the failure
 // status (with the reason printed) when it could not be written, else 0.
 int WriteSummaryIfAsked(const CommonOptions& options, const std::string& command,
-                        const Workbench& bench, const std::vector<RecordProvenance>& provenance,
-                        Json results);
+                        const Workbench& bench, Json records, Json results);
 
 // Solves the set; prints the fault warning; returns 1 when a message stopped the solve.
 int SolveBench(Workbench& bench, CliUserInterface& ui);

@@ -47,7 +47,7 @@ int RefuseArgument(const CLI::App& app, const CLI::App& command, const std::stri
              std::find(std::begin(kSourceOptions), std::end(kSourceOptions), option) !=
                  std::end(kSourceOptions)) {
     std::cerr << option << " does not apply: advanced-loop studies the first experiment of each "
-              << "numbered file in --dir\n";
+              << "numbered file in --dir, or of each file of --records\n";
   } else {
     std::string others;
     for (const CLI::App* other : app.get_subcommands({})) {
@@ -165,6 +165,8 @@ int main(int argc, char** argv) {
       ->type_name("FOLDER")
       ->capture_default_str();
   AddBatchOptions(*loopCommand, loop.batch);
+  AddCsvOption(*loopCommand, loop.csv);
+  AddSummaryOption(*loopCommand, options.summary);
 
   AdvancedLoopOptions advanced;
   auto* advancedCommand = app.add_subcommand(
@@ -173,9 +175,18 @@ int main(int argc, char** argv) {
       "name.quarvel\", ...: a number, a blank, any name) in a folder, with envelopes");
   AddModelOptions(*advancedCommand, options);
   AddStudyOptions(*advancedCommand, options);
-  advancedCommand->add_option("--dir", advanced.folder, "Folder of the numbered experiment files")
-      ->type_name("FOLDER")
-      ->required();
+  advancedCommand
+      ->add_option("--dir", advanced.folder,
+                   "Folder of the numbered experiment files, where the study and envelope files "
+                   "are written; with --records only the latter (default: the current folder)")
+      ->type_name("FOLDER");
+  advancedCommand
+      ->add_option("--records", advanced.records,
+                   "Study these files in this order instead of the numbered series: records "
+                   "(PEER .AT2, columns, CSV) or .quarvel files, each study file named after its "
+                   "file (\"elcentro.AT2.out\")")
+      ->type_name("FILE");
+  AddRecordOptions(*advancedCommand, advanced.record, false);
   advancedCommand
       ->add_option("--threshold", advanced.threshold,
                    "Leave out the values whose peak U / Uy is below this in either model")
@@ -183,6 +194,8 @@ int main(int argc, char** argv) {
       ->check(NumberCheck(NumberRule::AboveZero, "the threshold must be above 0"))
       ->capture_default_str();
   AddBatchOptions(*advancedCommand, advanced.batch);
+  AddCsvOption(*advancedCommand, advanced.csv);
+  AddSummaryOption(*advancedCommand, options.summary);
 
   MergeOptions merge;
   auto* mergeCommand = app.add_subcommand(

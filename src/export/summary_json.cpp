@@ -180,14 +180,14 @@ Json AdvancedStudyResultsJson(const AdvancedStudyOutcome& outcome) {
           {"problems", outcome.problems}};
 }
 
-Json SummaryJson(const ProgramInfo& program, const Workbench& bench,
-                 const std::vector<RecordProvenance>& provenance, Json results) {
+Json SummaryJson(const ProgramInfo& program, const Workbench& bench, Json records,
+                 Json results) {
   return {{"program", program.program},
           {"version", program.version},
           {"command", program.command},
           {"arguments", program.arguments},
           {"inputs", InputsJson(bench)},
-          {"records", RecordsJson(bench.experiments, provenance)},
+          {"records", std::move(records)},
           {"results", std::move(results)}};
 }
 

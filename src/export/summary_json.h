@@ -53,9 +53,9 @@ Json StudyResultsJson(const StudyOutcome& outcome);
 // An advanced study: each file's study and the envelope files.
 Json AdvancedStudyResultsJson(const AdvancedStudyOutcome& outcome);
 
-// The whole summary: program, version, command, arguments, inputs, records, and `results`.
-Json SummaryJson(const ProgramInfo& program, const Workbench& bench,
-                 const std::vector<RecordProvenance>& provenance, Json results);
+// The whole summary: program, version, command, arguments, the inputs of `bench`, `records`
+// (RecordsJson of what was studied) and `results`.
+Json SummaryJson(const ProgramInfo& program, const Workbench& bench, Json records, Json results);
 
 // Writes `summary` to `path`, indented, lines ended by CR LF.
 FileResult WriteJsonFile(const std::string& path, const Json& summary);

@@ -34,10 +34,13 @@ constexpr std::array<std::pair<ExperimentDataType, std::string_view>, 3> kTypeNa
     {ExperimentDataType::Force, "force"},
     {ExperimentDataType::Displacement, "displacement"},
 }};
-constexpr std::array<std::pair<AccelerationUnits, std::string_view>, 3> kUnitNames{{
+// The first name of a value is the one shown; the others are read too.
+constexpr std::array<std::pair<AccelerationUnits, std::string_view>, 5> kUnitNames{{
     {AccelerationUnits::G, "g"},
     {AccelerationUnits::MetresPerSecondSquared, "m/s^2"},
     {AccelerationUnits::CentimetresPerSecondSquared, "cm/s^2"},
+    {AccelerationUnits::MetresPerSecondSquared, "m/s2"},
+    {AccelerationUnits::CentimetresPerSecondSquared, "cm/s2"},
 }};
 
 template <typename Value, std::size_t N>
@@ -247,11 +250,7 @@ std::string_view AccelerationUnitsName(AccelerationUnits units) {
   return NameOf(kUnitNames, units);
 }
 std::optional<AccelerationUnits> ParseAccelerationUnits(std::string_view name) {
-  std::string spelled(name);
-  if (const std::size_t caret = spelled.find("/s2"); caret != std::string::npos) {
-    spelled.insert(caret + 2, "^");  // m/s2 is m/s^2
-  }
-  return ValueOf(kUnitNames, spelled);
+  return ValueOf(kUnitNames, name);
 }
 
 RecordProvenance ProvenanceOf(const Experiment& experiment, const std::string& file,

@@ -85,8 +85,7 @@ struct StudyValue {
   double x = 0.0;
   std::string line;
   std::string message;
-  double relErrorU = 0.0;
-  double relErrorEh = 0.0;
+  StudyPeaks peaks;          // of a Line or a Filtered value
   int64_t weightFaults = 0;  // faulting evaluations of the all-reversal weight in the solve
 };
 

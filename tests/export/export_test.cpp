@@ -141,7 +141,8 @@ TEST_P(Export, HistoriesAndSummaryReadBackToTheLastBit) {
   const ProgramInfo program{"quarvel-cli", "1.0.0", "solve", {"solve", "--mass", "-1"}};
   const fs::path summaryPath = folder / "summary.json";
   ASSERT_TRUE(WriteJsonFile(summaryPath.string(),
-                            SummaryJson(program, bench, provenance, SolveResultsJson(bench))));
+                            SummaryJson(program, bench, RecordsJson(bench.experiments, provenance),
+                                        SolveResultsJson(bench))));
   const nlohmann::json summary = nlohmann::json::parse(ReadFile(summaryPath));
   EXPECT_EQ(summary["program"], "quarvel-cli");
   EXPECT_EQ(summary["version"], "1.0.0");
