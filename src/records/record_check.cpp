@@ -83,23 +83,28 @@ bool MentionsUnit(std::string_view keyword) {
   return false;
 }
 
+// What to do with a record given as a .quarvel file.
+constexpr std::string_view kAsRecord =
+    "--format at2, csv or columns reads it as a record, and quarvel-cli convert writes a record "
+    "as a .quarvel file";
+
 // The format a first line that is no count of experiments suggests; empty when none.
 std::string ForeignFormatHint(std::string_view firstLine) {
   const std::string keyword = KeywordOf(firstLine);
   if (keyword.rfind("PEER", 0) == 0) {
     return "this looks like a PEER strong-motion record (its first line begins with PEER), "
-           "not a .quarvel file: write its samples into the .quarvel format first";
+           "not a .quarvel file: " + std::string(kAsRecord);
   }
   const std::vector<std::string_view> commaFields = Split(firstLine, ",;");
   if (commaFields.size() >= 2 && firstLine.find_first_of(",;") != firstLine.npos &&
       (CountWholeNumbers(commaFields) >= 2 || CountWholeNumbers(commaFields) == 0)) {
-    return "this looks like a CSV file (fields separated by commas), not a .quarvel file: "
-           "write its samples into the .quarvel format first";
+    return "this looks like a CSV file (fields separated by commas), not a .quarvel file: " +
+           std::string(kAsRecord);
   }
   const std::vector<std::string_view> columns = Split(firstLine, " \t");
   if (columns.size() >= 2 && CountWholeNumbers(columns) >= 2) {
     return "this looks like columns of numbers, not a .quarvel file, whose first line is the "
-           "number of experiments: write the samples into the .quarvel format first";
+           "number of experiments: " + std::string(kAsRecord);
   }
   return {};
 }
