@@ -313,17 +313,6 @@ LoadResult LoadExperimentText(std::string_view text, ExperimentSet& set, std::st
 
 namespace {
 
-const char* DataTypeKeyword(ExperimentDataType type) {
-  switch (type) {
-    case ExperimentDataType::Force:
-      return "Force";
-    case ExperimentDataType::Displacement:
-      return "Displacement";
-    default:
-      return "Acceleration";
-  }
-}
-
 // Why `e` cannot be written so that it reads back the same; empty when it can.
 std::string UnwritableReason(const Experiment& e, int32_t k) {
   const std::string which = "experiment " + std::to_string(k);

@@ -8,13 +8,11 @@
 #include <utility>
 #include <vector>
 
+#include "records/record_readers.h"
 #include "text/number_text.h"
 
 namespace quarvel {
 namespace {
-
-// A line shown inside a warning: at most this many bytes, control bytes as '?'.
-constexpr std::size_t kQuotedBytes = 40;
 
 // Words that name a unit; a units line holding one was meant to say something about units.
 constexpr std::string_view kUnitWords[] = {
@@ -23,20 +21,12 @@ constexpr std::string_view kUnitWords[] = {
     "KG",     "SI",     "METER",  "METERS",  "METRE",  "METRES",  "NEWTON", "NEWTONS", "MPS",
 };
 
-bool IsBlank(std::string_view text) { return text.find_first_not_of(" \t") == text.npos; }
 
 std::string_view TrimTrailingBlanks(std::string_view text) {
   const std::size_t last = text.find_last_not_of(" \t");
   return last == text.npos ? std::string_view() : text.substr(0, last + 1);
 }
 
-std::string Quoted(std::string_view text) {
-  std::string shown(text.substr(0, kQuotedBytes));
-  for (char& c : shown) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-  }
-  return "\"" + shown + (text.size() > kQuotedBytes ? "...\"" : "\"");
-}
 
 // "sample 3 of experiment 1", "the time step of experiment 2", "the number of experiments".
 std::string ItemText(const ItemLine& line) {
@@ -117,7 +107,7 @@ class RecordChecker {
     if (line.kind == ItemKind::ExperimentCount) firstLine_ = std::string(line.text);
     if (line.kind == ItemKind::Ignored) {
       SeeIgnored(line);
-    } else if (IsBlank(line.text)) {
+    } else if (detail::IsBlankLine(line.text)) {
       Warn(line.lineNumber,
            [&] { return "blank line: " + ItemText(line) + " " + BlankReading(line.kind); });
     } else if (line.number != nullptr) {
@@ -169,7 +159,7 @@ class RecordChecker {
   void CheckNumber(const ItemLine& line, const ParsedNumber& parsed) {
     if (parsed.overflow) return;  // the load fails on it and says so
     const std::size_t used = TrimTrailingBlanks(line.text).size();
-    const auto what = [&line] { return ItemText(line) + " " + Quoted(line.text); };
+    const auto what = [&line] { return ItemText(line) + " " + detail::Quoted(line.text); };
     if (!parsed.found) {
       Warn(line.lineNumber, [&] { return what() + " is not a number: read as 0"; });
     } else if (parsed.length != used) {
@@ -193,7 +183,7 @@ class RecordChecker {
     const std::string keyword = KeywordOf(line.text);
     if (keyword == "FORCE" || keyword == "DISPLACEMENT" || keyword == "ACCELERATION") return;
     Warn(line.lineNumber, [&] {
-      return ItemText(line) + " " + Quoted(line.text) +
+      return ItemText(line) + " " + detail::Quoted(line.text) +
              " is none of Force, Displacement, Acceleration: read as Acceleration";
     });
   }
@@ -202,14 +192,14 @@ class RecordChecker {
     const std::string keyword = KeywordOf(line.text);
     if (keyword == "UNITS OF G" || !MentionsUnit(keyword)) return;
     Warn(line.lineNumber, [&] {
-      return ItemText(line) + " " + Quoted(line.text) +
+      return ItemText(line) + " " + detail::Quoted(line.text) +
              " is not \"Units of g\": read as no unit system (an acceleration is then taken in "
              "m/s^2)";
     });
   }
 
   void SeeIgnored(const ItemLine& line) {
-    if (IsBlank(line.text)) return;  // blank lines at the end are harmless
+    if (detail::IsBlankLine(line.text)) return;  // blank lines at the end are harmless
     if (ignoredCount_ == 0) firstIgnored_ = line.lineNumber;
     lastIgnored_ = line.lineNumber;
     ++ignoredCount_;
