@@ -51,7 +51,9 @@ inline int ReadRecordFuzzInput(const uint8_t* data, size_t size, RecordFormat fo
   const Experiment& e = out.experiments[1];
   const RecordProvenance& p = out.provenance[1];
   // Every value takes at least one byte of the input.
-  if (e.counter < 1 || static_cast<size_t>(e.counter) > size) RecordFuzzFail("counter out of range");
+  if (e.counter < 1 || static_cast<size_t>(e.counter) > size) {
+    RecordFuzzFail("counter out of range");
+  }
   if (!(e.timeStep > 0.0) || !std::isfinite(e.timeStep)) RecordFuzzFail("time step not above 0");
   if (e.dataType != ExperimentDataType::Acceleration || e.unitsOfG != 0) RecordFuzzFail("type");
   if (e.acceleration.size() != static_cast<std::size_t>(e.counter) + 1) RecordFuzzFail("size");

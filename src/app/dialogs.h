@@ -1,7 +1,7 @@
 #pragma once
 // The modal conversations of the main window (file dialogs, input box, message boxes, the
-// sinusoid, record options and About dialogs) and the start of the text editor, behind one interface so that
-// tests can answer them without showing anything.
+// sinusoid, record options and About dialogs) and the start of the text editor, behind one
+// interface so that tests can answer them without showing anything.
 
 #include <QString>
 #include <QStringList>

@@ -24,6 +24,7 @@
 #include "display/response_graph.h"
 #include "experiments/experiment_file.h"
 #include "experiments/experiment_labels.h"
+#include "io/file_reader.h"
 #include "records/record_file.h"
 #include "graph/qt/qimage_canvas.h"
 #include "report/report_writer.h"

@@ -7,6 +7,8 @@
 #include "cli/option_checks.h"
 #include "experiments/experiment_file.h"
 #include "experiments/generated_experiments.h"
+#include "io/file_reader.h"
+#include "records/record_file.h"
 #include "text/number_text.h"
 
 namespace quarvel::cli {
@@ -87,7 +89,8 @@ std::string LoadExperiments(const CommonOptions& options, Workbench& bench,
       CreateSineForceExperiments(set);
       break;
     case ExperimentSource::Load: {
-      const RecordOptions recordOptions = RecordOptionsOf(options.record, Val(bench.inputs.txtMass));
+      const RecordOptions recordOptions =
+          RecordOptionsOf(options.record, Val(bench.inputs.txtMass));
       RecordSet records;
       for (const std::string& file : options.loadFiles) {
         if (std::string failure = ReadSourceFile(file, recordOptions, options.strict, records);

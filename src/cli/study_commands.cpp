@@ -233,7 +233,8 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
         provenance.push_back(ProvenanceOf(e, path));
       }
     }
-    records.push_back({{"file", current}, {"experiments", RecordsJson(bench.experiments, provenance)}});
+    records.push_back(
+        {{"file", current}, {"experiments", RecordsJson(bench.experiments, provenance)}});
   };
   hooks.progress = [&](const StudyProgress& progress) { bar.Update(progress, prefix); };
   hooks.onValue = [&](const StudyValueResult& value) {

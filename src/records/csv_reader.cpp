@@ -161,7 +161,9 @@ RecordValues ReadCsv(std::string_view text, const RecordOptions& options) {
   while (lines.Next(line)) {
     if (IsBlankLine(line)) continue;
     const int64_t number = lines.LineNumber();
-    if (!SplitCsvLine(line, separator, fields)) throw RecordFailure{number, "a quote is not closed"};
+    if (!SplitCsvLine(line, separator, fields)) {
+      throw RecordFailure{number, "a quote is not closed"};
+    }
     if (fields.size() != names.size()) {
       throw RecordFailure{number, std::to_string(fields.size()) + " fields here, " +
                                       std::to_string(names.size()) + " in the header"};

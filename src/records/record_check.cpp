@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "records/record_file.h"
 #include "records/record_readers.h"
 #include "text/number_text.h"
 
@@ -40,24 +41,6 @@ bool IsCount(ItemKind kind) {
   return kind == ItemKind::ExperimentCount || kind == ItemKind::SampleCount;
 }
 
-// Splits at any of `separators`, dropping empty pieces.
-std::vector<std::string_view> Split(std::string_view text, std::string_view separators) {
-  std::vector<std::string_view> pieces;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    const std::size_t end = std::min(text.find_first_of(separators, start), text.size());
-    if (end > start) pieces.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return pieces;
-}
-
-std::size_t CountWholeNumbers(const std::vector<std::string_view>& pieces) {
-  return static_cast<std::size_t>(std::count_if(pieces.begin(), pieces.end(), [](auto piece) {
-    return ParseWholeNumber(piece).has_value();
-  }));
-}
-
 // Whether a units line names a unit: one of its words (split at anything but letters) is a
 // unit's name.
 bool MentionsUnit(std::string_view keyword) {
@@ -65,7 +48,9 @@ bool MentionsUnit(std::string_view keyword) {
   for (char& c : words) {
     if (c < 'A' || c > 'Z') c = ' ';
   }
-  for (const std::string_view word : Split(words, " ")) {
+  std::vector<std::string_view> pieces;
+  detail::SplitAtBlanks(words, pieces);
+  for (const std::string_view word : pieces) {
     if (std::find(std::begin(kUnitWords), std::end(kUnitWords), word) != std::end(kUnitWords)) {
       return true;
     }
@@ -85,16 +70,15 @@ std::string ForeignFormatHint(std::string_view firstLine) {
     return "this looks like a PEER strong-motion record (its first line begins with PEER), "
            "not a .quarvel file: " + std::string(kAsRecord);
   }
-  const std::vector<std::string_view> commaFields = Split(firstLine, ",;");
-  if (commaFields.size() >= 2 && firstLine.find_first_of(",;") != firstLine.npos &&
-      (CountWholeNumbers(commaFields) >= 2 || CountWholeNumbers(commaFields) == 0)) {
-    return "this looks like a CSV file (fields separated by commas), not a .quarvel file: " +
-           std::string(kAsRecord);
-  }
-  const std::vector<std::string_view> columns = Split(firstLine, " \t");
-  if (columns.size() >= 2 && CountWholeNumbers(columns) >= 2) {
-    return "this looks like columns of numbers, not a .quarvel file, whose first line is the "
-           "number of experiments: " + std::string(kAsRecord);
+  switch (DetectRecordFormat(firstLine, "")) {
+    case RecordFormat::Csv:
+      return "this looks like a CSV file (fields separated by commas, semicolons or tabs), not "
+             "a .quarvel file: " + std::string(kAsRecord);
+    case RecordFormat::Columns:
+      return "this looks like columns of numbers, not a .quarvel file, whose first line is the "
+             "number of experiments: " + std::string(kAsRecord);
+    default:
+      break;
   }
   return {};
 }

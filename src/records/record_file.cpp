@@ -4,15 +4,12 @@
 #include <array>
 #include <cctype>
 #include <cstdint>
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <memory>
 #include <new>
 #include <utility>
 
 #include "experiments/experiment_file.h"
+#include "io/file_reader.h"
 #include "records/record_readers.h"
 #include "records/record_summary.h"
 #include "text/number_text.h"
@@ -76,7 +73,7 @@ bool BeginsWithNumber(std::string_view piece) { return ParseLeadingNumber(piece)
 
 // The first lines of `head` that are neither blank nor '#' comments, at most `count`.
 std::vector<std::string_view> FirstDataLines(std::string_view head, std::size_t count) {
-  detail::TextLines text(head);
+  TextLines text(head);
   std::string_view line;
   std::vector<std::string_view> lines;
   while (lines.size() < count && text.Next(line)) {
@@ -113,7 +110,7 @@ bool LooksLikeColumns(std::string_view head) {
 // begins with a letter or '_'), a number or empty; between tabs at least one is a name (tabs
 // between numbers make columns).
 bool LooksLikeCsv(std::string_view head) {
-  detail::TextLines text(head);
+  TextLines text(head);
   std::string_view line;
   while (text.Next(line) && detail::IsBlankLine(line)) {
   }
@@ -135,7 +132,7 @@ bool LooksLikeCsv(std::string_view head) {
 }
 
 bool HasAt2Header(std::string_view head) {
-  detail::TextLines text(head);
+  TextLines text(head);
   std::string_view line;
   for (int k = 1; k <= 4; ++k) {
     if (!text.Next(line)) return false;
@@ -190,52 +187,6 @@ void AppendRecord(RecordValues values, RecordFormat format, const std::string& p
   out.provenance.push_back(std::move(provenance));
 }
 
-std::string ErrnoText(int error) {
-  return error != 0 ? std::string(std::strerror(error)) : std::string("unknown error");
-}
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// The file's bytes up to `limit`; with `refuseLonger` a longer file is an error, else it is
-// cut there.
-FileResult ReadFileBytes(const std::string& path, std::string& text, std::uintmax_t limit,
-                         bool refuseLonger) {
-  if (path.empty()) return FileResult::Failure(path, "no file name given");
-  std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) {
-    return FileResult::Failure(path, ErrnoText(EISDIR));
-  }
-  errno = 0;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return FileResult::Failure(path, ErrnoText(errno));
-  text.clear();
-  const std::uintmax_t size = std::filesystem::file_size(path, ignored);
-  if (!ignored) text.reserve(static_cast<std::size_t>(std::min(size, limit)));
-  std::array<char, 1 << 16> chunk{};
-  for (;;) {
-    errno = 0;
-    const std::size_t n = std::fread(chunk.data(), 1, chunk.size(), file.get());
-    if (n == 0) {
-      if (std::ferror(file.get())) return FileResult::Failure(path, "read error: " + ErrnoText(errno));
-      break;
-    }
-    if (text.size() + n > limit) {
-      if (refuseLonger) {
-        return FileResult::Failure(path, "the file is larger than " +
-                                             std::to_string(limit >> 20) + " MiB");
-      }
-      text.append(chunk.data(), static_cast<std::size_t>(limit - text.size()));
-      break;
-    }
-    text.append(chunk.data(), n);
-  }
-  FileResult done;
-  done.fileName = path;
-  return done;
-}
-
 }  // namespace
 
 std::string_view RecordFormatName(RecordFormat format) { return NameOf(kFormatNames, format); }
@@ -286,7 +237,7 @@ RecordQuestions QuestionsOf(std::string_view head, std::string_view path) {
     if (!lines.empty()) detail::SplitAtBlanks(lines[0], pieces);
     questions.needsTimeStep = pieces.size() == 1;
   } else if (questions.format == RecordFormat::Csv) {
-    detail::TextLines lines(head);
+    TextLines lines(head);
     try {
       const detail::CsvHeader header = detail::ReadCsvHeader(lines);
       questions.needsTimeStep = detail::TimeColumnOf(header.names) == header.names.size();
@@ -295,10 +246,6 @@ RecordQuestions QuestionsOf(std::string_view head, std::string_view path) {
     }
   }
   return questions;
-}
-
-FileResult ReadFileHead(const std::string& path, std::string& head, std::size_t bytes) {
-  return ReadFileBytes(path, head, bytes, false);
 }
 
 FileResult ReadRecordText(std::string_view text, const std::string& path,
@@ -328,7 +275,7 @@ FileResult ReadRecordText(std::string_view text, const std::string& path,
 
 FileResult ReadRecordFile(const std::string& path, const RecordOptions& options, RecordSet& out) {
   std::string text;
-  const FileResult read = ReadFileBytes(path, text, kMaxRecordFileBytes, true);
+  const FileResult read = ReadWholeFile(path, text, kMaxRecordFileBytes, "a record file");
   if (!read) return read;
   return ReadRecordText(text, path, options, out);
 }

@@ -108,10 +108,6 @@ struct RecordQuestions {
 // The questions of a file from its first bytes and its name.
 RecordQuestions QuestionsOf(std::string_view head, std::string_view path);
 
-// The first bytes of a file (at most `bytes`), enough to recognise its format.
-FileResult ReadFileHead(const std::string& path, std::string& head,
-                        std::size_t bytes = std::size_t{1} << 16);
-
 // Names used on the command line and in summaries: "quarvel", "at2", "columns", "csv";
 // "acceleration", "force", "displacement"; "g", "m/s^2", "cm/s^2" (read also as m/s2, cm/s2).
 // Any case is read.

@@ -1,5 +1,5 @@
 #pragma once
-// Inside the record readers: the pieces every format shares (lines, fields, whole numbers)
+// Inside the record readers: the pieces every format shares (fields, whole numbers)
 // and one reader per format, each turning the text of a file into values and a time axis.
 
 #include <cstdint>
@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "records/record_file.h"
+#include "text/text_lines.h"
 
 namespace quarvel::detail {
 
@@ -18,21 +19,7 @@ struct RecordFailure {
   std::string reason;
 };
 
-// Lines of text in memory, ended by LF, CR or CR LF; a last line without an end counts.
-class TextLines {
- public:
-  explicit TextLines(std::string_view text) : text_(text) {}
-  // The next line without its end; false after the last.
-  bool Next(std::string_view& line);
-  // Number of the line returned last (1-based).
-  int64_t LineNumber() const { return lineNumber_; }
-
- private:
-  std::string_view text_;
-  std::size_t pos_ = 0;
-  int64_t lineNumber_ = 0;
-};
-
+// Whether `line` is empty or holds only blanks and tabs.
 bool IsBlankLine(std::string_view line);
 
 // The pieces of `line` between runs of blanks and tabs.

@@ -1,4 +1,4 @@
-// The pieces every record reader shares: lines, fields, whole numbers, the time axis.
+// The pieces every record reader shares: fields, whole numbers, the time axis.
 
 #include <cmath>
 #include <optional>
@@ -8,19 +8,6 @@
 #include "text/number_text.h"
 
 namespace quarvel::detail {
-
-bool TextLines::Next(std::string_view& line) {
-  if (pos_ >= text_.size()) return false;
-  std::size_t end = pos_;
-  while (end < text_.size() && text_[end] != '\n' && text_[end] != '\r') ++end;
-  line = text_.substr(pos_, end - pos_);
-  pos_ = end + 1;
-  if (end < text_.size() && text_[end] == '\r' && pos_ < text_.size() && text_[pos_] == '\n') {
-    ++pos_;
-  }
-  ++lineNumber_;
-  return true;
-}
 
 bool IsBlankLine(std::string_view line) {
   return line.find_first_not_of(" \t") == std::string_view::npos;

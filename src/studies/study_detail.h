@@ -117,10 +117,6 @@ struct ShardFile {
   std::vector<std::pair<int64_t, std::array<double, 4>>> entries;
 };
 
-// The lines of a study, envelope or shard file's text: each ended by LF (a CR before it
-// dropped), the last one also by the end of the text.
-std::vector<std::string> TextLines(std::string_view text);
-
 // Reads the lines of shard file `path` into `shard`: done, or a failure of `path` when they
 // are not one complete shard of a study: marks, shard label, value count (at most
 // kMaxStudyValues), indices (ascending, below the count, of this shard) or numbers unreadable;

@@ -222,16 +222,5 @@ INSTANTIATE_TEST_SUITE_P(
                   [](Workbench& bench, std::vector<RecordProvenance>&) { SpecialValues(bench); }}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(HistoryCsv, RefusesAnExperimentWithoutResults) {
-  Experiment e;
-  e.counter = 2;
-  e.acceleration = {0, 1, 2};
-  const FileResult result =
-      WriteHistoryCsv((TestFolder("unsolved") / "x.csv").string(), e, ExperimentResults{});
-  EXPECT_FALSE(result);
-  EXPECT_NE(result.reason.find("has no results"), std::string::npos);
-  fs::remove_all(TestFolder("unsolved"));
-}
-
 }  // namespace
 }  // namespace quarvel
