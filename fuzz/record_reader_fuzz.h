@@ -8,19 +8,12 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 
-#include "line_count.h"
+#include "fuzz_check.h"
 #include "records/record_file.h"
 
 namespace quarvel::fuzz {
-
-[[noreturn]] inline void RecordFuzzFail(const char* what) {
-  std::fprintf(stderr, "record reader fuzzer: %s\n", what);
-  std::abort();
-}
 
 inline int ReadRecordFuzzInput(const uint8_t* data, size_t size, RecordFormat format) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
@@ -37,34 +30,34 @@ inline int ReadRecordFuzzInput(const uint8_t* data, size_t size, RecordFormat fo
   out.experiments[0].counter = -1;
 
   const FileResult result = ReadRecordText(bytes, "input", options, out);
-  if (out.experiments.size() != out.provenance.size()) RecordFuzzFail("provenance out of step");
-  if (out.experiments[0].counter != -1) RecordFuzzFail("an earlier record was changed");
+  if (out.experiments.size() != out.provenance.size()) Fail("provenance out of step");
+  if (out.experiments[0].counter != -1) Fail("an earlier record was changed");
   if (!result) {
-    if (out.experiments.size() != 1) RecordFuzzFail("a failed read added a record");
-    if (result.reason.empty()) RecordFuzzFail("a failure without a reason");
+    if (out.experiments.size() != 1) Fail("a failed read added a record");
+    if (result.reason.empty()) Fail("a failure without a reason");
     if (result.lineNumber < 0 || result.lineNumber > lines + 1) {
-      RecordFuzzFail("failure line out of range");
+      Fail("failure line out of range");
     }
     return 0;
   }
-  if (out.experiments.size() != 2) RecordFuzzFail("a record file gave other than one record");
+  if (out.experiments.size() != 2) Fail("a record file gave other than one record");
   const Experiment& e = out.experiments[1];
   const RecordProvenance& p = out.provenance[1];
   // Every value takes at least one byte of the input.
   if (e.counter < 1 || static_cast<size_t>(e.counter) > size) {
-    RecordFuzzFail("counter out of range");
+    Fail("counter out of range");
   }
-  if (!(e.timeStep > 0.0) || !std::isfinite(e.timeStep)) RecordFuzzFail("time step not above 0");
-  if (e.dataType != ExperimentDataType::Acceleration || e.unitsOfG != 0) RecordFuzzFail("type");
-  if (e.acceleration.size() != static_cast<std::size_t>(e.counter) + 1) RecordFuzzFail("size");
-  if (!e.force.empty() || !e.displacement.empty()) RecordFuzzFail("another array filled");
-  if (e.acceleration[0] != 0.0) RecordFuzzFail("entry 0 of the samples is not 0");
+  if (!(e.timeStep > 0.0) || !std::isfinite(e.timeStep)) Fail("time step not above 0");
+  if (e.dataType != ExperimentDataType::Acceleration || e.unitsOfG != 0) Fail("type");
+  if (e.acceleration.size() != static_cast<std::size_t>(e.counter) + 1) Fail("size");
+  if (!e.force.empty() || !e.displacement.empty()) Fail("another array filled");
+  if (e.acceleration[0] != 0.0) Fail("entry 0 of the samples is not 0");
   for (const double v : e.acceleration) {
-    if (!std::isfinite(v)) RecordFuzzFail("a non-finite sample");
+    if (!std::isfinite(v)) Fail("a non-finite sample");
   }
   if (p.format != format || p.samples != e.counter || p.timeStep != e.timeStep ||
       !std::isfinite(p.startTime)) {
-    RecordFuzzFail("provenance disagrees with the record");
+    Fail("provenance disagrees with the record");
   }
   return 0;
 }
