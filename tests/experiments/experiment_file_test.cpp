@@ -195,9 +195,9 @@ TEST(WriteExperimentFile, LoadsBackBitForBitAndRefusesWhatCannot) {
   drive.acceleration.clear();
   set.Assign({force, ground, drive});
 
-  ASSERT_TRUE(WriteExperimentFile(InputPath(), set));
+  ASSERT_TRUE(WriteExperimentFile(kInput, set));
   ExperimentSet loaded;
-  const LoadResult load = LoadExperimentFile(InputPath(), loaded);
+  const LoadResult load = LoadExperimentFile(kInput, loaded);
   ASSERT_TRUE(load) << load.Describe();
   ASSERT_EQ(loaded.Count(), 3);
   const auto bits = [](const std::vector<double>& values) {
@@ -217,7 +217,7 @@ TEST(WriteExperimentFile, LoadsBackBitForBitAndRefusesWhatCannot) {
     EXPECT_EQ(bits(SamplesOf(a)), bits(SamplesOf(b)));
   }
 
-  fs::remove(InputPath());
+  std::filesystem::remove(kInput);
   const std::pair<const char*, std::function<void(Experiment&)>> refusals[] = {
       {"holds a line end", [](Experiment& e) { e.name = "two\nlines"; }},
       {"sample that is not finite", [](Experiment& e) { e.force[2] = std::nan(""); }},
@@ -227,13 +227,13 @@ TEST(WriteExperimentFile, LoadsBackBitForBitAndRefusesWhatCannot) {
     Experiment bad = force;
     spoil(bad);
     set.Assign({ground, bad});
-    const FileResult result = WriteExperimentFile(InputPath(), set);
+    const FileResult result = WriteExperimentFile(kInput, set);
     EXPECT_FALSE(result);
     EXPECT_NE(result.reason.find(reason), std::string::npos) << result.reason;
     EXPECT_NE(result.reason.find("experiment 2"), std::string::npos) << result.reason;
-    EXPECT_FALSE(fs::exists(InputPath()));
+    EXPECT_FALSE(std::filesystem::exists(kInput));
   }
-  EXPECT_FALSE(WriteExperimentFile(InputPath(), ExperimentSet{}));
+  EXPECT_FALSE(WriteExperimentFile(kInput, ExperimentSet{}));
 }
 
 }  // namespace

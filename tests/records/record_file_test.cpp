@@ -12,7 +12,6 @@
 #include <vector>
 
 #include "solve/solve_digest.h"
-#include "solve/recording_user_interface.h"
 
 namespace quarvel {
 namespace {
@@ -74,7 +73,7 @@ TEST_P(ElCentroVariant, SolvesBitIdenticallyToTheQuarvelFile) {
   EXPECT_EQ(provenance[0].samples, 1560);
 
   bench.SelectFirst(0, 1);
-  testing_support::RecordingUserInterface ui;
+  test::RecordingUserInterface ui;
   const SolveOutcome outcome = SolveExperiments(bench, ui, true);
   ASSERT_TRUE(outcome.solved);
   EXPECT_EQ(test::DigestOf(bench, outcome, ui.calls), kElCentroDefaultsDigest);
