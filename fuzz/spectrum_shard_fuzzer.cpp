@@ -17,6 +17,7 @@
 #include "spectra/spectrum_run.h"
 #include "spectra/spectrum_shards.h"
 #include "studies/study_detail.h"
+#include "text/text_lines.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ namespace {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace quarvel;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const std::vector<std::string> lines = detail::TextLines(text);
+  const std::vector<std::string> lines = LinesOf(text);
   detail::SpectrumShard shard;
   const FileResult read = detail::ParseSpectrumShard(lines, "shard", shard);
   if (!read) {

@@ -25,7 +25,7 @@ void CheckRefusal(const quarvel::FileResult& result, int64_t lines) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace quarvel;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const int64_t lines = fuzz::CountLines(text, false);  // the readers end lines at LF only
+  const int64_t lines = fuzz::CountLines(text);  // LF, CR or CR LF ends a line
 
   StudyFileContents study;
   study.title = "left over";
@@ -36,7 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   } else {
     const int64_t head = study.title.empty() ? 1 : 2;
     if (static_cast<int64_t>(study.lines.size()) + head > lines) Fail("more rows than lines");
-    if (study.title.find('\n') != std::string::npos) Fail("a title of several lines");
+    if (study.title.find_first_of("\r\n") != std::string::npos) Fail("a title of several lines");
   }
 
   EnvelopeCurve envelope;

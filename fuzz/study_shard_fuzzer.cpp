@@ -14,6 +14,7 @@
 
 #include "fuzz_check.h"
 #include "studies/study_detail.h"
+#include "text/text_lines.h"
 
 namespace {
 
@@ -30,7 +31,7 @@ void CheckIndex(int64_t index, int64_t& previous, const quarvel::detail::ShardFi
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace quarvel;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
-  const std::vector<std::string> lines = detail::TextLines(text);
+  const std::vector<std::string> lines = LinesOf(text);
   detail::ShardFile shard;
   const FileResult read = detail::ParseShardFile(lines, "shard", shard);
   if (!read) {

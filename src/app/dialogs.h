@@ -1,7 +1,7 @@
 #pragma once
 // The modal conversations of the main window (file dialogs, input box, message boxes, the
-// sinusoid and About dialogs) and the start of the text editor, behind one interface so that
-// tests can answer them without showing anything.
+// sinusoid, record options and About dialogs) and the start of the text editor, behind one
+// interface so that tests can answer them without showing anything.
 
 #include <QString>
 #include <QStringList>
@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "experiments/generated_experiments.h"
+#include "records/record_file.h"
 #include "solve/user_interface.h"
 
 class QWidget;
@@ -39,6 +40,10 @@ class Dialogs {
                        const QString& detail) = 0;
   // The sinusoid dialog: the five texts when closed with Ok, nullopt otherwise.
   virtual std::optional<SinusoidDialogTexts> AskSinusoid(QWidget* parent) = 0;
+  // The record options dialog for a ground-motion record file: what the file leaves open
+  // (`questions`), with the defaults; nullopt when cancelled.
+  virtual std::optional<RecordOptions> AskRecordOptions(QWidget* parent, const QString& fileName,
+                                                        const RecordQuestions& questions) = 0;
   // The About box, modal.
   virtual void ShowAbout(QWidget* parent) = 0;
   // Opens a written file in the desktop's text editor: empty on success, else why not.

@@ -20,9 +20,12 @@
 #include "app/graph_box.h"
 #include "app/graph_window.h"
 #include "app/qt_dialogs.h"
+#include "app/record_dialog.h"
 #include "display/response_graph.h"
 #include "experiments/experiment_file.h"
 #include "experiments/experiment_labels.h"
+#include "io/file_reader.h"
+#include "records/record_file.h"
 #include "graph/qt/qimage_canvas.h"
 #include "report/report_writer.h"
 #include "solve/labels.h"
@@ -410,22 +413,45 @@ void MainForm::Solve() { SolveExperiments(bench_, *this, true, &solvePool_); }
 void MainForm::LoadExperiments() {
   FileDialogRequest request;
   request.title = "Load file";
-  request.filters = QStringList{"Quarvel files (*.quarvel)"};
+  request.filters = QStringList{"Quarvel files (*.quarvel)", kRecordFilesFilter,
+                                "All files (*)"};
   request.directory = QCoreApplication::applicationDirPath();
   // Cancelled, the set stays as it was; what follows shows it afresh.
   if (const std::optional<QString> path = dialogs_->OpenFile(this, request)) {
-    const LoadResult result = LoadExperimentFile(path->toStdString(), bench_.experiments);
-    if (!result) {
-      dialogs_->Message(this, QString::fromUtf8(kLoadErrorMessage.data(),
-                                                static_cast<qsizetype>(kLoadErrorMessage.size())),
-                        MessageIcon::Critical, Q(result.Describe()));
-      // The set is empty now; the lists must not offer experiments that no longer exist.
-      ResetDisplay();
-      return;
+    std::string head;
+    const std::string file = path->toStdString();
+    const FileResult read = ReadFileHead(file, head);
+    const RecordQuestions questions = QuestionsOf(head, file);
+    if (read && questions.format != RecordFormat::Quarvel) {
+      if (!LoadRecord(*path, questions)) return;
+    } else {
+      const LoadResult result = LoadExperimentFile(file, bench_.experiments);
+      if (!result) {
+        ShowLoadFailure(result);
+        // The set is empty now; the lists must not offer experiments that no longer exist.
+        ResetDisplay();
+        return;
+      }
     }
   }
   if (bench_.experiments.Count() < 1) return;
   ShowNewExperiments(SetSource::Other);
+}
+
+bool MainForm::LoadRecord(const QString& path, const RecordQuestions& questions) {
+  std::optional<RecordOptions> options = dialogs_->AskRecordOptions(this, path, questions);
+  if (!options) return true;  // cancelled: the set there is is shown afresh
+  options->format = questions.format;
+  const FileResult result = LoadRecordFiles({{path.toStdString(), *options}}, bench_.experiments);
+  // A record that fails to read leaves the set and its display as they were.
+  if (!result) ShowLoadFailure(result);
+  return result.ok;
+}
+
+void MainForm::ShowLoadFailure(const FileResult& result) {
+  dialogs_->Message(this, QString::fromUtf8(kLoadErrorMessage.data(),
+                                            static_cast<qsizetype>(kLoadErrorMessage.size())),
+                    MessageIcon::Critical, Q(result.Describe()));
 }
 
 void MainForm::CreateExperiments() {

@@ -85,7 +85,13 @@ class MainForm : public QMainWindow, public UserInterface {
   void RunCommand(const std::function<void()>& command);
 
   // The commands.
+  // Load: a .quarvel file replaces the set (emptied when it fails to load); a ground-motion
+  // record asks what the file leaves open and replaces the set only when it reads whole.
   void LoadExperiments();
+  // Reads the record at `path`; false when it could not be read (the failure is shown) and
+  // nothing more is to be done.
+  bool LoadRecord(const QString& path, const RecordQuestions& questions);
+  void ShowLoadFailure(const FileResult& result);
   void CreateExperiments();
   void ClearExperiments();
   void CreateSinusoidalDisplacement();

@@ -11,6 +11,7 @@
 
 #include "app/about_dialog.h"
 #include "app/app_info.h"
+#include "app/record_dialog.h"
 #include "app/sinusoid_dialog.h"
 
 namespace quarvel::app {
@@ -97,6 +98,13 @@ std::optional<SinusoidDialogTexts> QtDialogs::AskSinusoid(QWidget* parent) {
   SinusoidDialog dialog(parent);
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   return dialog.Texts();
+}
+
+std::optional<RecordOptions> QtDialogs::AskRecordOptions(QWidget* parent, const QString& fileName,
+                                                         const RecordQuestions& questions) {
+  RecordDialog dialog(fileName, questions, parent);
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  return dialog.Options();
 }
 
 void QtDialogs::ShowAbout(QWidget* parent) {

@@ -14,6 +14,8 @@ class QtDialogs : public Dialogs {
   void Message(QWidget* parent, const QString& text, MessageIcon icon,
                const QString& detail) override;
   std::optional<SinusoidDialogTexts> AskSinusoid(QWidget* parent) override;
+  std::optional<RecordOptions> AskRecordOptions(QWidget* parent, const QString& fileName,
+                                                const RecordQuestions& questions) override;
   void ShowAbout(QWidget* parent) override;
   QString OpenInTextEditor(const QString& path) override;
 };

@@ -10,14 +10,14 @@ void AddExperimentOptions(CLI::App& command, CommonOptions& options, ExperimentC
   sources->add_flag_callback("--create", [&options] { options.source = ExperimentSource::Create; },
                              "The six built-in sinusoidal force experiments (the default)");
   sources
-      ->add_option_function<std::string>(
-          "--load",
-          [&options](const std::string& file) {
-            options.source = ExperimentSource::Load;
-            options.loadFile = file;
-          },
-          "Load an experiment file (*.quarvel); its doubtful lines are named as warnings")
-      ->type_name("FILE");
+      ->add_option("--load", options.loadFiles,
+                   "Load experiments from a file: a .quarvel file (its doubtful lines are named "
+                   "as warnings) or a ground-motion record (PEER .AT2, columns of numbers, CSV "
+                   "with a header), recognised by content and extension; give --load once per "
+                   "file to make one set of them all, in the order given")
+      ->type_name("FILE")
+      ->allow_extra_args(false)
+      ->each([&options](const std::string&) { options.source = ExperimentSource::Load; });
   sources
       ->add_option_function<std::string>(
           "--sine",
@@ -63,6 +63,82 @@ void AddExperimentOptions(CLI::App& command, CommonOptions& options, ExperimentC
       .add_flag("--strict", options.strict,
                 "Refuse a loaded file that has a warning (exit status 1)")
       ->group("Experiments");
+  AddRecordOptions(command, options.record, false);
+}
+
+void AddRecordOptions(CLI::App& command, RecordChoices& record, bool withMass) {
+  const char* group = "Records (what an AT2, columns or CSV file leaves open)";
+  command
+      .add_option("--format", record.format,
+                  "Read every file in this format: quarvel, at2, columns or csv (default: "
+                  "recognised by content and extension)")
+      ->check(CLI::IsMember({"quarvel", "at2", "columns", "csv"}))
+      ->group(group);
+  command
+      .add_option("--type", record.type,
+                  "What the records' values are: acceleration (of the ground), force [N] or "
+                  "displacement [m]")
+      ->check(CLI::IsMember({"acceleration", "force", "displacement"}))
+      ->capture_default_str()
+      ->group(group);
+  command
+      .add_option("--units", record.units,
+                  "Units of acceleration records: g (kept as written and marked units of g, so "
+                  "the solve multiplies them by 9.81), m/s2 (kept as written), cm/s2 (divided "
+                  "by 100 into m/s2)")
+      ->check(CLI::IsMember({"g", "m/s2", "cm/s2", "m/s^2", "cm/s^2"}))
+      ->capture_default_str()
+      ->group(group);
+  command
+      .add_option("--name", record.name,
+                  "Name of the records (default: an AT2 file's second header line, else the "
+                  "file's name without its extension)")
+      ->group(group);
+  command
+      .add_option("--dt", record.timeStep,
+                  "Time step [s] of records that give no times (one column of values, a CSV "
+                  "without a time column); files with times use theirs")
+      ->type_name("SECONDS")
+      ->check(NumberCheck(NumberRule::AboveZero, "the time step must be above 0"))
+      ->group(group);
+  command
+      .add_option("--column", record.column,
+                  "Column of a CSV file that holds the values, by header name or number from 1 "
+                  "(default: the first that is not the time, a column named t or time)")
+      ->type_name("NAME|NUMBER")
+      ->group(group);
+  if (withMass) {
+    command
+        .add_option("--mass", record.mass, "Mass [kg] of the records (default 1)")
+        ->type_name("NUMBER")
+        ->check(NumberCheck(NumberRule::AboveZero, "the mass must be above 0"))
+        ->group(group);
+  }
+}
+
+void AddSummaryOption(CLI::App& command, std::string& summary) {
+  command
+      .add_option("--summary", summary,
+                  "Also write a JSON summary: every input as typed and as used, each record's "
+                  "source, the program's version and the results at full precision")
+      ->type_name("FILE.json")
+      ->group("Outputs");
+}
+
+RecordOptions RecordOptionsOf(const RecordChoices& choices, double mass) {
+  RecordOptions options;
+  if (!choices.format.empty()) options.format = ParseRecordFormat(choices.format);
+  options.type = ParseDataTypeName(choices.type);
+  options.units = ParseAccelerationUnits(choices.units);
+  if (!choices.name.empty()) options.name = choices.name;
+  if (!choices.timeStep.empty()) options.timeStep = ParseWholeNumber(choices.timeStep);
+  if (!choices.column.empty()) options.column = choices.column;
+  if (!choices.mass.empty()) {
+    options.mass = ParseWholeNumber(choices.mass);
+  } else if (mass > 0.0) {
+    options.mass = mass;
+  }
+  return options;
 }
 
 namespace {

@@ -6,7 +6,9 @@
 
 #include <CLI/CLI.hpp>
 #include <string>
+#include <vector>
 
+#include "records/record_file.h"
 #include "solve/main_window_inputs.h"
 #include "spectra/engineering_inputs.h"
 
@@ -14,9 +16,25 @@ namespace quarvel::cli {
 
 enum class ExperimentSource { Create, Load, Sine, Dc1, Dc2 };
 
+// What record files (AT2, columns, CSV) leave open, as typed; checked by the options.
+struct RecordChoices {
+  std::string format;               // --format quarvel|at2|columns|csv; empty: recognised
+  std::string type = "acceleration";  // --type acceleration|force|displacement
+  std::string units = "g";          // --units g|m/s2|cm/s2
+  std::string name;                 // --name; empty: from the file
+  std::string timeStep;             // --dt [s]; empty: none
+  std::string column;               // --column NAME|NUMBER of a CSV file; empty: the first
+  std::string mass;                 // convert's --mass [kg]; empty: 1
+};
+
+// The record options from the typed choices. The records' own mass is choices.mass when given,
+// else `mass` (the model's mass) when it is above 0, else the default.
+RecordOptions RecordOptionsOf(const RecordChoices& choices, double mass);
+
 struct CommonOptions {
   ExperimentSource source = ExperimentSource::Create;
-  std::string loadFile;     // --load FILE
+  std::vector<std::string> loadFiles;  // --load FILE, once per file: together one set
+  RecordChoices record;     // what the loaded records leave open
   std::string sineTexts;    // --sine MASS,AMPLITUDE,PERIOD,CYCLES,TIMESTEP
   int experiment = 1;       // --experiment K (1-based)
   bool allExperiments = false;  // --experiment all (where the command takes it)
@@ -32,14 +50,23 @@ struct CommonOptions {
   std::string dampingRatio;   // --damping-ratio ZETA
   std::string strengthRatio;  // --strength-ratio CY
   bool massGiven = false, dampingGiven = false, fyGiven = false, uyGiven = false;
+  std::string summary;      // --summary FILE.json; empty: none
+  std::vector<std::string> arguments;  // the command line after the program's name
 };
 
 // Whether --experiment takes "all" besides a number.
 enum class ExperimentChoice { One, OneOrAll };
 
-// --create, --load, --sine, --dc1, --dc2, --experiment and --strict.
+// --create, --load, --sine, --dc1, --dc2, --experiment and --strict, and the record options.
 void AddExperimentOptions(CLI::App& command, CommonOptions& options,
                           ExperimentChoice choice = ExperimentChoice::One);
+
+// What record files leave open: --format, --type, --units, --name, --dt, --column, and with
+// `withMass` --mass (the records' own mass, for convert).
+void AddRecordOptions(CLI::App& command, RecordChoices& record, bool withMass);
+
+// --summary FILE.json.
+void AddSummaryOption(CLI::App& command, std::string& summary);
 
 // The model boxes (--A ... --euler-steps) and --method, --rule, --skip-in-dominance-zone;
 // AddModelOptions adds the oscillator's (--c, --Fy, --Uy, --mass and the engineering inputs

@@ -2,9 +2,12 @@
 
 #include <filesystem>
 #include <iostream>
+#include <utility>
 
 #include "cli/experiment_source.h"
+#include "experiments/experiment_file.h"
 #include "experiments/experiment_labels.h"
+#include "export/history_csv.h"
 #include "records/record_check.h"
 #include "records/record_summary.h"
 #include "report/report_writer.h"
@@ -125,8 +128,9 @@ int DeriveEngineeringInputs(const CommonOptions& options, Workbench& bench) {
   return 0;
 }
 
-int LoadAndSelect(const CommonOptions& options, Workbench& bench) {
-  if (const std::string error = LoadExperiments(options, bench); !error.empty()) {
+int LoadAndSelect(const CommonOptions& options, Workbench& bench,
+                  std::vector<RecordProvenance>* provenance) {
+  if (const std::string error = LoadExperiments(options, bench, provenance); !error.empty()) {
     std::cerr << error << '\n';
     return kExitFailure;
   }
@@ -139,16 +143,17 @@ int LoadAndSelect(const CommonOptions& options, Workbench& bench) {
   return 0;
 }
 
-int PrepareBench(CommonOptions& options, Workbench& bench) {
+int PrepareBench(CommonOptions& options, Workbench& bench,
+                 std::vector<RecordProvenance>* provenance) {
   if (const int status = RefuseEngineeringConflict(options); status != 0) return status;
   ApplyInputs(options, bench);
-  if (const int status = LoadAndSelect(options, bench); status != 0) return status;
+  if (const int status = LoadAndSelect(options, bench, provenance); status != 0) return status;
   const std::string uy = bench.inputs.txtUy;
   if (const int status = DeriveEngineeringInputs(options, bench); status != 0) return status;
   // The displacement protocols are made in multiples of Uy: made again with a derived one.
   const bool protocol =
       options.source == ExperimentSource::Dc1 || options.source == ExperimentSource::Dc2;
-  if (protocol && bench.inputs.txtUy != uy) return LoadAndSelect(options, bench);
+  if (protocol && bench.inputs.txtUy != uy) return LoadAndSelect(options, bench, provenance);
   return 0;
 }
 
@@ -159,25 +164,59 @@ int SolveBench(Workbench& bench, CliUserInterface& ui) {
   return outcome.solved ? 0 : kExitFailure;
 }
 
-int RunSolveCommand(CommonOptions& options) {
+int WriteSummaryIfAsked(const CommonOptions& options, const std::string& command,
+                        const Workbench& bench, Json records, Json results) {
+  if (options.summary.empty()) return 0;
+  const ProgramInfo program{"quarvel-cli", QUARVEL_VERSION, command, options.arguments};
+  const FileResult written = WriteJsonFile(
+      options.summary, SummaryJson(program, bench, std::move(records), std::move(results)));
+  if (!written) {
+    std::cerr << "The summary was not written: " << written.Describe() << '\n';
+    return kExitFailure;
+  }
+  std::cout << "Summary written to " << options.summary << '\n';
+  return 0;
+}
+
+int RunSolveCommand(CommonOptions& options, const SolveOptions& solve) {
   Workbench bench;
-  if (const int status = PrepareBench(options, bench); status != 0) return status;
+  std::vector<RecordProvenance> provenance;
+  if (const int status = PrepareBench(options, bench, &provenance); status != 0) return status;
   CliUserInterface ui(bench);
   if (const int status = SolveBench(bench, ui); status != 0) return status;
   PrintDetails(*bench.CurrentExperiment());
   PrintErrorAndPeriodLabels(bench);
   PrintResultsTable(bench);
-  return 0;
+  int status = 0;
+  if (!solve.history.empty()) {
+    std::vector<std::string> written;
+    const std::vector<FileResult> failures =
+        WriteHistoryFiles(solve.history, bench.experiments, bench.results, &written);
+    for (const FileResult& failure : failures) {
+      std::cerr << "A history was not written: " << failure.Describe() << '\n';
+    }
+    if (!written.empty()) {
+      std::cout << "Histories written to " << solve.history << " (" << written.size()
+                << " file(s))\n";
+    }
+    if (!failures.empty()) status = kExitFailure;
+  }
+  const int summary =
+      WriteSummaryIfAsked(options, "solve", bench, RecordsJson(bench.experiments, provenance),
+                          SolveResultsJson(bench));
+  return status != 0 ? status : summary;
 }
 
 int RunReportCommand(CommonOptions& options, const ReportOptions& report) {
   Workbench bench;
-  if (const int status = PrepareBench(options, bench); status != 0) return status;
+  std::vector<RecordProvenance> provenance;
+  if (const int status = PrepareBench(options, bench, &provenance); status != 0) return status;
   CliUserInterface ui(bench);
   if (const int status = SolveBench(bench, ui); status != 0) return status;
   if (const int status = WriteReportTo(bench, report.output); status != 0) return status;
   std::cout << "Report written to " << report.output << '\n';
-  return 0;
+  return WriteSummaryIfAsked(options, "report", bench,
+                             RecordsJson(bench.experiments, provenance), SolveResultsJson(bench));
 }
 
 int RunDemoCommand(CommonOptions& options, const DemoOptions& demo) {
@@ -212,6 +251,27 @@ int RunCheckCommand(const CheckOptions& check) {
     for (int32_t k = 1; k <= set.Count(); ++k) PrintRecord(k, set.At(k));
   }
   return status;
+}
+
+int RunConvertCommand(const ConvertOptions& convert) {
+  CommonOptions options;
+  options.source = ExperimentSource::Load;
+  options.loadFiles = convert.inputs;
+  options.record = convert.record;
+  options.strict = convert.strict;
+  Workbench bench;
+  if (const std::string error = LoadExperiments(options, bench); !error.empty()) {
+    std::cerr << error << '\n';
+    return kExitFailure;
+  }
+  const FileResult written = WriteExperimentFile(convert.output, bench.experiments);
+  if (!written) {
+    std::cerr << "The experiment file was not written: " << written.Describe() << '\n';
+    return kExitFailure;
+  }
+  std::cout << "Converted " << bench.experiments.Count() << " experiment(s) from "
+            << convert.inputs.size() << " file(s) into " << convert.output << '\n';
+  return 0;
 }
 
 }  // namespace quarvel::cli

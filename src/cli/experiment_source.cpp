@@ -1,11 +1,14 @@
 #include "cli/experiment_source.h"
 
 #include <iostream>
+#include <utility>
 #include <vector>
 
 #include "cli/option_checks.h"
 #include "experiments/experiment_file.h"
 #include "experiments/generated_experiments.h"
+#include "io/file_reader.h"
+#include "records/record_file.h"
 #include "text/number_text.h"
 
 namespace quarvel::cli {
@@ -24,6 +27,33 @@ std::string LoadSine(const std::string& texts, ExperimentSet& set) {
   dialog.timeStep = parts[4];
   const FileResult result = CreateSinusoidalDisplacementExperiment(dialog, set);
   return result.ok ? std::string() : "--sine: " + result.reason;
+}
+
+// Appends the experiments of `file` to `records`: a .quarvel file through its check (warnings
+// to stderr), a record file through its reader. An error text (empty on success).
+std::string ReadSourceFile(const std::string& file, const RecordOptions& recordOptions,
+                           bool strict, RecordSet& records) {
+  std::string head;
+  const FileResult headRead = ReadFileHead(file, head);
+  const RecordFormat format = recordOptions.format.value_or(DetectRecordFormat(head, file));
+  if (headRead && format != RecordFormat::Quarvel) {
+    const FileResult read = ReadRecordFile(file, recordOptions, records);
+    if (read) return {};
+    std::string failure = std::string(kLoadErrorMessage) + "\n" + read.Describe();
+    if (!recordOptions.timeStep && QuestionsOf(head, file).needsTimeStep) {
+      failure += "\nGive the time step with --dt SECONDS.";
+    }
+    return failure;
+  }
+  ExperimentSet set;
+  const CheckedLoad checked = LoadCheckedExperimentFile(file, set);
+  PrintRecordWarnings(checked);
+  if (std::string failure = CheckedLoadFailure(checked, strict); !failure.empty()) return failure;
+  for (Experiment& experiment : set.Records()) {
+    records.provenance.push_back(ProvenanceOf(experiment, file));
+    records.experiments.push_back(std::move(experiment));
+  }
+  return {};
 }
 
 }  // namespace
@@ -51,19 +81,26 @@ std::string CheckedLoadFailure(const CheckedLoad& checked, bool strict) {
   return {};
 }
 
-std::string LoadExperiments(const CommonOptions& options, Workbench& bench) {
+std::string LoadExperiments(const CommonOptions& options, Workbench& bench,
+                            std::vector<RecordProvenance>* provenance) {
   ExperimentSet& set = bench.experiments;
   switch (options.source) {
     case ExperimentSource::Create:
       CreateSineForceExperiments(set);
       break;
     case ExperimentSource::Load: {
-      const CheckedLoad checked = LoadCheckedExperimentFile(options.loadFile, set);
-      PrintRecordWarnings(checked);
-      if (std::string failure = CheckedLoadFailure(checked, options.strict); !failure.empty()) {
-        set.Clear();
-        return failure;
+      const RecordOptions recordOptions =
+          RecordOptionsOf(options.record, Val(bench.inputs.txtMass));
+      RecordSet records;
+      for (const std::string& file : options.loadFiles) {
+        if (std::string failure = ReadSourceFile(file, recordOptions, options.strict, records);
+            !failure.empty()) {
+          set.Clear();
+          return failure;
+        }
       }
+      set.Assign(std::move(records.experiments));
+      if (provenance != nullptr) *provenance = std::move(records.provenance);
       break;
     }
     case ExperimentSource::Sine:

@@ -2,6 +2,7 @@
 // Filling the workbench's experiment set from the command line's experiment-source options.
 
 #include <string>
+#include <vector>
 
 #include "cli/cli_options.h"
 #include "records/record_check.h"
@@ -10,9 +11,12 @@
 namespace quarvel::cli {
 
 // Replaces bench.experiments from the chosen source and selects the first experiment with the
-// graph quantities the window would select. A loaded file's warnings go to stderr; with
-// options.strict a warning fails the load. Returns an error text (empty on success).
-std::string LoadExperiments(const CommonOptions& options, Workbench& bench);
+// graph quantities the window would select. The files of --load, in order, make one set: a
+// .quarvel file's warnings go to stderr (with options.strict a warning fails the load), a
+// record file is read with the record options. Returns an error text (empty on success);
+// `provenance` (if given) receives where each loaded experiment came from.
+std::string LoadExperiments(const CommonOptions& options, Workbench& bench,
+                            std::vector<RecordProvenance>* provenance = nullptr);
 
 // Prints the warnings of a checked load to stderr, one "file:line: warning: ..." line each,
 // then the count of those not printed and the hint about another format.

@@ -48,7 +48,7 @@ int RefuseArgument(const CLI::App& app, const CLI::App& command, const std::stri
              std::find(std::begin(kSourceOptions), std::end(kSourceOptions), option) !=
                  std::end(kSourceOptions)) {
     std::cerr << option << " does not apply: advanced-loop studies the first experiment of each "
-              << "numbered file in --dir\n";
+              << "numbered file in --dir, or of each file of --records\n";
   } else {
     std::string others;
     for (const CLI::App* other : app.get_subcommands({})) {
@@ -98,10 +98,20 @@ int main(int argc, char** argv) {
   app.require_subcommand(1);
 
   CommonOptions options;
+  options.arguments.assign(argv + std::min(argc, 1), argv + argc);
 
+  SolveOptions solveOptions;
   auto* solve = app.add_subcommand("solve", "Solve both models and print the comparison");
   AddExperimentOptions(*solve, options);
   AddModelOptions(*solve, options);
+  solve
+      ->add_option("--history", solveOptions.history,
+                   "Also write each experiment's time histories as CSV into this folder (made "
+                   "if missing): t_s, the record, and U, U_DOT, U_DOT_DOT, F, Z, Fh, Et, Eh of "
+                   "both models, at full precision")
+      ->type_name("FOLDER")
+      ->group("Outputs");
+  AddSummaryOption(*solve, options.summary);
 
   ReportOptions report;
   auto* reportCommand = app.add_subcommand("report", "Solve and write the result report");
@@ -110,6 +120,21 @@ int main(int argc, char** argv) {
   reportCommand->add_option("-o,--output", report.output, "Report file")
       ->type_name("FILE")
       ->required();
+  AddSummaryOption(*reportCommand, options.summary);
+
+  ConvertOptions convert;
+  auto* convertCommand = app.add_subcommand(
+      "convert", "Write record files (PEER .AT2, columns of numbers, CSV) and experiment files "
+                 "as one .quarvel file that the window loads");
+  convertCommand->add_option("inputs", convert.inputs, "The files, in order: one set")
+      ->type_name("FILE")
+      ->required();
+  convertCommand->add_option("-o,--output", convert.output, "The .quarvel file written")
+      ->type_name("FILE")
+      ->required();
+  convertCommand->add_flag("--strict", convert.strict,
+                           "Refuse a .quarvel input that has a warning (exit status 1)");
+  AddRecordOptions(*convertCommand, convert.record, true);
 
   DemoOptions demo;
   auto* demoCommand = app.add_subcommand(
@@ -141,6 +166,8 @@ int main(int argc, char** argv) {
       ->type_name("FOLDER")
       ->capture_default_str();
   AddBatchOptions(*loopCommand, loop.batch);
+  AddCsvOption(*loopCommand, loop.csv);
+  AddSummaryOption(*loopCommand, options.summary);
 
   AdvancedLoopOptions advanced;
   auto* advancedCommand = app.add_subcommand(
@@ -149,9 +176,18 @@ int main(int argc, char** argv) {
       "name.quarvel\", ...: a number, a blank, any name) in a folder, with envelopes");
   AddModelOptions(*advancedCommand, options);
   AddStudyOptions(*advancedCommand, options);
-  advancedCommand->add_option("--dir", advanced.folder, "Folder of the numbered experiment files")
-      ->type_name("FOLDER")
-      ->required();
+  advancedCommand
+      ->add_option("--dir", advanced.folder,
+                   "Folder of the numbered experiment files, where the study and envelope files "
+                   "are written; with --records only the latter (default: the current folder)")
+      ->type_name("FOLDER");
+  advancedCommand
+      ->add_option("--records", advanced.records,
+                   "Study these files in this order instead of the numbered series: records "
+                   "(PEER .AT2, columns, CSV) or .quarvel files, each study file named after its "
+                   "file (\"elcentro.AT2.out\")")
+      ->type_name("FILE");
+  AddRecordOptions(*advancedCommand, advanced.record, false);
   advancedCommand
       ->add_option("--threshold", advanced.threshold,
                    "Leave out the values whose peak U / Uy is below this in either model")
@@ -159,6 +195,8 @@ int main(int argc, char** argv) {
       ->check(NumberCheck(NumberRule::AboveZero, "the threshold must be above 0"))
       ->capture_default_str();
   AddBatchOptions(*advancedCommand, advanced.batch);
+  AddCsvOption(*advancedCommand, advanced.csv);
+  AddSummaryOption(*advancedCommand, options.summary);
 
   MergeOptions merge;
   auto* mergeCommand = app.add_subcommand(
@@ -204,7 +242,8 @@ int main(int argc, char** argv) {
   }
 
   InstallInterruptHandler();
-  if (*solve) return RunSolveCommand(options);
+  if (*solve) return RunSolveCommand(options, solveOptions);
+  if (*convertCommand) return RunConvertCommand(convert);
   if (*reportCommand) return RunReportCommand(options, report);
   if (*demoCommand) return RunDemoCommand(options, demo);
   if (*checkCommand) return RunCheckCommand(check);

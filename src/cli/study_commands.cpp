@@ -1,15 +1,20 @@
 #include "cli/study_commands.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <iostream>
+#include <optional>
+#include <vector>
 
 #include "cli/commands.h"
 #include "cli/option_checks.h"
 #include "cli/progress_bar.h"
+#include "export/study_csv.h"
 #include "studies/advanced_loop.h"
 #include "studies/parametric_loop.h"
 #include "spectra/spectrum_shards.h"
 #include "studies/study_shards.h"
+#include "text/number_text.h"
 
 namespace quarvel::cli {
 namespace {
@@ -46,7 +51,69 @@ void WarnWhenAllFiltered(const SeriesFileOutcome& file, const std::string& thres
             << "holds no result and it adds nothing to the envelopes\n";
 }
 
+// A shard holds part of the values; its companion would too.
+bool RefuseCsvOfShard(bool csv, const StudyWork& work) {
+  if (!csv || !work.Sharded()) return false;
+  std::cerr << "--csv needs the whole study: run it without --shard\n";
+  return true;
+}
+
+// Writes the CSV companion of the study file at `studyPath` from its values; the companion's
+// path, or empty (with the reason printed) when it could not be written.
+std::string WriteStudyCsv(const std::string& studyPath, StudyMode mode,
+                          const std::vector<StudyValueResult>& values) {
+  const std::string path = StudyCsvPath(studyPath);
+  StudyCsv csv;
+  if (csv.Open(path, mode)) {
+    for (const StudyValueResult& value : values) csv.Add(value);
+  }
+  if (const FileResult closed = csv.Close(); !closed) {
+    std::cerr << "The study's CSV was not written completely: " << closed.Describe() << '\n';
+    return {};
+  }
+  std::cout << "Study CSV written to " << path << '\n';
+  return path;
+}
+
+// The files of --records in the order given, each read with `options`.
+SeriesSource RecordSeries(const std::vector<std::string>& files, const RecordOptions& options,
+                          std::vector<RecordProvenance>& provenance) {
+  return [&files, options, &provenance](int32_t k, FileResult&) -> std::optional<SeriesFile> {
+    if (k < 1 || static_cast<std::size_t>(k) > files.size()) return std::nullopt;
+    const std::string path = files[static_cast<std::size_t>(k) - 1];
+    return SeriesFile{std::filesystem::path(path).filename().string(),
+                      [path, options, &provenance](ExperimentSet& set) {
+                        return LoadRecordFiles({{path, options}}, set, &provenance);
+                      }};
+  };
+}
+
+// Two records of the same file name would write the same study file.
+bool RefuseSameRecordNames(const std::vector<std::string>& files) {
+  std::vector<std::string> names;
+  for (const std::string& file : files) {
+    const std::string name = std::filesystem::path(file).filename().string();
+    if (std::find(names.begin(), names.end(), name) != names.end()) {
+      std::cerr << "--records: two files are named " << name
+                << ", and each record's study file is named after it; rename one\n";
+      return true;
+    }
+    names.push_back(name);
+  }
+  return false;
+}
+
 }  // namespace
+
+void AddCsvOption(CLI::App& command, bool& csv) {
+  command
+      .add_flag("--csv", csv,
+                "Also write beside each study file a CSV with a header: every swept value with "
+                "every column at full precision, values the threshold leaves out marked "
+                "filtered (advanced-loop: and EnvRelError.csv, every swept value's envelopes "
+                "with the record that set each)")
+      ->group("Outputs");
+}
 
 void AddBatchOptions(CLI::App& command, BatchOptions& batch) {
   command
@@ -72,18 +139,24 @@ int RunLoopCommand(CommonOptions& options, const LoopOptions& loop) {
   SolvePool pool(static_cast<unsigned>(loop.batch.jobs));  // 0: one per hardware thread
   StudyWork work;
   if (!ReadBatchOptions(loop.batch, pool, work)) return kExitUsage;
+  if (RefuseCsvOfShard(loop.csv, work)) return kExitUsage;
   Workbench bench;
-  if (const int status = PrepareBench(options, bench); status != 0) return status;
+  std::vector<RecordProvenance> provenance;
+  if (const int status = PrepareBench(options, bench, &provenance); status != 0) return status;
+  const Json records = RecordsJson(bench.experiments, provenance);
   CliUserInterface ui(bench);
   if (const int status = SolveBench(bench, ui); status != 0) return status;
   std::error_code ignored;  // a folder that cannot be made fails at the study file, named there
   std::filesystem::create_directories(loop.folder, ignored);
 
   ProgressBar bar;
+  std::vector<StudyValueResult> values;
   StudyRequest request;
   request.folder = loop.folder;
   request.outputName = loop.output;
   request.progress = [&bar](const StudyProgress& progress) { bar.Update(progress); };
+  if (loop.csv) request.onValue = [&values](const StudyValueResult& v) { values.push_back(v); };
+  const StudyMode mode = SelectStudyMode(bench.inputs);
   const StudyOutcome outcome = RunParametricLoop(bench, ui, InterruptToken(), request, work);
   bar.Finish();
   ui.ReportStudyFaults(outcome);
@@ -98,11 +171,22 @@ int RunLoopCommand(CommonOptions& options, const LoopOptions& loop) {
   std::cout << (work.Sharded() ? "Shard written to " : "Study written to ") << outcome.filePath
             << " (" << outcome.valuesSolved << " values, " << outcome.linesWritten
             << " lines)\n";
+  int status = 0;
+  Json results = StudyResultsJson(outcome);
+  if (loop.csv) {
+    const std::string csv = WriteStudyCsv(outcome.filePath, mode, values);
+    if (csv.empty()) status = kExitFailure;
+    results["csv"] = csv;
+  }
+  if (const int written = WriteSummaryIfAsked(options, "loop", bench, records, results);
+      written != 0) {
+    status = written;
+  }
   if (outcome.status == StudyStatus::Aborted) {
     std::cerr << "Interrupted: the study stopped after value " << outcome.valuesSolved << '\n';
     return kExitInterrupted;
   }
-  return 0;
+  return status;
 }
 
 int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& advanced) {
@@ -110,6 +194,14 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
   StudyWork work;
   if (!ReadBatchOptions(advanced.batch, pool, work)) return kExitUsage;
   if (const int status = RefuseEngineeringConflict(options); status != 0) return status;
+  if (RefuseCsvOfShard(advanced.csv, work)) return kExitUsage;
+  if (advanced.folder.empty() && advanced.records.empty()) {
+    std::cerr << "advanced-loop needs --dir FOLDER (the numbered series) or --records FILE...\n";
+    return kExitUsage;
+  }
+  if (RefuseSameRecordNames(advanced.records)) return kExitUsage;
+  const bool ownRecords = !advanced.records.empty();
+  const std::string folder = advanced.folder.empty() ? "." : advanced.folder;
   Workbench bench;
   ApplyInputs(options, bench);
   if (NeedsExperimentMass(EngineeringInputsOf(options), bench.inputs)) {
@@ -127,19 +219,50 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
   }
 
   std::string prefix;
+  std::string current;  // the file being studied
   ProgressBar bar;
+  std::vector<std::vector<StudyValueResult>> values;  // per file started, for its CSV
+  EnvelopeRecords envelopeRecords;
+  std::vector<RecordProvenance> provenance;  // of the record just read (--records)
+  Json records = Json::array();
   AdvancedLoopHooks hooks;
   hooks.onFileStarted = [&](int32_t, const std::string& fileName) {
     bar.Finish();
     bar = ProgressBar();
     prefix = fileName + ": ";
+    current = fileName;
+    values.emplace_back();
+    provenance.clear();
+  };
+  hooks.onSetLoaded = [&] {
+    if (!ownRecords) {
+      const std::string path = (std::filesystem::path(folder) / current).string();
+      for (const Experiment& e : bench.experiments.Records()) {
+        provenance.push_back(ProvenanceOf(e, path));
+      }
+    }
+    records.push_back(
+        {{"file", current}, {"experiments", RecordsJson(bench.experiments, provenance)}});
   };
   hooks.progress = [&](const StudyProgress& progress) { bar.Update(progress, prefix); };
+  hooks.onValue = [&](const StudyValueResult& value) {
+    if (!advanced.csv) return;
+    values.back().push_back(value);
+    envelopeRecords.Take(value, current);
+  };
+  const StudyMode mode = SelectStudyMode(bench.inputs);
 
   // Ctrl-C ends the whole series: the current file's study after its values in progress, and
   // no file after it (the envelope files are still written).
   const AdvancedStudyOutcome outcome =
-      RunAdvancedLoop(bench, ui, InterruptToken(), advanced.folder, *threshold, hooks, work);
+      ownRecords
+          ? RunAdvancedStudy(bench, ui, InterruptToken(),
+                             RecordSeries(advanced.records,
+                                          RecordOptionsOf(advanced.record,
+                                                          Val(bench.inputs.txtMass)),
+                                          provenance),
+                             folder, *threshold, hooks, work)
+          : RunAdvancedLoop(bench, ui, InterruptToken(), folder, *threshold, hooks, work);
   bar.Finish();
   for (const SeriesFileOutcome& file : outcome.files) ui.ReportStudyFaults(file.study);
   for (const std::string& problem : outcome.problems) std::cerr << problem << '\n';
@@ -161,9 +284,37 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
     std::cout << (work.Sharded() ? "Envelope shard written to " : "Envelope written to ")
               << envelope << '\n';
   }
+  bool failed = outcome.Failed();
+  Json results = AdvancedStudyResultsJson(outcome);
+  if (advanced.csv) {
+    Json csvFiles = Json::array();
+    for (std::size_t j = 0; j < outcome.files.size() && j < values.size(); ++j) {
+      const SeriesFileOutcome& file = outcome.files[j];
+      if (file.study.filePath.empty()) continue;
+      const std::string csv = WriteStudyCsv(file.study.filePath, mode, values[j]);
+      failed = failed || csv.empty();
+      csvFiles.push_back(csv);
+    }
+    const std::string path = (std::filesystem::path(folder) / kEnvelopeCsvName).string();
+    const FileResult written =
+        envelopeRecords.Write(path, mode, outcome.envelopes.uPos.size(),
+                              Val(bench.inputs.txtFrom), Val(bench.inputs.txtStep));
+    if (written) {
+      std::cout << "Envelope CSV written to " << path << '\n';
+      csvFiles.push_back(path);
+    } else {
+      std::cerr << "The envelope CSV was not written completely: " << written.Describe() << '\n';
+      failed = true;
+    }
+    results["csv"] = std::move(csvFiles);
+  }
+  if (WriteSummaryIfAsked(options, "advanced-loop", bench, std::move(records),
+                          std::move(results)) != 0) {
+    failed = true;
+  }
   if (InterruptRequested()) return kExitInterrupted;
-  if (!outcome.Failed() && !SeriesHasAFirstFile(advanced.folder)) return kExitFailure;
-  return outcome.Failed() ? kExitFailure : 0;
+  if (!failed && !ownRecords && !SeriesHasAFirstFile(folder)) return kExitFailure;
+  return failed ? kExitFailure : 0;
 }
 
 int RunMergeCommand(const MergeOptions& merge) {

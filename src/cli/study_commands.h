@@ -18,12 +18,16 @@ struct BatchOptions {
 struct LoopOptions {
   std::string output;        // study file name inside the folder; empty: lresults.out
   std::string folder = ".";  // where the study file goes
+  bool csv = false;          // --csv: the study's CSV companion beside it
   BatchOptions batch;
 };
 
 struct AdvancedLoopOptions {
   std::string folder;             // the folder of the numbered *.quarvel files and the outputs
+  std::vector<std::string> records;  // --records: these files in this order, not the series
+  RecordChoices record;           // what the record files leave open
   std::string threshold = "1";    // the peak U/Uy threshold, as typed
+  bool csv = false;               // --csv: CSV companions of the study and envelope files
   BatchOptions batch;
 };
 
@@ -34,6 +38,9 @@ struct MergeOptions {
 
 // Adds --jobs, --shard and --all-experiments to a study subcommand.
 void AddBatchOptions(CLI::App& command, BatchOptions& batch);
+
+// Adds --csv to a study subcommand.
+void AddCsvOption(CLI::App& command, bool& csv);
 
 int RunLoopCommand(CommonOptions& options, const LoopOptions& loop);
 int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& advanced);

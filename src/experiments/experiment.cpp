@@ -7,6 +7,17 @@
 
 namespace quarvel {
 
+const char* DataTypeKeyword(ExperimentDataType type) {
+  switch (type) {
+    case ExperimentDataType::Force:
+      return "Force";
+    case ExperimentDataType::Displacement:
+      return "Displacement";
+    default:
+      return "Acceleration";
+  }
+}
+
 std::vector<double>& SamplesOf(Experiment& experiment) {
   switch (experiment.dataType) {
     case ExperimentDataType::Force:

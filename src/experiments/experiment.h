@@ -35,6 +35,10 @@ struct Experiment {
   int32_t unitsOfG = 0;  // 1: acceleration samples in units of g; 0: no unit system
 };
 
+// The data type as the details panel shows it and an experiment file names it: "Force",
+// "Displacement", "Acceleration" (any value other than Force or Displacement).
+const char* DataTypeKeyword(ExperimentDataType type);
+
 // The sample array named by the experiment's data type (any value other than Force or
 // Displacement names `acceleration`).
 std::vector<double>& SamplesOf(Experiment& experiment);

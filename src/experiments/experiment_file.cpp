@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -10,6 +11,7 @@
 #include <utility>
 #include <vector>
 
+#include "io/file_writer.h"
 #include "text/number_text.h"
 
 namespace quarvel {
@@ -307,6 +309,54 @@ LoadResult LoadExperimentText(std::string_view text, ExperimentSet& set, std::st
   LineReader lines(text);
   ReadInto(lines, set, result, observer);
   return result;
+}
+
+namespace {
+
+// Why `e` cannot be written so that it reads back the same; empty when it can.
+std::string UnwritableReason(const Experiment& e, int32_t k) {
+  const std::string which = "experiment " + std::to_string(k);
+  if (e.name.find_first_of("\r\n") != std::string::npos) {
+    return "the name of " + which + " holds a line end";
+  }
+  for (const double v : {e.weight, e.mass, e.initialU, e.initialUDot, e.initialZ, e.timeStep}) {
+    if (!std::isfinite(v)) return which + " holds a number that is not finite";
+  }
+  const std::vector<double>& samples = SamplesOf(e);
+  if (e.counter < 1 || samples.size() != static_cast<std::size_t>(e.counter) + 1) {
+    return which + " holds no samples";
+  }
+  for (const double v : samples) {
+    if (!std::isfinite(v)) return which + " holds a sample that is not finite";
+  }
+  return {};
+}
+
+}  // namespace
+
+FileResult WriteExperimentFile(const std::string& path, const ExperimentSet& set) {
+  if (set.Count() < 1) return FileResult::Failure(path, "there is no experiment to write");
+  for (int32_t k = 1; k <= set.Count(); ++k) {
+    if (std::string reason = UnwritableReason(set.At(k), k); !reason.empty()) {
+      return FileResult::Failure(path, std::move(reason));
+    }
+  }
+  TextFileWriter writer;
+  if (!writer.Open(path)) return writer.Result();
+  writer.WriteLine(std::to_string(set.Count()));
+  for (const Experiment& e : set.Records()) {
+    writer.WriteLine(e.name);
+    for (const double v : {e.weight, e.mass, e.initialU, e.initialUDot, e.initialZ}) {
+      writer.WriteLine(FormatShortest(v));
+    }
+    writer.WriteLine(DataTypeKeyword(e.dataType));
+    writer.WriteLine(e.unitsOfG == 1 ? "Units of g" : "none");
+    writer.WriteLine(FormatShortest(e.timeStep));
+    writer.WriteLine(std::to_string(e.counter));
+    const std::vector<double>& samples = SamplesOf(e);
+    for (std::size_t i = 1; i < samples.size(); ++i) writer.WriteLine(FormatShortest(samples[i]));
+  }
+  return writer.Close();
 }
 
 }  // namespace quarvel

@@ -73,6 +73,13 @@ LoadResult LoadExperimentFile(const std::string& fileName, ExperimentSet& set,
 LoadResult LoadExperimentText(std::string_view text, ExperimentSet& set,
                               std::string_view name = "(text)", const ItemObserver& observer = {});
 
+// Writes `set` as an experiment file that LoadExperimentFile reads back to the same records,
+// bit for bit: every number in the shortest text that reads back to the same double, the data
+// type and units as keywords ("Force", "Displacement", "Acceleration"; "Units of g", "none"),
+// lines ended by CR LF. A set without records, a name holding a line end and a non-finite
+// number (which the loader cannot read back) are refused before anything is written.
+FileResult WriteExperimentFile(const std::string& path, const ExperimentSet& set);
+
 // A keyword line as the loader compares it: spaces trimmed at both ends (tabs are kept),
 // ASCII letters upper-cased.
 std::string KeywordOf(std::string_view line);

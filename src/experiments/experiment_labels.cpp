@@ -4,24 +4,9 @@
 
 namespace quarvel {
 
-namespace {
-
-std::string DataTypeText(ExperimentDataType type) {
-  switch (type) {
-    case ExperimentDataType::Force:
-      return "Force";
-    case ExperimentDataType::Displacement:
-      return "Displacement";
-    default:
-      return "Acceleration";
-  }
-}
-
-}  // namespace
-
 std::array<ExperimentLabel, 9> UpdateLabels(const Experiment& experiment) {
   return {{
-      {"Data type :", DataTypeText(experiment.dataType)},
+      {"Data type :", DataTypeKeyword(experiment.dataType)},
       {"Units :", experiment.unitsOfG == 1 ? "Units of g" : "No unit system specified"},
       {"Weight :", FormatDefault(experiment.weight)},
       {"Time Step :", FormatDefault(experiment.timeStep)},

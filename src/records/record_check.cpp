@@ -8,13 +8,12 @@
 #include <utility>
 #include <vector>
 
+#include "records/record_file.h"
+#include "records/record_readers.h"
 #include "text/number_text.h"
 
 namespace quarvel {
 namespace {
-
-// A line shown inside a warning: at most this many bytes, control bytes as '?'.
-constexpr std::size_t kQuotedBytes = 40;
 
 // Words that name a unit; a units line holding one was meant to say something about units.
 constexpr std::string_view kUnitWords[] = {
@@ -23,20 +22,12 @@ constexpr std::string_view kUnitWords[] = {
     "KG",     "SI",     "METER",  "METERS",  "METRE",  "METRES",  "NEWTON", "NEWTONS", "MPS",
 };
 
-bool IsBlank(std::string_view text) { return text.find_first_not_of(" \t") == text.npos; }
 
 std::string_view TrimTrailingBlanks(std::string_view text) {
   const std::size_t last = text.find_last_not_of(" \t");
   return last == text.npos ? std::string_view() : text.substr(0, last + 1);
 }
 
-std::string Quoted(std::string_view text) {
-  std::string shown(text.substr(0, kQuotedBytes));
-  for (char& c : shown) {
-    if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
-  }
-  return "\"" + shown + (text.size() > kQuotedBytes ? "...\"" : "\"");
-}
 
 // "sample 3 of experiment 1", "the time step of experiment 2", "the number of experiments".
 std::string ItemText(const ItemLine& line) {
@@ -50,24 +41,6 @@ bool IsCount(ItemKind kind) {
   return kind == ItemKind::ExperimentCount || kind == ItemKind::SampleCount;
 }
 
-// Splits at any of `separators`, dropping empty pieces.
-std::vector<std::string_view> Split(std::string_view text, std::string_view separators) {
-  std::vector<std::string_view> pieces;
-  std::size_t start = 0;
-  while (start <= text.size()) {
-    const std::size_t end = std::min(text.find_first_of(separators, start), text.size());
-    if (end > start) pieces.push_back(text.substr(start, end - start));
-    start = end + 1;
-  }
-  return pieces;
-}
-
-std::size_t CountWholeNumbers(const std::vector<std::string_view>& pieces) {
-  return static_cast<std::size_t>(std::count_if(pieces.begin(), pieces.end(), [](auto piece) {
-    return ParseWholeNumber(piece).has_value();
-  }));
-}
-
 // Whether a units line names a unit: one of its words (split at anything but letters) is a
 // unit's name.
 bool MentionsUnit(std::string_view keyword) {
@@ -75,7 +48,9 @@ bool MentionsUnit(std::string_view keyword) {
   for (char& c : words) {
     if (c < 'A' || c > 'Z') c = ' ';
   }
-  for (const std::string_view word : Split(words, " ")) {
+  std::vector<std::string_view> pieces;
+  detail::SplitAtBlanks(words, pieces);
+  for (const std::string_view word : pieces) {
     if (std::find(std::begin(kUnitWords), std::end(kUnitWords), word) != std::end(kUnitWords)) {
       return true;
     }
@@ -83,23 +58,27 @@ bool MentionsUnit(std::string_view keyword) {
   return false;
 }
 
+// What to do with a record given as a .quarvel file.
+constexpr std::string_view kAsRecord =
+    "--format at2, csv or columns reads it as a record, and quarvel-cli convert writes a record "
+    "as a .quarvel file";
+
 // The format a first line that is no count of experiments suggests; empty when none.
 std::string ForeignFormatHint(std::string_view firstLine) {
   const std::string keyword = KeywordOf(firstLine);
   if (keyword.rfind("PEER", 0) == 0) {
     return "this looks like a PEER strong-motion record (its first line begins with PEER), "
-           "not a .quarvel file: write its samples into the .quarvel format first";
+           "not a .quarvel file: " + std::string(kAsRecord);
   }
-  const std::vector<std::string_view> commaFields = Split(firstLine, ",;");
-  if (commaFields.size() >= 2 && firstLine.find_first_of(",;") != firstLine.npos &&
-      (CountWholeNumbers(commaFields) >= 2 || CountWholeNumbers(commaFields) == 0)) {
-    return "this looks like a CSV file (fields separated by commas), not a .quarvel file: "
-           "write its samples into the .quarvel format first";
-  }
-  const std::vector<std::string_view> columns = Split(firstLine, " \t");
-  if (columns.size() >= 2 && CountWholeNumbers(columns) >= 2) {
-    return "this looks like columns of numbers, not a .quarvel file, whose first line is the "
-           "number of experiments: write the samples into the .quarvel format first";
+  switch (DetectRecordFormat(firstLine, "")) {
+    case RecordFormat::Csv:
+      return "this looks like a CSV file (fields separated by commas, semicolons or tabs), not "
+             "a .quarvel file: " + std::string(kAsRecord);
+    case RecordFormat::Columns:
+      return "this looks like columns of numbers, not a .quarvel file, whose first line is the "
+             "number of experiments: " + std::string(kAsRecord);
+    default:
+      break;
   }
   return {};
 }
@@ -112,7 +91,7 @@ class RecordChecker {
     if (line.kind == ItemKind::ExperimentCount) firstLine_ = std::string(line.text);
     if (line.kind == ItemKind::Ignored) {
       SeeIgnored(line);
-    } else if (IsBlank(line.text)) {
+    } else if (detail::IsBlankLine(line.text)) {
       Warn(line.lineNumber,
            [&] { return "blank line: " + ItemText(line) + " " + BlankReading(line.kind); });
     } else if (line.number != nullptr) {
@@ -164,7 +143,7 @@ class RecordChecker {
   void CheckNumber(const ItemLine& line, const ParsedNumber& parsed) {
     if (parsed.overflow) return;  // the load fails on it and says so
     const std::size_t used = TrimTrailingBlanks(line.text).size();
-    const auto what = [&line] { return ItemText(line) + " " + Quoted(line.text); };
+    const auto what = [&line] { return ItemText(line) + " " + detail::Quoted(line.text); };
     if (!parsed.found) {
       Warn(line.lineNumber, [&] { return what() + " is not a number: read as 0"; });
     } else if (parsed.length != used) {
@@ -188,7 +167,7 @@ class RecordChecker {
     const std::string keyword = KeywordOf(line.text);
     if (keyword == "FORCE" || keyword == "DISPLACEMENT" || keyword == "ACCELERATION") return;
     Warn(line.lineNumber, [&] {
-      return ItemText(line) + " " + Quoted(line.text) +
+      return ItemText(line) + " " + detail::Quoted(line.text) +
              " is none of Force, Displacement, Acceleration: read as Acceleration";
     });
   }
@@ -197,14 +176,14 @@ class RecordChecker {
     const std::string keyword = KeywordOf(line.text);
     if (keyword == "UNITS OF G" || !MentionsUnit(keyword)) return;
     Warn(line.lineNumber, [&] {
-      return ItemText(line) + " " + Quoted(line.text) +
+      return ItemText(line) + " " + detail::Quoted(line.text) +
              " is not \"Units of g\": read as no unit system (an acceleration is then taken in "
              "m/s^2)";
     });
   }
 
   void SeeIgnored(const ItemLine& line) {
-    if (IsBlank(line.text)) return;  // blank lines at the end are harmless
+    if (detail::IsBlankLine(line.text)) return;  // blank lines at the end are harmless
     if (ignoredCount_ == 0) firstIgnored_ = line.lineNumber;
     lastIgnored_ = line.lineNumber;
     ++ignoredCount_;

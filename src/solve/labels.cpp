@@ -17,10 +17,15 @@ std::string PercentLabel(double ratio) {
   return std::isfinite(percent) ? FormatLabel(percent) + "%" : std::string(kNoValueText);
 }
 
-// 2 * pi * sqrt(radicand), or "-" when the square root has no real, finite value.
-std::string PeriodText(double radicand) {
-  if (!(radicand >= 0.0) || !std::isfinite(radicand)) return kNoValueText;
-  return LabelOrDash(2.0 * kPi * std::sqrt(radicand));
+// 2 * pi * sqrt(radicand), or none when the square root has no real, finite value.
+std::optional<double> Period(double radicand) {
+  if (!(radicand >= 0.0) || !std::isfinite(radicand)) return std::nullopt;
+  const double period = 2.0 * kPi * std::sqrt(radicand);
+  return std::isfinite(period) ? std::optional<double>(period) : std::nullopt;
+}
+
+std::string PeriodText(std::optional<double> period) {
+  return period ? FormatLabel(*period) : std::string(kNoValueText);
 }
 
 }  // namespace
@@ -31,23 +36,26 @@ ErrorLabelTexts ErrorLabels(double absErrorU, double relErrorU, double absErrorE
           PercentLabel(relErrorEh)};
 }
 
-PeriodLabelTexts PeriodLabels(const MainWindowInputs& inputs,
-                              std::optional<double> experimentMass) {
+Periods ComputePeriods(const MainWindowInputs& inputs, std::optional<double> experimentMass) {
   double m = Val(inputs.txtMass);
-  bool massKnown = true;
   if (m <= 0.0) {
-    massKnown = experimentMass.has_value();
-    m = experimentMass.value_or(0.0);
+    if (!experimentMass) return {};
+    m = *experimentMass;
   }
   const double fy = Val(inputs.txtFy);
   const double uy = Val(inputs.txtUy);
   const double alpha = Val(inputs.txtAlphaSmall);
 
-  PeriodLabelTexts texts{kNoValueText, kNoValueText};
-  if (!massKnown) return texts;
-  if (fy > 0.0) texts.elastic = PeriodText(m * uy / fy);
-  if (alpha > 0.0 && fy > 0.0) texts.plastic = PeriodText(m * uy / fy / alpha);
-  return texts;
+  Periods periods;
+  if (fy > 0.0) periods.elastic = Period(m * uy / fy);
+  if (alpha > 0.0 && fy > 0.0) periods.plastic = Period(m * uy / fy / alpha);
+  return periods;
+}
+
+PeriodLabelTexts PeriodLabels(const MainWindowInputs& inputs,
+                              std::optional<double> experimentMass) {
+  const Periods periods = ComputePeriods(inputs, experimentMass);
+  return {PeriodText(periods.elastic), PeriodText(periods.plastic)};
 }
 
 }  // namespace quarvel

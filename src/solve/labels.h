@@ -27,7 +27,16 @@ struct PeriodLabelTexts {
 ErrorLabelTexts ErrorLabels(double absErrorU, double relErrorU, double absErrorEh,
                             double relErrorEh);
 
-// The elastic and plastic periods from the mass, Fy, Uy and a texts. A mass text <= 0 takes
+// The elastic and plastic periods in seconds, 2 pi sqrt(m Uy / Fy) and 2 pi sqrt(m Uy / Fy / a),
+// from the mass, Fy, Uy and a texts. A mass text <= 0 takes experimentMass. None where there is
+// no mass, Fy (or a) is not above 0, or the period has no real, finite value.
+struct Periods {
+  std::optional<double> elastic;
+  std::optional<double> plastic;
+};
+Periods ComputePeriods(const MainWindowInputs& inputs, std::optional<double> experimentMass);
+
+// The elastic and plastic period texts from the mass, Fy, Uy and a texts. A mass text <= 0 takes
 // experimentMass (none when there is no selected experiment).
 PeriodLabelTexts PeriodLabels(const MainWindowInputs& inputs, std::optional<double> experimentMass);
 

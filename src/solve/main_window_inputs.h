@@ -50,4 +50,52 @@ struct MainWindowInputs {
   bool optChangeUy = false;
 };
 
+// Every text box and every option of MainWindowInputs by its control name, in declaration
+// order, for what lists or copies them all.
+struct InputTextField {
+  const char* name;
+  std::string MainWindowInputs::*field;
+};
+struct InputOptionField {
+  const char* name;
+  bool MainWindowInputs::*field;
+};
+
+inline constexpr InputTextField kInputTextFields[] = {
+    {"txtAlphaCap", &MainWindowInputs::txtAlphaCap},
+    {"txtBetaSmall", &MainWindowInputs::txtBetaSmall},
+    {"txtGammaSmall", &MainWindowInputs::txtGammaSmall},
+    {"txtNee", &MainWindowInputs::txtNee},
+    {"txtAlphaSmall", &MainWindowInputs::txtAlphaSmall},
+    {"txtCharlieSmall", &MainWindowInputs::txtCharlieSmall},
+    {"txtFy", &MainWindowInputs::txtFy},
+    {"txtUy", &MainWindowInputs::txtUy},
+    {"txtP", &MainWindowInputs::txtP},
+    {"txtThresholdZ", &MainWindowInputs::txtThresholdZ},
+    {"txtMass", &MainWindowInputs::txtMass},
+    {"txtEps1", &MainWindowInputs::txtEps1},
+    {"txtSolutionEulerSteps", &MainWindowInputs::txtSolutionEulerSteps},
+    {"txtFrom", &MainWindowInputs::txtFrom},
+    {"txtTo", &MainWindowInputs::txtTo},
+    {"txtStep", &MainWindowInputs::txtStep},
+};
+
+inline constexpr InputOptionField kInputOptionFields[] = {
+    {"optSolutionEuler", &MainWindowInputs::optSolutionEuler},
+    {"optSolutionEulerStepDoubling", &MainWindowInputs::optSolutionEulerStepDoubling},
+    {"optSolutionRK45", &MainWindowInputs::optSolutionRK45},
+    {"optSolutionRKStepDoubling", &MainWindowInputs::optSolutionRKStepDoubling},
+    {"optALLREV", &MainWindowInputs::optALLREV},
+    {"optReversalLast", &MainWindowInputs::optReversalLast},
+    {"optReversalMax", &MainWindowInputs::optReversalMax},
+    {"optReversalLastAndMax", &MainWindowInputs::optReversalLastAndMax},
+    {"chkWithinUnloadingBranch", &MainWindowInputs::chkWithinUnloadingBranch},
+    {"optVaryMass", &MainWindowInputs::optVaryMass},
+    {"optVaryElasticPeriod", &MainWindowInputs::optVaryElasticPeriod},
+    {"optVaryPlasticPeriod", &MainWindowInputs::optVaryPlasticPeriod},
+    {"optChangeMass", &MainWindowInputs::optChangeMass},
+    {"optChangeFy", &MainWindowInputs::optChangeFy},
+    {"optChangeUy", &MainWindowInputs::optChangeUy},
+};
+
 }  // namespace quarvel

@@ -74,14 +74,15 @@ namespace {
 
 // Loads file k of the series, selects its first experiment, solves and runs its study.
 SeriesFileOutcome StudySeriesFile(Workbench& bench, UserInterface& ui, const StopToken& stop,
-                                  int32_t k, const std::string& name, const StudyRequest& request,
-                                  const AdvancedLoopHooks& hooks, const StudyWork& work) {
+                                  int32_t k, const SeriesFile& series,
+                                  const StudyRequest& request, const AdvancedLoopHooks& hooks,
+                                  const StudyWork& work) {
   SeriesFileOutcome file;
   file.sequenceNumber = k;
-  file.fileName = name;
-  if (hooks.onFileStarted) hooks.onFileStarted(k, name);
-  file.load = LoadExperimentFile((fs::path(request.folder) / name).string(), bench.experiments);
-  if (!file.load) return file;  // the set is empty now; the envelopes stay as they are
+  file.fileName = series.name;
+  if (hooks.onFileStarted) hooks.onFileStarted(k, series.name);
+  file.load = series.load(bench.experiments);
+  if (!file.load) return file;  // the envelopes stay as they are
   {
     SuppressedReactions suppressed(bench.reactionGuard);
     bench.SelectFirst(SetSource::Other);
@@ -98,6 +99,20 @@ SeriesFileOutcome StudySeriesFile(Workbench& bench, UserInterface& ui, const Sto
 AdvancedStudyOutcome RunAdvancedLoop(Workbench& bench, UserInterface& ui, const StopToken& stop,
                                      const std::string& folder, double threshold,
                                      const AdvancedLoopHooks& hooks, const StudyWork& work) {
+  const SeriesSource numbered = [&folder](int32_t k,
+                                          FileResult& listing) -> std::optional<SeriesFile> {
+    const std::optional<std::string> name = FindSeriesFile(folder, k, listing);
+    if (!name) return std::nullopt;
+    const std::string path = (fs::path(folder) / *name).string();
+    return SeriesFile{*name, [path](ExperimentSet& set) { return LoadExperimentFile(path, set); }};
+  };
+  return RunAdvancedStudy(bench, ui, stop, numbered, folder, threshold, hooks, work);
+}
+
+AdvancedStudyOutcome RunAdvancedStudy(Workbench& bench, UserInterface& ui, const StopToken& stop,
+                                      const SeriesSource& series, const std::string& folder,
+                                      double threshold, const AdvancedLoopHooks& hooks,
+                                      const StudyWork& work) {
   AdvancedStudyOutcome outcome;
   if (!(threshold > 0)) return outcome;
   const detail::StudyRange range = detail::ReadStudyRange(bench.inputs);
@@ -113,24 +128,26 @@ AdvancedStudyOutcome RunAdvancedLoop(Workbench& bench, UserInterface& ui, const 
   perFile.shardCount = 1;
   for (int32_t k = 1; !stop.RunStopRequested(); ++k) {
     FileResult listing;
-    const std::optional<std::string> name = FindSeriesFile(folder, k, listing);
+    const std::optional<SeriesFile> file = series(k, listing);
     if (!listing) outcome.problems.push_back(listing.Describe());
-    if (!name) break;
+    if (!file) break;
     if ((k - 1) % work.shardCount != work.shard - 1) continue;
 
     StudyRequest request;
     request.folder = folder;
-    request.outputName = *name + ".out";
+    request.outputName = file->name + ".out";
     request.threshold = threshold;
     request.envelopes = &outcome.envelopes;
     request.progress = hooks.progress;
-    SeriesFileOutcome file = StudySeriesFile(bench, ui, stop, k, *name, request, hooks, perFile);
-    if (!file.load) {
-      outcome.problems.push_back(file.load.Describe());
-    } else if (file.study.Failed()) {
-      outcome.problems.push_back(file.study.Describe());
+    request.onValue = hooks.onValue;
+    SeriesFileOutcome studied =
+        StudySeriesFile(bench, ui, stop, k, *file, request, hooks, perFile);
+    if (!studied.load) {
+      outcome.problems.push_back(studied.load.Describe());
+    } else if (studied.study.Failed()) {
+      outcome.problems.push_back(studied.study.Describe());
     }
-    outcome.files.push_back(std::move(file));
+    outcome.files.push_back(std::move(studied));
   }
 
   if (work.Sharded()) {

@@ -75,7 +75,27 @@ struct AdvancedLoopHooks {
   std::function<void()> onSetLoaded;
   // After each swept value of each file's study.
   StudyProgressObserver progress;
+  // Each swept value of each file's study as it is taken in (StudyRequest::onValue).
+  StudyValueObserver onValue;
 };
+
+// One file of a series: its name, after which its study file is named ("<name>.out"), and how
+// it replaces the experiment set (a failure leaves the set as the load leaves it).
+struct SeriesFile {
+  std::string name;
+  std::function<LoadResult(ExperimentSet& set)> load;
+};
+
+// File k (1, 2, 3, ...) of a series; nullopt after the last. A fault in finding it (a folder
+// that cannot be listed) goes into `listing`.
+using SeriesSource = std::function<std::optional<SeriesFile>(int32_t k, FileResult& listing)>;
+
+// The advanced study over the files `series` gives, in its order, with the study files and the
+// envelope files in `folder`; otherwise as RunAdvancedLoop.
+AdvancedStudyOutcome RunAdvancedStudy(Workbench& bench, UserInterface& ui, const StopToken& stop,
+                                      const SeriesSource& series, const std::string& folder,
+                                      double threshold, const AdvancedLoopHooks& hooks = {},
+                                      const StudyWork& work = {});
 
 // Runs the advanced study over the series in `folder`: with a threshold > 0 and a range that
 // can be swept (bench.inputs), sizes the envelopes to one zero entry per value, then for

@@ -60,6 +60,16 @@ std::string StoppedAt(double x) {
 
 }  // namespace
 
+StudyPeaks StudyPeaks::Of(const ExperimentResults& r) {
+  return {r.originalPeakU,  r.modifiedPeakU,  r.absErrorU,  r.relErrorU,
+          r.originalPeakEh, r.modifiedPeakEh, r.absErrorEh, r.relErrorEh};
+}
+
+std::array<double, 8> StudyPeaks::Values() const {
+  return {originalPeakU,  modifiedPeakU,  absErrorU,  relErrorU,
+          originalPeakEh, modifiedPeakEh, absErrorEh, relErrorEh};
+}
+
 std::string StudyOutcome::Describe() const {
   if (file) return message;
   return message.empty() ? file.Describe() : message + "\n" + file.Describe();
@@ -174,8 +184,7 @@ std::vector<std::string_view> StudyHead(StudyMode mode) {
 
 std::string StudyLine(double x, const ExperimentResults& r) {
   std::string line = StudyNumber(x);
-  for (const double value : {r.originalPeakU, r.modifiedPeakU, r.absErrorU, r.relErrorU,
-                             r.originalPeakEh, r.modifiedPeakEh, r.absErrorEh, r.relErrorEh}) {
+  for (const double value : StudyPeaks::Of(r).Values()) {
     line += '\t';
     line += StudyNumber(value);
   }
@@ -240,8 +249,7 @@ StudyValue SolveStudyValue(Workbench& bench, UserInterface& ui, const StudyStart
       limit >= results->originalPeakU && limit >= results->modifiedPeakU;
   value.kind = belowThreshold ? StudyValue::Kind::Filtered : StudyValue::Kind::Line;
   if (!belowThreshold) value.line = StudyLine(x, *results);
-  value.relErrorU = results->relErrorU;
-  value.relErrorEh = results->relErrorEh;
+  value.peaks = StudyPeaks::Of(*results);
   return value;
 }
 
@@ -286,8 +294,8 @@ bool CommitStudyValue(int32_t i, const detail::StudyValue& value, const StudyFil
     if (writer.Failed()) return false;
     ++outcome.linesWritten;
     if (envelopes != nullptr) {
-      envelopes->Widen(static_cast<std::size_t>(i), value.relErrorU, value.relErrorU,
-                       value.relErrorEh, value.relErrorEh);
+      envelopes->Widen(static_cast<std::size_t>(i), value.peaks.relErrorU, value.peaks.relErrorU,
+                       value.peaks.relErrorEh, value.peaks.relErrorEh);
     }
   }
   return true;
@@ -400,6 +408,11 @@ StudyOutcome RunParametricLoop(Workbench& bench, UserInterface& ui, const StopTo
         if (!CommitStudyValue(i, solved.value, layout, request.envelopes, writer, outcome)) {
           if (!writer.Failed()) stoppedAt = i;
           return AfterCommit::Stop;
+        }
+        if (request.onValue) {
+          request.onValue(StudyValueResult{
+              i, solved.value.x, start.input != nullptr ? start.RewrittenText(i) : std::string(),
+              solved.value.kind == detail::StudyValue::Kind::Filtered, solved.value.peaks});
         }
         if (request.progress) request.progress(StudyProgress{i, count, solved.value.x});
         if (sideBySide) ui.ProcessEvents();  // once per value on this thread too

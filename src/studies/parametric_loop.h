@@ -3,6 +3,7 @@
 // rewriting one of the window's inputs (mass, Fy or Uy), re-solve both models at every value
 // and write one tab-separated line of results per value (CR LF line ends).
 
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -98,6 +99,34 @@ struct StudyProgress {
 };
 using StudyProgressObserver = std::function<void(const StudyProgress&)>;
 
+// The eight results of a study line at full precision, in the order of its columns: the
+// selected experiment's peaks and errors.
+struct StudyPeaks {
+  double originalPeakU = 0.0;
+  double modifiedPeakU = 0.0;
+  double absErrorU = 0.0;
+  double relErrorU = 0.0;
+  double originalPeakEh = 0.0;
+  double modifiedPeakEh = 0.0;
+  double absErrorEh = 0.0;
+  double relErrorEh = 0.0;
+
+  static StudyPeaks Of(const ExperimentResults& results);
+  // The eight in column order.
+  std::array<double, 8> Values() const;
+};
+
+// One swept value as the study took it, for an observer that keeps every value: the values
+// whose line the threshold left out included.
+struct StudyValueResult {
+  int32_t index = 0;        // 0-based in the range
+  double x = 0.0;           // the swept value
+  std::string rewritten;    // the text the mode's input held for it; empty when none is rewritten
+  bool filtered = false;    // both peaks at or below the threshold: no line in the study file
+  StudyPeaks peaks;
+};
+using StudyValueObserver = std::function<void(const StudyValueResult&)>;
+
 // One study: where its file goes and what it gathers besides.
 struct StudyRequest {
   std::string folder;          // the folder of the study file
@@ -105,6 +134,8 @@ struct StudyRequest {
   double threshold = 0.0;      // a value whose peaks are both at or below threshold * Uy: no line
   Envelopes* envelopes = nullptr;  // updated at each line's index; nullptr for none
   StudyProgressObserver progress;  // after each value, in value order
+  StudyValueObserver onValue;      // after each value taken into the study, in value order, on
+                                   // the calling thread (before progress)
 };
 
 // How each swept value is solved: the whole set, as the window does, or only the selected

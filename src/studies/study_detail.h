@@ -85,8 +85,7 @@ struct StudyValue {
   double x = 0.0;
   std::string line;
   std::string message;
-  double relErrorU = 0.0;
-  double relErrorEh = 0.0;
+  StudyPeaks peaks;          // of a Line or a Filtered value
   int64_t weightFaults = 0;  // faulting evaluations of the all-reversal weight in the solve
 };
 
@@ -118,12 +117,9 @@ struct ShardFile {
   std::vector<std::pair<int64_t, std::array<double, 4>>> entries;
 };
 
-// The lines of a study, envelope or shard file's text: each ended by LF (a CR before it
-// dropped), the last one also by the end of the text.
-std::vector<std::string> TextLines(std::string_view text);
 // The TAB-separated fields of a line ("a\tb" -> "a", "b"; "" -> one empty field).
 std::vector<std::string> SplitTabs(std::string_view line);
-// The lines of the file at `path` (TextLines): done, or why it could not be read.
+// The lines of the file at `path` (LinesOf: LF, CR or CR LF): done, or why it could not be read.
 FileResult ReadTextFileLines(const std::string& path, std::vector<std::string>& lines);
 
 // Reads the lines of shard file `path` into `shard`: done, or a failure of `path` when they

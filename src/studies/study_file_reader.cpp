@@ -1,17 +1,14 @@
 #include "studies/study_file_reader.h"
 
-#include <cerrno>
 #include <charconv>
-#include <cstdio>
-#include <cstring>
 #include <filesystem>
-#include <memory>
-#include <new>
 #include <optional>
 
+#include "io/file_reader.h"
 #include "studies/envelopes.h"
 #include "studies/parametric_loop.h"
 #include "studies/study_detail.h"
+#include "text/text_lines.h"
 
 namespace quarvel {
 namespace {
@@ -19,9 +16,12 @@ namespace {
 // Longest piece of a refused field quoted in a reason.
 constexpr std::size_t kQuotedFieldLength = 40;
 
-// The lines of a text (detail::TextLines) without the empty lines at its end.
+// What a file over kMaxStudyFileBytes is too large for.
+constexpr std::string_view kTooLargeFor = "a study or envelope file";
+
+// The lines of a text without the empty lines at its end.
 std::vector<std::string> SplitLines(std::string_view text) {
-  std::vector<std::string> lines = detail::TextLines(text);
+  std::vector<std::string> lines = LinesOf(text);
   while (!lines.empty() && lines.back().empty()) lines.pop_back();
   return lines;
 }
@@ -63,37 +63,6 @@ std::optional<std::string> ParseNumbers(std::string_view line, double* out, std:
   return std::nullopt;
 }
 
-// The whole file in `text`; a failure of the file when it is no regular file, is larger than
-// kMaxStudyFileBytes or cannot be read.
-FileResult ReadText(const std::string& path, std::string& text) {
-  std::error_code error;
-  const std::filesystem::file_status status = std::filesystem::status(path, error);
-  if (error) return FileResult::Failure(path, error.message());
-  if (!std::filesystem::is_regular_file(status)) return FileResult::Failure(path, "not a file");
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
-  if (error) return FileResult::Failure(path, error.message());
-  if (size > kMaxStudyFileBytes) {
-    return FileResult::Failure(path, "larger than " + std::to_string(kMaxStudyFileBytes >> 20) +
-                                         " MiB, too large for a study or envelope file");
-  }
-  struct Closer {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-  };
-  errno = 0;
-  std::unique_ptr<std::FILE, Closer> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return FileResult::Failure(path, std::strerror(errno != 0 ? errno : EIO));
-  try {
-    text.resize(static_cast<std::size_t>(size));
-  } catch (const std::bad_alloc&) {
-    return FileResult::Failure(path, "not enough memory");
-  }
-  text.resize(std::fread(text.data(), 1, text.size(), file.get()));
-  if (std::ferror(file.get())) {
-    return FileResult::Failure(path, std::strerror(errno != 0 ? errno : EIO));
-  }
-  return FileResult{true, path, 0, {}};
-}
-
 }  // namespace
 
 FileResult ReadStudyText(std::string_view text, StudyFileContents& study, std::string_view name) {
@@ -123,7 +92,9 @@ FileResult ReadStudyText(std::string_view text, StudyFileContents& study, std::s
 
 FileResult ReadStudyFile(const std::string& path, StudyFileContents& study) {
   std::string text;
-  if (FileResult read = ReadText(path, text); !read) return read;
+  if (FileResult read = ReadWholeFile(path, text, kMaxStudyFileBytes, kTooLargeFor); !read) {
+    return read;
+  }
   return ReadStudyText(text, study, path);
 }
 
@@ -148,7 +119,9 @@ FileResult ReadEnvelopeFiles(const std::string& folder,
   for (std::size_t i = 0; i < envelopes.size(); ++i) {
     const std::string path = (std::filesystem::path(folder) / kEnvelopeFileNames[i]).string();
     std::string text;
-    if (FileResult read = ReadText(path, text); !read) return read;
+    if (FileResult read = ReadWholeFile(path, text, kMaxStudyFileBytes, kTooLargeFor); !read) {
+      return read;
+    }
     if (FileResult read = ReadEnvelopeText(text, envelopes[i], path); !read) return read;
   }
   return FileResult{true, folder, 0, {}};

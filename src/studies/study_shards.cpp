@@ -15,6 +15,7 @@
 
 #include "io/file_writer.h"
 #include "studies/study_detail.h"
+#include "text/text_lines.h"
 
 namespace quarvel {
 namespace {
@@ -186,22 +187,8 @@ FileResult ReadTextFileLines(const std::string& path, std::vector<std::string>& 
   std::ostringstream text;
   text << in.rdbuf();
   if (in.bad()) return FileResult::Failure(path, "cannot be read");
-  lines = TextLines(text.str());
+  lines = LinesOf(text.str());
   return {};
-}
-
-std::vector<std::string> TextLines(std::string_view text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  while (start < text.size()) {
-    std::size_t end = text.find('\n', start);
-    if (end == std::string_view::npos) end = text.size();
-    std::string_view line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    lines.emplace_back(line);
-    start = end + 1;
-  }
-  return lines;
 }
 
 FileResult ParseShardFile(const std::vector<std::string>& lines, const std::string& path,

@@ -36,7 +36,7 @@ struct DialogLog {
   QString editorError;  // what OpenInTextEditor reports
 };
 
-// The sinusoid dialog and the About box are the real ones, answered on screen by the tests.
+// The sinusoid, record and About dialogs are the real ones, answered on screen by the tests.
 
 class FakeDialogs : public Dialogs {
  public:
@@ -57,6 +57,10 @@ class FakeDialogs : public Dialogs {
   }
   std::optional<SinusoidDialogTexts> AskSinusoid(QWidget* parent) override {
     return QtDialogs().AskSinusoid(parent);
+  }
+  std::optional<RecordOptions> AskRecordOptions(QWidget* parent, const QString& fileName,
+                                                const RecordQuestions& questions) override {
+    return QtDialogs().AskRecordOptions(parent, fileName, questions);
   }
   void ShowAbout(QWidget* parent) override { QtDialogs().ShowAbout(parent); }
   QString OpenInTextEditor(const QString& path) override {

@@ -15,6 +15,7 @@
 
 #include <tuple>
 
+#include "app/record_dialog.h"
 #include "app_test_support.h"
 #include "solve/labels.h"
 
@@ -159,7 +160,8 @@ TEST_F(MainFormTest, CreateSelectQuantitiesSolveNowDcProtocolsAndClear) {
 TEST_F(MainFormTest, LoadCancelAndFailedLoad) {
   log.answers = {WriteFile("two.quarvel", testing::kTwoExperiments)};
   Click("cmdLoadExperiments");
-  EXPECT_EQ(log.asked, QStringList{"open | Load file | Quarvel files (*.quarvel) | " +
+  EXPECT_EQ(log.asked, QStringList{"open | Load file | Quarvel files (*.quarvel);" +
+                                   QString(kRecordFilesFilter) + ";All files (*) | " +
                                    QCoreApplication::applicationDirPath() + " | "});
   EXPECT_EQ(Entries() + " " + Axes() + " " + Text("lblExpValue_5"), "Pulse|Ground U |F  3");
   List("cboExperiment")->setCurrentIndex(1);
@@ -181,6 +183,64 @@ TEST_F(MainFormTest, LoadCancelAndFailedLoad) {
   EXPECT_TRUE(Picture().isNull());
   Click("cmdLoadExperiments");  // cancelled with no set: nothing to show
   EXPECT_EQ(Entries() + QString::number(log.asked.size()), "5");
+}
+
+// A ground-motion record asks in its dialog only what the file leaves open: nothing but type
+// and units for an AT2 file; for one column of values also the time step, Ok only for a number
+// above 0, units only for an acceleration. It loads with the answers (cm/s2 divided by 100); a
+// record that cannot be read says why and leaves the set shown; Cancel shows the set afresh.
+TEST_F(MainFormTest, LoadRecordAsksWhatTheFileLeavesOpen) {
+  const auto answer = [this](const char* file, const char* text, auto fill) {
+    log.answers = {WriteFile(file, text)};
+    AnswerNextDialog([fill](QWidget& dialog) {
+      fill(dialog);
+      dialog.findChild<QPushButton*>("cmdOk")->click();
+    });
+    Click("cmdLoadExperiments");
+  };
+  answer("quake.at2",
+         "PEER NGA STRONG MOTION DATABASE RECORD\nSOME EVENT, SOME STATION, 090\n"
+         "ACCELERATION TIME SERIES IN UNITS OF G\nNPTS=    3, DT=   .0100 SEC\n"
+         "  .1E-01 -.2E-01  .5E-02\n",
+         [](QWidget& dialog) {
+           EXPECT_EQ(dialog.findChild<QLineEdit*>("txtRecordTimeStep"), nullptr);
+         });
+  EXPECT_EQ(Entries() + " " + Text("lblExpValue_1") + "|" + Text("lblExpValue_2") + "|" +
+                Text("lblExpValue_4"),
+            "SOME EVENT, SOME STATION, 090 Acceleration|Units of g|0.01");
+
+  answer("push.txt", "1\n2\n3\n4\n", [](QWidget& dialog) {
+    auto* ok = dialog.findChild<QPushButton*>("cmdOk");
+    auto* step = dialog.findChild<QLineEdit*>("txtRecordTimeStep");
+    for (const char* refused : {"", "0", "-0.01", "0,01", "abc"}) {
+      step->setText(refused);
+      EXPECT_FALSE(ok->isEnabled()) << refused;
+    }
+    step->setText("0.5");
+    dialog.findChild<QComboBox*>("cboRecordType")->setCurrentIndex(1);
+    EXPECT_FALSE(dialog.findChild<QComboBox*>("cboRecordUnits")->isEnabled());
+  });
+  EXPECT_EQ(Entries() + " " + Text("lblExpValue_1") + "|" + Text("lblExpValue_5"), "push Force|4");
+  EXPECT_EQ(Bench().experiments.At(1).timeStep, 0.5);
+
+  answer("ground.txt", "0 981\n0.5 -3\n", [](QWidget& dialog) {
+    dialog.findChild<QComboBox*>("cboRecordUnits")->setCurrentIndex(2);
+  });
+  EXPECT_EQ(Entries() + " " + Text("lblExpValue_1"), "ground Acceleration");
+  EXPECT_EQ(Bench().experiments.At(1).acceleration[1], 9.81);
+  EXPECT_EQ(Bench().experiments.At(1).unitsOfG, 0);
+
+  StaleResults();
+  answer("uneven.txt", "0 1\n0.5 2\n1.5 3\n", [](QWidget&) {});
+  EXPECT_TRUE(log.asked.last().startsWith("message critical: Error while loading the file! | "));
+  EXPECT_TRUE(log.asked.last().contains("uneven.txt: line 3: the time step is not uniform"))
+      << log.asked.last().toStdString();
+  EXPECT_TRUE(Entries() == "ground" && !Solved());
+
+  log.answers = {folder.filePath("push.txt")};
+  AnswerNextDialog([](QWidget& dialog) { dialog.findChild<QPushButton*>("cmdCancel")->click(); });
+  Click("cmdLoadExperiments");
+  EXPECT_TRUE(answered == 5 && Entries() == "ground" && Solved());
 }
 
 // The sinusoid dialog drops minus signs, reads a comma as the decimal point, selects a box's

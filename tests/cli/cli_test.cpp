@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 #include <algorithm>
 #include <cstdint>
 #include <sstream>
@@ -10,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "experiments/experiment_file.h"
 #include "reliability/reliability_support.h"
 
 namespace quarvel::reliability {
@@ -152,16 +155,93 @@ TEST_F(CliTest, LoadedFilesAreCheckedLineByLine) {
   EXPECT_EQ(Run("check --strict slips.quarvel").status, 1);
 }
 
+// Records in two formats become one .quarvel file that the loader (the window's) reads back to
+// the same samples; solving it writes a history per experiment and a summary that names each
+// experiment's source; a file without times asks for --dt.
+TEST_F(CliTest, RecordsConvertSolveWithHistoriesAndSummary) {
+  const std::string data = QUARVEL_SOURCE_DIR "/tests/records/data/";
+  const CliRun convert = Run("convert '" + data + "elcentro-npts-keywords.AT2' '" + data +
+                             "elcentro.csv' --name 'El Centro, NS' -o set.quarvel");
+  ASSERT_EQ(convert.status, 0) << convert.err;
+  EXPECT_EQ(convert.out, "Converted 2 experiment(s) from 2 file(s) into set.quarvel\n");
+  quarvel::ExperimentSet reference, converted;
+  ASSERT_TRUE(quarvel::LoadExperimentFile(
+      QUARVEL_SOURCE_DIR "/tests/experiments/data/elcentro-1940-ns.quarvel", reference));
+  ASSERT_TRUE(quarvel::LoadExperimentFile((dir / "set.quarvel").string(), converted));
+  ASSERT_EQ(converted.Count(), 2);
+  for (const quarvel::Experiment& e : converted.Records()) {
+    EXPECT_EQ(e.name, "El Centro, NS");
+    EXPECT_EQ(e.unitsOfG, 1);
+    EXPECT_EQ(e.timeStep, reference.At(1).timeStep);
+    EXPECT_EQ(e.acceleration, reference.At(1).acceleration);
+  }
+
+  const CliRun solve = Run("solve --load set.quarvel --load '" + data +
+                           "elcentro-npts-first.at2' --method euler --history h --summary s.json");
+  ASSERT_EQ(solve.status, 0) << solve.err;
+  EXPECT_NE(solve.out.find("Histories written to h (3 file(s))\n"), std::string::npos);
+  const std::string history = Read("h/3-IMPERIAL_VALLEY_05_19_40_EL_CENTRO_ARRAY_9_180.csv");
+  EXPECT_EQ(history.rfind("t_s,ag_g,orig_U_m,", 0), 0u);
+  EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 1561);
+  const nlohmann::json summary = nlohmann::json::parse(Read("s.json"));
+  EXPECT_EQ(summary["command"], "solve");
+  EXPECT_EQ(summary["inputs"]["used"]["method"], "Euler");
+  ASSERT_EQ(summary["records"].size(), 3u);
+  EXPECT_EQ(summary["records"][0]["source"]["format"], "quarvel");
+  EXPECT_EQ(summary["records"][2]["source"]["format"], "at2");
+  EXPECT_EQ(summary["results"]["experiments"][0]["original"]["peakU"],
+            summary["results"]["experiments"][2]["original"]["peakU"]);
+
+  const CliRun withoutStep = Run("solve --load '" + data + "elcentro-one-column.txt'");
+  EXPECT_EQ(withoutStep.status, 1);
+  EXPECT_NE(withoutStep.err.find("Give the time step with --dt SECONDS."), std::string::npos)
+      << withoutStep.err;
+}
+
+// Records of any format studied in the order given, each study file named after its record,
+// the study files byte for byte those of the same records in a numbered series; with --csv a
+// companion beside each and the envelopes of every swept value with the record that set each.
+TEST_F(CliTest, AdvancedLoopStudiesGivenRecordsWithCsvCompanions) {
+  dir.Write("1 ramp.quarvel", kRamp);
+  dir.Write("2 push.quarvel", "1\nPush\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n4\n0\n60\n0\n-60\n");
+  dir.Write("push.csv", "t,P\n0,0\n0.02,60\n0.04,0\n0.06,-60\n");
+  const std::string range = " --from 1 --to 1.2 --step 0.05 --method euler --threshold 0.001";
+  const CliRun series = Run("advanced-loop --dir ." + range);
+  ASSERT_EQ(series.status, 0) << series.err;
+  fs::create_directories(dir / "out");
+  const CliRun records = Run("advanced-loop --records '1 ramp.quarvel' push.csv --type force "
+                             "--dir out --csv --summary out/s.json" + range);
+  ASSERT_EQ(records.status, 0) << records.err;
+  EXPECT_EQ(Read("out/1 ramp.quarvel.out"), Read("1 ramp.quarvel.out"));
+  EXPECT_EQ(Read("out/push.csv.out"), Read("2 push.quarvel.out"));
+  for (const char* envelope : kEnvelopes) {
+    EXPECT_EQ(Read(std::string("out/") + envelope), Read(envelope)) << envelope;
+  }
+  EXPECT_EQ(Read("out/push.csv.csv").rfind("T_plastic_s,mass_kg,orig_peak_U_m,", 0), 0u);
+  const std::string envelopes = Read("out/EnvRelError.csv");
+  EXPECT_EQ(envelopes.rfind("T_plastic_s,rel_err_U_max,rel_err_U_max_record,", 0), 0u);
+  EXPECT_EQ(std::count(envelopes.begin(), envelopes.end(), '\n'), 6);  // header + 5 values
+  const nlohmann::json summary = nlohmann::json::parse(Read("out/s.json"));
+  EXPECT_EQ(summary["command"], "advanced-loop");
+  ASSERT_EQ(summary["records"].size(), 2u);
+  EXPECT_EQ(summary["records"][1]["experiments"][0]["source"]["format"], "csv");
+  EXPECT_EQ(summary["records"][1]["experiments"][0]["type"], "force");
+  EXPECT_EQ(summary["results"]["csv"].size(), 3u);
+}
+
 // Each subcommand's help lists the options it uses, with defaults and units, and no other.
 TEST_F(CliTest, HelpListsOnlyTheOptionsOfTheSubcommand) {
   const std::tuple<const char*, std::vector<std::string>, std::vector<const char*>> rows[] = {
       {"solve", {"--load FILE", "--Fy,--fy NUMBER=2.86", "[N]", "--mass NUMBER=-1", "[kg]",
-                 "--method", "=rk-doubling", "--strict"},
-       {"--from", "--jobs", "--threshold ", "--dir", "--x"}},
-      {"loop", {"--from NUMBER=0.1", "--vary", "=plastic", "--jobs", "--dir"},
-       {"--threshold ", "--frame"}},
-      {"advanced-loop", {"--threshold NUMBER=1", "--from", "--Uy,--uy NUMBER=0.111", "[m]"},
+                 "--method", "=rk-doubling", "--strict", "--history", "--summary FILE.json",
+                 "--units", "=acceleration", "cm/s2 (divided by 100", "--dt SECONDS"},
+       {"--from", "--jobs", "--threshold ", "--dir", "--x", "--csv"}},
+      {"loop", {"--from NUMBER=0.1", "--vary", "=plastic", "--jobs", "--dir", "--csv", "--summary"},
+       {"--threshold ", "--frame", "--history"}},
+      {"advanced-loop", {"--threshold NUMBER=1", "--from", "--Uy,--uy NUMBER=0.111", "[m]",
+                         "--records FILE", "--csv", "--units"},
        {"--load", "--experiment", "--create", "--sine", "--dc1", "--strict"}},
+      {"convert", {"--output", "--mass", "--dt", "--type"}, {"--Fy", "--load", "--summary"}},
       {"plot", {"--x TEXT", "--size", "--frame", "--load", "--no-legend", "--study FILE", "K|all",
                 "units of g"},
        {"--from", "--jobs"}},
@@ -489,8 +569,20 @@ const ErrorCase kErrorCases[] = {
     {"advanced_loop_sine", "advanced-loop --dir . --sine 1,1,1,1,1", 2, "--sine does not apply"},
     {"advanced_loop_dc1", "advanced-loop --dir . --dc1", 2, "--dc1 does not apply"},
     {"advanced_loop_dc2", "advanced-loop --dir . --dc2", 2, "--dc2 does not apply"},
-    {"advanced_loop_without_folder", "advanced-loop", 2, "--dir"},
+    {"advanced_loop_without_folder", "advanced-loop", 2,
+     "--dir FOLDER (the numbered series) or --records"},
     {"advanced_loop_threshold", "advanced-loop --dir . --threshold 0", 2, "--threshold: \"0\""},
+    {"advanced_loop_same_record_names", "advanced-loop --records one.txt ./one.txt", 2,
+     "--records: two files are named one.txt"},
+    // Records.
+    {"record_text_in_value_column", "solve --load one.txt --load text.csv --dt 0.01", 1,
+     "text.csv: line 3: text where a number belongs (column \"a\"): \"n/a\""},
+    {"record_bad_units", "solve --load one.txt --units mm", 2, "--units"},
+    {"record_zero_time_step", "solve --load one.txt --dt 0", 2, "--dt: \"0\": the time step must"},
+    {"csv_of_a_shard", "loop --csv --shard 1/2", 2, "--csv needs the whole study"},
+    {"convert_without_output", "convert one.txt", 2, "--output"},
+    {"convert_bad_record", "convert one.txt uneven.txt --dt 0.1 -o f.quarvel", 1,
+     "Error while loading the file!\nuneven.txt: line 3: the time step is not uniform"},
     {"bad_shard", "loop --shard 3/2", 2, "--shard 3/2"},
     {"merge_not_a_shard", "merge bad.quarvel", 1, "not a shard file"},
     {"check_bad_file", "check zero.quarvel bad.quarvel", 1, "bad.quarvel: line 1"},
@@ -533,10 +625,13 @@ class CliErrorTest : public CliTest, public testing::WithParamInterface<ErrorCas
 TEST_P(CliErrorTest, FailsWithStatusAndMessage) {
   dir.Write("bad.quarvel", "zero experiments\n");
   dir.Write("zero.quarvel", "1\nNo weight\n0\n1\n0\n0\n0\nForce\nnone\n0.02\n2\n0\n1\n");
+  dir.Write("one.txt", "1\n2\n");
+  dir.Write("uneven.txt", "0 1\n0.02 2\n0.05 3\n");
+  dir.Write("text.csv", "t,a\n0,1\n0.01,n/a\n");
   const CliRun run = Run(GetParam().arguments);
   EXPECT_EQ(run.status, GetParam().status) << run.err;
   EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << run.err;
-  EXPECT_FALSE(fs::exists(dir / "f.png"));
+  EXPECT_FALSE(fs::exists(dir / "f.png") || fs::exists(dir / "f.quarvel"));
   EXPECT_LT(run.err.size(), 400u) << "a message must stay short enough to read";
 }
 

@@ -54,7 +54,7 @@ class RecordingUserInterface : public SilentUserInterface {
 inline StudyRequest Request(const std::string& folder, const std::string& name = "",
                             double threshold = 0.0, Envelopes* envelopes = nullptr,
                             StudyProgressObserver progress = {}) {
-  return {folder, name, threshold, envelopes, std::move(progress)};
+  return {folder, name, threshold, envelopes, std::move(progress), {}};
 }
 
 // Work side by side on `pool`, as shard `shard` of `count`, solving `solve`.

@@ -1,0 +1,144 @@
+#include "export/study_csv.h"
+
+#include "text/number_text.h"
+
+namespace quarvel {
+namespace {
+
+constexpr std::array<const char*, 8> kResultColumns = {
+    "orig_peak_U_m",  "mod_peak_U_m",  "abs_err_U_m",  "rel_err_U",
+    "orig_peak_Eh_J", "mod_peak_Eh_J", "abs_err_Eh_J", "rel_err_Eh",
+};
+
+constexpr std::array<const char*, 4> kEnvelopeColumns = {"rel_err_U_max", "rel_err_U_min",
+                                                         "rel_err_Eh_max", "rel_err_Eh_min"};
+
+// The rewritten input's column; empty when the swept value is that input or none is rewritten.
+std::string RewrittenColumn(StudyMode mode) {
+  switch (mode) {
+    case StudyMode::ElasticPeriodByMass:
+    case StudyMode::PlasticPeriodByMass:
+      return "mass_kg";
+    case StudyMode::ElasticPeriodByFy:
+    case StudyMode::PlasticPeriodByFy:
+      return "Fy_N";
+    case StudyMode::ElasticPeriodByUy:
+    case StudyMode::PlasticPeriodByUy:
+      return "Uy_m";
+    default:
+      return {};
+  }
+}
+
+std::array<std::vector<double>*, 4> Arrays(Envelopes& e) {
+  return {&e.uPos, &e.uNeg, &e.ehPos, &e.ehNeg};
+}
+std::array<const std::vector<double>*, 4> Arrays(const Envelopes& e) {
+  return {&e.uPos, &e.uNeg, &e.ehPos, &e.ehNeg};
+}
+
+}  // namespace
+
+std::string StudyCsvPath(const std::string& studyFilePath) {
+  const std::string out = ".out";
+  if (studyFilePath.size() >= out.size() &&
+      studyFilePath.compare(studyFilePath.size() - out.size(), out.size(), out) == 0) {
+    return studyFilePath.substr(0, studyFilePath.size() - out.size()) + ".csv";
+  }
+  return studyFilePath + ".csv";
+}
+
+std::string SweptColumn(StudyMode mode) {
+  switch (mode) {
+    case StudyMode::MassByMass:
+      return "mass_kg";
+    case StudyMode::ElasticPeriodByMass:
+    case StudyMode::ElasticPeriodByFy:
+    case StudyMode::ElasticPeriodByUy:
+      return "T_elastic_s";
+    case StudyMode::PlasticPeriodByMass:
+    case StudyMode::PlasticPeriodByFy:
+    case StudyMode::PlasticPeriodByUy:
+      return "T_plastic_s";
+    case StudyMode::None:
+      break;
+  }
+  return "x";
+}
+
+std::vector<std::string> StudyCsvColumns(StudyMode mode) {
+  std::vector<std::string> columns{SweptColumn(mode)};
+  if (const std::string rewritten = RewrittenColumn(mode); !rewritten.empty()) {
+    columns.push_back(rewritten);
+  }
+  columns.insert(columns.end(), kResultColumns.begin(), kResultColumns.end());
+  columns.push_back("filtered");
+  return columns;
+}
+
+bool StudyCsv::Open(const std::string& path, StudyMode mode) {
+  mode_ = mode;
+  return file_.Open(path, StudyCsvColumns(mode));
+}
+
+void StudyCsv::Add(const StudyValueResult& value) {
+  CsvRow row;
+  row.Number(value.x);
+  // The input as the solve read it: the leading number of the rewritten text.
+  if (!RewrittenColumn(mode_).empty()) row.Number(Val(value.rewritten));
+  for (const double result : value.peaks.Values()) row.Number(result);
+  row.Text(value.filtered ? "true" : "false");
+  file_.Write(row);
+}
+
+void EnvelopeRecords::Grow(std::size_t size) {
+  if (envelopes_.uPos.size() >= size) return;
+  for (std::vector<double>* array : Arrays(envelopes_)) array->resize(size, 0.0);
+  for (std::vector<std::string>& records : records_) records.resize(size);
+}
+
+void EnvelopeRecords::Take(const StudyValueResult& value, const std::string& record) {
+  if (value.filtered || value.index < 0) return;
+  const auto i = static_cast<std::size_t>(value.index);
+  Grow(i + 1);
+  std::array<double, 4> before{};
+  const auto arrays = Arrays(envelopes_);
+  for (std::size_t e = 0; e < 4; ++e) before[e] = (*arrays[e])[i];
+  envelopes_.Widen(i, value.peaks.relErrorU, value.peaks.relErrorU, value.peaks.relErrorEh,
+                   value.peaks.relErrorEh);
+  for (std::size_t e = 0; e < 4; ++e) {
+    if ((*arrays[e])[i] != before[e]) records_[e][i] = record;
+  }
+}
+
+const std::string& EnvelopeRecords::Record(int e, std::size_t i) const {
+  static const std::string kNone;
+  const std::vector<std::string>& records = records_.at(static_cast<std::size_t>(e));
+  return i < records.size() ? records[i] : kNone;
+}
+
+FileResult EnvelopeRecords::Write(const std::string& path, StudyMode mode, std::size_t values,
+                                  double from, double step) const {
+  std::vector<std::string> header{SweptColumn(mode)};
+  for (const char* column : kEnvelopeColumns) {
+    header.emplace_back(column);
+    header.push_back(std::string(column) + "_record");
+  }
+  CsvFile file;
+  if (file.Open(path, header)) {
+    const auto arrays = Arrays(envelopes_);
+    CsvRow row;
+    for (std::size_t i = 0; i < values; ++i) {
+      row.Clear();
+      row.Number(static_cast<double>(i) * step + from);  // x_i as the study computes it
+      for (std::size_t e = 0; e < 4; ++e) {
+        row.Number(i < arrays[e]->size() ? (*arrays[e])[i] : 0.0);
+        row.Text(Record(static_cast<int>(e), i));
+      }
+      file.Write(row);
+    }
+  }
+  return file.Close();
+}
+
+}  // namespace quarvel

@@ -1,0 +1,73 @@
+#pragma once
+// CSV companions of the study files: beside each study file one CSV with every swept value the
+// study took (a value whose line the threshold left out is marked, not dropped) at full
+// precision; beside the envelope files one CSV with every swept value, zeros included, and for
+// each envelope the record that set it.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "export/csv_table.h"
+#include "io/file_result.h"
+#include "studies/envelopes.h"
+#include "studies/parametric_loop.h"
+
+namespace quarvel {
+
+// The companion of a study file: its name with ".out" replaced by ".csv" ("lresults.csv",
+// "1 first.quarvel.csv"), or with ".csv" added.
+std::string StudyCsvPath(const std::string& studyFilePath);
+
+// The name of the swept value's column: mass_kg, T_elastic_s, T_plastic_s, or x when nothing
+// is swept.
+std::string SweptColumn(StudyMode mode);
+
+// The header row: the swept value, the rewritten input as the solve read it (mass_kg, Fy_N or
+// Uy_m; none when the swept value is the mass itself or nothing is rewritten), the eight results
+// (orig_peak_U_m, mod_peak_U_m, abs_err_U_m, rel_err_U, orig_peak_Eh_J, mod_peak_Eh_J,
+// abs_err_Eh_J, rel_err_Eh) and filtered (true when the study file has no line for the value).
+std::vector<std::string> StudyCsvColumns(StudyMode mode);
+
+// A study's companion, written value by value as the study takes them.
+class StudyCsv {
+ public:
+  // Creates `path` with the header of a study in `mode`; false (Close() says why) on failure.
+  bool Open(const std::string& path, StudyMode mode);
+  void Add(const StudyValueResult& value);
+  FileResult Close() { return file_.Close(); }
+
+ private:
+  CsvFile file_;
+  StudyMode mode_ = StudyMode::None;
+};
+
+inline constexpr const char* kEnvelopeCsvName = "EnvRelError.csv";
+
+// The envelopes of an advanced study with, per entry, the record that set it: the values are
+// widened exactly as the study widens its envelopes, from the lines the study writes.
+class EnvelopeRecords {
+ public:
+  // Takes one swept value of the study of `record`; a value without a line changes nothing.
+  void Take(const StudyValueResult& value, const std::string& record);
+
+  const Envelopes& Values() const { return envelopes_; }
+  // The record that set entry i of envelope e (0 uPos, 1 uNeg, 2 ehPos, 3 ehNeg); empty while
+  // the entry is 0.
+  const std::string& Record(int e, std::size_t i) const;
+
+  // Writes one row per swept value i = 0..values - 1 at x_i = i * step + from: the swept value
+  // (named as SweptColumn(mode)), then per envelope its entry and its record
+  // (rel_err_U_max, rel_err_U_max_record, rel_err_U_min, ..., rel_err_Eh_min_record).
+  FileResult Write(const std::string& path, StudyMode mode, std::size_t values, double from,
+                   double step) const;
+
+ private:
+  void Grow(std::size_t size);
+
+  Envelopes envelopes_;
+  std::array<std::vector<std::string>, 4> records_;
+};
+
+}  // namespace quarvel

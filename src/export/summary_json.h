@@ -1,0 +1,63 @@
+#pragma once
+// The JSON summary of a run, enough to reproduce it from its own file:
+//   program, version, command, arguments   who made it and how it was called
+//   inputs    the window's inputs as typed (by control name) and as used: the model's
+//             parameters, the method, the rule, the options, the mass of each experiment
+//   records   each experiment's record: name, type, units, time step, samples, mass, initial
+//             state, and where it came from (file, format, the file's units, scale, column)
+//   results   what the run produced (a solve: per experiment the peaks, errors and periods)
+// Numbers are written at full precision (the shortest text that reads back to the same
+// double); a non-finite number is the string "inf", "-inf" or "nan", which JSON has no number
+// for. Keys keep the order above.
+
+#include <string>
+#include <vector>
+
+#include <nlohmann/json.hpp>
+
+#include "io/file_result.h"
+#include "records/record_file.h"
+#include "solve/workbench.h"
+#include "studies/advanced_loop.h"
+#include "studies/parametric_loop.h"
+
+namespace quarvel {
+
+using Json = nlohmann::ordered_json;
+
+// Who made a summary and how it was called.
+struct ProgramInfo {
+  std::string program;                 // "quarvel-cli"
+  std::string version;                 // "1.0.0"
+  std::string command;                  // "solve", "report", "loop", "advanced-loop"
+  std::vector<std::string> arguments;  // the command line as typed, after the program name
+};
+
+// A double as a JSON number, or "inf" / "-inf" / "nan".
+Json JsonNumber(double value);
+
+// The inputs as typed (every text box and option by control name) and as a solve of the
+// bench's inputs uses them (the parameters, method, rule, options and each experiment's mass).
+Json InputsJson(const Workbench& bench);
+
+// One entry per experiment of the set; `provenance` holds the records read from files, in set
+// order (experiments beyond it, such as generated ones, have none).
+Json RecordsJson(const ExperimentSet& set, const std::vector<RecordProvenance>& provenance);
+
+// Per experiment of the bench's set: the peaks, errors and periods of the last solve.
+Json SolveResultsJson(const Workbench& bench);
+
+// A parametric study: what became of it and the files it wrote.
+Json StudyResultsJson(const StudyOutcome& outcome);
+
+// An advanced study: each file's study and the envelope files.
+Json AdvancedStudyResultsJson(const AdvancedStudyOutcome& outcome);
+
+// The whole summary: program, version, command, arguments, the inputs of `bench`, `records`
+// (RecordsJson of what was studied) and `results`.
+Json SummaryJson(const ProgramInfo& program, const Workbench& bench, Json records, Json results);
+
+// Writes `summary` to `path`, indented, lines ended by CR LF.
+FileResult WriteJsonFile(const std::string& path, const Json& summary);
+
+}  // namespace quarvel

@@ -1,0 +1,169 @@
+// The study companions read back by an RFC 4180 reader: every value the study took, filtered
+// ones marked, at full precision and agreeing with the rounded study file; the envelopes of
+// every value, zeros included, to the last bit of the study's own, each with its record.
+
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstring>
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "experiments/generated_experiments.h"
+#include "export/study_csv.h"
+#include "rfc4180_reader.h"
+#include "studies/advanced_loop.h"
+#include "text/number_text.h"
+
+namespace quarvel {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Same bits, except that every NaN counts as the same value (CSV writes each as "nan").
+bool SameBits(double a, double b) {
+  if (std::isnan(a) || std::isnan(b)) return std::isnan(a) && std::isnan(b);
+  return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// The built-in sine experiments with their forces scaled: another record for the same study.
+SeriesFile ScaledSines(const std::string& name, double scale) {
+  return {name, [scale](ExperimentSet& set) {
+            CreateSineForceExperiments(set);
+            for (Experiment& e : set.Records()) {
+              for (double& f : e.force) f *= scale;
+            }
+            LoadResult done;
+            return done;
+          }};
+}
+
+TEST(StudyCsv, CompanionsReadBackToTheStudyAndItsEnvelopes) {
+  const fs::path folder =
+      fs::path(::testing::TempDir()) / ("quarvel_study_csv_" + std::to_string(::getpid()));
+  fs::remove_all(folder);
+  fs::create_directories(folder);
+
+  Workbench bench;
+  bench.inputs.txtFrom = "0.5";
+  bench.inputs.txtTo = "2";
+  bench.inputs.txtStep = "0.25";
+  bench.inputs.optSolutionRKStepDoubling = false;
+  bench.inputs.optSolutionEuler = true;
+  // A record name that CSV must quote, and two records that set different entries.
+  const std::vector<SeriesFile> files{ScaledSines("Sines, \"small\"", 0.05),
+                                      ScaledSines("Sines large", 1.3)};
+  const SeriesSource series = [&files](int32_t k, FileResult&) -> std::optional<SeriesFile> {
+    if (k > static_cast<int32_t>(files.size())) return std::nullopt;
+    return files[static_cast<std::size_t>(k) - 1];
+  };
+
+  std::string current;
+  std::map<std::string, std::vector<StudyValueResult>> observed;
+  EnvelopeRecords envelopeRecords;
+  AdvancedLoopHooks hooks;
+  hooks.onFileStarted = [&](int32_t, const std::string& name) { current = name; };
+  hooks.onValue = [&](const StudyValueResult& value) {
+    observed[current].push_back(value);
+    envelopeRecords.Take(value, current);
+  };
+  SilentUserInterface ui;
+  StopToken stop;
+  const AdvancedStudyOutcome outcome =
+      RunAdvancedStudy(bench, ui, stop, series, folder.string(), 1.3, hooks);
+  ASSERT_TRUE(outcome.ran);
+  ASSERT_FALSE(outcome.Failed()) << outcome.problems.front();
+  const StudyMode mode = SelectStudyMode(bench.inputs);
+
+  int filtered = 0;
+  for (const SeriesFileOutcome& file : outcome.files) {
+    SCOPED_TRACE(file.fileName);
+    const std::vector<StudyValueResult>& values = observed[file.fileName];
+    ASSERT_EQ(values.size(), 7u);
+    StudyCsv csv;
+    ASSERT_TRUE(csv.Open(StudyCsvPath(file.study.filePath), mode));
+    for (const StudyValueResult& value : values) csv.Add(value);
+    ASSERT_TRUE(csv.Close());
+
+    const auto rows = test::ParseRfc4180(ReadFile(StudyCsvPath(file.study.filePath)));
+    ASSERT_TRUE(rows.has_value());
+    ASSERT_EQ(rows->size(), values.size() + 1);
+    EXPECT_EQ((*rows)[0], StudyCsvColumns(mode));
+    // The study file's result lines, after its title and header.
+    std::istringstream study(ReadFile(file.study.filePath));
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(study, line);) lines.push_back(line.substr(0, line.size() - 1));
+    std::size_t nextLine = 2;
+    for (std::size_t r = 0; r < values.size(); ++r) {
+      const std::vector<std::string>& row = (*rows)[r + 1];
+      ASSERT_EQ(row.size(), 11u);
+      std::vector<double> expected{values[r].x, Val(values[r].rewritten)};
+      for (const double v : values[r].peaks.Values()) expected.push_back(v);
+      std::string rounded;
+      for (std::size_t c = 0; c < expected.size(); ++c) {
+        const std::optional<double> cell = test::CellNumber(row[c]);
+        ASSERT_TRUE(cell && SameBits(*cell, expected[c])) << row[c];
+        if (c != 1) rounded += (rounded.empty() ? "" : "\t") + FormatDefault(RoundToDecimals(*cell, 6));
+      }
+      EXPECT_EQ(row[10], values[r].filtered ? "true" : "false");
+      if (values[r].filtered) {
+        ++filtered;
+      } else {
+        ASSERT_LT(nextLine, lines.size());
+        EXPECT_EQ(lines[nextLine++], rounded);
+      }
+    }
+    EXPECT_EQ(nextLine, lines.size());
+  }
+  EXPECT_GT(filtered, 0) << "the threshold should leave some value out";
+
+  const fs::path envelopePath = folder / kEnvelopeCsvName;
+  ASSERT_TRUE(envelopeRecords.Write(envelopePath.string(), mode, outcome.envelopes.uPos.size(),
+                                    0.5, 0.25));
+  const auto rows = test::ParseRfc4180(ReadFile(envelopePath));
+  ASSERT_TRUE(rows.has_value());
+  ASSERT_EQ(rows->size(), outcome.envelopes.uPos.size() + 1);
+  const std::vector<const std::vector<double>*> arrays{
+      &outcome.envelopes.uPos, &outcome.envelopes.uNeg, &outcome.envelopes.ehPos,
+      &outcome.envelopes.ehNeg};
+  int zeros = 0;
+  for (std::size_t i = 0; i < arrays[0]->size(); ++i) {
+    const std::vector<std::string>& row = (*rows)[i + 1];
+    ASSERT_EQ(row.size(), 9u);
+    EXPECT_EQ(test::CellNumber(row[0]), 0.25 * static_cast<double>(i) + 0.5);
+    for (std::size_t e = 0; e < 4; ++e) {
+      const double entry = (*arrays[e])[i];
+      ASSERT_TRUE(SameBits(*test::CellNumber(row[1 + 2 * e]), entry)) << row[1 + 2 * e];
+      const std::string& record = row[2 + 2 * e];
+      if (entry == 0.0) {
+        ++zeros;
+        EXPECT_EQ(record, "");
+        continue;
+      }
+      // The record named gave exactly this entry at this value.
+      const std::vector<StudyValueResult>& values = observed.at(record);
+      const auto at = std::find_if(values.begin(), values.end(),
+                                   [i](const StudyValueResult& v) { return v.index == int(i); });
+      ASSERT_NE(at, values.end());
+      EXPECT_TRUE(SameBits(e < 2 ? at->peaks.relErrorU : at->peaks.relErrorEh, entry));
+    }
+  }
+  EXPECT_GT(zeros, 0) << "zero entries must be written too";
+  fs::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace quarvel
