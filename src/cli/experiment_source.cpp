@@ -29,33 +29,6 @@ std::string LoadSine(const std::string& texts, ExperimentSet& set) {
   return result.ok ? std::string() : "--sine: " + result.reason;
 }
 
-// Appends the experiments of `file` to `records`: a .quarvel file through its check (warnings
-// to stderr), a record file through its reader. An error text (empty on success).
-std::string ReadSourceFile(const std::string& file, const RecordOptions& recordOptions,
-                           bool strict, RecordSet& records) {
-  std::string head;
-  const FileResult headRead = ReadFileHead(file, head);
-  const RecordFormat format = recordOptions.format.value_or(DetectRecordFormat(head, file));
-  if (headRead && format != RecordFormat::Quarvel) {
-    const FileResult read = ReadRecordFile(file, recordOptions, records);
-    if (read) return {};
-    std::string failure = std::string(kLoadErrorMessage) + "\n" + read.Describe();
-    if (!recordOptions.timeStep && QuestionsOf(head, file).needsTimeStep) {
-      failure += "\nGive the time step with --dt SECONDS.";
-    }
-    return failure;
-  }
-  ExperimentSet set;
-  const CheckedLoad checked = LoadCheckedExperimentFile(file, set);
-  PrintRecordWarnings(checked);
-  if (std::string failure = CheckedLoadFailure(checked, strict); !failure.empty()) return failure;
-  for (Experiment& experiment : set.Records()) {
-    records.provenance.push_back(ProvenanceOf(experiment, file));
-    records.experiments.push_back(std::move(experiment));
-  }
-  return {};
-}
-
 }  // namespace
 
 void PrintRecordWarnings(const CheckedLoad& checked) {
@@ -77,6 +50,31 @@ std::string CheckedLoadFailure(const CheckedLoad& checked, bool strict) {
   if (strict && checked.warningCount > 0) {
     return checked.load.fileName + ": " + std::to_string(checked.warningCount) +
            " warning(s): the file is refused under --strict";
+  }
+  return {};
+}
+
+std::string ReadSourceFile(const std::string& file, const RecordOptions& recordOptions,
+                           bool strict, RecordSet& records) {
+  std::string head;
+  const FileResult headRead = ReadFileHead(file, head);
+  const RecordFormat format = recordOptions.format.value_or(DetectRecordFormat(head, file));
+  if (headRead && format != RecordFormat::Quarvel) {
+    const FileResult read = ReadRecordFile(file, recordOptions, records);
+    if (read) return {};
+    std::string failure = std::string(kLoadErrorMessage) + "\n" + read.Describe();
+    if (!recordOptions.timeStep && QuestionsOf(head, file).needsTimeStep) {
+      failure += "\nGive the time step with --dt SECONDS.";
+    }
+    return failure;
+  }
+  ExperimentSet set;
+  const CheckedLoad checked = LoadCheckedExperimentFile(file, set);
+  PrintRecordWarnings(checked);
+  if (std::string failure = CheckedLoadFailure(checked, strict); !failure.empty()) return failure;
+  for (Experiment& experiment : set.Records()) {
+    records.provenance.push_back(ProvenanceOf(experiment, file));
+    records.experiments.push_back(std::move(experiment));
   }
   return {};
 }

@@ -18,6 +18,13 @@ namespace quarvel::cli {
 std::string LoadExperiments(const CommonOptions& options, Workbench& bench,
                             std::vector<RecordProvenance>* provenance = nullptr);
 
+// Appends the experiments of `file` to `records`, read by content and extension (or as
+// recordOptions.format): a .quarvel file through its check (warnings to stderr; with `strict` a
+// warning fails it), a record file (AT2, columns, CSV) with the record options. An error text
+// (empty on success).
+std::string ReadSourceFile(const std::string& file, const RecordOptions& recordOptions,
+                           bool strict, RecordSet& records);
+
 // Prints the warnings of a checked load to stderr, one "file:line: warning: ..." line each,
 // then the count of those not printed and the hint about another format.
 void PrintRecordWarnings(const CheckedLoad& checked);

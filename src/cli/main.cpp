@@ -225,6 +225,7 @@ int main(int argc, char** argv) {
       "the points in progress)");
   AddSpectrumOptions(*spectrumCommand, spectrum);
   AddModelBoxes(*spectrumCommand, options);
+  AddSummaryOption(*spectrumCommand, options.summary);
 
   for (CLI::App* command : app.get_subcommands({})) command->allow_extras();
 

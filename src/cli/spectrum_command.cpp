@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
+#include <span>
 
 #include "cli/commands.h"
 #include "cli/experiment_source.h"
@@ -50,22 +51,23 @@ bool ReadKind(const SpectrumOptions& spectrum, SpectrumSettings& settings) {
   return false;
 }
 
-// Every experiment of the files, each one record; false (the reason printed) when a file cannot
-// be loaded or a record cannot make a spectrum.
-bool LoadRecords(const SpectrumOptions& spectrum, double massSetting,
-                 std::vector<Experiment>& records) {
+// Every experiment of the files, each one record, read as --load reads them (any record format,
+// with the record options); false (the reason printed) when a file cannot be loaded or a record
+// cannot make a spectrum.
+bool LoadRecords(const SpectrumOptions& spectrum, double massSetting, RecordSet& records) {
+  const RecordOptions recordOptions = RecordOptionsOf(spectrum.record, massSetting);
   for (const std::string& file : spectrum.files) {
-    ExperimentSet set;
-    const CheckedLoad checked = LoadCheckedExperimentFile(file, set);
-    PrintRecordWarnings(checked);
-    if (const std::string failure = CheckedLoadFailure(checked, spectrum.strict);
+    const std::size_t first = records.experiments.size();
+    if (const std::string failure =
+            ReadSourceFile(file, recordOptions, spectrum.strict, records);
         !failure.empty()) {
       std::cerr << failure << '\n';
       return false;
     }
-    for (int32_t k = 1; k <= set.Count(); ++k) {
-      const Experiment& e = set.At(k);
-      const std::string where = file + ": experiment " + std::to_string(k) + " (" + e.name + ")";
+    for (std::size_t i = first; i < records.experiments.size(); ++i) {
+      const Experiment& e = records.experiments[i];
+      const std::string where =
+          file + ": experiment " + std::to_string(i - first + 1) + " (" + e.name + ")";
       if (e.dataType == ExperimentDataType::Displacement) {
         std::cerr << where
                   << " prescribes the displacement, which no period changes; a "
@@ -77,7 +79,6 @@ bool LoadRecords(const SpectrumOptions& spectrum, double massSetting,
                   << " kg; give a mass above 0 with --mass\n";
         return false;
       }
-      records.push_back(e);
     }
   }
   return true;
@@ -104,12 +105,58 @@ void ReportOutcome(const SpectrumOutcome& outcome, const SpectrumPlan& plan, boo
   std::cout << '\n';
 }
 
+// Draws --plot-quantity of every point over the period into --plot; the exit status.
+int DrawSpectrum(const PictureWriter& pictures, const SpectrumOptions& spectrum,
+                 const SpectrumPlan& plan, const std::vector<SpectrumPoint>& points) {
+  const std::span<const Experiment> records = plan.records;
+  const SpectrumQuantity& quantity = *SpectrumQuantityNamed(spectrum.plotQuantity);
+  const std::string title =
+      (records.size() == 1 ? records.front().name : std::to_string(records.size()) + " records") +
+      ": " + DescribeSpectrum(plan.settings);
+  const bool siUnits = std::all_of(records.begin(), records.end(), ResponseInSiUnits);
+  return pictures.Write(SpectrumPlot(points, quantity, title, siUnits),
+                        *ParsePlotSize(spectrum.plotSize), spectrum.plot);
+}
+
+// What a spectrum run made: what it computed, at which periods, the points and periods written,
+// those whose ductility was not reached or whose modified model faulted, and the files.
+Json SpectrumResultsJson(const SpectrumPlan& plan, const SpectrumOutcome& outcome,
+                         const std::string& picture) {
+  Json periods = Json::array();
+  for (const double period : plan.periods) periods.push_back(JsonNumber(period));
+  return {{"spectrum", DescribeSpectrum(plan.settings)},
+          {"periods", std::move(periods)},
+          {"interrupted", outcome.interrupted},
+          {"pointsWritten", outcome.pointsWritten},
+          {"periodsWritten", outcome.periodsWritten},
+          {"pointsNotReached", outcome.pointsNotReached},
+          {"pointsFaulted", outcome.pointsFaulted},
+          {"files", outcome.written},
+          {"picture", picture.empty() ? Json(nullptr) : Json(picture)}};
+}
+
+// The --summary of a spectrum: the model inputs with the spectrum's mass setting, the records
+// with where each came from, and SpectrumResultsJson. The exit status of writing it.
+int WriteSpectrumSummary(const CommonOptions& options, const SpectrumOptions& spectrum,
+                         const SpectrumPlan& plan, const RecordSet& read,
+                         const SpectrumOutcome& outcome, bool drawn) {
+  if (options.summary.empty()) return 0;
+  Workbench bench;
+  bench.inputs = options.inputs;
+  bench.inputs.txtMass = spectrum.mass;
+  bench.experiments.Assign(read.experiments);
+  return WriteSummaryIfAsked(options, "spectrum", bench,
+                             RecordsJson(bench.experiments, read.provenance),
+                             SpectrumResultsJson(plan, outcome, drawn ? spectrum.plot : ""));
+}
+
 }  // namespace
 
 void AddSpectrumOptions(CLI::App& command, SpectrumOptions& spectrum) {
   command
       .add_option("files", spectrum.files,
-                  "The records' files (*.quarvel); every experiment in them is one record")
+                  "The records' files (.quarvel, AT2, one or two columns, CSV: read as --load "
+                  "reads them); every experiment in them is one record")
       ->type_name("FILE")
       ->required();
   command
@@ -199,6 +246,7 @@ void AddSpectrumOptions(CLI::App& command, SpectrumOptions& spectrum) {
       ->group("Spectrum work");
   command.add_flag("--strict", spectrum.strict, "Refuse a file that has a warning (exit status 1)")
       ->group(kGroup);
+  AddRecordOptions(command, spectrum.record, false);
 }
 
 int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) {
@@ -222,8 +270,9 @@ int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) 
   plan.settings.model.mass = Val(spectrum.mass);
   plan.settings.dampingRatio = Val(spectrum.dampingRatio);
 
-  std::vector<Experiment> records;
-  if (!LoadRecords(spectrum, plan.settings.model.mass, records)) return kExitFailure;
+  RecordSet read;
+  if (!LoadRecords(spectrum, plan.settings.model.mass, read)) return kExitFailure;
+  const std::vector<Experiment>& records = read.experiments;
   plan.records = records;
   if (plan.PointCount() > kMaxSpectrumPoints) {
     std::cerr << "spectrum: " << records.size() << " records at " << plan.periods.size()
@@ -272,19 +321,16 @@ int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) 
     return kExitFailure;
   }
   ReportOutcome(outcome, plan, shard.Sharded());
+  const bool draw = pictures && !outcome.interrupted;  // an interrupted spectrum is not whole
+  const int drawn = draw ? DrawSpectrum(*pictures, spectrum, plan, points) : 0;
+  const int summary =
+      WriteSpectrumSummary(options, spectrum, plan, read, outcome, draw && drawn == 0);
   if (outcome.interrupted) {
     std::cerr << "Interrupted: the rows of the first " << outcome.pointsWritten
               << " points are written\n";
     return kExitInterrupted;
   }
-  if (!pictures) return 0;
-  const SpectrumQuantity& quantity = *SpectrumQuantityNamed(spectrum.plotQuantity);
-  const std::string title =
-      (records.size() == 1 ? records.front().name : std::to_string(records.size()) + " records") +
-      ": " + DescribeSpectrum(plan.settings);
-  const bool siUnits = std::all_of(records.begin(), records.end(), ResponseInSiUnits);
-  return pictures->Write(SpectrumPlot(points, quantity, title, siUnits),
-                         *ParsePlotSize(spectrum.plotSize), spectrum.plot);
+  return drawn != 0 ? drawn : summary;
 }
 
 }  // namespace quarvel::cli

@@ -26,16 +26,19 @@ struct SpectrumOptions {
   int jobs = 0;       // 0: one per hardware thread
   std::string shard;  // I/N; empty: the whole spectrum
   bool strict = false;
+  RecordChoices record;  // what record files (AT2, columns, CSV) leave open
 };
 
 // Adds the files, the periods, the kind, the damping ratio, the mass, the outputs, the
-// picture, --jobs, --shard and --strict; the model boxes come from AddModelBoxes.
+// picture, --jobs, --shard, --strict and the record options; the model boxes come from
+// AddModelBoxes.
 void AddSpectrumOptions(CLI::App& command, SpectrumOptions& spectrum);
 
-// Loads the records, solves the spectrum and writes its tables (or a shard of it). Exit
-// status 0; 2 for a usage error (periods, kind, shard, picture name); 1 when a record cannot be
-// used or a table or the picture cannot be written; 130 when Ctrl-C stopped it after the
-// points finished so far (no picture is drawn then).
+// Loads the records (any format --load reads), solves the spectrum and writes its tables (or a
+// shard of it), the picture and the --summary. Exit status 0; 2 for a usage error (periods,
+// kind, shard, picture name); 1 when a record cannot be used or a table, the picture or the
+// summary cannot be written; 130 when Ctrl-C stopped it after the points finished so far (no
+// picture is drawn then).
 int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum);
 
 }  // namespace quarvel::cli

@@ -437,9 +437,10 @@ TEST_F(CliTest, EngineeringInputsGiveThePeriodAskedFor) {
 }
 
 // Two records (El Centro and a copy at half its amplitude): the rows and statistics tables are
-// the same, byte for byte, with one job, two jobs, and as three shards merged; the picture holds
-// the legend and the axis titles with units. Interrupted with Ctrl-C, a longer run over the same
-// first periods keeps whole rows and statistics lines that agree with those of the short run.
+// the same, byte for byte, with one job, two jobs, as three shards merged and with El Centro read
+// from its AT2 file; the picture holds the legend and the axis titles with units. Interrupted
+// with Ctrl-C, a longer run over the same first periods keeps whole rows and statistics lines
+// that agree with those of the short run.
 TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsShardsOrInterrupt) {
   std::istringstream elCentro(ReadWholeFile(kElCentro));
   std::string half;
@@ -457,6 +458,19 @@ TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsShardsOrInterrupt) {
   EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 11);
   EXPECT_EQ(std::count(statistics.begin(), statistics.end(), '\n'), 6);
   ExpectAll(rows, {"\r\n1,2,Half,solved,"});
+
+  // The AT2 variant of the record, given the .quarvel record's name, solves bit for bit the
+  // same; the summary names each record's format.
+  const CliRun at2 = Run("spectrum '" QUARVEL_SOURCE_DIR "/tests/records/data/elcentro-npts-first"
+                         ".at2' half.quarvel --name 'El Centro 1940 NS' --ductility 4 " + periods +
+                         "-o at2/s.csv --summary at2/s.json");
+  ASSERT_EQ(at2.status, 0) << at2.err;
+  EXPECT_EQ(Read("at2/s.csv"), rows);
+  const nlohmann::json summary = nlohmann::json::parse(Read("at2/s.json"));
+  EXPECT_EQ(summary["command"], "spectrum");
+  EXPECT_EQ(summary["records"][0]["source"]["format"], "at2");
+  EXPECT_EQ(summary["records"][1]["source"]["format"], "quarvel");
+  EXPECT_EQ(summary["results"]["pointsWritten"], 10);
 
   const CliRun two = Run(spectrum + periods + "--jobs 2 -o two/s.csv --plot s.svg");
   ASSERT_EQ(two.status, 0) << two.err;
@@ -614,6 +628,8 @@ const ErrorCase kErrorCases[] = {
      "give exactly one of"},
     {"spectrum_periods_decreasing", "spectrum zero.quarvel --periods 1,0.5 --ductility 4", 2,
      "--periods 1,0.5: the periods must increase"},
+    {"spectrum_displacement_record", "spectrum one.txt --dt 0.02 --type displacement "
+     "--periods 1 --ductility 4", 1, "one.txt: experiment 1 (one) prescribes the displacement"},
     {"spectrum_plot_of_a_shard", "spectrum zero.quarvel --periods 1 --ductility 4 --shard 1/2 "
      "--plot f.png", 2, "a shard (--shard) has only part of it"},
     {"spectrum_plot_unknown_extension", "spectrum zero.quarvel --periods 1 --ductility 4 --plot "
