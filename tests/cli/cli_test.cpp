@@ -601,6 +601,8 @@ const ErrorCase kErrorCases[] = {
     {"merge_not_a_shard", "merge bad.quarvel", 1, "not a shard file"},
     {"check_bad_file", "check zero.quarvel bad.quarvel", 1, "bad.quarvel: line 1"},
     {"plot_unknown_quantity", "plot --x Q -o f.png", 2, "--x"},
+    {"plot_no_finite_values", "plot --method euler --mass 1e-12 -o f.png", 1,
+     "The graph could not be drawn: the response has no finite values to plot"},
     {"plot_unknown_extension", "plot -o f.xyz", 2, "-o f.xyz: .xyz is not a picture format"},
     {"plot_without_extension", "plot -o f", 2, "-o f: the file name has no extension"},
     {"plot_frame_of_all", "plot --experiment all --frame 3 -o f.png", 2, "--frame draws the playb"},
