@@ -6,13 +6,12 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <map>
-#include <sstream>
 #include <string_view>
 #include <utility>
 
+#include "io/file_reader.h"
 #include "io/file_writer.h"
 #include "studies/study_detail.h"
 #include "text/text_lines.h"
@@ -182,12 +181,13 @@ std::vector<std::string> SplitTabs(std::string_view line) {
 }
 
 FileResult ReadTextFileLines(const std::string& path, std::vector<std::string>& lines) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return FileResult::Failure(path, "cannot be opened");
-  std::ostringstream text;
-  text << in.rdbuf();
-  if (in.bad()) return FileResult::Failure(path, "cannot be read");
-  lines = LinesOf(text.str());
+  // Far above any shard a run writes (a million study values, thousands of spectrum points).
+  constexpr std::uintmax_t kMaxShardFileBytes = std::uintmax_t{1} << 30;
+  std::string text;
+  if (FileResult read = ReadWholeFile(path, text, kMaxShardFileBytes, "a shard file"); !read) {
+    return read;
+  }
+  lines = LinesOf(text);
   return {};
 }
 

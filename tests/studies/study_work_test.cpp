@@ -155,7 +155,7 @@ TEST(MergeStudyShards, RefusesIncompleteOrMismatchedShards) {
       {{parts[0], shard(kStudies[0], "aborted.out", 2, 2), parts[2]}, "interrupted"},
       {{parts[0], parts[1], shard(kStudies[2], "other.out", 3)}, "missing"},  // another study's
       {{written("plain.out", "Varying Qty\r\n")}, "not a shard file"},
-      {{(folder / "none.out.shard-1-of-1").string()}, "cannot be opened"},
+      {{(folder / "none.out.shard-1-of-1").string()}, "No such file or directory"},
       {{written("wide", "#quarvel-envelope-shard\t1/1\t3000000000\t0x1p+0\t0x1p+0\r\n"
                         "5\t0x1p+0\t0x0p+0\t0x0p+0\t0x0p+0\r\n#end\tcomplete\r\n")},
        "does not name the shard"},
