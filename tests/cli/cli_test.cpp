@@ -159,7 +159,7 @@ TEST_F(CliTest, LoadedFilesAreCheckedLineByLine) {
 // the same samples; solving it writes a history per experiment and a summary that names each
 // experiment's source; a file without times asks for --dt.
 TEST_F(CliTest, RecordsConvertSolveWithHistoriesAndSummary) {
-  const std::string data = QUARVEL_SOURCE_DIR "/tests/records/data/";
+  const std::string data = QUARVEL_RECORD_VARIANTS_DIR;
   const CliRun convert = Run("convert '" + data + "elcentro-npts-keywords.AT2' '" + data +
                              "elcentro.csv' --name 'El Centro, NS' -o set.quarvel");
   ASSERT_EQ(convert.status, 0) << convert.err;
@@ -461,7 +461,7 @@ TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsShardsOrInterrupt) {
 
   // The AT2 variant of the record, given the .quarvel record's name, solves bit for bit the
   // same; the summary names each record's format.
-  const CliRun at2 = Run("spectrum '" QUARVEL_SOURCE_DIR "/tests/records/data/elcentro-npts-first"
+  const CliRun at2 = Run("spectrum '" QUARVEL_RECORD_VARIANTS_DIR "elcentro-npts-first"
                          ".at2' half.quarvel --name 'El Centro 1940 NS' --ductility 4 " + periods +
                          "-o at2/s.csv --summary at2/s.json");
   ASSERT_EQ(at2.status, 0) << at2.err;

@@ -197,8 +197,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         ExportRow{"ElCentroAt2",
                   [](Workbench& bench, std::vector<RecordProvenance>& provenance) {
-                    const std::string path = std::string(QUARVEL_SOURCE_DIR) +
-                                             "/tests/records/data/elcentro-npts-keywords.AT2";
+                    const std::string path = std::string(QUARVEL_RECORD_VARIANTS_DIR) +
+                                             "elcentro-npts-keywords.AT2";
                     ASSERT_TRUE(LoadRecordFiles({{path, {}}}, bench.experiments, &provenance));
                     bench.inputs.optALLREV = false;
                     bench.inputs.optReversalLastAndMax = true;

@@ -18,7 +18,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kDataDir = std::string(QUARVEL_SOURCE_DIR) + "/tests/records/data/";
+const std::string kDataDir = QUARVEL_RECORD_VARIANTS_DIR;
 
 // Digest of the default solve of the El Centro .quarvel file (solve_digest_test, ElCentroDefaults).
 constexpr uint64_t kElCentroDefaultsDigest = 0x321bf612551ba17e;
@@ -42,11 +42,11 @@ struct VariantRow {
 
 class ElCentroVariant : public ::testing::TestWithParam<VariantRow> {};
 
-// Each variant was written from the .quarvel file by data/make-elcentro-variants.py: the same
+// Each variant was written from the .quarvel file by make_elcentro_variants.py: the same
 // decimal numbers in another form. Read, it must be the same record and solve to the same bits.
 TEST_P(ElCentroVariant, SolvesBitIdenticallyToTheQuarvelFile) {
   const VariantRow& row = GetParam();
-  const std::string path = kDataDir + row.file;
+  const std::string path = row.file[0] == '/' ? std::string(row.file) : kDataDir + row.file;
   std::ifstream in(path, std::ios::binary);
   EXPECT_EQ(DetectRecordFormat(std::string(std::istreambuf_iterator<char>(in), {}), path),
             row.format);
@@ -82,7 +82,7 @@ TEST_P(ElCentroVariant, SolvesBitIdenticallyToTheQuarvelFile) {
 INSTANTIATE_TEST_SUITE_P(
     Records, ElCentroVariant,
     ::testing::Values(
-        VariantRow{"Quarvel", "../../experiments/data/elcentro-1940-ns.quarvel",
+        VariantRow{"Quarvel", QUARVEL_SOURCE_DIR "/tests/experiments/data/elcentro-1940-ns.quarvel",
                    RecordFormat::Quarvel, {}},
         VariantRow{"At2CountKeywords", "elcentro-npts-keywords.AT2", RecordFormat::At2, {}},
         VariantRow{"At2CountFirst", "elcentro-npts-first.at2", RecordFormat::At2, {}},

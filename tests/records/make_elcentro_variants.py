@@ -1,14 +1,16 @@
 #!/usr/bin/env python3
-"""Writes the El Centro 1940 NS record of tests/experiments/data in the other record formats.
+"""Writes the El Centro 1940 NS record of a .quarvel file in the other record formats.
 
 Every sample is written as the same decimal number as in the .quarvel file (only its form
 changes: 0.00630 becomes 6.3000000E-03 or .63000E-02), so each variant reads back to the same
-doubles. Run from this folder: ./make-elcentro-variants.py
+doubles. The build runs it: make_elcentro_variants.py SOURCE.quarvel OUTPUT_FOLDER
 """
+import sys
 from decimal import Decimal
 from pathlib import Path
 
-source = Path(__file__).resolve().parents[2] / "experiments/data/elcentro-1940-ns.quarvel"
+source, out = Path(sys.argv[1]), Path(sys.argv[2])
+out.mkdir(parents=True, exist_ok=True)
 lines = source.read_text().splitlines()
 step = Decimal(lines[9])
 samples = [Decimal(s) for s in lines[11:11 + int(lines[10])]]
@@ -42,12 +44,12 @@ def at2(count_line, leading_dot):
 
 
 count = len(samples)
-Path("elcentro-npts-keywords.AT2").write_text(
+(out / "elcentro-npts-keywords.AT2").write_text(
     at2(f"NPTS= {count:5d}, DT=   .0200 SEC", leading_dot=False))
-Path("elcentro-npts-first.at2").write_text(
+(out / "elcentro-npts-first.at2").write_text(
     at2(f"  {count}    0.0200    NPTS, DT", leading_dot=True))
-Path("elcentro-one-column.txt").write_text("".join(f"{v}\n" for v in samples))
-Path("elcentro-two-columns.txt").write_text(
+(out / "elcentro-one-column.txt").write_text("".join(f"{v}\n" for v in samples))
+(out / "elcentro-two-columns.txt").write_text(
     "# time [s]  acceleration [g]\n" + "".join(f"{t}\t{v}\n" for t, v in zip(times, samples)))
-Path("elcentro.csv").write_text(
+(out / "elcentro.csv").write_text(
     't_s,"ag (g), NS"\r\n' + "".join(f"{t},{v}\r\n" for t, v in zip(times, samples)))
