@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "model/excitation_force.h"
@@ -42,12 +43,12 @@ TEST(Schemes, EvaluationsPerRun) {
     ModelParameters p = test::DefaultParameters(row.method);
     p.eulerSteps = row.eulerSteps;
     p.eps = row.eps;
-    ModelRun run = test::ForceRun(p, 2.86, test::SineSamples(row.force, 1.0, 0.02, row.samples), 0.02,
-                                  row.force > 0.0 ? 0.01 : 0.0, 0.0, 0.0, ModelPass::Modified);
+    const double u0 = row.force > 0.0 ? 0.01 : 0.0;
+    ModelRun run = test::ForceRun(p, 2.86, test::SineSamples(row.force, 1.0, 0.02, row.samples),
+                                  0.02, u0, 0.0, 0.0, ModelPass::Modified);
     IntegrateResponse(run);
-    EXPECT_EQ(run.derivativeEvaluations, row.count) << row.name;
-    EXPECT_EQ(run.history.SampleCount(), row.samples) << row.name;
-    EXPECT_EQ(run.history.U[1], row.force > 0.0 ? 0.01 : 0.0) << row.name;
+    EXPECT_EQ(std::tuple(run.derivativeEvaluations, run.history.SampleCount(), run.history.U[1]),
+              std::tuple(row.count, row.samples, u0)) << row.name;
   }
 }
 
@@ -71,13 +72,11 @@ double ErrorAt(const ModelRun& run, std::size_t i) {
 // (w h)^4 w t / 120. Halving the interval over one second divides the error by 2^order.
 TEST(Schemes, FollowTheFreeVibrationToTheirOrder) {
   struct Row { M method; int32_t eulerSteps; double tolerance, orderRatio; };
-  const Row rows[] = {{M::Euler, 1, 2e-2, 2.0},
-                      {M::Euler, 16, 2e-3, 0.0},
-                      {M::EulerStepDoubling, 128, 2e-4, 0.0},
-                      {M::RungeKutta, 1, 4e-9, 16.0},
+  const Row rows[] = {{M::Euler, 1, 2e-2, 2.0}, {M::Euler, 16, 2e-3, 0.0},
+                      {M::EulerStepDoubling, 128, 2e-4, 0.0}, {M::RungeKutta, 1, 4e-9, 16.0},
                       {M::RungeKuttaStepDoubling, 128, 4e-10, 0.0}};
   for (const Row& row : rows) {
-    SCOPED_TRACE(std::string(test::SchemeName(row.method)) + std::to_string(row.eulerSteps));
+    SCOPED_TRACE(static_cast<int>(row.method) * 1000 + row.eulerSteps);
     for (ModelPass pass : test::kBothPasses) {
       const ModelRun run = FreeVibration(row.method, row.eulerSteps, pass, 315);
       double worst = 0.0;
@@ -122,22 +121,17 @@ TEST(Faults, RungeKuttaCompletesASampleUpToItsFirstNonFiniteValue) {
   for (const Row& row : rows) {
     for (M method : test::kAllSchemes) {
       for (ModelPass pass : test::kBothPasses) {
-        SCOPED_TRACE(std::string(row.name) + " " + test::SchemeName(method));
+        SCOPED_TRACE(std::string(row.name) + " " + std::to_string(static_cast<int>(method)));
         const ModelParameters p = test::DefaultParameters(method);
         ModelRun run = test::ForceRun(p, row.mass, {0.0, 0.0, 1.0, 2.0}, 0.02, row.u0, 0.0, -0.5,
                                       pass);
         IntegrateResponse(run);
         const ResponseHistory& h = run.history;
-        EXPECT_EQ(run.stoppedByFault, method == M::RungeKutta);
-        if (method != M::RungeKutta) {
-          EXPECT_FALSE(std::isfinite(h.U_DOT_DOT[1]));
-          EXPECT_EQ(h.Fh[1], p.HystereticScale() * -0.5);
-          continue;
-        }
-        EXPECT_NE(h.F[1], 0.0);
-        EXPECT_EQ(h.U_DOT_DOT[1] != 0.0, row.accelerationComputed);
-        EXPECT_EQ(h.Fh[1], 0.0);
-        EXPECT_EQ(h.U[2], 0.0);
+        const bool rk = method == M::RungeKutta, computed = !rk || row.accelerationComputed;
+        EXPECT_EQ(std::tuple(run.stoppedByFault, h.F[1] != 0.0, h.Fh[1], rk ? h.U[2] : 0.0,
+                             std::isfinite(h.U_DOT_DOT[1]) ? h.U_DOT_DOT[1] : 1.0),
+                  std::tuple(rk, true, rk ? 0.0 : p.HystereticScale() * -0.5, 0.0,
+                             computed ? 1.0 : 0.0));
       }
     }
   }
@@ -168,7 +162,7 @@ TEST(Faults, RungeKuttaEndsAtANonFiniteAccelerationBeforeTheReloadWeight) {
 TEST(BothPasses, ModifiedPassTakesOverTheOriginalStepsWhileTheyAgree) {
   const std::vector<double> force = test::SineSamples(5.0, 3.0, 0.02, 301);
   for (M method : test::kAllSchemes) {
-    SCOPED_TRACE(test::SchemeName(method));
+    SCOPED_TRACE(static_cast<int>(method));
     ModelRun original = test::ForceRun(test::DefaultParameters(method), 2.86, force, 0.02);
     ModelRun modified = original;
     IntegrateBothPasses(original, modified);

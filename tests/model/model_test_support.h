@@ -14,28 +14,17 @@ inline constexpr SolutionMethod kAllSchemes[] = {
     SolutionMethod::RungeKuttaStepDoubling};
 inline constexpr ModelPass kBothPasses[] = {ModelPass::Original, ModelPass::Modified};
 
-inline const char* SchemeName(SolutionMethod method) {
-  static const char* const names[] = {"Euler", "EulerStepDoubling", "RungeKutta",
-                                      "RungeKuttaStepDoubling"};
-  return names[static_cast<int>(method)];
-}
-
 // Default model parameters with the integration settings the solve driver would set.
-inline ModelParameters DefaultParameters(SolutionMethod method) {
-  ModelParameters p;
-  p.solutionMethod = method;
-  const bool doubling = method == SolutionMethod::EulerStepDoubling ||
-                        method == SolutionMethod::RungeKuttaStepDoubling;
-  p.eulerSteps = doubling ? 128 : 1;
-  p.eps = 1e-9;
-  return p;
+inline ModelParameters DefaultParameters(SolutionMethod m) {
+  const bool doubling =
+      m == SolutionMethod::EulerStepDoubling || m == SolutionMethod::RungeKuttaStepDoubling;
+  return {.solutionMethod = m, .eulerSteps = doubling ? 128 : 1, .eps = 1e-9};
 }
 
 // 1-based samples amplitude * sin(2 pi / period * dt * (i - 1)), i = 1..n.
 inline std::vector<double> SineSamples(double amplitude, double period, double dt, int n) {
-  const double omega = 2.0 * 3.14159265358979 / period;
   std::vector<double> x(static_cast<std::size_t>(n) + 1, 0.0);
-  for (int i = 1; i <= n; ++i) x[static_cast<std::size_t>(i)] = amplitude * std::sin(omega * dt * (i - 1));
+  for (int i = 1; i <= n; ++i) x[i] = amplitude * std::sin(2.0 * 3.14159265358979 / period * dt * (i - 1));
   return x;
 }
 

@@ -35,8 +35,8 @@ std::string Bookkeeping(R rule, const Sequence& s, bool skip, double thresholdZ)
   run.StartPass(n);
   run.history.U = s.u;
   run.history.Z = s.z;
-  for (int32_t i = 1; i < n; ++i) run.history.U_DOT[i] = s.u[i + 1] - s.u[i];
   for (int32_t i = 1; i < n; ++i) {
+    run.history.U_DOT[i] = s.u[i + 1] - s.u[i];
     ReleaseDominanceFlagsBeforeInterval(run, i);
     UpdateReversalMemory(run, i);
   }
@@ -157,13 +157,12 @@ TEST(ReversalMemory, FlagReleaseWhenTheZoneIsLeft) {
     SCOPED_TRACE(row.name);
     ModelRun run;
     run.parameters.thresholdZ = row.thresholdZ;
-    run.memory.lastPlus = {0.3, 0.8, 1.0};
-    run.memory.lastMinus = {-0.3, -0.9, 1.0};
-    run.memory.dominanceFlagPlus = true;
-    run.memory.dominanceFlagMinus = true;
+    ReversalMemory& m = run.memory;
+    m.lastPlus = {0.3, 0.8, 1.0};
+    m.lastMinus = {-0.3, -0.9, 1.0};
+    m.dominanceFlagPlus = m.dominanceFlagMinus = true;
     ReleaseDominanceFlags(run, row.v, row.z);
-    EXPECT_EQ(std::pair(run.memory.dominanceFlagPlus, run.memory.dominanceFlagMinus),
-              std::pair(row.plusKept, row.minusKept));
+    EXPECT_EQ(std::pair(m.dominanceFlagPlus, m.dominanceFlagMinus), std::pair(row.plusKept, row.minusKept));
   }
 }
 
@@ -214,9 +213,7 @@ TEST(ReloadWeight, AllReversalWeightFaultReturnsTheUncappedPartialWeight) {
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     ModelRun run;
-    run.parameters.gamma = row.gamma;
-    run.parameters.Uy = 0.1;
-    run.parameters.P = -1.0;
+    run.parameters = {.gamma = row.gamma, .Uy = 0.1, .P = -1.0};
     run.Prepare();
     int reported = 0;
     run.onWeightFault = [&reported] { ++reported; };
