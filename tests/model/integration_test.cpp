@@ -103,11 +103,11 @@ TEST(ExcitationForce, InterpolatesAndHoldsTheLastSample) {
       {"truncates toward zero", three, -0.25, 0.0}, {"before the table", three, -0.5, NAN},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
     ExcitationForce x;
     x.Assign(row.samples, static_cast<int32_t>(row.samples.size()) - 1, 0.5);
     const double value = x.ExcitationAt(row.t);
-    EXPECT_TRUE(value == row.expected || (std::isnan(value) && std::isnan(row.expected)));
+    EXPECT_TRUE(value == row.expected || (std::isnan(value) && std::isnan(row.expected)))
+        << row.name;
   }
 }
 

@@ -114,7 +114,6 @@ TEST(ReversalMemory, PruningKeepsExactlyTheEntriesWithinTheMargins) {
       {"in any order", 0.45, {0.05, 0.2, 0.9, 0.4, 0.6, 0.1}, {0.9, 0.6}},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
     ModelRun run;
     run.Prepare();
     for (const double z : row.zs) {
@@ -127,7 +126,7 @@ TEST(ReversalMemory, PruningKeepsExactlyTheEntriesWithinTheMargins) {
     std::vector<double> maxKept, minKept;
     for (const ReversalListEntry& entry : run.memory.maxList) maxKept.push_back(entry.z);
     for (const ReversalListEntry& entry : mirrored.memory.minList) minKept.push_back(-entry.z);
-    EXPECT_EQ(std::pair(maxKept, minKept), std::pair(row.kept, row.kept));
+    EXPECT_EQ(std::pair(maxKept, minKept), std::pair(row.kept, row.kept)) << row.name;
   }
 }
 
@@ -154,7 +153,6 @@ TEST(ReversalMemory, FlagReleaseWhenTheZoneIsLeft) {
       {"unloading short of the threshold keeps minus", 0.2, 1.0, 0.19, true, true},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
     ModelRun run;
     run.parameters.thresholdZ = row.thresholdZ;
     ReversalMemory& m = run.memory;
@@ -162,7 +160,8 @@ TEST(ReversalMemory, FlagReleaseWhenTheZoneIsLeft) {
     m.lastMinus = {-0.3, -0.9, 1.0};
     m.dominanceFlagPlus = m.dominanceFlagMinus = true;
     ReleaseDominanceFlags(run, row.v, row.z);
-    EXPECT_EQ(std::pair(m.dominanceFlagPlus, m.dominanceFlagMinus), std::pair(row.plusKept, row.minusKept));
+    EXPECT_EQ(std::pair(m.dominanceFlagPlus, m.dominanceFlagMinus),
+              std::pair(row.plusKept, row.minusKept)) << row.name;
   }
 }
 
@@ -211,7 +210,6 @@ TEST(ReloadWeight, AllReversalWeightFaultReturnsTheUncappedPartialWeight) {
       {"faulted factor of an entry", 0.9, {{1, 1.0, 0.8, 1.0, true}, heavy}, 0.0, 1},
   };
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.name);
     ModelRun run;
     run.parameters = {.gamma = row.gamma, .Uy = 0.1, .P = -1.0};
     run.Prepare();
@@ -220,7 +218,7 @@ TEST(ReloadWeight, AllReversalWeightFaultReturnsTheUncappedPartialWeight) {
     run.memory.maxList = row.entries;
     const double weight = AllReversalWeight(run, 0.9, 1.0, 0.4);
     EXPECT_EQ(std::tuple(weight, run.weightFaults, reported),
-              std::tuple(row.expected, row.faults, row.faults));
+              std::tuple(row.expected, row.faults, row.faults)) << row.name;
   }
 }
 

@@ -8,6 +8,8 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "solve/labels.h"
@@ -21,16 +23,10 @@ using test::RecordingUserInterface;
 
 // A force record of `samples` (1-based in the record) at 0.02 s, mass 2.86, weight 1.
 Experiment ForceExperiment(std::vector<double> samples) {
-  Experiment e;
-  e.name = "Pulse";
-  e.weight = 1;
-  e.mass = 2.86;
-  e.timeStep = 0.02;
-  e.dataType = ExperimentDataType::Force;
-  e.counter = static_cast<int32_t>(samples.size());
   samples.insert(samples.begin(), 0.0);
-  e.force = samples;
-  return e;
+  return {.name = "Pulse", .weight = 1, .mass = 2.86, .timeStep = 0.02,
+          .counter = static_cast<int32_t>(samples.size()) - 1, .force = samples,
+          .displacement = {}, .acceleration = {}, .dataType = ExperimentDataType::Force};
 }
 
 Workbench Solved(std::vector<Experiment> experiments) {
@@ -56,8 +52,9 @@ TEST(SolveExperimentsTest, RefusalsShowTheirMessageOnly) {
     bench.SelectFirst(0, 1);
     RecordingUserInterface ui;
     EXPECT_FALSE(SolveExperiments(bench, ui, true).solved);
-    EXPECT_EQ(ui.calls, std::vector<std::string>{std::string("message:") + message});
-    EXPECT_EQ(ui.icons, std::vector<MessageIcon>{MessageIcon::Exclamation});
+    EXPECT_EQ(std::pair(ui.calls, ui.icons),
+              std::pair(std::vector<std::string>{std::string("message:") + message},
+                        std::vector<MessageIcon>{MessageIcon::Exclamation}));
     for (int32_t k = 1; k <= 2; ++k) EXPECT_TRUE(bench.results.At(k).original.U.empty());
   }
   Workbench bench = Solved({ForceExperiment({0, 5, 0})});
@@ -92,10 +89,9 @@ TEST(SolveExperimentsTest, EnergyOfAForceRecordStartsFromTheOrigin) {
     SamplesOf(e) = e.force;
     const Workbench bench = Solved({e});
     const ResponseHistory& h = bench.results.At(1).original;
-    const bool fromOrigin = type == ExperimentDataType::Force;
-    EXPECT_EQ(h.Et[1], fromOrigin ? 0.5 * h.U[1] * h.F[1] : 0.0);
-    EXPECT_EQ(h.Eh[1], fromOrigin ? 0.5 * h.U[1] * h.Fh[1] : 0.0);
-    EXPECT_NE(h.Et[1] == 0.0, fromOrigin);
+    const double fromOrigin = type == ExperimentDataType::Force ? 0.5 * h.U[1] : 0.0;
+    EXPECT_EQ(std::pair(h.Et[1], h.Eh[1]), std::pair(fromOrigin * h.F[1], fromOrigin * h.Fh[1]));
+    EXPECT_NE(h.Et[1] == 0.0, fromOrigin != 0.0);
   }
 }
 
@@ -106,8 +102,8 @@ TEST(SolveExperimentsTest, ResultsDoNotDependOnEarlierExperiments) {
   SetDisplacementProtocolExperiment(DisplacementProtocol::Dc1, 0.111, dc);
   const Workbench alone = Solved({dc.At(1)});
   const Workbench after = Solved({ForceExperiment(std::vector<double>(3000, 1.0)), dc.At(1)});
-  EXPECT_EQ(alone.results.At(1).modified.Fext, after.results.At(2).modified.Fext);
-  EXPECT_EQ(alone.results.At(1).modified.Z, after.results.At(2).modified.Z);
+  const ResponseHistory &a = alone.results.At(1).modified, &b = after.results.At(2).modified;
+  EXPECT_EQ(std::pair(a.Fext, a.Z), std::pair(b.Fext, b.Z));
 }
 
 // The scheme's option and the sub-step text read over an earlier solve's parameters (7
@@ -127,19 +123,15 @@ TEST(ModelSettingsTest, SolutionMethodSetsSubStepsAndTolerance) {
               {"rk-doubling", "3", 7, SolutionMethod::RungeKuttaStepDoubling, 128, 1e-6},
               {"rk", "3", 7, SolutionMethod::RungeKutta, 7, 0.5}};
   for (const auto& row : rows) {
-    SCOPED_TRACE(std::string(row.method) + " " + row.steps);
     MainWindowInputs in;
     test::ApplyDigestSettings(row.method, "all", "", in);
     in.optSolutionRKStepDoubling |= row.expected == SolutionMethod::RungeKutta;
     in.txtSolutionEulerSteps = row.steps;
     in.txtEps1 = "1E-06";
-    ModelParameters parameters;
-    parameters.eulerSteps = row.previous;
-    parameters.eps = 0.5;
+    ModelParameters parameters{.eulerSteps = row.previous, .eps = 0.5};
     ReadModelParameters(in, parameters);
-    EXPECT_EQ(parameters.solutionMethod, row.expected);
-    EXPECT_EQ(parameters.eulerSteps, row.eulerSteps);
-    EXPECT_EQ(parameters.eps, row.eps);
+    EXPECT_EQ(std::tuple(parameters.solutionMethod, parameters.eulerSteps, parameters.eps),
+              std::tuple(row.expected, row.eulerSteps, row.eps)) << row.method << " " << row.steps;
   }
 }
 
@@ -148,15 +140,11 @@ TEST(ModelSettingsTest, SolutionMethodSetsSubStepsAndTolerance) {
 TEST(PeriodLabelsTest, ShowsPeriodsOrDash) {
   const struct { const char *mass, *fy, *uy, *alpha; std::optional<double> experimentMass;
       const char* periods; } rows[] = {
-      {"-1", "2.86", "0.111", "0.10", 1.0, "1.238 3.914"},
-      {"0", "2.86", "0.111", "0.10", 1.0, "1.238 3.914"},
-      {"-1", "0", "0.111", "0.10", 1.0, "- -"},
-      {"-1", "2.86", "0.111", "0", 1.0, "1.238 -"},
-      {"-1", "2.86", "-0.111", "0.10", 1.0, "- -"},
+      {"-1", "2.86", "0.111", "0.10", 1.0, "1.238 3.914"}, {"0", "2.86", "0.111", "0.10", 1.0, "1.238 3.914"},
+      {"-1", "0", "0.111", "0.10", 1.0, "- -"},            {"-1", "2.86", "0.111", "0", 1.0, "1.238 -"},
+      {"-1", "2.86", "-0.111", "0.10", 1.0, "- -"},        {"1e400", "2.86", "0.111", "0.10", 1.0, "- -"},
       {"-1", "2.86", "0.111", "0.10", std::nullopt, "- -"},
-      {"1", "2.86", "0.111", "0.10", std::nullopt, "1.238 3.914"},
-      {"1e400", "2.86", "0.111", "0.10", 1.0, "- -"},
-  };
+      {"1", "2.86", "0.111", "0.10", std::nullopt, "1.238 3.914"}};
   for (const auto& row : rows) {
     MainWindowInputs in;
     in.txtMass = row.mass;

@@ -37,6 +37,13 @@ TEST(PowerOf, GivesTheBitsOfStdPow) {
         return std::ldexp(uniform(rng, -1.0, 1.0), static_cast<int>(rng() % 2100) - 1075);
       },
       [](std::mt19937_64& rng) { return std::bit_cast<double>(rng()); },
+      // Zeros, infinities, NaN, the smallest subnormal, squares at the ends of the range.
+      [](std::mt19937_64& rng) {
+        using L = std::numeric_limits<double>;
+        const double specials[] = {0.0, -0.0, L::infinity(), -L::infinity(), L::quiet_NaN(),
+                                   L::denorm_min(), 0x1p-480, 0x1p480, L::max(), 1.0, -1.0};
+        return specials[rng() % std::size(specials)];
+      },
   };
   std::mt19937_64 rng(20261206);
   for (std::size_t row = 0; row < std::size(draws); ++row) {
@@ -46,12 +53,6 @@ TEST(PowerOf, GivesTheBitsOfStdPow) {
         ASSERT_TRUE(SameBits(PowerOf(x, y), std::pow(x, y))) << row << std::hexfloat << " " << x;
       }
     }
-  }
-  const double inf = std::numeric_limits<double>::infinity();
-  for (const double x : {0.0, -0.0, inf, -inf, std::numeric_limits<double>::quiet_NaN(),
-                         std::numeric_limits<double>::denorm_min(), 0x1p-480, 0x1p480,
-                         std::numeric_limits<double>::max(), 1.0, -1.0}) {
-    EXPECT_TRUE(SameBits(PowerOf(x, 2.0), std::pow(x, 2.0))) << std::hexfloat << x;
   }
   int served = 0;
   for (int k = 0; k < 10000; ++k) {
