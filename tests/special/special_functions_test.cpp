@@ -77,14 +77,15 @@ TEST(GammaAndDigamma, Values) {
   EXPECT_EQ(detail::DigammaHalfIntegerTableFillCount(), 1);
 }
 
-// Status 0 and the output left alone. Gamma: the poles 0 and -2, overflow from 172 on, -inf. Log
-// gamma: 0, and x ln x overflowing. Digamma: the poles -3 and 0, a negative half-integer (no
-// table index), (k + x - 1) k overflowing, and 1 + x - 1 rounding to 0 (division by zero).
+// Status 0 and the output left alone. Gamma: the poles 0 and -2, overflow from 172 on, -inf, and
+// a reflection whose gamma(1 - x) overflows. Log gamma: 0, and x ln x overflowing. Digamma: the
+// poles -3 and 0, a negative half-integer (no table index), (k + x - 1) k overflowing, and
+// 1 + x - 1 rounding to 0 (division by zero).
 TEST(GammaAndDigamma, FailuresLeaveTheOutputAlone) {
   const std::pair<int32_t (*)(double, double&), double> rows[] = {
       {GammaFunction, 0.0}, {GammaFunction, -2.0}, {GammaFunction, 172.0}, {GammaFunction, -kInf},
-      {LogGamma, 0.0},      {LogGamma, 1e308},     {Digamma, -3.0},        {Digamma, -0.5},
-      {Digamma, 0.0},       {Digamma, 1e305},      {Digamma, 1e-300}};
+      {GammaFunction, -171.5}, {LogGamma, 0.0},   {LogGamma, 1e308},     {Digamma, -3.0},
+      {Digamma, -0.5},      {Digamma, 0.0},        {Digamma, 1e305},      {Digamma, 1e-300}};
   for (const auto& [function, x] : rows) {
     double result = kUntouched;
     EXPECT_EQ(std::pair(function(x, result), result), std::pair(0, kUntouched)) << x;
