@@ -34,15 +34,13 @@ TEST(Schemes, EvaluationsPerRun) {
       {"Runge-Kutta", M::RungeKutta, 0, 0.0, 5.0, 6, 5 * 4},
       {"RK doubling to 256", M::RungeKuttaStepDoubling, 128, 0.0, 5.0, 6, 5 * 4 * 511},
       {"RK doubling met at once", M::RungeKuttaStepDoubling, 128, 1e300, 5.0, 6, 5 * 12},
-      {"Euler, one sample", M::Euler, 1, 0.0, 5.0, 1, 0},
-      {"Euler doubling, one sample", M::EulerStepDoubling, 128, 0.0, 5.0, 1, 0},
-      {"Runge-Kutta, one sample", M::RungeKutta, 1, 0.0, 5.0, 1, 0},
-      {"RK doubling, one sample", M::RungeKuttaStepDoubling, 128, 0.0, 5.0, 1, 0},
+      {"Euler, 1 sample", M::Euler, 1, 0, 5, 1, 0}, {"RK, 1 sample", M::RungeKutta, 1, 0, 5, 1, 0},
+      {"Euler doubling, 1 sample", M::EulerStepDoubling, 128, 0, 5, 1, 0},
+      {"RK doubling, 1 sample", M::RungeKuttaStepDoubling, 128, 0, 5, 1, 0},
   };
   for (const Row& row : rows) {
-    ModelParameters p = test::DefaultParameters(row.method);
-    p.eulerSteps = row.eulerSteps;
-    p.eps = row.eps;
+    const ModelParameters p{.solutionMethod = row.method, .eulerSteps = row.eulerSteps,
+                            .eps = row.eps};
     const double u0 = row.force > 0.0 ? 0.01 : 0.0;
     ModelRun run = test::ForceRun(p, 2.86, test::SineSamples(row.force, 1.0, 0.02, row.samples),
                                   0.02, u0, 0.0, 0.0, ModelPass::Modified);

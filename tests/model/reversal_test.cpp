@@ -27,9 +27,7 @@ struct Sequence {
 // recorded: "PLast+ Plast- PMax+ PMax- maxList|minList", histories as digits of entries 1..N.
 std::string Bookkeeping(R rule, const Sequence& s, bool skip, double thresholdZ) {
   ModelRun run;
-  run.parameters.reversalRule = rule;
-  run.parameters.skipWithinDominanceZone = skip;
-  run.parameters.thresholdZ = thresholdZ;
+  run.parameters = {.thresholdZ = thresholdZ, .reversalRule = rule, .skipWithinDominanceZone = skip};
   run.pass = ModelPass::Modified;
   const auto n = static_cast<int32_t>(s.u.size()) - 1;
   run.StartPass(n);
@@ -60,15 +58,11 @@ const Sequence kPeakInsideZone{{0, 0.0, 0.1, 0.2, 0.1, 0.0, 0.1, 0.15, 0.1},
                                {0, 0.0, 0.5, 0.8, 0.5, 0.2, 0.45, 0.6, 0.4}};
 
 const Sequence kPlateau{{0, 0.0, 0.1, 0.1, 0.0}, {0, 0.1, 0.5, 0.6, 0.3}};
-// Peaks at the same u with z 0.5, 0.7, 0.6 and 0.7 again.
+// Peaks at the same u with z 0.5, 0.7, 0.6 and 0.7 again, and the same troughs mirrored.
 const Sequence kEqualPeaks{{0, 0.0, 0.2, 0.1, 0.2, 0.1, 0.2, 0.1, 0.2, 0.1},
                            {0, 0.0, 0.5, 0.3, 0.7, 0.4, 0.6, 0.3, 0.7, 0.3}};
-
-Sequence Mirrored(Sequence s) {
-  for (double& u : s.u) u = -u;
-  for (double& z : s.z) z = -z;
-  return s;
-}
+const Sequence kEqualTroughs{{0, 0.0, -0.2, -0.1, -0.2, -0.1, -0.2, -0.1, -0.2, -0.1},
+                             {0, 0.0, -0.5, -0.3, -0.7, -0.4, -0.6, -0.3, -0.7, -0.3}};
 
 // A reversal is detected once the next sample is known: by the point rules from sample 2 on, into
 // the index histories; into the all-reversal lists from sample 1 on, leaving the histories at 0.
@@ -92,7 +86,7 @@ TEST(ReversalMemory, RecordsTheExpectedReversals) {
        "0003333339 0000006666 0003333333 0000006666 |"},
       {"equal u with larger z replaces max", R::MaxReversal, false, -1, kEqualPeaks,
        "002244668 000000000 002244444 000000000 |"},
-      {"equal u with smaller z replaces min", R::MaxReversal, false, -1, Mirrored(kEqualPeaks),
+      {"equal u with smaller z replaces min", R::MaxReversal, false, -1, kEqualTroughs,
        "000000000 002244668 000000000 002244444 |"},
       {"lists take sample 1", R::AllReversals, true, -1, kPeakAtSampleOne,
        "0000 0000 0000 0000 1|3"},

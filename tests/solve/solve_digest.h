@@ -7,6 +7,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "experiments/experiment_file.h"
@@ -83,18 +84,16 @@ inline bool LoadDigestSet(DigestSet set, Workbench& bench) {
 // mass, skip=yes|no).
 inline void ApplyDigestSettings(std::string_view method, std::string_view rule,
                                 std::string_view extra, MainWindowInputs& in) {
-  in.optSolutionEuler = method == "euler";
-  in.optSolutionEulerStepDoubling = method == "euler-doubling";
-  in.optSolutionRK45 = method == "rk";
-  in.optSolutionRKStepDoubling = method == "rk-doubling";
-  in.optALLREV = rule == "all";
-  in.optReversalLast = rule == "last";
-  in.optReversalMax = rule == "max";
-  in.optReversalLastAndMax = rule == "last-max";
-  const std::map<std::string_view, std::string MainWindowInputs::*> texts = {
-      {"beta", &MainWindowInputs::txtBetaSmall}, {"gamma", &MainWindowInputs::txtGammaSmall},
-      {"n", &MainWindowInputs::txtNee},          {"P", &MainWindowInputs::txtP},
-      {"thresholdZ", &MainWindowInputs::txtThresholdZ}, {"mass", &MainWindowInputs::txtMass}};
+  using I = MainWindowInputs;
+  const std::pair<std::string_view, bool I::*> options[] = {
+      {"euler", &I::optSolutionEuler}, {"euler-doubling", &I::optSolutionEulerStepDoubling},
+      {"rk", &I::optSolutionRK45},     {"rk-doubling", &I::optSolutionRKStepDoubling},
+      {"all", &I::optALLREV},          {"last", &I::optReversalLast},
+      {"max", &I::optReversalMax},     {"last-max", &I::optReversalLastAndMax}};
+  for (const auto& [name, option] : options) in.*option = name == method || name == rule;
+  const std::map<std::string_view, std::string I::*> texts = {
+      {"beta", &I::txtBetaSmall}, {"gamma", &I::txtGammaSmall}, {"n", &I::txtNee},
+      {"P", &I::txtP}, {"thresholdZ", &I::txtThresholdZ}, {"mass", &I::txtMass}};
   while (!extra.empty()) {
     const std::string_view item = extra.substr(0, extra.find(';'));
     extra.remove_prefix(std::min(extra.size(), item.size() + 1));
