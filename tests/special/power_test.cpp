@@ -46,20 +46,17 @@ TEST(PowerOf, GivesTheBitsOfStdPow) {
       },
   };
   std::mt19937_64 rng(20261206);
+  int served = 0;  // squares of the model's range served by the multiplication
   for (std::size_t row = 0; row < std::size(draws); ++row) {
     for (int k = 0; k < 200000; ++k) {
       const double x = draws[row](rng);
+      served += row == 0 && detail::SquareIsPow(x, x * x) ? 1 : 0;
       for (const double y : {2.0, 0.5, 2.5, -1.0}) {
         ASSERT_TRUE(SameBits(PowerOf(x, y), std::pow(x, y))) << row << std::hexfloat << " " << x;
       }
     }
   }
-  int served = 0;
-  for (int k = 0; k < 10000; ++k) {
-    const double x = uniform(rng, 0.0, 1.2);
-    served += detail::SquareIsPow(x, x * x) ? 1 : 0;
-  }
-  EXPECT_GT(served, 8500);
+  EXPECT_GT(served, 170000);
 }
 
 }  // namespace

@@ -187,10 +187,8 @@ TEST(HypergeometricEvaluator, GivesWhatFreshEvaluationsGaveToTheLastBit) {
       {1.0, 2.0, -1.0}};
   std::vector<double> xs;
   for (int i = 0; i <= 240; ++i) xs.push_back(-3.0 + i * (4.2 / 240));  // -3 .. 1.2
-  for (const double v : {-60.0, -50.0, -10.0, -1e300, 0.5, -0.5, 0.9999999, 1.0 - 1e-10, 1.0,
-                         2.0, 0.0, -0.0, 1e-300, -1e-300, kInf, -kInf, kNaN}) {
-    xs.push_back(v);
-  }
+  xs.insert(xs.end(), {-60.0, -50.0, -10.0, -1e300, 0.5, -0.5, 0.9999999, 1.0 - 1e-10, 1.0, 2.0,
+                       0.0, -0.0, 1e-300, -1e-300, kInf, -kInf, kNaN});
   // FNV-1a over the bytes of (status, result, fault), NaN payloads included, each evaluation
   // starting from the output 123.456.
   uint64_t digest = 0xcbf29ce484222325ULL;
