@@ -230,8 +230,7 @@ TEST(DisplacementControlled, AllReversalListsArePrunedAgainstTheOriginalPassZ) {
   ModelRun original;
   original.parameters = test::DefaultParameters(SolutionMethod::RungeKuttaStepDoubling);
   original.mass = 2.86;
-  ModelRun modified = original;
-  ModelRun pruned = original;
+  ModelRun modified = original, pruned = original;
   DisplacementControlledResponse(original, d, n, 0.05);
   const std::vector<double>& z = original.history.Z;
   DisplacementControlledModifiedResponse(modified, d, n, 0.05, 0.0, 0.0, z);
