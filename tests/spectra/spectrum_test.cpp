@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -159,35 +160,27 @@ TEST(Spectrum, RowsReadBackBitForBit) {
   EXPECT_EQ(SpectrumRowText(unsolved).substr(SpectrumRowText(unsolved).size() - 3), ",,,");
 }
 
-// Statistics of three points against values worked by hand: mean, median, and the standard
-// deviation of the logarithms; a quantity with a value not above 0 has no dispersion, and an
-// unsolved point counts in "records" only.
+// Statistics of four points against values worked by hand: mean, median (of an even count),
+// and the standard deviation of the logarithms; a quantity with a value not above 0 has no
+// dispersion, and an unsolved point counts in "records" only.
 TEST(Spectrum, StatisticsOverRecords) {
-  std::vector<SpectrumPoint> points(4);
-  const double fy[] = {1.0, 2.0, 4.0, 99.0};
-  const double rel[] = {-0.1, 0.2, 0.3, 99.0};
-  for (std::size_t k = 0; k < points.size(); ++k) {
-    points[k].Fy = fy[k];
-    points[k].relErrorU = rel[k];
-  }
-  points[3].status = PointStatus::DuctilityNotReached;
+  std::vector<SpectrumPoint> points(5);
+  const double fy[] = {1.0, 2.0, 4.0, 8.0, 99.0}, rel[] = {-0.1, 0.2, 0.3, 0.4, 99.0};
+  for (std::size_t k = 0; k < points.size(); ++k) points[k].Fy = fy[k], points[k].relErrorU = rel[k];
+  points[4].status = PointStatus::DuctilityNotReached;
   const PeriodStatistics statistics = StatisticsOf(0.5, points);
-  EXPECT_EQ(statistics.records, 4);
-  EXPECT_EQ(statistics.solved, 3);
-  const auto fields = [&](const std::string& name) {
+  EXPECT_EQ(std::pair(statistics.records, statistics.solved), std::pair(5, 4));
+  const auto column = [](const std::string& name) {  // after T_s, records, solved
     const std::string header = SpectrumStatisticsHeader();
-    std::size_t column = 0;
-    for (std::size_t at = 0; at < header.find(name + "_mean"); ++at) column += header[at] == ',';
-    return column - 3;  // T_s, records, solved come first
+    return std::count(header.begin(), header.begin() + header.find(name + "_mean"), ',') - 3;
   };
-  const std::size_t f = fields("Fy_N");
-  EXPECT_DOUBLE_EQ(*statistics.values[f], 7.0 / 3.0);
-  EXPECT_DOUBLE_EQ(*statistics.values[f + 1], 2.0);
-  // ln 1, ln 2, ln 4 = 0, L, 2L: mean L, deviations -L, 0, L, variance L^2.
-  EXPECT_DOUBLE_EQ(*statistics.values[f + 2], std::log(2.0));
-  const std::size_t r = fields("rel_err_U");
-  EXPECT_NEAR(*statistics.values[r], 0.4 / 3.0, 1e-15);
-  EXPECT_DOUBLE_EQ(*statistics.values[r + 1], 0.2);
+  const std::size_t f = column("Fy_N"), r = column("rel_err_U");
+  EXPECT_DOUBLE_EQ(*statistics.values[f], 15.0 / 4.0);
+  EXPECT_DOUBLE_EQ(*statistics.values[f + 1], 3.0);
+  // ln 1, 2, 4, 8 = 0, L, 2L, 3L: mean 1.5 L, squared deviations 5 L^2 over 3.
+  EXPECT_DOUBLE_EQ(*statistics.values[f + 2], std::log(2.0) * std::sqrt(5.0 / 3.0));
+  EXPECT_NEAR(*statistics.values[r], 0.2, 1e-15);
+  EXPECT_DOUBLE_EQ(*statistics.values[r + 1], 0.25);
   EXPECT_FALSE(statistics.values[r + 2].has_value());
 }
 
