@@ -44,16 +44,13 @@ void ApplyInputs(const std::vector<std::string>& t, quarvel::MainWindowInputs& i
   const std::size_t boxCount = std::size(boxes);
   for (std::size_t i = 0; i < boxCount && i < t.size(); ++i) *boxes[i] = t[i];
   auto digit = [&t](std::size_t i) { return i < t.size() && !t[i].empty() ? (t[i][0] & 3) : 0; };
-  const int method = digit(boxCount);
-  in.optSolutionEuler = method == 0;
-  in.optSolutionEulerStepDoubling = method == 1;
-  in.optSolutionRK45 = method == 2;
-  in.optSolutionRKStepDoubling = method == 3;
-  const int rule = digit(boxCount + 1);
-  in.optALLREV = rule == 0;
-  in.optReversalLast = rule == 1;
-  in.optReversalMax = rule == 2;
-  in.optReversalLastAndMax = rule == 3;
+  bool* methods[] = {&in.optSolutionEuler, &in.optSolutionEulerStepDoubling, &in.optSolutionRK45,
+                     &in.optSolutionRKStepDoubling};
+  bool* rules[] = {&in.optALLREV, &in.optReversalLast, &in.optReversalMax, &in.optReversalLastAndMax};
+  for (int i = 0; i < 4; ++i) {
+    *methods[i] = i == digit(boxCount);
+    *rules[i] = i == digit(boxCount + 1);
+  }
   in.chkWithinUnloadingBranch = (digit(boxCount + 2) & 1) != 0;
 }
 

@@ -68,30 +68,16 @@ const WarningCase kWarningCases[] = {
 
 class WarningTest : public testing::TestWithParam<WarningCase> {};
 
-TEST_P(WarningTest, NamesTheLineAndLoadsAsTheLoaderDoes) {
+// (That the checked load is the loader's, bit for bit, is the record_check fuzz target's check.)
+TEST_P(WarningTest, NamesTheLine) {
   const WarningCase& c = GetParam();
-  ExperimentSet checkedSet, plainSet;
-  const CheckedLoad checked = LoadCheckedExperimentText(c.text, checkedSet, "pulse.quarvel");
-  const LoadResult plain = LoadExperimentText(c.text, plainSet, "pulse.quarvel");
-
-  EXPECT_EQ(checked.load.ok, plain.ok);
-  EXPECT_EQ(checked.load.Describe(), plain.Describe());
-  ASSERT_EQ(checkedSet.Count(), plainSet.Count());
-  for (int32_t k = 1; k <= plainSet.Count(); ++k) {
-    const Experiment &a = checkedSet.At(k), &b = plainSet.At(k);
-    EXPECT_TRUE(std::tie(a.name, a.dataType, a.unitsOfG, a.timeStep, SamplesOf(a)) ==
-                std::tie(b.name, b.dataType, b.unitsOfG, b.timeStep, SamplesOf(b)));
-  }
-
-  if (c.line == 0) {
-    EXPECT_EQ(checked.warningCount, 0) << checked.warnings.front().text;
-    return;
-  }
-  ASSERT_EQ(checked.warningCount, 1);
+  ExperimentSet set;
+  const CheckedLoad checked = LoadCheckedExperimentText(c.text, set, "pulse.quarvel");
+  EXPECT_TRUE(checked.load.ok);
+  ASSERT_EQ(checked.warningCount, c.line == 0 ? 0 : 1);
+  if (c.line == 0) return;
   ASSERT_EQ(checked.warnings.size(), 1u);
-  EXPECT_EQ(checked.warnings[0].lineNumber, c.line);
-  EXPECT_NE(checked.warnings[0].text.find(c.message), std::string::npos)
-      << checked.warnings[0].text;
+  EXPECT_NE(checked.warnings[0].text.find(c.message), std::string::npos) << checked.warnings[0].text;
   EXPECT_EQ(DescribeWarning("pulse.quarvel", checked.warnings[0])
                 .rfind("pulse.quarvel:" + std::to_string(c.line) + ": warning: ", 0),
             0u);
