@@ -39,7 +39,9 @@ inline const char* FaultRulesBroken(const Experiment& experiment, const Experime
   }
   const auto peak = [](const std::vector<double>& values) {  // a NaN is never the peak
     double largest = 0.0;
-    for (std::size_t j = 1; j < values.size(); ++j) largest = std::max(largest, std::fabs(values[j]));
+    for (std::size_t j = 1; j < values.size(); ++j) {
+      largest = std::max(largest, std::fabs(values[j]));
+    }
     return largest;
   };
   if (e.originalPeakU != peak(e.original.U) || e.modifiedPeakU != peak(e.modified.U) ||
@@ -51,7 +53,8 @@ inline const char* FaultRulesBroken(const Experiment& experiment, const Experime
       !same(e.absErrorEh, std::fabs(e.originalPeakEh - e.modifiedPeakEh))) {
     return "an absolute error is not as computed";
   }
-  if (!(e.originalPeakU > 0 || e.relErrorU == 0.0) || !(e.originalPeakEh > 0 || e.relErrorEh == 0.0)) {
+  if (!(e.originalPeakU > 0 || e.relErrorU == 0.0) ||
+      !(e.originalPeakEh > 0 || e.relErrorEh == 0.0)) {
     return "a relative error without an original peak is not 0";
   }
   const ErrorLabelTexts labels = ErrorLabels(e.absErrorU, e.relErrorU, e.absErrorEh, e.relErrorEh);

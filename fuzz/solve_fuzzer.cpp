@@ -46,7 +46,8 @@ void ApplyInputs(const std::vector<std::string>& t, quarvel::MainWindowInputs& i
   auto digit = [&t](std::size_t i) { return i < t.size() && !t[i].empty() ? (t[i][0] & 3) : 0; };
   bool* methods[] = {&in.optSolutionEuler, &in.optSolutionEulerStepDoubling, &in.optSolutionRK45,
                      &in.optSolutionRKStepDoubling};
-  bool* rules[] = {&in.optALLREV, &in.optReversalLast, &in.optReversalMax, &in.optReversalLastAndMax};
+  bool* rules[] = {&in.optALLREV, &in.optReversalLast, &in.optReversalMax,
+                   &in.optReversalLastAndMax};
   for (int i = 0; i < 4; ++i) {
     *methods[i] = i == digit(boxCount);
     *rules[i] = i == digit(boxCount + 1);
@@ -81,6 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (broken != nullptr) Fail(broken);
   }
   const PeriodLabelTexts periods = PeriodLabels(bench.inputs, bench.CurrentExperiment()->mass);
-  if (!fuzz::IsLabelText(periods.elastic) || !fuzz::IsLabelText(periods.plastic)) Fail("a period label");
+  if (!fuzz::IsLabelText(periods.elastic) || !fuzz::IsLabelText(periods.plastic)) {
+    Fail("a period label");
+  }
   return 0;
 }

@@ -22,7 +22,8 @@ using Lines = std::vector<std::string>;
 // The force pulse file, one item per line: count, name, weight, mass, u, u', z, type, units,
 // time step, counter, samples; with line `index` (0-based) replaced when one is given.
 Lines Pulse(std::size_t index = 99, const std::string& line = "") {
-  Lines lines{"1", "Pulse", "1", "2.86", "0", "0", "0", "Force", "none", "0.02", "3", "0", "5", "0"};
+  Lines lines{"1",     "Pulse", "1",    "2.86", "0", "0", "0",
+              "Force", "none",  "0.02", "3",    "0", "5", "0"};
   if (index < lines.size()) lines[index] = line;
   return lines;
 }
@@ -92,7 +93,9 @@ TEST(LoadExperimentFile, EdgeCases) {
   Lines longCounter = Pulse(10, "3.5");
   longCounter.push_back("7");
   std::string mixed;
-  for (std::size_t i = 0; i < 14; ++i) mixed += Pulse()[i] + (i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r");
+  for (std::size_t i = 0; i < 14; ++i) {
+    mixed += Pulse()[i] + (i % 3 == 0 ? "\r\n" : i % 3 == 1 ? "\n" : "\r");
+  }
   const std::string crlf = Join(Pulse(), "\r\n");
   // The reader takes 64 KiB at a time: this name puts its CR last in the first chunk and its
   // LF first in the next. A lost pairing would insert an empty line and shift every item.
@@ -152,12 +155,11 @@ TEST(LoadExperimentFile, EdgeCases) {
 // A written set loads back to the same records bit for bit, numbers that text forms get wrong
 // included; what the loader could not read back is refused before the file is made.
 TEST(WriteExperimentFile, LoadsBackBitForBitAndRefusesWhatCannot) {
-  const auto Acc = ExperimentDataType::Acceleration;
-  const Experiment force{"  Pulse, \"quoted\"  ", 0.1 + 0.2, 5e-324, -0.0, 1e300, -1.0 / 3.0, 0.02, 3,
-                         {0.0, -0.0, 2.2250738585072014e-308, 1.7976931348623157e308}, {}, {},
-                         ExperimentDataType::Force};
-  const Experiment ground{"El Centro 1940 NS", 1, 1, 0, 0, 0, 0.005, 2, {}, {}, {0.0, 0.0063, -1e-9},
-                          Acc, 1};
+  const Experiment force{"  Pulse, \"quoted\"  ", 0.1 + 0.2, 5e-324, -0.0, 1e300, -1.0 / 3.0,
+                         0.02, 3, {0.0, -0.0, 2.2250738585072014e-308, 1.7976931348623157e308},
+                         {}, {}, ExperimentDataType::Force};
+  const Experiment ground{"El Centro 1940 NS", 1, 1, 0, 0, 0, 0.005, 2, {}, {},
+                          {0.0, 0.0063, -1e-9}, ExperimentDataType::Acceleration, 1};
   const Experiment drive{"El Centro 1940 NS", 1, 1, 0, 0, 0, 0.005, 2, {}, {0.0, 0.0063, -1e-9}, {},
                          ExperimentDataType::Displacement};
   ExperimentSet set;

@@ -29,7 +29,9 @@ TEST(ElCentroVariant, SolvesBitIdenticallyToTheQuarvelFile) {
   RecordOptions oneColumn;
   oneColumn.timeStep = 0.02;
   const std::tuple<std::string, RecordFormat, RecordOptions> rows[] = {
-      {QUARVEL_SOURCE_DIR "/tests/experiments/data/elcentro-1940-ns.quarvel", RecordFormat::Quarvel, {}},
+      {QUARVEL_SOURCE_DIR "/tests/experiments/data/elcentro-1940-ns.quarvel",
+       RecordFormat::Quarvel,
+       {}},
       {kDataDir + "elcentro-npts-keywords.AT2", RecordFormat::At2, {}},
       {kDataDir + "elcentro-npts-first.at2", RecordFormat::At2, {}},
       {kDataDir + "elcentro-one-column.txt", RecordFormat::Columns, oneColumn},
@@ -83,7 +85,8 @@ const char* const kAt2Head =
 TEST(BadRecord, FailsNamingTheLineAndKeepsTheCurrentSet) {
   const std::string at2 = kAt2Head;
   const std::tuple<const char*, std::string, int64_t, const char*> rows[] = {
-      {"short.at2", at2 + "NPTS=  4, DT= .01 SEC\n .1 .2\n .3\n", 7, "ends after 3 of the 4 values"},
+      {"short.at2", at2 + "NPTS=  4, DT= .01 SEC\n .1 .2\n .3\n", 7,
+       "ends after 3 of the 4 values"},
       {"long.at2", at2 + "   2   .01  NPTS, DT\n .1 .2\n .3\n", 6, "more values than the 2"},
       {"nocount.at2", at2 + ".1 .2\n", 4, "gives no count and time step"},
       {"half.at2", at2 + "NPTS= 2.5, DT= .01\n", 4, "NPTS must be a whole number"},
@@ -124,7 +127,8 @@ TEST(BadRecord, FailsNamingTheLineAndKeepsTheCurrentSet) {
   fs::remove(good);
 }
 
-RecordOptions Options(std::optional<ExperimentDataType> type, std::optional<AccelerationUnits> units,
+RecordOptions Options(std::optional<ExperimentDataType> type,
+                      std::optional<AccelerationUnits> units,
                       std::optional<std::string> column = {}, std::optional<std::string> name = {},
                       std::optional<double> step = {}) {
   RecordOptions options;
@@ -140,7 +144,8 @@ RecordOptions Options(std::optional<ExperimentDataType> type, std::optional<Acce
 // <time step> | <samples> | <provenance units> <start time> <column>", numbers in their shortest
 // form (so to the last bit).
 TEST(ReadRecord, TakesWhatTheFileLeavesOpenFromTheOptions) {
-  const std::string at2 = std::string(kAt2Head) + "NPTS=  3, DT=   .0050 SEC\n  .1E-01 -.2E-01\n 3\n";
+  const std::string at2 =
+      std::string(kAt2Head) + "NPTS=  3, DT=   .0050 SEC\n  .1E-01 -.2E-01\n 3\n";
   const auto cm = AccelerationUnits::CentimetresPerSecondSquared;
   const std::tuple<const char*, std::string, RecordOptions, std::string> rows[] = {
       // Dividing by 100 is correctly rounded: 981 cm/s2 is exactly 9.81 m/s2.
@@ -152,7 +157,10 @@ TEST(ReadRecord, TakesWhatTheFileLeavesOpenFromTheOptions) {
       {"drive.txt", "0.01\n0.02\n", Options(ExperimentDataType::Displacement, {}, {}, {}, 0.1),
        "2 0 drive | 0.1 | 0.01 0.02 | m 0 "},
       {"late.dat", "# t a\n\n 2.5\t1\n 2.75\t2\n 3\t3\n", {}, "0 1 late | 0.25 | 1 2 3 | g 2.5 "},
-      {"rec.at2", at2, {}, "0 1 NORTHRIDGE 01/17/94, SOME STATION, 090 | 0.005 | 0.01 -0.02 3 | g 0 "},
+      {"rec.at2",
+       at2,
+       {},
+       "0 1 NORTHRIDGE 01/17/94, SOME STATION, 090 | 0.005 | 0.01 -0.02 3 | g 0 "},
       {"r.csv", "Time (s);a_x;\"a;y\"\n0;1;2\n0.1;3;4\n", Options({}, {}, "A;Y"),
        "0 1 r | 0.1 | 2 4 | g 0 a;y"},
       {"r.csv", "t,a,b\r\n0,1,2\r\n0.1,3,4\r\n", Options({}, {}, "3"), "0 1 r | 0.1 | 2 4 | g 0 b"},
@@ -172,7 +180,8 @@ TEST(ReadRecord, TakesWhatTheFileLeavesOpenFromTheOptions) {
                        e.name + " | " + FormatShortest(e.timeStep) + " |";
     EXPECT_EQ(SamplesOf(e).size(), static_cast<std::size_t>(e.counter) + 1);
     for (int32_t i = 1; i <= e.counter; ++i) made += " " + FormatShortest(SamplesOf(e)[i]);
-    EXPECT_EQ(made + " | " + p.units + " " + FormatShortest(p.startTime) + " " + p.column, expected);
+    EXPECT_EQ(made + " | " + p.units + " " + FormatShortest(p.startTime) + " " + p.column,
+              expected);
   }
 }
 
@@ -180,7 +189,8 @@ TEST(Detect, RecognisesTheFormatAndWhetherTheFileNeedsATimeStep) {
   const std::tuple<const char*, const char*, RecordFormat, bool> rows[] = {
       {"x.txt", "A\nB\nC\n 3 .01 NPTS, DT\n", RecordFormat::At2, false},  // the header wins
       {"x.quarvel", "1\n2\n", RecordFormat::Quarvel, false},
-      {"x.txt", "1\nPulse\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n1\n5\n", RecordFormat::Quarvel, false},
+      {"x.txt", "1\nPulse\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n1\n5\n", RecordFormat::Quarvel,
+       false},
       {"x", "0 1\n0.1 2\n", RecordFormat::Columns, false},
       {"x", "# g\n1\n2\n", RecordFormat::Columns, true},
       {"x.dat", "0\t1\n0.1\t2\n", RecordFormat::Columns, false},  // tabs are not CSV
@@ -191,7 +201,8 @@ TEST(Detect, RecognisesTheFormatAndWhetherTheFileNeedsATimeStep) {
   };
   for (const auto& [path, head, format, needsTimeStep] : rows) {
     const RecordQuestions questions = QuestionsOf(head, path);
-    EXPECT_EQ(std::tuple(questions.format, questions.needsTimeStep), std::tuple(format, needsTimeStep))
+    EXPECT_EQ(std::tuple(questions.format, questions.needsTimeStep),
+              std::tuple(format, needsTimeStep))
         << path << " " << head;
   }
 }

@@ -12,6 +12,7 @@
 #include <tuple>
 
 #include "../../fuzz/solve_check.h"
+#include "experiments/experiment_file.h"
 #include "reliability_support.h"
 #include "solve/solve_experiments.h"
 #include "studies/parametric_loop.h"
@@ -29,18 +30,9 @@ Workbench TinyBench() {
   return bench;
 }
 
-// The same records as a file for quarvel-cli, with `timeStep` as every time-step line if given.
-std::string TinyFile(const char* timeStep = nullptr) {
-  std::string text = "3\n";
-  const Workbench bench = EulerBench(40);
-  for (const Experiment& e : bench.experiments.Records()) {
-    const char* type[] = {"Acceleration", "Force", "Displacement"};
-    text += e.name + "\n1\n2.86\n0\n0\n0\n" + type[int(e.dataType)] + "\n" +
-            (e.unitsOfG ? "units of g" : "none") + "\n" +
-            (timeStep ? timeStep : FormatDefault(e.timeStep)) + "\n40\n";
-    for (int32_t i = 1; i <= 40; ++i) text += FormatDefault(SamplesOf(e)[i]) + "\n";
-  }
-  return text;
+// The same records as a file for quarvel-cli.
+void WriteTinyFile(const ScratchFolder& folder) {
+  ASSERT_TRUE(WriteExperimentFile((folder / "tiny.quarvel").string(), EulerBench(40).experiments));
 }
 
 // Solves without a message but the reversal-weight fault (which the all-reversal rule may
@@ -95,7 +87,7 @@ class BadBoxTest : public testing::TestWithParam<Box> {};
 TEST_P(BadBoxTest, SolveAndStudyFollowTheFaultRules) {
   const Box& box = GetParam();
   ScratchFolder folder;
-  folder.Write("tiny.quarvel", TinyFile());
+  WriteTinyFile(folder);
   for (std::size_t t = 0; t < std::size(kBadTexts); ++t) {
     const std::string bad = kBadTexts[t];
     SCOPED_TRACE(bad);
@@ -171,8 +163,8 @@ TEST(BadValueConsequences, NonFiniteResultsAreStoredAndLabelledAsHavingNoValue) 
     Workbench bench = TinyBench();
     for (Experiment& e : bench.experiments.Records()) e.timeStep = Val(text);
     SolveFollowsTheFaultRules(bench);
-    folder.Write("tiny.quarvel", TinyFile(text));
-    EXPECT_EQ(RunCli(folder.Path(), "solve --method euler --load tiny.quarvel").status, 0);
+    folder.Write("pulse.quarvel", PulseFile("\n", 9, text));
+    EXPECT_EQ(RunCli(folder.Path(), "solve --method euler --load pulse.quarvel").status, 0);
   }
 }
 
@@ -219,7 +211,7 @@ TEST(StudyRange, RefusesOrRunsTheRange) {
     EXPECT_EQ(fs::exists(folder / kDefaultStudyFileName),
               c.status == StudyStatus::Completed || c.status == StudyStatus::InvalidValue);
 
-    folder.Write("tiny.quarvel", TinyFile());
+    WriteTinyFile(folder);
     const CliRun run = RunCli(
         folder.Path(), "loop --load tiny.quarvel --method euler --vary elastic --by fy --from " +
                            Quote(c.from) + " --to " + Quote(c.to) + " --step " + Quote(c.step));

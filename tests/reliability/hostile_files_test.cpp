@@ -53,7 +53,9 @@ struct Outcome {
   int32_t counter = 0;
   double lastSample = 0.0;
 };
-Outcome Loads(std::string name, int32_t counter, double last) { return {true, name, counter, last}; }
+Outcome Loads(std::string name, int32_t counter, double last) {
+  return {true, name, counter, last};
+}
 Outcome Fails(std::string reason) { return {false, reason}; }
 
 struct HostileFile {
@@ -170,7 +172,8 @@ TEST_P(HostileFileTest, LoadsOrFailsPromptlyWithBoundedMemory) {
   if (c.expected.loads) {
     EXPECT_NE(run.out.find("\n" + c.expected.text + "\t"), std::string::npos) << run.out;
   } else {
-    EXPECT_NE(run.err.find(std::string(kLoadErrorMessage) + "\n" + path + ": "), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(std::string(kLoadErrorMessage) + "\n" + path + ": "), std::string::npos)
+        << run.err;
     EXPECT_NE(run.err.find(c.expected.text), std::string::npos) << run.err;
   }
   // The whole program: its libraries, the line buffer and the read chunk.

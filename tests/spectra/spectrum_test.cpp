@@ -166,7 +166,10 @@ TEST(Spectrum, RowsReadBackBitForBit) {
 TEST(Spectrum, StatisticsOverRecords) {
   std::vector<SpectrumPoint> points(5);
   const double fy[] = {1.0, 2.0, 4.0, 8.0, 99.0}, rel[] = {-0.1, 0.2, 0.3, 0.4, 99.0};
-  for (std::size_t k = 0; k < points.size(); ++k) points[k].Fy = fy[k], points[k].relErrorU = rel[k];
+  for (std::size_t k = 0; k < points.size(); ++k) {
+    points[k].Fy = fy[k];
+    points[k].relErrorU = rel[k];
+  }
   points[4].status = PointStatus::DuctilityNotReached;
   const PeriodStatistics statistics = StatisticsOf(0.5, points);
   EXPECT_EQ(std::pair(statistics.records, statistics.solved), std::pair(5, 4));
