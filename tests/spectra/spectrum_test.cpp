@@ -128,22 +128,14 @@ TEST(Spectrum, ConstantDuctilityReachesTheTargetWhereItReportsAStrength) {
 // A row read back is the point written, bit for bit, for a solved point and for one without a
 // strength (whose strength fields are empty); a name with a comma and a quote is quoted.
 TEST(Spectrum, RowsReadBackBitForBit) {
-  SpectrumPoint solved;
-  solved.period = 0.15;
-  solved.record = 3;
-  solved.name = "Taft, \"N21E\"";
-  solved.mass = 1.0;
-  solved.stiffness = 1754.5963379714383;
-  solved.c = 4.188790204786387;
-  solved.elasticForce = 7.231369977034274;
-  solved.Fy = 2.41714853506552;
-  solved.Uy = solved.Fy / solved.stiffness;
-  solved.strengthRatio = 1.0 / 3.0;
-  solved.reduction = 2.9916944995845105;
-  solved.original = {0.005542682363008385, 4.0234061066544164, 3.0947659019971296, 1e-300};
-  solved.modified = {0.005397551140661923, -0.0, std::numeric_limits<double>::infinity(), 5e-324};
-  solved.relErrorU = std::nan("");
-  solved.relErrorEh = -0.09207540001162974;
+  const double inf = std::numeric_limits<double>::infinity(), k = 1754.5963379714383;
+  const double fy = 2.41714853506552;
+  const SpectrumPoint solved{0.15, 3, "Taft, \"N21E\"", PointStatus::Solved, 1.0, k,
+                             4.188790204786387, 7.231369977034274, fy, fy / k, 1.0 / 3.0,
+                             2.9916944995845105,
+                             {0.005542682363008385, 4.0234061066544164, 3.0947659019971296, 1e-300},
+                             {0.005397551140661923, -0.0, inf, 5e-324}, std::nan(""),
+                             -0.09207540001162974, 0, 0};
   SpectrumPoint unsolved = solved;
   unsolved.status = PointStatus::DuctilityNotReached;
 
