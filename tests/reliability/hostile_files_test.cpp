@@ -76,9 +76,7 @@ const HostileFile kHostileFiles[] = {
      Fails("line is longer than 16 MiB")},
     // (The loader's own table holds the line ends, the counts and the other broken lines.)
     {"NulBytesInNameAndNumbers",
-     [] {
-       return "1\nPu\0lse\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n3\n0\n5\0" "9\n\0" "3\n\0\0\0"s;
-     },
+     [] { return "1\nPu\0lse\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n3\n0\n5\0" "9\n\0" "3\n\0\0"s; },
      Loads("Pu\0lse"s, 3, 0)},
     {"NonAsciiFileName", [] { return PulseFile(); }, Loads("Pulse", 3, 0), nullptr,
      "r\xe9" "cord \xe2\x82\xac \xff.quarvel"},
@@ -95,8 +93,7 @@ const HostileFile kHostileFiles[] = {
        return "1\r\nBig\r\n1\r\n1\r\n0\r\n0\r\n0\r\nAcceleration\r\nUnits of g\r\n0.001\r\n" +
               std::to_string(kBigSamples) + "\r\n";
      },
-     Loads("Big", kBigSamples, 0.0123456789012345),
-     [](std::string& chunk) {
+     Loads("Big", kBigSamples, 0.0123456789012345), [](std::string& chunk) {
        for (chunk.clear(); chunk.size() < 4096 * 20;) chunk += "0.0123456789012345\r\n";
      }},
     // Garbage starting with a byte that cannot begin a number, or after a head that claims
