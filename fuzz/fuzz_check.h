@@ -1,11 +1,15 @@
 #pragma once
-// Shared by the fuzz targets: the abort that reports a broken promise, and line counting.
+// Shared by the fuzz targets and the tests that replay or reuse their checks: the abort that
+// reports a broken promise, line counting, and the shape every loaded record must have.
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string_view>
+
+#include "experiments/experiment.h"
 
 namespace quarvel::fuzz {
 
@@ -27,6 +31,22 @@ inline int64_t CountLines(std::string_view text, bool crEnds = true) {
   const char last = text.empty() ? '\n' : text.back();
   if (last != '\n' && !(crEnds && last == '\r')) ++lines;
   return lines;
+}
+
+// What a loaded record must hold, or nullptr: a counter of at least 1, and its sample array (and
+// only that one) counter + 1 finite values with entry 0 unused.
+inline const char* RecordShapeBroken(const Experiment& e) {
+  if (e.counter < 1) return "counter below 1";
+  const std::vector<double>& samples = SamplesOf(e);
+  if (samples.size() != static_cast<std::size_t>(e.counter) + 1) return "sample array size";
+  if (samples[0] != 0.0) return "entry 0 of the samples is not 0";
+  for (const double v : samples) {
+    if (!std::isfinite(v)) return "a non-finite sample";
+  }
+  if (e.force.empty() + e.displacement.empty() + e.acceleration.empty() != 2) {
+    return "not exactly one sample array filled";
+  }
+  return nullptr;
 }
 
 }  // namespace quarvel::fuzz

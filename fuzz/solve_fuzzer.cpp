@@ -5,7 +5,7 @@
 // the method (0..3), the reversal rule (0..3) and the dominance-zone check box (0/1); the rest
 // of the input is an experiment file. Records are kept small (at most 64 samples each, 256 in
 // all) so that every run is quick. The solve must never crash, hang or do anything undefined,
-// and it must leave both responses at full length with the labels built from them.
+// and every record must follow the fault rules (solve_check.h).
 
 #include <cstdint>
 #include <string>
@@ -14,6 +14,7 @@
 
 #include "experiments/experiment_file.h"
 #include "fuzz_check.h"
+#include "solve_check.h"
 #include "solve/labels.h"
 #include "solve/solve_experiments.h"
 #include "solve/user_interface.h"
@@ -40,19 +41,17 @@ void ApplyInputs(const std::vector<std::string>& t, quarvel::MainWindowInputs& i
   std::string* boxes[] = {&in.txtAlphaCap, &in.txtBetaSmall, &in.txtGammaSmall, &in.txtNee,
                           &in.txtAlphaSmall, &in.txtCharlieSmall, &in.txtFy, &in.txtUy, &in.txtP,
                           &in.txtThresholdZ, &in.txtMass, &in.txtEps1, &in.txtSolutionEulerSteps};
-  const std::size_t boxCount = sizeof boxes / sizeof boxes[0];
+  const std::size_t boxCount = std::size(boxes);
   for (std::size_t i = 0; i < boxCount && i < t.size(); ++i) *boxes[i] = t[i];
   auto digit = [&t](std::size_t i) { return i < t.size() && !t[i].empty() ? (t[i][0] & 3) : 0; };
-  const int method = digit(boxCount);
-  in.optSolutionEuler = method == 0;
-  in.optSolutionEulerStepDoubling = method == 1;
-  in.optSolutionRK45 = method == 2;
-  in.optSolutionRKStepDoubling = method == 3;
-  const int rule = digit(boxCount + 1);
-  in.optALLREV = rule == 0;
-  in.optReversalLast = rule == 1;
-  in.optReversalMax = rule == 2;
-  in.optReversalLastAndMax = rule == 3;
+  bool* methods[] = {&in.optSolutionEuler, &in.optSolutionEulerStepDoubling, &in.optSolutionRK45,
+                     &in.optSolutionRKStepDoubling};
+  bool* rules[] = {&in.optALLREV, &in.optReversalLast, &in.optReversalMax,
+                   &in.optReversalLastAndMax};
+  for (int i = 0; i < 4; ++i) {
+    *methods[i] = i == digit(boxCount);
+    *rules[i] = i == digit(boxCount + 1);
+  }
   in.chkWithinUnloadingBranch = (digit(boxCount + 2) & 1) != 0;
 }
 
@@ -77,25 +76,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   bench.SelectFirst(1, 4);
 
   SilentUserInterface ui;
-  const SolveOutcome outcome = SolveExperiments(bench, ui, true);
-  if (!outcome.solved) return 0;
+  if (!SolveExperiments(bench, ui, true).solved) return 0;
   for (int32_t k = 1; k <= bench.experiments.Count(); ++k) {
-    const ExperimentResults& e = bench.results.At(k);
-    const auto length = static_cast<std::size_t>(bench.experiments.At(k).counter) + 1;
-    for (const ResponseHistory* r : {&e.original, &e.modified}) {
-      for (const auto* array : {&r->T, &r->U, &r->U_DOT, &r->U_DOT_DOT, &r->F, &r->Fext, &r->Z,
-                                &r->Fh, &r->Et, &r->Eh}) {
-        if (array->size() != length) Fail("a response array is not counter + 1 long");
-      }
-    }
-    const ReversalIndexHistory& reversals = e.reversalIndices;
-    for (const auto* array :
-         {&reversals.lastPlus, &reversals.lastMinus, &reversals.maxPlus, &reversals.maxMinus}) {
-      if (array->size() != length) Fail("a reversal history is not counter + 1 long");
-    }
-    if (e.absErrorU < 0.0 || e.absErrorEh < 0.0) Fail("a negative absolute error");
-    (void)ErrorLabels(e.absErrorU, e.relErrorU, e.absErrorEh, e.relErrorEh);
+    const char* broken = fuzz::FaultRulesBroken(bench.experiments.At(k), bench.results.At(k));
+    if (broken != nullptr) Fail(broken);
   }
-  (void)PeriodLabels(bench.inputs, bench.CurrentExperiment()->mass);
+  const PeriodLabelTexts periods = PeriodLabels(bench.inputs, bench.CurrentExperiment()->mass);
+  if (!fuzz::IsLabelText(periods.elastic) || !fuzz::IsLabelText(periods.plastic)) {
+    Fail("a period label");
+  }
   return 0;
 }

@@ -7,23 +7,14 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "spectra/periods.h"
 
-namespace {
-
-[[noreturn]] void Fail(const char* what) {
-  std::fprintf(stderr, "spectrum_periods_fuzzer: %s\n", what);
-  std::abort();
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using quarvel::fuzz::Fail;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   std::string error;
   const auto periods = quarvel::ParsePeriods(text, error);

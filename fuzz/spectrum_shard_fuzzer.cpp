@@ -9,26 +9,17 @@
 // the points read, except for number spellings other than the shortest.
 
 #include <cstdint>
-#include <cstdio>
-#include <cstdlib>
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "spectra/spectrum_run.h"
 #include "spectra/spectrum_shards.h"
 #include "studies/study_detail.h"
 #include "text/text_lines.h"
 
-namespace {
-
-[[noreturn]] void Fail(const char* what) {
-  std::fprintf(stderr, "spectrum_shard_fuzzer: %s\n", what);
-  std::abort();
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  using quarvel::fuzz::Fail;
   using namespace quarvel;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const std::vector<std::string> lines = LinesOf(text);

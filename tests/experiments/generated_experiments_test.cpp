@@ -55,7 +55,8 @@ TEST(SineSampleCount, CountsOrRefuses) {
   for (const auto& row : rows) {
     int32_t counter = -7;
     const FileResult result = SineSampleCount(row.cycles, row.period, row.timeStep, counter);
-    EXPECT_EQ(result.ok, row.counter != 0) << row.cycles << " " << row.period << " " << row.timeStep;
+    EXPECT_EQ(result.ok, row.counter != 0)
+        << row.cycles << " " << row.period << " " << row.timeStep;
     EXPECT_EQ(counter, row.counter != 0 ? row.counter : -7);
   }
   int32_t counter = 0;
@@ -78,11 +79,10 @@ TEST(SinusoidDialog, OkReplacesTheSetOrRefusesBadInput) {
   ASSERT_TRUE(CreateSinusoidalDisplacementExperiment(SinusoidDialogTexts{}, set));
   ASSERT_EQ(set.Count(), 1);
   const Experiment& e = set.At(1);
-  EXPECT_EQ(e.name, "m=2.86, T=4, Amp=0.111, Cycl=3, TS=0.02");
-  EXPECT_EQ(e.dataType, ExperimentDataType::Displacement);
-  EXPECT_EQ(e.counter, 601);
-  EXPECT_EQ(e.displacement.size() + e.force.size(), 602u);
-  EXPECT_EQ(std::tuple(e.weight, e.mass, e.timeStep), std::tuple(1.0, 2.86, 0.02));
+  EXPECT_EQ(std::tuple(e.name, e.dataType, e.counter, e.displacement.size() + e.force.size(),
+                       e.weight, e.mass, e.timeStep),
+            std::tuple("m=2.86, T=4, Amp=0.111, Cycl=3, TS=0.02", ExperimentDataType::Displacement,
+                       601, 602u, 1.0, 2.86, 0.02));
   EXPECT_EQ(e.displacement[51], 0.111 * std::sin(2 * 3.14159265358979 / 4 * 0.02 * 50));
 }
 

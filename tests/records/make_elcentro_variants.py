@@ -21,15 +21,9 @@ def scientific(value, leading_dot):
     """value in E form: 6.3000000E-03, or .63000E-02 with leading_dot."""
     if value == 0:
         return " .00000E+00" if leading_dot else " 0.0000000E+00"
-    sign = "-" if value < 0 else " "
-    digits = abs(value).normalize()
-    exponent = digits.adjusted()
-    if leading_dot:
-        mantissa = digits.scaleb(-(exponent + 1))
-        text = f"{mantissa:.5f}"[1:]  # drop the 0 before the point
-        return f"{sign}{text}E{exponent + 1:+03d}"
-    mantissa = digits.scaleb(-exponent)
-    return f"{sign}{mantissa:.7f}E{exponent:+03d}"
+    exponent = abs(value).adjusted() + leading_dot
+    mantissa = f"{abs(value).scaleb(-exponent):.{5 if leading_dot else 7}f}"[leading_dot:]
+    return f"{'-' if value < 0 else ' '}{mantissa}E{exponent:+03d}"
 
 
 def at2(count_line, leading_dot):
@@ -37,9 +31,8 @@ def at2(count_line, leading_dot):
             "IMPERIAL VALLEY 05/19/40, EL CENTRO ARRAY #9, 180",
             "ACCELERATION TIME SERIES IN UNITS OF G",
             count_line]
-    rows = []
-    for i in range(0, len(samples), 5):
-        rows.append("".join(f"{scientific(v, leading_dot):>15}" for v in samples[i:i + 5]))
+    rows = ["".join(f"{scientific(v, leading_dot):>15}" for v in samples[i:i + 5])
+            for i in range(0, len(samples), 5)]
     return "\n".join(head + rows) + "\n"
 
 

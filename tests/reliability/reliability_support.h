@@ -138,16 +138,13 @@ inline std::string SineFile(double amplitude, double period, int samples) {
 // acceleration in g, of `samples` samples each (weight 1, mass 2.86); Euler with one sub-step.
 inline Workbench EulerBench(int32_t samples) {
   std::vector<Experiment> records(3);
+  const char* names[] = {"Force", "Ramp", "Quake"};
+  const ExperimentDataType types[] = {ExperimentDataType::Force, ExperimentDataType::Displacement,
+                                      ExperimentDataType::Acceleration};
   for (int k = 0; k < 3; ++k) {
     Experiment& e = records[k];
-    e.name = k == 0 ? "Force" : k == 1 ? "Ramp" : "Quake";
-    e.weight = 1;
-    e.mass = 2.86;
-    e.dataType = k == 0 ? ExperimentDataType::Force
-                 : k == 1 ? ExperimentDataType::Displacement : ExperimentDataType::Acceleration;
-    e.unitsOfG = k == 2;
-    e.timeStep = k == 1 ? 0.05 : 0.02;
-    e.counter = samples;
+    e = Experiment{names[k], 1, 2.86, 0, 0, 0, k == 1 ? 0.05 : 0.02, samples, {}, {}, {}, types[k],
+                   k == 2};
     std::vector<double>& values = SamplesOf(e);
     values.assign(1, 0.0);
     for (int32_t i = 1; i <= samples; ++i) {

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -127,22 +128,14 @@ TEST(Spectrum, ConstantDuctilityReachesTheTargetWhereItReportsAStrength) {
 // A row read back is the point written, bit for bit, for a solved point and for one without a
 // strength (whose strength fields are empty); a name with a comma and a quote is quoted.
 TEST(Spectrum, RowsReadBackBitForBit) {
-  SpectrumPoint solved;
-  solved.period = 0.15;
-  solved.record = 3;
-  solved.name = "Taft, \"N21E\"";
-  solved.mass = 1.0;
-  solved.stiffness = 1754.5963379714383;
-  solved.c = 4.188790204786387;
-  solved.elasticForce = 7.231369977034274;
-  solved.Fy = 2.41714853506552;
-  solved.Uy = solved.Fy / solved.stiffness;
-  solved.strengthRatio = 1.0 / 3.0;
-  solved.reduction = 2.9916944995845105;
-  solved.original = {0.005542682363008385, 4.0234061066544164, 3.0947659019971296, 1e-300};
-  solved.modified = {0.005397551140661923, -0.0, std::numeric_limits<double>::infinity(), 5e-324};
-  solved.relErrorU = std::nan("");
-  solved.relErrorEh = -0.09207540001162974;
+  const double inf = std::numeric_limits<double>::infinity(), k = 1754.5963379714383;
+  const double fy = 2.41714853506552;
+  const SpectrumPoint solved{0.15, 3, "Taft, \"N21E\"", PointStatus::Solved, 1.0, k,
+                             4.188790204786387, 7.231369977034274, fy, fy / k, 1.0 / 3.0,
+                             2.9916944995845105,
+                             {0.005542682363008385, 4.0234061066544164, 3.0947659019971296, 1e-300},
+                             {0.005397551140661923, -0.0, inf, 5e-324}, std::nan(""),
+                             -0.09207540001162974, 0, 0};
   SpectrumPoint unsolved = solved;
   unsolved.status = PointStatus::DuctilityNotReached;
 
@@ -159,35 +152,30 @@ TEST(Spectrum, RowsReadBackBitForBit) {
   EXPECT_EQ(SpectrumRowText(unsolved).substr(SpectrumRowText(unsolved).size() - 3), ",,,");
 }
 
-// Statistics of three points against values worked by hand: mean, median, and the standard
-// deviation of the logarithms; a quantity with a value not above 0 has no dispersion, and an
-// unsolved point counts in "records" only.
+// Statistics of four points against values worked by hand: mean, median (of an even count),
+// and the standard deviation of the logarithms; a quantity with a value not above 0 has no
+// dispersion, and an unsolved point counts in "records" only.
 TEST(Spectrum, StatisticsOverRecords) {
-  std::vector<SpectrumPoint> points(4);
-  const double fy[] = {1.0, 2.0, 4.0, 99.0};
-  const double rel[] = {-0.1, 0.2, 0.3, 99.0};
+  std::vector<SpectrumPoint> points(5);
+  const double fy[] = {1.0, 2.0, 4.0, 8.0, 99.0}, rel[] = {-0.1, 0.2, 0.3, 0.4, 99.0};
   for (std::size_t k = 0; k < points.size(); ++k) {
     points[k].Fy = fy[k];
     points[k].relErrorU = rel[k];
   }
-  points[3].status = PointStatus::DuctilityNotReached;
+  points[4].status = PointStatus::DuctilityNotReached;
   const PeriodStatistics statistics = StatisticsOf(0.5, points);
-  EXPECT_EQ(statistics.records, 4);
-  EXPECT_EQ(statistics.solved, 3);
-  const auto fields = [&](const std::string& name) {
+  EXPECT_EQ(std::pair(statistics.records, statistics.solved), std::pair(5, 4));
+  const auto column = [](const std::string& name) {  // after T_s, records, solved
     const std::string header = SpectrumStatisticsHeader();
-    std::size_t column = 0;
-    for (std::size_t at = 0; at < header.find(name + "_mean"); ++at) column += header[at] == ',';
-    return column - 3;  // T_s, records, solved come first
+    return std::count(header.begin(), header.begin() + header.find(name + "_mean"), ',') - 3;
   };
-  const std::size_t f = fields("Fy_N");
-  EXPECT_DOUBLE_EQ(*statistics.values[f], 7.0 / 3.0);
-  EXPECT_DOUBLE_EQ(*statistics.values[f + 1], 2.0);
-  // ln 1, ln 2, ln 4 = 0, L, 2L: mean L, deviations -L, 0, L, variance L^2.
-  EXPECT_DOUBLE_EQ(*statistics.values[f + 2], std::log(2.0));
-  const std::size_t r = fields("rel_err_U");
-  EXPECT_NEAR(*statistics.values[r], 0.4 / 3.0, 1e-15);
-  EXPECT_DOUBLE_EQ(*statistics.values[r + 1], 0.2);
+  const std::size_t f = column("Fy_N"), r = column("rel_err_U");
+  EXPECT_DOUBLE_EQ(*statistics.values[f], 15.0 / 4.0);
+  EXPECT_DOUBLE_EQ(*statistics.values[f + 1], 3.0);
+  // ln 1, 2, 4, 8 = 0, L, 2L, 3L: mean 1.5 L, squared deviations 5 L^2 over 3.
+  EXPECT_DOUBLE_EQ(*statistics.values[f + 2], std::log(2.0) * std::sqrt(5.0 / 3.0));
+  EXPECT_NEAR(*statistics.values[r], 0.2, 1e-15);
+  EXPECT_DOUBLE_EQ(*statistics.values[r + 1], 0.25);
   EXPECT_FALSE(statistics.values[r + 2].has_value());
 }
 

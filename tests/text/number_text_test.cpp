@@ -122,16 +122,12 @@ TEST(NumberText, DoesNotDependOnTheLocale) {
 // Expected: the decimal number written in the text up to the first character that cannot continue
 // it (exact, or correctly rounded by the compiler). Views ending inside a longer text must not be
 // read past their end. (The fuzz replay checks every other form of number in its seeds against
-// strtod: points, exponent letters, signs, text after the number.)
+// strtod: points, exponent letters, signs, overflow, underflow, text after the number.)
 TEST(ParseLeadingNumber, Table) {
   struct Row { const char* name; std::string_view text; double value; bool found, overflow, all; };
   // Regression: a line of a million ones with the point after the first is correctly rounded.
   const std::string ones = std::string(1'000'000, '1') + "e-999999";
   const Row rows[] = {
-      {"D exponent", "+1.5D2", 150.0, true, false, true},
-      {"overflow", "-1e400", -kInf, true, true, false},
-      {"underflow is zero, not overflow", "-2e-400", -0.0, true, false, true},
-      {"blank after the sign", "- 5", 0.0, false, false, false},
       {"view ends before the point", {"2.5", 1}, 2.0, true, false, true},
       {"view ends after the point", {"2.5", 2}, 2.0, true, false, true},
       {"view ends after the exponent letter", {"2.5e+7", 4}, 2.5, true, false, false},
