@@ -26,6 +26,16 @@ const std::string kElCentro = QUARVEL_SOURCE_DIR "/examples/elcentro-1940-ns.qua
 class CliTest : public testing::Test {
  protected:
   CliRun Run(const std::string& arguments) { return RunCli(dir.Path(), arguments); }
+  CliRun Ok(const std::string& arguments) {  // a run that must succeed
+    CliRun run = Run(arguments);
+    EXPECT_EQ(run.status, 0) << arguments << "\n" << run.err;
+    return run;
+  }
+  void Fails(const std::string& arguments, const std::string& message) {  // with status 1
+    const CliRun run = Run(arguments);
+    EXPECT_EQ(run.status, 1) << arguments;
+    EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+  }
   CliRun Shell(const std::string& command) { return RunShell(dir.Path(), command); }
   std::string Read(const std::string& name) { return dir.Read(name); }
   // Every text of `wanted` is in `text`.
@@ -48,12 +58,20 @@ std::string PngSize(const std::string& b) {
   return word(16) + "x" + word(20);
 }
 
+// The values at the JSON pointers, each followed by a blank (texts without their quotes).
+std::string At(const nlohmann::json& j, const std::vector<std::string>& pointers) {
+  std::string text;
+  for (const std::string& pointer : pointers) {
+    const nlohmann::json& v = j.at(nlohmann::json::json_pointer(pointer));
+    text += (v.is_string() ? v.get<std::string>() : v.dump()) + " ";
+  }
+  return text;
+}
+
 // The details, labels and one line per built-in experiment; the whole output for an
 // experiment of a loaded file.
 TEST_F(CliTest, SolvePrintsDetailsLabelsAndOneLinePerExperiment) {
-  const CliRun run = Run("solve --mass 1");
-  ASSERT_EQ(run.status, 0) << run.err;
-  ExpectAll(run.out, {"Data type :\tForce\n", "Counter :\t501\n", "T elastic :\t1.238\n",
+  ExpectAll(Ok("solve --mass 1").out, {"Data type :\tForce\n", "Counter :\t501\n", "T elastic :\t1.238\n",
                       "T plastic :\t3.914\n", "Relative U :\t", "\nT=1, Amp=5\t", "\nT=2, Amp=5\t",
                       "\nT=3, Amp=5\t", "\nT=1, Amp=20\t", "\nT=2, Amp=20\t", "\nT=3, Amp=20\t"});
   dir.Write("pulse.quarvel",
@@ -61,12 +79,9 @@ TEST_F(CliTest, SolvePrintsDetailsLabelsAndOneLinePerExperiment) {
             "0\r\nSecond\r\n1\r\n1\r\n-0.5\r\n1e-9\r\n0.25\r\nDisplacement\r\nnone\r\n0.05\r\n4\r\n"
             "0\r\n0.1\r\n0.2\r\n0.1\r\n");
   // The lower-case spellings are the same options.
-  const CliRun upper = Run("solve --method euler --Fy 2 --Uy 0.2 --P 3");
-  ASSERT_EQ(upper.status, 0) << upper.err;
-  EXPECT_EQ(Run("solve --method euler --fy 2 --uy 0.2 --p 3").out, upper.out);
-  const CliRun second = Run("solve --load pulse.quarvel --experiment 2 --method euler");
-  ASSERT_EQ(second.status, 0) << second.err;
-  EXPECT_EQ(second.out,
+  EXPECT_EQ(Run("solve --method euler --fy 2 --uy 0.2 --p 3").out,
+            Ok("solve --method euler --Fy 2 --Uy 0.2 --P 3").out);
+  EXPECT_EQ(Ok("solve --load pulse.quarvel --experiment 2 --method euler").out,
             "Data type :\tDisplacement\nUnits :\tNo unit system specified\nWeight :\t1\n"
             "Time Step :\t0.05\nCounter :\t4\nMass :\t1\nInitial U :\t-0.5\n"
             "Initial U_dot :\t1E-09\nInitial Z :\t0.25\nAbsolute U :\t0\nRelative U :\t0%\n"
@@ -79,8 +94,7 @@ TEST_F(CliTest, SolvePrintsDetailsLabelsAndOneLinePerExperiment) {
 // The report says where it went; DC 1 meets one faulting all-reversal weight evaluation, which
 // the warning places and explains.
 TEST_F(CliTest, ReportAndDemoWriteTheReport) {
-  const CliRun report = Run("report --dc1 -o out.txt");
-  ASSERT_EQ(report.status, 0) << report.err;
+  const CliRun report = Ok("report --dc1 -o out.txt");
   EXPECT_EQ(report.out, "Report written to out.txt\n");
   EXPECT_EQ(Read("out.txt").rfind("Bouc-Wen model modification\r\nParameters:\r\n", 0), 0u);
   ExpectAll(Read("out.txt"), {"Temp DC 1\r\n"});
@@ -88,71 +102,32 @@ TEST_F(CliTest, ReportAndDemoWriteTheReport) {
             {"warning: ERRRR: the modified model's all-reversal weight met an arithmetic fault",
              "in 1 evaluation(s), the first in experiment 1 (Temp DC 1) at sample 1454, "
              "t = 72.65 s"});
-  const CliRun demo = Run("demo --dir results");
-  ASSERT_EQ(demo.status, 0) << demo.err;
+  ExpectAll(Ok("demo --dir results").out, {"quarvel-report.txt"});
   EXPECT_TRUE(fs::exists(dir / "results/quarvel-report.txt"));
-  ExpectAll(demo.out, {"quarvel-report.txt"});
 }
 
-TEST_F(CliTest, AdvancedLoopStudiesTheNumberedSeriesAndWritesEnvelopes) {
-  for (const char* name : {"1 a.quarvel", "2 b.quarvel", "4 c.quarvel", "1.quarvel"}) {
-    dir.Write(name, kRamp);
-  }
-  const std::string range = " --from 1 --to 1.1 --step 0.05 --method euler";
-  const CliRun run = Run("advanced-loop --dir . --threshold 0.001" + range);
-  ASSERT_EQ(run.status, 0) << run.err;
-  for (const auto& [name, written] : {std::pair{"1 a.quarvel.out", true},
-                                      {"2 b.quarvel.out", true},
-                                      {"4 c.quarvel.out", false},
-                                      {"1.quarvel.out", false}}) {
-    EXPECT_EQ(fs::exists(dir / name), written) << name;
-  }
-  for (const char* envelope : kEnvelopes) EXPECT_TRUE(fs::exists(dir / envelope)) << envelope;
-
-  // Every value below the threshold: each file is named, and nothing reaches the envelopes.
-  const CliRun filtered = Run("advanced-loop --dir . --threshold 1e9" + range);
-  ASSERT_EQ(filtered.status, 0) << filtered.err;
-  ExpectAll(filtered.err, {"warning: 1 a.quarvel: every swept value was left out by --threshold",
-                           "warning: 2 b.quarvel: every swept value was left out by --threshold"});
-  for (const char* envelope : kEnvelopes) EXPECT_EQ(Read(envelope), "") << envelope;
-
-  // No file fits the naming: said, status 1, the envelope files written empty all the same.
-  for (const char* name : {"1.quarvel", "01_elcentro.quarvel", "record.quarvel"}) {
-    dir.Write(std::string("unnumbered/") + name, kRamp);
-  }
-  const CliRun none = Run("advanced-loop --dir unnumbered" + range);
-  EXPECT_EQ(none.status, 1) << none.err;
-  ExpectAll(none.err, {"No file in unnumbered fits the series naming"});
-  for (const char* envelope : kEnvelopes) EXPECT_TRUE(fs::exists(dir / "unnumbered" / envelope));
-}
-
-// Record warnings on loading, --strict, and the check of a file without solving.
+// Record warnings on loading, --strict (which lets a file without warnings through), and the
+// check of a file without solving.
 TEST_F(CliTest, LoadedFilesAreCheckedLineByLine) {
   std::string slips = ReadWholeFile(kElCentro);
   slips.replace(slips.find("Acceleration\n"), 12, "Accel");
   slips.replace(slips.find("Units of g\n"), 10, "g");
   dir.Write("slips.quarvel", slips);
-  const CliRun solve = Run("solve --load slips.quarvel");
-  ASSERT_EQ(solve.status, 0) << solve.err;
-  EXPECT_EQ(solve.err,
+  EXPECT_EQ(Ok("solve --load slips.quarvel").err,
             "slips.quarvel:8: warning: the data type of experiment 1 \"Accel\" is none of Force, "
             "Displacement, Acceleration: read as Acceleration\n"
             "slips.quarvel:9: warning: the units of experiment 1 \"g\" is not \"Units of g\": "
             "read as no unit system (an acceleration is then taken in m/s^2)\n");
-  const CliRun strict = Run("solve --load slips.quarvel --strict");
-  EXPECT_EQ(strict.status, 1);
-  ExpectAll(strict.err, {"slips.quarvel: 2 warning(s): the file is refused under --strict"});
-  EXPECT_EQ(strict.out, "");
+  Fails("solve --load slips.quarvel --strict", "slips.quarvel: 2 warning(s): the file is refused under --strict");
 
-  const CliRun check = Run("check " + Quote(kElCentro));
-  ASSERT_EQ(check.status, 0) << check.err;
+  const CliRun check = Ok("check --strict " + Quote(kElCentro));
   EXPECT_EQ(check.err, "");
   EXPECT_EQ(check.out, kElCentro +
                            ": 1 experiment(s), 0 warning(s)\nExperiment 1 :\tEl Centro 1940 NS\n"
                            "Data type :\tAcceleration\nUnits :\tUnits of g\nSamples :\t1560\n"
                            "Time step :\t0.02 s\nDuration :\t31.18 s\nPeak :\t-0.31882 g at 2.02 "
                            "s (sample 102)\nMass :\t1 kg\nWeight :\t1\n");
-  EXPECT_EQ(Run("check --strict slips.quarvel").status, 1);
+  Fails("check --strict slips.quarvel", "slips.quarvel: 2 warning(s)");
 }
 
 // Records in two formats become one .quarvel file that the loader (the window's) reads back to
@@ -160,58 +135,48 @@ TEST_F(CliTest, LoadedFilesAreCheckedLineByLine) {
 // experiment's source; a file without times asks for --dt.
 TEST_F(CliTest, RecordsConvertSolveWithHistoriesAndSummary) {
   const std::string data = QUARVEL_RECORD_VARIANTS_DIR;
-  const CliRun convert = Run("convert '" + data + "elcentro-npts-keywords.AT2' '" + data +
-                             "elcentro.csv' --name 'El Centro, NS' -o set.quarvel");
-  ASSERT_EQ(convert.status, 0) << convert.err;
-  EXPECT_EQ(convert.out, "Converted 2 experiment(s) from 2 file(s) into set.quarvel\n");
+  EXPECT_EQ(Ok("convert '" + data + "elcentro-npts-keywords.AT2' '" + data +
+               "elcentro.csv' --name 'El Centro, NS' -o set.quarvel").out, "Converted 2 experiment(s) from 2 file(s) into set.quarvel\n");
   quarvel::ExperimentSet reference, converted;
   ASSERT_TRUE(quarvel::LoadExperimentFile(
       QUARVEL_SOURCE_DIR "/tests/experiments/data/elcentro-1940-ns.quarvel", reference));
   ASSERT_TRUE(quarvel::LoadExperimentFile((dir / "set.quarvel").string(), converted));
   ASSERT_EQ(converted.Count(), 2);
   for (const quarvel::Experiment& e : converted.Records()) {
-    EXPECT_EQ(e.name, "El Centro, NS");
-    EXPECT_EQ(e.unitsOfG, 1);
-    EXPECT_EQ(e.timeStep, reference.At(1).timeStep);
-    EXPECT_EQ(e.acceleration, reference.At(1).acceleration);
+    EXPECT_EQ(std::tie(e.name, e.unitsOfG, e.timeStep, e.acceleration),
+              std::tuple("El Centro, NS", 1, reference.At(1).timeStep, reference.At(1).acceleration));
   }
 
-  const CliRun solve = Run("solve --load set.quarvel --load '" + data +
-                           "elcentro-npts-first.at2' --method euler --history h --summary s.json");
-  ASSERT_EQ(solve.status, 0) << solve.err;
-  EXPECT_NE(solve.out.find("Histories written to h (3 file(s))\n"), std::string::npos);
+  ExpectAll(Ok("solve --load set.quarvel --load '" + data +
+               "elcentro-npts-first.at2' --method euler --history h --summary s.json").out,
+            {"Histories written to h (3 file(s))\n"});
   const std::string history = Read("h/3-IMPERIAL_VALLEY_05_19_40_EL_CENTRO_ARRAY_9_180.csv");
   EXPECT_EQ(history.rfind("t_s,ag_g,orig_U_m,", 0), 0u);
   EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 1561);
   const nlohmann::json summary = nlohmann::json::parse(Read("s.json"));
-  EXPECT_EQ(summary["command"], "solve");
-  EXPECT_EQ(summary["inputs"]["used"]["method"], "Euler");
-  ASSERT_EQ(summary["records"].size(), 3u);
-  EXPECT_EQ(summary["records"][0]["source"]["format"], "quarvel");
-  EXPECT_EQ(summary["records"][2]["source"]["format"], "at2");
-  EXPECT_EQ(summary["results"]["experiments"][0]["original"]["peakU"],
-            summary["results"]["experiments"][2]["original"]["peakU"]);
+  EXPECT_EQ(At(summary, {"/command", "/inputs/used/method", "/records/0/source/format",
+                         "/records/2/source/format", "/results/experiments/0/original/peakU"}),
+            "solve Euler quarvel at2 " + At(summary, {"/results/experiments/2/original/peakU"}));
+  EXPECT_EQ(summary["records"].size(), 3u);
 
-  const CliRun withoutStep = Run("solve --load '" + data + "elcentro-one-column.txt'");
-  EXPECT_EQ(withoutStep.status, 1);
-  EXPECT_NE(withoutStep.err.find("Give the time step with --dt SECONDS."), std::string::npos)
-      << withoutStep.err;
 }
 
-// Records of any format studied in the order given, each study file named after its record,
-// the study files byte for byte those of the same records in a numbered series; with --csv a
-// companion beside each and the envelopes of every swept value with the record that set each.
-TEST_F(CliTest, AdvancedLoopStudiesGivenRecordsWithCsvCompanions) {
+// A numbered series (file 4, after the gap at 3, is not studied) and the same records given in
+// order with --records, of any format, each study file named after its record: the same study
+// and envelope files; with --csv a companion beside each and the envelopes of every swept value
+// with the record that set each. A threshold that leaves out every value is named per file and
+// fills no envelope; a folder without a file 1 fails, the envelope files written all the same.
+TEST_F(CliTest, AdvancedLoopStudiesTheSeriesOrTheGivenRecords) {
   dir.Write("1 ramp.quarvel", kRamp);
   dir.Write("2 push.quarvel", "1\nPush\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n4\n0\n60\n0\n-60\n");
+  dir.Write("4 gap.quarvel", kRamp);
   dir.Write("push.csv", "t,P\n0,0\n0.02,60\n0.04,0\n0.06,-60\n");
-  const std::string range = " --from 1 --to 1.2 --step 0.05 --method euler --threshold 0.001";
-  const CliRun series = Run("advanced-loop --dir ." + range);
-  ASSERT_EQ(series.status, 0) << series.err;
+  const std::string range = " --from 1 --to 1.2 --step 0.05 --method euler";
+  Ok("advanced-loop --dir . --threshold 0.001" + range);
+  EXPECT_FALSE(fs::exists(dir / "4 gap.quarvel.out"));
   fs::create_directories(dir / "out");
-  const CliRun records = Run("advanced-loop --records '1 ramp.quarvel' push.csv --type force "
-                             "--dir out --csv --summary out/s.json" + range);
-  ASSERT_EQ(records.status, 0) << records.err;
+  Ok("advanced-loop --records '1 ramp.quarvel' push.csv --type force --dir out --csv "
+     "--summary out/s.json --threshold 0.001" + range);
   EXPECT_EQ(Read("out/1 ramp.quarvel.out"), Read("1 ramp.quarvel.out"));
   EXPECT_EQ(Read("out/push.csv.out"), Read("2 push.quarvel.out"));
   for (const char* envelope : kEnvelopes) {
@@ -222,11 +187,17 @@ TEST_F(CliTest, AdvancedLoopStudiesGivenRecordsWithCsvCompanions) {
   EXPECT_EQ(envelopes.rfind("T_plastic_s,rel_err_U_max,rel_err_U_max_record,", 0), 0u);
   EXPECT_EQ(std::count(envelopes.begin(), envelopes.end(), '\n'), 6);  // header + 5 values
   const nlohmann::json summary = nlohmann::json::parse(Read("out/s.json"));
-  EXPECT_EQ(summary["command"], "advanced-loop");
-  ASSERT_EQ(summary["records"].size(), 2u);
-  EXPECT_EQ(summary["records"][1]["experiments"][0]["source"]["format"], "csv");
-  EXPECT_EQ(summary["records"][1]["experiments"][0]["type"], "force");
-  EXPECT_EQ(summary["results"]["csv"].size(), 3u);
+  EXPECT_EQ(At(summary, {"/command", "/records/1/experiments/0/source/format",
+                         "/records/1/experiments/0/type"}), "advanced-loop csv force ");
+  EXPECT_EQ(std::tuple(summary["records"].size(), summary["results"]["csv"].size()), std::tuple(2u, 3u));
+
+  ExpectAll(Ok("advanced-loop --dir . --threshold 1e9" + range).err,
+            {"warning: 1 ramp.quarvel: every swept value was left out by --threshold",
+             "warning: 2 push.quarvel: every swept value was left out by --threshold"});
+  for (const char* envelope : kEnvelopes) EXPECT_EQ(Read(envelope), "") << envelope;
+  dir.Write("unnumbered/record.quarvel", kRamp);
+  Fails("advanced-loop --dir unnumbered" + range, "No file in unnumbered fits the series naming");
+  for (const char* envelope : kEnvelopes) EXPECT_TRUE(fs::exists(dir / "unnumbered" / envelope));
 }
 
 // Each subcommand's help lists the options it uses, with defaults and units, and no other.
@@ -241,94 +212,67 @@ TEST_F(CliTest, HelpListsOnlyTheOptionsOfTheSubcommand) {
       {"advanced-loop", {"--threshold NUMBER=1", "--from", "--Uy,--uy NUMBER=0.111", "[m]",
                          "--records FILE", "--csv", "--units"},
        {"--load", "--experiment", "--create", "--sine", "--dc1", "--strict"}},
-      {"convert", {"--output", "--mass", "--dt", "--type"}, {"--Fy", "--load", "--summary"}},
       {"plot", {"--x TEXT", "--size", "--frame", "--load", "--no-legend", "--study FILE", "K|all",
-                "units of g"},
-       {"--from", "--jobs"}},
+                "units of g"}, {"--from", "--jobs"}},
       {"demo", {"--dir FOLDER=.", "--Fy"}, {"--load", "--experiment", "--from"}},
-      {"check", {"--strict"}, {"--Fy", "--load"}},
       {"merge", {"--dir"}, {"--Fy", "--load"}},
   };
   for (const auto& [command, shown, hidden] : rows) {
-    SCOPED_TRACE(command);
-    const CliRun run = Run(std::string(command) + " --help");
-    ASSERT_EQ(run.status, 0);
-    ExpectAll(run.out, shown);
-    for (const char* text : hidden) EXPECT_EQ(run.out.find(text), std::string::npos) << text;
+    const std::string help = Ok(std::string(command) + " --help").out;
+    ExpectAll(help, shown);
+    for (const char* text : hidden) EXPECT_EQ(help.find(text), std::string::npos) << command << text;
   }
-  const CliRun version = Run("--version");
-  EXPECT_EQ(version.status, 0);
-  EXPECT_EQ(version.out.rfind("quarvel-cli 1.", 0), 0u) << version.out;
+  EXPECT_EQ(Ok("--version").out.rfind("quarvel-cli 1.", 0), 0u);
 }
 
 // A study reports on stderr, per study file, the swept values at which evaluations of the
-// all-reversal weight faulted and how many faulted, whatever the jobs.
+// all-reversal weight faulted and how many faulted.
 TEST_F(CliTest, StudiesReportTheSweptValuesWhereTheWeightFaulted) {
   dir.Write("1 a.quarvel", SineFile(5, 1, 501));  // the first built-in experiment
   // P = -1: a ratio of 0 gives an infinite weight.
   const std::string study = " --from 2 --to 3 --step 0.5 --vary mass --by mass";
   const std::string faulting = study + " --P -1";
   const std::pair<std::string, const char*> rows[] = {
-      {"loop --jobs 1 -o one.out" + faulting, "one.out: ERRRR at 3 of 3 swept values (2 to 3): "},
       {"loop --jobs 2 -o two.out" + faulting, "two.out: ERRRR at 3 of 3 swept values (2 to 3): "},
       {"advanced-loop --dir . --threshold 0.001" + faulting,
        "1 a.quarvel.out: ERRRR at 3 of 3 swept values (2 to 3): "},
       {"loop --jobs 2 -o clean.out" + study, nullptr},
   };
   for (const auto& [arguments, report] : rows) {
-    SCOPED_TRACE(arguments);
-    const CliRun run = Run(arguments);
-    ASSERT_EQ(run.status, 0) << run.err;
-    const std::size_t at = run.err.find(report != nullptr ? report : "ERRRR");
-    ASSERT_EQ(at != std::string::npos, report != nullptr) << run.err;
+    const std::string err = Ok(arguments).err;
+    EXPECT_EQ(err.find("ERRRR") != std::string::npos, report != nullptr) << arguments << err;
     if (report != nullptr) {
-      ExpectAll(run.err.substr(at),
-                {" evaluations of the all-reversal weight met an arithmetic fault\n"});
+      ExpectAll(err, {report, " evaluations of the all-reversal weight met an arithmetic fault\n"});
     }
   }
-  EXPECT_EQ(Read("one.out"), Read("two.out"));
 }
 
-// The default study over a short range (its last value included) with one job, several jobs,
-// and as shards run side by side by GNU parallel and merged: the same file, byte for byte, in
-// a folder made for it.
-TEST_F(CliTest, LoopJobsAndMergedShardsWriteTheSameStudy) {
-  const std::string range = "loop --from 3 --to 4.5 --step 0.05 ";
-  const CliRun one = Run(range + "--dir one/deep --jobs 1");
-  ASSERT_EQ(one.status, 0) << one.err;
-  EXPECT_EQ(one.out, "Study written to one/deep/lresults.out (31 values, 31 lines)\n");
-  ASSERT_EQ(Run(range + "--dir two --jobs 2").status, 0);
-  ASSERT_EQ(Run(range + "--dir all --jobs 3 --all-experiments").status, 0);
-  const std::string expected = Read("one/deep/lresults.out");
+// The default study over a range with one job, three solving every experiment, and as four
+// shards run side by side and merged: the same file, byte for byte, in a folder made for it.
+// Ctrl-C during a loop with two jobs: the values in progress are finished, the file holds the
+// lines of the values finished in order (a prefix of the study, every line whole), status 130.
+TEST_F(CliTest, LoopJobsShardsAndInterruptWriteTheSameStudy) {
+  std::string range = "loop --from 3 --to 4.5 --step 0.05 ";
+  EXPECT_EQ(Ok(range + "--dir one/deep --jobs 1").out,
+            "Study written to one/deep/lresults.out (31 values, 31 lines)\n");
+  std::string expected = Read("one/deep/lresults.out");
   EXPECT_EQ(expected.rfind("Varying plastic period by changing mass\r\nVarying Qty\t", 0), 0u);
   ExpectAll(expected, {"\r\n3\t", "\r\n4.5\t"});
-  EXPECT_EQ(Read("two/lresults.out"), expected);
+  Ok(range + "--dir all --jobs 3 --all-experiments");
   EXPECT_EQ(Read("all/lresults.out"), expected);
-
-  if (std::system("command -v parallel > /dev/null") != 0) GTEST_SKIP() << "no GNU parallel";
-  const CliRun shards = Shell("parallel --will-cite --halt now,fail=1 " + kCli + range +
-                              "--dir shards --jobs 1 --shard {}/4 ::: 1 2 3 4");
-  ASSERT_EQ(shards.status, 0) << shards.err;
+  EXPECT_EQ(Shell("for k in 1 2 3 4; do " + kCli + range + "--dir shards --jobs 1 --shard $k/4 & done; wait").status, 0);
   EXPECT_FALSE(fs::exists(dir / "shards/lresults.out"));
-  const CliRun merged = Run("merge shards/lresults.out.shard-[1-4]-of-4");
-  ASSERT_EQ(merged.status, 0) << merged.err;
+  Fails("merge shards/lresults.out.shard-1-of-4", "2/4, 3/4, 4/4 missing");
+  Ok("merge shards/lresults.out.shard-[1-4]-of-4");
   EXPECT_EQ(Read("shards/lresults.out"), expected);
-  const CliRun incomplete = Run("merge shards/lresults.out.shard-1-of-4");
-  EXPECT_EQ(incomplete.status, 1);
-  ExpectAll(incomplete.err, {"2/4, 3/4, 4/4 missing"});
-}
 
-// Ctrl-C during a loop with two jobs: the values in progress are finished, the study file holds
-// the lines of the values finished in order (a prefix of the whole study, every line whole),
-// and the exit status is 130.
-TEST_F(CliTest, InterruptedLoopKeepsTheValuesFinishedInOrder) {
-  const std::string range = "loop --from 0.1 --to 0.6 --step 0.01 ";
-  const CliRun whole = Run(range + "--dir whole --jobs 2");
-  ASSERT_EQ(whole.status, 0) << whole.err;
+  range = "loop --from 0.1 --to 0.6 --step 0.01 ";
+  Ok(range + "--dir whole --jobs 2");
+  expected = Read("whole/lresults.out");
   fs::create_directories(dir / "cut");
   const CliRun cut =
       Shell(kCli + range + "--dir cut --jobs 2 & pid=$!; sleep 0.3; kill -INT $pid; wait $pid");
-  const std::string expected = Read("whole/lresults.out"), written = Read("cut/lresults.out");
+  const std::string written = Read("cut/lresults.out");
   if (cut.status == 0) GTEST_SKIP() << "the study finished before the interrupt";
   EXPECT_EQ(cut.status, 130) << cut.err;
   ExpectAll(cut.err, {"Interrupted"});
@@ -338,32 +282,25 @@ TEST_F(CliTest, InterruptedLoopKeepsTheValuesFinishedInOrder) {
   EXPECT_EQ(written.substr(written.size() - 2), "\r\n");
 }
 
-// The advanced study split by files over three shards run by GNU parallel: each file's study
-// and, once merged, the four envelope files are those of one run.
-TEST_F(CliTest, AdvancedLoopShardsMergeIntoTheEnvelopesOfOneRun) {
-  if (std::system("command -v parallel > /dev/null") != 0) GTEST_SKIP() << "no GNU parallel";
-  const double amplitudes[] = {20.0, 15.0, 30.0, 10.0, 25.0};
-  for (const char* folder : {"single/", "sharded/"}) {
-    for (int k = 0; k < 5; ++k) {
-      dir.Write(folder + std::to_string(k + 1) + " sine.quarvel", SineFile(amplitudes[k], 1, 101));
+// The advanced study split by files over three shards run side by side: each file's study and,
+// once merged, the four envelope files (each with entries) are those of one run.
+TEST_F(CliTest, AdvancedLoopShardsMergeIntoTheFilesOfOneRun) {
+  const double amplitudes[] = {3.0, 2.25, 3.75, 0.75, 2.7};
+  std::vector<std::string> files(std::begin(kEnvelopes), std::end(kEnvelopes));
+  for (int k = 1; k <= 5; ++k) {
+    files.push_back(std::to_string(k) + " sine.quarvel.out");
+    for (const char* folder : {"single/", "sharded/"}) {
+      dir.Write(folder + files.back().substr(0, files.back().size() - 4), SineFile(amplitudes[k - 1], 1, 101));
     }
   }
-  const std::string study = "advanced-loop --threshold 0.5 --from 3 --to 3.5 --step 0.05 ";
-  const CliRun single = Run(study + "--dir single --jobs 2");
-  ASSERT_EQ(single.status, 0) << single.err;
-  const CliRun shards = Shell("parallel --will-cite --halt now,fail=1 " + kCli + study +
-                              "--dir sharded --jobs 1 --shard {}/3 ::: 1 2 3");
-  ASSERT_EQ(shards.status, 0) << shards.err;
-  const CliRun merged = Run("merge sharded/EnvRelError.out.shard-[1-3]-of-3");
-  ASSERT_EQ(merged.status, 0) << merged.err;
-  std::vector<std::string> files(std::begin(kEnvelopes), std::end(kEnvelopes));
-  for (int k = 1; k <= 5; ++k) files.push_back(std::to_string(k) + " sine.quarvel.out");
-  std::string envelopes;
+  const std::string study = "advanced-loop --threshold 0.5 --from 0.5 --to 2 --step 0.1 ";
+  Ok(study + "--dir single --jobs 2");
+  EXPECT_EQ(Shell("for k in 1 2 3; do " + kCli + study + "--dir sharded --jobs 1 --shard $k/3 & done; wait").status, 0);
+  Ok("merge sharded/EnvRelError.out.shard-[1-3]-of-3");
   for (const std::string& file : files) {
     EXPECT_EQ(Read("sharded/" + file), Read("single/" + file)) << file;
-    if (file.starts_with("Env")) envelopes += Read("single/" + file);
+    EXPECT_NE(Read("single/" + file), "") << file;
   }
-  EXPECT_NE(envelopes, "");
 }
 
 // PNG pictures of the requested size; the last playback frame adds the reversal marks; the
@@ -376,14 +313,13 @@ TEST_F(CliTest, PlotWritesAPngOfTheRequestedSize) {
       {"--create --x Eh --y U_DOT_DOT --size 400x4000", "tall.png", "400x4000"},
   };
   for (const auto& [arguments, file, size] : rows) {
-    const CliRun run = Run(std::string("plot ") + arguments + " -o " + file);
-    ASSERT_EQ(run.status, 0) << arguments << run.err;
+    const CliRun run = Ok(std::string("plot ") + arguments + " -o " + file);
     EXPECT_EQ(run.err, "");
     EXPECT_EQ(run.out, std::string("Picture written to ") + file + " (" + size + " png)\n");
     EXPECT_EQ(PngSize(Read(file)), size) << arguments;
   }
   EXPECT_NE(Read("whole.png"), Read("last.png"));
-  ASSERT_EQ(Run("plot -o picture.JPG").status, 0);
+  Ok("plot -o picture.JPG");
   EXPECT_EQ(Read("picture.JPG").rfind("\xFF\xD8\xFF", 0), 0u);
 }
 
@@ -391,9 +327,9 @@ TEST_F(CliTest, PlotWritesAPngOfTheRequestedSize) {
 // written, PDF texts through poppler's pdftotext. Units only for the record in units of g.
 TEST_F(CliTest, PlotDrawsEachKindWithItsLegendAndUnits) {
   const std::string range = " --from 0.5 --to 0.7 --step 0.1 --vary elastic --by fy";
-  ASSERT_EQ(Run("loop --dir . -o s.out" + range).status, 0);
+  Ok("loop --dir . -o s.out" + range);
   dir.Write("series/1 elcentro.quarvel", ReadWholeFile(kElCentro));
-  ASSERT_EQ(Run("advanced-loop --dir series --threshold 0.1" + range).status, 0);
+  Ok("advanced-loop --dir series --threshold 0.1" + range);
   const std::tuple<std::string, const char*, std::vector<std::string>, std::vector<std::string>>
       rows[] = {
           {"--load " + Quote(kElCentro) + " --x U --y F", "g.svg",
@@ -411,28 +347,11 @@ TEST_F(CliTest, PlotDrawsEachKindWithItsLegendAndUnits) {
       };
   for (const auto& [arguments, file, present, absent] : rows) {
     SCOPED_TRACE(file);
-    const CliRun run = Run("plot " + arguments + " -o " + file);
-    ASSERT_EQ(run.status, 0) << run.err;
+    Ok("plot " + arguments + " -o " + file);
     const bool pdf = std::string(file).ends_with(".pdf");
     const std::string text = pdf ? Shell("pdftotext -q " + Quote(file) + " -").out : Read(file);
     ExpectAll(text, present);
     for (const std::string& unwanted : absent) EXPECT_EQ(text.find(unwanted), std::string::npos);
-  }
-}
-
-// The engineering inputs give the oscillator the period asked for, also for DC 1, whose protocol
-// is made again in multiples of the derived Uy.
-TEST_F(CliTest, EngineeringInputsGiveThePeriodAskedFor) {
-  const std::pair<const char*, const char*> rows[] = {
-      {"--period 2", "T elastic :\t2\n"},
-      {"--period 0.7 --strength-ratio 0.2 --mass 3", "T elastic :\t.7\n"},
-      {"--dc1 --period 0.7 --strength-ratio 0.2 --mass 3", "T elastic :\t.7\n"},
-  };
-  for (const auto& [arguments, label] : rows) {
-    const CliRun run = Run(std::string("solve ") + arguments);
-    ASSERT_EQ(run.status, 0) << arguments << run.err;
-    ExpectAll(run.out, {label});
-    ExpectAll(run.err, {"note: the engineering inputs give --mass "});
   }
 }
 
@@ -451,9 +370,7 @@ TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsShardsOrInterrupt) {
   dir.Write("half.quarvel", half);
   const std::string spectrum = "spectrum " + Quote(kElCentro) + " half.quarvel --ductility 4 ";
   const std::string periods = "--periods 0.2:1:0.2 ";
-  const CliRun one = Run(spectrum + periods + "--jobs 1 -o one/s.csv");
-  ASSERT_EQ(one.status, 0) << one.err;
-  ExpectAll(one.out, {"10 points, 5 periods"});
+  ExpectAll(Ok(spectrum + periods + "--jobs 1 -o one/s.csv").out, {"10 points, 5 periods"});
   const std::string rows = Read("one/s.csv"), statistics = Read("one/s-stats.csv");
   EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 11);
   EXPECT_EQ(std::count(statistics.begin(), statistics.end(), '\n'), 6);
@@ -461,33 +378,25 @@ TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsShardsOrInterrupt) {
 
   // The AT2 variant of the record, given the .quarvel record's name, solves bit for bit the
   // same; the summary names each record's format.
-  const CliRun at2 = Run("spectrum '" QUARVEL_RECORD_VARIANTS_DIR "elcentro-npts-first"
-                         ".at2' half.quarvel --name 'El Centro 1940 NS' --ductility 4 " + periods +
-                         "-o at2/s.csv --summary at2/s.json");
-  ASSERT_EQ(at2.status, 0) << at2.err;
-  EXPECT_EQ(Read("at2/s.csv"), rows);
-  const nlohmann::json summary = nlohmann::json::parse(Read("at2/s.json"));
-  EXPECT_EQ(summary["command"], "spectrum");
-  EXPECT_EQ(summary["records"][0]["source"]["format"], "at2");
-  EXPECT_EQ(summary["records"][1]["source"]["format"], "quarvel");
-  EXPECT_EQ(summary["results"]["pointsWritten"], 10);
+  Ok("spectrum '" QUARVEL_RECORD_VARIANTS_DIR "elcentro-npts-first.at2' half.quarvel "
+     "--name 'El Centro 1940 NS' --ductility 4 " + periods + "-o at2/s.csv --summary at2/s.json");
+  EXPECT_EQ(At(nlohmann::json::parse(Read("at2/s.json")),
+               {"/command", "/records/0/source/format", "/records/1/source/format",
+                "/results/pointsWritten"}), "spectrum at2 quarvel 10 ");
 
-  const CliRun two = Run(spectrum + periods + "--jobs 2 -o two/s.csv --plot s.svg");
-  ASSERT_EQ(two.status, 0) << two.err;
-  EXPECT_EQ(Read("two/s.csv"), rows);
-  EXPECT_EQ(Read("two/s-stats.csv"), statistics);
+  Ok(spectrum + periods + "--jobs 2 -o two/s.csv --plot s.svg");
   ExpectAll(Read("s.svg"), {">Original model, mean<", ">Modified model, each record<",
                             ">Peak displacement |U| (m)<", ">Period T (s)<"});
 
   std::string files;
   for (const char* part : {"1/3", "2/3", "3/3"}) {
-    ASSERT_EQ(Run(spectrum + periods + "--jobs 1 -o shards/s.csv --shard " + part).status, 0);
+    Ok(spectrum + periods + "--jobs 1 -o shards/s.csv --shard " + part);
     files += std::string(" shards/s.csv.shard-") + part[0] + "-of-3";
   }
-  const CliRun merged = Run("merge" + files);
-  ASSERT_EQ(merged.status, 0) << merged.err;
-  EXPECT_EQ(Read("shards/s.csv"), rows);
-  EXPECT_EQ(Read("shards/s-stats.csv"), statistics);
+  Ok("merge" + files);
+  for (const std::string folder : {"at2/", "two/", "shards/"}) {
+    EXPECT_EQ(Read(folder + "s.csv") + Read(folder + "s-stats.csv"), rows + statistics) << folder;
+  }
 
   const CliRun cut = Shell(kCli + spectrum +
                            "--periods 0.2:1:0.2,1.01:3:0.01 --jobs 2 -o cut/s.csv --plot cut.png & "
@@ -523,7 +432,7 @@ TEST_F(CliTest, ReadmeCommandsRunAsWritten) {
 }
 
 // Failures: the status (1 for a fault, 2 for a usage error), a short message on stderr that
-// holds the given text, and no picture. Status 0: solved, whatever the texts.
+// holds the given text, and no picture. Status 0: solved, the text on stdout or stderr.
 struct ErrorCase {
   const char *name, *arguments;
   int status;
@@ -534,7 +443,6 @@ const ErrorCase kErrorCases[] = {
     {"zero_weights", "solve --load zero.quarvel", 1, "The weights of the experiments are zero!"},
     {"experiment_out_of_range", "solve --experiment 7", 2, "--experiment 7: the set has only 6"},
     {"experiment_zero", "solve --experiment 0", 2, "--experiment: \"0\": must be a whole"},
-    {"experiment_fraction", "solve --experiment 1.5", 2, "--experiment: \"1.5\": must be a whole"},
     {"experiment_beyond_int32", "solve --experiment 2147483648", 2, "--experiment: \"21474836"},
     {"no_subcommand", "", 2, "A subcommand is required"},
     {"misspelt_subcommand", "slove", 2, "unknown subcommand slove; did you mean solve?"},
@@ -547,7 +455,6 @@ const ErrorCase kErrorCases[] = {
     // Numbers: the whole text one number, with a physical meaning.
     {"comma_decimal", "solve --Fy 1,5", 2, "--Fy: \"1,5\" is not a number"},
     {"text_after_equals", "solve --Fy=abc", 2, "--Fy: \"abc\" is not a number"},
-    {"empty_number", "solve --Uy ''", 2, "--Uy: \"\" is not a number"},
     {"overflowing_number", "solve --P 1e400", 2, "--P: \"1e400\" is beyond the range"},
     {"negative_yield_force", "solve --Fy -2", 2, "--Fy: \"-2\": the yield force Fy must"},
     {"zero_yield_displacement", "solve --Uy 0", 2, "--Uy: \"0\": the yield displacement Uy must"},
@@ -562,13 +469,9 @@ const ErrorCase kErrorCases[] = {
     // too many samples is the generator's refusal.
     {"sine_empty", "solve --sine ,,,,", 2, "--sine: MASS \"\" is not a number"},
     {"sine_zero_period", "solve --sine 1,0.1,0,1,0.02", 2, "--sine: PERIOD \"0\": the period must"},
-    {"sine_negative_period", "solve --sine 1,1,-1,1,0.02", 2, "--sine: PERIOD \"-1\""},
     {"sine_infinite_period", "solve --sine 1,1,1e400,1,0.02", 2, "--sine: PERIOD \"1e400\" is bey"},
     {"sine_negative_cycles", "solve --sine 1,1,1,-1,0.02", 2, "--sine: CYCLES \"-1\": the number"},
-    {"sine_infinite_cycles", "solve --sine 1,1,1,1e400,0.02", 2, "--sine: CYCLES \"1e400\""},
     {"sine_zero_time_step", "solve --sine 1,1,1,1,0", 2, "--sine: TIMESTEP \"0\": the time step"},
-    {"sine_text_time_step", "solve --sine 1,0.1,1,1,abc", 2, "--sine: TIMESTEP \"abc\" is not"},
-    {"sine_infinite_mass", "solve --sine 1e400,0.1,1,1,0.02", 2, "--sine: MASS \"1e400\""},
     {"sine_four_values", "solve --sine 1,0.1,1,1", 2, "five numbers are needed"},
     {"sine_too_many_samples", "solve --sine 1,1,1,1,1e-300", 1, "--sine"},
     {"sine_negative_mass", "solve --mass -1 --method euler --sine -1,0.1,1,1,0.02", 0, ""},
@@ -578,19 +481,18 @@ const ErrorCase kErrorCases[] = {
     {"zero_jobs", "loop --jobs 0", 2, "--jobs: \"0\": must be a whole number from 1"},
     // advanced-loop takes its experiments from the series files.
     {"advanced_loop_experiment", "advanced-loop --dir . --experiment 2", 2, "--experiment does"},
-    {"advanced_loop_create", "advanced-loop --dir . --create", 2, "--create does not apply"},
     {"advanced_loop_load", "advanced-loop --dir . --load f.quarvel", 2, "--load does not apply"},
-    {"advanced_loop_sine", "advanced-loop --dir . --sine 1,1,1,1,1", 2, "--sine does not apply"},
-    {"advanced_loop_dc1", "advanced-loop --dir . --dc1", 2, "--dc1 does not apply"},
     {"advanced_loop_dc2", "advanced-loop --dir . --dc2", 2, "--dc2 does not apply"},
     {"advanced_loop_without_folder", "advanced-loop", 2,
      "--dir FOLDER (the numbered series) or --records"},
     {"advanced_loop_threshold", "advanced-loop --dir . --threshold 0", 2, "--threshold: \"0\""},
+    {"advanced_loop_missing_folder", "advanced-loop --dir missing", 1, "missing: No such file"},
     {"advanced_loop_same_record_names", "advanced-loop --records one.txt ./one.txt", 2,
      "--records: two files are named one.txt"},
     // Records.
     {"record_text_in_value_column", "solve --load one.txt --load text.csv --dt 0.01", 1,
      "text.csv: line 3: text where a number belongs (column \"a\"): \"n/a\""},
+    {"record_without_time_step", "solve --load one.txt", 1, "Give the time step with --dt SECONDS."},
     {"record_bad_units", "solve --load one.txt --units mm", 2, "--units"},
     {"record_zero_time_step", "solve --load one.txt --dt 0", 2, "--dt: \"0\": the time step must"},
     {"csv_of_a_shard", "loop --csv --shard 1/2", 2, "--csv needs the whole study"},
@@ -608,9 +510,9 @@ const ErrorCase kErrorCases[] = {
     {"plot_frame_of_all", "plot --experiment all --frame 3 -o f.png", 2, "--frame draws the playb"},
     {"plot_experiment_neither", "plot --experiment al -o f.png", 2, "\"al\" is neither an exp"},
     {"plot_study_solve_option", "plot --study s.out --x U -o f.png", 2, "--study: draws files"},
-    {"plot_study_source", "plot --study s.out --load bad.quarvel -o f.png", 2, "--load does not"},
     {"plot_study_envelopes", "plot --study s.out --envelopes . -o f.png", 2, "--study excludes"},
     {"plot_study_missing", "plot --study missing.out -o f.png", 1, "missing.out: No such file or"},
+    {"plot_study_not_a_file", "plot --study . -o f.png", 1, ".: not a file"},
     {"plot_not_a_study", "plot --study bad.quarvel -o f.png", 1, "bad.quarvel: no study header"},
     {"plot_envelopes_missing", "plot --envelopes . -o f.png", 1, "EnvRelErrorUPos.out: No such"},
     {"plot_size_without_height", "plot --size 800 -o f.png", 2, "--size"},
@@ -621,7 +523,12 @@ const ErrorCase kErrorCases[] = {
     {"plot_experiment_beyond_the_set", "plot --experiment 7 -o f.png", 2, "--experiment 7"},
     {"plot_without_output", "plot --create", 2, "--output"},
     {"plot_folder_missing", "plot -o missing/f.png", 1, "missing/f.png"},
-    // Engineering inputs and spectra.
+    {"demo_into_a_file", "demo --dir bad.quarvel", 1, "bad.quarvel/quarvel-report.txt: Not a dir"},
+    // Engineering inputs, which give the oscillator the period asked for (DC 1 is made again in
+    // multiples of the derived Uy), and spectra.
+    {"period", "solve --period 2", 0, "T elastic :\t2\n"},
+    {"period_and_strength_ratio", "solve --period 0.7 --strength-ratio 0.2 --mass 3", 0, "T elastic :\t.7\n"},
+    {"dc1_period", "solve --dc1 --period 0.7 --strength-ratio 0.2 --mass 3", 0, "note: the engineering inputs give --mass "},
     {"mass_with_period", "solve --mass 2 --period 1", 2, "--mass conflicts with --period"},
     {"uy_with_period_and_strength_ratio", "solve --Uy 0.1 --period 1 --strength-ratio 0.1", 2,
      "--Uy conflicts with --period"},
@@ -648,9 +555,10 @@ TEST_P(CliErrorTest, FailsWithStatusAndMessage) {
   dir.Write("text.csv", "t,a\n0,1\n0.01,n/a\n");
   const CliRun run = Run(GetParam().arguments);
   EXPECT_EQ(run.status, GetParam().status) << run.err;
-  EXPECT_NE(run.err.find(GetParam().message), std::string::npos) << run.err;
+  EXPECT_NE((GetParam().status == 0 ? run.out + run.err : run.err).find(GetParam().message),
+            std::string::npos) << run.err;
   EXPECT_FALSE(fs::exists(dir / "f.png") || fs::exists(dir / "f.quarvel"));
-  EXPECT_LT(run.err.size(), 400u) << "a message must stay short enough to read";
+  EXPECT_TRUE(GetParam().status == 0 || run.err.size() < 400u) << "a message must stay short";
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliErrorTest, testing::ValuesIn(kErrorCases),

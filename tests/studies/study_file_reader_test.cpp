@@ -1,20 +1,16 @@
-// Reading back study and envelope files: what the studies write reads back to the same texts;
-// what no study writes is refused with the line and the reason.
+// Reading study and envelope texts: what the studies write reads back to the same texts; what no
+// study writes is refused with the line and the reason.
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
-#include "studies/advanced_loop.h"
 #include "studies/study_detail.h"
 #include "studies/study_file_reader.h"
 #include "study_test_support.h"
 
 namespace quarvel {
 namespace {
-
-using testing::ScratchFolder;
 
 // The numbers joined as the study files write them.
 template <typename Numbers>
@@ -24,61 +20,26 @@ std::string Written(const Numbers& values) {
   return line;
 }
 
-// What the envelope writer wrote reads back to the same texts; a missing file is named.
-TEST(StudyFileReader, ReadsBackTheEnvelopeFiles) {
-  ScratchFolder folder;
-  Envelopes written;
-  written.Reset(4);
-  written.uPos = {0.0, 0.5, 0.0, 0.0, 1e-7};  // a tiny entry is written, rounded to 0
-  written.uNeg = {-0.25, 0.0, 0.0, -1.2345678, 0.0};
-  written.ehNeg = {0.0, 0.0, -0.0, 0.0, 0.0};  // -0 is 0: no line
-  std::vector<std::string> names;
-  EXPECT_TRUE(WriteEnvelopeFiles(written, folder.str(), 0.1, 0.01, &names).empty());
-  EXPECT_EQ(names.size(), 4u);
-  // x_i = i * 0.01 + 0.1, rounded to 6 decimals.
-  const char* const texts[] = {"0.11\t0.5\r\n0.14\t0\r\n", "0.1\t-0.25\r\n0.13\t-1.234568\r\n", "", ""};
-  std::array<EnvelopeCurve, 4> envelopes;
-  ASSERT_TRUE(ReadEnvelopeFiles(folder.str(), envelopes));
-  for (std::size_t k = 0; k < 4; ++k) {
-    EXPECT_EQ(testing::ReadFile(folder / kEnvelopeFileNames[k]), texts[k]) << k;
-    std::string read;
-    for (std::size_t i = 0; i < envelopes[k].x.size(); ++i) {
-      read += Written(std::array{envelopes[k].x[i], envelopes[k].value[i]}) + "\r\n";
-    }
-    EXPECT_EQ(read, texts[k]) << k;
-  }
-  std::filesystem::remove(folder / kEnvelopeFileNames[2]);
-  EXPECT_EQ(ReadEnvelopeFiles(folder.str(), envelopes).fileName,
-            (folder / kEnvelopeFileNames[2]).string());
-}
-
+// (Envelope files read back: tests/studies/advanced_loop_test.cpp; a study file that is missing
+// or not a file: the plot rows of tests/cli.)
 TEST(StudyFileReader, RefusesWhatNoStudyWrites) {
   const std::string header = kStudyHeader;
   const std::string row = "0.5\t1\t2\t1\t1\t3\t4\t1\t0.333333";
-  const struct {
-    const char* name;
-    std::string text;
-    int64_t line;        // -1: read as a study
-    const char* reason;  // read as a study: the value line as the studies write it
-  } rows[] = {
-      {"title, CR LF", "Varying mass by changing mass\r\n" + header + "\r\n" + row + "\r\n", -1,
-       row.c_str()},
+  // line -1: read as a study, whose value line reads back as `reason`
+  const struct { const char* name; std::string text; int64_t line; const char* reason; } rows[] = {
+      {"title, CR LF", "Varying mass by changing mass\r\n" + header + "\r\n" + row + "\r\n", -1, row.c_str()},
       {"no title, LF, no last end", header + "\n" + row, -1, row.c_str()},
-      {"non-finite numbers", header + "\ninf\t-inf\tnan\t0\t0\t0\t0\t0\t1E-09\n\n\n", -1,
-       "inf\t-inf\tnan\t0\t0\t0\t0\t0\t0"},
+      {"non-finite", header + "\ninf\t-inf\tnan\t0\t0\t0\t0\t0\t1E-09\n\n\n", -1, "inf\t-inf\tnan\t0\t0\t0\t0\t0\t0"},
       {"empty", "", 0, "empty"},
       {"no header", row + "\r\n", 0, "no study header"},
       {"header third", "a\r\nb\r\n" + header + "\r\n", 0, "no study header"},
-      {"eight fields", header + "\r\n" + row + "\r\n1\t2\t3\t4\t5\t6\t7\t8\r\n", 3,
-       "8 fields where 9"},
+      {"eight fields", header + "\r\n" + row + "\r\n1\t2\t3\t4\t5\t6\t7\t8\r\n", 3, "8 fields where 9"},
       {"ten fields", header + "\r\n" + row + "\t9\r\n", 2, "10 fields where 9"},
-      {"comma decimal", header + "\r\n0,5\t1\t2\t1\t1\t3\t4\t1\t0\r\n", 2,
-       "field 1 is not a number: \"0,5\""},
+      {"comma decimal", header + "\r\n0,5\t1\t2\t1\t1\t3\t4\t1\t0\r\n", 2, "field 1 is not a number: \"0,5\""},
       {"unit after number", header + "\r\n0.5\t1 m\t2\t1\t1\t3\t4\t1\t0\r\n", 2, "field 2"},
       {"plus sign", header + "\r\n+0.5\t1\t2\t1\t1\t3\t4\t1\t0\r\n", 2, "field 1"},
       {"blank line inside", header + "\r\n\r\n" + row + "\r\n", 2, "an empty line"},
-      {"shard file", "#quarvel-study-shard\t1/2\t3\tlresults.out\r\n#head\t" + header, 0,
-       "no study header"},
+      {"shard file", "#quarvel-study-shard\t1/2\t3\tlresults.out\r\n#head\t" + header, 0, "no study header"},
   };
   for (const auto& r : rows) {
     StudyFileContents study;
@@ -101,17 +62,6 @@ TEST(StudyFileReader, RefusesWhatNoStudyWrites) {
   const FileResult bad = ReadEnvelopeText("0.1\t-0.25\r\n0.2\t0.1\t0.3\r\n", envelope, "e.out");
   EXPECT_EQ(bad.Describe(), "e.out: line 2: 3 fields where 2 are expected");
   EXPECT_TRUE(envelope.x.empty());
-}
-
-TEST(StudyFileReader, ReadsAFileAndRefusesWhatIsNotThereOrNotAFileByName) {
-  ScratchFolder folder;
-  StudyFileContents study;
-  std::ofstream(folder / "s.out", std::ios::binary) << "Title\r\n" << kStudyHeader << "\r\n";
-  ASSERT_TRUE(ReadStudyFile((folder / "s.out").string(), study));
-  EXPECT_EQ(study.title, "Title");
-  const std::string missing = (folder / "missing.out").string();
-  EXPECT_EQ(ReadStudyFile(missing, study).Describe(), missing + ": No such file or directory");
-  EXPECT_EQ(ReadStudyFile(folder.str(), study).Describe(), folder.str() + ": not a file");
 }
 
 }  // namespace

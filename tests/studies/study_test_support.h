@@ -1,20 +1,19 @@
 #pragma once
-// Helpers of the study tests: a user interface that records what a study asks of it, a scratch
-// folder, small experiments and their files, and a reader of CR LF files.
+// Helpers of the study tests: a user interface that records what a study asks of it, small
+// experiments, and a reader of CR LF files.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <cstdio>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "experiments/generated_experiments.h"
+#ifndef QUARVEL_CLI
+#define QUARVEL_CLI ""  // the study tests run no program
+#endif
+#include "reliability/reliability_support.h"
 #include "solve/stop_token.h"
 #include "studies/advanced_loop.h"
 #include "studies/study_shards.h"
@@ -22,6 +21,7 @@
 namespace quarvel::testing {
 
 namespace fs = std::filesystem;
+using reliability::SineFile;
 
 // Escape is emulated by asking `stop` to end the study on the `abortOnPump`-th ProcessEvents
 // call (1-based; 0 never). Each graph update (once per solve) notes the three texts a study
@@ -57,30 +57,9 @@ inline StudyRequest Request(const std::string& folder, const std::string& name =
   return {folder, name, threshold, envelopes, std::move(progress), {}};
 }
 
-// Work side by side on `pool`, as shard `shard` of `count`, solving `solve`.
-inline StudyWork Work(SolvePool& pool, int32_t shard = 1, int32_t count = 1,
-                      StudySolve solve = StudySolve::AllExperiments) {
-  StudyWork work;
-  work.pool = &pool;
-  work.shard = shard;
-  work.shardCount = count;
-  work.solve = solve;
-  return work;
-}
-
 // A fresh folder, removed afterwards.
-struct ScratchFolder {
-  inline static int made = 0;
-  const fs::path path = fs::temp_directory_path() /
-                        ("quarvel-studies-" + std::to_string(::getpid()) + "-" +
-                         std::to_string(++made));
-  ScratchFolder() { fs::create_directories(path); }
-  ~ScratchFolder() {
-    std::error_code ec;
-    fs::remove_all(path, ec);
-  }
-  std::string str() const { return path.string(); }
-  fs::path operator/(const std::string& name) const { return path / name; }
+struct ScratchFolder : reliability::ScratchFolder {
+  std::string str() const { return Path().string(); }
 };
 
 // `set` with its first experiment selected, solved by Euler (fast), the range from-to-step.
@@ -111,23 +90,7 @@ inline Workbench PulseBench(double amplitude = 5.0, double mass = 2.86) {
   return EulerBench(std::move(set));
 }
 
-// An experiment file holding AddSine's record (samples written to 17 digits).
-inline void WriteSineFile(const fs::path& path, double amplitude) {
-  ExperimentSet set;
-  AddSine(set, amplitude);
-  std::ofstream out(path, std::ios::binary);
-  out << "1\r\nSine\r\n1\r\n2.86\r\n0\r\n0\r\n0\r\nForce\r\nnone\r\n0.02\r\n101\r\n";
-  char buffer[64];
-  for (int32_t i = 1; i <= 101; ++i) {
-    std::snprintf(buffer, sizeof buffer, "%.17g\r\n", set.At(1).force[static_cast<size_t>(i)]);
-    out << buffer;
-  }
-}
-
-inline std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+inline std::string ReadFile(const fs::path& path) { return reliability::ReadWholeFile(path); }
 
 // The lines of a CR LF file.
 inline std::vector<std::string> ReadLines(const fs::path& path) {

@@ -1,14 +1,10 @@
-// Studies whose values are solved side by side or split into shards, against the study solved
-// one value at a time on the bench, which is the reference: the same study file, byte for byte,
-// whatever the number of jobs, whether each value solves the whole set or only the selected
-// experiment, and after splitting into shards and merging; the same outcome, envelopes and
-// faulted values; the same files for the advanced study; and what the merge refuses.
+// Studies solved side by side or split into shards against the study solved one value at a time
+// on the bench, and what the merge refuses. (The advanced study's shards: tests/cli.)
 
 #include "studies/study_shards.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -104,7 +100,7 @@ TEST_P(BatchStudy, WritesTheSequentialStudyFileWholeOrInShards) {
     for (const auto solve : {StudySolve::AllExperiments, StudySolve::SelectedExperiment}) {
       SCOPED_TRACE(std::to_string(jobs) + " jobs, solve " + std::to_string(int(solve)));
       SolvePool pool(jobs);
-      const StudyRun batch = RunStudy(c, folder, "batch.out", Work(pool, 1, 1, solve));
+      const StudyRun batch = RunStudy(c, folder, "batch.out", StudyWork{&pool, 1, 1, solve});
       EXPECT_TRUE(batch.Tied() == reference.Tied()) << batch.file;
     }
   }
@@ -114,7 +110,7 @@ TEST_P(BatchStudy, WritesTheSequentialStudyFileWholeOrInShards) {
     std::vector<std::string> paths;
     SolvePool pool(2);
     for (int32_t part = 1; part <= count; ++part) {
-      paths.push_back(RunStudy(c, shards, "study.out", Work(pool, part, count)).outcome.filePath);
+      paths.push_back(RunStudy(c, shards, "study.out", StudyWork{&pool, part, count}).outcome.filePath);
       const std::string name = count > 1 ? ShardFileName("study.out", part, count) : "study.out";
       EXPECT_EQ(paths.back(), (shards / name).string());
     }
@@ -140,15 +136,11 @@ TEST(MergeStudyShards, RefusesIncompleteOrMismatchedShards) {
   ScratchFolder folder;
   SolvePool pool(2);
   const auto shard = [&](const StudyCase& c, const char* name, int32_t part, int abortOnPump = 0) {
-    return RunStudy(c, folder, name, Work(pool, part, 3), abortOnPump).outcome.filePath;
+    return RunStudy(c, folder, name, StudyWork{&pool, part, 3}, abortOnPump).outcome.filePath;
   };
-  const std::string parts[] = {shard(kStudies[0], "study.out", 1),
-                               shard(kStudies[0], "study.out", 2),
+  const std::string parts[] = {shard(kStudies[0], "study.out", 1), shard(kStudies[0], "study.out", 2),
                                shard(kStudies[0], "study.out", 3)};
-  const auto written = [&folder](const char* name, const char* text) {
-    std::ofstream(folder / name, std::ios::binary) << text;
-    return (folder / name).string();
-  };
+  const auto written = [&folder](const char* name, const char* text) { return folder.Write(name, text).string(); };
   const std::pair<std::vector<std::string>, const char*> rows[] = {
       {{parts[0], parts[2]}, "shard(s) 2/3 missing"},
       {{parts[0], parts[1], parts[1], parts[2]}, "given twice"},
@@ -159,8 +151,7 @@ TEST(MergeStudyShards, RefusesIncompleteOrMismatchedShards) {
       {{written("wide", "#quarvel-envelope-shard\t1/1\t3000000000\t0x1p+0\t0x1p+0\r\n"
                         "5\t0x1p+0\t0x0p+0\t0x0p+0\t0x0p+0\r\n#end\tcomplete\r\n")},
        "does not name the shard"},
-      {{written("many", "#quarvel-envelope-shard\t1/1\t900000000\t0x1p+0\t0x1p+0\r\n"
-                        "#end\tcomplete\r\n")},
+      {{written("many", "#quarvel-envelope-shard\t1/1\t900000000\t0x1p+0\t0x1p+0\r\n#end\tcomplete\r\n")},
        "does not name the shard"},
       {{written("shards", "#quarvel-study-shard\t1/2000000000\t5\tx.out\r\n#end\tcomplete\r\n")},
        "does not name the shard"},
@@ -190,54 +181,6 @@ TEST(StudyWork, ParsesShards) {
     EXPECT_EQ(work.ParseShard(text), *parsed != '\0') << text;
     const std::string kept = std::to_string(work.shard) + "/" + std::to_string(work.shardCount);
     EXPECT_EQ(kept, *parsed != '\0' ? parsed : "1/1") << text;
-  }
-}
-
-// The advanced study over five records: the batch, whole or in merged shards (files 1, 3, 5 and
-// 2, 4), writes the files of the sequential loop.
-TEST(AdvancedStudy, BatchAndMergedShardsWriteWhatTheSequentialLoopWrites) {
-  const auto prepare = [](const ScratchFolder& folder) {
-    const double amplitudes[] = {3.0, 2.25, 3.75, 0.75, 2.7};
-    for (int k = 0; k < 5; ++k) {
-      WriteSineFile(folder / (std::to_string(k + 1) + " record.quarvel"), amplitudes[k]);
-    }
-    Workbench bench = EulerBench(ExperimentSet{}, "0.5", "2", "0.1");
-    bench.inputs.optSolutionEuler = false;  // finite responses, so that every envelope fills
-    bench.inputs.optSolutionRKStepDoubling = true;
-    return bench;
-  };
-  std::vector<std::string> outputs(kEnvelopeFileNames.begin(), kEnvelopeFileNames.end());
-  for (int k = 1; k <= 5; ++k) outputs.push_back(std::to_string(k) + " record.quarvel.out");
-  ScratchFolder reference;
-  Workbench referenceBench = prepare(reference);
-  SilentUserInterface ui;
-  ASSERT_TRUE(RunAdvancedLoop(referenceBench, ui, StopToken{}, reference.str(), 0.5).ran);
-  // Each envelope holds entries, of both signs across the files, so that a merge that mixes
-  // up a shard's columns shows.
-  for (const char* name : kEnvelopeFileNames) EXPECT_NE(ReadFile(reference / name), "") << name;
-
-  for (const int32_t shards : {1, 2}) {
-    SCOPED_TRACE(shards);
-    ScratchFolder folder;
-    std::vector<std::string> envelopeShards;
-    SolvePool pool(3);
-    for (int32_t part = 1; part <= shards; ++part) {
-      Workbench bench = prepare(folder);
-      const AdvancedStudyOutcome outcome =
-          RunAdvancedLoop(bench, ui, StopToken{}, folder.str(), 0.5, {}, Work(pool, part, shards));
-      EXPECT_TRUE(outcome.problems.empty());
-      EXPECT_EQ(outcome.files.size(), shards == 1 ? 5u : part == 1 ? 3u : 2u);
-      ASSERT_EQ(outcome.envelopeFiles.size(), shards == 1 ? 4u : 1u);
-      envelopeShards.push_back(outcome.envelopeFiles.front());
-    }
-    if (shards > 1) {
-      const MergeOutcome merged = MergeStudyShards(envelopeShards, folder.str());
-      EXPECT_TRUE(merged.problems.empty());
-      EXPECT_EQ(merged.written.size(), 4u);
-    }
-    for (const std::string& name : outputs) {
-      EXPECT_EQ(ReadFile(folder / name), ReadFile(reference / name)) << name;
-    }
   }
 }
 
