@@ -1,9 +1,8 @@
 // Long sessions: a two-thousand-value study of quarvel-cli leaves the memory where it was after
-// the first few values. Leaks themselves are caught by LeakSanitizer in the sanitizer build and
-// by valgrind where it is installed.
+// the first few values. Leaks themselves are caught by LeakSanitizer in the sanitizer build, which
+// runs every quarvel-cli test with leak detection.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <string>
 
@@ -28,23 +27,6 @@ TEST(LongSession, CommandLineStudyMemoryDoesNotGrowWithItsLength) {
     EXPECT_LT(longStudy.maxRssKiB - shortStudy.maxRssKiB, 1024)
         << shortStudy.maxRssKiB << " -> " << longStudy.maxRssKiB;
   }
-}
-
-// quarvel-cli under valgrind's leak checker: a study of fifty values and a report.
-TEST(LongSession, CommandLineHasNoLeakUnderValgrind) {
-  if (kUnderSanitizer) GTEST_SKIP() << "the sanitizer build checks leaks itself";
-  if (::access("/usr/bin/valgrind", X_OK) != 0) GTEST_SKIP() << "valgrind is not installed";
-  ScratchFolder folder;
-  const std::string valgrind =
-      "/usr/bin/valgrind --quiet --leak-check=full --show-leak-kinds=definite,indirect "
-      "--errors-for-leak-kinds=definite,indirect --error-exitcode=42";
-  const CliRun loop = RunCli(folder.Path(),
-                             "loop --dc2 --method euler --rule last-max --from 1 --to 1.049 "
-                             "--step 0.001 --dir .",
-                             300, valgrind);
-  EXPECT_EQ(loop.status, 0) << loop.err;
-  const CliRun report = RunCli(folder.Path(), "report --method rk -o report.txt", 300, valgrind);
-  EXPECT_EQ(report.status, 0) << report.err;
 }
 
 }  // namespace

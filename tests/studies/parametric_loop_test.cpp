@@ -33,10 +33,9 @@ StudyOutcome Loop(Workbench& bench, RecordingUserInterface& ui, const ScratchFol
   return RunParametricLoop(bench, ui, ui.stop, Request(folder.str()));
 }
 
-// The Loop command: without experiments it shows the message only; with the window's defaults
-// it sweeps the plastic period by changing the mass over 0.1, 0.11, ..., 10 into the default
-// file, the progress counting the values.
-TEST(LoopCommand, SweepsTheDefaultRangeOrShowsTheMessage) {
+// The Loop command without experiments shows the message only. (With experiments, through the
+// window: tests/app/main_form_test.cpp.)
+TEST(LoopCommand, WithoutExperimentsShowsTheMessageOnly) {
   ScratchFolder folder;
   Workbench empty;
   RecordingUserInterface refused(empty);
@@ -45,19 +44,6 @@ TEST(LoopCommand, SweepsTheDefaultRangeOrShowsTheMessage) {
   EXPECT_EQ(refused.messages, (std::vector{std::pair(std::string(kMessageNoExperiments),
                                                      MessageIcon::Exclamation)}));
   EXPECT_TRUE(std::filesystem::is_empty(folder.str()));
-  Workbench bench = PulseBench();
-  RecordingUserInterface ui(bench);
-  StudyProgress last;
-  const StudyOutcome outcome =
-      RunLoopCommand(bench, ui, ui.stop, folder.str(), [&](const StudyProgress& p) { last = p; });
-  EXPECT_EQ(std::tuple(outcome.status, outcome.valuesSolved, outcome.filePath),
-            std::tuple(StudyStatus::Completed, 991, (folder / "lresults.out").string()));
-  EXPECT_EQ(std::tuple(last.index, last.count, detail::StudyNumber(last.x)), std::tuple(990, 991, "10"));
-  const std::vector<std::string> lines = ReadLines(folder / "lresults.out");
-  ASSERT_EQ(lines.size(), 993u);
-  EXPECT_EQ(lines[0] + "|" + lines[1] + "|" + Field(lines[2], 0) + " " + Field(lines[3], 0) + " " +
-                Field(lines[992], 0),
-            "Varying plastic period by changing mass|" + std::string(kStudyHeader) + "|0.1 0.11 10");
 }
 
 // The inputs of a study as one text: mode code, mass, Fy, Uy, a, from, to, step.

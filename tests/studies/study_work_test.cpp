@@ -58,9 +58,7 @@ struct StudyRun {
 
   auto Tied() const {
     std::vector<std::tuple<int32_t, double, int64_t>> faults;
-    for (const FaultedValue& v : outcome.faultedValues) {
-      faults.emplace_back(v.index, v.x, v.evaluations);
-    }
+    for (const FaultedValue& v : outcome.faultedValues) faults.emplace_back(v.index, v.x, v.evaluations);
     return std::tuple(file, outcome.status, outcome.Describe(), outcome.valuesSolved,
                       outcome.linesWritten, faults, envelopes.uPos, envelopes.uNeg,
                       envelopes.ehPos, envelopes.ehNeg, rewrittenFy, progress);
@@ -111,8 +109,6 @@ TEST_P(BatchStudy, WritesTheSequentialStudyFileWholeOrInShards) {
     SolvePool pool(2);
     for (int32_t part = 1; part <= count; ++part) {
       paths.push_back(RunStudy(c, shards, "study.out", StudyWork{&pool, part, count}).outcome.filePath);
-      const std::string name = count > 1 ? ShardFileName("study.out", part, count) : "study.out";
-      EXPECT_EQ(paths.back(), (shards / name).string());
     }
     if (count > 1) {
       const MergeOutcome merged = MergeStudyShards(paths, shards.str());
