@@ -6,12 +6,8 @@
 
 #include <unistd.h>
 
-#include <cmath>
-#include <cstring>
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
@@ -28,26 +24,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadFile(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
-// Same bits, except that every NaN counts as the same value (CSV writes each as "nan").
-bool SameBits(double a, double b) {
-  if (std::isnan(a) || std::isnan(b)) return std::isnan(a) && std::isnan(b);
-  return std::memcmp(&a, &b, sizeof a) == 0;
-}
+using test::ReadFile;
+using test::SameBits;
 
 // The built-in sine experiments with their forces scaled: another record for the same study.
 SeriesFile ScaledSines(const std::string& name, double scale) {
   return {name, [scale](ExperimentSet& set) {
             CreateSineForceExperiments(set);
-            for (Experiment& e : set.Records()) {
-              for (double& f : e.force) f *= scale;
-            }
-            LoadResult done;
-            return done;
+            for (Experiment& e : set.Records()) std::ranges::for_each(e.force, [&](double& f) { f *= scale; });
+            return LoadResult{};
           }};
 }
 
