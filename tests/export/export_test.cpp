@@ -128,10 +128,7 @@ TEST(Export, HistoriesAndSummaryReadBackToTheLastBit) {
     Workbench bench;
     std::vector<RecordProvenance> provenance;
     make(bench, provenance);
-    const fs::path folder =
-        fs::path(::testing::TempDir()) / ("quarvel_export_" + std::to_string(::getpid())) / name;
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    const fs::path folder = test::FreshFolder(std::string("quarvel_export_") + name);
     const int32_t count = bench.experiments.Count();
     std::vector<std::string> written;
     const std::vector<FileResult> failures =

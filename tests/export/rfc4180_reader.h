@@ -4,6 +4,9 @@
 // commas, a field in double quotes may hold commas, line ends and "" for a quote. The cells of
 // numbers are converted by std::from_chars, which reads "inf", "-inf" and "nan" too.
 
+#include <gtest/gtest.h>
+#include <unistd.h>
+
 #include <charconv>
 #include <cmath>
 #include <cstring>
@@ -61,6 +64,14 @@ inline std::optional<double> CellNumber(const std::string& cell) {
   const auto [end, error] = std::from_chars(cell.data(), cell.data() + cell.size(), value);
   if (error != std::errc() || end != cell.data() + cell.size()) return std::nullopt;
   return value;
+}
+
+// An empty folder of this process's own under the test temporary folder.
+inline std::filesystem::path FreshFolder(const std::string& name) {
+  const auto folder = std::filesystem::path(::testing::TempDir()) / (name + "_" + std::to_string(::getpid()));
+  std::filesystem::remove_all(folder);
+  std::filesystem::create_directories(folder);
+  return folder;
 }
 
 inline std::string ReadFile(const std::filesystem::path& path) {
