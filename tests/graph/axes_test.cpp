@@ -105,10 +105,14 @@ TEST(FormatAxisNumber, Text) {
   }
 }
 
-// A face name has at most 32 bytes (the heights of 8, 9, 10 and 14 pt show in the drawings).
-TEST(MakeFont, FaceNameLimit) {
+// A face name has at most 32 bytes (the heights of 8, 9, 10 and 14 pt show in the drawings); a
+// font must be under a million pixels high (750000 pt at 15 twips per pixel is just that).
+TEST(MakeFont, RefusesLongFaceNamesAndHugeSizes) {
   for (const size_t length : {32, 33}) {
     EXPECT_EQ(MakeFont(TextStyle{.FontName = std::string(length, 'A')}, 0, 15).has_value(), length == 32);
+  }
+  for (const int32_t size : {749999, 750000, -750000}) {
+    EXPECT_EQ(MakeFont(TextStyle{.Size = size}, 0, 15).has_value(), size == 749999) << size;
   }
 }
 
