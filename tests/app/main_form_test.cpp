@@ -214,7 +214,8 @@ TEST_F(MainFormTest, LoadRecordAsksWhatTheFileLeavesOpen) {
     dialog.findChild<QComboBox*>("cboRecordType")->setCurrentIndex(1);
     EXPECT_FALSE(dialog.findChild<QComboBox*>("cboRecordUnits")->isEnabled());
   });
-  EXPECT_EQ(Shown("Entries lblExpValue_1 lblExpValue_5") + " " + QString::number(Bench().experiments.At(1).timeStep),
+  EXPECT_EQ(Shown("Entries lblExpValue_1 lblExpValue_5") + " " +
+                QString::number(Bench().experiments.At(1).timeStep),
             "push Force 4 0.5");
 
   answer("ground.txt", "0 981\n0.5 -3\n", [](QWidget& dialog) {
@@ -388,7 +389,8 @@ TEST_F(MainFormTest, EscapeEndsOnlyTheCurrentFilesStudyAndClosingEndsTheSeries) 
     log.answers = {"0.0001"};
     const QStringList shown = RunStudy("cmdExLoop", during);
     EXPECT_EQ(FileLines(folderName + "1 first.quarvel.out").size() * 100 +
-                  FileLines(folderName + "2 second.quarvel.out").size(), (2 + firstValues) * 100 + (second ? 52 : 0));
+                  FileLines(folderName + "2 second.quarvel.out").size(),
+              (2 + firstValues) * 100 + (second ? 52 : 0));
     EXPECT_TRUE(QFile::exists(folder.filePath(folderName + "EnvRelErrorEhNeg.out")));
     const QRegularExpression toldOfFile2("^File 2 of the series, .*: press Esc to end this file");
     EXPECT_EQ(shown.filter(toldOfFile2).isEmpty(), !second) << shown.join("\n").toStdString();

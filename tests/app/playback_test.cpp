@@ -30,7 +30,7 @@ namespace {
 class SteppingClock : public PlaybackClock {
  public:
   double SecondsSinceMidnight() override {
-    if (auto action = actions.find(++readings); action != actions.end()) {
+    if (const auto action = actions.find(++readings); action != actions.end()) {
       QTimer::singleShot(0, qApp, action->second);
     }
     next += step;
@@ -57,9 +57,7 @@ class PlaybackTest : public testing::FormTest {
   std::string Shows() { return Progress() + " " + std::to_string(Scroll()); }
   // Pause and Stop are enabled exactly while playing.
   bool Playing() { return Find<QPushButton>("cmdStop")->isEnabled(); }
-  std::function<void()> Clicking(const char* button) {
-    return [this, button] { Click(button); };
-  }
+  std::function<void()> Clicking(const char* button) { return [this, button] { Click(button); }; }
   // Plays with the actions keyed by the readings of this Play until playback has ended (or
   // stops it after 20 s); returns the readings taken.
   int Play(std::map<int, std::function<void()>> actions) {
@@ -73,10 +71,11 @@ class PlaybackTest : public testing::FormTest {
     EXPECT_FALSE(Find<QPushButton>("cmdPause")->isEnabled() || Playing());
     return clock->readings;
   }
+  void SetScroll(int position) { Find<QScrollBar>("HScroll")->setValue(position); }
   // Shows the sample at a scroll position afresh.
   void ScrollTo(int position) {
-    Find<QScrollBar>("HScroll")->setValue(0);
-    Find<QScrollBar>("HScroll")->setValue(position);
+    SetScroll(0);
+    SetScroll(position);
   }
 
   SteppingClock* clock = nullptr;
@@ -101,14 +100,14 @@ TEST_F(PlaybackTest, PlayRunsToTheEndRestartsAndFollowsTheScrollBarAndTheSlider)
   Play({{2, Clicking("cmdPause")}});
   EXPECT_EQ(Shows(), "25/501 49");
 
-  Find<QScrollBar>("HScroll")->setValue(500);
+  SetScroll(500);
   EXPECT_EQ(Progress(), "250/501");  // 250.5 rounds to even
   // From sample 0: after sample 50 the user drags to 600/1000 (sample 300.6 -> 301, shown at
   // once, the clock read at 1.5 s); after sample 326 (2 s) the pace becomes 2/1, so that one
   // step later the record is 1 s further (sample 376), not 4 s from its start (the end).
-  Find<QScrollBar>("HScroll")->setValue(0);
+  SetScroll(0);
   Play({{3, [this] {
-           Find<QScrollBar>("HScroll")->setValue(600);
+           SetScroll(600);
            EXPECT_EQ(Progress(), "301/501");
          }},
         {5, [this] { Find<QSlider>("Slider")->setValue(1); }},

@@ -158,7 +158,8 @@ TEST(UpdateGraphTest, AxesReachZeroEmptyResponsesCentreOnTheOriginNothingToShowD
   EXPECT_EQ(f.graph.XScale().Min + f.graph.YScale().Min, 0.0);
   e.original = e.modified = ResponseHistory{};
   ASSERT_TRUE(UpdateGraph(f.graph, bench, 3, true));
-  EXPECT_EQ(std::tuple(f.graph.SeriesList()[kOriginalCurve].PointCount, f.graph.XScale().Min, f.graph.XScale().Max),
+  EXPECT_EQ(std::tuple(f.graph.SeriesList()[kOriginalCurve].PointCount, f.graph.XScale().Min,
+                       f.graph.XScale().Max),
             std::tuple(0, -1.0, 1.0));
 
   void (*changes[])(Workbench&) = {[](Workbench& b) { b.experiments.Clear(); },

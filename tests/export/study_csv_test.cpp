@@ -31,7 +31,9 @@ using test::SameBits;
 SeriesFile ScaledSines(const std::string& name, double scale) {
   return {name, [scale](ExperimentSet& set) {
             CreateSineForceExperiments(set);
-            for (Experiment& e : set.Records()) std::ranges::for_each(e.force, [&](double& f) { f *= scale; });
+            for (Experiment& e : set.Records()) {
+              for (double& f : e.force) f *= scale;
+            }
             return LoadResult{};
           }};
 }

@@ -32,7 +32,9 @@ std::string Drawn(const Graph& graph, const RecordingCanvas& canvas,
                   const std::optional<GraphLayout>& layout) {
   std::ostringstream t;
   t.precision(17);
-  for (const AxisScale* s : {&graph.XScale(), &graph.YScale()}) t << s->MajorStep << " " << s->MinorStep << " " << s->Max << " " << s->Min << "\n";
+  for (const AxisScale* s : {&graph.XScale(), &graph.YScale()}) {
+    t << s->MajorStep << " " << s->MinorStep << " " << s->Max << " " << s->Min << "\n";
+  }
   const DataExtents& e = graph.Extents();
   t << e.XMax << " " << e.XMin << " " << e.YMax << " " << e.YMin << "\n";
   for (const CanvasCall& c : canvas.Calls()) {
@@ -50,7 +52,9 @@ std::string Drawn(const Graph& graph, const RecordingCanvas& canvas,
     const PixelRect& p = l.PlotRect;
     t << l.CanvasRect << " " << l.XUnitsPerPixel << " " << l.YUnitsPerPixel << " "
       << l.LegendHeightSum << "\n";
-    for (const TextExtent& x : {l.XTickText, l.YTickText, l.YTitle, l.XTitle, l.Title, l.LegendEntry}) t << x.Width << " " << x.Height << "\n";
+    for (const TextExtent& x : {l.XTickText, l.YTickText, l.YTitle, l.XTitle, l.Title, l.LegendEntry}) {
+      t << x.Width << " " << x.Height << "\n";
+    }
     for (const int32_t px : {p.Left - 1, p.Left, (p.Left + p.Right) / 2, p.Right, p.Right + 1}) {
       for (const int32_t py : {p.Top - 1, p.Top, (p.Top + p.Bottom) / 2, p.Bottom, p.Bottom + 1}) {
         double x = -1, y = -1;
@@ -58,7 +62,9 @@ std::string Drawn(const Graph& graph, const RecordingCanvas& canvas,
           << graph.FormatCoordinates(l, px, py).value_or("-") << "\n";
       }
     }
-    for (const double v : {0.0, 2.0, 5.0, 10.0}) t << l.DataToPixelX(v).value_or(-1) << " " << l.DataToPixelY(v).value_or(-1) << "\n";
+    for (const double v : {0.0, 2.0, 5.0, 10.0}) {
+      t << l.DataToPixelX(v).value_or(-1) << " " << l.DataToPixelY(v).value_or(-1) << "\n";
+    }
   }
   test::Digest digest;
   digest.Text(t.str());
@@ -103,7 +109,9 @@ void Distinct(S& s) {
   s.YMajorTickWidth = 4;
   for (auto [style, face] : {std::pair{&S::XNumberStyle, "XNUM"}, {&S::YNumberStyle, "YNUM"},
                              {&S::YTitleStyle, "YTITLE"}, {&S::XTitleStyle, "XTITLE"},
-                             {&S::TitleStyle, "TITLE"}, {&S::LegendStyle, "LEGEND"}}) (s.*style).FontName = face;
+                             {&S::TitleStyle, "TITLE"}, {&S::LegendStyle, "LEGEND"}}) {
+    (s.*style).FontName = face;
+  }
   std::tie(s.YTitle, s.XTitle, s.Title) = std::tuple("Force", "Time", "Graph");
   s.XPointLabels = s.YPointLabels = true;
 }
@@ -227,7 +235,8 @@ TEST(GraphDrawing, CurvePlotsNothingToDrawAndDistinctColours) {
   std::set<Colour> seen;  // distinct colours differ and are not too pale for white paper
   for (int32_t i = 0; i < 40; ++i) {
     const Colour c = DistinctColour(i);
-    EXPECT_TRUE(seen.insert(c).second && 0.299 * (c & 0xFF) + 0.587 * ((c >> 8) & 0xFF) + 0.114 * (c >> 16) < 200) << i;
+    const double luma = 0.299 * (c & 0xFF) + 0.587 * ((c >> 8) & 0xFF) + 0.114 * (c >> 16);
+    EXPECT_TRUE(seen.insert(c).second && luma < 200) << i;
   }
 }
 

@@ -94,17 +94,21 @@ void CheckRaster(const std::string& path, const char* readerFormat, int toleranc
         if (Near(image.pixelColor(x, y), colour, tolerance)) ++(x > plot.Right + 3 ? legend : inside);
       }
     }
-    EXPECT_TRUE(inside > 500 && legend > 10) << std::hex << colour << std::dec << " " << inside << " " << legend;
+    EXPECT_TRUE(inside > 500 && legend > 10) << std::hex << colour << std::dec << " " << inside << " "
+                                             << legend;
   }
   if (tolerance > 0) return;
   // The PNG holds exactly what the canvas draws: axes 3 wide on the plot's bottom and left edges,
   // and no text running off the picture's left or right edge.
-  EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32), canvas.Image().convertToFormat(QImage::Format_RGB32));
+  EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32),
+            canvas.Image().convertToFormat(QImage::Format_RGB32));
   const int midX = (plot.Left + plot.Right) / 2 + 7, midY = (plot.Top + plot.Bottom) / 2 + 5;
   for (const int d : {-1, 0, 1}) {
-    EXPECT_TRUE((image.pixel(midX, plot.Bottom + d) | image.pixel(plot.Left + d, midY)) == qRgb(0, 0, 0)) << d;
+    EXPECT_EQ(image.pixel(midX, plot.Bottom + d) | image.pixel(plot.Left + d, midY), qRgb(0, 0, 0)) << d;
   }
-  for (int y = 0; y < image.height(); ++y) ASSERT_EQ(image.pixel(0, y) & image.pixel(799, y), qRgb(255, 255, 255)) << y;
+  for (int y = 0; y < image.height(); ++y) {
+    ASSERT_EQ(image.pixel(0, y) & image.pixel(799, y), qRgb(255, 255, 255)) << y;
+  }
 }
 
 // SVG: a valid document of the right view box whose texts are the legend and the titles, with

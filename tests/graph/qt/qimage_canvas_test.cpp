@@ -129,8 +129,9 @@ TEST(QImageCanvas, TextInkInsideTheAlignedBox) {
   const TextExtent extent = canvas.MeasureText("FORCE 1.5");
   canvas.TextOut(20, 100, "FORCE 1.5");
   const QRect ink = Ink(canvas.Image()).second;
-  EXPECT_TRUE(ink.left() >= 20 && ink.right() <= 20 + extent.Height && std::abs(ink.center().y() - 100) <= 3 &&
-              ink.height() > extent.Width * 3 / 4) << ink.x() << "," << ink.y() << " " << ink.width() << "x" << ink.height();
+  EXPECT_TRUE(ink.left() >= 20 && ink.right() <= 20 + extent.Height &&
+              std::abs(ink.center().y() - 100) <= 3 && ink.height() > extent.Width * 3 / 4)
+      << ink.x() << "," << ink.y() << " " << ink.width() << "x" << ink.height();
 }
 
 }  // namespace
