@@ -15,7 +15,6 @@
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -32,13 +31,12 @@ namespace quarvel::app::testing {
 // and the answers to the file dialogs and input boxes in turn (none left means Cancel).
 struct DialogLog {
   QStringList asked;
-  std::deque<QString> answers;
+  QStringList answers;
   QString editorError;  // what OpenInTextEditor reports
 };
 
 // The sinusoid, record and About dialogs are the real ones, answered on screen by the tests.
-
-class FakeDialogs : public Dialogs {
+class FakeDialogs : public QtDialogs {
  public:
   explicit FakeDialogs(DialogLog& log) : log_(log) {}
   std::optional<QString> OpenFile(QWidget*, const FileDialogRequest& r) override {
@@ -55,14 +53,6 @@ class FakeDialogs : public Dialogs {
     const char* icons[] = {"none", "exclamation", "critical", "information"};
     log_.asked << QString("message %1: %2 | %3").arg(icons[static_cast<int>(icon)], text, detail);
   }
-  std::optional<SinusoidDialogTexts> AskSinusoid(QWidget* parent) override {
-    return QtDialogs().AskSinusoid(parent);
-  }
-  std::optional<RecordOptions> AskRecordOptions(QWidget* parent, const QString& fileName,
-                                                const RecordQuestions& questions) override {
-    return QtDialogs().AskRecordOptions(parent, fileName, questions);
-  }
-  void ShowAbout(QWidget* parent) override { QtDialogs().ShowAbout(parent); }
   QString OpenInTextEditor(const QString& path) override {
     log_.asked << "editor " + path;
     return log_.editorError;
@@ -72,9 +62,7 @@ class FakeDialogs : public Dialogs {
   std::optional<QString> Ask(const QStringList& request) {
     log_.asked << request.join(" | ");
     if (log_.answers.empty()) return std::nullopt;
-    const QString answer = log_.answers.front();
-    log_.answers.pop_front();
-    return answer;
+    return log_.answers.takeFirst();
   }
   DialogLog& log_;
 };
@@ -104,8 +92,7 @@ class FormTest : public ::testing::Test {
   void Click(const char* button) { Find<QAbstractButton>(button)->click(); }
   QString WriteFile(const QString& name, const char* contents) {
     QFile file(folder.filePath(name));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(contents);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(contents) >= 0);
     return file.fileName();
   }
   QStringList FileLines(const QString& name) {
@@ -116,14 +103,19 @@ class FormTest : public ::testing::Test {
   // The experiment list's entries joined by "|".
   QString Entries() {
     QStringList names;
-    for (int i = 0; i < List("cboExperiment")->count(); ++i) {
-      names << List("cboExperiment")->itemText(i);
-    }
+    for (int i = 0; i < List("cboExperiment")->count(); ++i) names << List("cboExperiment")->itemText(i);
     return names.join("|");
   }
   // The quantities selected on the two axes, as "X|Y".
-  QString Axes() {
-    return List("cboGraphX")->currentText() + "|" + List("cboGraphY")->currentText();
+  QString Axes() { return List("cboGraphX")->currentText() + "|" + List("cboGraphY")->currentText(); }
+  // What the window shows, joined by " ": each word of `what` names a label, or is "Entries" or
+  // "Axes".
+  QString Shown(const QString& what) {
+    QStringList texts;
+    for (const QString& w : what.split(' ')) {
+      texts << (w == "Entries" ? Entries() : w == "Axes" ? Axes() : Text(qPrintable(w)));
+    }
+    return texts.join(' ');
   }
   Workbench& Bench() { return form->Bench(); }
   // The main window's graph as shown.
@@ -132,6 +124,10 @@ class FormTest : public ::testing::Test {
   // whether a solve has run since.
   void StaleResults() { Find<QLabel>("lblError_1")->setText("stale"); }
   bool Solved() { return Text("lblError_1") != "stale"; }
+  // Clicks the next modal dialog's button once it is up.
+  void PressInNextDialog(const char* button) {
+    AnswerNextDialog([button](QWidget& dialog) { dialog.findChild<QAbstractButton*>(button)->click(); });
+  }
   // Runs `answer` on the next modal dialog once it is up, and counts it in `answered`.
   void AnswerNextDialog(std::function<void(QWidget&)> answer) {
     auto* timer = new QTimer(form.get());

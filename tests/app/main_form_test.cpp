@@ -95,9 +95,7 @@ TEST_F(MainFormTest, OpensWithinTheScreenWithItsDefaultsAndEveryWidgetKeepsItsIn
   for (const char* option : {"optChangeFy", "optVaryMass", "optChangeUy"}) Click(option);
   EXPECT_TRUE(Checked("optChangeMass") && inputs.optChangeMass);
   for (const char* option : {"optSolutionEuler", "optReversalMax", "chkWithinUnloadingBranch",
-                             "optVaryElasticPeriod", "optChangeUy"}) {
-    Click(option);
-  }
+                             "optVaryElasticPeriod", "optChangeUy"}) Click(option);
   int changed = 0;
   for (const auto& [name, on, field] : kOptions) {
     EXPECT_EQ(inputs.*field, Checked(name)) << name;
@@ -112,16 +110,16 @@ TEST_F(MainFormTest, OpensWithinTheScreenWithItsDefaultsAndEveryWidgetKeepsItsIn
 TEST_F(MainFormTest, CreateSelectQuantitiesSolveNowDcProtocolsAndClear) {
   Click("cmdCreateExperiment");
   EXPECT_EQ(Entries(), "T=1, Amp=5|T=2, Amp=5|T=3, Amp=5|T=1, Amp=20|T=2, Amp=20|T=3, Amp=20");
-  EXPECT_EQ(Axes() + " " + Text("lblExpValue_1") + " " + Text("lblExpValue_5"), "T |U  Force 501");
+  EXPECT_EQ(Shown("Axes lblExpValue_1 lblExpValue_5"), "T |U  Force 501");
   const auto errorsShownAreThoseOf = [this](int32_t k) {
     const ExperimentResults& e = Bench().results.At(k);
     const ErrorLabelTexts t = ErrorLabels(e.absErrorU, e.relErrorU, e.absErrorEh, e.relErrorEh);
-    return (Text("lblError_1") + Text("lblError_3") + Text("lblError_5") + Text("lblError_7"))
-               .toStdString() == t.absoluteU + t.relativeU + t.absoluteEh + t.relativeEh;
+    return Shown("lblError_1 lblError_3 lblError_5 lblError_7").toStdString() ==
+           t.absoluteU + " " + t.relativeU + " " + t.absoluteEh + " " + t.relativeEh;
   };
   EXPECT_TRUE(errorsShownAreThoseOf(1));
   // 2 pi sqrt(m Uy / Fy) and the same over a = 0.1, with the experiments' mass 2.86.
-  EXPECT_EQ(Text("lblT_1") + " " + Text("lblT_3"), "2.093 6.62");
+  EXPECT_EQ(Shown("lblT_1 lblT_3"), "2.093 6.62");
   List("cboExperiment")->setCurrentIndex(4);
   EXPECT_EQ(Text("lblExpValue_5") + QString(" %1").arg(Bench().currentExperiment), "1001 5");
   EXPECT_TRUE(errorsShownAreThoseOf(5) && !errorsShownAreThoseOf(1));
@@ -136,20 +134,19 @@ TEST_F(MainFormTest, CreateSelectQuantitiesSolveNowDcProtocolsAndClear) {
   EXPECT_EQ(QPoint(Bench().currentExperiment, Bench().graphXQuantity), QPoint(5, 0));
   EXPECT_EQ(Picture(), picture);
   List("cboGraphY")->setCurrentIndex(7);
-  EXPECT_TRUE(Bench().graphYQuantity == 7 && Picture() != picture);
-  EXPECT_FALSE(Solved());
+  EXPECT_TRUE(Bench().graphYQuantity == 7 && Picture() != picture && !Solved());
   Click("cmdSolve");
   EXPECT_TRUE(Solved());
 
   Box("txtUy")->setText("0.2");
   Click("Command1");
-  EXPECT_EQ(Entries() + " " + Text("lblExpValue_1") + " " + Axes(), "Temp DC 1 Displacement U |F ");
+  EXPECT_EQ(Shown("Entries lblExpValue_1 Axes"), "Temp DC 1 Displacement U |F ");
   EXPECT_NEAR(Bench().experiments.At(1).displacement[301], 1.5 * 0.2, 1e-12);
   Click("Command2");
-  EXPECT_EQ(Entries() + " " + Text("lblExpValue_5"), "Temp DC 2 2399");
+  EXPECT_EQ(Shown("Entries lblExpValue_5"), "Temp DC 2 2399");
 
   Click("cmdClearExperiments");
-  EXPECT_EQ(Entries() + Text("lblExpValue_1") + Text("lblExpValue_9") + Axes(), "|");
+  EXPECT_EQ(Shown("Entries lblExpValue_1 lblExpValue_9 Axes"), "   |");
   EXPECT_TRUE(Bench().experiments.Count() == 0 && Picture().isNull());
   Click("cmdSolve");
   EXPECT_EQ(log.asked.last(), "message exclamation: Please load a set of experiments! | ");
@@ -163,24 +160,22 @@ TEST_F(MainFormTest, LoadCancelAndFailedLoad) {
   EXPECT_EQ(log.asked, QStringList{"open | Load file | Quarvel files (*.quarvel);" +
                                    QString(kRecordFilesFilter) + ";All files (*) | " +
                                    QCoreApplication::applicationDirPath() + " | "});
-  EXPECT_EQ(Entries() + " " + Axes() + " " + Text("lblExpValue_5"), "Pulse|Ground U |F  3");
+  EXPECT_EQ(Shown("Entries Axes lblExpValue_5"), "Pulse|Ground U |F  3");
   List("cboExperiment")->setCurrentIndex(1);
-  EXPECT_EQ(Text("lblExpValue_1") + "|" + Text("lblExpValue_2"), "Acceleration|Units of g");
+  EXPECT_EQ(Shown("lblExpValue_1 lblExpValue_2"), "Acceleration Units of g");
   List("cboGraphY")->setCurrentIndex(9);
   StaleResults();
   Click("cmdLoadExperiments");  // no answer: Cancel
-  EXPECT_EQ(log.asked.size(), 2);
-  EXPECT_EQ(Entries() + " " + Axes() + " " + Text("lblExpValue_1"), "Pulse|Ground U |F  Force");
-  EXPECT_TRUE(Bench().currentExperiment == 1 && Solved());
+  EXPECT_EQ(Shown("Entries Axes lblExpValue_1"), "Pulse|Ground U |F  Force");
+  EXPECT_TRUE(log.asked.size() == 2 && Bench().currentExperiment == 1 && Solved());
 
   log.answers = {WriteFile("bad.quarvel", "0\n")};
   StaleResults();
   Click("cmdLoadExperiments");
-  EXPECT_TRUE(log.asked.last().startsWith("message critical: Error while loading the file! | "));
-  EXPECT_TRUE(log.asked.last().contains("bad.quarvel"));
-  EXPECT_EQ(Entries() + Text("lblExpValue_1") + Axes(), "|");
-  EXPECT_FALSE(Bench().experiments.Count() > 0 || Solved());
-  EXPECT_TRUE(Picture().isNull());
+  EXPECT_TRUE(log.asked.last().startsWith("message critical: Error while loading the file! | ") &&
+              log.asked.last().contains("bad.quarvel"));
+  EXPECT_EQ(Shown("Entries lblExpValue_1 Axes"), "  |");
+  EXPECT_TRUE(Bench().experiments.Count() == 0 && !Solved() && Picture().isNull());
   Click("cmdLoadExperiments");  // cancelled with no set: nothing to show
   EXPECT_EQ(Entries() + QString::number(log.asked.size()), "5");
 }
@@ -205,9 +200,8 @@ TEST_F(MainFormTest, LoadRecordAsksWhatTheFileLeavesOpen) {
          [](QWidget& dialog) {
            EXPECT_EQ(dialog.findChild<QLineEdit*>("txtRecordTimeStep"), nullptr);
          });
-  EXPECT_EQ(Entries() + " " + Text("lblExpValue_1") + "|" + Text("lblExpValue_2") + "|" +
-                Text("lblExpValue_4"),
-            "SOME EVENT, SOME STATION, 090 Acceleration|Units of g|0.01");
+  EXPECT_EQ(Shown("Entries lblExpValue_1 lblExpValue_2 lblExpValue_4"),
+            "SOME EVENT, SOME STATION, 090 Acceleration Units of g 0.01");
 
   answer("push.txt", "1\n2\n3\n4\n", [](QWidget& dialog) {
     auto* ok = dialog.findChild<QPushButton*>("cmdOk");
@@ -220,25 +214,24 @@ TEST_F(MainFormTest, LoadRecordAsksWhatTheFileLeavesOpen) {
     dialog.findChild<QComboBox*>("cboRecordType")->setCurrentIndex(1);
     EXPECT_FALSE(dialog.findChild<QComboBox*>("cboRecordUnits")->isEnabled());
   });
-  EXPECT_EQ(Entries() + " " + Text("lblExpValue_1") + "|" + Text("lblExpValue_5"), "push Force|4");
-  EXPECT_EQ(Bench().experiments.At(1).timeStep, 0.5);
+  EXPECT_EQ(Shown("Entries lblExpValue_1 lblExpValue_5") + " " +
+                QString::number(Bench().experiments.At(1).timeStep),
+            "push Force 4 0.5");
 
   answer("ground.txt", "0 981\n0.5 -3\n", [](QWidget& dialog) {
     dialog.findChild<QComboBox*>("cboRecordUnits")->setCurrentIndex(2);
   });
-  EXPECT_EQ(Entries() + " " + Text("lblExpValue_1"), "ground Acceleration");
-  EXPECT_EQ(Bench().experiments.At(1).acceleration[1], 9.81);
-  EXPECT_EQ(Bench().experiments.At(1).unitsOfG, 0);
+  EXPECT_EQ(Shown("Entries lblExpValue_1"), "ground Acceleration");
+  EXPECT_TRUE(Bench().experiments.At(1).acceleration[1] == 9.81 && Bench().experiments.At(1).unitsOfG == 0);
 
   StaleResults();
   answer("uneven.txt", "0 1\n0.5 2\n1.5 3\n", [](QWidget&) {});
-  EXPECT_TRUE(log.asked.last().startsWith("message critical: Error while loading the file! | "));
-  EXPECT_TRUE(log.asked.last().contains("uneven.txt: line 3: the time step is not uniform"))
-      << log.asked.last().toStdString();
+  EXPECT_TRUE(log.asked.last().startsWith("message critical: Error while loading the file! | ") &&
+              log.asked.last().contains("uneven.txt: line 3: the time step is not uniform"));
   EXPECT_TRUE(Entries() == "ground" && !Solved());
 
   log.answers = {folder.filePath("push.txt")};
-  AnswerNextDialog([](QWidget& dialog) { dialog.findChild<QPushButton*>("cmdCancel")->click(); });
+  PressInNextDialog("cmdCancel");
   Click("cmdLoadExperiments");
   EXPECT_TRUE(answered == 5 && Entries() == "ground" && Solved());
 }
@@ -266,8 +259,7 @@ TEST_F(MainFormTest, SinusoidDialogRefusalAndCancelKeepTheSetOkReplacesIt) {
   AnswerNextDialog(typing("0"));
   Click("cmdDCSinusoidal");
   EXPECT_TRUE(log.asked.last().startsWith("message exclamation: The experiment could not be"));
-  EXPECT_EQ(QPoint(Bench().experiments.Count(), Bench().currentExperiment), QPoint(6, 3));
-  EXPECT_FALSE(Solved());
+  EXPECT_TRUE(Bench().experiments.Count() == 6 && Bench().currentExperiment == 3 && !Solved());
   // A style that does not widen the open list by itself.
   std::unique_ptr<QStyle> windows(QStyleFactory::create("Windows"));
   ASSERT_NE(windows, nullptr);
@@ -276,10 +268,9 @@ TEST_F(MainFormTest, SinusoidDialogRefusalAndCancelKeepTheSetOkReplacesIt) {
   AnswerNextDialog(typing("-2,5"));
   Click("cmdDCSinusoidal");
   const QString name = "m=2.86, T=2.5, Amp=0.111, Cycl=7, TS=0.02";
-  EXPECT_EQ(Entries() + " " + Text("lblExpValue_1") + " " + Text("lblExpValue_5") + " " + Axes(),
-            name + " Displacement 876 U |F ");
+  EXPECT_EQ(Shown("Entries lblExpValue_1 lblExpValue_5 Axes"), name + " Displacement 876 U |F ");
   EXPECT_TRUE(Solved());
-  AnswerNextDialog([](QWidget& dialog) { dialog.findChild<QPushButton*>("cmdCancel")->click(); });
+  PressInNextDialog("cmdCancel");
   StaleResults();
   Click("cmdDCSinusoidal");
   EXPECT_TRUE(answered == 3 && Entries() == name && !Solved());
@@ -317,18 +308,14 @@ TEST_F(MainFormTest, ExportWritesTheReportAndOpensItOrSaysWhatFailedAndAboutShow
     EXPECT_EQ(log.asked.first(),
               "save | Export results | Fixed column text file (*.txt);All Files (*.*) | " +
                   QCoreApplication::applicationDirPath() + " | txt");
-    EXPECT_EQ(log.asked.contains("editor " + path), wantFile);
-    EXPECT_EQ(QFile(path).size() > 0, wantFile);
+    EXPECT_EQ(log.asked.contains("editor " + path) + 2 * (QFile(path).size() > 0), wantFile * 3);
     const QString message = log.asked.filter("message").value(0);
     EXPECT_TRUE(wantMessage ? message.startsWith(wantMessage) && message.contains(path) &&
                                   message.contains(editorError)
                             : message.isEmpty()) << message.toStdString();
   }
-  QFile report(folder.filePath("report.txt"));
-  ASSERT_TRUE(report.open(QIODevice::ReadOnly));
-  const QByteArray contents = report.readAll();
-  EXPECT_TRUE(contents.startsWith("Bouc-Wen model modification\r\n"));
-  EXPECT_TRUE(contents.contains("Mass =-1\r\n"));
+  const QStringList report = FileLines("report.txt");
+  EXPECT_TRUE(report.value(0) == "Bouc-Wen model modification" && report.contains("Mass =-1"));
   AnswerNextDialog([](QWidget& about) {
     EXPECT_EQ(about.windowTitle() + " | " + about.findChild<QLabel*>("lblTitle")->text() + " | " +
                   about.findChild<QLabel*>("lblComment")->text(),
@@ -367,10 +354,8 @@ TEST_F(MainFormTest, LoopWritesTheStudyAndEscapeOrCloseEndItAfterTheCurrentValue
     const QStringList shown = RunStudy("cmdLoop", during);
     const QStringList lines = FileLines(folderName + "lresults.out");
     ASSERT_EQ(lines.size(), wantLines) << lines.join("|").toStdString();
-    EXPECT_TRUE(lines.back().startsWith(wantMass + QString("\t")));
-    EXPECT_EQ(Box("txtMass")->text(), wantMass);
-    EXPECT_EQ(form->isVisible(), during != CloseWindow);
-    EXPECT_TRUE(log.asked.isEmpty() && !shown.isEmpty());
+    EXPECT_TRUE(lines.back().startsWith(wantMass + QString("\t")) && Box("txtMass")->text() == wantMass);
+    EXPECT_TRUE(form->isVisible() == (during != CloseWindow) && log.asked.isEmpty() && !shown.isEmpty());
     for (const QString& pair : shown) {
       const QString mass = pair.section(" | ", 1);
       EXPECT_TRUE(pair.contains("(x = " + mass + "). Press Esc to stop. | ")) << pair.toStdString();
@@ -386,8 +371,8 @@ TEST_F(MainFormTest, LoopWritesTheStudyAndEscapeOrCloseEndItAfterTheCurrentValue
 TEST_F(MainFormTest, EscapeEndsOnlyTheCurrentFilesStudyAndClosingEndsTheSeries) {
   form->SetStudyFolder(folder.path());
   Click("cmdExLoop");
-  EXPECT_TRUE(log.asked.last().startsWith("input | Peak U/Uy Threshold | Filter out the results"));
-  EXPECT_TRUE(log.asked.last().endsWith("smaller than... | 1"));
+  EXPECT_TRUE(log.asked.last().startsWith("input | Peak U/Uy Threshold | Filter out the results") &&
+              log.asked.last().endsWith("smaller than... | 1"));
   EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty());
   const std::tuple<const char*, bool, void (*)(MainForm&), int, bool> rows[] = {
       // name, Escape before the series, at its first events, values of file 1, file 2 studied
@@ -403,13 +388,13 @@ TEST_F(MainFormTest, EscapeEndsOnlyTheCurrentFilesStudyAndClosingEndsTheSeries) 
     if (staleEscape) PressEscape(*form);
     log.answers = {"0.0001"};
     const QStringList shown = RunStudy("cmdExLoop", during);
-    EXPECT_EQ(FileLines(folderName + "1 first.quarvel.out").size(), 2 + firstValues);
-    EXPECT_EQ(FileLines(folderName + "2 second.quarvel.out").size(), second ? 52 : 0);
+    EXPECT_EQ(FileLines(folderName + "1 first.quarvel.out").size() * 100 +
+                  FileLines(folderName + "2 second.quarvel.out").size(),
+              (2 + firstValues) * 100 + (second ? 52 : 0));
     EXPECT_TRUE(QFile::exists(folder.filePath(folderName + "EnvRelErrorEhNeg.out")));
     const QRegularExpression toldOfFile2("^File 2 of the series, .*: press Esc to end this file");
     EXPECT_EQ(shown.filter(toldOfFile2).isEmpty(), !second) << shown.join("\n").toStdString();
-    EXPECT_EQ(Entries() + " " + Axes() + " " + Text("lblExpValue_5"),
-              second ? "Second U |F  3" : "Pulse|Ground U |F  3");
+    EXPECT_EQ(Shown("Entries Axes lblExpValue_5"), second ? "Second U |F  3" : "Pulse|Ground U |F  3");
     EXPECT_FALSE(Bench().reactionGuard.IsSet() || log.asked.join("").contains("message"));
   }
 }

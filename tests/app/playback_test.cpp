@@ -30,7 +30,7 @@ namespace {
 class SteppingClock : public PlaybackClock {
  public:
   double SecondsSinceMidnight() override {
-    if (auto action = actions.find(++readings); action != actions.end()) {
+    if (const auto action = actions.find(++readings); action != actions.end()) {
       QTimer::singleShot(0, qApp, action->second);
     }
     next += step;
@@ -54,11 +54,10 @@ class PlaybackTest : public testing::FormTest {
   }
   std::string Progress() { return Text("lblProgressDataPoints").toStdString(); }
   int Scroll() { return Find<QScrollBar>("HScroll")->value(); }
+  std::string Shows() { return Progress() + " " + std::to_string(Scroll()); }
   // Pause and Stop are enabled exactly while playing.
   bool Playing() { return Find<QPushButton>("cmdStop")->isEnabled(); }
-  std::function<void()> Clicking(const char* button) {
-    return [this, button] { Click(button); };
-  }
+  std::function<void()> Clicking(const char* button) { return [this, button] { Click(button); }; }
   // Plays with the actions keyed by the readings of this Play until playback has ended (or
   // stops it after 20 s); returns the readings taken.
   int Play(std::map<int, std::function<void()>> actions) {
@@ -72,21 +71,20 @@ class PlaybackTest : public testing::FormTest {
     EXPECT_FALSE(Find<QPushButton>("cmdPause")->isEnabled() || Playing());
     return clock->readings;
   }
+  void SetScroll(int position) { Find<QScrollBar>("HScroll")->setValue(position); }
   // Shows the sample at a scroll position afresh.
   void ScrollTo(int position) {
-    Find<QScrollBar>("HScroll")->setValue(0);
-    Find<QScrollBar>("HScroll")->setValue(position);
+    SetScroll(0);
+    SetScroll(position);
   }
 
   SteppingClock* clock = nullptr;
 };
 
 int Pixels(const QImage& image, QRgb colour) {
-  int count = 0;
-  for (int y = 0; y < image.height(); ++y) {
-    for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == colour;
-  }
-  return count;
+  const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+  const auto* bits = reinterpret_cast<const QRgb*>(rgb.constBits());
+  return static_cast<int>(std::count(bits, bits + rgb.sizeInBytes() / 4, colour));
 }
 const QRgb kRed = qRgb(255, 0, 0), kBlue = qRgb(0, 0, 255), kGreen = qRgb(0, 255, 0);
 
@@ -96,25 +94,25 @@ TEST_F(PlaybackTest, PlayRunsToTheEndRestartsAndFollowsTheScrollBarAndTheSlider)
   bool playingMeanwhile = false;
   // Samples 25, 50, ..., 500; the next reading would show 525 of 501.
   EXPECT_EQ(Play({{2, [&] { playingMeanwhile = Playing(); }}}), 22);
-  EXPECT_TRUE(playingMeanwhile);
-  EXPECT_EQ(Progress() + " " + std::to_string(Scroll()), "500/501 998");
+  ASSERT_TRUE(playingMeanwhile);
+  EXPECT_EQ(Shows(), "500/501 998");
   // From 991 on, the next Play starts again from the beginning.
   Play({{2, Clicking("cmdPause")}});
-  EXPECT_EQ(Progress() + " " + std::to_string(Scroll()), "25/501 49");
+  EXPECT_EQ(Shows(), "25/501 49");
 
-  Find<QScrollBar>("HScroll")->setValue(500);
+  SetScroll(500);
   EXPECT_EQ(Progress(), "250/501");  // 250.5 rounds to even
   // From sample 0: after sample 50 the user drags to 600/1000 (sample 300.6 -> 301, shown at
   // once, the clock read at 1.5 s); after sample 326 (2 s) the pace becomes 2/1, so that one
   // step later the record is 1 s further (sample 376), not 4 s from its start (the end).
-  Find<QScrollBar>("HScroll")->setValue(0);
+  SetScroll(0);
   Play({{3, [this] {
-           Find<QScrollBar>("HScroll")->setValue(600);
+           SetScroll(600);
            EXPECT_EQ(Progress(), "301/501");
          }},
         {5, [this] { Find<QSlider>("Slider")->setValue(1); }},
         {6, Clicking("cmdPause")}});
-  EXPECT_EQ(Progress() + " " + std::to_string(Scroll()), "376/501 750");
+  EXPECT_EQ(Shows(), "376/501 750");
 }
 
 // Whatever draws the graph again after Pause (a resize of the window, another quantity, the
@@ -131,10 +129,13 @@ TEST_F(PlaybackTest, EveryRedrawAfterPauseShowsThePausedFrame) {
   Click("cmdCreateExperiment");
   Click("optALLREV");  // after the solve
   EXPECT_EQ(Picture().size(), box->size());
-  EXPECT_TRUE(Pixels(Picture(), kRed) > 100 && Pixels(Picture(), kBlue) > 100);
-  EXPECT_EQ(Pixels(Picture(), kGreen), 0);
+  EXPECT_TRUE(Pixels(Picture(), kRed) > 100 && Pixels(Picture(), kBlue) > 100 && !Pixels(Picture(), kGreen));
+  // The "+" legend sample: as long across as down.
+  const QImage plus = Find<QWidget>("lineReversalPlus")->grab().toImage();
+  const int across = Pixels(plus.copy(0, plus.height() / 2, plus.width(), 1), kGreen);
+  EXPECT_TRUE(across > 4 && across == Pixels(plus.copy(plus.width() / 2, 0, 1, plus.height()), kGreen));
   Play({{5, Clicking("cmdPause")}});
-  EXPECT_EQ(Progress() + " " + std::to_string(Scroll()), "100/501 199");  // 99.7 -> 100
+  EXPECT_EQ(Shows(), "100/501 199");  // 99.7 -> 100
   EXPECT_GT(Pixels(Picture(), kGreen), 0);
   form->resize(form->width() - 50, form->height() - 40);
   ASSERT_TRUE(QTest::qWaitFor([box] { return box->Image().size() == box->size(); }));
@@ -144,21 +145,20 @@ TEST_F(PlaybackTest, EveryRedrawAfterPauseShowsThePausedFrame) {
   List("cboGraphY")->setCurrentIndex(4);  // F against T
   const QImage force = Picture();
   ScrollTo(199);
-  EXPECT_EQ(force, Picture());
+  EXPECT_TRUE(force == Picture() && force != resized);
 
   GraphWindow& window = form->GraphForm();
   QTest::mouseDClick(box, Qt::LeftButton, Qt::NoModifier, box->rect().center());
   ASSERT_TRUE(window.isVisible());
   EXPECT_EQ(window.Picture(), Picture());
   window.findChild<QAction*>("mnuCopyToClipboard")->trigger();
-  EXPECT_EQ(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
-            Picture().convertToFormat(QImage::Format_RGB32));
+  const auto rgb = [](const QImage& image) { return image.convertToFormat(QImage::Format_RGB32); };
+  EXPECT_EQ(rgb(QGuiApplication::clipboard()->image()), rgb(Picture()));
   window.resize(700, 520);
   auto* picture = window.findChild<GraphBox*>("Picture1");
   auto* status = window.findChild<QStatusBar*>("StatusBar1");
   EXPECT_EQ(window.Picture().size(), QSize(700, status->geometry().top() - picture->y()));
-  EXPECT_EQ(status->geometry().bottom(), window.height() - 1);
-  EXPECT_GT(Pixels(window.Picture(), kGreen), 0);
+  EXPECT_TRUE(status->geometry().bottom() == window.height() - 1 && Pixels(window.Picture(), kGreen));
   const auto plot = [&window] { return window.PictureLayout().value_or(GraphLayout{}).PlotRect; };
   const auto readOut = [&](QPoint at) {
     QMouseEvent move(QEvent::MouseMove, at, picture->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
@@ -168,8 +168,7 @@ TEST_F(PlaybackTest, EveryRedrawAfterPauseShowsThePausedFrame) {
   };
   const QPoint inside((plot().Left + plot().Right) / 2, (plot().Top + plot().Bottom) / 2);
   const std::string text = readOut(inside);
-  EXPECT_EQ(text, window.GraphModel().FormatCoordinates(*window.PictureLayout(), inside.x(),
-                                                        inside.y()));
+  EXPECT_EQ(text, window.GraphModel().FormatCoordinates(*window.PictureLayout(), inside.x(), inside.y()));
   EXPECT_TRUE(text.size() > 2 && text.front() == '(' && text.back() == ')') << text;
   EXPECT_EQ(readOut(QPoint(plot().Left - 1, plot().Bottom)), "");
   RecordingCanvas elsewhere(300, 200);
@@ -199,8 +198,7 @@ TEST_F(PlaybackTest, EveryRedrawAfterPauseShowsThePausedFrame) {
   Play({{2, Clicking("cmdPause")}});
   EXPECT_EQ(Progress(), "125/501");
   EXPECT_EQ(Play({{3, Clicking("cmdStop")}}), 3);
-  EXPECT_EQ(Scroll(), 0);
-  EXPECT_EQ(Progress(), "175/501");  // the label keeps the last frame shown
+  EXPECT_EQ(Shows(), "175/501 0");  // the label keeps the last frame shown
   EXPECT_EQ(Pixels(Picture(), kGreen) + Pixels(window.Picture(), kGreen), 0);
   EXPECT_NE(Picture(), force);
   form->resize(form->width() + 20, form->height());
@@ -208,8 +206,7 @@ TEST_F(PlaybackTest, EveryRedrawAfterPauseShowsThePausedFrame) {
   EXPECT_EQ(Pixels(Picture(), kGreen), 0);
 
   Click("cmdClearExperiments");  // the window follows the main graph while on screen
-  EXPECT_EQ(Pixels(window.Picture(), kBlue), 0);
-  EXPECT_EQ(readOut(inside), "");
+  EXPECT_TRUE(Pixels(window.Picture(), kBlue) == 0 && readOut(inside).empty());
   QTest::keyClick(&window, Qt::Key_Escape);
   EXPECT_FALSE(window.isVisible());
 }
@@ -223,13 +220,10 @@ TEST_F(PlaybackTest, CommandsAndClosingStopPlaybackAndALongSessionLeavesNoWidget
   clock->step = 0.01;  // half a sample per step: the record would take a thousand turns
   StaleResults();
   EXPECT_EQ(Play({{3, Clicking("cmdSolve")}}), 3);
-  EXPECT_TRUE(Solved());
-  EXPECT_EQ(Picture(), whole);
-  EXPECT_EQ(Scroll(), 0);
+  EXPECT_TRUE(Solved() && Picture() == whole && Scroll() == 0);
   EXPECT_EQ(Play({{3, Clicking("cmdClearExperiments")}}), 3);
-  EXPECT_EQ(Bench().experiments.Count(), 0);
-  EXPECT_EQ(Progress() + std::to_string(Scroll()), "0");
-  EXPECT_TRUE(Picture().isNull());
+  EXPECT_EQ(Shows(), " 0");
+  EXPECT_TRUE(Bench().experiments.Count() == 0 && Picture().isNull());
 
   const QString path =
       WriteFile("short.quarvel", "1\nShort\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n4\n0\n5\n0\n-5\n");
@@ -242,16 +236,12 @@ TEST_F(PlaybackTest, CommandsAndClosingStopPlaybackAndALongSessionLeavesNoWidget
       Click("cmdLoadExperiments");
     }
     Click("cmdSolve");
-    ASSERT_EQ(Play({{4, Clicking("cmdStop")}}), 4) << i;
-    ASSERT_EQ(Scroll(), 0) << i;
+    ASSERT_TRUE(Play({{4, Clicking("cmdStop")}}) == 4 && Scroll() == 0) << i;
   }
   QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-  EXPECT_EQ(QApplication::allWidgets().size(), widgets);
-  EXPECT_TRUE(log.asked.filter("message").isEmpty());
-
+  EXPECT_TRUE(QApplication::allWidgets().size() == widgets && log.asked.filter("message").isEmpty());
   EXPECT_EQ(Play({{3, [this] { form->close(); }}}), 3);
-  EXPECT_EQ(Scroll(), 0);
-  EXPECT_FALSE(form->isVisible());
+  EXPECT_TRUE(Scroll() == 0 && !form->isVisible());
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <set>
+#include <map>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,15 +20,19 @@ namespace {
 
 constexpr int32_t kT = 0, kU = 1, kUDot = 2, kUDotDot = 3, kF = 4, kZ = 5, kEh = 9;
 
+void Solve(Workbench& bench, int32_t x, int32_t y) {
+  bench.SelectFirst(x, y);
+  SilentUserInterface silent;
+  EXPECT_TRUE(SolveExperiments(bench, silent, true).solved);
+}
+
 // The six built-in sine experiments solved under a reversal rule, U on X and F on Y.
 Workbench SolvedSineBench(bool lastAndMaxRule) {
   Workbench bench;
   CreateSineForceExperiments(bench.experiments);
-  bench.SelectFirst(kU, kF);
   bench.inputs.optALLREV = !lastAndMaxRule;
   bench.inputs.optReversalLastAndMax = lastAndMaxRule;
-  SilentUserInterface silent;
-  EXPECT_TRUE(SolveExperiments(bench, silent, true).solved);
+  Solve(bench, kU, kF);
   return bench;
 }
 
@@ -44,22 +49,30 @@ std::vector<std::string> LegendTexts(Graph& graph) {
   return texts;
 }
 
+// The titles, then per curve "name colour width style: x,y ..." (colours lettered in order of
+// first use), then the keys.
+std::string Text(const CurvePlot& plot, bool points = true) {
+  std::ostringstream t;
+  std::map<Colour, char> colours;
+  t << plot.title << "|" << plot.xTitle << "|" << plot.yTitle << "\n";
+  for (const PlotCurve& c : plot.curves) {
+    t << c.name << " " << colours.try_emplace(c.colour, char('a' + colours.size())).first->second
+      << c.width << c.style << ":";
+    for (size_t i = 0; points && i < c.x.size(); ++i) t << " " << c.x[i] << "," << c.y[i];
+    t << "\n";
+  }
+  for (const LegendKey& k : plot.keys) t << "key " << k.name << "\n";
+  return t.str();
+}
+
 TEST(DressResponseGraph, LegendListsTheCurvesAndTheReversalMarksWhenDrawn) {
   const std::vector<std::string> curves = {"Original Model", "Modified Model"};
-  const std::vector<std::string> withMarks = {"Original Model", "Modified Model",
-                                              kReversalPlusLegend, kReversalMinusLegend};
-  const struct {
-    const char* name;
-    bool lastAndMaxRule;
-    int32_t frame;  // 0: the whole response
-    bool legend;
-    std::vector<std::string> listed;
-  } rows[] = {
-      {"whole response", true, 0, true, curves},
-      {"frame, marks drawn", true, 300, true, withMarks},
-      {"frame, all-reversal rule draws no mark", false, 300, true, curves},
-      {"no legend", true, 300, false, {}},
-  };
+  const std::vector<std::string> marks = {"Original Model", "Modified Model",
+                                          kReversalPlusLegend, kReversalMinusLegend};
+  const struct { bool lastAndMaxRule; int32_t frame; bool legend; std::vector<std::string> listed; }
+      rows[] = {{true, 0, true, curves}, {true, 300, true, marks},
+                {false, 300, true, curves},  // the all-reversal rule draws no mark
+                {true, 300, false, {}}};
   for (const auto& row : rows) {
     Workbench bench = SolvedSineBench(row.lastAndMaxRule);
     Graph graph;
@@ -67,11 +80,9 @@ TEST(DressResponseGraph, LegendListsTheCurvesAndTheReversalMarksWhenDrawn) {
     if (row.frame > 0) {
       ASSERT_TRUE(UpdatePlaybackFrame(graph, bench, row.frame));
     }
-    ASSERT_TRUE(DressResponseGraph(graph, bench, row.legend));
-    ASSERT_TRUE(DressResponseGraph(graph, bench, row.legend));  // again: nothing doubles
-    EXPECT_EQ(LegendTexts(graph), row.listed) << row.name;
-    // A force record has no unit system: only time keeps its unit.
-    EXPECT_EQ(graph.Settings().XTitle, "Displacement") << row.name;
+    for (int i = 0; i < 2; ++i) ASSERT_TRUE(DressResponseGraph(graph, bench, row.legend));
+    EXPECT_EQ(LegendTexts(graph), row.listed) << row.frame;  // dressed twice: nothing doubles
+    EXPECT_EQ(graph.Settings().XTitle, "Displacement");  // a force record has no unit system
   }
 }
 
@@ -86,7 +97,7 @@ TEST(DressResponseGraph, UnitsOnlyWhereTheRecordFixesThem) {
       {Displacement, 0, kEh, "Hysteretic energy"},   {Displacement, 0, kT, "Time (s)"}};
   for (const auto& row : rows) {
     Workbench bench;
-    Experiment e;
+    Experiment& e = bench.experiments.Append(Experiment{});
     e.name = "Pulse";
     e.weight = e.mass = 1;
     e.timeStep = 0.01;
@@ -94,41 +105,29 @@ TEST(DressResponseGraph, UnitsOnlyWhereTheRecordFixesThem) {
     e.dataType = row.type;
     e.unitsOfG = row.unitsOfG;
     SamplesOf(e) = {0.0, 0.1, -0.2, 0.1};
-    bench.experiments.Append(e);
-    bench.SelectFirst(kT, row.quantity);
-    SilentUserInterface silent;
-    ASSERT_TRUE(SolveExperiments(bench, silent, true).solved);
+    Solve(bench, kT, row.quantity);
     Graph graph;
-    ASSERT_TRUE(UpdateGraph(graph, bench, 3, true));
-    ASSERT_TRUE(DressResponseGraph(graph, bench, true));
-    EXPECT_EQ(graph.Settings().YTitle, row.title);
-    EXPECT_EQ(graph.Settings().XTitle, "Time (s)");
+    ASSERT_TRUE(UpdateGraph(graph, bench, 3, true) && DressResponseGraph(graph, bench, true));
+    EXPECT_EQ(graph.Settings().YTitle + "|" + graph.Settings().XTitle, row.title + std::string("|Time (s)"));
   }
 }
 
 TEST(ExperimentsOverlayPlot, OneColourPerExperimentNamedInTheLegend) {
   const Workbench bench = SolvedSineBench(false);
   const CurvePlot plot = ExperimentsOverlayPlot(bench, kT, kU);
-  ASSERT_EQ(plot.curves.size(), 12u);
-  std::set<Colour> colours;
+  std::string want = "Displacement - Time graph for 6 experiments|Time (s)|Displacement\n";
   std::vector<std::string> names;
-  for (size_t k = 0; k < 6; ++k) {
-    const PlotCurve& original = plot.curves[2 * k];
-    const PlotCurve& modified = plot.curves[2 * k + 1];
-    EXPECT_EQ(original.colour, modified.colour);
-    EXPECT_NE(original.style, modified.style);
-    const Experiment& e = bench.experiments.At(static_cast<int32_t>(k) + 1);
-    const ExperimentResults& r = bench.results.At(static_cast<int32_t>(k) + 1);
-    EXPECT_EQ(original.y, std::vector<double>(r.original.U.begin() + 1, r.original.U.end()));
-    EXPECT_EQ(modified.y, std::vector<double>(r.modified.U.begin() + 1, r.modified.U.end()));
-    EXPECT_EQ(modified.x.size(), static_cast<size_t>(e.counter));
-    colours.insert(original.colour);
+  for (int32_t k = 1; k <= 6; ++k) {
+    const Experiment& e = bench.experiments.At(k);
+    const ExperimentResults& r = bench.results.At(k);
+    want += e.name + " " + char('a' + k - 1) + "20:\n " + char('a' + k - 1) + "11:\n";
+    const auto tail = [](const std::vector<double>& v) { return std::vector(v.begin() + 1, v.end()); };
+    EXPECT_EQ(plot.curves[2 * k - 2].y, tail(r.original.U));
+    EXPECT_EQ(plot.curves[2 * k - 1].y, tail(r.modified.U));
+    EXPECT_EQ(plot.curves[2 * k - 1].x, tail(r.modified.T));
     names.push_back(e.name);
   }
-  EXPECT_EQ(colours.size(), 6u);
-  EXPECT_EQ(plot.title, "Displacement - Time graph for 6 experiments");
-  EXPECT_EQ(plot.xTitle, "Time (s)");
-
+  EXPECT_EQ(Text(plot, false), want + "key Original Model (solid)\nkey Modified Model (dashed)\n");
   Graph graph;
   ASSERT_TRUE(SetCurvePlot(graph, plot));
   names.insert(names.end(), {"Original Model (solid)", "Modified Model (dashed)"});
@@ -139,56 +138,28 @@ TEST(ExperimentsOverlayPlot, OneColourPerExperimentNamedInTheLegend) {
 // period: each record's curve runs over its solved periods in increasing order, the means (drawn
 // last, on top) over the records solved at each period. A single record draws its two curves.
 TEST(SpectrumPlot, RecordsThinMeansThickOverTheSolvedPoints) {
-  const auto point = [](double period, int32_t record, double u, double uModified) {
-    SpectrumPoint p;
+  std::vector<SpectrumPoint> points;
+  for (const auto& [period, record, u, uModified] :
+       {std::tuple{1.0, 1, 0.2, 0.3}, {0.5, 1, 0.1, 0.1}, {0.5, 2, 0.3, 0.5}, {1.0, 2, 0.4, 0.5},
+        {1.5, 1, 0.6, 0.7}, {1.5, 2, 9.0, 9.0}}) {
+    SpectrumPoint& p = points.emplace_back();
     p.period = period;
     p.record = record;
     p.original.peakU = u;
     p.modified.peakU = uModified;
-    return p;
-  };
-  std::vector<SpectrumPoint> points = {point(1.0, 1, 0.2, 0.3), point(0.5, 1, 0.1, 0.1),
-                                       point(0.5, 2, 0.3, 0.5), point(1.0, 2, 0.4, 0.5),
-                                       point(1.5, 1, 0.6, 0.7), point(1.5, 2, 9.0, 9.0)};
+  }
   points.back().status = PointStatus::DuctilityNotReached;
   const SpectrumQuantity& u = *SpectrumQuantityNamed("U");
-
-  const CurvePlot plot = SpectrumPlot(points, u, "two", true);
-  ASSERT_EQ(plot.curves.size(), 6u);
-  const std::vector<double> periods = {0.5, 1.0, 1.5};
-  const struct {
-    std::size_t curve;
-    std::vector<double> x, y;
-    int32_t width;
-    const char* name;
-  } rows[] = {
-      {0, periods, {0.1, 0.2, 0.6}, 1, ""},            // record 1, original
-      {1, {0.5, 1.0}, {0.3, 0.4}, 1, ""},              // record 2, original
-      {3, {0.5, 1.0}, {0.5, 0.5}, 1, ""},              // record 2, modified
-      {4, periods, {0.2, 0.3, 0.6}, 3, "Original model, mean"},
-      {5, periods, {0.3, 0.4, 0.7}, 3, "Modified model, mean"},
-  };
-  for (const auto& row : rows) {
-    const PlotCurve& curve = plot.curves[row.curve];
-    EXPECT_EQ(curve.x, row.x) << row.curve;
-    ASSERT_EQ(curve.y.size(), row.y.size()) << row.curve;
-    for (std::size_t k = 0; k < row.y.size(); ++k) EXPECT_DOUBLE_EQ(curve.y[k], row.y[k]);
-    EXPECT_EQ(curve.width, row.width) << row.curve;
-    EXPECT_EQ(curve.name, row.name) << row.curve;
-  }
-  EXPECT_EQ(plot.curves[0].colour, plot.curves[1].colour);
-  EXPECT_NE(plot.curves[0].colour, plot.curves[2].colour);
-  EXPECT_EQ(plot.keys.size(), 2u);
-  EXPECT_EQ(plot.yTitle, "Peak displacement |U| (m)");
-  EXPECT_EQ(plot.xTitle, "Period T (s)");
-
+  EXPECT_EQ(Text(SpectrumPlot(points, u, "two", true)),
+            "two|Period T (s)|Peak displacement |U| (m)\n a10: 0.5,0.1 1,0.2 1.5,0.6\n"
+            " a10: 0.5,0.3 1,0.4\n b10: 0.5,0.1 1,0.3 1.5,0.7\n b10: 0.5,0.5 1,0.5\n"
+            "Original model, mean c30: 0.5,0.2 1,0.3 1.5,0.6\n"
+            "Modified model, mean d30: 0.5,0.3 1,0.4 1.5,0.7\n"
+            "key Original model, each record\nkey Modified model, each record\n");
   points.resize(2);  // record 1 alone
-  const CurvePlot single = SpectrumPlot(points, u, "one", false);
-  ASSERT_EQ(single.curves.size(), 2u);
-  EXPECT_EQ(single.curves[0].name, "Original model");
-  EXPECT_EQ(single.curves[1].y, (std::vector<double>{0.1, 0.3}));
-  EXPECT_TRUE(single.keys.empty());
-  EXPECT_EQ(single.yTitle, "Peak displacement |U|");
+  EXPECT_EQ(Text(SpectrumPlot(points, u, "one", false)),
+            "one|Period T (s)|Peak displacement |U|\nOriginal model a30: 0.5,0.1 1,0.2\n"
+            "Modified model b30: 0.5,0.1 1,0.3\n");
 }
 
 }  // namespace
