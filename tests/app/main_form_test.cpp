@@ -3,7 +3,6 @@
 
 #include <QAbstractItemView>
 #include <QDir>
-#include <QGroupBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
@@ -314,52 +313,37 @@ TEST_F(MainFormTest, ExportWritesTheReportAndOpensItOrSaysWhatFailedAndAboutShow
                                   message.contains(editorError)
                             : message.isEmpty()) << message.toStdString();
   }
-  const QStringList report = FileLines("report.txt");
-  EXPECT_TRUE(report.value(0) == "Bouc-Wen model modification" && report.contains("Mass =-1"));
   AnswerNextDialog([](QWidget& about) {
-    EXPECT_EQ(about.windowTitle() + " | " + about.findChild<QLabel*>("lblTitle")->text() + " | " +
-                  about.findChild<QLabel*>("lblComment")->text(),
-              "About Quarvel | Quarvel 1.0.0 | Bouc-Wen model modification for compliance with "
-              "Drucker's and Il'iushin's postulates of plasticity.");
-    for (const auto& [name, words] : {std::pair{"frameNotice", "free|liability"},
-                                      {"frameInstitution", "Quarvel project"},
-                                      {"frameContact", "Quarvel source repository"}}) {
-      const auto* frame = about.findChild<QGroupBox*>(name);
-      ASSERT_TRUE(frame && !frame->title().isEmpty()) << name;
-      const QString text = frame->findChild<QLabel*>()->text();
-      for (const QString& word : QString(words).split('|')) EXPECT_TRUE(text.contains(word)) << name;
-      EXPECT_FALSE(text.contains("example.")) << name;
+    QString text = about.windowTitle();
+    for (const QLabel* label : about.findChildren<QLabel*>()) text += "|" + label->text() + "|";
+    for (const char* part : {"About Quarvel|", "|Quarvel 1.0.0|", "|Bouc-Wen model modification for "
+                             "compliance with Drucker's and Il'iushin's postulates of plasticity.|",
+                             "free", "liability", "Quarvel project", "Quarvel source repository"}) {
+      EXPECT_TRUE(text.contains(part)) << part;
     }
+    EXPECT_FALSE(text.contains("example."));
     about.findChild<QPushButton*>("cmdOk")->click();
   });
   Click("cmdAbout");
   EXPECT_EQ(answered, 1);
 }
 
-// Loop over the mass; Escape or closing the window ends the study after its current value, an
-// Escape pressed before it started ends nothing. Whenever the window runs, the status bar names
-// the value whose mass the box shows.
-TEST_F(MainFormTest, LoopWritesTheStudyAndEscapeOrCloseEndItAfterTheCurrentValue) {
-  const std::tuple<const char*, const char*, void (*)(MainForm&), int, const char*> rows[] = {
-      // name, range, what happens at the study's first events, lines written, mass shown last
-      {"ThreeValues", "2 2.2 0.1", nullptr, 5, "2.2"},
-      {"Escape", "1 100 1", PressEscape, 3, "1"},
-      {"Close", "1 100 1", CloseWindow, 3, "1"}};
-  for (const auto& [name, range, during, wantLines, wantMass] : rows) {
-    SCOPED_TRACE(name);
-    const QString folderName = NewStudyWindow(name, range);
-    Click("cmdCreateExperiment");
-    Click("optVaryMass");
-    if (!during) PressEscape(*form);
-    const QStringList shown = RunStudy("cmdLoop", during);
-    const QStringList lines = FileLines(folderName + "lresults.out");
-    ASSERT_EQ(lines.size(), wantLines) << lines.join("|").toStdString();
-    EXPECT_TRUE(lines.back().startsWith(wantMass + QString("\t")) && Box("txtMass")->text() == wantMass);
-    EXPECT_TRUE(form->isVisible() == (during != CloseWindow) && log.asked.isEmpty() && !shown.isEmpty());
-    for (const QString& pair : shown) {
-      const QString mass = pair.section(" | ", 1);
-      EXPECT_TRUE(pair.contains("(x = " + mass + "). Press Esc to stop. | ")) << pair.toStdString();
-    }
+// Loop over the mass: an Escape pressed before it started ends nothing (Escape and closing the
+// window while a study runs: the advanced loop below, on the same loop); whenever the window
+// runs, the status bar names the value whose mass the box shows, and the box keeps the last.
+TEST_F(MainFormTest, LoopWritesTheStudyAndTheStatusBarFollowsTheMassBox) {
+  const QString folderName = NewStudyWindow("loop", "2 2.2 0.1");
+  Click("cmdCreateExperiment");
+  Click("optVaryMass");
+  PressEscape(*form);
+  const QStringList shown = RunStudy("cmdLoop", nullptr);
+  const QStringList lines = FileLines(folderName + "lresults.out");
+  ASSERT_EQ(lines.size(), 5) << lines.join("|").toStdString();
+  EXPECT_TRUE(lines.back().startsWith("2.2\t") && Box("txtMass")->text() == "2.2");
+  EXPECT_TRUE(log.asked.isEmpty() && !shown.isEmpty());
+  for (const QString& pair : shown) {
+    const QString mass = pair.section(" | ", 1);
+    EXPECT_TRUE(pair.contains("(x = " + mass + "). Press Esc to stop. | ")) << pair.toStdString();
   }
 }
 

@@ -2,9 +2,7 @@
 // clock that advances a fixed step per reading, with the user's clicks posted so that they run
 // between two turns of the playback.
 
-#include <QAction>
 #include <QApplication>
-#include <QClipboard>
 #include <QElapsedTimer>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -14,6 +12,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cmath>
 #include <functional>
 #include <map>
 
@@ -25,16 +24,17 @@
 namespace quarvel::app {
 namespace {
 
-// Reading n returns start + (n - 1) * step, and posts the action registered for n so that it
-// runs in the event processing that follows.
+// Reading n returns start + (n - 1) * step, back to 0 at midnight, and posts the action
+// registered for n so that it runs in the event processing that follows.
 class SteppingClock : public PlaybackClock {
  public:
   double SecondsSinceMidnight() override {
     if (const auto action = actions.find(++readings); action != actions.end()) {
       QTimer::singleShot(0, qApp, action->second);
     }
-    next += step;
-    return next - step;
+    const double now = next;
+    next = std::fmod(next + step, kSecondsPerDay);
+    return now;
   }
   double next = 1000.0;  // multiples of 1/4 s stay exact
   double step = 0.5;
@@ -113,6 +113,12 @@ TEST_F(PlaybackTest, PlayRunsToTheEndRestartsAndFollowsTheScrollBarAndTheSlider)
         {5, [this] { Find<QSlider>("Slider")->setValue(1); }},
         {6, Clicking("cmdPause")}});
   EXPECT_EQ(Shows(), "376/501 750");
+  // At pace 1/2 from scroll position 750 (7.515 s, sample 375.75) across midnight: the clock
+  // reads 86399.5 at Play, then 0 and 0.5, so that the record is 0.5 s further (sample 400.75).
+  clock->next = kSecondsPerDay - 0.5;
+  Find<QSlider>("Slider")->setValue(-1);
+  Play({{3, Clicking("cmdPause")}});
+  EXPECT_EQ(Progress(), "401/501");
 }
 
 // Whatever draws the graph again after Pause (a resize of the window, another quantity, the
@@ -128,7 +134,6 @@ TEST_F(PlaybackTest, EveryRedrawAfterPauseShowsThePausedFrame) {
   Click("optReversalLastAndMax");
   Click("cmdCreateExperiment");
   Click("optALLREV");  // after the solve
-  EXPECT_EQ(Picture().size(), box->size());
   EXPECT_TRUE(Pixels(Picture(), kRed) > 100 && Pixels(Picture(), kBlue) > 100 && !Pixels(Picture(), kGreen));
   // The "+" legend sample: as long across as down.
   const QImage plus = Find<QWidget>("lineReversalPlus")->grab().toImage();
@@ -151,9 +156,6 @@ TEST_F(PlaybackTest, EveryRedrawAfterPauseShowsThePausedFrame) {
   QTest::mouseDClick(box, Qt::LeftButton, Qt::NoModifier, box->rect().center());
   ASSERT_TRUE(window.isVisible());
   EXPECT_EQ(window.Picture(), Picture());
-  window.findChild<QAction*>("mnuCopyToClipboard")->trigger();
-  const auto rgb = [](const QImage& image) { return image.convertToFormat(QImage::Format_RGB32); };
-  EXPECT_EQ(rgb(QGuiApplication::clipboard()->image()), rgb(Picture()));
   window.resize(700, 520);
   auto* picture = window.findChild<GraphBox*>("Picture1");
   auto* status = window.findChild<QStatusBar*>("StatusBar1");
@@ -169,7 +171,6 @@ TEST_F(PlaybackTest, EveryRedrawAfterPauseShowsThePausedFrame) {
   const QPoint inside((plot().Left + plot().Right) / 2, (plot().Top + plot().Bottom) / 2);
   const std::string text = readOut(inside);
   EXPECT_EQ(text, window.GraphModel().FormatCoordinates(*window.PictureLayout(), inside.x(), inside.y()));
-  EXPECT_TRUE(text.size() > 2 && text.front() == '(' && text.back() == ')') << text;
   EXPECT_EQ(readOut(QPoint(plot().Left - 1, plot().Bottom)), "");
   RecordingCanvas elsewhere(300, 200);
   window.GraphModel().SetSurface(&elsewhere);
@@ -242,6 +243,10 @@ TEST_F(PlaybackTest, CommandsAndClosingStopPlaybackAndALongSessionLeavesNoWidget
   EXPECT_TRUE(QApplication::allWidgets().size() == widgets && log.asked.filter("message").isEmpty());
   EXPECT_EQ(Play({{3, [this] { form->close(); }}}), 3);
   EXPECT_TRUE(Scroll() == 0 && !form->isVisible());
+  // A record without a positive time step would never reach its end: playing ends at once.
+  log.answers = {WriteFile("back.quarvel", "1\nBack\n1\n2.86\n0\n0\n0\nForce\nnone\n-0.02\n4\n0\n5\n0\n-5\n")};
+  Click("cmdLoadExperiments");
+  EXPECT_EQ(Play({}), 2);
 }
 
 }  // namespace

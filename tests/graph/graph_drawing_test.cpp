@@ -8,7 +8,6 @@
 
 #include <cmath>
 #include <limits>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -134,10 +133,10 @@ const Drawing kDrawings[] = {
     // with markers.
     {"DistinctElements", 600, Distinct,
      {Labelled(Line({{-2.5, -2.5}, {3.7, 3.7}}, 11, 3, "Series"), 0, "start", "low")}, "138 56 654 519 0x87607907be9ba53"},
-    // The reference lines only where zero lies on the axis (axes from 1 to 4 where it does not).
+    // The reference lines only where zero lies on the axis (axes from 1 to 4 where it does not);
+    // zero on one axis alone tells the two lines apart.
     {"ZeroOutsideBoth", 600, Distinct, {Only(Line({{2, 2}, {4, 4}}), 2, false)}, "131 56 744 519 0xe074e5f384659894"},
     {"ZeroOnlyOnY", 600, Distinct, {Only(Line({{2, -1}, {4, 1}}), 2, false)}, "138 56 744 519 0xc5e9411ad2b689d5"},
-    {"ZeroOnlyOnX", 600, Distinct, {Only(Line({{-1, 2}, {1, 4}}), 2, false)}, "131 56 744 519 0x4ba9db7e5cded313"},
     // top = 2*0.03*575 = 34.5 rounds to the even 34; bottom = 575 - 29 - 23.
     {"HalfPixelRoundsToEven", 575, nullptr, {}, "103 34 744 523 0xa97318113ddce0fc"},
     // -4..4 by 2: "-4.00E+00" is 63 wide.
@@ -206,7 +205,7 @@ INSTANTIATE_TEST_SUITE_P(Rows, GraphDrawing, ::testing::ValuesIn(kDrawings),
 // list the keys in the legend only; without any finite point the graph is left unchanged.
 // Nothing is drawn without series (the axes stay), before the axes were ever computed, or
 // without a surface.
-TEST(GraphDrawing, CurvePlotsNothingToDrawAndDistinctColours) {
+TEST(GraphDrawing, CurvePlotsAndNothingToDraw) {
   CurvePlot plot;
   plot.title = "Study";
   plot.xTitle = "Period (s)";
@@ -232,12 +231,6 @@ TEST(GraphDrawing, CurvePlotsNothingToDrawAndDistinctColours) {
   graph.SeriesList() = {kDiagonal};
   graph.SetSurface(nullptr);
   EXPECT_EQ(graph.DrawGraph(), std::nullopt);
-  std::set<Colour> seen;  // distinct colours differ and are not too pale for white paper
-  for (int32_t i = 0; i < 40; ++i) {
-    const Colour c = DistinctColour(i);
-    const double luma = 0.299 * (c & 0xFF) + 0.587 * ((c >> 8) & 0xFF) + 0.114 * (c >> 16);
-    EXPECT_TRUE(seen.insert(c).second && luma < 200) << i;
-  }
 }
 
 }  // namespace

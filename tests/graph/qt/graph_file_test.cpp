@@ -1,5 +1,5 @@
 // Graph pictures in files, each format opened by a real reader: Qt's image reader for pixels,
-// an XML parse and Qt's SVG renderer for SVG, poppler's pdfinfo and pdftotext for PDF.
+// an XML parse and Qt's SVG renderer for SVG, poppler's pdfinfo for PDF.
 
 #include <gtest/gtest.h>
 
@@ -25,19 +25,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr Colour kRed = 0x0000FF;
-constexpr Colour kBlue = 0xFF0000;
-const char* const kTexts[] = {"Original Model", "Modified Model", "Displacement (m)",
-                              "Force (N)", "Force - Displacement graph for T=1, Amp=5"};
 
 // A hysteresis loop in both models with a legend and titles with units.
 Graph LoopGraph() {
   CurvePlot plot;
-  plot.title = kTexts[4];
-  plot.xTitle = kTexts[2];
-  plot.yTitle = kTexts[3];
-  PlotCurve original{kTexts[0], {}, {}, kRed, 3, kPenSolid};
-  PlotCurve modified{kTexts[1], {}, {}, kBlue, 2, kPenSolid};
+  plot.title = "Force - Displacement graph for T=1, Amp=5";
+  plot.xTitle = "Displacement (m)";
+  plot.yTitle = "Force (N)";
+  PlotCurve original{"Original Model", {}, {}, 0x0000FF, 3, kPenSolid};  // red
+  PlotCurve modified{"Modified Model", {}, {}, 0xFF0000, 2, kPenSolid};  // blue
   for (int i = 0; i < 600; ++i) {
     const double t = i * 0.05;
     const double u = 0.04 * std::sin(t);
@@ -68,40 +64,33 @@ std::string CommandOutput(const std::string& command) {
   return output;
 }
 
-bool Near(QColor a, Colour b, int tolerance) {
-  const QColor w = ToQColor(b);
-  return std::max({std::abs(a.red() - w.red()), std::abs(a.green() - w.green()),
-                   std::abs(a.blue() - w.blue())}) <= tolerance;
-}
-
-// Pixels: the reader's format and size; both curves' colours inside the plot and in the legend
-// samples right of it (tolerance for JPEG's colour blur).
-void CheckRaster(const std::string& path, const char* readerFormat, int tolerance) {
+// Pixels: the reader's format and size; a PNG holds exactly what the canvas draws, a JPEG is
+// much closer to it than a blank page is (its colours blur).
+void CheckRaster(const std::string& path, const char* readerFormat) {
   QImageReader reader(QString::fromStdString(path));
   EXPECT_EQ(reader.format(), QByteArray(readerFormat));
-  const QImage image = reader.read();
-  ASSERT_FALSE(image.isNull()) << reader.errorString().toStdString();
-  EXPECT_EQ(image.size(), QSize(800, 600));
-
+  const QImage image = reader.read().convertToFormat(QImage::Format_RGB32);
+  ASSERT_EQ(image.size(), QSize(800, 600)) << reader.errorString().toStdString();
   Graph graph = LoopGraph();
   QImageCanvas canvas(800, 600);
   graph.SetSurface(&canvas);
   const PixelRect plot = graph.DrawGraph().value().PlotRect;
-  for (const Colour colour : {kRed, kBlue}) {
-    int inside = 0, legend = 0;
-    for (int y = 0; y < image.height(); ++y) {
-      for (int x = 0; x < image.width(); ++x) {
-        if (Near(image.pixelColor(x, y), colour, tolerance)) ++(x > plot.Right + 3 ? legend : inside);
+  const QImage drawn = canvas.Image().convertToFormat(QImage::Format_RGB32);
+  if (std::string(readerFormat) == "jpeg") {
+    int64_t off = 0, blank = 0;
+    for (int y = 0; y < 600; ++y) {
+      for (int x = 0; x < 800; ++x) {
+        const QColor a = image.pixelColor(x, y), b = drawn.pixelColor(x, y);
+        off += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue());
+        blank += 3 * 255 - b.red() - b.green() - b.blue();
       }
     }
-    EXPECT_TRUE(inside > 500 && legend > 10) << std::hex << colour << std::dec << " " << inside << " "
-                                             << legend;
+    EXPECT_LT(off * 4, blank);
+    return;
   }
-  if (tolerance > 0) return;
-  // The PNG holds exactly what the canvas draws: axes 3 wide on the plot's bottom and left edges,
-  // and no text running off the picture's left or right edge.
-  EXPECT_EQ(image.convertToFormat(QImage::Format_RGB32),
-            canvas.Image().convertToFormat(QImage::Format_RGB32));
+  EXPECT_EQ(image, drawn);
+  // Axes 3 wide on the plot's bottom and left edges, and no text running off the picture's left
+  // or right edge.
   const int midX = (plot.Left + plot.Right) / 2 + 7, midY = (plot.Top + plot.Bottom) / 2 + 5;
   for (const int d : {-1, 0, 1}) {
     EXPECT_EQ(image.pixel(midX, plot.Bottom + d) | image.pixel(plot.Left + d, midY), qRgb(0, 0, 0)) << d;
@@ -111,31 +100,25 @@ void CheckRaster(const std::string& path, const char* readerFormat, int toleranc
   }
 }
 
-// SVG: a valid document of the right view box whose texts are the legend and the titles, with
-// both curves and their legend samples as stroked paths in their colours.
+// SVG: a valid document of the right view box with both curves and their legend samples as
+// stroked paths in their colours. PDF: one page of 800 x 600 pixels at 96 per inch (600 x 450
+// pt). (The texts in both, as a reader finds them: the command-line plot test.)
 void CheckSvg(const std::string& path) {
   QSvgRenderer renderer(QString::fromStdString(path));
   EXPECT_TRUE(renderer.isValid() && renderer.viewBox() == QRect(0, 0, 800, 600));
-
   QFile file(QString::fromStdString(path));
   ASSERT_TRUE(file.open(QIODevice::ReadOnly));
   QXmlStreamReader xml(&file);
-  QStringList texts;
   int red = 0, blue = 0;
   while (!xml.atEnd()) {
     if (xml.readNext() != QXmlStreamReader::StartElement) continue;
     red += xml.attributes().value("stroke") == QLatin1String("#ff0000");
     blue += xml.attributes().value("stroke") == QLatin1String("#0000ff");
-    if (xml.name() == QLatin1String("text")) {
-      texts << xml.readElementText(QXmlStreamReader::IncludeChildElements).simplified();
-    }
   }
   ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-  for (const char* text : kTexts) EXPECT_TRUE(texts.contains(text)) << text;
-  EXPECT_TRUE(red >= 2 && blue >= 2) << red << " " << blue;  // each curve and its legend sample
+  EXPECT_TRUE(red >= 2 && blue >= 2) << red << " " << blue;
 }
 
-// PDF: one page of 800 x 600 pixels at 96 per inch (600 x 450 pt) holding the texts.
 void CheckPdf(const std::string& path) {
   std::string info = CommandOutput("pdfinfo '" + path + "' 2>&1");
   info.erase(std::unique(info.begin(), info.end(), [](char a, char b) { return a == ' ' && b == ' '; }),
@@ -145,15 +128,13 @@ void CheckPdf(const std::string& path) {
   for (const char* line : {"Pages: 1\n", "Page size: 600 x 450 pts\n", "Creator: Quarvel\n"}) {
     EXPECT_NE(info.find(line), std::string::npos) << info;
   }
-  const std::string text = CommandOutput("pdftotext -q '" + path + "' -");
-  for (const char* wanted : kTexts) EXPECT_NE(text.find(wanted), std::string::npos) << wanted;
 }
 
 TEST(GraphFile, EachFormatHoldsTheGraphForARealReader) {
   const std::string folder = Folder();
   const struct { const char* extension; std::function<void(const std::string&)> check; } rows[] = {
-      {"png", [](const std::string& path) { CheckRaster(path, "png", 0); }},
-      {"jpg", [](const std::string& path) { CheckRaster(path, "jpeg", 100); }},
+      {"png", [](const std::string& path) { CheckRaster(path, "png"); }},
+      {"jpg", [](const std::string& path) { CheckRaster(path, "jpeg"); }},
       {"svg", CheckSvg}, {"pdf", CheckPdf}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.extension);
@@ -174,14 +155,11 @@ TEST(GraphFile, FormatFollowsTheExtensionAndUnknownOnesAreRefused) {
   for (const auto& [path, format] : rows) EXPECT_EQ(PictureFormatOfPath(path), format) << path;
 }
 
-TEST(GraphFile, NothingToDrawOrNowhereToWriteIsSaidWithTheFile) {
+// (A folder that is not there: the command-line plot test.)
+TEST(GraphFile, NothingToDrawIsSaidWithTheFile) {
   Graph empty;
   EXPECT_EQ(SaveGraphPicture(empty, 800, 600, "never.svg", "svg").Describe(),
             "never.svg: the graph could not be drawn as svg");
-  Graph graph = LoopGraph();
-  const std::string path = Folder() + "/missing/loop.pdf";
-  EXPECT_EQ(SaveGraphPicture(graph, 800, 600, path, "pdf").Describe(),
-            path + ": No such file or directory");
 }
 
 }  // namespace
