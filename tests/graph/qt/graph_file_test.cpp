@@ -7,7 +7,6 @@
 #include <QImageReader>
 #include <QSvgRenderer>
 
-#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <functional>
@@ -24,23 +23,14 @@ namespace {
 namespace fs = std::filesystem;
 
 
-// A hysteresis loop in both models with a legend and titles with units.
+// Two loops (red and blue) with a legend and titles with units.
 Graph LoopGraph() {
   CurvePlot plot;
   plot.title = "Force - Displacement graph for T=1, Amp=5";
   plot.xTitle = "Displacement (m)";
   plot.yTitle = "Force (N)";
-  PlotCurve original{"Original Model", {}, {}, 0x0000FF, 3, kPenSolid};  // red
-  PlotCurve modified{"Modified Model", {}, {}, 0xFF0000, 2, kPenSolid};  // blue
-  for (int i = 0; i < 600; ++i) {
-    const double t = i * 0.05;
-    const double u = 0.04 * std::sin(t);
-    original.x.push_back(u);
-    original.y.push_back(900.0 * std::tanh(60.0 * u + 0.4 * std::cos(t)));
-    modified.x.push_back(u);
-    modified.y.push_back(850.0 * std::tanh(60.0 * u + 0.3 * std::cos(t)));
-  }
-  plot.curves = {original, modified};
+  plot.curves = {{"Original Model", {-0.04, 0.04, 0.02, -0.04}, {-900, 900, -300, -900}, 0x0000FF, 3},
+                 {"Modified Model", {-0.04, 0.04, 0.01, -0.04}, {-850, 850, -400, -850}, 0xFF0000, 2}};
   Graph graph;
   EXPECT_TRUE(SetCurvePlot(graph, plot));
   return graph;
