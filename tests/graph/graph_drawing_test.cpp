@@ -157,7 +157,6 @@ const Drawing kDrawings[] = {
        std::tie(s.YNumberStyle.Colour, s.YTitleStyle.Colour, s.TitleStyle.Colour) = std::tuple(0xFF, 0xFF00, 0x808080);
      },
      {}, "131 56 744 519 0x23bd038540590d56"},
-    {"CommaInTheReadOut", 600, [](S& s) { s.DecimalSeparator = ","; }, {}, "103 36 744 547 0xef994c8dcea23366"},
     // An edge that cannot be computed keeps the previous drawing's (the defaults').
     {"InfiniteTitleGapKeepsTheTopEdge", 600, [](S& s) { s.TitleGapOfSize = INFINITY; }, {}, "103 36 744 547 0xc0be8635ee04f9e"},
     // Nothing visible: a "+" of arm 0, a line of one point.
