@@ -30,8 +30,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   if (!result.ok) {
     if (set.Count() != 0) Fail("a failed load kept records");
-    if (result.reason.empty() || result.Describe().empty()) Fail("a failure without a reason");
-    if (result.lineNumber < 0 || result.lineNumber > lines + 1) Fail("failure line out of range");
+    fuzz::CheckRefusal(result, lines + 1);
     return 0;
   }
   if (set.Count() < 1) Fail("a successful load with no record");

@@ -1,21 +1,30 @@
 #pragma once
 // Shared by the fuzz targets and the tests that replay or reuse their checks: the abort that
-// reports a broken promise, line counting, and the shape every loaded record must have.
+// reports a broken promise, the checks of a refusal, line counting, and the shape every loaded
+// record must have.
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 #include "experiments/experiment.h"
+#include "io/file_result.h"
 
 namespace quarvel::fuzz {
 
 [[noreturn]] inline void Fail(const char* what) {
   std::fprintf(stderr, "fuzz check failed: %s\n", what);
   std::abort();
+}
+
+// A refusal says why and names a line no further than `lastLine` (0: the file as a whole).
+inline void CheckRefusal(const FileResult& result, int64_t lastLine) {
+  if (result.reason.empty() || result.Describe().empty()) Fail("a refusal without a reason");
+  if (result.lineNumber < 0 || result.lineNumber > lastLine) Fail("refusal line out of range");
 }
 
 // Lines of the input: LF ends a line, and so do CR and CR LF when `crEnds` (as the experiment
@@ -47,6 +56,16 @@ inline const char* RecordShapeBroken(const Experiment& e) {
     return "not exactly one sample array filled";
   }
   return nullptr;
+}
+
+// The same record to the last bit.
+inline bool SameRecord(const Experiment& a, const Experiment& b) {
+  const double x[] = {a.weight, a.mass, a.initialU, a.initialUDot, a.initialZ, a.timeStep};
+  const double y[] = {b.weight, b.mass, b.initialU, b.initialUDot, b.initialZ, b.timeStep};
+  const std::vector<double>&sa = SamplesOf(a), &sb = SamplesOf(b);
+  return a.name == b.name && a.dataType == b.dataType && a.unitsOfG == b.unitsOfG &&
+         a.counter == b.counter && std::memcmp(x, y, sizeof x) == 0 && sa.size() == sb.size() &&
+         std::memcmp(sa.data(), sb.data(), sa.size() * sizeof(double)) == 0;
 }
 
 }  // namespace quarvel::fuzz

@@ -12,20 +12,6 @@
 #include "fuzz_check.h"
 #include "records/record_check.h"
 
-namespace {
-
-// The same record to the last bit.
-bool SameRecord(const quarvel::Experiment& a, const quarvel::Experiment& b) {
-  const double x[] = {a.weight, a.mass, a.initialU, a.initialUDot, a.initialZ, a.timeStep};
-  const double y[] = {b.weight, b.mass, b.initialU, b.initialUDot, b.initialZ, b.timeStep};
-  const std::vector<double>&sa = quarvel::SamplesOf(a), &sb = quarvel::SamplesOf(b);
-  return a.name == b.name && a.dataType == b.dataType && a.unitsOfG == b.unitsOfG &&
-         a.counter == b.counter && std::memcmp(x, y, sizeof x) == 0 && sa.size() == sb.size() &&
-         std::memcmp(sa.data(), sb.data(), sa.size() * sizeof(double)) == 0;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace quarvel;
   using fuzz::Fail;
@@ -40,7 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (checkedSet.Count() != plainSet.Count()) Fail("the checked load holds other records");
   for (int32_t k = 1; k <= plainSet.Count(); ++k) {
-    if (!SameRecord(checkedSet.At(k), plainSet.At(k))) Fail("a record differs from the loader's");
+    if (!fuzz::SameRecord(checkedSet.At(k), plainSet.At(k))) Fail("a record differs from the loader's");
   }
 
   const int64_t lines = fuzz::CountLines(bytes);

@@ -32,10 +32,7 @@ inline int ReadRecordFuzzInput(const uint8_t* data, size_t size, RecordFormat fo
   if (out.experiments[0].counter != -1) Fail("an earlier record was changed");
   if (!result) {
     if (out.experiments.size() != 1) Fail("a failed read added a record");
-    if (result.reason.empty()) Fail("a failure without a reason");
-    if (result.lineNumber < 0 || result.lineNumber > CountLines(bytes) + 1) {
-      Fail("failure line out of range");
-    }
+    CheckRefusal(result, CountLines(bytes) + 1);
     return 0;
   }
   if (out.experiments.size() != 2) Fail("a record file gave other than one record");

@@ -8,6 +8,7 @@
 // and every record must follow the fault rules (solve_check.h).
 
 #include <cstdint>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -25,19 +26,11 @@ namespace {
 constexpr int32_t kMaxSamples = 64;
 constexpr int64_t kMaxTotalSamples = 256;
 
-std::vector<std::string> Split(std::string_view line) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  for (;;) {
-    const std::size_t end = line.find(';', start);
-    parts.emplace_back(line.substr(start, end - start));
-    if (end == std::string_view::npos) break;
-    start = end + 1;
-  }
-  return parts;
-}
-
-void ApplyInputs(const std::vector<std::string>& t, quarvel::MainWindowInputs& in) {
+// The texts of the first line, separated by ';'.
+void ApplyInputs(std::string_view line, quarvel::MainWindowInputs& in) {
+  std::vector<std::string> t;
+  std::istringstream texts{std::string(line) + ";"};  // "a;" gives "a" and ""
+  for (std::string text; std::getline(texts, text, ';');) t.push_back(text);
   std::string* boxes[] = {&in.txtAlphaCap, &in.txtBetaSmall, &in.txtGammaSmall, &in.txtNee,
                           &in.txtAlphaSmall, &in.txtCharlieSmall, &in.txtFy, &in.txtUy, &in.txtP,
                           &in.txtThresholdZ, &in.txtMass, &in.txtEps1, &in.txtSolutionEulerSteps};
@@ -65,7 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (eol == std::string_view::npos) return 0;
 
   Workbench bench;
-  ApplyInputs(Split(input.substr(0, eol)), bench.inputs);
+  ApplyInputs(input.substr(0, eol), bench.inputs);
   if (!LoadExperimentText(input.substr(eol + 1), bench.experiments)) return 0;
   int64_t total = 0;
   for (const Experiment& e : bench.experiments.Records()) {

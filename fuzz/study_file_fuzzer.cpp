@@ -10,20 +10,9 @@
 #include "fuzz_check.h"
 #include "studies/study_file_reader.h"
 
-namespace {
-
-using quarvel::fuzz::Fail;
-
-void CheckRefusal(const quarvel::FileResult& result, int64_t lines) {
-  if (result.reason.empty()) Fail("a refusal without a reason");
-  if (result.lineNumber < 0 || result.lineNumber > lines) Fail("refusal line out of range");
-  if (result.Describe().empty()) Fail("empty description of a refusal");
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace quarvel;
+  using fuzz::CheckRefusal, fuzz::Fail;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const int64_t lines = fuzz::CountLines(text);  // LF, CR or CR LF ends a line
 

@@ -13,6 +13,9 @@
 #include "solve/solve_digest.h"
 #include "text/number_text.h"
 
+// GCC 12 warns about designated initializers that leave members to their defaults.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
+
 namespace quarvel {
 namespace {
 
@@ -26,8 +29,7 @@ constexpr uint64_t kElCentroDefaultsDigest = 0x321bf612551ba17e;
 // Each variant was written from the .quarvel file by make_elcentro_variants.py: the same
 // decimal numbers in another form. Read, it must be the same record and solve to the same bits.
 TEST(ElCentroVariant, SolvesBitIdenticallyToTheQuarvelFile) {
-  RecordOptions oneColumn;
-  oneColumn.timeStep = 0.02;
+  const RecordOptions oneColumn{.timeStep = 0.02};
   const std::tuple<std::string, RecordFormat, RecordOptions> rows[] = {
       {QUARVEL_SOURCE_DIR "/tests/experiments/data/elcentro-1940-ns.quarvel",
        RecordFormat::Quarvel,
@@ -95,7 +97,6 @@ TEST(BadRecord, FailsNamingTheLineAndKeepsTheCurrentSet) {
       {"uneven.txt", "0 1\n0.02 2\n0.04 3\n0.07 4\n", 4, "not uniform"},
       {"back.txt", "0.02 1\n0.02 2\n", 2, "must increase"},
       {"text.txt", "0 1\n0.02 abc\n", 2, "\"abc\""},
-      {"comma.txt", "0,00 1\n0,02 2\n", 1, "\"0,00\""},
       {"ragged.txt", "0 1\n0.02\n", 2, "1 columns here, 2 on line 1"},
       {"three.txt", "0 1 2\n", 1, "3 columns"},
       {"values.txt", "1\n2\n", 0, "a time step is needed"},
@@ -127,46 +128,34 @@ TEST(BadRecord, FailsNamingTheLineAndKeepsTheCurrentSet) {
   fs::remove(good);
 }
 
-RecordOptions Options(std::optional<ExperimentDataType> type,
-                      std::optional<AccelerationUnits> units,
-                      std::optional<std::string> column = {}, std::optional<std::string> name = {},
-                      std::optional<double> step = {}) {
-  RecordOptions options;
-  options.type = type;
-  options.units = units;
-  options.column = column;
-  options.name = name;
-  options.timeStep = step;
-  return options;
-}
-
 // What the file leaves open comes from the options. Expected: "<type> <units of g> <name> |
 // <time step> | <samples> | <provenance units> <start time> <column>", numbers in their shortest
 // form (so to the last bit).
 TEST(ReadRecord, TakesWhatTheFileLeavesOpenFromTheOptions) {
   const std::string at2 =
       std::string(kAt2Head) + "NPTS=  3, DT=   .0050 SEC\n  .1E-01 -.2E-01\n 3\n";
-  const auto cm = AccelerationUnits::CentimetresPerSecondSquared;
+  using O = RecordOptions;
+  using enum AccelerationUnits;
+  using enum ExperimentDataType;
   const std::tuple<const char*, std::string, RecordOptions, std::string> rows[] = {
       // Dividing by 100 is correctly rounded: 981 cm/s2 is exactly 9.81 m/s2.
-      {"quake.txt", "0 981\n0.5 -3\n", Options({}, cm), "0 0 quake | 0.5 | 9.81 -0.03 | cm/s^2 0 "},
-      {"quake.txt", "0 9.81\n0.5 -0.03\n", Options({}, AccelerationUnits::MetresPerSecondSquared),
+      {"quake.txt", "0 981\n0.5 -3\n", O{.units = CentimetresPerSecondSquared},
+       "0 0 quake | 0.5 | 9.81 -0.03 | cm/s^2 0 "},
+      {"quake.txt", "0 9.81\n0.5 -0.03\n", O{.units = MetresPerSecondSquared},
        "0 0 quake | 0.5 | 9.81 -0.03 | m/s^2 0 "},
-      {"push.txt", "1\n2\n", Options(ExperimentDataType::Force, cm, {}, "Push", 0.1),
+      {"push.txt", "1\n2\n",  // units of acceleration do not apply to a force
+       O{.type = Force, .units = CentimetresPerSecondSquared, .name = "Push", .timeStep = 0.1},
        "1 0 Push | 0.1 | 1 2 | N 0 "},
-      {"drive.txt", "0.01\n0.02\n", Options(ExperimentDataType::Displacement, {}, {}, {}, 0.1),
+      {"drive.txt", "0.01\n0.02\n", O{.type = Displacement, .timeStep = 0.1},
        "2 0 drive | 0.1 | 0.01 0.02 | m 0 "},
       {"late.dat", "# t a\n\n 2.5\t1\n 2.75\t2\n 3\t3\n", {}, "0 1 late | 0.25 | 1 2 3 | g 2.5 "},
-      {"rec.at2",
-       at2,
-       {},
+      {"rec.at2", at2, {},
        "0 1 NORTHRIDGE 01/17/94, SOME STATION, 090 | 0.005 | 0.01 -0.02 3 | g 0 "},
-      {"r.csv", "Time (s);a_x;\"a;y\"\n0;1;2\n0.1;3;4\n", Options({}, {}, "A;Y"),
+      {"r.csv", "Time (s);a_x;\"a;y\"\n0;1;2\n0.1;3;4\n", O{.column = "A;Y"},
        "0 1 r | 0.1 | 2 4 | g 0 a;y"},
-      {"r.csv", "t,a,b\r\n0,1,2\r\n0.1,3,4\r\n", Options({}, {}, "3"), "0 1 r | 0.1 | 2 4 | g 0 b"},
+      {"r.csv", "t,a,b\r\n0,1,2\r\n0.1,3,4\r\n", O{.column = "3"}, "0 1 r | 0.1 | 2 4 | g 0 b"},
       {"r.csv", "a, t\n1, 0\n3, 0.1\n", {}, "0 1 r | 0.1 | 1 3 | g 0 a"},
-      {"r.csv", "temperature\n1\n3\n", Options({}, {}, {}, {}, 0.01),
-       "0 1 r | 0.01 | 1 3 | g 0 temperature"},
+      {"r.csv", "temperature\n1\n3\n", O{.timeStep = 0.01}, "0 1 r | 0.01 | 1 3 | g 0 temperature"},
   };
   for (const auto& [file, text, options, expected] : rows) {
     SCOPED_TRACE(text);

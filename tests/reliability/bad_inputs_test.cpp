@@ -97,28 +97,23 @@ TEST_P(BadBoxTest, SolveAndStudyFollowTheFaultRules) {
     bench.inputs.*box.text = bad;
     SolveFollowsTheFaultRules(bench);
 
+    // quarvel-cli: a refused text is a usage error naming the option and the text; an accepted
+    // one is solved at every value of a study of another box, each value a line or below the
+    // threshold.
     const std::string common = "--load tiny.quarvel --method " + std::string(box.method) + " " +
                                box.option + " " + Quote(bad);
-    const CliRun solve = RunCli(folder.Path(), "solve " + common);
     if (box.cli[t] == '2') {
+      const CliRun solve = RunCli(folder.Path(), "solve " + common);
       EXPECT_EQ(solve.status, 2) << solve.err;
       EXPECT_EQ(solve.err.rfind(std::string(box.option) + ": \"" + bad + "\"", 0), 0u) << solve.err;
       EXPECT_EQ(solve.out, "");
       continue;
-    }
-    EXPECT_EQ(solve.status, 0) << solve.err;
-    for (const std::string label : {"Absolute U :\t", "Relative Eh :\t", "T elastic :\t"}) {
-      const std::size_t at = solve.out.find(label), from = at + label.size();
-      ASSERT_NE(at, std::string::npos) << label;
-      const std::string text = solve.out.substr(from, solve.out.find('\n', at) - from);
-      EXPECT_TRUE(text == kNoValueText || ParseLeadingNumber(text).found) << label << text;
     }
     const CliRun loop = RunCli(
         folder.Path(), "loop " + common + " --from 1 --to 1.2 --step 0.1 --vary elastic --by " +
                            (box.text == &Inputs::txtUy ? "fy" : "uy"));
     const std::string study = folder.Read(kDefaultStudyFileName);
     EXPECT_EQ(loop.status, 0) << loop.err;
-    // Every value solved; the title, the header and the lines that passed the threshold.
     const std::size_t at = loop.out.find("Study written to ./lresults.out (3 values, ");
     ASSERT_NE(at, std::string::npos) << loop.out;
     EXPECT_EQ(std::count(study.begin(), study.end(), '\n'),
@@ -129,20 +124,15 @@ TEST_P(BadBoxTest, SolveAndStudyFollowTheFaultRules) {
 INSTANTIATE_TEST_SUITE_P(Boxes, BadBoxTest, testing::ValuesIn(kBoxes),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Named consequences of single bad values, from the formulas by hand, and bad time steps of
-// the records (in process and in a file for quarvel-cli).
+// Single bad values whose results are not finite: stored as computed, labelled "-" where they
+// have no value. (Bad time steps of the records are seeds of the solve fuzz target.)
 TEST(BadValueConsequences, NonFiniteResultsAreStoredAndLabelledAsHavingNoValue) {
   // box, text, elastic and plastic period labels, some F of the original not finite.
   const std::tuple<std::string Inputs::*, const char*, const char*, const char*, bool> rows[] = {
       // Uy 0: the post-yield stiffness a Fy / Uy is infinite; the periods are 2 pi sqrt(0).
       {&Inputs::txtUy, "0", "0", "0", true},
-      {&Inputs::txtUy, "-1", "-", "-", false},  // no real square root
       // Infinite periods have no value; no stiffness and no z rate: the responses stay finite.
       {&Inputs::txtUy, "1e400", "-", "-", false},
-      {&Inputs::txtFy, "0", "-", "-", false},  // Fy <= 0: no period
-      {&Inputs::txtFy, "abc", "-", "-", false},
-      // a = 0: no plastic period; 2 pi sqrt(2.86 x 0.111 / 2.86) = 2.0933.
-      {&Inputs::txtAlphaSmall, "0", "2.093", "-", false},
       {&Inputs::txtMass, "1e400", "-", "-", true},
   };
   for (const auto& [box, text, elastic, plastic, nonFiniteForce] : rows) {
@@ -157,69 +147,28 @@ TEST(BadValueConsequences, NonFiniteResultsAreStoredAndLabelledAsHavingNoValue) 
     }
     EXPECT_EQ(nonFinite, nonFiniteForce);
   }
-  ScratchFolder folder;
-  for (const char* text : {"", "abc", "0", "-0.02", "1e-300", "1e300", "-1e300"}) {
-    SCOPED_TRACE(text);
-    Workbench bench = TinyBench();
-    for (Experiment& e : bench.experiments.Records()) e.timeStep = Val(text);
-    SolveFollowsTheFaultRules(bench);
-    folder.Write("pulse.quarvel", PulseFile("\n", 9, text));
-    EXPECT_EQ(RunCli(folder.Path(), "solve --method euler --load pulse.quarvel").status, 0);
-  }
 }
 
-// The study range boxes, for an elastic-period study by Fy: Fy = Uy m / (x / 2 / pi)^2,
-// infinite at x = 0. quarvel-cli: status 0 for a study, 2 for nothing to do or a text that is
-// not one finite number, 1 for a refusal.
+// The study range of quarvel-cli, for an elastic-period study by Fy: Fy = Uy m / (x / 2 / pi)^2,
+// infinite at x = 0. Status 0 for a study of that many values, 2 for nothing to do or a text
+// that is not one finite number, 1 for a range too large or a value without meaning.
 TEST(StudyRange, RefusesOrRunsTheRange) {
-  const struct {
-    const char *from, *to, *step;
-    StudyStatus status;
-    int32_t values;  // values solved
-  } rows[] = {
-      {"", "", "", StudyStatus::NothingToDo, 0},
-      {"1", "1.2", "abc", StudyStatus::NothingToDo, 0},
-      {"1", "1.2", "0", StudyStatus::NothingToDo, 0},
-      {"1", "1.2", "-0.1", StudyStatus::NothingToDo, 0},
-      {"1.2", "1", "0.1", StudyStatus::NothingToDo, 0},
-      {"abc", "0.2", "0.1", StudyStatus::InvalidValue, 0},  // x = 0: infinite Fy
-      {"1", "1", "0.1", StudyStatus::Completed, 1},
-      {"-1.2", "-1", "0.1", StudyStatus::Completed, 3},
-      {"1", "1.2", "1e400", StudyStatus::InvalidValue, 0},  // x = 0 x inf: NaN
-      {"1", "1.2", "1e-300", StudyStatus::RangeTooLarge, 0},
-      {"1", "1e400", "0.1", StudyStatus::RangeTooLarge, 0},
-      {"-1e400", "1", "0.1", StudyStatus::RangeTooLarge, 0},
-      {"1e400", "1e400", "1", StudyStatus::RangeTooLarge, 0},
-      {"1", "1.2", "1e300", StudyStatus::Completed, 1},
-      {"0", "1000001", "1", StudyStatus::RangeTooLarge, 0},  // just over the limit
+  const struct { const char *from, *to, *step; int status, values; } rows[] = {
+      {"", "", "", 2, 0},         {"1", "1.2", "-0.1", 2, 0},    {"1.2", "1", "0.1", 2, 0},
+      {"-1.2", "-1", "0.1", 0, 3}, {"1", "1.2", "1e300", 0, 1},   {"1", "1.2", "1e-300", 1, 0},
+      {"-0.1", "0.1", "0.1", 1, 1},  // x = 0: infinite Fy, after one value
+      {"0", "1000001", "1", 1, 0},  // just over the limit
   };
   for (const auto& c : rows) {
     SCOPED_TRACE(std::string(c.from) + " " + c.to + " " + c.step);
-    Workbench bench = TinyBench();
-    std::tie(bench.inputs.txtFrom, bench.inputs.txtTo, bench.inputs.txtStep) =
-        std::tuple(c.from, c.to, c.step);
     ScratchFolder folder;
-    SilentUserInterface ui;
-    StudyRequest request;
-    request.folder = folder.Path().string();
-    const StudyOutcome outcome = RunParametricLoop(bench, ui, StopToken{}, request);
-    EXPECT_EQ(outcome.status, c.status) << outcome.Describe();
-    EXPECT_EQ(outcome.valuesSolved, c.values);
-    const bool refused =
-        c.status == StudyStatus::InvalidValue || c.status == StudyStatus::RangeTooLarge;
-    EXPECT_EQ(outcome.Failed(), refused);
-    EXPECT_EQ(fs::exists(folder / kDefaultStudyFileName),
-              c.status == StudyStatus::Completed || c.status == StudyStatus::InvalidValue);
-
     WriteTinyFile(folder);
     const CliRun run = RunCli(
         folder.Path(), "loop --load tiny.quarvel --method euler --vary elastic --by fy --from " +
                            Quote(c.from) + " --to " + Quote(c.to) + " --step " + Quote(c.step));
-    const bool numbers =
-        ParseWholeNumber(c.from) && ParseWholeNumber(c.to) && ParseWholeNumber(c.step);
-    const int expected = !numbers ? 2 : c.status == StudyStatus::Completed ? 0 : refused ? 1 : 2;
-    EXPECT_EQ(run.status, expected) << run.err;
-    EXPECT_EQ(run.out.find("Study written to") != std::string::npos, expected == 0) << run.out;
+    EXPECT_EQ(run.status, c.status) << run.err;
+    EXPECT_EQ(run.out.find("Study written to ./lresults.out (" + std::to_string(c.values) +
+                           " values") != std::string::npos, c.status == 0) << run.out;
   }
 }
 

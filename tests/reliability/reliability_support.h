@@ -39,12 +39,6 @@ inline constexpr bool kUnderSanitizer = true;
 inline constexpr bool kUnderSanitizer = false;
 #endif
 
-// True under valgrind, whose allocator makes resident-memory figures meaningless.
-inline bool UnderValgrind() {
-  const char* preload = std::getenv("LD_PRELOAD");
-  return preload != nullptr && std::strstr(preload, "vgpreload") != nullptr;
-}
-
 inline std::string ReadWholeFile(const fs::path& path) {
   std::ostringstream text;
   text << std::ifstream(path, std::ios::binary).rdbuf();
@@ -108,17 +102,6 @@ inline bool ResetPeak() {
   clear << "5" << std::flush;
   // After a reset the peak is the current size, give or take a page being touched.
   return clear && PeakKiB() <= CurrentKiB() + 1024;
-}
-
-// The force pulse file: 1 / Pulse / 1 / 2.86 / 0 / 0 / 0 / Force / none / 0.02 / 3 / 0 / 5 / 0,
-// with line `index` (0 = the count line) replaced by `line` if given.
-inline std::string PulseFile(std::string_view eol = "\n", int index = -1,
-                             std::string_view line = {}) {
-  const char* lines[] = {"1", "Pulse", "1", "2.86", "0", "0", "0", "Force", "none", "0.02", "3",
-                         "0", "5", "0"};
-  std::string text;
-  for (int i = 0; i < 14; ++i) text.append(i == index ? line : lines[i]).append(eol);
-  return text;
 }
 
 // A record file of one sinusoidal force: amplitude x sin(2 pi 0.02 i / period), i = 0..samples-1.
@@ -206,13 +189,6 @@ inline const std::string kCli = Quote(QUARVEL_CLI) + " ";
 inline CliRun RunCli(const fs::path& folder, const std::string& arguments,
                      int timeoutSeconds = 60, const std::string& prefix = "") {
   return RunShell(folder, prefix + " " + kCli + arguments, timeoutSeconds);
-}
-
-// The prefix that runs a program as nobody when this process is root (which reads and writes
-// everything); false when root cannot drop its rights.
-inline bool Unprivileged(std::string& prefix) {
-  prefix = ::geteuid() == 0 ? "/usr/bin/setpriv --reuid=65534 --regid=65534 --clear-groups" : "";
-  return prefix.empty() || ::access("/usr/bin/setpriv", X_OK) == 0;
 }
 
 }  // namespace quarvel::reliability

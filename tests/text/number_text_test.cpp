@@ -1,9 +1,9 @@
 // Leading-number parse, half-even rounding and the number-to-text forms, in any locale. (The
-// fuzz replay also checks the parse against strtod bit for bit on its stored inputs.)
+// fuzz replay also checks the parse against strtod and the default and scientific forms against
+// printf, bit for bit, on its stored inputs.)
 
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <cfenv>
 #include <clocale>
 #include <cmath>
@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
-#include <random>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -24,33 +23,20 @@ namespace {
 constexpr double kInf = std::numeric_limits<double>::infinity();
 const double kNaN = std::nan("");
 
-// Expected: the nearest integer, ties to the even neighbour (by hand), the same in every rounding
-// mode; ToInt32 takes it when it lies in [-2^31, 2^31 - 1] and otherwise leaves its output alone.
-TEST(RoundHalfEven, TiesToEvenInEveryRoundingModeAndIntoInt32) {
-  struct Row { const char* name; double x, rounded; bool fits; };
-  const Row rows[] = {
-      {"2.5 to 2", 2.5, 2.0, true}, {"3.5 to 4", 3.5, 4.0, true},
-      {"-2.5 to -2", -2.5, -2.0, true}, {"-0.5 to -0", -0.5, -0.0, true},
-      {"just below a half", 0.49999999999999994, 0.0, true},
-      {"2^51 + 1.5 to even", 2251799813685249.5, 2251799813685250.0, false},
-      {"largest int32", 2147483647.4, 2147483647.0, true},
-      {"tie above the largest int32 rounds to 2^31", 2147483647.5, 2147483648.0, false},
-      {"tie below the smallest int32 rounds to -2^31", -2147483648.5, -2147483648.0, true},
-      {"below the smallest int32", -2147483649.0, -2147483649.0, false},
-      {"infinity", kInf, kInf, false}, {"nan", kNaN, kNaN, false},
-  };
+// Ties to the even neighbour (by hand), the same in every rounding mode. (The fuzz replay checks
+// distance, ties and ToInt32 on its seeds, which hold these values and int32's edges.)
+TEST(RoundHalfEven, TiesToEvenInEveryRoundingMode) {
+  const std::pair<double, double> rows[] = {
+      {2.5, 2.0}, {3.5, 4.0}, {-0.5, -0.0}, {0.49999999999999994, 0.0},
+      {2251799813685249.5, 2251799813685250.0}, {-2147483648.5, -2147483648.0}, {kInf, kInf}};
   const int saved = std::fegetround();
   for (const int mode : {FE_TONEAREST, FE_UPWARD, FE_DOWNWARD, FE_TOWARDZERO}) {
     ASSERT_EQ(std::fesetround(mode), 0);
-    for (const Row& row : rows) {
-      SCOPED_TRACE(row.name);
-      const double rounded = RoundHalfEven(row.x);
-      EXPECT_TRUE(rounded == row.rounded || (std::isnan(rounded) && std::isnan(row.rounded)));
-      EXPECT_EQ(std::signbit(rounded), std::signbit(row.rounded));
-      int32_t out = 12345;
-      EXPECT_EQ(ToInt32(row.x, out), row.fits);
-      EXPECT_EQ(out, row.fits ? static_cast<int32_t>(row.rounded) : 12345);
+    for (const auto& [x, rounded] : rows) {
+      EXPECT_EQ(RoundHalfEven(x), rounded) << x;
+      EXPECT_EQ(std::signbit(RoundHalfEven(x)), std::signbit(rounded)) << x;
     }
+    EXPECT_TRUE(std::isnan(RoundHalfEven(kNaN)));
   }
   std::fesetround(saved);
   // Multiplied by 10^d, rounded half-even, divided back (0.0625 * 1000 is an exact tie).
@@ -58,24 +44,6 @@ TEST(RoundHalfEven, TiesToEvenInEveryRoundingModeAndIntoInt32) {
   EXPECT_EQ(RoundToDecimals(3.14159265358979, 6), 3.141593);
   EXPECT_EQ(RoundToDecimals(1234.5, -1), 1230.0);
   EXPECT_EQ(RoundToDecimals(1e300, 9), 1e300);  // x * 10^9 overflows: nothing to drop
-}
-
-// The 15-digit form and the scientific report form are printf's %.15G and %.12E in the "C"
-// locale: compared over random bit patterns and short decimals.
-TEST(NumberText, DefaultAndScientificFormsArePrintfs) {
-  ASSERT_STREQ(std::setlocale(LC_NUMERIC, nullptr), "C");
-  std::mt19937_64 random(20240229);
-  char buffer[64];
-  for (int i = 0; i < 40000; ++i) {
-    const uint64_t bits = random();
-    double x = std::bit_cast<double>(bits);
-    if (i % 2 == 1) x = static_cast<double>(bits % 1000000) * std::pow(10.0, (i / 2) % 41 - 20);
-    if (!std::isfinite(x) || x == 0.0) continue;
-    std::snprintf(buffer, sizeof buffer, "%.15G", x);
-    ASSERT_EQ(FormatDefault(x), buffer);
-    std::snprintf(buffer, sizeof buffer, "%.12E", x);
-    ASSERT_EQ(FormatReportScientific(x), (x >= 0 ? " " : "") + std::string(buffer));
-  }
 }
 
 // Expected, by hand: text = %.15G (exponent below 1E-04 and from 1E+15 on, "0" for -0); label =
