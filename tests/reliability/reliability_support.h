@@ -1,6 +1,6 @@
 #pragma once
-// Shared by the reliability and command-line tests: scratch folders, memory readings, records,
-// and a runner for shell commands and quarvel-cli that records status, output and peak memory.
+// Shared by the reliability and command-line tests: scratch folders, records, and a runner for
+// shell commands and quarvel-cli that records status, output and peak memory.
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
@@ -85,24 +85,6 @@ class ScratchFolder {
  private:
   fs::path path_;
 };
-
-// Resident memory of this process from /proc/self/status (KiB). ResetPeak sets the kernel's
-// high-water mark to the current size; false where the kernel does not allow it.
-inline int64_t StatusKiB(std::string_view field) {
-  std::ifstream status("/proc/self/status");
-  for (std::string line; std::getline(status, line);) {
-    if (line.rfind(field, 0) == 0) return std::atoll(line.c_str() + field.size());
-  }
-  return -1;
-}
-inline int64_t CurrentKiB() { return StatusKiB("VmRSS:"); }
-inline int64_t PeakKiB() { return StatusKiB("VmHWM:"); }
-inline bool ResetPeak() {
-  std::ofstream clear("/proc/self/clear_refs");
-  clear << "5" << std::flush;
-  // After a reset the peak is the current size, give or take a page being touched.
-  return clear && PeakKiB() <= CurrentKiB() + 1024;
-}
 
 // A record file of one sinusoidal force: amplitude x sin(2 pi 0.02 i / period), i = 0..samples-1.
 inline std::string SineFile(double amplitude, double period, int samples) {
