@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -28,8 +29,6 @@ namespace {
 
 using quarvel::fuzz::Fail;  // the input is in the replay's trace and a fuzz run's artifact
 
-bool Digit(char c) { return c >= '0' && c <= '9'; }
-
 struct Reference {
   bool found = false;
   std::string prefix;      // the number as strtod understands it
@@ -37,37 +36,24 @@ struct Reference {
 };
 
 Reference ReferenceScan(std::string_view text) {
-  Reference ref;
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
-  std::string out;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) out += text[i++];
-  std::size_t digits = 0;
-  while (i < text.size() && Digit(text[i])) out += text[i++], ++digits;
-  if (i < text.size() && text[i] == '.') {
-    std::size_t j = i + 1;
-    std::string fraction = ".";
-    while (j < text.size() && Digit(text[j])) fraction += text[j++], ++digits;
-    if (digits > 0) {
-      out += fraction;
-      i = j;
-    }
+  const auto in = [&](std::size_t i, const char* set) {
+    return i < text.size() && text[i] != '\0' && std::strchr(set, text[i]) != nullptr;
+  };
+  const auto digitsFrom = [&](std::size_t i) {
+    while (in(i, "0123456789")) ++i;
+    return i;
+  };
+  const std::size_t start = std::min(text.find_first_not_of(" \t"), text.size());
+  const std::size_t digits = start + in(start, "+-"), point = digitsFrom(digits);
+  std::size_t end = in(point, ".") ? digitsFrom(point + 1) : point;
+  if (end - digits - (end > point) == 0) return {};  // no digit before or after the point
+  if (in(end, "EeDd")) {
+    const std::size_t exponent = end + 1 + in(end + 1, "+-");
+    if (in(exponent, "0123456789")) end = digitsFrom(exponent);
   }
-  if (digits == 0) return ref;
-  ref.found = true;
-  if (i < text.size() && std::strchr("EeDd", text[i]) != nullptr && text[i] != '\0') {
-    std::size_t j = i + 1;
-    std::string exponent = "e";
-    if (j < text.size() && (text[j] == '+' || text[j] == '-')) exponent += text[j++];
-    if (j < text.size() && Digit(text[j])) {
-      while (j < text.size() && Digit(text[j])) exponent += text[j++];
-      out += exponent;
-      i = j;
-    }
-  }
-  ref.prefix = out;
-  ref.length = i;
-  return ref;
+  std::string prefix(text.substr(start, end - start));
+  for (char& c : prefix) c = c == 'D' || c == 'd' ? 'e' : c;
+  return {true, prefix, end};
 }
 
 bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }

@@ -84,7 +84,7 @@ TEST(SinusoidDialog, OkReplacesTheSetOrRefusesBadInput) {
 // The ramp protocols replace the set by one displacement record in multiples of the given Uy
 // (their names are in the window tests, their samples for Uy 0.111 in the solve digests).
 TEST(DisplacementProtocol, ReplacesTheSet) {
-  for (const DisplacementProtocol protocol : {DisplacementProtocol::Dc1, DisplacementProtocol::Dc2}) {
+  for (const auto protocol : {DisplacementProtocol::Dc1, DisplacementProtocol::Dc2}) {
     ExperimentSet set;
     CreateSineForceExperiments(set);
     SetDisplacementProtocolExperiment(protocol, 2, set);

@@ -37,7 +37,6 @@ TEST(RecordCheck, WarningsNameTheLine) {
       {"exponent forms", Pulse(13, "5D0"), 0, ""},
       {"misspelt data type", Pulse(8, "Forse"), 8, "\"Forse\" is none of Force, Displacement, "
                                                    "Acceleration: read as Acceleration"},
-      {"keyword followed by words", Pulse(8, "Force in N"), 8, "read as Acceleration"},
       {"keyword with a tab", Pulse(8, "Force\t"), 8, "read as Acceleration"},
       {"units line g", Pulse(9, "g"), 9, "\"g\" is not \"Units of g\": read as no unit system"},
       {"comma decimal sample", Pulse(13, "0,5"), 13,

@@ -27,12 +27,12 @@ const std::string kDataDir = QUARVEL_RECORD_VARIANTS_DIR;
 constexpr uint64_t kElCentroDefaultsDigest = 0x321bf612551ba17e;
 
 // Each variant was written from the .quarvel file by make_elcentro_variants.py: the same
-// decimal numbers in another form. Read, it must be the same record and solve to the same bits.
+// decimal numbers in another form. Read, it must be the same record: its solve (which takes every
+// sample, the time step, type, units, mass and weight) the same to the last bit.
 TEST(ElCentroVariant, SolvesBitIdenticallyToTheQuarvelFile) {
   const RecordOptions oneColumn{.timeStep = 0.02};
   const std::tuple<std::string, RecordFormat, RecordOptions> rows[] = {
-      {QUARVEL_SOURCE_DIR "/tests/experiments/data/elcentro-1940-ns.quarvel",
-       RecordFormat::Quarvel,
+      {QUARVEL_SOURCE_DIR "/tests/experiments/data/elcentro-1940-ns.quarvel", RecordFormat::Quarvel,
        {}},
       {kDataDir + "elcentro-npts-keywords.AT2", RecordFormat::At2, {}},
       {kDataDir + "elcentro-npts-first.at2", RecordFormat::At2, {}},
@@ -40,9 +40,6 @@ TEST(ElCentroVariant, SolvesBitIdenticallyToTheQuarvelFile) {
       {kDataDir + "elcentro-two-columns.txt", RecordFormat::Columns, {}},
       {kDataDir + "elcentro.csv", RecordFormat::Csv, {}},
   };
-  Workbench reference;
-  ASSERT_TRUE(test::LoadDigestSet(test::DigestSet::ElCentro, reference));
-  const Experiment& expected = reference.experiments.At(1);
   for (const auto& [path, format, options] : rows) {
     SCOPED_TRACE(path);
     Workbench bench;
@@ -50,11 +47,6 @@ TEST(ElCentroVariant, SolvesBitIdenticallyToTheQuarvelFile) {
     const FileResult load = LoadRecordFiles({{path, options}}, bench.experiments, &provenance);
     ASSERT_TRUE(load) << load.Describe();
     ASSERT_EQ(bench.experiments.Count(), 1);
-    const Experiment& e = bench.experiments.At(1);
-    // The samples to the last bit: the digest of the solve.
-    EXPECT_EQ(std::tuple(e.dataType, e.unitsOfG, e.timeStep, e.counter, e.mass, e.weight),
-              std::tuple(expected.dataType, expected.unitsOfG, expected.timeStep, expected.counter,
-                         expected.mass, expected.weight));
     ASSERT_EQ(provenance.size(), 1u);
     EXPECT_EQ(std::tuple(provenance[0].format, provenance[0].units, provenance[0].samples),
               std::tuple(format, "g", 1560));

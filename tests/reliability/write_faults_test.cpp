@@ -20,40 +20,27 @@ std::string Reason(const std::string& path, int error) {
   return path + ": " + std::strerror(error);
 }
 
-// Where a file is to be written, relative to a scratch folder that holds a folder named like the
-// file and a link to /dev/full; and the errno refusing it.
-struct Target {
-  const char *name, *file;
-  int error;
-};
-
-// (A path below a regular file or in a missing folder: the command-line test's failures.)
-const Target kTargets[] = {{"FullDisk", "full.png", ENOSPC}, {"PathIsAFolder", "out.png", EISDIR}};
-
-void PrintTo(const Target& c, std::ostream* os) { *os << c.name; }
-
-class WriteFaultTest : public testing::TestWithParam<Target> {};
-
-TEST_P(WriteFaultTest, ReportStudyAndPictureFailWithFileAndReason) {
+// A full disk (a link to /dev/full) and a path that is a folder, for each command. (A path below
+// a regular file or in a missing folder: the command-line test's failures.)
+TEST(WriteFaults, ReportStudyAndPictureFailWithFileAndReason) {
   ScratchFolder scratch;
   scratch.Write("ramp.quarvel", kRecord);
   fs::create_directories(scratch / "out.png");
   fs::create_symlink("/dev/full", scratch / "full.png");
-  const fs::path path = scratch / GetParam().file;
-  for (const std::string& arguments :
-       {"report --method euler -o " + Quote(path.string()),
-        "loop --load ramp.quarvel --method euler --to 0.2 --dir " +
-            Quote(path.parent_path().string()) + " -o " + Quote(path.filename().string()),
-        "plot --method euler -o " + Quote(path.string())}) {
-    const CliRun run = RunCli(scratch.Path(), arguments);
-    EXPECT_EQ(run.status, 1) << arguments << run.err;
-    EXPECT_NE(run.err.find(Reason(path.string(), GetParam().error)), std::string::npos) << run.err;
-    EXPECT_EQ(run.out.find("written"), std::string::npos) << run.out;
+  for (const auto& [file, error] : {std::pair{"full.png", ENOSPC}, {"out.png", EISDIR}}) {
+    const fs::path path = scratch / file;
+    for (const std::string& arguments :
+         {"report --method euler -o " + Quote(path.string()),
+          "loop --load ramp.quarvel --method euler --to 0.2 --dir " +
+              Quote(path.parent_path().string()) + " -o " + Quote(path.filename().string()),
+          "plot --method euler -o " + Quote(path.string())}) {
+      const CliRun run = RunCli(scratch.Path(), arguments);
+      EXPECT_EQ(run.status, 1) << arguments << run.err;
+      EXPECT_NE(run.err.find(Reason(path.string(), error)), std::string::npos) << run.err;
+      EXPECT_EQ(run.out.find("written"), std::string::npos) << run.out;
+    }
   }
 }
-
-INSTANTIATE_TEST_SUITE_P(Targets, WriteFaultTest, testing::ValuesIn(kTargets),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // Study and envelope files that cannot be written are named on stderr with their reasons, status
 // 1, and none is listed as written; the rest are, named after their records byte for byte (names
