@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "reliability/reliability_support.h"
 #include "solve/solve_digest.h"
 #include "text/number_text.h"
 
@@ -19,7 +20,6 @@
 namespace quarvel {
 namespace {
 
-namespace fs = std::filesystem;
 
 const std::string kDataDir = QUARVEL_RECORD_VARIANTS_DIR;
 
@@ -58,16 +58,6 @@ TEST(ElCentroVariant, SolvesBitIdenticallyToTheQuarvelFile) {
   }
 }
 
-// Writes `text` to a file of this process named `name`.
-std::string WriteInput(const std::string& name, const std::string& text) {
-  const fs::path folder =
-      fs::path(::testing::TempDir()) / ("quarvel_records_" + std::to_string(::getpid()));
-  fs::create_directories(folder);
-  const std::string path = (folder / name).string();
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << text;
-  return path;
-}
-
 const char* const kAt2Head =
     "PEER NGA STRONG MOTION DATABASE RECORD\n"
     "NORTHRIDGE 01/17/94, SOME STATION, 090\n"
@@ -103,10 +93,11 @@ TEST(BadRecord, FailsNamingTheLineAndKeepsTheCurrentSet) {
       {"two.quarvel", "2\nPulse\n1\n1\n0\n0\n0\nForce\nnone\n0.02\n1\n5\n", 13,
        "the file ends before the name of experiment 2"},
   };
-  const std::string good = WriteInput("good.txt", "0 1\n0.5 2\n1 3\n");
+  const reliability::ScratchFolder folder;
+  const std::string good = folder.Write("good.txt", "0 1\n0.5 2\n1 3\n");
   for (const auto& [file, text, line, reason] : rows) {
     SCOPED_TRACE(file);
-    const std::string path = WriteInput(file, text);
+    const std::string path = folder.Write(file, text);
     ExperimentSet set;
     ASSERT_TRUE(LoadRecordFiles({{good, {}}}, set));
     std::vector<RecordProvenance> provenance(1);
@@ -115,9 +106,7 @@ TEST(BadRecord, FailsNamingTheLineAndKeepsTheCurrentSet) {
     EXPECT_EQ(std::tuple(result.fileName, result.lineNumber), std::tuple(path, line));
     EXPECT_NE(result.reason.find(reason), std::string::npos) << result.Describe();
     EXPECT_EQ(std::tuple(set.Count(), set.At(1).counter, provenance.size()), std::tuple(1, 3, 1u));
-    fs::remove(path);
   }
-  fs::remove(good);
 }
 
 // What the file leaves open comes from the options. Expected: "<type> <units of g> <name> |
