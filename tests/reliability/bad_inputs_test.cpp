@@ -154,10 +154,10 @@ TEST(BadValueConsequences, NonFiniteResultsAreStoredAndLabelledAsHavingNoValue) 
 // that is not one finite number, 1 for a range too large or a value without meaning.
 TEST(StudyRange, RefusesOrRunsTheRange) {
   const struct { const char *from, *to, *step; int status, values; } rows[] = {
-      {"", "", "", 2, 0},         {"1", "1.2", "-0.1", 2, 0},    {"1.2", "1", "0.1", 2, 0},
-      {"-1.2", "-1", "0.1", 0, 3}, {"1", "1.2", "1e300", 0, 1},   {"1", "1.2", "1e-300", 1, 0},
-      {"-0.1", "0.1", "0.1", 1, 1},  // x = 0: infinite Fy, after one value
-      {"0", "1000001", "1", 1, 0},  // just over the limit
+      {"", "", "", 2, 0},  {"1", "1.2", "-0.1", 2, 0},  {"1.2", "1", "0.1", 2, 0},
+      {"-1.2", "-1", "0.1", 0, 3},  {"1", "1.2", "1e-300", 1, 0},  // too many values
+      // x = 0 (infinite Fy) after one value; one value over the limit.
+      {"-0.1", "0.1", "0.1", 1, 1},  {"0", "1000001", "1", 1, 0},
   };
   for (const auto& c : rows) {
     SCOPED_TRACE(std::string(c.from) + " " + c.to + " " + c.step);
