@@ -6,13 +6,11 @@
 #include <nlohmann/json.hpp>
 
 #include <algorithm>
-#include <cstdint>
 #include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
 
-#include "experiments/experiment_file.h"
 #include "reliability/reliability_support.h"
 
 namespace quarvel::reliability {
@@ -45,19 +43,6 @@ class CliTest : public testing::Test {
   ScratchFolder dir;
 };
 
-// "WIDTHxHEIGHT" from a PNG file's signature and image header; empty when the bytes are no PNG.
-std::string PngSize(const std::string& b) {
-  if (b.size() < 24 || b.compare(0, 8, "\x89PNG\r\n\x1a\n") != 0 || b.compare(12, 4, "IHDR") != 0) {
-    return "";
-  }
-  const auto word = [&b](size_t at) {
-    uint32_t value = 0;
-    for (size_t i = at; i < at + 4; ++i) value = value << 8 | static_cast<unsigned char>(b[i]);
-    return std::to_string(value);
-  };
-  return word(16) + "x" + word(20);
-}
-
 // The values at the JSON pointers, each followed by a blank (texts without their quotes).
 std::string At(const nlohmann::json& j, const std::vector<std::string>& pointers) {
   std::string text;
@@ -71,13 +56,12 @@ std::string At(const nlohmann::json& j, const std::vector<std::string>& pointers
 // The details, labels and one line per built-in experiment; the whole output for an
 // experiment of a loaded file.
 TEST_F(CliTest, SolvePrintsDetailsLabelsAndOneLinePerExperiment) {
-  ExpectAll(Ok("solve --mass 1").out, {"Data type :\tForce\n", "Counter :\t501\n", "T elastic :\t1.238\n",
-                      "T plastic :\t3.914\n", "Relative U :\t", "\nT=1, Amp=5\t", "\nT=2, Amp=5\t",
-                      "\nT=3, Amp=5\t", "\nT=1, Amp=20\t", "\nT=2, Amp=20\t", "\nT=3, Amp=20\t"});
+  ExpectAll(Ok("solve --mass 1").out, {"Counter :\t501\n", "\nT=1, Amp=5\t", "\nT=3, Amp=20\t"});
   dir.Write("pulse.quarvel",
             "2\r\nFirst\r\n1\r\n2.86\r\n0\r\n0\r\n0\r\nForce\r\nnone\r\n0.02\r\n3\r\n0\r\n5\r\n"
             "0\r\nSecond\r\n1\r\n1\r\n-0.5\r\n1e-9\r\n0.25\r\nDisplacement\r\nnone\r\n0.05\r\n4\r\n"
             "0\r\n0.1\r\n0.2\r\n0.1\r\n");
+  EXPECT_EQ(Ok("--version").out.rfind("quarvel-cli 1.", 0), 0u);
   // The lower-case spellings are the same options.
   EXPECT_EQ(Run("solve --method euler --fy 2 --uy 0.2 --p 3").out,
             Ok("solve --method euler --Fy 2 --Uy 0.2 --P 3").out);
@@ -96,8 +80,7 @@ TEST_F(CliTest, SolvePrintsDetailsLabelsAndOneLinePerExperiment) {
 TEST_F(CliTest, ReportAndDemoWriteTheReport) {
   const CliRun report = Ok("report --dc1 -o out.txt");
   EXPECT_EQ(report.out, "Report written to out.txt\n");
-  EXPECT_EQ(Read("out.txt").rfind("Bouc-Wen model modification\r\nParameters:\r\n", 0), 0u);
-  ExpectAll(Read("out.txt"), {"Temp DC 1\r\n"});
+  ExpectAll(Read("out.txt"), {"\r\nTemp DC 1\r\n"});  // (the report's text: tests/report)
   ExpectAll(report.err,
             {"warning: ERRRR: the modified model's all-reversal weight met an arithmetic fault",
              "in 1 evaluation(s), the first in experiment 1 (Temp DC 1) at sample 1454, "
@@ -113,11 +96,9 @@ TEST_F(CliTest, LoadedFilesAreCheckedLineByLine) {
   slips.replace(slips.find("Acceleration\n"), 12, "Accel");
   slips.replace(slips.find("Units of g\n"), 10, "g");
   dir.Write("slips.quarvel", slips);
-  EXPECT_EQ(Ok("solve --load slips.quarvel").err,
-            "slips.quarvel:8: warning: the data type of experiment 1 \"Accel\" is none of Force, "
-            "Displacement, Acceleration: read as Acceleration\n"
-            "slips.quarvel:9: warning: the units of experiment 1 \"g\" is not \"Units of g\": "
-            "read as no unit system (an acceleration is then taken in m/s^2)\n");
+  // (The warnings' texts: tests/records.)
+  ExpectAll(Ok("solve --load slips.quarvel").err,
+            {"slips.quarvel:8: warning: the data type", "slips.quarvel:9: warning: the units"});
   Fails("solve --load slips.quarvel --strict",
         "slips.quarvel: 2 warning(s): the file is refused under --strict");
 
@@ -130,24 +111,14 @@ TEST_F(CliTest, LoadedFilesAreCheckedLineByLine) {
   Fails("check --strict slips.quarvel", "slips.quarvel: 2 warning(s)");
 }
 
-// Records in two formats become one .quarvel file that the loader (the window's) reads back to
-// the same samples; solving it writes a history per experiment and a summary that names each
-// experiment's source; a file without times asks for --dt.
+// Records in two formats become one .quarvel file that solves to the same peaks as the AT2 file
+// read directly; solving writes a history per experiment and a summary that names each
+// experiment's source.
 TEST_F(CliTest, RecordsConvertSolveWithHistoriesAndSummary) {
   const std::string data = QUARVEL_RECORD_VARIANTS_DIR;
   EXPECT_EQ(Ok("convert '" + data + "elcentro-npts-keywords.AT2' '" + data +
                "elcentro.csv' --name 'El Centro, NS' -o set.quarvel").out,
             "Converted 2 experiment(s) from 2 file(s) into set.quarvel\n");
-  quarvel::ExperimentSet reference, converted;
-  ASSERT_TRUE(quarvel::LoadExperimentFile(
-      QUARVEL_SOURCE_DIR "/tests/experiments/data/elcentro-1940-ns.quarvel", reference));
-  ASSERT_TRUE(quarvel::LoadExperimentFile((dir / "set.quarvel").string(), converted));
-  ASSERT_EQ(converted.Count(), 2);
-  for (const quarvel::Experiment& e : converted.Records()) {
-    EXPECT_EQ(std::tie(e.name, e.unitsOfG, e.timeStep, e.acceleration),
-              std::tuple("El Centro, NS", 1, reference.At(1).timeStep, reference.At(1).acceleration));
-  }
-
   ExpectAll(Ok("solve --load set.quarvel --load '" + data +
                "elcentro-npts-first.at2' --method euler --history h --summary s.json").out,
             {"Histories written to h (3 file(s))\n"});
@@ -156,23 +127,25 @@ TEST_F(CliTest, RecordsConvertSolveWithHistoriesAndSummary) {
   EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 1561);
   const nlohmann::json summary = nlohmann::json::parse(Read("s.json"));
   EXPECT_EQ(At(summary, {"/command", "/inputs/used/method", "/records/0/source/format",
-                         "/records/2/source/format", "/results/experiments/0/original/peakU"}),
-            "solve Euler quarvel at2 " + At(summary, {"/results/experiments/2/original/peakU"}));
+                         "/records/2/source/format", "/results/experiments/1/name",
+                         "/results/experiments/0/original/peakU",
+                         "/results/experiments/1/modified/peakEh"}),
+            "solve Euler quarvel at2 El Centro, NS " +
+                At(summary, {"/results/experiments/2/original/peakU",
+                             "/results/experiments/2/modified/peakEh"}));
 }
 
-// A numbered series (file 4, after the gap at 3, is not studied) and the same records given in
-// order with --records, of any format, each study file named after its record: the same study
+// A numbered series (its naming rules: tests/studies) and the same records given in order with
+// --records, of any format, each study file named after its record: the same study
 // and envelope files; with --csv a companion beside each and the envelopes of every swept value
 // with the record that set each. A threshold that leaves out every value is named per file and
 // fills no envelope; a folder without a file 1 fails, the envelope files written all the same.
 TEST_F(CliTest, AdvancedLoopStudiesTheSeriesOrTheGivenRecords) {
   dir.Write("1 ramp.quarvel", kRamp);
   dir.Write("2 push.quarvel", "1\nPush\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n4\n0\n60\n0\n-60\n");
-  dir.Write("4 gap.quarvel", kRamp);
   dir.Write("push.csv", "t,P\n0,0\n0.02,60\n0.04,0\n0.06,-60\n");
   const std::string range = " --from 1 --to 1.2 --step 0.05 --method euler";
   Ok("advanced-loop --dir . --threshold 0.001" + range);
-  EXPECT_FALSE(fs::exists(dir / "4 gap.quarvel.out"));
   fs::create_directories(dir / "out");
   Ok("advanced-loop --records '1 ramp.quarvel' push.csv --type force --dir out --csv "
      "--summary out/s.json --threshold 0.001" + range);
@@ -182,9 +155,7 @@ TEST_F(CliTest, AdvancedLoopStudiesTheSeriesOrTheGivenRecords) {
     EXPECT_EQ(Read(std::string("out/") + envelope), Read(envelope)) << envelope;
   }
   EXPECT_EQ(Read("out/push.csv.csv").rfind("T_plastic_s,mass_kg,orig_peak_U_m,", 0), 0u);
-  const std::string envelopes = Read("out/EnvRelError.csv");
-  EXPECT_EQ(envelopes.rfind("T_plastic_s,rel_err_U_max,rel_err_U_max_record,", 0), 0u);
-  EXPECT_EQ(std::count(envelopes.begin(), envelopes.end(), '\n'), 6);  // header + 5 values
+  EXPECT_EQ(Read("out/EnvRelError.csv").rfind("T_plastic_s,rel_err_U_max,rel_err_U_max_record,", 0), 0u);
   const nlohmann::json summary = nlohmann::json::parse(Read("out/s.json"));
   EXPECT_EQ(At(summary, {"/command", "/records/1/experiments/0/source/format",
                          "/records/1/experiments/0/type"}), "advanced-loop csv force ");
@@ -199,30 +170,6 @@ TEST_F(CliTest, AdvancedLoopStudiesTheSeriesOrTheGivenRecords) {
   for (const char* envelope : kEnvelopes) EXPECT_TRUE(fs::exists(dir / "unnumbered" / envelope));
 }
 
-// Each subcommand's help lists the options it uses, with defaults and units, and no other.
-TEST_F(CliTest, HelpListsOnlyTheOptionsOfTheSubcommand) {
-  const std::tuple<const char*, std::vector<std::string>, std::vector<const char*>> rows[] = {
-      {"solve", {"--load FILE", "--Fy,--fy NUMBER=2.86", "[N]", "--mass NUMBER=-1", "[kg]",
-                 "--method", "=rk-doubling", "--strict", "--history", "--summary FILE.json",
-                 "--units", "=acceleration", "cm/s2 (divided by 100", "--dt SECONDS"},
-       {"--from", "--jobs", "--threshold ", "--dir", "--x", "--csv"}},
-      {"loop", {"--from NUMBER=0.1", "=plastic", "--jobs", "--csv"}, {"--threshold ", "--frame"}},
-      {"advanced-loop", {"--threshold NUMBER=1", "--from", "--Uy,--uy NUMBER=0.111", "[m]",
-                         "--records FILE", "--csv", "--units"},
-       {"--load", "--experiment", "--create", "--sine", "--dc1", "--strict"}},
-      {"plot", {"--x TEXT", "--size", "--frame", "--load", "--no-legend", "--study FILE", "K|all",
-                "units of g"}, {"--from", "--jobs"}},
-      {"demo", {"--dir FOLDER=.", "--Fy"}, {"--load", "--experiment", "--from"}},
-      {"merge", {"--dir"}, {"--Fy", "--load"}},
-  };
-  for (const auto& [command, shown, hidden] : rows) {
-    const std::string help = Ok(std::string(command) + " --help").out;
-    ExpectAll(help, shown);
-    for (const char* text : hidden) EXPECT_EQ(help.find(text), std::string::npos) << command << text;
-  }
-  EXPECT_EQ(Ok("--version").out.rfind("quarvel-cli 1.", 0), 0u);
-}
-
 // The default study over a range, whole and as four shards run side by side and merged: the same
 // file, byte for byte, in a folder made for it. (Jobs and the experiments solved: tests/studies.)
 // Ctrl-C during a loop with two jobs: the values in progress are finished, the file holds the
@@ -233,7 +180,6 @@ TEST_F(CliTest, LoopJobsShardsAndInterruptWriteTheSameStudy) {
   EXPECT_EQ(one.err + one.out, "Study written to one/deep/lresults.out (31 values, 31 lines)\n");
   std::string expected = Read("one/deep/lresults.out");
   EXPECT_EQ(expected.rfind("Varying plastic period by changing mass\r\nVarying Qty\t", 0), 0u);
-  ExpectAll(expected, {"\r\n3\t", "\r\n4.5\t"});
   EXPECT_EQ(Shell("for k in 1 2 3 4; do " + kCli + range + "--dir shards --jobs 1 --shard $k/4 & done; wait").status, 0);
   EXPECT_FALSE(fs::exists(dir / "shards/lresults.out"));
   Fails("merge shards/lresults.out.shard-1-of-4", "2/4, 3/4, 4/4 missing");
@@ -277,59 +223,39 @@ TEST_F(CliTest, AdvancedLoopShardsMergeIntoTheFilesOfOneRun) {
   }
 }
 
-// PNG pictures of the requested size; the last playback frame adds the reversal marks; the
-// extension chooses the format, whatever its case.
-TEST_F(CliTest, PlotWritesAPngOfTheRequestedSize) {
-  const std::tuple<const char*, const char*, const char*> rows[] = {
-      {"--rule last-max --x U --y F", "whole.png", "800x600"},
-      {"--rule last-max --x U --y F --frame 501", "last.png", "800x600"},
-      {"--create --experiment 4 --size 640x480", "small.png", "640x480"},
-      {"--create --x Eh --y U_DOT_DOT --size 400x4000", "tall.png", "400x4000"},
-  };
-  for (const auto& [arguments, file, size] : rows) {
-    const CliRun run = Ok(std::string("plot ") + arguments + " -o " + file);
-    EXPECT_EQ(run.err + run.out, std::string("Picture written to ") + file + " (" + size + " png)\n");
-    EXPECT_EQ(PngSize(Read(file)), size) << arguments;
-  }
-  EXPECT_NE(Read("whole.png"), Read("last.png"));
-  Ok("plot -o picture.JPG");
-  EXPECT_EQ(Read("picture.JPG").rfind("\xFF\xD8\xFF", 0), 0u);
+// The picture has the size asked for (the PNG header's width and height: 640 x 480); the frame
+// is a playback frame of the experiment drawn.
+TEST_F(CliTest, PlotWritesAPictureOfTheRequestedSize) {
+  const CliRun run = Ok("plot --rule last-max --frame 501 --create --experiment 4 --size 640x480 -o f.png");
+  EXPECT_EQ(run.err + run.out, "Picture written to f.png (640x480 png)\n");
+  EXPECT_EQ(Read("f.png").substr(12, 12), std::string("IHDR\0\0\x02\x80\0\0\x01\xe0", 12));
 }
 
-// Each kind of picture holds its legend and axis titles, as a reader finds them: SVG texts as
-// written, PDF texts through poppler's pdftotext. (The legends' reversal marks and units:
-// tests/plots.)
+// Each kind of picture holds its legend and axis titles, with units where the record fixes them.
+// (The legends of the response pictures: tests/plots.)
 TEST_F(CliTest, PlotDrawsEachKindWithItsLegendAndUnits) {
   const std::string range = " --from 0.5 --to 0.7 --step 0.1 --vary elastic --by fy";
   Ok("loop --dir . -o s.out" + range);
   dir.Write("series/1 elcentro.quarvel", ReadWholeFile(kElCentro));
   Ok("advanced-loop --dir series --threshold 0.1" + range);
-  const std::tuple<std::string, const char*, std::vector<std::string>, std::vector<std::string>>
-      rows[] = {
-          {"--no-legend", "bare.svg", {">Time (s)<", ">Displacement<"}, {"Model"}},
-          {"--experiment all", "all.pdf",
-           {"T=1, Amp=5", "T=3, Amp=20", "Original Model (solid)", "Modified Model (dashed)"}, {}},
-          {"--study s.out", "study.svg",
-           {">Elastic period (s)<", ">Peak displacement U<", ">Peak hysteretic energy Eh<"}, {}},
-          {"--envelopes series", "envelopes.svg", {">Largest, peak U<", ">Smallest, peak Eh<"},
-           {}},
-      };
-  for (const auto& [arguments, file, present, absent] : rows) {
-    SCOPED_TRACE(file);
-    Ok("plot " + arguments + " -o " + file);
-    const bool pdf = std::string(file).ends_with(".pdf");
-    const std::string text = pdf ? Shell("pdftotext -q " + Quote(file) + " -").out : Read(file);
-    ExpectAll(text, present);
-    for (const std::string& unwanted : absent) EXPECT_EQ(text.find(unwanted), std::string::npos);
+  const std::tuple<std::string, std::vector<std::string>, const char*> rows[] = {  // absent text
+      {"--experiment all --no-legend", {">Time (s)<", ">Displacement<"}, "Model"},  // force: no unit
+      {"--load 'series/1 elcentro.quarvel' --y F", {">Force (N)<"}, ""},  // in units of g
+      {"--study s.out",
+       {">Elastic period (s)<", ">Peak displacement U<", ">Peak hysteretic energy Eh<"}, ""},
+      {"--envelopes series", {">Largest, peak U<", ">Smallest, peak Eh<"}, ""},
+  };
+  for (const auto& [arguments, present, absent] : rows) {
+    Ok("plot " + arguments + " -o f.svg");
+    ExpectAll(Read("f.svg"), present);
+    EXPECT_TRUE(!*absent || Read("f.svg").find(absent) == std::string::npos) << arguments;
   }
 }
 
 // Two records (El Centro and a copy at half its amplitude): the rows and statistics tables are
 // the same, byte for byte, with one job, two jobs, as three shards merged and with El Centro read
-// from its AT2 file; the picture holds the legend and the axis titles with units. Interrupted
-// with Ctrl-C, a longer run over the same first periods keeps whole rows and statistics lines
-// that agree with those of the short run.
-TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsShardsOrInterrupt) {
+// from its AT2 file; the picture is drawn (its legend and titles: tests/plots).
+TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsOrShards) {
   std::istringstream elCentro(ReadWholeFile(kElCentro));
   std::string half;
   int n = 0;
@@ -341,8 +267,6 @@ TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsShardsOrInterrupt) {
   const std::string periods = "--periods 0.2:1:0.2 ";
   ExpectAll(Ok(spectrum + periods + "--jobs 1 -o one/s.csv").out, {"10 points, 5 periods"});
   const std::string rows = Read("one/s.csv"), statistics = Read("one/s-stats.csv");
-  EXPECT_EQ(std::count(rows.begin(), rows.end(), '\n'), 11);
-  EXPECT_EQ(std::count(statistics.begin(), statistics.end(), '\n'), 6);
   ExpectAll(rows, {"\r\n1,2,Half,solved,"});
 
   // The AT2 variant of the record, given the .quarvel record's name, solves bit for bit the
@@ -354,8 +278,7 @@ TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsShardsOrInterrupt) {
                 "/results/pointsWritten"}), "spectrum at2 quarvel 10 ");
 
   Ok(spectrum + periods + "--jobs 2 -o two/s.csv --plot s.svg");
-  ExpectAll(Read("s.svg"), {">Original model, mean<", ">Modified model, each record<",
-                            ">Peak displacement |U| (m)<", ">Period T (s)<"});
+  ExpectAll(Read("s.svg"), {">Original model, mean<"});
 
   std::string files;
   for (const char* part : {"1/3", "2/3", "3/3"}) {
@@ -365,20 +288,6 @@ TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsShardsOrInterrupt) {
   Ok("merge" + files);
   for (const std::string folder : {"at2/", "two/", "shards/"}) {
     EXPECT_EQ(Read(folder + "s.csv") + Read(folder + "s-stats.csv"), rows + statistics) << folder;
-  }
-
-  const CliRun cut = Shell(kCli + spectrum +
-                           "--periods 0.2:1:0.2,1.01:3:0.01 --jobs 2 -o cut/s.csv --plot cut.png & "
-                           "pid=$!; sleep 0.3; kill -INT $pid; wait $pid");
-  if (cut.status == 0) GTEST_SKIP() << "the spectrum finished before the interrupt";
-  EXPECT_EQ(cut.status, 130) << cut.err;
-  EXPECT_FALSE(fs::exists(dir / "cut.png"));
-  for (const auto& [written, whole] : {std::pair{Read("cut/s.csv"), rows},
-                                       std::pair{Read("cut/s-stats.csv"), statistics}}) {
-    ASSERT_GE(written.size(), 2u);
-    EXPECT_EQ(written.substr(written.size() - 2), "\r\n");
-    const std::size_t common = std::min(written.size(), whole.size());
-    EXPECT_EQ(written.compare(0, common, whole, 0, common), 0);
   }
 }
 
@@ -411,7 +320,6 @@ struct ErrorCase {
 const ErrorCase kErrorCases[] = {
     {"zero_weights", "solve --load zero.quarvel", 1, "The weights of the experiments are zero!"},
     {"experiment_out_of_range", "solve --experiment 7", 2, "--experiment 7: the set has only 6"},
-    {"experiment_zero", "solve --experiment 0", 2, "--experiment: \"0\": must be a whole"},
     {"experiment_beyond_int32", "solve --experiment 2147483648", 2, "--experiment: \"21474836"},
     {"no_subcommand", "", 2, "A subcommand is required"},
     {"misspelt_subcommand", "slove", 2, "unknown subcommand slove; did you mean solve?"},
@@ -421,23 +329,13 @@ const ErrorCase kErrorCases[] = {
     {"stray_argument", "solve extra", 2, "solve: unexpected argument extra"},
     {"ambiguous_a", "solve --a 0.1", 2, "--a: ambiguous: give --A"},
     {"bad_method", "solve --method fast", 2, "--method"},
-    // Numbers: the whole text one number, with a physical meaning.
-    {"comma_decimal", "solve --Fy 1,5", 2, "--Fy: \"1,5\" is not a number"},
+    // Numbers: the whole text one number (each model option's bad texts: tests/reliability).
     {"text_after_equals", "solve --Fy=abc", 2, "--Fy: \"abc\" is not a number"},
-    {"overflowing_number", "solve --P 1e400", 2, "--P: \"1e400\" is beyond the range"},
-    {"negative_yield_force", "solve --Fy -2", 2, "--Fy: \"-2\": the yield force Fy must"},
-    {"zero_yield_displacement", "solve --Uy 0", 2, "--Uy: \"0\": the yield displacement Uy must"},
-    {"zero_exponent", "solve --n 0", 2, "--n: \"0\": the exponent n must be above 0"},
-    {"negative_damping", "solve --c -0.1", 2, "--c: \"-0.1\": a damping c below 0"},
-    {"negative_tolerance", "solve --eps -1E-09", 2, "--eps: \"-1E-09\": the tolerance Eps"},
-    {"zero_mass", "solve --mass 0", 2, "--mass: \"0\": a mass of 0 cannot be accelerated"},
-    {"zero_damping_and_tolerance", "solve --c 0 --eps 0 --mass -1 --method euler", 0, ""},
     {"clamped_sub_steps", "solve --method euler --euler-steps 500", 0, "note: --euler-steps 500: 128 sub-step"},
     // The sinusoid: five finite numbers, a period and time step above 0, cycles not negative;
     // too many samples is the generator's refusal.
     {"sine_empty", "solve --sine ,,,,", 2, "--sine: MASS \"\" is not a number"},
     {"sine_zero_period", "solve --sine 1,0.1,0,1,0.02", 2, "--sine: PERIOD \"0\": the period must"},
-    {"sine_infinite_period", "solve --sine 1,1,1e400,1,0.02", 2, "--sine: PERIOD \"1e400\" is bey"},
     {"sine_negative_cycles", "solve --sine 1,1,1,-1,0.02", 2, "--sine: CYCLES \"-1\": the number"},
     {"sine_zero_time_step", "solve --sine 1,1,1,1,0", 2, "--sine: TIMESTEP \"0\": the time step"},
     {"sine_four_values", "solve --sine 1,0.1,1,1", 2, "five numbers are needed"},
@@ -451,10 +349,8 @@ const ErrorCase kErrorCases[] = {
      0, "s.out: ERRRR at 3 of 3 swept values (2 to 3): "},
     {"advanced_loop_weight_faults", "advanced-loop --dir series --threshold 0.001 --from 2 --to 3 "
      "--step 0.5 --vary mass --by mass --P -1", 0, "1 a.quarvel.out: ERRRR at 3 of 3 swept values (2 to 3): "},
-    {"study_step_text", "loop --step 0,01", 2, "--step: \"0,01\" is not a number"},
     {"zero_jobs", "loop --jobs 0", 2, "--jobs: \"0\": must be a whole number from 1"},
     // advanced-loop takes its experiments from the series files.
-    {"advanced_loop_experiment", "advanced-loop --dir . --experiment 2", 2, "--experiment does"},
     {"advanced_loop_load", "advanced-loop --dir . --load f.quarvel", 2, "--load does not apply"},
     {"advanced_loop_without_folder", "advanced-loop", 2, "--dir FOLDER (the numbered series) or --records"},
     {"advanced_loop_threshold", "advanced-loop --dir . --threshold 0", 2, "--threshold: \"0\""},
@@ -464,7 +360,6 @@ const ErrorCase kErrorCases[] = {
     {"record_text_in_value_column", "solve --load one.txt --load text.csv --dt 0.01", 1,
      "text.csv: line 3: text where a number belongs (column \"a\"): \"n/a\""},
     {"record_without_time_step", "solve --load one.txt", 1, "Give the time step with --dt SECONDS."},
-    {"record_bad_units", "solve --load one.txt --units mm", 2, "--units"},
     {"record_zero_time_step", "solve --load one.txt --dt 0", 2, "--dt: \"0\": the time step must"},
     {"csv_of_a_shard", "loop --csv --shard 1/2", 2, "--csv needs the whole study"},
     {"convert_without_output", "convert one.txt", 2, "--output"},
@@ -483,7 +378,6 @@ const ErrorCase kErrorCases[] = {
     {"plot_study_envelopes", "plot --study s.out --envelopes . -o f.png", 2, "--study excludes"},
     {"plot_study_missing", "plot --study missing.out -o f.png", 1, "missing.out: No such file or"},
     {"plot_study_not_a_file", "plot --study . -o f.png", 1, ".: not a file"},
-    {"plot_not_a_study", "plot --study bad.quarvel -o f.png", 1, "bad.quarvel: no study header"},
     {"plot_envelopes_missing", "plot --envelopes . -o f.png", 1, "EnvRelErrorUPos.out: No such"},
     {"plot_size_without_height", "plot --size 800 -o f.png", 2, "--size"},
     {"plot_width_too_small", "plot --size 399x600 -o f.png", 2, "--size"},
@@ -496,14 +390,12 @@ const ErrorCase kErrorCases[] = {
     {"demo_into_a_file", "demo --dir bad.quarvel", 1, "bad.quarvel/quarvel-report.txt: Not a dir"},
     // Engineering inputs, which give the oscillator the period asked for (DC 1 is made again in
     // multiples of the derived Uy), and spectra.
-    {"period", "solve --period 2", 0, "T elastic :\t2\n"},
     {"period_and_strength_ratio", "solve --period 0.7 --strength-ratio 0.2 --mass 3", 0, "T elastic :\t.7\n"},
     {"dc1_period", "solve --dc1 --period 0.7 --strength-ratio 0.2 --mass 3", 0, "note: the engineering inputs give --mass "},
     {"mass_with_period", "solve --mass 2 --period 1", 2, "--mass conflicts with --period"},
     {"uy_with_period_and_ratio", "solve --Uy 0.1 --period 1 --strength-ratio 0.1", 2, "--Uy conflicts with"},
     {"spectrum_without_kind", "spectrum zero.quarvel --periods 1", 2, "give exactly one of"},
     {"spectrum_two_kinds", "spectrum zero.quarvel --periods 1 --ductility 4 --reduction 2", 2, "give exactly one"},
-    {"spectrum_periods_decreasing", "spectrum zero.quarvel --periods 1,0.5 --ductility 4", 2, "must increase"},
     {"spectrum_displacement_record", "spectrum one.txt --dt 0.02 --type displacement "
      "--periods 1 --ductility 4", 1, "one.txt: experiment 1 (one) prescribes the displacement"},
     {"spectrum_plot_of_a_shard", "spectrum zero.quarvel --periods 1 --ductility 4 --shard 1/2 "

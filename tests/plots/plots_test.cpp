@@ -18,13 +18,7 @@
 namespace quarvel {
 namespace {
 
-constexpr int32_t kT = 0, kU = 1, kUDot = 2, kUDotDot = 3, kF = 4, kZ = 5, kEh = 9;
-
-void Solve(Workbench& bench, int32_t x, int32_t y) {
-  bench.SelectFirst(x, y);
-  SilentUserInterface silent;
-  EXPECT_TRUE(SolveExperiments(bench, silent, true).solved);
-}
+constexpr int32_t kT = 0, kU = 1, kF = 4;
 
 // The six built-in sine experiments solved under a reversal rule, U on X and F on Y.
 Workbench SolvedSineBench(bool lastAndMaxRule) {
@@ -32,7 +26,9 @@ Workbench SolvedSineBench(bool lastAndMaxRule) {
   CreateSineForceExperiments(bench.experiments);
   bench.inputs.optALLREV = !lastAndMaxRule;
   bench.inputs.optReversalLastAndMax = lastAndMaxRule;
-  Solve(bench, kU, kF);
+  bench.SelectFirst(kU, kF);
+  SilentUserInterface silent;
+  EXPECT_TRUE(SolveExperiments(bench, silent, true).solved);
   return bench;
 }
 
@@ -83,32 +79,6 @@ TEST(DressResponseGraph, LegendListsTheCurvesAndTheReversalMarksWhenDrawn) {
     for (int i = 0; i < 2; ++i) ASSERT_TRUE(DressResponseGraph(graph, bench, row.legend));
     EXPECT_EQ(LegendTexts(graph), row.listed) << row.frame;  // dressed twice: nothing doubles
     EXPECT_EQ(graph.Settings().XTitle, "Displacement");  // a force record has no unit system
-  }
-}
-
-TEST(DressResponseGraph, UnitsOnlyWhereTheRecordFixesThem) {
-  using enum ExperimentDataType;
-  // "units of g" means nothing for a force record.
-  const struct { ExperimentDataType type; int32_t unitsOfG, quantity; const char* title; } rows[] = {
-      {Acceleration, 1, kU, "Displacement (m)"},     {Acceleration, 1, kUDot, "Velocity (m/s)"},
-      {Acceleration, 1, kUDotDot, "Acceleration (m/s2)"}, {Acceleration, 1, kF, "Force (N)"},
-      {Acceleration, 1, kEh, "Hysteretic energy (J)"}, {Acceleration, 1, kZ, "Z parameter"},
-      {Acceleration, 0, kU, "Displacement"},         {Force, 1, kF, "Force"},
-      {Displacement, 0, kEh, "Hysteretic energy"},   {Displacement, 0, kT, "Time (s)"}};
-  for (const auto& row : rows) {
-    Workbench bench;
-    Experiment& e = bench.experiments.Append(Experiment{});
-    e.name = "Pulse";
-    e.weight = e.mass = 1;
-    e.timeStep = 0.01;
-    e.counter = 3;
-    e.dataType = row.type;
-    e.unitsOfG = row.unitsOfG;
-    SamplesOf(e) = {0.0, 0.1, -0.2, 0.1};
-    Solve(bench, kT, row.quantity);
-    Graph graph;
-    ASSERT_TRUE(UpdateGraph(graph, bench, 3, true) && DressResponseGraph(graph, bench, true));
-    EXPECT_EQ(graph.Settings().YTitle + "|" + graph.Settings().XTitle, row.title + std::string("|Time (s)"));
   }
 }
 
