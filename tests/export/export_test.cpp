@@ -7,18 +7,16 @@
 
 #include <cmath>
 #include <filesystem>
-#include <functional>
 #include <limits>
 #include <string>
 #include <vector>
 
-#include "experiments/generated_experiments.h"
 #include "export/history_csv.h"
 #include "export/summary_json.h"
 #include "csv_reader.h"
 #include "solve/labels.h"
 #include "solve/model_settings.h"
-#include "solve/solve_experiments.h"
+#include "solve/workbench.h"
 #include "text/number_text.h"
 
 namespace quarvel {
@@ -89,69 +87,41 @@ void SpecialValues(Workbench& bench) {
   r.relErrorEh = 0.1 + 0.2;
 }
 
-void Solve(Workbench& bench) {
-  bench.SelectFirst(0, 1);
-  SilentUserInterface ui;
-  ASSERT_TRUE(SolveExperiments(bench, ui, true).solved);
-}
-
-// Fills the bench with a row's experiments and results. (Records read from files, whose
-// summaries name their sources: tests/cli.)
-const std::pair<const char*, std::function<void(Workbench&)>> kRows[] = {
-    {"BuiltInSetEuler",
-     [](Workbench& bench) {
-       CreateSineForceExperiments(bench.experiments);
-       bench.inputs.optSolutionRKStepDoubling = false;
-       bench.inputs.optSolutionEuler = true;
-       bench.inputs.txtMass = "3.5";
-       Solve(bench);
-     }},
-    {"SpecialValues", SpecialValues}};
-
+// The history files and the summary of the special values. (Ordinary solves and records read
+// from files, whose summaries name their sources: tests/cli.)
 TEST(Export, HistoriesAndSummaryReadBackToTheLastBit) {
-  for (const auto& [name, make] : kRows) {
-    SCOPED_TRACE(name);
-    Workbench bench;
-    make(bench);
-    const fs::path folder = test::FreshFolder(std::string("quarvel_export_") + name);
-    const int32_t count = bench.experiments.Count();
-    std::vector<std::string> written;
-    const std::vector<FileResult> failures =
-        WriteHistoryFiles((folder / "history").string(), bench.experiments, bench.results, &written);
-    EXPECT_TRUE(failures.empty()) << failures.front().Describe();
-    ASSERT_EQ(written.size(), static_cast<std::size_t>(count));
-    for (int32_t k = 1; k <= count; ++k) {
-      ExpectHistoryMatches(written[k - 1], bench.experiments.At(k), bench.results.At(k));
-    }
+  Workbench bench;
+  SpecialValues(bench);
+  const Experiment& e = bench.experiments.At(1);
+  const ExperimentResults& r = bench.results.At(1);
+  const fs::path folder = test::FreshFolder("quarvel_export");
+  std::vector<std::string> written;
+  const std::vector<FileResult> failures =
+      WriteHistoryFiles((folder / "history").string(), bench.experiments, bench.results, &written);
+  EXPECT_TRUE(failures.empty()) << failures.front().Describe();
+  ASSERT_EQ(written.size(), 1u);
+  ExpectHistoryMatches(written[0], e, r);
 
-    const ProgramInfo program{"quarvel-cli", "1.0.0", "solve", {"solve", "--mass", "-1"}};
-    const fs::path summaryPath = folder / "summary.json";
-    ASSERT_TRUE(WriteJsonFile(summaryPath.string(),
-                              SummaryJson(program, bench, RecordsJson(bench.experiments, {}),
-                                          SolveResultsJson(bench))));
-    const nlohmann::json summary = nlohmann::json::parse(test::ReadFile(summaryPath));
-    const nlohmann::json& results = summary["results"]["experiments"];
-    ASSERT_EQ(results.size(), static_cast<std::size_t>(count));
-    for (int32_t k = 1; k <= count; ++k) {
-      SCOPED_TRACE(k);
-      const ExperimentResults& r = bench.results.At(k);
-      const Experiment& e = bench.experiments.At(k);
-      const nlohmann::json& got = results[k - 1];
-      EXPECT_EQ(got["name"], e.name);
-      const std::pair<const nlohmann::json&, double> numbers[] = {
-          {got["original"]["peakU"], r.originalPeakU}, {got["original"]["peakEh"], r.originalPeakEh},
-          {got["modified"]["peakU"], r.modifiedPeakU}, {got["modified"]["peakEh"], r.modifiedPeakEh},
-          {got["errors"]["absErrorU"], r.absErrorU},   {got["errors"]["relErrorU"], r.relErrorU},
-          {got["errors"]["absErrorEh"], r.absErrorEh}, {got["errors"]["relErrorEh"], r.relErrorEh},
-          {got["periods"]["elastic"], ComputePeriods(bench.inputs, e.mass).elastic.value()},
-          {summary["inputs"]["used"]["massPerExperiment"][k - 1],
-           EffectiveMass(Val(bench.inputs.txtMass), e.mass)}};
-      for (const auto& [json, expected] : numbers) {
-        EXPECT_TRUE(SameBits(JsonValue(json), expected)) << json << " vs " << FormatShortest(expected);
-      }
-    }
-    fs::remove_all(folder);
+  const ProgramInfo program{"quarvel-cli", "1.0.0", "solve", {"solve"}};
+  const fs::path summaryPath = folder / "summary.json";
+  ASSERT_TRUE(WriteJsonFile(summaryPath.string(),
+                            SummaryJson(program, bench, RecordsJson(bench.experiments, {}),
+                                        SolveResultsJson(bench))));
+  const nlohmann::json summary = nlohmann::json::parse(test::ReadFile(summaryPath));
+  const nlohmann::json& got = summary["results"]["experiments"][0];
+  EXPECT_EQ(got["name"], e.name);
+  const std::pair<const nlohmann::json&, double> numbers[] = {
+      {got["original"]["peakU"], r.originalPeakU}, {got["original"]["peakEh"], r.originalPeakEh},
+      {got["modified"]["peakU"], r.modifiedPeakU}, {got["modified"]["peakEh"], r.modifiedPeakEh},
+      {got["errors"]["absErrorU"], r.absErrorU},   {got["errors"]["relErrorU"], r.relErrorU},
+      {got["errors"]["absErrorEh"], r.absErrorEh}, {got["errors"]["relErrorEh"], r.relErrorEh},
+      {got["periods"]["elastic"], ComputePeriods(bench.inputs, e.mass).elastic.value()},
+      {summary["inputs"]["used"]["massPerExperiment"][0],
+       EffectiveMass(Val(bench.inputs.txtMass), e.mass)}};
+  for (const auto& [json, expected] : numbers) {
+    EXPECT_TRUE(SameBits(JsonValue(json), expected)) << json << " vs " << FormatShortest(expected);
   }
+  fs::remove_all(folder);
 }
 
 }  // namespace

@@ -29,21 +29,9 @@ void SetMode(MainWindowInputs& in, const std::string& code) {
   for (const auto& [option, token] : kOptions) in.*option = code.find(token) != std::string::npos;
 }
 
+// The window's Loop command.
 StudyOutcome Loop(Workbench& bench, RecordingUserInterface& ui, const ScratchFolder& folder) {
-  return RunParametricLoop(bench, ui, ui.stop, Request(folder.str()));
-}
-
-// The Loop command without experiments shows the message only. (With experiments, through the
-// window: tests/app/main_form_test.cpp.)
-TEST(LoopCommand, WithoutExperimentsShowsTheMessageOnly) {
-  ScratchFolder folder;
-  Workbench empty;
-  RecordingUserInterface refused(empty);
-  EXPECT_EQ(RunLoopCommand(empty, refused, refused.stop, folder.str()).status,
-            StudyStatus::NoExperiments);
-  EXPECT_EQ(refused.messages, (std::vector{std::pair(std::string(kMessageNoExperiments),
-                                                     MessageIcon::Exclamation)}));
-  EXPECT_TRUE(std::filesystem::is_empty(folder.str()));
+  return RunLoopCommand(bench, ui, ui.stop, folder.str());
 }
 
 // The inputs of a study as one text: mode code, mass, Fy, Uy, a, from, to, step.
@@ -57,7 +45,7 @@ void SetInputs(MainWindowInputs& in, const char* texts) {
 // How a study ends, on a pulse of experiment mass 0 (the ranges refused or of one value:
 // tests/reliability): a range too large writes and solves nothing; Escape ends the study after
 // the value being solved (each value pumps twice: at the end of its solve and in the loop); a
-// refused solve stops it after one message.
+// refused solve stops it after one message, as does the command without experiments.
 // Mend: a rewritten input that comes out infinite or NaN stops the study with a message naming
 // the value, keeping the lines written so far (below x = -1 is solved, x = 0 divides by
 // (0/2/pi)^2 = 0).
@@ -66,6 +54,7 @@ TEST(ParametricLoop, HowTheStudyEnds) {
   // message: the start of outcome.message
   const struct { const char* inputs; int abortOnPump; StudyStatus status; int values;
       const char* message; } rows[] = {
+      {"vpcm -1 2.86 0.111 0.1 1 2 0.1", 0, NoExperiments, 0, ""},
       {"vpcm -1 2.86 0.111 0.1 0 1E+999 1", 0, RangeTooLarge, 0, "The study range from 0 to inf"},
       {"vpcm -1 2.86 0.111 0.1 1 2 0.1", 1, Aborted, 1, ""},
       {"vpcm -1 2.86 0.111 0.1 1 2 0.1", 6, Aborted, 3, ""},
@@ -82,6 +71,7 @@ TEST(ParametricLoop, HowTheStudyEnds) {
     ScratchFolder folder;
     Workbench bench = PulseBench(5.0, 0.0);
     bench.experiments.At(1).weight = row.status == SolveRefused ? 0 : 1;
+    if (row.status == NoExperiments) bench = Workbench{};
     SetInputs(bench.inputs, row.inputs);
     const std::string massText = bench.inputs.txtMass;
     RecordingUserInterface ui(bench);
@@ -91,9 +81,9 @@ TEST(ParametricLoop, HowTheStudyEnds) {
     EXPECT_EQ(std::tuple(outcome.status, outcome.Failed(), ui.solves(), outcome.linesWritten,
                          ui.messages.size()),
               std::tuple(row.status, *row.message != '\0', row.values, row.values,
-                         row.status == SolveRefused ? 1u : 0u));
+                         row.status == SolveRefused || row.status == NoExperiments ? 1u : 0u));
     const std::vector<std::string> lines = ReadLines(folder / "lresults.out");
-    if (row.status == RangeTooLarge) {
+    if (row.status == RangeTooLarge || row.status == NoExperiments) {
       EXPECT_EQ(std::tuple(fs::exists(folder / "lresults.out"), bench.inputs.txtMass),
                 std::tuple(false, massText));
     } else {
