@@ -4,7 +4,6 @@
 // converted by std::from_chars, which reads "inf", "-inf" and "nan" too.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <nlohmann/json.hpp>
 
@@ -13,11 +12,14 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
+
+#ifndef QUARVEL_CLI
+#define QUARVEL_CLI ""  // the export tests run no program
+#endif
+#include "reliability/reliability_support.h"
 
 namespace quarvel::test {
 
@@ -47,18 +49,7 @@ inline std::optional<double> CellNumber(const std::string& cell) {
   return value;
 }
 
-// An empty folder of this process's own under the test temporary folder.
-inline std::filesystem::path FreshFolder(const std::string& name) {
-  const auto folder = std::filesystem::path(::testing::TempDir()) / (name + "_" + std::to_string(::getpid()));
-  std::filesystem::remove_all(folder);
-  std::filesystem::create_directories(folder);
-  return folder;
-}
-
-inline std::string ReadFile(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
+using reliability::ScratchFolder;
 
 // Same bits, except that every NaN counts as the same value (each is written "nan").
 inline bool SameBits(double a, double b) {

@@ -3,7 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <cmath>
 #include <filesystem>
@@ -94,7 +93,7 @@ TEST(Export, HistoriesAndSummaryReadBackToTheLastBit) {
   SpecialValues(bench);
   const Experiment& e = bench.experiments.At(1);
   const ExperimentResults& r = bench.results.At(1);
-  const fs::path folder = test::FreshFolder("quarvel_export");
+  const test::ScratchFolder folder;
   std::vector<std::string> written;
   const std::vector<FileResult> failures =
       WriteHistoryFiles((folder / "history").string(), bench.experiments, bench.results, &written);
@@ -107,7 +106,7 @@ TEST(Export, HistoriesAndSummaryReadBackToTheLastBit) {
   ASSERT_TRUE(WriteJsonFile(summaryPath.string(),
                             SummaryJson(program, bench, RecordsJson(bench.experiments, {}),
                                         SolveResultsJson(bench))));
-  const nlohmann::json summary = nlohmann::json::parse(test::ReadFile(summaryPath));
+  const nlohmann::json summary = nlohmann::json::parse(folder.Read("summary.json"));
   const nlohmann::json& got = summary["results"]["experiments"][0];
   EXPECT_EQ(got["name"], e.name);
   const std::pair<const nlohmann::json&, double> numbers[] = {
@@ -121,7 +120,6 @@ TEST(Export, HistoriesAndSummaryReadBackToTheLastBit) {
   for (const auto& [json, expected] : numbers) {
     EXPECT_TRUE(SameBits(JsonValue(json), expected)) << json << " vs " << FormatShortest(expected);
   }
-  fs::remove_all(folder);
 }
 
 }  // namespace

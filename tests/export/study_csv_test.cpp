@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -23,7 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using test::ReadFile;
 using test::SameBits;
 
 // The built-in sine experiments with their forces scaled: another record for the same study.
@@ -38,8 +36,7 @@ SeriesFile ScaledSines(const std::string& name, double scale) {
 }
 
 TEST(StudyCsv, CompanionsReadBackToTheStudyAndItsEnvelopes) {
-  const fs::path folder = test::FreshFolder("quarvel_study_csv");
-
+  const test::ScratchFolder folder;
   Workbench bench;
   std::tie(bench.inputs.txtFrom, bench.inputs.txtTo, bench.inputs.txtStep) = std::tuple("0.5", "2", "0.25");
   bench.inputs.optSolutionRKStepDoubling = false;
@@ -63,7 +60,7 @@ TEST(StudyCsv, CompanionsReadBackToTheStudyAndItsEnvelopes) {
   SilentUserInterface ui;
   StopToken stop;
   const AdvancedStudyOutcome outcome =
-      RunAdvancedStudy(bench, ui, stop, series, folder.string(), 1.3, hooks);
+      RunAdvancedStudy(bench, ui, stop, series, folder.Path().string(), 1.3, hooks);
   ASSERT_TRUE(outcome.ran);
   ASSERT_FALSE(outcome.Failed()) << outcome.problems.front();
   const StudyMode mode = SelectStudyMode(bench.inputs);
@@ -127,7 +124,6 @@ TEST(StudyCsv, CompanionsReadBackToTheStudyAndItsEnvelopes) {
     }
   }
   EXPECT_GT(zeros, 0) << "zero entries must be written too";
-  fs::remove_all(folder);
 }
 
 }  // namespace

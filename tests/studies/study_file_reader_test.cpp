@@ -20,8 +20,8 @@ std::string Written(const Numbers& values) {
   return line;
 }
 
-// (Envelope files read back: tests/studies/advanced_loop_test.cpp; a study file that is missing
-// or not a file: the plot rows of tests/cli; what a refusal keeps: the study_file fuzz target.)
+// (A study file that is missing or not a file: the plot rows of tests/cli; what a refusal keeps:
+// the study_file fuzz target.)
 TEST(StudyFileReader, RefusesWhatNoStudyWrites) {
   const std::string header = kStudyHeader;
   const std::string row = "0.5\t1\t2\t1\t1\t3\t4\t1\t0.333333";
@@ -37,7 +37,6 @@ TEST(StudyFileReader, RefusesWhatNoStudyWrites) {
       {"ten fields", header + "\r\n" + row + "\t9\r\n", 2, "10 fields where 9"},
       {"comma decimal", header + "\r\n0,5\t1\t2\t1\t1\t3\t4\t1\t0\r\n", 2, "field 1 is not a number: \"0,5\""},
       {"blank line inside", header + "\r\n\r\n" + row + "\r\n", 2, "an empty line"},
-      {"shard file", "#quarvel-study-shard\t1/2\t3\tlresults.out\r\n#head\t" + header, 0, "no study header"},
   };
   for (const auto& r : rows) {
     StudyFileContents study;
@@ -54,6 +53,8 @@ TEST(StudyFileReader, RefusesWhatNoStudyWrites) {
 
   EnvelopeCurve envelope;
   EXPECT_TRUE(ReadEnvelopeText("", envelope));
+  EXPECT_TRUE(ReadEnvelopeText("0.1\t-0.25\r\n0.13\t-1.234568\r\n", envelope));
+  EXPECT_EQ(envelope.value, (std::vector<double>{-0.25, -1.234568}));
   const FileResult bad = ReadEnvelopeText("0.1\t-0.25\r\n0.2\t0.1\t0.3\r\n", envelope, "e.out");
   EXPECT_EQ(bad.Describe(), "e.out: line 2: 3 fields where 2 are expected");
 }
