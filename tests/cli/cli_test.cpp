@@ -154,8 +154,8 @@ TEST_F(CliTest, AdvancedLoopStudiesTheSeriesOrTheGivenRecords) {
   for (const char* envelope : kEnvelopes) {
     EXPECT_EQ(Read(std::string("out/") + envelope), Read(envelope)) << envelope;
   }
-  EXPECT_EQ(Read("out/push.csv.csv").rfind("T_plastic_s,mass_kg,orig_peak_U_m,", 0), 0u);
-  EXPECT_EQ(Read("out/EnvRelError.csv").rfind("T_plastic_s,rel_err_U_max,rel_err_U_max_record,", 0), 0u);
+  ExpectAll("\n" + Read("out/push.csv.csv") + "\n" + Read("out/EnvRelError.csv"),
+            {"\nT_plastic_s,mass_kg,orig_peak_U_m,", "\nT_plastic_s,rel_err_U_max,rel_err_U_max_record"});
   const nlohmann::json summary = nlohmann::json::parse(Read("out/s.json"));
   EXPECT_EQ(At(summary, {"/command", "/records/1/experiments/0/source/format",
                          "/records/1/experiments/0/type"}), "advanced-loop csv force ");
@@ -191,7 +191,6 @@ TEST_F(CliTest, LoopJobsShardsAndInterruptWriteTheSameStudy) {
   range = "loop --from 0.1 --to 0.6 --step 0.01 ";
   Ok(range + "--dir whole --jobs 2");
   expected = Read("whole/lresults.out");
-  fs::create_directories(dir / "cut");
   const CliRun cut =
       Shell(kCli + range + "--dir cut --jobs 2 & pid=$!; sleep 0.3; kill -INT $pid; wait $pid");
   const std::string written = Read("cut/lresults.out");
@@ -228,7 +227,7 @@ TEST_F(CliTest, AdvancedLoopShardsMergeIntoTheFilesOfOneRun) {
 // The picture has the size asked for (the PNG header's width and height: 640 x 480); the frame
 // is a playback frame of the experiment drawn.
 TEST_F(CliTest, PlotWritesAPictureOfTheRequestedSize) {
-  const CliRun run = Ok("plot --rule last-max --frame 501 --create --experiment 4 --size 640x480 -o f.png");
+  const CliRun run = Ok("plot --rule last-max --frame 501 --experiment 4 --size 640x480 -o f.png");
   EXPECT_EQ(run.err + run.out, "Picture written to f.png (640x480 png)\n");
   EXPECT_EQ(Read("f.png").substr(12, 12), std::string("IHDR\0\0\x02\x80\0\0\x01\xe0", 12));
 }
@@ -241,8 +240,8 @@ TEST_F(CliTest, PlotDrawsEachKindWithItsLegendAndUnits) {
   dir.Write("series/1 elcentro.quarvel", ReadWholeFile(kElCentro));
   Ok("advanced-loop --dir series --threshold 0.1" + range);
   const std::tuple<std::string, std::vector<std::string>, const char*> rows[] = {  // absent text
-      {"--experiment all --no-legend", {">Time (s)<", ">Displacement<"}, "Model"},  // force: no unit
-      {"--load 'series/1 elcentro.quarvel' --y F", {">Force (N)<"}, ""},  // in units of g
+      {"--experiment all --no-legend", {">Time (s)<", ">Displacement<"}, "Model"},  // no units
+      {"--load 'series/1 elcentro.quarvel' --y F", {">Force (N)<"}, ""},  // units of g: SI
       {"--study s.out",
        {">Elastic period (s)<", ">Peak displacement U<", ">Peak hysteretic energy Eh<"}, ""},
       {"--envelopes series", {">Largest, peak U<", ">Smallest, peak Eh<"}, ""},
@@ -343,7 +342,6 @@ const ErrorCase kErrorCases[] = {
     {"sine_four_values", "solve --sine 1,0.1,1,1", 2, "five numbers are needed"},
     {"sine_too_many_samples", "solve --sine 1,1,1,1,1e-300", 1, "--sine"},
     {"sine_negative_mass", "solve --mass -1 --method euler --sine -1,0.1,1,1,0.02", 0, ""},
-    {"sine_still", "solve --mass -1 --method euler --sine 0,0,1,1,0.02", 0, ""},
     {"sine_zero_cycles", "solve --mass -1 --method euler --sine 1,0.1,1,0,0.02", 0, ""},
     // A study names per study file the swept values where the all-reversal weight faulted
     // (P = -1: a ratio of 0 gives an infinite weight).
@@ -386,8 +384,6 @@ const ErrorCase kErrorCases[] = {
     {"plot_height_too_small", "plot --size 800x299 -o f.png", 2, "--size"},
     {"plot_size_too_large", "plot --size 800x4001 -o f.png", 2, "--size"},
     {"plot_frame_beyond_the_record", "plot --frame 502 -o f.png", 2, "--frame 502"},
-    {"plot_experiment_beyond_the_set", "plot --experiment 7 -o f.png", 2, "--experiment 7"},
-    {"plot_without_output", "plot --create", 2, "--output"},
     {"plot_folder_missing", "plot -o missing/f.png", 1, "missing/f.png"},
     {"demo_into_a_file", "demo --dir bad.quarvel", 1, "bad.quarvel/quarvel-report.txt: Not a dir"},
     // Engineering inputs, which give the oscillator the period asked for (DC 1 is made again in

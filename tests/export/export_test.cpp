@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <limits>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "export/history_csv.h"
@@ -79,11 +80,8 @@ void SpecialValues(Workbench& bench) {
       for (int k = 1; k <= 3; ++k) (*a)[k] = values[next++ % 8];
     }
   }
-  r.originalPeakU = HUGE_VAL;
-  r.modifiedPeakU = std::nan("");
-  r.relErrorU = -HUGE_VAL;
-  r.absErrorEh = 5e-324;
-  r.relErrorEh = 0.1 + 0.2;
+  std::tie(r.originalPeakU, r.modifiedPeakU, r.relErrorU, r.absErrorEh, r.relErrorEh) =
+      std::tuple(HUGE_VAL, std::nan(""), -HUGE_VAL, 5e-324, 0.1 + 0.2);
 }
 
 // The history files and the summary of the special values. (Ordinary solves and records read

@@ -1,28 +1,21 @@
 #include "report/report_writer.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include "experiments/experiment_file.h"
+#ifndef QUARVEL_CLI
+#define QUARVEL_CLI ""  // the report tests run no program
+#endif
+#include "reliability/reliability_support.h"
 #include "solve/solve_experiments.h"
 
 namespace quarvel {
 namespace {
 
 namespace fs = std::filesystem;
-
-const fs::path kFolder =
-    fs::temp_directory_path() / ("quarvel-report-" + std::to_string(::getpid()));
-const std::string kPath = (kFolder / "report.txt").string();
-
-std::string Read() {
-  std::ifstream in(kPath, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using reliability::ScratchFolder;
 
 // A three-sample pulse (force -5 at sample 2) solved with one Euler step per sample.
 Workbench SolvedPulse(bool lastReversalRule) {
@@ -44,7 +37,8 @@ Workbench SolvedPulse(bool lastReversalRule) {
 // nothing else moves. "Mass =" shows the mass text at export (not the solve's mass); the rule
 // line names the rule (none for all reversal points).
 TEST(ReportWriterTest, SolvedPulseGivesTheHandComputedText) {
-  fs::create_directories(kFolder);
+  const ScratchFolder folder;
+  const std::string path = (folder / "report.txt").string();
   const std::string zero = "\t 0.000000000000E+00", head =
       "#\tT\tU                \tU_DOT            \tU_DOT_DOT        \tF                \t"
       "Z                \tFext             \tFh               \tEt               \t"
@@ -56,7 +50,7 @@ TEST(ReportWriterTest, SolvedPulseGivesTheHandComputedText) {
       "3\t0.04" + zero + "\t-3.496503496503E-02" + zero + zero + zero + zero + zero + zero + zero};
   for (const bool last : {false, true}) {
     const Workbench bench = SolvedPulse(last);
-    ASSERT_TRUE(WriteReport(kPath, bench.experiments, bench.results, bench.parameters, "4.5").ok);
+    ASSERT_TRUE(WriteReport(path, bench.experiments, bench.results, bench.parameters, "4.5").ok);
     std::string expected =
         "Bouc-Wen model modification\r\nParameters:\r\nA = 1\r\nbeta = 0.1\r\ngamma = 0.9\r\n"
         "n = 2\r\nc = 0\r\nFy = 2.86\r\nUy = 0.111\r\nP = 2\r\nMass = 4.5\r\n\r\nPulse\r\n"
@@ -67,26 +61,25 @@ TEST(ReportWriterTest, SolvedPulseGivesTheHandComputedText) {
     if (last) expected += "using last observed reversal point\r\n";
     expected += head + "\tPLast+\tPlast-\tPMax+\tPMax-\r\n";
     for (const std::string& row : rows) expected += row + "\t0\t0\t0\t0\r\n";
-    EXPECT_EQ(Read(), expected + "\r\n");
+    EXPECT_EQ(folder.Read("report.txt"), expected + "\r\n");
   }
-  fs::remove_all(kFolder);
 }
 
 // No experiments: nothing is written. Mend: an experiment without results is reported with the
 // file name and the reason, keeping what was written. (Files that cannot be written:
 // tests/reliability/write_faults_test.cpp.)
 TEST(ReportWriterTest, WritesNothingWithoutExperimentsAndNamesAnUnsolvedOne) {
-  fs::create_directories(kFolder);
-  EXPECT_TRUE(WriteReport(kPath, ExperimentSet{}, ResultSet{}, ModelParameters{}, "-1").ok);
-  EXPECT_FALSE(fs::exists(kPath));
+  const ScratchFolder folder;
+  const std::string path = (folder / "report.txt").string();
+  EXPECT_TRUE(WriteReport(path, ExperimentSet{}, ResultSet{}, ModelParameters{}, "-1").ok);
+  EXPECT_FALSE(fs::exists(path));
   ExperimentSet unsolved;
   unsolved.Append(Experiment{}).name = "Unsolved";
   unsolved.At(1).counter = 3;
-  EXPECT_EQ(WriteReport(kPath, unsolved, ResultSet{}, ModelParameters{}, "-1").Describe(),
-            kPath + ": experiment \"Unsolved\" has no results to export (solve the experiments "
+  EXPECT_EQ(WriteReport(path, unsolved, ResultSet{}, ModelParameters{}, "-1").Describe(),
+            path + ": experiment \"Unsolved\" has no results to export (solve the experiments "
                     "first)");
-  EXPECT_NE(Read().find("Original Bouc-Wen model"), std::string::npos);
-  fs::remove_all(kFolder);
+  EXPECT_NE(folder.Read("report.txt").find("Original Bouc-Wen model"), std::string::npos);
 }
 
 }  // namespace

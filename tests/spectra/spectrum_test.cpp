@@ -8,6 +8,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "experiments/experiment_file.h"
@@ -111,10 +112,8 @@ TEST(Spectrum, ConstantDuctilityReachesTheTargetWhereItReportsAStrength) {
       ExperimentResults results;
       SolveExperiment(ElCentro(), p, results);
       EXPECT_NEAR(results.originalPeakU / p.Uy, mu, kDuctilityTolerance * mu);
-      EXPECT_EQ(results.originalPeakU, point.original.peakU);
-      EXPECT_EQ(results.modifiedPeakU, point.modified.peakU);
-      EXPECT_EQ(results.relErrorEh, point.relErrorEh);
-      EXPECT_DOUBLE_EQ(point.Uy, point.Fy / point.stiffness);
+      EXPECT_EQ(std::tuple(results.originalPeakU, results.modifiedPeakU, results.relErrorEh),
+                std::tuple(point.original.peakU, point.modified.peakU, point.relErrorEh));
 
       p.Fy = 1.05 * point.Fy;
       p.Uy = p.Fy / point.stiffness;
@@ -144,8 +143,6 @@ TEST(Spectrum, RowsReadBackBitForBit) {
     const std::optional<SpectrumPoint> read = ParseSpectrumRow(row);
     ASSERT_TRUE(read.has_value()) << row;
     EXPECT_EQ(SpectrumRowText(*read), row);
-    EXPECT_EQ(read->name, point.name);
-    EXPECT_EQ(read->status, point.status);
   }
   EXPECT_NE(SpectrumRowText(solved).find(",\"Taft, \"\"N21E\"\"\",solved,"), std::string::npos);
   EXPECT_NE(SpectrumRowText(unsolved).find(",ductility not reached,1,"), std::string::npos);

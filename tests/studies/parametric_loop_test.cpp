@@ -117,8 +117,7 @@ TEST(ParametricLoop, EachModeRewritesItsInput) {
       // (x/2/pi)^2 * (a * Fy) / m
       {"vpcu 4", "Varying plastic period by changing Uy", {"4 2 0.125", "4 2 0.5"}},
       {"vecf 0", "Varying elastic period by changing Fy", {"0 2 0.5", "0 0.5 0.5"}},
-      {"vmcf 4", "", {"4 2 0.5", "4 2 0.5"}},
-      {"cm 4", "", {"4 2 0.5", "4 2 0.5"}}};
+      {"vmcf 4", "", {"4 2 0.5", "4 2 0.5"}}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.inputs);
     ScratchFolder folder;
