@@ -142,7 +142,6 @@ TEST(MergeStudyShards, RefusesIncompleteOrMismatchedShards) {
       {{parts[0], parts[1], parts[1], parts[2]}, "given twice"},
       {{parts[0], shard(kStudies[0], "aborted.out", 2, 2), parts[2]}, "interrupted"},
       {{parts[0], parts[1], shard(kStudies[2], "other.out", 3)}, "missing"},  // another study's
-      {{(folder / "none.out.shard-1-of-1").string()}, "No such file or directory"},
       {{written("other", "#quarvel-study-shard\t2/3\t10\tx.out\r\n0\tx\r\n#end\tcomplete\r\n")},
        "line 2 is not one of the shard's values"},  // value 0 belongs to shard 1
       {{written("one", "#quarvel-study-shard\t1/50\t5\tx.out\r\n#end\tcomplete\r\n")},
