@@ -42,8 +42,8 @@ void SetInputs(MainWindowInputs& in, const char* texts) {
   SetMode(in, mode);
 }
 
-// How a study ends, on a pulse of experiment mass 0 (the ranges refused or of one value:
-// tests/reliability): a range too large writes and solves nothing; Escape ends the study after
+// How a study ends, on a pulse of experiment mass 0 (other refused ranges: tests/reliability): a
+// step of 0 or a range too large writes and solves nothing; Escape ends the study after
 // the value being solved (each value pumps twice: at the end of its solve and in the loop); a
 // refused solve stops it after one message, as does the command without experiments.
 // Mend: a rewritten input that comes out infinite or NaN stops the study with a message naming
@@ -55,6 +55,7 @@ TEST(ParametricLoop, HowTheStudyEnds) {
   const struct { const char* inputs; int abortOnPump; StudyStatus status; int values;
       const char* message; } rows[] = {
       {"vpcm -1 2.86 0.111 0.1 1 2 0.1", 0, NoExperiments, 0, ""},
+      {"vpcm -1 2.86 0.111 0.1 0.1 10 0", 0, NothingToDo, 0, ""},
       {"vpcm -1 2.86 0.111 0.1 0 1E+999 1", 0, RangeTooLarge, 0, "The study range from 0 to inf"},
       {"vpcm -1 2.86 0.111 0.1 1 2 0.1", 1, Aborted, 1, ""},
       {"vpcm -1 2.86 0.111 0.1 1 2 0.1", 6, Aborted, 3, ""},
@@ -83,7 +84,7 @@ TEST(ParametricLoop, HowTheStudyEnds) {
               std::tuple(row.status, *row.message != '\0', row.values, row.values,
                          row.status == SolveRefused || row.status == NoExperiments ? 1u : 0u));
     const std::vector<std::string> lines = ReadLines(folder / "lresults.out");
-    if (row.status == RangeTooLarge || row.status == NoExperiments) {
+    if (row.status == RangeTooLarge || row.status == NoExperiments || row.status == NothingToDo) {
       EXPECT_EQ(std::tuple(fs::exists(folder / "lresults.out"), bench.inputs.txtMass),
                 std::tuple(false, massText));
     } else {
