@@ -124,10 +124,6 @@ class FormTest : public ::testing::Test {
   // whether a solve has run since.
   void StaleResults() { Find<QLabel>("lblError_1")->setText("stale"); }
   bool Solved() { return Text("lblError_1") != "stale"; }
-  // Clicks the next modal dialog's button once it is up.
-  void PressInNextDialog(const char* button) {
-    AnswerNextDialog([button](QWidget& dialog) { dialog.findChild<QAbstractButton*>(button)->click(); });
-  }
   // Runs `answer` on the next modal dialog once it is up, and counts it in `answered`.
   void AnswerNextDialog(std::function<void(QWidget&)> answer) {
     auto* timer = new QTimer(form.get());

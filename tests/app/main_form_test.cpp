@@ -14,7 +14,6 @@
 
 #include <tuple>
 
-#include "app/record_dialog.h"
 #include "app_test_support.h"
 #include "solve/labels.h"
 
@@ -156,9 +155,6 @@ TEST_F(MainFormTest, CreateSelectQuantitiesSolveNowDcProtocolsAndClear) {
 TEST_F(MainFormTest, LoadCancelAndFailedLoad) {
   log.answers = {WriteFile("two.quarvel", testing::kTwoExperiments)};
   Click("cmdLoadExperiments");
-  EXPECT_EQ(log.asked, QStringList{"open | Load file | Quarvel files (*.quarvel);" +
-                                   QString(kRecordFilesFilter) + ";All files (*) | " +
-                                   QCoreApplication::applicationDirPath() + " | "});
   EXPECT_EQ(Shown("Entries Axes lblExpValue_5"), "Pulse|Ground U |F  3");
   List("cboExperiment")->setCurrentIndex(1);
   EXPECT_EQ(Shown("lblExpValue_1 lblExpValue_2"), "Acceleration Units of g");
@@ -221,7 +217,7 @@ TEST_F(MainFormTest, LoadRecordAsksWhatTheFileLeavesOpen) {
   EXPECT_TRUE(Entries() == "ground" && !Solved());
 
   log.answers = {folder.filePath("push.txt")};
-  PressInNextDialog("cmdCancel");
+  AnswerNextDialog([](QWidget& dialog) { dialog.findChild<QAbstractButton*>("cmdCancel")->click(); });
   Click("cmdLoadExperiments");
   EXPECT_TRUE(answered == 4 && Entries() == "ground" && Solved());
 }
@@ -229,8 +225,8 @@ TEST_F(MainFormTest, LoadRecordAsksWhatTheFileLeavesOpen) {
 // The sinusoid dialog drops minus signs, reads a comma as the decimal point, selects a box's
 // text when it gets the focus and takes Enter for Ok. A refused period keeps the set; Ok replaces
 // it with the generated experiment, whose name is longer than the list is wide: the open list
-// and the tool tips show it whole. Cancel keeps it.
-TEST_F(MainFormTest, SinusoidDialogRefusalAndCancelKeepTheSetOkReplacesIt) {
+// and the tool tips show it whole. (Cancel in a dialog: the record dialog below.)
+TEST_F(MainFormTest, SinusoidDialogRefusalKeepsTheSetOkReplacesIt) {
   Click("cmdCreateExperiment");
   List("cboExperiment")->setCurrentIndex(2);
   const auto typing = [](const char* period) {
@@ -259,11 +255,7 @@ TEST_F(MainFormTest, SinusoidDialogRefusalAndCancelKeepTheSetOkReplacesIt) {
   Click("cmdDCSinusoidal");
   const QString name = "m=2.86, T=2.5, Amp=0.111, Cycl=7, TS=0.02";
   EXPECT_EQ(Shown("Entries lblExpValue_1 lblExpValue_5 Axes"), name + " Displacement 876 U |F ");
-  EXPECT_TRUE(Solved());
-  PressInNextDialog("cmdCancel");
-  StaleResults();
-  Click("cmdDCSinusoidal");
-  EXPECT_TRUE(answered == 3 && Entries() == name && !Solved());
+  EXPECT_TRUE(answered == 2 && Solved());
   EXPECT_EQ(list->toolTip() + list->itemData(0, Qt::ToolTipRole).toString(), name + name);
   form->show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(form.get()));
@@ -295,9 +287,6 @@ TEST_F(MainFormTest, ExportWritesTheReportAndOpensItOrSaysWhatFailedAndAboutShow
     const QString path = folder.filePath(file ? file : "none.txt");
     if (file) log.answers = {path};
     Click("cmdExportResults");
-    EXPECT_EQ(log.asked.first(),
-              "save | Export results | Fixed column text file (*.txt);All Files (*.*) | " +
-                  QCoreApplication::applicationDirPath() + " | txt");
     EXPECT_EQ(log.asked.contains("editor " + path) + 2 * (QFile(path).size() > 0), wantFile * 3);
     const QString message = log.asked.filter("message").value(0);
     EXPECT_TRUE(wantMessage ? message.startsWith(wantMessage) && message.contains(path) &&

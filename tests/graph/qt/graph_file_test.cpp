@@ -36,22 +36,6 @@ Graph LoopGraph() {
   return graph;
 }
 
-std::string Folder() {
-  const fs::path folder = fs::path(QUARVEL_BINARY_DIR) / ("graph_file_" + std::to_string(getpid()));
-  fs::create_directories(folder);
-  return folder.string();
-}
-
-// The output of a command line (stdout), or empty when it could not be run.
-std::string CommandOutput(const std::string& command) {
-  std::string output;
-  if (FILE* pipe = popen(command.c_str(), "r")) {
-    for (int c; (c = fgetc(pipe)) != EOF;) output += static_cast<char>(c);
-    pclose(pipe);
-  }
-  return output;
-}
-
 // Pixels: the reader's format and size; a PNG holds exactly what the canvas draws (a JPEG is
 // written from the same picture: only its format is Qt's).
 void CheckRaster(const std::string& path, const char* readerFormat) {
@@ -86,7 +70,11 @@ void CheckSvg(const std::string& path) {
 }
 
 void CheckPdf(const std::string& path) {
-  std::string info = CommandOutput("pdfinfo '" + path + "' 2>&1");
+  std::string info;
+  if (FILE* pipe = popen(("pdfinfo '" + path + "' 2>&1").c_str(), "r")) {
+    for (int c; (c = fgetc(pipe)) != EOF;) info += static_cast<char>(c);
+    pclose(pipe);
+  }
   info.erase(std::unique(info.begin(), info.end(), [](char a, char b) { return a == ' ' && b == ' '; }),
              info.end());
   ASSERT_NE(info.find("Pages:"), std::string::npos)
@@ -97,14 +85,15 @@ void CheckPdf(const std::string& path) {
 }
 
 TEST(GraphFile, EachFormatHoldsTheGraphForARealReader) {
-  const std::string folder = Folder();
+  const fs::path folder = fs::path(QUARVEL_BINARY_DIR) / ("graph_file_" + std::to_string(getpid()));
+  fs::create_directories(folder);
   const struct { const char* extension; std::function<void(const std::string&)> check; } rows[] = {
       {"png", [](const std::string& path) { CheckRaster(path, "png"); }},
       {"jpg", [](const std::string& path) { CheckRaster(path, "jpeg"); }},
       {"svg", CheckSvg}, {"pdf", CheckPdf}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.extension);
-    const std::string path = folder + "/loop." + row.extension;
+    const std::string path = (folder / "loop.").string() + row.extension;
     const std::string format = PictureFormatOfPath(path);
     ASSERT_EQ(format, row.extension);
     Graph graph = LoopGraph();
