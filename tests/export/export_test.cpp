@@ -32,10 +32,37 @@ double JsonValue(const nlohmann::json& value) {
   return text == "nan" ? std::nan("") : text == "-inf" ? -HUGE_VAL : HUGE_VAL;
 }
 
-// Every cell of the history file against the experiment and its results.
-void ExpectHistoryMatches(const fs::path& path, const Experiment& e, const ExperimentResults& r) {
-  SCOPED_TRACE(path.string());
-  const std::optional<test::CsvRecords> rows = test::ReadCsv(path);
+// The history files and the summary of the special values. (Ordinary solves and records read
+// from files, whose summaries name their sources: tests/cli.)
+TEST(Export, HistoriesAndSummaryReadBackToTheLastBit) {
+  // A force experiment whose results hold the values text forms get wrong: non-finite values,
+  // negative zero, the smallest subnormal, the largest double, 0.1 + 0.2.
+  Workbench bench;
+  bench.experiments.Assign({{.name = "Specials, \"quoted\"", .weight = 1.0, .mass = 2.0, .timeStep = 0.1,
+                             .counter = 3, .force = {0.0, -0.0, 5e-324, 0.1 + 0.2}, .displacement = {},
+                             .acceleration = {}, .dataType = ExperimentDataType::Force}});
+  ExperimentResults& r = bench.results.At(1);
+  const double values[] = {HUGE_VAL, -HUGE_VAL, std::nan(""), -0.0, 5e-324,
+                           std::numeric_limits<double>::max(), 0.1 + 0.2, 1e-9};
+  int next = 0;
+  for (ResponseHistory* h : {&r.original, &r.modified}) {
+    h->Reset(3);
+    for (auto* a : {&h->T, &h->U, &h->U_DOT, &h->U_DOT_DOT, &h->F, &h->Fext, &h->Z, &h->Fh, &h->Et,
+                    &h->Eh}) {
+      for (int k = 1; k <= 3; ++k) (*a)[k] = values[next++ % 8];
+    }
+  }
+  std::tie(r.originalPeakU, r.modifiedPeakU, r.relErrorU, r.absErrorEh, r.relErrorEh) =
+      std::tuple(HUGE_VAL, std::nan(""), -HUGE_VAL, 5e-324, 0.1 + 0.2);
+  const Experiment& e = bench.experiments.At(1);
+  const test::ScratchFolder folder;
+  std::vector<std::string> written;
+  const std::vector<FileResult> failures =
+      WriteHistoryFiles((folder / "history").string(), bench.experiments, bench.results, &written);
+  EXPECT_TRUE(failures.empty()) << failures.front().Describe();
+  ASSERT_EQ(written.size(), 1u);
+  // Every cell of the history file against the experiment and its results.
+  const std::optional<test::CsvRecords> rows = test::ReadCsv(written[0]);
   ASSERT_TRUE(rows.has_value());
   const std::vector<std::string> header = HistoryColumns(e);
   ASSERT_EQ(rows->size(), static_cast<std::size_t>(e.counter) + 1);
@@ -55,49 +82,6 @@ void ExpectHistoryMatches(const fs::path& path, const Experiment& e, const Exper
           << header[c] << " row " << k << ": " << row[c] << " vs " << FormatShortest(expected[c]);
     }
   }
-}
-
-// A force experiment whose results hold the values text forms get wrong: non-finite values,
-// negative zero, the smallest subnormal, the largest double, 0.1 + 0.2.
-void SpecialValues(Workbench& bench) {
-  Experiment e;
-  e.name = "Specials, \"quoted\"";
-  e.dataType = ExperimentDataType::Force;
-  e.timeStep = 0.1;
-  e.counter = 3;
-  e.weight = 1.0;
-  e.mass = 2.0;
-  e.force = {0.0, -0.0, 5e-324, 0.1 + 0.2};
-  bench.experiments.Assign({e});
-  ExperimentResults& r = bench.results.At(1);
-  const double values[] = {HUGE_VAL, -HUGE_VAL, std::nan(""), -0.0, 5e-324,
-                           std::numeric_limits<double>::max(), 0.1 + 0.2, 1e-9};
-  int next = 0;
-  for (ResponseHistory* h : {&r.original, &r.modified}) {
-    h->Reset(3);
-    for (auto* a : {&h->T, &h->U, &h->U_DOT, &h->U_DOT_DOT, &h->F, &h->Fext, &h->Z, &h->Fh, &h->Et,
-                    &h->Eh}) {
-      for (int k = 1; k <= 3; ++k) (*a)[k] = values[next++ % 8];
-    }
-  }
-  std::tie(r.originalPeakU, r.modifiedPeakU, r.relErrorU, r.absErrorEh, r.relErrorEh) =
-      std::tuple(HUGE_VAL, std::nan(""), -HUGE_VAL, 5e-324, 0.1 + 0.2);
-}
-
-// The history files and the summary of the special values. (Ordinary solves and records read
-// from files, whose summaries name their sources: tests/cli.)
-TEST(Export, HistoriesAndSummaryReadBackToTheLastBit) {
-  Workbench bench;
-  SpecialValues(bench);
-  const Experiment& e = bench.experiments.At(1);
-  const ExperimentResults& r = bench.results.At(1);
-  const test::ScratchFolder folder;
-  std::vector<std::string> written;
-  const std::vector<FileResult> failures =
-      WriteHistoryFiles((folder / "history").string(), bench.experiments, bench.results, &written);
-  EXPECT_TRUE(failures.empty()) << failures.front().Describe();
-  ASSERT_EQ(written.size(), 1u);
-  ExpectHistoryMatches(written[0], e, r);
 
   const ProgramInfo program{"quarvel-cli", "1.0.0", "solve", {"solve"}};
   const fs::path summaryPath = folder / "summary.json";

@@ -17,13 +17,6 @@ namespace {
 
 using namespace testing;
 
-// Mass swept over 2, 2.5, 3 with the window's other defaults, solved by Euler.
-Workbench StudyBench() {
-  Workbench bench = EulerBench(ExperimentSet{}, "2", "3", "0.5");
-  ClickStudyOption(bench.inputs, StudyOption::VaryMass);
-  return bench;
-}
-
 // Envelope file k (in kEnvelopeFileNames order) as the study files imply it: per swept value
 // the largest (Pos) or smallest (Neg) relative error of U (column 4) or Eh (column 8) over the
 // files, where it is not 0.
@@ -59,7 +52,9 @@ TEST(AdvancedLoop, StudiesTheSeriesInOrderUntilANumberIsMissing) {
   folder.Write("3 c.QUARVEL", SineFile(15, 1, 101));
   folder.Write("2 bad.quarvel", "0\r\n");
   fs::create_directories(folder / "4 d.quarvel");
-  Workbench bench = StudyBench();
+  // Mass swept over 2, 2.5, 3 with the window's other defaults, solved by Euler.
+  Workbench bench = EulerBench(ExperimentSet{}, "2", "3", "0.5");
+  ClickStudyOption(bench.inputs, StudyOption::VaryMass);
   RecordingUserInterface ui(bench);
   std::vector<std::string> started;
   AdvancedLoopHooks hooks;
@@ -72,7 +67,7 @@ TEST(AdvancedLoop, StudiesTheSeriesInOrderUntilANumberIsMissing) {
                       std::to_string(bench.graphXQuantity) + std::to_string(bench.graphYQuantity));
   };
   const AdvancedStudyOutcome outcome =
-      RunAdvancedLoop(bench, ui, ui.stop, folder.str(), 1.0, hooks);
+      RunAdvancedLoop(bench, ui, ui.stop, folder.Path().string(), 1.0, hooks);
   EXPECT_EQ(started, (std::vector<std::string>{"1:1 a.quarvel", "1 1 14", "2:2 bad.quarvel",
                                                "3:3 c.QUARVEL", "1 1 14"}));
   // ran; the guard cleared; one solve per file, then one per value; the last file's set
@@ -93,7 +88,7 @@ TEST(AdvancedLoop, StudiesTheSeriesInOrderUntilANumberIsMissing) {
   }
   for (std::size_t k = 0; k < kEnvelopeFileNames.size(); ++k) {
     const std::string expected = ExpectedEnvelope(studies, k);
-    EXPECT_EQ(ReadFile(folder / kEnvelopeFileNames[k]), expected) << k;
+    EXPECT_EQ(folder.Read(kEnvelopeFileNames[k]), expected) << k;
     EXPECT_EQ(expected.empty(), k == 0) << k;  // no positive error of U here
   }
 }

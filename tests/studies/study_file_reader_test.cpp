@@ -12,14 +12,6 @@
 namespace quarvel {
 namespace {
 
-// The numbers joined as the study files write them.
-template <typename Numbers>
-std::string Written(const Numbers& values) {
-  std::string line;
-  for (const double v : values) line += (line.empty() ? "" : "\t") + detail::StudyNumber(v);
-  return line;
-}
-
 // (A study file that is missing or not a file: the plot rows of tests/cli; what a refusal keeps:
 // the study_file fuzz target.)
 TEST(StudyFileReader, RefusesWhatNoStudyWrites) {
@@ -44,7 +36,9 @@ TEST(StudyFileReader, RefusesWhatNoStudyWrites) {
     EXPECT_EQ(result.ok, r.line < 0) << r.name << ": " << result.Describe();
     if (r.line < 0) {
       ASSERT_EQ(study.lines.size(), 1u) << r.name;
-      EXPECT_EQ(Written(study.lines[0]), r.reason) << r.name;  // read back as written
+      std::string written;  // the numbers joined as the study files write them
+      for (const double v : study.lines[0]) written += (written.empty() ? "" : "\t") + detail::StudyNumber(v);
+      EXPECT_EQ(written, r.reason) << r.name;  // read back as written
       continue;
     }
     EXPECT_EQ(result.lineNumber, r.line) << r.name;

@@ -21,6 +21,7 @@
 namespace quarvel::testing {
 
 namespace fs = std::filesystem;
+using reliability::ScratchFolder;
 using reliability::SineFile;
 
 // Escape is emulated by asking `stop` to end the study on the `abortOnPump`-th ProcessEvents
@@ -43,18 +44,6 @@ class RecordingUserInterface : public SilentUserInterface {
 
  private:
   Workbench& bench_;
-};
-
-// The study into `folder`/`name` (the default file when empty).
-inline StudyRequest Request(const std::string& folder, const std::string& name = "",
-                            double threshold = 0.0, Envelopes* envelopes = nullptr,
-                            StudyProgressObserver progress = {}) {
-  return {folder, name, threshold, envelopes, std::move(progress), {}};
-}
-
-// A fresh folder, removed afterwards.
-struct ScratchFolder : reliability::ScratchFolder {
-  std::string str() const { return Path().string(); }
 };
 
 // `set` with its first experiment selected, solved by Euler (fast), the range from-to-step.
@@ -85,12 +74,10 @@ inline Workbench PulseBench(double amplitude = 5.0, double mass = 2.86) {
   return EulerBench(std::move(set));
 }
 
-inline std::string ReadFile(const fs::path& path) { return reliability::ReadWholeFile(path); }
-
 // The lines of a CR LF file.
 inline std::vector<std::string> ReadLines(const fs::path& path) {
   std::vector<std::string> lines;
-  std::istringstream in(ReadFile(path));
+  std::istringstream in(reliability::ReadWholeFile(path));
   for (std::string line; std::getline(in, line);) lines.push_back(line.substr(0, line.size() - 1));
   return lines;
 }

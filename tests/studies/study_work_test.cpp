@@ -29,7 +29,6 @@ using enum StudyOption;
 const StudyCase kStudies[] = {
     {"PlasticPeriodByMass", "0.5", "3", "0.1", VaryPlasticPeriod, ChangeMass, 0.0},
     {"ThresholdDropsSomeValues", "0.5", "3", "0.1", VaryPlasticPeriod, ChangeMass, 4.0},
-    {"ElasticPeriodByFy", "0.5", "3", "0.1", VaryElasticPeriod, ChangeFy, 0.0},
     {"FaultingWeights", "2", "4", "0.25", VaryMass, ChangeMass, 0.0, 3, "-1"},
     {"InvalidValueStopsTheStudy", "-0.2", "0.3", "0.1", VaryElasticPeriod, ChangeFy, 0.0},
 };
@@ -75,10 +74,10 @@ StudyRun RunStudy(const StudyCase& c, const ScratchFolder& folder, const char* n
   run.envelopes.Reset(30);
   run.outcome = RunParametricLoop(
       bench, ui, ui.stop,
-      Request(folder.str(), name, c.threshold, &run.envelopes,
-              [&run](const StudyProgress& p) { run.progress.push_back(p.index); }),
+      StudyRequest{folder.Path().string(), name, c.threshold, &run.envelopes,
+                   [&run](const StudyProgress& p) { run.progress.push_back(p.index); }, {}},
       work);
-  run.file = ReadFile(folder / name);
+  run.file = folder.Read(name);
   run.rewrittenFy = bench.inputs.txtFy;
   return run;
 }
@@ -111,13 +110,13 @@ TEST_P(BatchStudy, WritesTheSequentialStudyFileWholeOrInShards) {
       paths.push_back(RunStudy(c, shards, "study.out", StudyWork{&pool, part, count}).outcome.filePath);
     }
     if (count > 1) {
-      const MergeOutcome merged = MergeStudyShards(paths, shards.str());
+      const MergeOutcome merged = MergeStudyShards(paths, shards.Path().string());
       EXPECT_TRUE(merged.problems.empty()) << merged.problems.front().Describe();
       const bool stopped = reference.outcome.status == StudyStatus::InvalidValue;
       EXPECT_EQ(merged.stops, stopped ? std::vector<std::string>{reference.outcome.message}
                                       : std::vector<std::string>{});
     }
-    EXPECT_EQ(ReadFile(shards / "study.out"), reference.file);
+    EXPECT_EQ(shards.Read("study.out"), reference.file);
   }
 }
 
@@ -150,7 +149,7 @@ TEST(MergeStudyShards, RefusesIncompleteOrMismatchedShards) {
   };
   for (const auto& [shards, problem] : rows) {
     SCOPED_TRACE(problem);
-    const MergeOutcome merged = MergeStudyShards(shards, folder.str());
+    const MergeOutcome merged = MergeStudyShards(shards, folder.Path().string());
     ASSERT_FALSE(merged.problems.empty());
     EXPECT_NE(merged.problems.front().Describe().find(problem), std::string::npos)
         << merged.problems.front().Describe();
