@@ -122,6 +122,19 @@ TEST(Spectrum, ConstantDuctilityReachesTheTargetWhereItReportsAStrength) {
   EXPECT_EQ(solved, 8);
 }
 
+// A crafted model (beta + gamma < 0: the hysteretic variable runs away under heavy yielding)
+// whose step-doubling Euler run at some strengths overflows to an infinite peak: at T = 0.1 the
+// scan steps from a ductility of 2 straight to an infinite one, so the search must bisect that
+// bracket (no interpolation on an infinite misfit) and still end within 1 % of MU.
+TEST(Spectrum, ConstantDuctilityBisectsABracketWithAnInfiniteEnd) {
+  SpectrumSettings settings = DefaultSettings(SpectrumKind::Ductility, 4.0, 0.05);
+  settings.model.beta = 0.3;
+  settings.model.gamma = -0.5;
+  settings.model.solutionMethod = SolutionMethod::EulerStepDoubling;
+  const SpectrumPoint point = SpectrumSolver().Solve(ElCentro(), 1, 0.1, settings);
+  EXPECT_NEAR(point.original.ductility, 4.0, kDuctilityTolerance * 4.0);
+}
+
 // A row read back is the point written, bit for bit, for a solved point and for one without a
 // strength (whose strength fields are empty); a name with a comma and a quote is quoted.
 TEST(Spectrum, RowsReadBackBitForBit) {
