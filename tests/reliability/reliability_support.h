@@ -166,11 +166,10 @@ inline CliRun RunShell(const fs::path& folder, const std::string& command,
   return run;
 }
 
-// quarvel-cli with `arguments` (already quoted for the shell); `prefix` goes before the program.
+// quarvel-cli with `arguments` (already quoted for the shell).
 inline const std::string kCli = Quote(QUARVEL_CLI) + " ";
-inline CliRun RunCli(const fs::path& folder, const std::string& arguments,
-                     int timeoutSeconds = 60, const std::string& prefix = "") {
-  return RunShell(folder, prefix + " " + kCli + arguments, timeoutSeconds);
+inline CliRun RunCli(const fs::path& folder, const std::string& arguments, int timeoutSeconds = 60) {
+  return RunShell(folder, kCli + arguments, timeoutSeconds);
 }
 
 }  // namespace quarvel::reliability
