@@ -18,7 +18,9 @@
 #include "graph/curve_plot.h"
 #include "graph/graph.h"
 #include "plots/response_plot.h"
+#include "plots/spectrum_plot.h"
 #include "plots/study_plot.h"
+#include "spectra/spectrum_table.h"
 #include "studies/study_file_reader.h"
 
 #ifdef QUARVEL_HAVE_QT_CANVAS
@@ -27,7 +29,6 @@
 #include <QtGlobal>
 
 #include "graph/qt/graph_file.h"
-#include "graph/qt/qimage_canvas.h"
 #endif
 
 namespace quarvel::cli {
@@ -42,8 +43,10 @@ constexpr const char* kPlotNotes =
     "its titles say s, m, m/s, m/s2, N and J (Z has no unit). Any other record (force, "
     "displacement, or acceleration without units of g) is in whatever consistent units its "
     "numbers were given in, so only time is labelled (s).\n"
-    "--study and --envelopes draw the files of loop and advanced-loop without solving; the "
-    "options of the solve do not apply to them.";
+    "Pixels: --size is the picture at 100 pixels per inch; --dpi N draws the same figure in "
+    "N / 100 times as many pixels a side (300 for print). Texts and lines grow with --size.\n"
+    "--study, --envelopes and --spectrum draw the files of loop, advanced-loop and spectrum "
+    "without solving; the options of the solve do not apply to them.";
 
 }  // namespace
 
@@ -71,6 +74,17 @@ std::string SizeRule() {
          " pixels a side";
 }
 
+std::string DpiProblem(const PlotSize& size) {
+  const auto pixels = [&size](int side) { return (static_cast<long>(side) * size.dpi + 50) / 100; };
+  if (pixels(size.width) > kMaxRasterSide || pixels(size.height) > kMaxRasterSide) {
+    return std::to_string(size.dpi) + ": a " + std::to_string(size.width) + "x" +
+           std::to_string(size.height) + " picture would be " + std::to_string(pixels(size.width)) +
+           "x" + std::to_string(pixels(size.height)) + " pixels; at most " +
+           std::to_string(kMaxRasterSide) + " a side";
+  }
+  return {};
+}
+
 namespace {
 
 std::vector<std::string> QuantityNames() {
@@ -86,8 +100,9 @@ std::vector<std::string> QuantityNames() {
 // The first option of the command (or of its option groups) given on the command line that
 // only a solve uses; empty when there is none.
 std::string SolveOptionGiven(const CLI::App& command) {
-  static const std::vector<std::string> kPictureOnly = {"--help",      "--output", "--size",
-                                                        "--no-legend", "--study",  "--envelopes"};
+  static const std::vector<std::string> kPictureOnly = {
+      "--help",  "--output",    "--size",     "--dpi",           "--no-legend",
+      "--study", "--envelopes", "--spectrum", "--plot-quantity", "--label-records"};
   for (const CLI::Option* option : command.get_options()) {
     const std::string name = option->get_name();
     if (option->count() > 0 &&
@@ -102,9 +117,9 @@ std::string SolveOptionGiven(const CLI::App& command) {
   return {};
 }
 
-// The graph of the selected experiment (or of all) after a solve. 0, or the exit status.
-int BuildResponseGraph(CommonOptions& options, const PlotOptions& plot, int32_t x, int32_t y,
-                       Graph& graph) {
+// The figure of the selected experiment (or of all) after a solve. 0, or the exit status.
+int BuildResponsePicture(CommonOptions& options, const PlotOptions& plot, int32_t x, int32_t y,
+                         CurvePlot& picture) {
   if (options.allExperiments && plot.frame > 0) {
     std::cerr << "--frame draws the playback of one experiment; it cannot be combined with "
                  "--experiment all\n";
@@ -123,27 +138,28 @@ int BuildResponseGraph(CommonOptions& options, const PlotOptions& plot, int32_t 
   CliUserInterface ui(bench);
   if (const int status = SolveBench(bench, ui); status != 0) return status;
 
-  bool built = false;
+  bool built = true;
   if (options.allExperiments) {
-    CurvePlot overlay = ExperimentsOverlayPlot(bench, x, y);
-    overlay.legend = !plot.noLegend;
-    built = SetCurvePlot(graph, overlay);
+    picture = ExperimentsOverlayPlot(bench, x, y);
+    picture.legend = !plot.noLegend;
   } else {
+    Graph graph;
     built = UpdateGraph(graph, bench, counter, true) &&
             (plot.frame == 0 || UpdatePlaybackFrame(graph, bench, plot.frame)) &&
             DressResponseGraph(graph, bench, !plot.noLegend);
+    picture = CurvePlotOfGraph(graph);
   }
-  if (!built || !(graph.XScale().MajorStep > 0) || !(graph.YScale().MajorStep > 0)) {
+  if (!built || !HasFinitePoint(picture)) {
     std::cerr << "The graph could not be drawn: the response has no finite values to plot\n";
     return kExitFailure;
   }
   return 0;
 }
 
-// A study file's relative errors, or the four envelope files of a folder. 0, or the exit
-// status.
-int BuildStudyGraph(const PlotOptions& plot, Graph& graph) {
-  CurvePlot picture;
+// A study file's relative errors, the four envelope files of a folder, or a spectrum's rows
+// table. 0, or the exit status.
+int BuildFilePicture(const PlotOptions& plot, CurvePlot& picture) {
+  std::string file = plot.study;
   if (!plot.study.empty()) {
     StudyFileContents study;
     if (const FileResult read = ReadStudyFile(plot.study, study); !read) {
@@ -151,18 +167,26 @@ int BuildStudyGraph(const PlotOptions& plot, Graph& graph) {
       return kExitFailure;
     }
     picture = StudyPlot(study, std::filesystem::path(plot.study).filename().string());
-  } else {
+  } else if (!plot.envelopes.empty()) {
+    file = plot.envelopes;
     std::array<EnvelopeCurve, 4> envelopes;
     if (const FileResult read = ReadEnvelopeFiles(plot.envelopes, envelopes); !read) {
       std::cerr << read.Describe() << '\n';
       return kExitFailure;
     }
     picture = EnvelopePlot(envelopes);
+  } else {
+    file = plot.spectrum;
+    std::vector<SpectrumPoint> points;
+    if (const FileResult read = ReadSpectrumRowsFile(plot.spectrum, points); !read) {
+      std::cerr << read.Describe() << '\n';
+      return kExitFailure;
+    }
+    picture = SpectrumPlot(points, *SpectrumQuantityNamed(plot.plotQuantity), plot.labelRecords);
   }
   picture.legend = !plot.noLegend;
-  if (!SetCurvePlot(graph, picture)) {
-    std::cerr << (plot.study.empty() ? plot.envelopes : plot.study)
-              << ": nothing to draw, no line holds finite values\n";
+  if (!HasFinitePoint(picture)) {
+    std::cerr << file << ": nothing to draw, no line holds finite values\n";
     return kExitFailure;
   }
   return 0;
@@ -231,32 +255,62 @@ bool PictureWriter::CheckOutput(const std::string& output, const char* option) c
 
 int PictureWriter::Write(const CurvePlot& picture, const PlotSize& size,
                          const std::string& output) const {
-  Graph graph;
-  if (!SetCurvePlot(graph, picture)) {
+  if (!HasFinitePoint(picture)) {
     std::cerr << output << ": nothing to draw, no line holds finite values\n";
     return kExitFailure;
   }
-  return Write(graph, size, output);
-}
-
-int PictureWriter::Write(Graph& graph, const PlotSize& size, const std::string& output) const {
 #ifdef QUARVEL_HAVE_QT_CANVAS
-  RegisterTahomaFont();
   const std::string format = PictureFormatOfPath(output);
-  if (const FileResult saved = SaveGraphPicture(graph, size.width, size.height, output, format);
-      !saved) {
+  const PictureSize pictureSize{size.width, size.height, size.dpi};
+  if (const FileResult saved = SaveFigurePicture(picture, pictureSize, output, format); !saved) {
     std::cerr << saved.Describe() << '\n';
     return kExitFailure;
   }
   std::cout << "Picture written to " << output << " (" << size.width << "x" << size.height << " "
-            << format << ")\n";
+            << format;
+  if (format != "svg" && format != "pdf" && size.dpi != kDefaultPictureDpi) {
+    std::cout << " at " << size.dpi << " dpi: " << RasterPixels(size.width, size.dpi) << "x"
+              << RasterPixels(size.height, size.dpi) << " pixels";
+  }
+  std::cout << ")\n";
   return 0;
 #else
-  (void)graph;
   (void)size;
   std::cerr << output << ": this build of quarvel-cli has no picture output (built without Qt)\n";
   return kExitFailure;
 #endif
+}
+
+std::pair<CLI::Option*, CLI::Option*> AddSpectrumPictureOptions(CLI::App& command,
+                                                                const char* quantityOption,
+                                                                std::string& quantity,
+                                                                bool& labelRecords) {
+  std::vector<std::string> names;
+  for (const SpectrumQuantity& known : kSpectrumQuantities) names.emplace_back(known.name);
+  CLI::Option* quantityOptionAdded =
+      command
+          .add_option(quantityOption, quantity,
+                      "What the spectrum's picture draws: U, peak |U| (m); mu, the ductility "
+                      "peak |U| / Uy; F, peak spring force (N); Eh, hysteretic energy at the end "
+                      "(J), each of both models; ratio-U and ratio-Eh, the modified model's over "
+                      "the original's; Cy, the strength ratio; R, the reduction Fel / Fy; PSA, "
+                      "the linear elastic pseudo-acceleration (g)")
+          ->check(CLI::IsMember(names))
+          ->capture_default_str();
+  CLI::Option* label = command.add_flag(
+      "--label-records", labelRecords,
+      "Write each record's name at the end of its thin line in the spectrum's picture");
+  return {quantityOptionAdded, label};
+}
+
+CLI::Option* AddDpiOption(CLI::App& command, const char* name, int& dpi) {
+  return command
+      .add_option(name, dpi,
+                  "Pixels per inch of a raster picture (png, jpg, ...): its pixels are the size "
+                  "times N / 100; 300 for print. Vector pictures (svg, pdf) do not need it")
+      ->type_name("N")
+      ->check(CLI::Range(kMinPlotDpi, kMaxPlotDpi))
+      ->capture_default_str();
 }
 
 void AddPlotOptions(CLI::App& command, PlotOptions& plot) {
@@ -274,6 +328,7 @@ void AddPlotOptions(CLI::App& command, PlotOptions& plot) {
           },
           "WIDTHxHEIGHT"))
       ->capture_default_str();
+  AddDpiOption(command, "--dpi", plot.dpi);
   command.add_option("--frame", plot.frame,
                      "Draw as playback shows sample K, with the reversal marks (0: the whole "
                      "response)")
@@ -295,17 +350,36 @@ void AddPlotOptions(CLI::App& command, PlotOptions& plot) {
                       "Draw the four envelope files (EnvRelError*.out) that advanced-loop wrote "
                       "into FOLDER")
           ->type_name("FOLDER");
+  CLI::Option* spectrum =
+      command
+          .add_option("--spectrum", plot.spectrum,
+                      "Draw a spectrum's rows table (the -o of spectrum, or of merge): the "
+                      "picture spectrum --plot draws of it")
+          ->type_name("FILE");
+  const auto [quantity, label] =
+      AddSpectrumPictureOptions(command, "--plot-quantity", plot.plotQuantity, plot.labelRecords);
   study->excludes(envelopes);
+  spectrum->excludes(study)->excludes(envelopes);
   command
       .add_option("-o,--output", plot.output,
                   "Picture file; its extension chooses the format (svg, pdf, png, jpg, ...)")
       ->type_name("FILE")
       ->required();
   command.footer(kPlotNotes);
-  command.parse_complete_callback([&command, &plot] {
-    if (plot.study.empty() && plot.envelopes.empty()) return;
+  command.parse_complete_callback([&command, &plot, quantity, label] {
+    if (plot.spectrum.empty()) {
+      for (const CLI::Option* option : {quantity, label}) {
+        if (option->count() > 0) {
+          throw CLI::ValidationError(option->get_name(), "applies to --spectrum only");
+        }
+      }
+    }
+    if (plot.study.empty() && plot.envelopes.empty() && plot.spectrum.empty()) return;
     if (const std::string given = SolveOptionGiven(command); !given.empty()) {
-      throw CLI::ValidationError(plot.study.empty() ? "--envelopes" : "--study",
+      const char* drawing = !plot.study.empty()       ? "--study"
+                            : !plot.envelopes.empty() ? "--envelopes"
+                                                      : "--spectrum";
+      throw CLI::ValidationError(drawing,
                                  "draws files without solving; " + given + " does not apply");
     }
   });
@@ -318,22 +392,27 @@ int RunPlotCommand(CommonOptions& options, const PlotOptions& plot) {
     std::cerr << "--x and --y take one of T, U, U_DOT, U_DOT_DOT, F, Z, Fext, Fh, Et, Eh\n";
     return kExitUsage;
   }
-  const std::optional<PlotSize> size = ParsePlotSize(plot.size);
+  std::optional<PlotSize> size = ParsePlotSize(plot.size);
   if (!size) {
     std::cerr << "--size " << plot.size << ": the size must be " << SizeRule() << '\n';
+    return kExitUsage;
+  }
+  size->dpi = plot.dpi;
+  if (const std::string problem = DpiProblem(*size); !problem.empty()) {
+    std::cerr << "--dpi " << problem << '\n';
     return kExitUsage;
   }
   const PictureWriter pictures;
   if (!pictures.CheckOutput(plot.output, "-o")) return kExitUsage;
 
-  Graph graph;
-  const bool files = !plot.study.empty() || !plot.envelopes.empty();
-  if (const int status = files ? BuildStudyGraph(plot, graph)
-                               : BuildResponseGraph(options, plot, *x, *y, graph);
+  CurvePlot picture;
+  const bool files = !plot.study.empty() || !plot.envelopes.empty() || !plot.spectrum.empty();
+  if (const int status = files ? BuildFilePicture(plot, picture)
+                               : BuildResponsePicture(options, plot, *x, *y, picture);
       status != 0) {
     return status;
   }
-  return pictures.Write(graph, *size, plot.output);
+  return pictures.Write(picture, *size, plot.output);
 }
 
 }  // namespace quarvel::cli

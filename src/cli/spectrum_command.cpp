@@ -4,14 +4,12 @@
 #include <filesystem>
 #include <iostream>
 #include <optional>
-#include <span>
 
 #include "cli/commands.h"
 #include "cli/experiment_source.h"
 #include "cli/option_checks.h"
 #include "cli/plot_command.h"
 #include "cli/progress_bar.h"
-#include "display/quantities.h"
 #include "plots/spectrum_plot.h"
 #include "solve/model_settings.h"
 #include "spectra/periods.h"
@@ -107,15 +105,10 @@ void ReportOutcome(const SpectrumOutcome& outcome, const SpectrumPlan& plan, boo
 
 // Draws --plot-quantity of every point over the period into --plot; the exit status.
 int DrawSpectrum(const PictureWriter& pictures, const SpectrumOptions& spectrum,
-                 const SpectrumPlan& plan, const std::vector<SpectrumPoint>& points) {
-  const std::span<const Experiment> records = plan.records;
+                 const PlotSize& size, const std::vector<SpectrumPoint>& points) {
   const SpectrumQuantity& quantity = *SpectrumQuantityNamed(spectrum.plotQuantity);
-  const std::string title =
-      (records.size() == 1 ? records.front().name : std::to_string(records.size()) + " records") +
-      ": " + DescribeSpectrum(plan.settings);
-  const bool siUnits = std::all_of(records.begin(), records.end(), ResponseInSiUnits);
-  return pictures.Write(SpectrumPlot(points, quantity, title, siUnits),
-                        *ParsePlotSize(spectrum.plotSize), spectrum.plot);
+  return pictures.Write(SpectrumPlot(points, quantity, spectrum.labelRecords), size,
+                        spectrum.plot);
 }
 
 // What a spectrum run made: what it computed, at which periods, the points and periods written,
@@ -206,9 +199,6 @@ void AddSpectrumOptions(CLI::App& command, SpectrumOptions& spectrum) {
                   "records per period (default: the output's name with -stats)")
       ->type_name("FILE")
       ->group(kGroup);
-  std::vector<std::string> quantities;
-  for (const SpectrumQuantity& quantity : kSpectrumQuantities)
-    quantities.emplace_back(quantity.name);
   command
       .add_option("--plot", spectrum.plot,
                   "Also draw the original and the modified model's --plot-quantity over the "
@@ -216,14 +206,12 @@ void AddSpectrumOptions(CLI::App& command, SpectrumOptions& spectrum) {
                   "pdf, png, jpg, ... by the extension)")
       ->type_name("FILE")
       ->group(kGroup);
-  command
-      .add_option("--plot-quantity", spectrum.plotQuantity,
-                  "What --plot draws: U, peak |U| (m); mu, the ductility peak |U| / Uy; F, peak "
-                  "spring force (N); Eh, hysteretic energy at the end (J). The picture names the "
-                  "units when every record is a ground acceleration in units of g")
-      ->check(CLI::IsMember(quantities))
-      ->capture_default_str()
-      ->group(kGroup);
+  const auto [quantity, label] = AddSpectrumPictureOptions(command, "--plot-quantity",
+                                                           spectrum.plotQuantity,
+                                                           spectrum.labelRecords);
+  quantity->group(kGroup);
+  label->group(kGroup);
+  AddDpiOption(command, "--plot-dpi", spectrum.plotDpi)->group(kGroup);
   command
       .add_option("--plot-size", spectrum.plotSize, "The picture's size in pixels, " + SizeRule())
       ->check(CLI::Validator(
@@ -280,11 +268,17 @@ int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) 
     return kExitUsage;
   }
 
-  // The picture's name is checked before the work, which may take long.
+  // The picture's name and size are checked before the work, which may take long.
   std::optional<PictureWriter> pictures;
+  PlotSize plotSize = *ParsePlotSize(spectrum.plotSize);
+  plotSize.dpi = spectrum.plotDpi;
   if (!spectrum.plot.empty()) {
     if (shard.Sharded()) {
       std::cerr << "--plot draws a whole spectrum; a shard (--shard) has only part of it\n";
+      return kExitUsage;
+    }
+    if (const std::string problem = DpiProblem(plotSize); !problem.empty()) {
+      std::cerr << "--plot-dpi " << problem << '\n';
       return kExitUsage;
     }
     pictures.emplace();
@@ -322,7 +316,7 @@ int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) 
   }
   ReportOutcome(outcome, plan, shard.Sharded());
   const bool draw = pictures && !outcome.interrupted;  // an interrupted spectrum is not whole
-  const int drawn = draw ? DrawSpectrum(*pictures, spectrum, plan, points) : 0;
+  const int drawn = draw ? DrawSpectrum(*pictures, spectrum, plotSize, points) : 0;
   const int summary =
       WriteSpectrumSummary(options, spectrum, plan, read, outcome, draw && drawn == 0);
   if (outcome.interrupted) {

@@ -21,8 +21,10 @@ struct SpectrumOptions {
   std::string output = "spectrum.csv";
   std::string statistics;          // empty: the output's name with "-stats" before its extension
   std::string plot;                // --plot FILE: the picture; empty: none
-  std::string plotQuantity = "U";  // U, mu, F or Eh
+  std::string plotQuantity = "U";  // one of kSpectrumQuantities
   std::string plotSize = "800x600";
+  int plotDpi = 100;          // of a raster picture
+  bool labelRecords = false;  // --label-records
   int jobs = 0;       // 0: one per hardware thread
   std::string shard;  // I/N; empty: the whole spectrum
   bool strict = false;

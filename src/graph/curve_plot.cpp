@@ -3,36 +3,11 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <optional>
+
+#include "graph/graph_internal.h"
 
 namespace quarvel {
 namespace {
-
-GraphSeries LineSeries(const std::string& name, Colour colour, int32_t width, int32_t style) {
-  GraphSeries series;
-  series.Name = name;
-  series.ShowInLegend = !name.empty();
-  series.ShowLine = true;
-  series.LineColour = colour;
-  series.LineWidth = width;
-  series.LineStyle = style;
-  return series;
-}
-
-GraphSeries CurveSeries(const PlotCurve& curve) {
-  GraphSeries series = LineSeries(curve.name, curve.colour, curve.width, curve.style);
-  const size_t count = std::min(curve.x.size(), curve.y.size());
-  series.Points.reserve(count);
-  for (size_t i = 0; i < count; ++i) {
-    if (!std::isfinite(curve.x[i]) || !std::isfinite(curve.y[i])) continue;
-    GraphPoint point;
-    point.X = curve.x[i];
-    point.Y = curve.y[i];
-    series.Points.push_back(point);
-  }
-  series.PointCount = static_cast<int32_t>(series.Points.size());
-  return series;
-}
 
 // 0x00BBGGRR of a hue (degrees), saturation and value in 0..1.
 Colour FromHsv(double hue, double saturation, double value) {
@@ -55,30 +30,45 @@ Colour FromHsv(double hue, double saturation, double value) {
 
 }  // namespace
 
-bool SetCurvePlot(Graph& graph, const CurvePlot& plot) {
-  std::vector<GraphSeries> series;
-  series.reserve(plot.curves.size() + plot.keys.size());
-  std::optional<GraphPoint> firstPoint;
+bool HasFinitePoint(const CurvePlot& plot) {
   for (const PlotCurve& curve : plot.curves) {
-    series.push_back(CurveSeries(curve));
-    if (!firstPoint && !series.back().Points.empty()) firstPoint = series.back().Points.front();
+    for (std::size_t i = 0; i < std::min(curve.x.size(), curve.y.size()); ++i) {
+      if (std::isfinite(curve.x[i]) && std::isfinite(curve.y[i])) return true;
+    }
   }
-  if (!firstPoint) return false;
-  // The axis extents start from the first point of the first series, used or not.
-  if (series.front().Points.empty()) series.front().Points.push_back(*firstPoint);
-  for (const LegendKey& key : plot.keys) {
-    series.push_back(LineSeries(key.name, key.colour, key.width, key.style));
-  }
+  return false;
+}
 
-  graph.SeriesList() = std::move(series);
-  GraphSettings settings = graph.GetGraphSettings();
-  settings.Title = plot.title;
-  settings.XTitle = plot.xTitle;
-  settings.YTitle = plot.yTitle;
-  settings.ShowLegend = plot.legend;
-  graph.SetGraphSettings(settings);
-  graph.ComputeAxes();
-  return true;
+CurvePlot CurvePlotOfGraph(const Graph& graph) {
+  const GraphSettings& settings = graph.Settings();
+  CurvePlot plot;
+  plot.title = settings.Title;
+  plot.xTitle = settings.XTitle;
+  plot.yTitle = settings.YTitle;
+  plot.legend = settings.ShowLegend;
+  for (const GraphSeries& series : graph.SeriesList()) {
+    const std::size_t count = detail::UsedPointCount(series);
+    const int32_t marker = series.ShowMarkers ? series.MarkerSize : 0;
+    const Colour colour = series.ShowLine ? series.LineColour : series.MarkerColour;
+    const int32_t style = series.ShowLine ? series.LineStyle : kPenNone;
+    const bool listed = series.ShowInLegend && !series.Name.empty();
+    if (count == 0) {
+      if (listed) plot.keys.push_back({series.Name, colour, series.LineWidth, style, marker});
+      continue;
+    }
+    if (!series.ShowLine && marker <= 0) continue;
+    PlotCurve& curve = plot.curves.emplace_back();
+    curve.name = listed ? series.Name : std::string();
+    for (std::size_t i = 0; i < count; ++i) {
+      curve.x.push_back(series.Points[i].X);
+      curve.y.push_back(series.Points[i].Y);
+    }
+    curve.colour = colour;
+    curve.width = series.LineWidth;
+    curve.style = style;
+    curve.marker = marker;
+  }
+  return plot;
 }
 
 Colour DistinctColour(int32_t i) {

@@ -1,7 +1,7 @@
 #pragma once
-// Named curves against two automatic axes, with a legend: the graph filled from plain arrays.
-// What report pictures other than the window's response graph are made of (study results,
-// envelopes, several experiments at once, curves over the period).
+// Named curves against two automatic axes, with a legend: what every picture for a report is
+// made of (the response of an experiment, several experiments at once, study results,
+// envelopes, spectra), drawn by RenderFigure (figure.h).
 
 #include <cstdint>
 #include <string>
@@ -12,14 +12,17 @@
 
 namespace quarvel {
 
-// One curve: a line through (x[i], y[i]).
+// One curve: a line through (x[i], y[i]). Widths and marker sizes are pixels of a figure 640
+// pixels wide (and 480 high); larger figures draw them larger in proportion.
 struct PlotCurve {
-  std::string name;        // legend text; empty: not listed
-  std::vector<double> x;   // as many as y; a pair with a value that is not finite is left out
+  std::string name;       // legend text; empty: not listed
+  std::vector<double> x;  // as many as y; a pair with a value that is not finite breaks the line
   std::vector<double> y;
   Colour colour = 0;
-  int32_t width = 2;       // pixels
-  int32_t style = kPenSolid;
+  int32_t width = 2;
+  int32_t style = kPenSolid;  // kPenNone: markers only
+  int32_t marker = 0;         // arm length of a "+" on every point; 0: none
+  std::string endLabel{};     // written right of the plot beside the curve's last point
 };
 
 // A legend entry that stands for a pen rather than for data (a line style shared by several
@@ -29,6 +32,7 @@ struct LegendKey {
   Colour colour = 0;
   int32_t width = 1;
   int32_t style = kPenSolid;
+  int32_t marker = 0;
 };
 
 struct CurvePlot {
@@ -37,13 +41,16 @@ struct CurvePlot {
   std::string yTitle;
   std::vector<PlotCurve> curves;  // drawn in order, the last on top
   std::vector<LegendKey> keys;    // listed after the curves
-  bool legend = true;             // list the named curves and the keys right of the plot
+  bool legend = true;             // list the named curves, then the keys
 };
 
-// Replaces the graph's series by the curves (and the keys, as series without points), sets the
-// titles and the legend switch on the graph's settings, and computes the axes. False, with the
-// graph unchanged, when no curve has a finite point.
-bool SetCurvePlot(Graph& graph, const CurvePlot& plot);
+// True when some curve has a point with both values finite.
+bool HasFinitePoint(const CurvePlot& plot);
+
+// The graph as a plot: its titles and legend switch, every series with a line or visible
+// markers as a curve (points 1..PointCount; named when listed in the legend), and every series
+// listed in the legend without points as a key.
+CurvePlot CurvePlotOfGraph(const Graph& graph);
 
 // Colour number i (from 0) of a sequence whose neighbours are easy to tell apart on white: ten
 // fixed colours, then hues spread by the golden angle.

@@ -56,6 +56,7 @@ bool DressResponseGraph(Graph& graph, const Workbench& bench, bool legend) {
   series.resize(kResponseSeriesCount);  // legend entries of an earlier dressing go
   series[kOriginalCurve].ShowInLegend = true;
   series[kModifiedCurve].ShowInLegend = true;
+  series[kModifiedCurve].LineStyle = kPenDash;
   const bool marksDrawn = std::any_of(
       series.begin() + kLastPlusMark, series.end(),
       [](const GraphSeries& mark) { return mark.ShowMarkers && mark.MarkerSize > 0; });

@@ -16,10 +16,11 @@ inline constexpr const char* kReversalMinusLegend = "Reversal point -";
 
 // Dresses the graph that UpdateGraph built (and UpdatePlaybackFrame moved to a frame) for a
 // picture of its own, before it is drawn: the axis titles take their units (QuantityAxisTitle,
-// in SI units when the selected experiment's response is), and with `legend` the graph's legend
-// lists "Original Model" and "Modified Model" and, when reversal marks are drawn, one entry for
-// each sign of mark. False, changing nothing, when the graph does not hold the response series
-// or no experiment or quantity is selected.
+// in SI units when the selected experiment's response is), the modified model's curve is dashed
+// so that the original shows where the two coincide, and with `legend` the graph's legend lists
+// "Original Model" and "Modified Model" and, when reversal marks are drawn, one entry for each
+// sign of mark. False, changing nothing, when the graph does not hold the response series or no
+// experiment or quantity is selected. CurvePlotOfGraph then gives the figure.
 bool DressResponseGraph(Graph& graph, const Workbench& bench, bool legend);
 
 // Every experiment of the solved set, each in its own colour (DistinctColour): the original

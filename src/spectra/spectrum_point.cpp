@@ -1,6 +1,7 @@
 #include "spectra/spectrum_point.h"
 
 #include <cmath>
+#include <numbers>
 
 #include "model/excitation_force.h"
 #include "solve/model_settings.h"
@@ -153,6 +154,10 @@ SpectrumPoint SpectrumSolver::Solve(const Experiment& record, int32_t index, dou
   linear.Uy = 1.0;
   SolveOriginalPass(record, linear, run_);
   point.elasticForce = PeakOfAbsolute(run_.history.F);
+  const double omega = 2.0 * std::numbers::pi / period;
+  point.Sd = PeakOfAbsolute(run_.history.U);
+  point.PSV = omega * point.Sd;
+  point.PSA = omega * omega * point.Sd / kGravity;
 
   double fy = 0.0;
   switch (settings.kind) {

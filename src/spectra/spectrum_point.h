@@ -58,6 +58,11 @@ struct SpectrumPoint {
   double stiffness = 0.0;     // k [N/m]
   double c = 0.0;             // [N s/m]
   double elasticForce = 0.0;  // Fel: peak |F| of the linear system (a = 1) [N]
+  // The linear elastic spectrum: Sd the linear system's peak |U|, PSV = w Sd and
+  // PSA = w^2 Sd / g with w = 2 pi / T and g = 9.81 m/s^2.
+  double Sd = 0.0;   // [m]
+  double PSV = 0.0;  // [m/s]
+  double PSA = 0.0;  // [g]
   // From here on meaningful only when Solved.
   double Fy = 0.0;             // [N]
   double Uy = 0.0;             // Fy / k [m]

@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <string>
 
+#include "io/file_reader.h"
 #include "text/number_text.h"
+#include "text/text_lines.h"
 
 namespace quarvel {
 namespace {
@@ -39,7 +41,7 @@ auto& NumberOf(Point& point, const NumberColumn& column) {
 }
 
 // The number columns of the rows table, after T_s, record, name and status.
-constexpr std::array<NumberColumn, 18> kNumberColumns = {{
+constexpr std::array<NumberColumn, 21> kNumberColumns = {{
     Field("m_kg", &SpectrumPoint::mass, false, false),
     Field("k_N_per_m", &SpectrumPoint::stiffness, false, false),
     Field("c_N_s_per_m", &SpectrumPoint::c, false, false),
@@ -48,6 +50,9 @@ constexpr std::array<NumberColumn, 18> kNumberColumns = {{
     Field("Uy_m", &SpectrumPoint::Uy, true, true),
     Field("Cy", &SpectrumPoint::strengthRatio, true, true),
     Field("R", &SpectrumPoint::reduction, true, true),
+    Field("Sd_m", &SpectrumPoint::Sd, false, true),
+    Field("PSV_m_per_s", &SpectrumPoint::PSV, false, true),
+    Field("PSA_g", &SpectrumPoint::PSA, false, true),
     Peak("U_orig_m", &SpectrumPoint::original, &ModelPeaks::peakU),
     Peak("U_mod_m", &SpectrumPoint::modified, &ModelPeaks::peakU),
     Peak("mu_orig", &SpectrumPoint::original, &ModelPeaks::ductility),
@@ -119,13 +124,6 @@ std::optional<double> TableNumber(std::string_view text) {
   return value;
 }
 
-std::optional<double> Mean(const std::vector<double>& values) {
-  if (values.empty()) return std::nullopt;
-  double sum = 0.0;
-  for (const double v : values) sum += v;
-  return sum / static_cast<double>(values.size());
-}
-
 std::optional<double> Median(std::vector<double> values) {
   if (values.empty()) return std::nullopt;
   std::sort(values.begin(), values.end(), [](double a, double b) {
@@ -143,7 +141,7 @@ std::optional<double> LognormalDispersion(const std::vector<double>& values) {
     if (!(v > 0.0) || !std::isfinite(v)) return std::nullopt;
     logs.push_back(std::log(v));
   }
-  const double mean = *Mean(logs);
+  const double mean = *MeanOf(logs);
   double squares = 0.0;
   for (const double l : logs) squares += (l - mean) * (l - mean);
   return std::sqrt(squares / static_cast<double>(logs.size() - 1));
@@ -222,6 +220,47 @@ std::optional<SpectrumPoint> ParseSpectrumRow(std::string_view text) {
   return point;
 }
 
+FileResult ParseSpectrumRows(const std::vector<std::string>& lines, const std::string& path,
+                             std::vector<SpectrumPoint>& points) {
+  points.clear();
+  if (lines.empty()) return FileResult::Failure(path, "the file is empty", 1);
+  if (lines.front() != SpectrumRowsHeader()) {
+    return FileResult::Failure(path, "not the header of a spectrum's rows table", 1);
+  }
+  const std::size_t end = lines.size() > 1 && lines.back().empty() ? lines.size() - 1
+                                                                   : lines.size();
+  for (std::size_t k = 1; k < end; ++k) {
+    std::optional<SpectrumPoint> point = ParseSpectrumRow(lines[k]);
+    if (!point) {
+      points.clear();
+      return FileResult::Failure(path,
+                                 "not a row of the table (" +
+                                     std::to_string(kLeadingColumns + kNumberColumns.size()) +
+                                     " fields: numbers, a record number from 1, a status)",
+                                 static_cast<int64_t>(k + 1));
+    }
+    points.push_back(std::move(*point));
+  }
+  return {};
+}
+
+FileResult ReadSpectrumRowsFile(const std::string& path, std::vector<SpectrumPoint>& points) {
+  constexpr std::uintmax_t kMaxRowsFileBytes = std::uintmax_t{1} << 30;
+  std::string text;
+  if (FileResult read = ReadWholeFile(path, text, kMaxRowsFileBytes, "a spectrum's rows table");
+      !read) {
+    return read;
+  }
+  return ParseSpectrumRows(LinesOf(text), path, points);
+}
+
+std::optional<double> MeanOf(const std::vector<double>& values) {
+  if (values.empty()) return std::nullopt;
+  double sum = 0.0;
+  for (const double v : values) sum += v;
+  return sum / static_cast<double>(values.size());
+}
+
 std::optional<double> NumberOfColumn(const SpectrumPoint& point, std::string_view name) {
   for (const NumberColumn& column : kNumberColumns) {
     if (name != column.name) continue;
@@ -239,7 +278,7 @@ ColumnStatistics StatisticsOfColumn(const std::vector<SpectrumPoint>& points,
   for (const SpectrumPoint& point : points) {
     if (point.status == PointStatus::Solved) values.push_back(NumberOf(point, column));
   }
-  return {Mean(values), Median(values), LognormalDispersion(values)};
+  return {MeanOf(values), Median(values), LognormalDispersion(values)};
 }
 
 }  // namespace

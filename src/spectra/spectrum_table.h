@@ -10,13 +10,15 @@
 #include <string_view>
 #include <vector>
 
+#include "io/file_result.h"
 #include "spectra/spectrum_point.h"
 
 namespace quarvel {
 
 // The header of the rows table: T_s, record, name, status, m_kg, k_N_per_m, c_N_s_per_m,
-// Fel_N, Fy_N, Uy_m, Cy, R, then U_m, mu, F_N, Eh_end_J of the original and the modified model
-// (suffixes _orig, _mod) and rel_err_U, rel_err_Eh.
+// Fel_N, Fy_N, Uy_m, Cy, R, the linear elastic spectrum Sd_m, PSV_m_per_s, PSA_g, then U_m, mu,
+// F_N, Eh_end_J of the original and the modified model (suffixes _orig, _mod) and rel_err_U,
+// rel_err_Eh.
 std::string SpectrumRowsHeader();
 
 // The status texts: "solved", "ductility not reached", "no elastic response".
@@ -30,6 +32,14 @@ std::string SpectrumRowText(const SpectrumPoint& point);
 // Reading a row written by SpectrumRowText gives every number bit for bit.
 std::optional<SpectrumPoint> ParseSpectrumRow(std::string_view text);
 
+// The points of a rows table given as its lines (the header first; one empty last line, the
+// end of the last row, is allowed): done, or a failure of `path` naming the first line that is
+// not the header or a row.
+FileResult ParseSpectrumRows(const std::vector<std::string>& lines, const std::string& path,
+                             std::vector<SpectrumPoint>& points);
+// ParseSpectrumRows of the file at `path` (at most 1 GiB).
+FileResult ReadSpectrumRowsFile(const std::string& path, std::vector<SpectrumPoint>& points);
+
 // The statistics over records of one period, each over the points solved there.
 struct PeriodStatistics {
   double period = 0.0;
@@ -41,6 +51,9 @@ struct PeriodStatistics {
   // not above 0).
   std::vector<std::optional<double>> values;
 };
+
+// The mean of the values, summed in their order; empty for none.
+std::optional<double> MeanOf(const std::vector<double>& values);
 
 // The number in column `name` of the rows table ("U_orig_m", "mu_mod", "Fel_N", ...) of a point;
 // nullopt for a name that is not a number column, or for a column that needs a strength at a
@@ -61,8 +74,9 @@ ColumnStatistics StatisticsOfColumn(const std::vector<SpectrumPoint>& points,
 // Statistics of the points of one period (in record order; the sums run in that order).
 PeriodStatistics StatisticsOf(double period, const std::vector<SpectrumPoint>& points);
 
-// T_s, records, solved, then for each of Fel_N, Fy_N, Cy, R and the model quantities and
-// relative errors of the rows: <name>_mean, <name>_median, <name>_beta.
+// T_s, records, solved, then for each of Fel_N, Fy_N, Uy_m, Cy, R, Sd_m, PSV_m_per_s, PSA_g
+// and the model quantities and relative errors of the rows: <name>_mean, <name>_median,
+// <name>_beta.
 std::string SpectrumStatisticsHeader();
 std::string SpectrumStatisticsText(const PeriodStatistics& statistics);
 

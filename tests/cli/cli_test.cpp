@@ -256,7 +256,8 @@ TEST_F(CliTest, PlotDrawsEachKindWithItsLegendAndUnits) {
 
 // Two records (El Centro and a copy at half its amplitude): the rows and statistics tables are
 // the same, byte for byte, with one job, two jobs, as three shards merged and with El Centro read
-// from its AT2 file; the picture is drawn (its legend and titles: tests/plots).
+// from its AT2 file; the picture is drawn (its legend and titles: tests/plots), and drawn again
+// from the merged table byte for byte.
 TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsOrShards) {
   std::istringstream elCentro(ReadWholeFile(kElCentro));
   std::string half;
@@ -290,6 +291,8 @@ TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsOrShards) {
   for (const std::string folder : {"at2/", "two/", "shards/"}) {
     EXPECT_EQ(Read(folder + "s.csv") + Read(folder + "s-stats.csv"), rows + statistics) << folder;
   }
+  Ok("plot --spectrum shards/s.csv -o merged.svg");  // the picture of the merged table
+  EXPECT_EQ(Read("merged.svg"), Read("s.svg"));
 }
 
 // Every command of the README that runs quarvel-cli from the top of the repository (and the
@@ -369,7 +372,8 @@ const ErrorCase kErrorCases[] = {
     {"merge_not_a_shard", "merge bad.quarvel", 1, "not a shard file"},
     {"check_bad_file", "check zero.quarvel bad.quarvel", 1, "bad.quarvel: line 1"},
     {"plot_unknown_quantity", "plot --x Q -o f.png", 2, "--x"},
-    {"plot_no_finite_values", "plot --method euler --mass 1e-12 -o f.png", 1, "the response has no finite values"},
+    // A response that grows to 1e200 before it overflows is drawn as far as it is finite.
+    {"plot_huge_response", "plot --method euler --mass 1e-12 -o g.svg", 0, "written to g.svg"},
     {"plot_unknown_extension", "plot -o f.xyz", 2, "-o f.xyz: .xyz is not a picture format"},
     {"plot_without_extension", "plot -o f", 2, "-o f: the file name has no extension"},
     {"plot_frame_of_all", "plot --experiment all --frame 3 -o f.png", 2, "--frame draws the playb"},
@@ -385,6 +389,13 @@ const ErrorCase kErrorCases[] = {
     {"plot_size_too_large", "plot --size 800x4001 -o f.png", 2, "--size"},
     {"plot_frame_beyond_the_record", "plot --frame 502 -o f.png", 2, "--frame 502"},
     {"plot_folder_missing", "plot -o missing/f.png", 1, "missing/f.png"},
+    {"plot_dpi_too_large", "plot --size 4000x3000 --dpi 300 -o f.png", 2,
+     "--dpi 300: a 4000x3000 picture would be 12000x9000 pixels"},
+    {"plot_spectrum_not_a_table", "plot --spectrum zero.quarvel -o f.png", 1,
+     "zero.quarvel: line 1: not the header of a spectrum's rows table"},
+    {"plot_spectrum_solve_option", "plot --spectrum s.csv --x U -o f.png", 2, "--spectrum: draws"},
+    {"plot_quantity_without_spectrum", "plot --plot-quantity PSA -o f.png", 2,
+     "--plot-quantity: applies to --spectrum only"},
     {"demo_into_a_file", "demo --dir bad.quarvel", 1, "bad.quarvel/quarvel-report.txt: Not a dir"},
     // Engineering inputs, which give the oscillator the period asked for (DC 1 is made again in
     // multiples of the derived Uy), and spectra.

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "graph/curve_plot.h"
+#include "graph/graph.h"
 #include "graph/recording_canvas.h"
 #include "support/digest.h"
 
@@ -200,33 +200,17 @@ TEST_P(GraphDrawing, LeavesTheRecordedDrawing) {
 INSTANTIATE_TEST_SUITE_P(Rows, GraphDrawing, ::testing::ValuesIn(kDrawings),
                          [](const auto& info) { return std::string(info.param.name); });
 
-// Curves from plain arrays leave out non-finite points (the axes come from the data alone) and
-// list the keys in the legend only; without any finite point the graph is left unchanged.
 // Nothing is drawn without series (the axes stay), before the axes were ever computed, or
 // without a surface.
-TEST(GraphDrawing, CurvePlotsAndNothingToDraw) {
-  CurvePlot plot;
-  plot.title = "Study";
-  plot.xTitle = "Period (s)";
-  plot.yTitle = "Relative error";
-  plot.curves = {{"Nothing", {kNan}, {1.0}, 0x0000FF},
-                 {"Errors", {0.5, 1.0, INFINITY, 2.0, 3.0}, {0.1, kNan, 9.0, -0.2, 0.3}, 0xFF0000},
-                 {"", {1.0}, {0.0}, 0x00FF00}};
-  plot.keys = {{"Dotted: modified", 0x123456, 1, kPenDot}};
-  CurvePlot nothing;
-  nothing.curves = {{"All NaN", {kNan, 1.0}, {1.0, kNan}, 0}};
+TEST(GraphDrawing, NothingToDraw) {
   RecordingCanvas canvas(800, 600);
   Graph graph;
   graph.SetSurface(&canvas);
   graph.SeriesList() = {kDiagonal};
   EXPECT_EQ(Drawn(graph, canvas, graph.DrawGraph()), "none 0xddb0f1cf17261bdf");  // no axes yet
-  ASSERT_TRUE(SetCurvePlot(graph, plot));
-  EXPECT_FALSE(SetCurvePlot(graph, nothing));
-  EXPECT_EQ(Drawn(graph, canvas, graph.DrawGraph()), "138 56 584 519 0x691a8094b7129f94");
-  canvas.Clear();
-  graph.SeriesList().clear();
   graph.ComputeAxes();
-  EXPECT_EQ(Drawn(graph, canvas, graph.DrawGraph()), "none 0x7a5f8c09398eeb25");
+  graph.SeriesList().clear();
+  EXPECT_EQ(Drawn(graph, canvas, graph.DrawGraph()), "none 0x5143a373756a1c93");
   graph.SeriesList() = {kDiagonal};
   graph.SetSurface(nullptr);
   EXPECT_EQ(graph.DrawGraph(), std::nullopt);

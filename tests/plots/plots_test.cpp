@@ -10,7 +10,6 @@
 #include "display/quantities.h"
 #include "display/response_graph.h"
 #include "experiments/generated_experiments.h"
-#include "graph/recording_canvas.h"
 #include "plots/response_plot.h"
 #include "plots/spectrum_plot.h"
 #include "solve/solve_experiments.h"
@@ -48,32 +47,30 @@ std::string Text(const CurvePlot& plot, bool points = true) {
   return t.str();
 }
 
-TEST(DressResponseGraph, LegendListsTheCurvesAndTheReversalMarksWhenDrawn) {
-  const std::vector<std::string> curves = {"Original Model", "Modified Model"};
-  const std::vector<std::string> marks = {"Original Model", "Modified Model",
-                                          kReversalPlusLegend, kReversalMinusLegend};
-  // (Without the legend, and the axis titles: tests/cli.)
-  const struct { bool lastAndMaxRule; int32_t frame; std::vector<std::string> listed; } rows[] = {
-      {true, 0, curves}, {true, 300, marks}, {false, 300, curves}};  // all-reversal: no mark
+// The figure of a dressed graph names both curves, dashes the modified one, and keys the
+// reversal marks when they are drawn (last and max: four; all-reversal: none); hidden marks are
+// no curves.
+TEST(DressResponseGraph, FigureNamesTheCurvesAndKeysTheReversalMarksWhenDrawn) {
+  const struct {
+    bool lastAndMaxRule;
+    int32_t frame;
+    std::string text;
+  } rows[] = {{true, 0, "Original Model a30:\nModified Model b21:\n"},
+              {true, 300,
+               "Original Model a30:\nModified Model b21:\n c05:\n d05:\n c05:\n d05:\n"
+               "key Reversal point +\nkey Reversal point -\n"},
+              {false, 300, "Original Model a30:\nModified Model b21:\n"}};
   for (const auto& row : rows) {
     Workbench bench = SolvedSineBench(row.lastAndMaxRule);
     Graph graph;
     ASSERT_TRUE(UpdateGraph(graph, bench, bench.CurrentExperiment()->counter, true));
     if (row.frame > 0) ASSERT_TRUE(UpdatePlaybackFrame(graph, bench, row.frame));
     for (int i = 0; i < 2; ++i) ASSERT_TRUE(DressResponseGraph(graph, bench, true));
-    RecordingCanvas canvas(800, 600);
-    graph.SetSurface(&canvas);
-    ASSERT_TRUE(graph.DrawGraph());
-    // The texts in the legend font (8 pt: height -11 at 15 twips).
-    std::vector<std::string> legend;
-    for (const CanvasCall& call : canvas.Texts()) {
-      if (call.font && call.font->Height == -11) legend.push_back(call.text);
-    }
-    EXPECT_EQ(legend, row.listed) << row.frame;  // dressed twice: nothing doubles
+    const std::string text = Text(CurvePlotOfGraph(graph), false);  // dressed twice: no doubles
+    EXPECT_EQ(text.substr(text.find('\n') + 1), row.text) << row.frame;
   }
 }
 
-// (The legend listing the named curves and the keys: the curve plot drawing in tests/graph.)
 TEST(ExperimentsOverlayPlot, OneColourPerExperimentNamedAndTheModelsKeys) {
   const Workbench bench = SolvedSineBench(false);
   const CurvePlot plot = ExperimentsOverlayPlot(bench, kT, kU);
@@ -82,7 +79,9 @@ TEST(ExperimentsOverlayPlot, OneColourPerExperimentNamedAndTheModelsKeys) {
     const Experiment& e = bench.experiments.At(k);
     const ExperimentResults& r = bench.results.At(k);
     want += e.name + " " + char('a' + k - 1) + "20:\n " + char('a' + k - 1) + "11:\n";
-    const auto tail = [](const std::vector<double>& v) { return std::vector(v.begin() + 1, v.end()); };
+    const auto tail = [](const std::vector<double>& v) {
+      return std::vector(v.begin() + 1, v.end());
+    };
     EXPECT_EQ(plot.curves[2 * k - 2].y, tail(r.original.U));
     EXPECT_EQ(plot.curves[2 * k - 1].y, tail(r.modified.U));
     EXPECT_EQ(plot.curves[2 * k - 1].x, tail(r.modified.T));
@@ -91,31 +90,40 @@ TEST(ExperimentsOverlayPlot, OneColourPerExperimentNamedAndTheModelsKeys) {
 }
 
 // Two records over three periods, given out of order, the second without a strength at the last
-// period: each record's curve runs over its solved periods in increasing order, the means (drawn
-// last, on top) over the records solved at each period. A single record draws its two curves.
+// period: each record's curve runs over its solved periods in increasing order (the modified
+// model's dashed), the means (drawn last, on top) over the records solved at each period; a
+// ratio's mean is the mean of the records' ratios. A single record draws its two curves.
 TEST(SpectrumPlot, RecordsThinMeansThickOverTheSolvedPoints) {
   std::vector<SpectrumPoint> points;
-  for (const auto& [period, record, u, uModified] :
-       {std::tuple{1.0, 1, 0.2, 0.3}, {0.5, 1, 0.1, 0.1}, {0.5, 2, 0.3, 0.5}, {1.0, 2, 0.4, 0.5},
-        {1.5, 1, 0.6, 0.7}, {1.5, 2, 9.0, 9.0}}) {
+  for (const auto& [period, record, u, uModified] : {std::tuple{1.0, 1, 0.2, 0.3},
+                                                     {0.5, 1, 0.1, 0.1},
+                                                     {0.5, 2, 0.3, 0.5},
+                                                     {1.0, 2, 0.4, 0.5},
+                                                     {1.5, 1, 0.6, 0.9},
+                                                     {1.5, 2, 9.0, 9.0}}) {
     SpectrumPoint& p = points.emplace_back();
     p.period = period;
     p.record = record;
+    p.name = record == 1 ? "A" : "";
     p.original.peakU = u;
     p.modified.peakU = uModified;
   }
   points.back().status = PointStatus::DuctilityNotReached;
-  const SpectrumQuantity& u = *SpectrumQuantityNamed("U");
-  EXPECT_EQ(Text(SpectrumPlot(points, u, "two", true)),
-            "two|Period T (s)|Peak displacement |U| (m)\n a10: 0.5,0.1 1,0.2 1.5,0.6\n"
-            " a10: 0.5,0.3 1,0.4\n b10: 0.5,0.1 1,0.3 1.5,0.7\n b10: 0.5,0.5 1,0.5\n"
+  EXPECT_EQ(Text(SpectrumPlot(points, *SpectrumQuantityNamed("U"), true)),
+            "2 records|Period T (s)|Peak displacement |U| (m)\n a10: 0.5,0.1 1,0.2 1.5,0.6\n"
+            " a10: 0.5,0.3 1,0.4\n b11: 0.5,0.1 1,0.3 1.5,0.9\n b11: 0.5,0.5 1,0.5\n"
             "Original model, mean c30: 0.5,0.2 1,0.3 1.5,0.6\n"
-            "Modified model, mean d30: 0.5,0.3 1,0.4 1.5,0.7\n"
+            "Modified model, mean d21: 0.5,0.3 1,0.4 1.5,0.9\n"
             "key Original model, each record\nkey Modified model, each record\n");
+  const CurvePlot ratio = SpectrumPlot(points, *SpectrumQuantityNamed("ratio-U"), true);
+  EXPECT_EQ(ratio.curves.back().y,
+            std::vector<double>({0.5 * (1.0 + 0.5 / 0.3), 0.5 * (1.5 + 1.25), 1.5}));
+  EXPECT_EQ(ratio.curves[0].endLabel, "A");
+  EXPECT_EQ(ratio.curves[1].endLabel, "Record 2");
   points.resize(2);  // record 1 alone
-  EXPECT_EQ(Text(SpectrumPlot(points, u, "one", false)),
-            "one|Period T (s)|Peak displacement |U|\nOriginal model a30: 0.5,0.1 1,0.2\n"
-            "Modified model b30: 0.5,0.1 1,0.3\n");
+  EXPECT_EQ(Text(SpectrumPlot(points, *SpectrumQuantityNamed("U"), false)),
+            "A|Period T (s)|Peak displacement |U| (m)\nOriginal model a30: 0.5,0.1 1,0.2\n"
+            "Modified model b21: 0.5,0.1 1,0.3\n");
 }
 
 }  // namespace

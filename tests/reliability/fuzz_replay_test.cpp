@@ -21,6 +21,9 @@
 #define LLVMFuzzerTestOneInput SpectrumShardFuzzTarget
 #include "../../fuzz/spectrum_shard_fuzzer.cpp"
 #undef LLVMFuzzerTestOneInput
+#define LLVMFuzzerTestOneInput SpectrumRowsFuzzTarget
+#include "../../fuzz/spectrum_rows_fuzzer.cpp"
+#undef LLVMFuzzerTestOneInput
 #define LLVMFuzzerTestOneInput StudyFileFuzzTarget
 #include "../../fuzz/study_file_fuzzer.cpp"
 #undef LLVMFuzzerTestOneInput
@@ -59,6 +62,7 @@ const Target kTargets[] = {
     {"record_check", RecordCheckFuzzTarget, 11},       {"solve", SolveFuzzTarget, 11},
     {"spectrum_periods", SpectrumPeriodsFuzzTarget, 11},
     {"spectrum_shard", SpectrumShardFuzzTarget, 11},   {"study_file", StudyFileFuzzTarget, 8},
+    {"spectrum_rows", SpectrumRowsFuzzTarget, 11},
     {"study_shard", StudyShardFuzzTarget, 11},         {"at2_record", At2RecordFuzzTarget, 8},
     {"columns_record", ColumnsRecordFuzzTarget, 8},    {"csv_record", CsvRecordFuzzTarget, 8},
 };

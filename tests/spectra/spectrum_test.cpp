@@ -73,7 +73,8 @@ double NewmarkPeak(const Experiment& record, double m, double c, double k, int s
 // record's step has a period error of (pi h / T)^2 / 12 < 1e-5 at these periods; peaks are
 // compared at the record's samples, where the spectrum takes them.
 TEST(Spectrum, LinearPeakDisplacementAgreesWithNewmark) {
-  SpectrumSettings settings = DefaultSettings(SpectrumKind::Strength, 0.1, 0.02);
+  const SpectrumSettings yielding = DefaultSettings(SpectrumKind::Strength, 0.1, 0.02);
+  SpectrumSettings settings = yielding;
   settings.model.alpha = 1.0;
   SpectrumSolver solver;
   for (const double period : {0.5, 1.0, 2.0}) {
@@ -82,6 +83,11 @@ TEST(Spectrum, LinearPeakDisplacementAgreesWithNewmark) {
     ASSERT_EQ(point.status, PointStatus::Solved);
     const double expected = NewmarkPeak(ElCentro(), point.mass, point.c, point.stiffness, 40);
     EXPECT_NEAR(point.original.peakU, expected, 0.005 * expected);
+    // The elastic spectrum of an inelastic point is that of the linear system.
+    const SpectrumPoint inelastic = solver.Solve(ElCentro(), 1, period, yielding);
+    EXPECT_NEAR(inelastic.Sd, expected, 0.005 * expected);
+    const double omega = 2.0 * M_PI / period;
+    EXPECT_NEAR(inelastic.PSA * 9.81, omega * omega * expected, 0.005 * omega * omega * expected);
     // 2 % of critical damping, and the period asked for.
     EXPECT_NEAR(point.c / (2.0 * std::sqrt(point.stiffness * point.mass)), 0.02, 1e-15);
     EXPECT_NEAR(2.0 * M_PI * std::sqrt(point.mass / point.stiffness), period, 1e-13 * period);
@@ -141,7 +147,8 @@ TEST(Spectrum, RowsReadBackBitForBit) {
   const double inf = std::numeric_limits<double>::infinity(), k = 1754.5963379714383;
   const double fy = 2.41714853506552;
   const SpectrumPoint solved{0.15, 3, "Taft, \"N21E\"", PointStatus::Solved, 1.0, k,
-                             4.188790204786387, 7.231369977034274, fy, fy / k, 1.0 / 3.0,
+                             4.188790204786387, 7.231369977034274, 0.004, 0.1, 1e-300,
+                             fy, fy / k, 1.0 / 3.0,
                              2.9916944995845105,
                              {0.005542682363008385, 4.0234061066544164, 3.0947659019971296, 1e-300},
                              {0.005397551140661923, -0.0, inf, 5e-324}, std::nan(""),

@@ -1,7 +1,7 @@
 #pragma once
-// A graph drawn into a picture file whose format follows the file name: SVG and PDF as vector
-// pictures, every format of Qt's image writer (PNG, JPEG, ...) as pixels. Needs a
-// QGuiApplication (fonts, text measurement); no display.
+// A figure for a report (graph/figure.h) drawn into a picture file whose format follows the file
+// name: SVG and PDF as vector pictures, every format of Qt's image writer (PNG, JPEG, ...) as
+// antialiased pixels. Needs a QGuiApplication (fonts, text measurement); no display.
 
 #include <QByteArray>
 
@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "graph/graph.h"
+#include "graph/curve_plot.h"
 #include "io/file_result.h"
 
 namespace quarvel {
@@ -25,17 +25,32 @@ std::string FileExtension(const std::string& path);
 // The format FileExtension(path) names, or empty when it names none of PictureFormats().
 std::string PictureFormatOfPath(const std::string& path);
 
-// The graph as it stands (series, settings, axes) drawn on a width x height surface and
-// encoded in `format` (one of PictureFormats()): svg with a view box of width x height, pdf as
-// one page of width x height pixels at 96 per inch (0.75 pt a pixel), the others as pixels.
-// Empty when there is nothing to draw (no series, no positive axis steps) or the format cannot
-// be encoded. The graph's surface is left as it was.
-std::optional<QByteArray> DrawGraphPicture(Graph& graph, int32_t width, int32_t height,
-                                           const std::string& format);
+// The pixels per inch of a raster picture unless asked otherwise.
+inline constexpr int32_t kDefaultPictureDpi = 100;
 
-// DrawGraphPicture written to `path`: done, or the file with the reason (nothing to draw, or
+// A picture's size: width x height pixels at 100 per inch, which a raster picture of `dpi`
+// pixels per inch multiplies by dpi / 100 (the same figure in finer pixels). Vector pictures
+// are width x height pixels at 96 per inch whatever the dpi.
+struct PictureSize {
+  int32_t width = 800;
+  int32_t height = 600;
+  int32_t dpi = kDefaultPictureDpi;
+};
+
+// The pixels of a raster picture of that size (at least 1 each).
+int32_t RasterPixels(int32_t side, int32_t dpi);
+
+// The plot drawn by RenderFigure and encoded in `format` (one of PictureFormats()): svg with a
+// width and height of the size (its view box in the finer units the figure is laid out in),
+// pdf as one page of width x height pixels at 96 per inch (0.75 pt a pixel), the others as
+// pixels at the size's dpi, which a PNG records. Empty when there is nothing to draw (no finite
+// point) or the format cannot be encoded.
+std::optional<QByteArray> DrawFigurePicture(const CurvePlot& plot, const PictureSize& size,
+                                            const std::string& format);
+
+// DrawFigurePicture written to `path`: done, or the file with the reason (nothing to draw, or
 // the system's reason it could not be written).
-FileResult SaveGraphPicture(Graph& graph, int32_t width, int32_t height, const std::string& path,
-                            const std::string& format);
+FileResult SaveFigurePicture(const CurvePlot& plot, const PictureSize& size,
+                             const std::string& path, const std::string& format);
 
 }  // namespace quarvel

@@ -11,41 +11,40 @@
 namespace quarvel {
 namespace {
 
-// Lines are painted through the pixel centres, where a raster device sets its pixels.
-constexpr double kPixelCentre = 0.5;
-
-QPointF PixelCentre(int32_t x, int32_t y) { return QPointF(x + kPixelCentre, y + kPixelCentre); }
+// Dashes and gaps in multiples of the pen's width, as figure tools draw them; empty for solid.
+QVector<qreal> DashOf(int32_t style) {
+  switch (style) {
+    case kPenDash:
+      return {3.7, 1.6};
+    case kPenDot:
+      return {1.0, 1.65};
+    case kPenDashDot:
+      return {6.4, 1.6, 1.0, 1.6};
+    case kPenDashDotDot:
+      return {6.4, 1.6, 1.0, 1.6, 1.0, 1.6};
+    default:
+      return {};
+  }
+}
 
 QPen MakePen(const Pen& pen) {
   QPen qpen(ToQColor(pen.Colour));
-  if (pen.Width <= 1) {
-    qpen.setWidth(1);
-    qpen.setCapStyle(Qt::FlatCap);
-    qpen.setJoinStyle(Qt::MiterJoin);
-    const std::vector<int> dash = detail::DashPattern(pen.Style);
-    if (!dash.empty()) qpen.setDashPattern(QVector<qreal>(dash.begin(), dash.end()));
-    return qpen;
-  }
-  // Wide pens are solid whatever their style, with round ends and joins.
-  qpen.setWidth(pen.Width);
-  qpen.setStyle(Qt::SolidLine);
-  qpen.setCapStyle(Qt::RoundCap);
+  qpen.setWidth(std::max(pen.Width, 1));
   qpen.setJoinStyle(Qt::RoundJoin);
+  const QVector<qreal> dash = DashOf(pen.Style);
+  qpen.setCapStyle(dash.isEmpty() ? Qt::RoundCap : Qt::FlatCap);
+  if (!dash.isEmpty()) qpen.setDashPattern(dash);
   return qpen;
 }
 
 }  // namespace
 
-PainterCanvas::PainterCanvas(QPaintDevice& device, int32_t width, int32_t height,
-                             Colour background, double twipsPerPixel)
-    : device_(device),
-      width_(std::max(width, 1)),
-      height_(std::max(height, 1)),
-      background_(background),
-      twips_(twipsPerPixel) {
+PainterCanvas::PainterCanvas(QPaintDevice& device, int32_t width, int32_t height, double scale)
+    : device_(device), width_(std::max(width, 1)), height_(std::max(height, 1)) {
   painter_.begin(&device_);
   painter_.setRenderHint(QPainter::Antialiasing, true);
   painter_.setRenderHint(QPainter::TextAntialiasing, true);
+  painter_.scale(scale, scale);
   RestorePen();
   RestoreFont();
 }
@@ -74,11 +73,11 @@ void PainterCanvas::RestorePen() { SelectPen(Pen{kPenSolid, 1, 0}); }
 
 void PainterCanvas::MoveTo(int32_t x, int32_t y) {
   FlushLines();
-  current_ = PixelCentre(x, y);
+  current_ = QPointF(x, y);
 }
 
 void PainterCanvas::LineTo(int32_t x, int32_t y) {
-  const QPointF target = PixelCentre(x, y);
+  const QPointF target(x, y);
   if (target == current_) return;  // a line from a point to itself draws nothing
   if (penDraws_ && (detail::IsFar(current_) || detail::IsFar(target))) {
     // Only the part near the surface can show; the rest is cut off first.
@@ -107,6 +106,7 @@ void PainterCanvas::FlushLines() {
 
 bool PainterCanvas::SelectFont(const LogicalFont& font) {
   font_ = detail::ToQFont(font, surfaceFont_);
+  font_.setHintingPreference(QFont::PreferNoHinting);
   escapement_ = font.Escapement;
   return true;
 }
@@ -126,8 +126,8 @@ TextExtent PainterCanvas::MeasureText(std::string_view text) {
 void PainterCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
   FlushLines();
   if (!painter_.isActive()) return;
-  detail::DrawAlignedText(painter_, font_, QFontMetrics(font_, &device_), x, y, align_,
-                          escapement_, detail::ToQString(text), textColour_);
+  detail::DrawAlignedText(painter_, font_, QFontMetrics(font_, &device_), x, y, align_, escapement_,
+                          detail::ToQString(text), textColour_);
 }
 
 }  // namespace quarvel

@@ -1,13 +1,12 @@
 #pragma once
-// The graph's Canvas on any QPaintDevice through QPainter, for vector pictures (an SVG
-// generator, a PDF writer): joined lines become one path, texts stay texts. A device unit is
-// taken as one pixel of the surface. A QGuiApplication must exist before fonts are used.
+// The Canvas of the figures for a report (figure.h) on any QPaintDevice through QPainter: an
+// SVG generator, a PDF writer, or an image. Antialiased; joined lines become one path, texts
+// stay texts. A QGuiApplication must exist before fonts are used.
 //
-// What the raster canvas does pixel by pixel is kept in shape here: 1-pixel pens with the
-// raster dash patterns, flat ends and their centre on the pixel centres; wider pens solid
-// whatever their style, with round ends and joins; texts placed by their cell box. Ends of
-// lines are not shortened by a pixel: a vector line has no end pixel to leave out, but a line
-// from a point to itself still draws nothing.
+// Pens draw as asked at any width: dashes and dots in proportion to the width, with flat ends;
+// solid lines with round ends; round joins. Ends of lines are not shortened (a line from a
+// point to itself still draws nothing). Texts are placed by their cell box, in fonts without
+// hinting, so that their advance grows in proportion to their size whatever the device scale.
 
 #include <QColor>
 #include <QFont>
@@ -26,9 +25,8 @@ namespace quarvel {
 class PainterCanvas : public Canvas {
  public:
   // Paints on `device` (not owned; it must outlive the painting), a surface of width x height
-  // pixels. twipsPerPixel: 1440 / the dots per inch the picture stands for (15 at 96).
-  PainterCanvas(QPaintDevice& device, int32_t width, int32_t height,
-                Colour background = 0xFFFFFF, double twipsPerPixel = 15.0);
+  // units drawn at `scale` device units each.
+  PainterCanvas(QPaintDevice& device, int32_t width, int32_t height, double scale = 1.0);
   ~PainterCanvas() override;
   PainterCanvas(const PainterCanvas&) = delete;
   PainterCanvas& operator=(const PainterCanvas&) = delete;
@@ -40,8 +38,8 @@ class PainterCanvas : public Canvas {
 
   int32_t Width() const override { return width_; }
   int32_t Height() const override { return height_; }
-  Colour BackgroundColour() const override { return background_; }
-  double TwipsPerPixel() const override { return twips_; }
+  Colour BackgroundColour() const override { return 0xFFFFFF; }
+  double TwipsPerPixel() const override { return 15.0; }  // 96 units per inch
   void FillRect(const PixelRect& rect, Colour colour) override;
   void SelectPen(const Pen& pen) override;
   void RestorePen() override;
@@ -62,8 +60,6 @@ class PainterCanvas : public Canvas {
   QPainter painter_;
   int32_t width_;
   int32_t height_;
-  Colour background_;
-  double twips_;
   QPen pen_;
   bool penDraws_ = true;  // style other than "none"
   QFont surfaceFont_;
