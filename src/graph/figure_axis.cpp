@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
 
 namespace quarvel {
 namespace {
@@ -89,6 +90,34 @@ std::string Superscript(int number) {
   return text;
 }
 
+// From a step that leaves over a hundred ticks upwards, the first that leaves at most
+// kMostTicks: the one before it left more than that, and it is at most twice as large, so it
+// leaves kFewestTicks or more. A step of 2.5 gives way to 5 when that still leaves enough, for
+// one decimal less. Empty for data too far from 0 for its span (tick numbers beyond 2^52) or
+// too small to be spaced.
+std::optional<Step> StepOf(double min, double max) {
+  const double span = max / 2 - min / 2;
+  if (!(span > 0) || !std::isfinite(span)) return std::nullopt;
+  const auto count = [&](const Step& step) {
+    const auto [first, last] = TickRange(min, max, step);
+    return last - first + 1;
+  };
+  const int firstDecade = static_cast<int>(std::floor(std::log10(span))) - 2;
+  for (int e = firstDecade; e <= firstDecade + kDecadesTried; ++e) {
+    for (const double mantissa : kMantissas) {
+      Step step{mantissa, e};
+      if (!(count(step) <= kMostTicks)) continue;
+      if (mantissa == 2.5 && count(Step{5.0, e}) >= kFewestTicks) step.mantissa = 5.0;
+      const auto [first, last] = TickRange(min, max, step);
+      if (!(std::fabs(first) < kLargestTickNumber && std::fabs(last) < kLargestTickNumber)) {
+        return std::nullopt;
+      }
+      return step;
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 FigureAxis FigureAxisOf(double dataMin, double dataMax) {
@@ -100,31 +129,15 @@ FigureAxis FigureAxisOf(double dataMin, double dataMax) {
   axis.min = std::max(dataMin - margin, -DBL_MAX);
   axis.max = std::min(dataMax + margin, DBL_MAX);
 
-  // From a step that leaves over a hundred ticks upwards, the first that leaves at most
-  // kMostTicks: the one before it left more than that, and it is at most twice as large. Data
-  // too far from 0 for its span (tick numbers beyond 2^52) or too small to be spaced get no
-  // ticks.
-  const double span = axis.max / 2 - axis.min / 2;
-  if (!(span > 0) || !std::isfinite(span)) return axis;
-  const int firstDecade = static_cast<int>(std::floor(std::log10(span))) - 2;
-  for (int e = firstDecade; e <= firstDecade + kDecadesTried; ++e) {
-    for (const double mantissa : kMantissas) {
-      const Step step{mantissa, e};
-      const auto [first, last] = TickRange(axis.min, axis.max, step);
-      if (!(last - first + 1 <= kMostTicks)) continue;
-      if (!(std::fabs(first) < kLargestTickNumber && std::fabs(last) < kLargestTickNumber)) {
-        return axis;
-      }
-      for (double n = first; n <= last; n += 1) axis.ticks.push_back(TickValue(n, step));
-      axis.labels = Labels(first, last, step, 0);
-      if (MostDigits(axis.labels) > kMostLabelDigits && !axis.ticks.empty()) {
-        const double largest =
-            std::max(std::fabs(axis.ticks.front()), std::fabs(axis.ticks.back()));
-        axis.power = 3 * static_cast<int>(std::floor(std::floor(std::log10(largest)) / 3));
-        axis.labels = Labels(first, last, step, axis.power);
-      }
-      return axis;
-    }
+  const std::optional<Step> step = StepOf(axis.min, axis.max);
+  if (!step) return axis;
+  const auto [first, last] = TickRange(axis.min, axis.max, *step);
+  for (double n = first; n <= last; n += 1) axis.ticks.push_back(TickValue(n, *step));
+  axis.labels = Labels(first, last, *step, 0);
+  if (MostDigits(axis.labels) > kMostLabelDigits) {
+    const double largest = std::max(std::fabs(axis.ticks.front()), std::fabs(axis.ticks.back()));
+    axis.power = 3 * static_cast<int>(std::floor(std::floor(std::log10(largest)) / 3));
+    axis.labels = Labels(first, last, *step, axis.power);
   }
   return axis;
 }

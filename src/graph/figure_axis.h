@@ -25,7 +25,8 @@ struct FigureAxis {
 // The axis for data from dataMin to dataMax (finite, dataMin <= dataMax). The limits lie 5 % of
 // the data's span beyond it on each side (5 % of |value|, or 0.05, when the span is 0). The
 // ticks are the multiples of the smallest step 1, 2, 2.5 or 5 times a power of ten that puts at
-// most kMostTicks of them within the limits, which leaves at least kFewestTicks. A label that
+// most kMostTicks of them within the limits, which leaves at least kFewestTicks (2.5 gives way
+// to 5 where that leaves kFewestTicks too, sparing a decimal). A label that
 // would need more than kMostLabelDigits digits as a plain decimal ("0.0025", "12500") makes
 // all labels divided by 10^power, power the multiple of 3 that brings the largest |tick| into
 // 1 to 999. No label is written in E-notation, and none is "-0"; negative ones begin with the
