@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "graph/axes.h"
+#include "graph/clip.h"
 
 namespace quarvel {
 namespace {
@@ -62,41 +63,23 @@ struct Mapping {
   PixelRect rect;
   FigureAxis x;
   FigureAxis y;
-  PointD operator()(double vx, double vy) const {
-    // Halves, so that no difference of two doubles overflows.
-    const double fx = (vx / 2 - x.min / 2) / (x.max / 2 - x.min / 2);
-    const double fy = (vy / 2 - y.min / 2) / (y.max / 2 - y.min / 2);
-    return {rect.Left + fx * (rect.Right - rect.Left), rect.Bottom - fy * (rect.Bottom - rect.Top)};
+  // Halves, so that no difference of two doubles overflows.
+  double X(double v) const {
+    return rect.Left + (v / 2 - x.min / 2) / (x.max / 2 - x.min / 2) * (rect.Right - rect.Left);
   }
+  double Y(double v) const {
+    return rect.Bottom - (v / 2 - y.min / 2) / (y.max / 2 - y.min / 2) * (rect.Bottom - rect.Top);
+  }
+  PointD operator()(double vx, double vy) const { return {X(vx), Y(vy)}; }
 };
 
 int32_t Round(double v) { return RoundToInt32(v).value_or(0); }
 
-// Cuts the segment a-b to the rectangle (Liang-Barsky); false when nothing of it is inside.
+// Cuts the segment a-b to the rectangle; false when nothing of it is inside.
 bool ClipToRect(PointD& a, PointD& b, const PixelRect& r) {
-  double t0 = 0.0;
-  double t1 = 1.0;
-  const double dx = b.x - a.x;
-  const double dy = b.y - a.y;
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {a.x - r.Left, r.Right - a.x, a.y - r.Top, r.Bottom - a.y};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
-    }
-    const double t = q[i] / p[i];
-    if (p[i] < 0) {
-      t0 = std::max(t0, t);
-    } else {
-      t1 = std::min(t1, t);
-    }
-    if (t0 > t1) return false;
-  }
-  const PointD start = a;
-  a = {start.x + t0 * dx, start.y + t0 * dy};
-  b = {start.x + t1 * dx, start.y + t1 * dy};
-  return true;
+  return ClipSegment(a.x, a.y, b.x, b.y,
+                     ClipRect{static_cast<double>(r.Left), static_cast<double>(r.Top),
+                              static_cast<double>(r.Right), static_cast<double>(r.Bottom)});
 }
 
 bool Inside(const PointD& p, const PixelRect& r) {
@@ -185,22 +168,15 @@ std::string Elide(Canvas& canvas, const std::string& text, int32_t width) {
   return (low == 0 ? std::string() : text.substr(0, ends[low - 1])) + kEllipsis;
 }
 
-struct LegendEntry {
-  std::string text;
-  Colour colour = 0;
-  int32_t width = 1;
-  int32_t style = kPenSolid;
-  int32_t marker = 0;
-};
-
-std::vector<LegendEntry> LegendEntries(const CurvePlot& plot) {
-  std::vector<LegendEntry> entries;
+// The legend's entries: the named curves, then the keys.
+std::vector<LegendKey> LegendEntries(const CurvePlot& plot) {
+  std::vector<LegendKey> entries;
   if (!plot.legend) return entries;
   for (const PlotCurve& c : plot.curves) {
     if (!c.name.empty()) entries.push_back({c.name, c.colour, c.width, c.style, c.marker});
   }
   for (const LegendKey& k : plot.keys) {
-    if (!k.name.empty()) entries.push_back({k.name, k.colour, k.width, k.style, k.marker});
+    if (!k.name.empty()) entries.push_back(k);
   }
   return entries;
 }
@@ -297,7 +273,8 @@ void DrawCurve(Canvas& canvas, const PlotCurve& curve, const Mapping& map, const
 // The label at the right of the plot beside a curve's last point.
 struct EndLabel {
   std::string text;
-  double y = 0.0;
+  const PlotCurve* curve = nullptr;
+  double y = 0.0;  // its middle
 };
 
 // Everything measured before the layout.
@@ -310,10 +287,9 @@ struct Texts {
   int32_t endHeight = 0;
   int32_t yLabelsWidth = 0;
   int32_t lastXLabelWidth = 0;
-  std::vector<LegendEntry> legend;
+  std::vector<LegendKey> legend;
   int32_t legendTextWidth = 0;
-  std::vector<EndLabel> ends;  // y filled in after the layout
-  std::vector<const PlotCurve*> endCurves;
+  std::vector<EndLabel> ends;  // y filled in by PlaceEndLabels
   int32_t endsWidth = 0;
 };
 
@@ -336,13 +312,14 @@ Texts MeasureTexts(const CurvePlot& plot, const FigureLayout& layout, Canvas& ca
   for (const std::string& label : layout.y.labels) {
     t.yLabelsWidth = std::max(t.yLabelsWidth, canvas.MeasureText(label).Width);
   }
-  if (!layout.x.labels.empty())
+  if (!layout.x.labels.empty()) {
     t.lastXLabelWidth = canvas.MeasureText(layout.x.labels.back()).Width;
+  }
   t.legend = LegendEntries(plot);
   const auto textRoom = static_cast<int32_t>(kLegendTextShare * width);
-  for (LegendEntry& entry : t.legend) {
-    entry.text = Elide(canvas, entry.text, textRoom);
-    t.legendTextWidth = std::max(t.legendTextWidth, canvas.MeasureText(entry.text).Width);
+  for (LegendKey& entry : t.legend) {
+    entry.name = Elide(canvas, entry.name, textRoom);
+    t.legendTextWidth = std::max(t.legendTextWidth, canvas.MeasureText(entry.name).Width);
   }
   canvas.RestoreFont();
 
@@ -353,8 +330,7 @@ Texts MeasureTexts(const CurvePlot& plot, const FigureLayout& layout, Canvas& ca
     const std::string text =
         Elide(canvas, curve.endLabel, static_cast<int32_t>(kEndLabelShare * width));
     t.endsWidth = std::max(t.endsWidth, canvas.MeasureText(text).Width);
-    t.ends.push_back({text, 0.0});
-    t.endCurves.push_back(&curve);
+    t.ends.push_back({text, &curve});
   }
   canvas.RestoreFont();
   return t;
@@ -364,12 +340,11 @@ Texts MeasureTexts(const CurvePlot& plot, const FigureLayout& layout, Canvas& ca
 // they would overlap.
 void PlaceEndLabels(Texts& t, const Mapping& map) {
   std::vector<EndLabel> placed;
-  for (std::size_t i = 0; i < t.ends.size(); ++i) {
+  for (const EndLabel& label : t.ends) {
     std::optional<PointD> last;
     WalkCurve(
-        *t.endCurves[i], map, [](PointD, PointD) {}, [&](const PointD& p) { last = p; });
-    if (!last || !Inside(*last, map.rect)) continue;
-    placed.push_back({t.ends[i].text, last->y});
+        *label.curve, map, [](PointD, PointD) {}, [&](const PointD& p) { last = p; });
+    if (last && Inside(*last, map.rect)) placed.push_back({label.text, label.curve, last->y});
   }
   std::stable_sort(placed.begin(), placed.end(),
                    [](const EndLabel& a, const EndLabel& b) { return a.y < b.y; });
@@ -389,7 +364,7 @@ void DrawLegend(Canvas& canvas, const Texts& t, const LegendShape& shape, const 
   canvas.SetTextColour(kBlack);
   canvas.SetTextAlign(TextAlign::LeftTop);
   for (std::size_t i = 0; i < t.legend.size(); ++i) {
-    const LegendEntry& entry = t.legend[i];
+    const LegendKey& entry = t.legend[i];
     const auto row = static_cast<int32_t>(i) / shape.columns;
     const auto column = static_cast<int32_t>(i) % shape.columns;
     const int32_t x = box.Left + s.Of(kLegendInset) + column * shape.columnWidth;
@@ -406,43 +381,55 @@ void DrawLegend(Canvas& canvas, const Texts& t, const LegendShape& shape, const 
            std::min(s.Of(entry.marker), t.height / 2));
       canvas.RestorePen();
     }
-    canvas.TextOut(x + s.Of(kLegendSample) + s.Of(kGap), top, entry.text);
+    canvas.TextOut(x + s.Of(kLegendSample) + s.Of(kGap), top, entry.name);
   }
   canvas.RestoreFont();
 }
 
-void DrawAxes(Canvas& canvas, const FigureLayout& layout, const Mapping& map, const Texts& t,
+// The canvas columns of the X ticks and rows of the Y ticks.
+struct TickPixels {
+  std::vector<int32_t> columns;
+  std::vector<int32_t> rows;
+};
+
+TickPixels TickPixelsOf(const FigureLayout& layout, const Mapping& map) {
+  TickPixels ticks;
+  for (const double x : layout.x.ticks) ticks.columns.push_back(Round(map.X(x)));
+  for (const double y : layout.y.ticks) ticks.rows.push_back(Round(map.Y(y)));
+  return ticks;
+}
+
+void DrawGrid(Canvas& canvas, const PixelRect& r, const TickPixels& ticks, const Scale& s) {
+  canvas.SelectPen(Pen{kPenSolid, s.Of(kGridWidth), kGridColour});
+  for (const int32_t x : ticks.columns) Line(canvas, x, r.Top, x, r.Bottom);
+  for (const int32_t y : ticks.rows) Line(canvas, r.Left, y, r.Right, y);
+  canvas.RestorePen();
+}
+
+void DrawAxes(Canvas& canvas, const FigureLayout& layout, const TickPixels& ticks, const Texts& t,
               const Scale& s) {
   const PixelRect& r = layout.plot;
   const int32_t tick = s.Of(kTickLength);
   const int32_t gap = s.Of(kGap);
   canvas.SelectPen(Pen{kPenSolid, s.Of(kFrameWidth), kBlack});
   Frame(canvas, r);
-  for (const double x : layout.x.ticks) {
-    const int32_t px = Round(map(x, layout.y.min).x);
-    Line(canvas, px, r.Bottom, px, r.Bottom + tick);
-  }
-  for (const double y : layout.y.ticks) {
-    const int32_t py = Round(map(layout.x.min, y).y);
-    Line(canvas, r.Left, py, r.Left - tick, py);
-  }
+  for (const int32_t x : ticks.columns) Line(canvas, x, r.Bottom, x, r.Bottom + tick);
+  for (const int32_t y : ticks.rows) Line(canvas, r.Left, y, r.Left - tick, y);
   canvas.RestorePen();
 
   canvas.SelectFont(s.Font(kTextSize));
   canvas.SetTextColour(kBlack);
   canvas.SetTextAlign(TextAlign::CentreTop);
-  for (std::size_t i = 0; i < layout.x.ticks.size(); ++i) {
-    const int32_t px = Round(map(layout.x.ticks[i], layout.y.min).x);
-    canvas.TextOut(px, r.Bottom + tick + gap, layout.x.labels[i]);
+  for (std::size_t i = 0; i < ticks.columns.size(); ++i) {
+    canvas.TextOut(ticks.columns[i], r.Bottom + tick + gap, layout.x.labels[i]);
   }
   const int32_t centreX = (r.Left + r.Right) / 2;
   if (!t.xTitle.empty()) {
     canvas.TextOut(centreX, r.Bottom + tick + 2 * gap + t.height, t.xTitle);
   }
   canvas.SetTextAlign(TextAlign::RightBottom);
-  for (std::size_t i = 0; i < layout.y.ticks.size(); ++i) {
-    const int32_t py = Round(map(layout.x.min, layout.y.ticks[i]).y);
-    canvas.TextOut(r.Left - tick - gap, py + t.height / 2, layout.y.labels[i]);
+  for (std::size_t i = 0; i < ticks.rows.size(); ++i) {
+    canvas.TextOut(r.Left - tick - gap, ticks.rows[i] + t.height / 2, layout.y.labels[i]);
   }
   canvas.RestoreFont();
   if (!t.yTitle.empty()) {
@@ -517,19 +504,11 @@ std::optional<FigureLayout> RenderFigure(const CurvePlot& plot, Canvas& canvas) 
   }
   PlaceEndLabels(t, map);
 
+  const TickPixels ticks = TickPixelsOf(layout, map);
   canvas.FillRect(PixelRect{0, 0, width, height}, kWhite);
-  canvas.SelectPen(Pen{kPenSolid, s.Of(kGridWidth), kGridColour});
-  for (const double x : layout.x.ticks) {
-    const int32_t px = Round(map(x, layout.y.min).x);
-    Line(canvas, px, r.Top, px, r.Bottom);
-  }
-  for (const double y : layout.y.ticks) {
-    const int32_t py = Round(map(layout.x.min, y).y);
-    Line(canvas, r.Left, py, r.Right, py);
-  }
-  canvas.RestorePen();
+  DrawGrid(canvas, r, ticks, s);
   for (const PlotCurve& curve : plot.curves) DrawCurve(canvas, curve, map, s);
-  DrawAxes(canvas, layout, map, t, s);
+  DrawAxes(canvas, layout, ticks, t, s);
   DrawEndLabels(canvas, t, r, s);
   if (!t.legend.empty()) DrawLegend(canvas, t, shape, layout.legend, s);
   return layout;

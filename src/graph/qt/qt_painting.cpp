@@ -6,6 +6,8 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "graph/clip.h"
+
 namespace quarvel {
 
 QColor ToQColor(Colour colour) {
@@ -56,30 +58,11 @@ bool IsFar(const QPointF& p) {
 }
 
 bool ClipToLimit(QPointF& a, QPointF& b) {
-  // Liang-Barsky: the part of a + t (b - a), 0 <= t <= 1, inside the four edges.
-  double t0 = 0.0;
-  double t1 = 1.0;
-  const double dx = b.x() - a.x();
-  const double dy = b.y() - a.y();
-  const double p[4] = {-dx, dx, -dy, dy};
-  const double q[4] = {a.x() + kCoordinateLimit, kCoordinateLimit - a.x(),
-                       a.y() + kCoordinateLimit, kCoordinateLimit - a.y()};
-  for (int i = 0; i < 4; ++i) {
-    if (p[i] == 0) {
-      if (q[i] < 0) return false;
-      continue;
-    }
-    const double t = q[i] / p[i];
-    if (p[i] < 0) {
-      t0 = std::max(t0, t);
-    } else {
-      t1 = std::min(t1, t);
-    }
-    if (t0 > t1) return false;
-  }
-  const QPointF start = a;
-  a = QPointF(start.x() + t0 * dx, start.y() + t0 * dy);
-  b = QPointF(start.x() + t1 * dx, start.y() + t1 * dy);
+  double ax = a.x(), ay = a.y(), bx = b.x(), by = b.y();
+  const ClipRect limit{-kCoordinateLimit, -kCoordinateLimit, kCoordinateLimit, kCoordinateLimit};
+  if (!ClipSegment(ax, ay, bx, by, limit)) return false;
+  a = QPointF(ax, ay);
+  b = QPointF(bx, by);
   return true;
 }
 
