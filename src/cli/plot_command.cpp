@@ -75,7 +75,7 @@ std::string SizeRule() {
 }
 
 std::string DpiProblem(const PlotSize& size) {
-  const auto pixels = [&size](int side) { return (static_cast<long>(side) * size.dpi + 50) / 100; };
+  const auto pixels = [&size](int side) { return (int64_t{side} * size.dpi + 50) / 100; };
   if (pixels(size.width) > kMaxRasterSide || pixels(size.height) > kMaxRasterSide) {
     return std::to_string(size.dpi) + ": a " + std::to_string(size.width) + "x" +
            std::to_string(size.height) + " picture would be " + std::to_string(pixels(size.width)) +
@@ -282,14 +282,13 @@ int PictureWriter::Write(const CurvePlot& picture, const PlotSize& size,
 }
 
 std::pair<CLI::Option*, CLI::Option*> AddSpectrumPictureOptions(CLI::App& command,
-                                                                const char* quantityOption,
                                                                 std::string& quantity,
                                                                 bool& labelRecords) {
   std::vector<std::string> names;
   for (const SpectrumQuantity& known : kSpectrumQuantities) names.emplace_back(known.name);
   CLI::Option* quantityOptionAdded =
       command
-          .add_option(quantityOption, quantity,
+          .add_option("--plot-quantity", quantity,
                       "What the spectrum's picture draws: U, peak |U| (m); mu, the ductility "
                       "peak |U| / Uy; F, peak spring force (N); Eh, hysteretic energy at the end "
                       "(J), each of both models; ratio-U and ratio-Eh, the modified model's over "
@@ -357,7 +356,7 @@ void AddPlotOptions(CLI::App& command, PlotOptions& plot) {
                       "picture spectrum --plot draws of it")
           ->type_name("FILE");
   const auto [quantity, label] =
-      AddSpectrumPictureOptions(command, "--plot-quantity", plot.plotQuantity, plot.labelRecords);
+      AddSpectrumPictureOptions(command, plot.plotQuantity, plot.labelRecords);
   study->excludes(envelopes);
   spectrum->excludes(study)->excludes(envelopes);
   command

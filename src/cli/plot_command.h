@@ -81,10 +81,9 @@ class PictureWriter {
   std::unique_ptr<Application> application_;
 };
 
-// Adds the options of a spectrum's picture: `quantityOption` (--plot-quantity: one of
-// kSpectrumQuantities) and --label-records; returns the two.
+// Adds the options of a spectrum's picture, --plot-quantity (one of kSpectrumQuantities) and
+// --label-records; returns the two.
 std::pair<CLI::Option*, CLI::Option*> AddSpectrumPictureOptions(CLI::App& command,
-                                                                const char* quantityOption,
                                                                 std::string& quantity,
                                                                 bool& labelRecords);
 // Adds the dpi option of raster pictures under `name` (--dpi, --plot-dpi).

@@ -206,9 +206,8 @@ void AddSpectrumOptions(CLI::App& command, SpectrumOptions& spectrum) {
                   "pdf, png, jpg, ... by the extension)")
       ->type_name("FILE")
       ->group(kGroup);
-  const auto [quantity, label] = AddSpectrumPictureOptions(command, "--plot-quantity",
-                                                           spectrum.plotQuantity,
-                                                           spectrum.labelRecords);
+  const auto [quantity, label] =
+      AddSpectrumPictureOptions(command, spectrum.plotQuantity, spectrum.labelRecords);
   quantity->group(kGroup);
   label->group(kGroup);
   AddDpiOption(command, "--plot-dpi", spectrum.plotDpi)->group(kGroup);

@@ -80,13 +80,5 @@ TEST(Figure, EndLabelsBesideTheirCurvesDoNotOverlap) {
   EXPECT_GE(rows[2] - rows[1], canvas.TextHeight);
 }
 
-TEST(Figure, NothingFiniteDrawsNothing) {
-  CurvePlot plot;
-  plot.curves = {{"Not finite", {0.0, INFINITY}, {NAN, 1.0}, 0}};
-  RecordingCanvas canvas(800, 600);
-  EXPECT_FALSE(RenderFigure(plot, canvas).has_value());
-  EXPECT_TRUE(canvas.Calls().empty());
-}
-
 }  // namespace
 }  // namespace quarvel
