@@ -201,9 +201,9 @@ void AddSpectrumOptions(CLI::App& command, SpectrumOptions& spectrum) {
       ->group(kGroup);
   command
       .add_option("--plot", spectrum.plot,
-                  "Also draw the original and the modified model's --plot-quantity over the "
-                  "period, the mean over the records thick and each record thin, into FILE (svg, "
-                  "pdf, png, jpg, ... by the extension)")
+                  "Also draw --plot-quantity over the period, the mean over the records thick "
+                  "and each record thin, into FILE (svg, pdf, png, jpg, ... by the extension); "
+                  "plot --spectrum draws it again from the rows table")
       ->type_name("FILE")
       ->group(kGroup);
   const auto [quantity, label] =
