@@ -31,6 +31,7 @@ TEST(FigureAxis, NiceTicksWithPlainDecimalLabels) {
        0},
       {"SmallTakesAPower", 0, 0.0025, {"0.0", "0.5", "1.0", "1.5", "2.0", "2.5"}, -3},
       {"LargeTakesAPower", 0, 12000, {"0", "2", "4", "6", "8", "10", "12"}, 3},
+      {"TooSmallToSpace", 5e-324, 5e-324, {}, 0},
   };
   for (const auto& row : rows) {
     const FigureAxis axis = FigureAxisOf(row.min, row.max);

@@ -41,6 +41,17 @@ TEST(Figure, LegendBelowThePlotWhenEachCornerHoldsData) {
   EXPECT_LE(canvas.MeasureText(name->text).Width, 0.4 * 800);
 }
 
+// Markers cover only the corner they are in (the lower right; a line runs up the left edge):
+// the legend goes to the upper right.
+TEST(Figure, MarkersInOneCornerLeaveTheOthersFree) {
+  CurvePlot plot;
+  plot.curves = {{"Marks", {10, 9.9}, {0, 0.1}, 0x00FF00, 2, kPenNone, 8},
+                 {"", {0, 0}, {0, 10}, 0x0000FF}};
+  RecordingCanvas canvas(800, 600);
+  const FigureLayout layout = RenderFigure(plot, canvas).value();
+  EXPECT_GT(layout.legend.Left, (layout.plot.Left + layout.plot.Right) / 2);
+}
+
 // At twice the size the texts are twice as high and the lines twice as wide.
 TEST(Figure, TextsAndLinesGrowWithTheCanvas) {
   CurvePlot plot;

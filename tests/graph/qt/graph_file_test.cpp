@@ -177,6 +177,7 @@ TEST(FigureFile, SvgHasNiceTicksTheLegendInAFreeCornerAndTheDashedModel) {
   }
   EXPECT_FALSE(curves[0]->dashed);
   EXPECT_TRUE(curves[1]->dashed);
+  EXPECT_GE(curves[3]->top - curves[2]->top, 60);  // the legend's rows, a text height apart
 }
 
 // A PNG at 200 per inch has twice the pixels a side, says so, and its red curve's edge pixels
