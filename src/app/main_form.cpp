@@ -159,6 +159,7 @@ void MainForm::WireCommands() {
   }
   connect(c.cmdAbout, &QPushButton::clicked, this, &MainForm::ShowAbout);
   connect(c.cmdLoops, &QPushButton::clicked, this, [this] {
+    if (busy_) return;  // a running command may be rewriting the results
     loopsWindow_->Refresh();
     loopsWindow_->show();
     loopsWindow_->raise();
