@@ -12,9 +12,9 @@
 namespace quarvel::app {
 namespace {
 
-const QStringList kColumns = {"Loop",       "Cycle",   "Start",  "Turn",
-                              "Start t",    "Turn t",  "U range", "W original",
-                              "Original",   "W modified", "Modified"};
+const QStringList kColumns = {"Loop",    "Cycle",      "Start",    "Turn",
+                              "Start t", "Turn t",     "U range",  "W original",
+                              "Original", "W modified", "Modified"};
 
 QColor ColourOf(Colour colour) {
   return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
@@ -28,7 +28,9 @@ QString Counts(const char* model, const ModelAudit& audit) {
                      .arg(audit.loops)
                      .arg(audit.violations);
   if (audit.worstRow > 0) {
-    text += QString(", the worst loop %1 (W = %2)").arg(audit.worstRow).arg(Number(audit.worstWork));
+    text += QString(", the worst loop %1 (W = %2)")
+                .arg(audit.worstRow)
+                .arg(Number(audit.worstWork));
   }
   return text;
 }
