@@ -58,8 +58,7 @@ TEST(FindClosedLoops, HandMadePaths) {
        {0, 4, 1, 3, 2, 3.5, 5}, {{4, 5, 6, 2.0 / 3, 0.0, 1.0, false},
                                   {2, 3, 7, 1.0 / 3, 0.0, 8.25, false}}},
       {"a return short of the reversal", Displacement, {0, 4, 1, 3.9}, {0, 1, 2, 3}, {}},
-      {"the walk ends at a non-finite sample", Displacement, {0, 2, 1, kNaN, 2}, {0, 1, 2, 3, 4},
-       {}},
+      {"the walk ends at a non-finite force", Displacement, {0, 2, 1, 2}, {0, 1, kNaN, 1}, {}},
       // Over a cycle of F the work is that of (F - 4) dU: 16 along the bottom edge.
       {"force cycle", Force, {0, 4, 4, 4, 0, 0, 0, 0}, {0, 4, 2, 0, 0, 2, 4, 5},
        {{2, 4, 7, 1.0, 16.0, 0.0, false}}},
