@@ -22,7 +22,7 @@ void Count(ModelAudit& audit, const ClosedLoop& loop, int32_t position) {
   ++audit.loops;
   if (!loop.violation) return;
   ++audit.violations;
-  if (audit.worstRow == 0 || loop.work < audit.worstWork) {
+  if (loop.work < audit.worstWork) {  // a violation's work is below 0
     audit.worstRow = position;
     audit.worstWork = loop.work;
   }
@@ -69,14 +69,6 @@ LoopAudit AuditLoops(const ResponseHistory& original, const ResponseHistory& mod
     const auto position = static_cast<int32_t>(k + 1);
     if (row.original) Count(audit.original, *row.original, position);
     if (row.modified) Count(audit.modified, *row.modified, position);
-  }
-  return audit;
-}
-
-ModelAudit SummarizeLoops(const std::vector<ClosedLoop>& loops) {
-  ModelAudit audit;
-  for (std::size_t k = 0; k < loops.size(); ++k) {
-    Count(audit, loops[k], static_cast<int32_t>(k + 1));
   }
   return audit;
 }

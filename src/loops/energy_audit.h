@@ -48,7 +48,4 @@ std::vector<ClosedLoop> AuditedLoops(const ResponseHistory& response, bool force
 LoopAudit AuditLoops(const ResponseHistory& original, const ResponseHistory& modified,
                      bool forceCycles);
 
-// The loops and violations of one model's loops.
-ModelAudit SummarizeLoops(const std::vector<ClosedLoop>& loops);
-
 }  // namespace quarvel

@@ -187,11 +187,10 @@ SpectrumPoint SpectrumSolver::Solve(const Experiment& record, int32_t index, dou
   point.modified = PeaksOf(results_.modifiedPeakU, results_.modified, p.Uy);
   point.relErrorU = results_.relErrorU;
   point.relErrorEh = results_.relErrorEh;
-  const bool forceCycles = AuditsForceCycles(record.dataType);
-  point.original.loopViolations =
-      SummarizeLoops(AuditedLoops(results_.original, forceCycles)).violations;
-  point.modified.loopViolations =
-      SummarizeLoops(AuditedLoops(results_.modified, forceCycles)).violations;
+  const LoopAudit loops =
+      AuditLoops(results_.original, results_.modified, AuditsForceCycles(record.dataType));
+  point.original.loopViolations = loops.original.violations;
+  point.modified.loopViolations = loops.modified.violations;
   return point;
 }
 

@@ -30,9 +30,12 @@ ResponseHistory Path(const std::vector<double>& u, const std::vector<double>& f)
 
 struct Want {
   int32_t start, turn, close;
-  double fraction, work, scale;
+  double fraction, uRange, work, scale;
   bool violation;
 };
+
+// Round-off alone: 5 segments whose |F dU| add up to 16.
+constexpr double kRectangleScale = 4 * 5 * std::numeric_limits<double>::epsilon() * 16;
 
 // Works are the trapezoids by hand; the two rectangles are run both ways round (area 16).
 TEST(FindClosedLoops, HandMadePaths) {
@@ -45,23 +48,23 @@ TEST(FindClosedLoops, HandMadePaths) {
   using enum CycleKind;
   const Row rows[] = {
       {"rectangle anticlockwise", Displacement, {0, 4, 2, 0, 0, 2, 4, 5}, {0, 4, 4, 4, 0, 0, 0, 0},
-       {{2, 4, 7, 1.0, -16.0, 0.0, true}}},
+       {{2, 4, 7, 1.0, 4.0, -16.0, kRectangleScale, true}}},
       {"rectangle clockwise", Displacement, {0, 4, 2, 0, 0, 2, 4, 5}, {4, 0, 0, 0, 4, 4, 4, 4},
-       {{2, 4, 7, 1.0, 16.0, 0.0, false}}},
+       {{2, 4, 7, 1.0, 4.0, 16.0, kRectangleScale, false}}},
       {"return between samples", Displacement, {0, 2, 1, 3}, {0, 2, 0, 2},
-       {{2, 3, 4, 0.5, -0.5, 1.5, false}}},
+       {{2, 3, 4, 0.5, 1.0, -0.5, 1.5, false}}},
       {"minimum first", Displacement, {0, -2, -1, -2.5}, {0, 0, 1, 1},
-       {{2, 3, 4, 2.0 / 3, -0.5, 0.5, false}}},
+       {{2, 3, 4, 2.0 / 3, 1.0, -0.5, 0.5, false}}},
       {"a plateau's first sample is the reversal", Displacement, {0, 2, 2, 1, 2}, {0, 1, 2, 0, 0},
-       {{2, 4, 5, 1.0, -1.0, 1.0, false}}},
+       {{2, 4, 5, 1.0, 1.0, -1.0, 1.0, false}}},
       {"nested: the inner loop closes first", Displacement, {0, 4, 1, 3, 2, 3.5, 5},
-       {0, 4, 1, 3, 2, 3.5, 5}, {{4, 5, 6, 2.0 / 3, 0.0, 1.0, false},
-                                  {2, 3, 7, 1.0 / 3, 0.0, 8.25, false}}},
+       {0, 4, 1, 3, 2, 3.5, 5}, {{4, 5, 6, 2.0 / 3, 1.0, 0.0, 1.0, false},
+                                  {2, 3, 7, 1.0 / 3, 3.0, 0.0, 8.25, false}}},
       {"a return short of the reversal", Displacement, {0, 4, 1, 3.9}, {0, 1, 2, 3}, {}},
       {"the walk ends at a non-finite force", Displacement, {0, 2, 1, 2}, {0, 1, kNaN, 1}, {}},
       // Over a cycle of F the work is that of (F - 4) dU: 16 along the bottom edge.
       {"force cycle", Force, {0, 4, 4, 4, 0, 0, 0, 0}, {0, 4, 2, 0, 0, 2, 4, 5},
-       {{2, 4, 7, 1.0, 16.0, 0.0, false}}},
+       {{2, 4, 7, 1.0, 4.0, 16.0, kRectangleScale, false}}},
   };
   for (const Row& row : rows) {
     const std::vector<ClosedLoop> loops = FindClosedLoops(Path(row.u, row.f), row.kind);
@@ -72,8 +75,10 @@ TEST(FindClosedLoops, HandMadePaths) {
       EXPECT_EQ(loops[k].turnSample, want.turn) << row.name;
       EXPECT_EQ(loops[k].closeSample, want.close) << row.name;
       EXPECT_DOUBLE_EQ(loops[k].closeFraction, want.fraction) << row.name;
+      EXPECT_DOUBLE_EQ(loops[k].closeTime, want.close - 2 + want.fraction) << row.name;
+      EXPECT_DOUBLE_EQ(loops[k].displacementRange, want.uRange) << row.name;
       EXPECT_NEAR(loops[k].work, want.work, 1e-12) << row.name;
-      EXPECT_NEAR(loops[k].scale, want.scale, 1e-12) << row.name;
+      EXPECT_NEAR(loops[k].scale, want.scale, 1e-9 * want.scale) << row.name;
       EXPECT_EQ(loops[k].violation, want.violation) << row.name;
     }
   }
