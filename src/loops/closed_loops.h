@@ -37,7 +37,7 @@ struct ClosedLoop {
   double displacementRange = 0.0;  // largest minus smallest U over the loop
   double forceRange = 0.0;         // largest minus smallest F over the loop
   double work = 0.0;               // trapezoidal over the samples, closing point included
-  // What round-off and the sampling step can make of the work (WorkErrorScale).
+  // What round-off and the sampling step can make of the work (the scale below).
   double scale = 0.0;
   bool violation = false;  // work < -scale
 };
