@@ -64,7 +64,9 @@ TEST(DressResponseGraph, FigureNamesTheCurvesAndKeysTheReversalMarksWhenDrawn) {
     Workbench bench = SolvedSineBench(row.lastAndMaxRule);
     Graph graph;
     ASSERT_TRUE(UpdateGraph(graph, bench, bench.CurrentExperiment()->counter, true));
-    if (row.frame > 0) ASSERT_TRUE(UpdatePlaybackFrame(graph, bench, row.frame));
+    if (row.frame > 0) {
+      ASSERT_TRUE(UpdatePlaybackFrame(graph, bench, row.frame));
+    }
     for (int i = 0; i < 2; ++i) ASSERT_TRUE(DressResponseGraph(graph, bench, true));
     const std::string text = Text(CurvePlotOfGraph(graph), false);  // dressed twice: no doubles
     EXPECT_EQ(text.substr(text.find('\n') + 1), row.text) << row.frame;
