@@ -32,6 +32,9 @@ class Dialogs {
   virtual std::optional<QString> OpenFile(QWidget* parent, const FileDialogRequest& request) = 0;
   // Save dialog (asks before overwriting): the chosen path, or nullopt when cancelled.
   virtual std::optional<QString> SaveFile(QWidget* parent, const FileDialogRequest& request) = 0;
+  // Folder dialog starting at `folder`: the folder chosen, or nullopt when cancelled.
+  virtual std::optional<QString> ChooseFolder(QWidget* parent, const QString& title,
+                                              const QString& folder) = 0;
   // Input box with a title, a prompt and a default answer: the text, or nullopt when cancelled.
   virtual std::optional<QString> InputText(QWidget* parent, const QString& title,
                                            const QString& prompt, const QString& defaultText) = 0;

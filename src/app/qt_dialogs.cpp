@@ -32,20 +32,23 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon) {
   return QMessageBox::NoIcon;
 }
 
+enum class FileDialogKind { Open, Save, Folder };
+
 // A Qt-drawn file dialog (never the platform's), so that it can be placed on the screen.
 std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogRequest& request,
-                                     bool save) {
+                                     FileDialogKind kind) {
   QFileDialog dialog(parent, request.title, request.directory);
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setNameFilters(request.filters);
   if (!request.filters.isEmpty()) dialog.selectNameFilter(request.filters.first());
-  if (save) {
+  if (kind == FileDialogKind::Save) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(request.defaultSuffix);
   } else {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setFileMode(kind == FileDialogKind::Folder ? QFileDialog::Directory
+                                                      : QFileDialog::ExistingFile);
   }
   // Once shown, when its frame is known.
   QTimer::singleShot(0, &dialog, [&dialog] { CentreOnScreen(&dialog); });
@@ -69,11 +72,19 @@ void CentreOnScreen(QWidget* window) {
 }
 
 std::optional<QString> QtDialogs::OpenFile(QWidget* parent, const FileDialogRequest& request) {
-  return RunFileDialog(parent, request, false);
+  return RunFileDialog(parent, request, FileDialogKind::Open);
 }
 
 std::optional<QString> QtDialogs::SaveFile(QWidget* parent, const FileDialogRequest& request) {
-  return RunFileDialog(parent, request, true);
+  return RunFileDialog(parent, request, FileDialogKind::Save);
+}
+
+std::optional<QString> QtDialogs::ChooseFolder(QWidget* parent, const QString& title,
+                                               const QString& folder) {
+  FileDialogRequest request;
+  request.title = title;
+  request.directory = folder;
+  return RunFileDialog(parent, request, FileDialogKind::Folder);
 }
 
 std::optional<QString> QtDialogs::InputText(QWidget* parent, const QString& title,

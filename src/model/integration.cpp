@@ -182,7 +182,7 @@ template <SolutionMethod kMethod>
 void Frame(ModelRun& run) {
   PassFrame<kMethod> frame(run);
   if (!frame.Start()) return;
-  for (int32_t i = 1; frame.Interval(i); ++i) {
+  for (int32_t i = 1; frame.Interval(i) && run.SampleDone(i); ++i) {
   }
 }
 
@@ -249,6 +249,7 @@ void PairFrame(ModelRun& original, ModelRun& modified) {
           shareable && !original.stoppedByFault && WeightsVanishAt(modified, log);
       modifiedRunning = m.Interval(i, shared ? &o.State() : nullptr);
     }
+    if (!original.SampleDone(i) || !modified.SampleDone(i)) break;
   }
 }
 

@@ -45,6 +45,10 @@ class FakeDialogs : public QtDialogs {
   std::optional<QString> SaveFile(QWidget*, const FileDialogRequest& r) override {
     return Ask({"save", r.title, r.filters.join(";"), r.directory, r.defaultSuffix});
   }
+  std::optional<QString> ChooseFolder(QWidget*, const QString& title,
+                                      const QString& start) override {
+    return Ask({"folder", title, start});
+  }
   std::optional<QString> InputText(QWidget*, const QString& title, const QString& prompt,
                                    const QString& defaultText) override {
     return Ask({"input", title, prompt, defaultText});
@@ -103,11 +107,14 @@ class FormTest : public ::testing::Test {
   // The experiment list's entries joined by "|".
   QString Entries() {
     QStringList names;
-    for (int i = 0; i < List("cboExperiment")->count(); ++i) names << List("cboExperiment")->itemText(i);
+    QComboBox* list = List("cboExperiment");
+    for (int i = 0; i < list->count(); ++i) names << list->itemText(i);
     return names.join("|");
   }
   // The quantities selected on the two axes, as "X|Y".
-  QString Axes() { return List("cboGraphX")->currentText() + "|" + List("cboGraphY")->currentText(); }
+  QString Axes() {
+    return List("cboGraphX")->currentText() + "|" + List("cboGraphY")->currentText();
+  }
   // What the window shows, joined by " ": each word of `what` names a label, or is "Entries" or
   // "Axes".
   QString Shown(const QString& what) {
