@@ -166,6 +166,7 @@ MainForm::MainForm(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
 }
 
 MainForm::~MainForm() {
+  monitor_.Cancel();  // a solve still running ends soon; the pool waits for it as it goes
   // The graph window refers to the dialogs, the graph and the playback, which go before the
   // window's children.
   delete graphWindow_;

@@ -209,7 +209,6 @@ class MainForm : public QMainWindow, public UserInterface {
   ResultsFolderPlaces folderPlaces_;
   QString resultsFolder_;
   Workbench bench_;
-  SolvePool solvePool_;  // every solve, away from the window's thread; experiments side by side
   bool busy_ = false;
   bool closing_ = false;  // the window was closed: the command still running ends quietly
   // Long work: its progress and its cancellation.
@@ -241,6 +240,9 @@ class MainForm : public QMainWindow, public UserInterface {
   std::unique_ptr<PlaybackClock> clock_;
   Playback playback_;
   QTimer playTimer_;
+  // Every solve and the drawing of its graph, away from the window's thread; the experiments of
+  // a set side by side. Last, so that it goes first: work still running uses the members above.
+  SolvePool solvePool_;
 };
 
 }  // namespace quarvel::app

@@ -50,7 +50,7 @@ bool StartPass(ModelRun& run, ModelPass pass, int32_t n) {
 
 void DisplacementControlledResponse(ModelRun& run, std::span<const double> displacement,
                                     int32_t n, double dt) {
-  if (!StartPass(run, ModelPass::Original, n)) return;
+  if (run.StopRequested() || !StartPass(run, ModelPass::Original, n)) return;
   PrescribeMotion(run, displacement, n, dt);
   const ModelParameters& p = run.parameters;
   ResponseHistory& h = run.history;
@@ -69,7 +69,7 @@ void DisplacementControlledResponse(ModelRun& run, std::span<const double> displ
 void DisplacementControlledModifiedResponse(ModelRun& run, std::span<const double> displacement,
                                             int32_t n, double dt, double initialU,
                                             double initialZ, std::span<const double> originalZ) {
-  if (!StartPass(run, ModelPass::Modified, n)) return;
+  if (run.StopRequested() || !StartPass(run, ModelPass::Modified, n)) return;
   PrescribeMotion(run, displacement, n, dt);
   const ModelParameters& p = run.parameters;
   ResponseHistory& h = run.history;

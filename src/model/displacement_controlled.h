@@ -9,7 +9,8 @@
 
 namespace quarvel {
 
-// Both passes end early, without their forces, when run.monitor asks them to (run.cancelled).
+// Both passes end early, without their forces, when run.monitor asks them to, and do not start
+// once it has (run.cancelled).
 
 // Original pass. `displacement` is 1-based (samples 1..n; index 0 ignored, entries past its
 // end read as 0). Sizes and zeroes the arrays of run.history, run.zDot and the index

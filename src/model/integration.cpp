@@ -295,6 +295,7 @@ void StartPass(ModelRun& run) {
 }  // namespace
 
 void IntegrateResponse(ModelRun& run) {
+  if (run.StopRequested()) return;
   StartPass(run);
   switch (run.parameters.solutionMethod) {
     case SolutionMethod::Euler:
@@ -336,6 +337,7 @@ void IntegrateBothPasses(ModelRun& original, ModelRun& modified) {
   to.lastMinus.factor = from.lastMinus.factor;
   to.maxPlus.factor = from.maxPlus.factor;
   to.maxMinus.factor = from.maxMinus.factor;
+  if (original.StopRequested()) return;
   StartPass(original);
   StartPass(modified);
   switch (original.parameters.solutionMethod) {

@@ -124,6 +124,14 @@ struct ModelRun {
   // flags and the fault flags cleared.
   void StartPass(int32_t sampleCount);
 
+  // True, with `cancelled` set, when the monitor has asked the passes to end: a pass then does
+  // not start (its arrays are not even sized).
+  bool StopRequested() {
+    if (monitor == nullptr || !monitor->Cancelled()) return false;
+    cancelled = true;
+    return true;
+  }
+
   // A pass has computed its sample `i`: every RunMonitor::kStride samples the monitor (if any)
   // counts them. False when the monitor asks the pass to end (`cancelled` is then set).
   bool SampleDone(int32_t i) {

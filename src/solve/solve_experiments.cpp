@@ -265,9 +265,15 @@ SolveOutcome FinishSolve(Workbench& bench, UserInterface& ui, bool updateDisplay
   return outcome;
 }
 
-// A solve cancelled while it ran leaves no results: some would be incomplete.
-SolveOutcome ForgetCancelledSolve(Workbench& bench) {
+// A solve cancelled while it ran leaves no results (some would be incomplete); they are
+// forgotten where the solve ran, as freeing the arrays of a long record takes a while.
+bool ForgetIfCancelled(Workbench& bench, const RunMonitor* monitor) {
+  if (monitor == nullptr || !monitor->Cancelled()) return false;
   bench.results.Clear();
+  return true;
+}
+
+SolveOutcome CancelledSolve() {
   SolveOutcome outcome;
   outcome.cancelled = true;
   return outcome;
@@ -290,9 +296,9 @@ SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDi
         SolveExperiment(records[k], bench.parameters, results[k], &costs[k], monitor);
       }
     }
-    cancelled = monitor != nullptr && monitor->Cancelled();
+    cancelled = ForgetIfCancelled(bench, monitor);
   });
-  if (cancelled) return ForgetCancelledSolve(bench);
+  if (cancelled) return CancelledSolve();
   return FinishSolve(bench, ui, updateDisplay, costs);
 }
 
@@ -304,10 +310,10 @@ SolveOutcome SolveSelectedExperiment(Workbench& bench, UserInterface& ui, bool u
     ExperimentResults& results = bench.results.At(bench.currentExperiment);
     ui.RunSolve([&](RunMonitor* monitor) {
       SolveExperiment(*selected, bench.parameters, results, &costs.front(), monitor);
-      cancelled = monitor != nullptr && monitor->Cancelled();
+      cancelled = ForgetIfCancelled(bench, monitor);
     });
   }
-  if (cancelled) return ForgetCancelledSolve(bench);
+  if (cancelled) return CancelledSolve();
   return FinishSolve(bench, ui, updateDisplay, costs, bench.currentExperiment);
 }
 
