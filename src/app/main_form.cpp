@@ -22,6 +22,7 @@
 #include "app/app_info.h"
 #include "app/graph_box.h"
 #include "app/graph_window.h"
+#include "app/loops_window.h"
 #include "app/qt_dialogs.h"
 #include "app/record_dialog.h"
 #include "app/study_summary.h"
@@ -125,7 +126,7 @@ class MainForm::WorkScope {
  private:
   static constexpr const char* kBlockedWhileWorking[] = {
       "frameExcitation", "frameDisplay", "frameSimulationControl", "cmdSolve",
-      "cmdExportResults", "cmdLoop", "cmdExLoop", "cmdBrowseResultsFolder"};
+      "cmdExportResults", "cmdLoop", "cmdExLoop", "cmdBrowseResultsFolder", "cmdLoops"};
   MainForm& form_;
   std::vector<QWidget*> disabled_;
 };
@@ -138,6 +139,7 @@ MainForm::MainForm(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
   setWindowTitle(kMainWindowCaption);
   graph_.SetGraphDefaults();
   graphWindow_ = new GraphWindow(*dialogs_, graph_, bench_, playback_, this);
+  loopsWindow_ = new LoopsWindow(bench_, this);
 
   setCentralWidget(BuildMainFormLayout(controls_));
   statusBar()->setSizeGripEnabled(true);
@@ -207,6 +209,12 @@ void MainForm::WireCommands() {
   }
   connect(c.cmdAbout, &QPushButton::clicked, this, &MainForm::ShowAbout);
   connect(c.cmdBrowseResultsFolder, &QPushButton::clicked, this, &MainForm::BrowseResultsFolder);
+  connect(c.cmdLoops, &QPushButton::clicked, this, [this] {
+    if (busy_) return;  // a running command may be rewriting the results
+    loopsWindow_->Refresh();
+    loopsWindow_->show();
+    loopsWindow_->raise();
+  });
 }
 
 void MainForm::WireInputs() {
@@ -380,6 +388,7 @@ void MainForm::UpdateGraph(int32_t pointCount, bool updateTitles) {
         },
         AwayWork::Draw);
   }
+  if (loopsWindow_->isVisible()) loopsWindow_->Refresh();
   // Nothing is drawn without a selected experiment and quantities: the box keeps its picture.
   if (!built) return;
   graph_ = std::move(drawn);
@@ -533,6 +542,7 @@ void MainForm::ResetDisplay() {
   ResetPlayback();
   controls_.picBoucWen->Clear();
   graphWindow_->ClearGraph();
+  if (loopsWindow_->isVisible()) loopsWindow_->Refresh();
 }
 
 void MainForm::ShowNoResults() {
@@ -540,6 +550,7 @@ void MainForm::ShowNoResults() {
   for (const int value : {1, 3}) controls_.lblT[value]->clear();
   controls_.picBoucWen->Clear();
   graphWindow_->ClearGraph();
+  if (loopsWindow_->isVisible()) loopsWindow_->Refresh();
 }
 
 void MainForm::OnExperimentSelected(int index) {

@@ -57,6 +57,7 @@ struct MainFormControls {
   QLineEdit* txtResultsFolder = nullptr;  // read-only: the folder the studies use
   QPushButton* cmdBrowseResultsFolder = nullptr;
   QPushButton* cmdAbout = nullptr;
+  QPushButton* cmdLoops = nullptr;  // the Loops window
 
   QComboBox* cboExperiment = nullptr;
   QComboBox* cboGraphX = nullptr;
