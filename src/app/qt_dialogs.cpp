@@ -33,8 +33,8 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon) {
 }
 
 // A Qt-drawn file dialog (never the platform's), so that it can be placed on the screen.
-std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogRequest& request,
-                                     bool save) {
+std::optional<ChosenFile> RunFileDialog(QWidget* parent, const FileDialogRequest& request,
+                                        bool save) {
   QFileDialog dialog(parent, request.title, request.directory);
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setNameFilters(request.filters);
@@ -52,7 +52,7 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogRequest& r
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return std::nullopt;
-  return files.first();
+  return ChosenFile{files.first(), dialog.selectedNameFilter()};
 }
 
 }  // namespace
@@ -68,12 +68,15 @@ void CentreOnScreen(QWidget* window) {
                area.y() + (area.height() - size.height()) / 2);
 }
 
-std::optional<QString> QtDialogs::OpenFile(QWidget* parent, const FileDialogRequest& request) {
+std::optional<ChosenFile> QtDialogs::OpenFile(QWidget* parent,
+                                              const FileDialogRequest& request) {
   return RunFileDialog(parent, request, false);
 }
 
 std::optional<QString> QtDialogs::SaveFile(QWidget* parent, const FileDialogRequest& request) {
-  return RunFileDialog(parent, request, true);
+  const std::optional<ChosenFile> chosen = RunFileDialog(parent, request, true);
+  if (!chosen) return std::nullopt;
+  return chosen->path;
 }
 
 std::optional<QString> QtDialogs::InputText(QWidget* parent, const QString& title,
