@@ -431,7 +431,9 @@ void MainForm::LoadExperiments() {
     if (read && questions.format != RecordFormat::Quarvel) {
       if (!LoadRecord(chosen->path, questions)) return;
     } else {
-      RecordLoad load = LoadRecordFile(file, {});
+      RecordOptions asQuarvel;
+      asQuarvel.format = RecordFormat::Quarvel;
+      RecordLoad load = LoadRecordFile(file, asQuarvel);
       if (!load.result) {
         bench_.experiments.Clear();
         ShowLoadFailure(load.result);
