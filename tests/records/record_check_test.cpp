@@ -118,7 +118,8 @@ TEST(RecordSummary, PeakIsTheFirstOfTheLargest) {
 // whose peak is 2 / pi; the displacement drifts (no baseline correction) to mean(v) x 10 s =
 // 10 / pi; the Arias intensity is pi / (2 g) x 2 x 10 s; the cumulative a^2, exact under the
 // trapezoidal rule at every half cycle, passes 5 % at 0.5 s and 95 % at 9.5 s. The rule's error
-// on v is (w h)^2 / 12 relative, 2e-5. In units of g the same record is 9.81 times larger.
+// on v is (w h)^2 / 12 relative, 2e-5. The samples 1, 2, 0 at 0.5 s, linear between them, give
+// v = 0, 0.75, 1.25 and d = 0, 0.1875, 0.6875 exactly.
 TEST(RecordSummary, GroundMotionMeasuresOfASineRecord) {
   Experiment e;
   e.timeStep = 1.0 / 400;
@@ -132,8 +133,10 @@ TEST(RecordSummary, GroundMotionMeasuresOfASineRecord) {
   EXPECT_NEAR(m.arias, M_PI / (2 * 9.81) * 2 * 10, 1e-12);
   EXPECT_NEAR(m.significantStart, 0.5, 1e-9);
   EXPECT_NEAR(m.significantEnd, 9.5, 1e-9);
-  e.unitsOfG = 1;
-  EXPECT_NEAR(GroundMotionOf(e)->pgv.value, 9.81 * 2 / M_PI, 1e-4 * 9.81 * 2 / M_PI);
+  e.timeStep = 0.5;
+  e.acceleration = {0, 1, 2, 0};
+  EXPECT_EQ(GroundMotionOf(e)->pgv.value, 1.25);
+  EXPECT_EQ(GroundMotionOf(e)->pgd.value, 0.6875);
 }
 
 }  // namespace
