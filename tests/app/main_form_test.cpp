@@ -208,12 +208,15 @@ TEST_F(MainFormTest, LoadRecordAsksWhatTheFileLeavesOpen) {
   answer("uneven.txt", "0 1\n0.5 2\n1.5 3\n", [](QWidget&) {});
   EXPECT_TRUE(log.asked.last().startsWith("message critical: Error while loading the file! | ") &&
               log.asked.last().contains("uneven.txt: line 3: the time step is not uniform"));
-  EXPECT_TRUE(Entries() == "push" && !Solved());
+  EXPECT_EQ(Entries(), "push");
+  EXPECT_FALSE(Solved());
 
   log.answers = {folder.filePath("push.txt")};
   AnswerNextDialog([](QWidget& dialog) { dialog.findChild<QAbstractButton*>("cmdCancel")->click(); });
   Click("cmdLoadExperiments");
-  EXPECT_TRUE(answered == 3 && Entries() == "push" && Solved());
+  EXPECT_EQ(answered, 3);
+  EXPECT_EQ(Entries(), "push");
+  EXPECT_TRUE(Solved());
 }
 
 // An AT2 header is shown in the record dialog with the type and units it names preselected:
