@@ -19,6 +19,7 @@
 #include "app/app_info.h"
 #include "app/graph_box.h"
 #include "app/graph_window.h"
+#include "app/loops_window.h"
 #include "app/qt_dialogs.h"
 #include "app/record_dialog.h"
 #include "display/response_graph.h"
@@ -104,6 +105,7 @@ MainForm::MainForm(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
   setWindowTitle(kMainWindowCaption);
   graph_.SetGraphDefaults();
   graphWindow_ = new GraphWindow(*dialogs_, graph_, bench_, playback_, this);
+  loopsWindow_ = new LoopsWindow(bench_, this);
 
   setCentralWidget(BuildMainFormLayout(controls_));
   statusBar()->setSizeGripEnabled(true);
@@ -156,6 +158,12 @@ void MainForm::WireCommands() {
             [this, command = command] { RunCommand(command); });
   }
   connect(c.cmdAbout, &QPushButton::clicked, this, &MainForm::ShowAbout);
+  connect(c.cmdLoops, &QPushButton::clicked, this, [this] {
+    if (busy_) return;  // a running command may be rewriting the results
+    loopsWindow_->Refresh();
+    loopsWindow_->show();
+    loopsWindow_->raise();
+  });
 }
 
 void MainForm::WireInputs() {
@@ -266,6 +274,7 @@ void MainForm::UpdatePeriodLabels() {
 void MainForm::UpdateGraph(int32_t pointCount, bool updateTitles) {
   playback_.Stop();
   RebuildGraph(pointCount, updateTitles);
+  if (loopsWindow_->isVisible()) loopsWindow_->Refresh();
 }
 
 void MainForm::ShowStudyValue(int32_t index, int32_t count, double x) {
@@ -377,6 +386,7 @@ void MainForm::ResetDisplay() {
   controls_.picBoucWen->Clear();
   graphWindow_->ClearGraph();
   controls_.lblProgressDataPoints->clear();
+  if (loopsWindow_->isVisible()) loopsWindow_->Refresh();
 }
 
 void MainForm::OnExperimentSelected(int index) {

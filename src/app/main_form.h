@@ -30,6 +30,7 @@ class QImageCanvas;
 namespace quarvel::app {
 
 class GraphWindow;
+class LoopsWindow;
 
 class MainForm : public QMainWindow, public UserInterface {
   Q_OBJECT
@@ -176,6 +177,7 @@ class MainForm : public QMainWindow, public UserInterface {
   Graph graph_;
   std::unique_ptr<QImageCanvas> canvas_;
   GraphWindow* graphWindow_ = nullptr;
+  LoopsWindow* loopsWindow_ = nullptr;  // hidden until the Loops button asks for it
   // Playback
   std::unique_ptr<PlaybackClock> clock_;
   Playback playback_;

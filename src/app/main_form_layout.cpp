@@ -366,7 +366,9 @@ QLayout* Builder::Commands() {
   auto* commands = new QGridLayout;
   commands->addWidget(c_.cmdSolve, 0, 0);
   commands->addWidget(c_.cmdExportResults, 0, 1);
-  commands->addWidget(c_.cmdAbout, 1, 0, 1, 2);
+  c_.cmdLoops = Button("cmdLoops", "Loops");
+  commands->addWidget(c_.cmdLoops, 1, 0);
+  commands->addWidget(c_.cmdAbout, 1, 1);
   return commands;
 }
 

@@ -55,6 +55,7 @@ struct MainFormControls {
   QPushButton* cmdLoop = nullptr;
   QPushButton* cmdExLoop = nullptr;
   QPushButton* cmdAbout = nullptr;
+  QPushButton* cmdLoops = nullptr;  // the Loops window
 
   QComboBox* cboExperiment = nullptr;
   QComboBox* cboGraphX = nullptr;

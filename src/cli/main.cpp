@@ -11,6 +11,7 @@
 #include "cli/cli_options.h"
 #include "cli/cli_user_interface.h"
 #include "cli/commands.h"
+#include "cli/loops_command.h"
 #include "cli/option_checks.h"
 #include "cli/plot_command.h"
 #include "cli/spectrum_command.h"
@@ -236,6 +237,16 @@ int main(int argc, char** argv) {
   AddModelBoxes(*spectrumCommand, options);
   AddSummaryOption(*spectrumCommand, options.summary);
 
+  LoopsOptions loops;
+  auto* loopsCommand = app.add_subcommand(
+      "loops",
+      "Energy audit: solve both models and list, per experiment, every closed loop of "
+      "displacement (and of force for a force record) with the work over it, marking the loops "
+      "whose work is negative beyond round-off and the sampling step's error");
+  AddExperimentOptions(*loopsCommand, options, ExperimentChoice::OneOrAll);
+  AddModelOptions(*loopsCommand, options);
+  AddLoopsOptions(*loopsCommand, loops, options);
+
   for (CLI::App* command : app.get_subcommands({})) command->allow_extras();
 
   if (const int status = RefuseUnknownSubcommand(app, argc, argv); status != 0) return status;
@@ -262,5 +273,9 @@ int main(int argc, char** argv) {
   if (*plotCommand) return RunPlotCommand(options, plot);
   if (*mergeCommand) return RunMergeCommand(merge);
   if (*spectrumCommand) return RunSpectrumCommand(options, spectrum);
+  if (*loopsCommand) {
+    loops.everyExperiment = loopsCommand->count("--experiment") == 0;
+    return RunLoopsCommand(options, loops);
+  }
   return kExitUsage;
 }

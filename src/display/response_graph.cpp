@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "display/quantities.h"
+#include "loops/energy_audit.h"
 
 namespace quarvel {
 namespace {
@@ -72,6 +73,28 @@ void PlaceReversalMark(GraphSeries& mark, const std::vector<int32_t>& history, i
   point.Y = ys[index];
 }
 
+// The loop marks of one model: its violating loops that close by sample n, at their turning
+// points.
+GraphSeries LoopMarkSeries(Colour colour, const ResponseHistory& response, bool forceCycles,
+                           const Quantity& x, const Quantity& y, int32_t n) {
+  GraphSeries series;
+  series.ShowMarkers = true;
+  series.MarkerColour = colour;
+  series.MarkerWidth = 2;
+  series.MarkerSize = kLoopMarkerSize;
+  for (const ClosedLoop& loop : AuditedLoops(response, forceCycles)) {
+    if (!loop.violation || loop.closeSample > n) continue;
+    const auto turn = static_cast<size_t>(loop.turnSample);
+    series.Points.push_back(Point((response.*x.samples)[turn], (response.*y.samples)[turn]));
+  }
+  series.PointCount = static_cast<int32_t>(series.Points.size());
+  return series;
+}
+
+bool IsDisplacementAndForce(const Quantity& a, const Quantity& b) {
+  return a.samples == &ResponseHistory::U && b.samples == &ResponseHistory::F;
+}
+
 }  // namespace
 
 bool UpdateGraph(Graph& graph, const Workbench& bench, int32_t pointCount, bool updateTitles) {
@@ -93,6 +116,13 @@ bool UpdateGraph(Graph& graph, const Workbench& bench, int32_t pointCount, bool 
   series[kLastMinusMark] = MarkSeries("R minus", kMinusMarkColour);
   series[kMaxPlusMark] = MarkSeries("R plus", kPlusMarkColour);
   series[kMaxMinusMark] = MarkSeries("R minus", kMinusMarkColour);
+  if (IsDisplacementAndForce(*x, *y) || IsDisplacementAndForce(*y, *x)) {
+    const bool forceCycles = AuditsForceCycles(experiment->dataType);
+    series.push_back(
+        LoopMarkSeries(kOriginalColour, results.original, forceCycles, *x, *y, n));
+    series.push_back(
+        LoopMarkSeries(kModifiedColour, results.modified, forceCycles, *x, *y, n));
+  }
 
   if (updateTitles) {
     GraphSettings settings = graph.GetGraphSettings();

@@ -25,6 +25,15 @@ enum ResponseSeries : int32_t {
   kResponseSeriesCount = 6,
 };
 
+// On a graph of U against F (either way round) two series follow the six: a "+" at the
+// turning point of every closed loop whose work breaks the postulate (AuditedLoops), in the
+// colour of its model. They mark the whole response and stay put during playback.
+enum LoopMarks : int32_t {
+  kOriginalLoopMarks = 6,
+  kModifiedLoopMarks = 7,
+};
+inline constexpr int32_t kLoopMarkerSize = 10;  // arm length of a loop's "+"
+
 inline constexpr Colour kOriginalColour = 0x0000FF;     // red
 inline constexpr Colour kModifiedColour = 0xFF0000;     // blue
 inline constexpr Colour kPlusMarkColour = 0x00FF00;     // green
@@ -37,7 +46,8 @@ inline constexpr int32_t kMaxReversalMarkerSize = 16;   // arm length of the max
 // those of bench.graphXQuantity and bench.graphYQuantity. The reversal marks start hidden at
 // (0, 0), so both axis ranges reach 0. With updateTitles, sets the axis titles and the title
 // "<Y name> - <X name> graph for <experiment name>" and hides the graph's legend (the window
-// keeps a legend of its own). Then ComputeAxes and DrawGraph.
+// keeps a legend of its own). On a graph of U against F, adds the loop marks of the loops
+// that close within those samples. Then ComputeAxes and DrawGraph.
 // Returns false, changing nothing, when the set is empty, no experiment is selected or a
 // quantity is not selected.
 bool UpdateGraph(Graph& graph, const Workbench& bench, int32_t pointCount, bool updateTitles);

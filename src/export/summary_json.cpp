@@ -3,6 +3,7 @@
 #include <cmath>
 #include <utility>
 
+#include "export/loops_export.h"
 #include "io/file_writer.h"
 #include "solve/labels.h"
 #include "solve/model_settings.h"
@@ -153,7 +154,10 @@ Json SolveResultsJson(const Workbench& bench) {
                      {"absErrorEh", JsonNumber(r.absErrorEh)},
                      {"relErrorEh", JsonNumber(r.relErrorEh)}}},
          {"periods", {{"elastic", OptionalNumber(periods.elastic)},
-                      {"plastic", OptionalNumber(periods.plastic)}}}});
+                      {"plastic", OptionalNumber(periods.plastic)}}},
+         {"loops", LoopCountsJson(AuditLoops(
+                       r.original, r.modified,
+                       AuditsForceCycles(bench.experiments.At(k).dataType)))}});
   }
   return {{"selectedExperiment", bench.currentExperiment}, {"experiments", std::move(experiments)}};
 }

@@ -45,7 +45,8 @@ Json InputsJson(const Workbench& bench);
 // order (experiments beyond it, such as generated ones, have none).
 Json RecordsJson(const ExperimentSet& set, const std::vector<RecordProvenance>& provenance);
 
-// Per experiment of the bench's set: the peaks, errors and periods of the last solve.
+// Per experiment of the bench's set: the peaks, errors and periods of the last solve, and the
+// loops and loop-energy violations of each model (LoopCountsJson).
 Json SolveResultsJson(const Workbench& bench);
 
 // A parametric study: what became of it and the files it wrote.

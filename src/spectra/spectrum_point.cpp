@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "loops/energy_audit.h"
 #include "model/excitation_force.h"
 #include "solve/model_settings.h"
 #include "solve/solve_experiments.h"
@@ -186,6 +187,10 @@ SpectrumPoint SpectrumSolver::Solve(const Experiment& record, int32_t index, dou
   point.modified = PeaksOf(results_.modifiedPeakU, results_.modified, p.Uy);
   point.relErrorU = results_.relErrorU;
   point.relErrorEh = results_.relErrorEh;
+  const LoopAudit loops =
+      AuditLoops(results_.original, results_.modified, AuditsForceCycles(record.dataType));
+  point.original.loopViolations = loops.original.violations;
+  point.modified.loopViolations = loops.modified.violations;
   return point;
 }
 

@@ -47,6 +47,9 @@ struct ModelPeaks {
   double ductility = 0.0;  // peakU / Uy
   double peakF = 0.0;      // largest |F| of the spring [N]
   double endEh = 0.0;      // hysteretic energy at the last sample [J]
+  // Closed loops whose work breaks the postulate (AuditLoops), a count held as the table's
+  // other numbers are.
+  double loopViolations = 0.0;
 };
 
 struct SpectrumPoint {

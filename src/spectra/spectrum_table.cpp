@@ -28,8 +28,8 @@ constexpr NumberColumn Field(const char* name, double SpectrumPoint::*field, boo
 }
 
 constexpr NumberColumn Peak(const char* name, ModelPeaks SpectrumPoint::*model,
-                            double ModelPeaks::*peak) {
-  return {name, nullptr, model, peak, true, true};
+                            double ModelPeaks::*peak, bool statistics = true) {
+  return {name, nullptr, model, peak, true, statistics};
 }
 
 // The number of `column` in `point` (const or not).
@@ -39,7 +39,7 @@ auto& NumberOf(Point& point, const NumberColumn& column) {
 }
 
 // The number columns of the rows table, after T_s, record, name and status.
-constexpr std::array<NumberColumn, 18> kNumberColumns = {{
+constexpr std::array<NumberColumn, 20> kNumberColumns = {{
     Field("m_kg", &SpectrumPoint::mass, false, false),
     Field("k_N_per_m", &SpectrumPoint::stiffness, false, false),
     Field("c_N_s_per_m", &SpectrumPoint::c, false, false),
@@ -58,6 +58,8 @@ constexpr std::array<NumberColumn, 18> kNumberColumns = {{
     Peak("Eh_mod_J", &SpectrumPoint::modified, &ModelPeaks::endEh),
     Field("rel_err_U", &SpectrumPoint::relErrorU, true, true),
     Field("rel_err_Eh", &SpectrumPoint::relErrorEh, true, true),
+    Peak("loop_violations_orig", &SpectrumPoint::original, &ModelPeaks::loopViolations, false),
+    Peak("loop_violations_mod", &SpectrumPoint::modified, &ModelPeaks::loopViolations, false),
 }};
 constexpr std::size_t kLeadingColumns = 4;  // T_s, record, name, status
 

@@ -16,7 +16,8 @@ namespace quarvel {
 
 // The header of the rows table: T_s, record, name, status, m_kg, k_N_per_m, c_N_s_per_m,
 // Fel_N, Fy_N, Uy_m, Cy, R, then U_m, mu, F_N, Eh_end_J of the original and the modified model
-// (suffixes _orig, _mod) and rel_err_U, rel_err_Eh.
+// (suffixes _orig, _mod), rel_err_U, rel_err_Eh, and the closed loops whose work breaks the
+// postulate, loop_violations_orig and loop_violations_mod (no statistics).
 std::string SpectrumRowsHeader();
 
 // The status texts: "solved", "ductility not reached", "no elastic response".

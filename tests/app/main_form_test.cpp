@@ -9,6 +9,7 @@
 #include <QStatusBar>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QTableWidget>
 #include <QTest>
 #include <QTimer>
 
@@ -16,6 +17,8 @@
 
 #include "app/record_dialog.h"
 #include "app_test_support.h"
+#include "app/graph_window.h"
+#include "display/response_graph.h"
 #include "solve/labels.h"
 
 namespace quarvel::app {
@@ -149,6 +152,27 @@ TEST_F(MainFormTest, CreateSelectQuantitiesSolveNowDcProtocolsAndClear) {
   EXPECT_TRUE(Bench().experiments.Count() == 0 && Picture().isNull());
   Click("cmdSolve");
   EXPECT_EQ(log.asked.last(), "message exclamation: Please load a set of experiments! | ");
+}
+
+// DC 2: the Loops window lists its one loop, the original model's violation in red, and the graph
+// of U against F (only that one) marks the loop's turning point in red; Clear empties the list.
+TEST_F(MainFormTest, LoopsWindowListsTheLoopsAndTheGraphMarksTheViolations) {
+  Click("Command2");
+  Click("cmdLoops");
+  auto* table = Find<QTableWidget>("tblLoops");
+  ASSERT_EQ(table->rowCount(), 1);
+  EXPECT_EQ(table->item(0, 8)->text(), "violation");
+  EXPECT_EQ(table->item(0, 8)->foreground().color(), QColor(Qt::red));
+  EXPECT_EQ(table->item(0, 10)->text(), "ok");
+  const std::vector<GraphSeries>& series = form->GraphForm().GraphModel().SeriesList();
+  ASSERT_EQ(series.size(), 8u);
+  EXPECT_EQ(series[kOriginalLoopMarks].PointCount, 1);
+  EXPECT_EQ(series[kModifiedLoopMarks].PointCount, 0);
+  EXPECT_EQ(series[kOriginalLoopMarks].Points[0].X, Bench().experiments.At(1).displacement[2004]);
+  List("cboGraphX")->setCurrentIndex(0);
+  EXPECT_EQ(series.size(), 6u);
+  Click("cmdClearExperiments");
+  EXPECT_EQ(table->rowCount(), 0);
 }
 
 // Load shows the file; Cancel shows the set there is afresh (experiment 1, U against F, a new

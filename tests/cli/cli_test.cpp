@@ -291,6 +291,29 @@ TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsOrShards) {
   }
 }
 
+// DC 2's one loop breaks the postulate in the original model only: the table, the CSV, the
+// loops summary and the solve summary say so. --experiment K audits experiment K alone.
+TEST_F(CliTest, LoopsListsTheLoopsOfBothModelsWithTheirViolations) {
+  ExpectAll(Ok("loops --dc2 --csv l.csv --summary l.json").out,
+            {"\n1\tU\t1803\t2004\t90.1\t100.15\t", "\tVIOLATION\t",
+             "Violations :\toriginal 1, modified 0\n", "Loops written to l.csv\n"});
+  const std::string csv = Read("l.csv");
+  EXPECT_EQ(csv.substr(csv.find('\n') + 1, 26), "1,Temp DC 2,1,U,1803,2004,");
+  EXPECT_EQ(std::count(csv.begin(), csv.end(), '\n'), 2);
+  EXPECT_EQ(At(nlohmann::json::parse(Read("l.json")),
+               {"/command", "/results/experiments/0/counts/modified/violations",
+                "/results/experiments/0/loops/0/original/violation"}),
+            "loops 0 true ");
+  Ok("solve --dc2 --summary s.json");
+  EXPECT_EQ(At(nlohmann::json::parse(Read("s.json")),
+               {"/results/experiments/0/loops/original/violations",
+                "/results/experiments/0/loops/original/worst/loop"}),
+            "1 1 ");
+  const std::string second = Ok("loops --experiment 2").out;
+  EXPECT_EQ(second.rfind("Experiment 2 :\tT=2, Amp=5\n", 0), 0u);
+  EXPECT_EQ(second.find("Experiment 1 :"), std::string::npos);
+}
+
 // Every command of the README that runs quarvel-cli from the top of the repository (and the
 // mkdir / cp lines that prepare them) runs as written, in order, from a folder that holds the
 // build's programs and the examples where the repository top does.
@@ -327,6 +350,7 @@ const ErrorCase kErrorCases[] = {
     {"unknown_option", "solve --no-such-option", 2, "solve: unknown option --no-such-option\n"},
     {"other_command_option", "solve --jobs 2", 2, "--jobs is not an option of solve (it"},
     {"stray_argument", "solve extra", 2, "solve: unexpected argument extra"},
+    {"loops_csv_unwritable", "loops --csv no/l.csv", 1, "The loops were not written"},
     {"ambiguous_a", "solve --a 0.1", 2, "--a: ambiguous: give --A"},
     {"bad_method", "solve --method fast", 2, "--method"},
     // Numbers: the whole text one number (each model option's bad texts: tests/reliability).
