@@ -603,21 +603,31 @@ void MainForm::LoadExperiments() {
                                 "All files (*)"};
   request.directory = QCoreApplication::applicationDirPath();
   // Cancelled, the set stays as it was; what follows shows it afresh.
-  if (const std::optional<QString> path = dialogs_->OpenFile(this, request)) {
+  if (const std::optional<ChosenFile> chosen = dialogs_->OpenFile(this, request)) {
     std::string head;
-    const std::string file = path->toStdString();
+    const std::string file = chosen->path.toStdString();
     const FileResult read = ReadFileHead(file, head);
-    const RecordQuestions questions = QuestionsOf(head, file);
+    // A file chosen as a record is read as one: a failure keeps the set there is.
+    const bool asRecord = chosen->filter == kRecordFilesFilter;
+    const RecordQuestions questions = QuestionsOf(head, file, asRecord);
+    if (!read && asRecord) {
+      ShowLoadFailure(read);
+      return;
+    }
     if (read && questions.format != RecordFormat::Quarvel) {
-      if (!LoadRecord(*path, questions)) return;
+      if (!LoadRecord(chosen->path, questions)) return;
     } else {
-      const LoadResult result = LoadExperimentFile(file, bench_.experiments);
-      if (!result) {
-        ShowLoadFailure(result);
+      RecordOptions asQuarvel;
+      asQuarvel.format = RecordFormat::Quarvel;
+      RecordLoad load = LoadRecordFile(file, asQuarvel);
+      if (!load.result) {
+        bench_.experiments.Clear();
+        ShowLoadFailure(load.result);
         // The set is empty now; the lists must not offer experiments that no longer exist.
         ResetDisplay();
         return;
       }
+      bench_.experiments.Assign(std::move(load.records.experiments));
     }
   }
   if (bench_.experiments.Count() < 1) return;
@@ -628,10 +638,17 @@ bool MainForm::LoadRecord(const QString& path, const RecordQuestions& questions)
   std::optional<RecordOptions> options = dialogs_->AskRecordOptions(this, path, questions);
   if (!options) return true;  // cancelled: the set there is is shown afresh
   options->format = questions.format;
-  const FileResult result = LoadRecordFiles({{path.toStdString(), *options}}, bench_.experiments);
+  RecordLoad load = LoadRecordFile(path.toStdString(), *options);
   // A record that fails to read leaves the set and its display as they were.
-  if (!result) ShowLoadFailure(result);
-  return result.ok;
+  if (!load.result) {
+    if (load.contradicted != RecordOption::None) {
+      load.result.reason += ", which the record options contradict";
+    }
+    ShowLoadFailure(load.result);
+    return false;
+  }
+  bench_.experiments.Assign(std::move(load.records.experiments));
+  return true;
 }
 
 void MainForm::ShowLoadFailure(const FileResult& result) {

@@ -35,8 +35,8 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon) {
 enum class FileDialogKind { Open, Save, Folder };
 
 // A Qt-drawn file dialog (never the platform's), so that it can be placed on the screen.
-std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogRequest& request,
-                                     FileDialogKind kind) {
+std::optional<ChosenFile> RunFileDialog(QWidget* parent, const FileDialogRequest& request,
+                                        FileDialogKind kind) {
   QFileDialog dialog(parent, request.title, request.directory);
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setNameFilters(request.filters);
@@ -55,7 +55,7 @@ std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogRequest& r
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return std::nullopt;
-  return files.first();
+  return ChosenFile{files.first(), dialog.selectedNameFilter()};
 }
 
 }  // namespace
@@ -71,12 +71,15 @@ void CentreOnScreen(QWidget* window) {
                area.y() + (area.height() - size.height()) / 2);
 }
 
-std::optional<QString> QtDialogs::OpenFile(QWidget* parent, const FileDialogRequest& request) {
+std::optional<ChosenFile> QtDialogs::OpenFile(QWidget* parent,
+                                              const FileDialogRequest& request) {
   return RunFileDialog(parent, request, FileDialogKind::Open);
 }
 
 std::optional<QString> QtDialogs::SaveFile(QWidget* parent, const FileDialogRequest& request) {
-  return RunFileDialog(parent, request, FileDialogKind::Save);
+  const std::optional<ChosenFile> chosen = RunFileDialog(parent, request, FileDialogKind::Save);
+  if (!chosen) return std::nullopt;
+  return chosen->path;
 }
 
 std::optional<QString> QtDialogs::ChooseFolder(QWidget* parent, const QString& title,
@@ -84,7 +87,10 @@ std::optional<QString> QtDialogs::ChooseFolder(QWidget* parent, const QString& t
   FileDialogRequest request;
   request.title = title;
   request.directory = folder;
-  return RunFileDialog(parent, request, FileDialogKind::Folder);
+  const std::optional<ChosenFile> chosen =
+      RunFileDialog(parent, request, FileDialogKind::Folder);
+  if (!chosen) return std::nullopt;
+  return chosen->path;
 }
 
 std::optional<QString> QtDialogs::InputText(QWidget* parent, const QString& title,

@@ -7,7 +7,7 @@ namespace quarvel::app {
 
 class QtDialogs : public Dialogs {
  public:
-  std::optional<QString> OpenFile(QWidget* parent, const FileDialogRequest& request) override;
+  std::optional<ChosenFile> OpenFile(QWidget* parent, const FileDialogRequest& request) override;
   std::optional<QString> SaveFile(QWidget* parent, const FileDialogRequest& request) override;
   std::optional<QString> ChooseFolder(QWidget* parent, const QString& title,
                                       const QString& folder) override;

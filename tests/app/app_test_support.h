@@ -33,14 +33,17 @@ struct DialogLog {
   QStringList asked;
   QStringList answers;
   QString editorError;  // what OpenInTextEditor reports
+  QString openFilter;   // the filter an Open dialog's answer is chosen under
 };
 
 // The sinusoid, record and About dialogs are the real ones, answered on screen by the tests.
 class FakeDialogs : public QtDialogs {
  public:
   explicit FakeDialogs(DialogLog& log) : log_(log) {}
-  std::optional<QString> OpenFile(QWidget*, const FileDialogRequest& r) override {
-    return Ask({"open", r.title, r.filters.join(";"), r.directory, r.defaultSuffix});
+  std::optional<ChosenFile> OpenFile(QWidget*, const FileDialogRequest& r) override {
+    const auto path = Ask({"open", r.title, r.filters.join(";"), r.directory, r.defaultSuffix});
+    if (!path) return std::nullopt;
+    return ChosenFile{*path, log_.openFilter};
   }
   std::optional<QString> SaveFile(QWidget*, const FileDialogRequest& r) override {
     return Ask({"save", r.title, r.filters.join(";"), r.directory, r.defaultSuffix});

@@ -18,6 +18,7 @@
 
 #include <tuple>
 
+#include "app/record_dialog.h"
 #include "app_test_support.h"
 #include "app/graph_window.h"
 #include "display/response_graph.h"
@@ -233,10 +234,10 @@ TEST_F(MainFormTest, LoadCancelAndFailedLoad) {
   EXPECT_EQ(Entries() + QString::number(log.asked.size()), "5");
 }
 
-// A ground-motion record asks in its dialog only what the file leaves open: nothing but type
-// and units for a file with times (or an AT2 header, read in the record tests); for one column of
-// values also the time step, Ok only for a number above 0, units only for an acceleration. It loads with the answers (cm/s2 divided by 100); a
-// record that cannot be read says why and leaves the set shown; Cancel shows the set afresh.
+// A ground-motion record asks in its dialog only what the file leaves open: for one column of
+// values also the time step, Ok only for a number above 0, units only for an acceleration. It
+// loads with the answers; a record that cannot be read says why and leaves the set shown;
+// Cancel shows the set afresh.
 TEST_F(MainFormTest, LoadRecordAsksWhatTheFileLeavesOpen) {
   const auto answer = [this](const char* file, const char* text, auto fill) {
     log.answers = {WriteFile(file, text)};
@@ -261,23 +262,67 @@ TEST_F(MainFormTest, LoadRecordAsksWhatTheFileLeavesOpen) {
                 QString::number(Bench().experiments.At(1).timeStep),
             "push Force 4 0.5");
 
-  answer("ground.txt", "0 981\n0.5 -3\n", [](QWidget& dialog) {
-    EXPECT_EQ(dialog.findChild<QLineEdit*>("txtRecordTimeStep"), nullptr);
-    dialog.findChild<QComboBox*>("cboRecordUnits")->setCurrentIndex(2);
-  });
-  EXPECT_EQ(Shown("Entries lblExpValue_1"), "ground Acceleration");
-  EXPECT_TRUE(Bench().experiments.At(1).acceleration[1] == 9.81 && Bench().experiments.At(1).unitsOfG == 0);
-
   StaleResults();
   answer("uneven.txt", "0 1\n0.5 2\n1.5 3\n", [](QWidget&) {});
   EXPECT_TRUE(log.asked.last().startsWith("message critical: Error while loading the file! | ") &&
               log.asked.last().contains("uneven.txt: line 3: the time step is not uniform"));
-  EXPECT_TRUE(Entries() == "ground" && !Solved());
+  EXPECT_EQ(Entries(), "push");
+  EXPECT_FALSE(Solved());
 
   log.answers = {folder.filePath("push.txt")};
   AnswerNextDialog([](QWidget& dialog) { dialog.findChild<QAbstractButton*>("cmdCancel")->click(); });
   Click("cmdLoadExperiments");
-  EXPECT_TRUE(answered == 4 && Entries() == "ground" && Solved());
+  EXPECT_EQ(answered, 3);
+  EXPECT_EQ(Entries(), "push");
+  EXPECT_TRUE(Solved());
+}
+
+// An AT2 header is shown in the record dialog with the type and units it names preselected:
+// a record in cm/s2 loads in m/s2, a velocity record cannot be loaded (Ok stays off).
+TEST_F(MainFormTest, RecordDialogShowsAndPreselectsWhatTheHeaderSays) {
+  const std::string head = "PEER NGA\nQuake\n", values = "\nNPTS= 2, DT= .01 SEC\n 0 -5\n";
+  log.answers = {WriteFile("a.at2", (head + "ACCELERATION TIME SERIES IN UNITS OF CM/S/S" +
+                                     values).c_str())};
+  AnswerNextDialog([](QWidget& dialog) {
+    EXPECT_EQ(dialog.findChild<QLabel*>("lblRecordHeader")->text(),
+              "ACCELERATION TIME SERIES IN UNITS OF CM/S/S");
+    EXPECT_EQ(dialog.findChild<QComboBox*>("cboRecordUnits")->currentIndex(), 2);
+    dialog.findChild<QPushButton*>("cmdOk")->click();
+  });
+  Click("cmdLoadExperiments");
+  EXPECT_EQ(Bench().experiments.At(1).acceleration[2], -0.05);
+
+  log.answers = {WriteFile("d.at2", (head + "DISPLACEMENT TIME SERIES IN UNITS OF CM" +
+                                     values).c_str())};
+  AnswerNextDialog([](QWidget& dialog) {
+    EXPECT_EQ(dialog.findChild<QComboBox*>("cboRecordType")->currentText(), "Displacement");
+    dialog.findChild<QAbstractButton*>("cmdCancel")->click();
+  });
+  Click("cmdLoadExperiments");
+  log.answers = {WriteFile("v.at2", (head + "VELOCITY TIME SERIES IN UNITS OF CM/S" +
+                                     values).c_str())};
+  AnswerNextDialog([](QWidget& dialog) {
+    EXPECT_FALSE(dialog.findChild<QPushButton*>("cmdOk")->isEnabled());
+    dialog.findChild<QAbstractButton*>("cmdCancel")->click();
+  });
+  Click("cmdLoadExperiments");
+  EXPECT_EQ(answered, 3);
+}
+
+// A file chosen under the ground-motion records filter is read as a record, whatever it holds:
+// plain words or nothing fail as a record does, and the set loaded before stays.
+TEST_F(MainFormTest, FailedLoadUnderTheRecordsFilterKeepsTheSet) {
+  log.answers = {WriteFile("two.quarvel", testing::kTwoExperiments)};
+  Click("cmdLoadExperiments");
+  log.openFilter = kRecordFilesFilter;
+  for (const char* text : {"plain words\n", ""}) {
+    SCOPED_TRACE(text);
+    log.answers = {WriteFile("words.txt", text)};
+    AnswerNextDialog([](QWidget& dialog) { dialog.findChild<QPushButton*>("cmdOk")->click(); });
+    Click("cmdLoadExperiments");
+    EXPECT_TRUE(log.asked.last().startsWith("message critical: Error while loading the file!"));
+    EXPECT_EQ(Entries(), "Pulse|Ground");
+  }
 }
 
 // The sinusoid dialog drops minus signs, reads a comma as the decimal point, selects a box's
