@@ -50,13 +50,12 @@ const std::string& LongAt2File() {
 void BM_ReadAt2File100kSamples(benchmark::State& state) {
   const std::string& path = LongAt2File();
   for (auto _ : state) {
-    quarvel::RecordSet records;
-    const quarvel::FileResult result = quarvel::ReadRecordFile(path, {}, records);
-    if (!result || records.experiments.at(0).counter != kSamples) {
-      state.SkipWithError(result.Describe().c_str());
+    const quarvel::RecordLoad load = quarvel::LoadRecordFile(path, {});
+    if (!load.result || load.records.experiments.at(0).counter != kSamples) {
+      state.SkipWithError(load.result.Describe().c_str());
       break;
     }
-    benchmark::DoNotOptimize(records.experiments.data());
+    benchmark::DoNotOptimize(load.records.experiments.data());
   }
   state.SetItemsProcessed(state.iterations() * kSamples);
 }

@@ -1,7 +1,14 @@
 #pragma once
-// Names and version the window, the About box and the message boxes show.
+// Names and version the window, the About box and the message boxes show, and the room the
+// windows leave for the window manager.
+
+#include <QSize>
 
 namespace quarvel::app {
+
+// Room a window manager's title bar and borders take around a window, kept free within the
+// screen's available area where the platform does not tell.
+inline constexpr QSize kWindowFrameAllowance{16, 48};
 
 inline constexpr const char* kApplicationTitle = "Quarvel";
 inline constexpr const char* kMainWindowCaption = "Quarvel : Bouc-Wen model modification";

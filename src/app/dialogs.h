@@ -24,14 +24,24 @@ struct FileDialogRequest {
   QString defaultSuffix;  // appended to a name typed without one (save only)
 };
 
+// A file chosen in an Open dialog and the filter it was chosen under.
+struct ChosenFile {
+  QString path;
+  QString filter;  // as in FileDialogRequest::filters
+};
+
 class Dialogs {
  public:
   virtual ~Dialogs() = default;
 
-  // Open dialog for an existing file: its path, or nullopt when cancelled.
-  virtual std::optional<QString> OpenFile(QWidget* parent, const FileDialogRequest& request) = 0;
+  // Open dialog for an existing file: the file and its filter, or nullopt when cancelled.
+  virtual std::optional<ChosenFile> OpenFile(QWidget* parent,
+                                             const FileDialogRequest& request) = 0;
   // Save dialog (asks before overwriting): the chosen path, or nullopt when cancelled.
   virtual std::optional<QString> SaveFile(QWidget* parent, const FileDialogRequest& request) = 0;
+  // Folder dialog starting at `folder`: the folder chosen, or nullopt when cancelled.
+  virtual std::optional<QString> ChooseFolder(QWidget* parent, const QString& title,
+                                              const QString& folder) = 0;
   // Input box with a title, a prompt and a default answer: the text, or nullopt when cancelled.
   virtual std::optional<QString> InputText(QWidget* parent, const QString& title,
                                            const QString& prompt, const QString& defaultText) = 0;

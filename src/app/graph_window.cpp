@@ -1,20 +1,26 @@
 #include "app/graph_window.h"
 
 #include <QClipboard>
+#include <QDir>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScreen>
+#include <QStandardPaths>
 #include <QStatusBar>
 
 #include <algorithm>
 #include <optional>
 #include <string>
 
+#include "app/app_info.h"
 #include "app/dialogs.h"
 #include "app/graph_box.h"
 #include "display/response_graph.h"
+#include "graph/qt/graph_file.h"
 #include "graph/qt/qimage_canvas.h"
+#include "plots/response_plot.h"
 #include "text/number_text.h"
 
 namespace quarvel::app {
@@ -49,9 +55,22 @@ GraphWindow::GraphWindow(Dialogs& dialogs, Graph& graph, const Workbench& bench,
   menuBar_ = new QMenuBar(this);
   QMenu* settings = menuBar_->addMenu("Settings");
   settings->setObjectName("mnuSettings");
-  QAction* copy = settings->addAction("Copy to clipboard");
-  copy->setObjectName("mnuCopyToClipboard");
-  connect(copy, &QAction::triggered, this, &GraphWindow::CopyToClipboard);
+  const auto command = [this, settings](const char* name, const QString& caption,
+                                        const QKeySequence& keys, auto run) {
+    QAction* action = settings->addAction(caption);
+    action->setObjectName(name);
+    action->setShortcut(keys);
+    addAction(action);  // the keys work wherever the focus is in this window
+    connect(action, &QAction::triggered, this, run);
+  };
+  command("mnuCopyToClipboard", "Copy to clipboard", QKeySequence::Copy,
+          &GraphWindow::CopyToClipboard);
+  command("mnuSavePicture", "Save Picture...", QKeySequence::Save, &GraphWindow::SavePicture);
+  settings->addSeparator();
+  command("mnuPlotWidth", "Plot width...", QKeySequence(Qt::CTRL | Qt::Key_F12),
+          [this] { AskPlotExtent(true); });
+  command("mnuPlotHeight", "Plot height...", QKeySequence(Qt::CTRL | Qt::Key_F11),
+          [this] { AskPlotExtent(false); });
 
   picture_ = new GraphBox(this);
   picture_->setObjectName("Picture1");
@@ -136,11 +155,31 @@ void GraphWindow::SetGraphWidth(int32_t width) { SetPlotExtent(width, true); }
 
 void GraphWindow::SetGraphHeight(int32_t height) { SetPlotExtent(height, false); }
 
+int GraphWindow::LargestSurfaceExtent(bool horizontal) const {
+  const QScreen* shown = screen();
+  if (shown == nullptr) return kMaxSurfaceExtent;
+  // The frame the window manager adds, where it is known, but at least the usual allowance.
+  const QSize frame =
+      (frameGeometry().size() - geometry().size()).expandedTo(kWindowFrameAllowance);
+  const QSize room = shown->availableGeometry().size() - frame;
+  const int largest = horizontal ? room.width() : room.height() - MenuHeight() - StatusHeight();
+  return std::clamp(largest, 1, kMaxSurfaceExtent);
+}
+
+int32_t GraphWindow::LargestPlotExtent(bool horizontal) const {
+  const QSize surface = SurfaceSize();
+  const int margins = shown_ ? (horizontal ? surface.width() : surface.height()) -
+                                   PlotExtent(shown_, horizontal)
+                             : 0;
+  return std::clamp(LargestSurfaceExtent(horizontal) - margins, 1, kMaxPlotExtent);
+}
+
 void GraphWindow::SetPlotExtent(int32_t extent, bool horizontal) {
   if (extent < 1 || extent > kMaxPlotExtent) return;
   QSize size = SurfaceSize();
+  const int largest = LargestSurfaceExtent(horizontal);
   auto setSide = [&](int value) {
-    value = std::clamp(value, 1, kMaxSurfaceExtent);
+    value = std::clamp(value, 1, largest);
     if (horizontal) {
       size.setWidth(value);
     } else {
@@ -168,14 +207,53 @@ void GraphWindow::CopyToClipboard() {
   QGuiApplication::clipboard()->setImage(Picture());
 }
 
+void GraphWindow::SavePicture() {
+  FileDialogRequest request;
+  request.title = "Save picture";
+  request.filters = QStringList{"PNG picture (*.png)", "JPEG picture (*.jpg *.jpeg)",
+                                "SVG picture (*.svg)", "PDF document (*.pdf)"};
+  request.directory = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  request.defaultSuffix = "png";
+  const std::optional<QString> path = dialogs_.SaveFile(this, request);
+  if (!path) return;
+  const std::string file = path->toStdString();
+  const std::string format = PictureFormatOfPath(file);
+  // The graph as shown here, dressed for a picture of its own; the shown graph stays as it is.
+  Graph picture = graph_;
+  FileResult saved;
+  if (format.empty()) {
+    saved = FileResult::Failure(file, "the extension names no picture format: use .png, .jpg, "
+                                      ".svg or .pdf");
+  } else if (!shown_ || !DressResponseGraph(picture, bench_, true)) {
+    saved = FileResult::Failure(file, "there is no graph to save");
+  } else {
+    const QSize size = SurfaceSize();
+    saved = SaveGraphPicture(picture, size.width(), size.height(), file, format);
+  }
+  if (!saved) {
+    dialogs_.Message(this,
+                     "The picture was not saved.\n\n" + QString::fromStdString(saved.Describe()),
+                     MessageIcon::Exclamation, {});
+  }
+}
+
 void GraphWindow::AskPlotExtent(bool horizontal) {
   const QString title = horizontal ? "Graph width" : "Graph height";
   const std::optional<QString> answer = dialogs_.InputText(
       this, title, title, QString::number(PlotExtent(shown_, horizontal)));
   // Cancel and an empty answer leave the graph as it is (a zero size would make it vanish).
   if (!answer || answer->trimmed().isEmpty()) return;
+  const int32_t largest = LargestPlotExtent(horizontal);
   int32_t extent = 0;
-  if (!ToInt32(Val(answer->toStdString()), extent)) return;
+  if (!ToInt32(Val(answer->toStdString()), extent) || extent < 1 || extent > largest) {
+    dialogs_.Message(this,
+                     QString("\"%1\" is not a plot %2 the graph window can take here: give a "
+                             "whole number of pixels from 1 to %3.")
+                         .arg(answer->trimmed(), horizontal ? "width" : "height")
+                         .arg(largest),
+                     MessageIcon::Exclamation, {});
+    return;
+  }
   SetPlotExtent(extent, horizontal);
 }
 
@@ -191,13 +269,8 @@ void GraphWindow::ShowReadOut(QPoint position) {
 }
 
 void GraphWindow::keyPressEvent(QKeyEvent* event) {
-  const bool control = event->modifiers().testFlag(Qt::ControlModifier);
   if (event->key() == Qt::Key_Escape) {
     hide();
-  } else if (control && event->key() == Qt::Key_F12) {
-    AskPlotExtent(true);
-  } else if (control && event->key() == Qt::Key_F11) {
-    AskPlotExtent(false);
   } else {
     QWidget::keyPressEvent(event);
     return;

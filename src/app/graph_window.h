@@ -3,9 +3,10 @@
 // a drawing surface of its own. It stays hidden until the user asks for it (a double click on
 // the main window's graph); then it shows the same graph at its own size (the playback frame
 // the main window's playback shows, or the whole response), reads out the data coordinates
-// under the pointer in its status bar, copies the picture to the clipboard ("Settings" menu)
-// and sets the plot area to an exact size in pixels (Ctrl+F12 width, Ctrl+F11 height). Escape
-// hides it.
+// under the pointer in its status bar and, from its "Settings" menu, copies the picture to the
+// clipboard, saves it as a picture file with a legend and units (PNG, JPEG, SVG, PDF) and sets
+// the plot area to an exact size in pixels (Ctrl+F12 width, Ctrl+F11 height). Escape hides it.
+// The window never grows beyond the screen.
 
 #include <QSize>
 #include <QWidget>
@@ -63,12 +64,19 @@ class GraphWindow : public QWidget {
 
   // Make the plot area (between the axes) exactly `width` (`height`) pixels by resizing the
   // surface and redrawing, up to ten corrections as the margins follow the measured texts;
-  // then the window takes the size of the surface. Values outside 1..kMaxPlotExtent do nothing.
+  // then the window takes the size of the surface. Values outside 1..kMaxPlotExtent do nothing;
+  // the surface stops where the window would leave the screen's available area.
   void SetGraphWidth(int32_t width);
   void SetGraphHeight(int32_t height);
+  // The largest plot width (height) the window can take on its screen with the margins of the
+  // picture shown, at most kMaxPlotExtent.
+  int32_t LargestPlotExtent(bool horizontal) const;
 
   // Repaints the surface and puts its picture on the clipboard.
   void CopyToClipboard();
+  // Asks for a file and saves the graph as shown, at the surface's size, with a legend and the
+  // axes' units; the format follows the file's extension. A failure is said in a message.
+  void SavePicture();
 
   // The surface's current picture and the layout it was drawn with (empty while it is white).
   const QImage& Picture() const;
@@ -88,7 +96,10 @@ class GraphWindow : public QWidget {
   bool DrawAt(QSize size);
   // Shared by SetGraphWidth and SetGraphHeight.
   void SetPlotExtent(int32_t extent, bool horizontal);
-  // Ctrl+F12 / Ctrl+F11: asks for the plot width (height) and sets it.
+  // The largest surface width (height) that keeps the window within the screen.
+  int LargestSurfaceExtent(bool horizontal) const;
+  // Ctrl+F12 / Ctrl+F11: asks for the plot width (height) and sets it; a size it cannot take
+  // is refused with a message.
   void AskPlotExtent(bool horizontal);
   void ShowReadOut(QPoint position);
 

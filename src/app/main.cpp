@@ -43,7 +43,9 @@ void PrintHelp() {
       "Compare the original and a modified Bouc-Wen hysteresis model of a single-degree-of-\n"
       "freedom oscillator in a window: load or create experiments, solve both models, plot and\n"
       "play back any response quantity, run parametric studies and export the report.\n"
-      "Study files are written beside the program. Units are SI (m, N, kg, s).\n"
+      "Studies write into the results folder the window shows: the program's folder where it\n"
+      "can be written, else Quarvel in the documents folder, or the one chosen with Browse.\n"
+      "Units are SI (m, N, kg, s).\n"
       "\n"
       "  -h, --help     display this help and exit\n"
       "  --version      output version information and exit\n"
@@ -81,7 +83,8 @@ int main(int argc, char* argv[]) {
   QString screenshot = qEnvironmentVariable("QUARVEL_SCREENSHOT");
   if (!screenshot.isEmpty()) screenshot = QDir::current().absoluteFilePath(screenshot);
 
-  // Study files are written beside the program.
+
+  // The program works from its own folder, as the window's file dialogs start there.
   QDir::setCurrent(QCoreApplication::applicationDirPath());
 
   quarvel::app::MainForm window;

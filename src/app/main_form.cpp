@@ -4,9 +4,11 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
@@ -15,6 +17,7 @@
 #include <QTime>
 
 #include <algorithm>
+#include <cmath>
 
 #include "app/app_info.h"
 #include "app/graph_box.h"
@@ -22,6 +25,7 @@
 #include "app/loops_window.h"
 #include "app/qt_dialogs.h"
 #include "app/record_dialog.h"
+#include "app/study_summary.h"
 #include "display/response_graph.h"
 #include "experiments/experiment_file.h"
 #include "experiments/experiment_labels.h"
@@ -31,6 +35,7 @@
 #include "report/report_writer.h"
 #include "solve/labels.h"
 #include "solve/reaction_guard.h"
+#include "solve/time_left.h"
 #include "studies/advanced_loop.h"
 #include "studies/parametric_loop.h"
 #include "text/number_text.h"
@@ -56,6 +61,22 @@ PlaybackRecord RecordOf(const Experiment& experiment) {
   return PlaybackRecord{experiment.counter, experiment.timeStep};
 }
 
+// Work that ends sooner shows no progress, so that quick solves do not make the window flicker.
+constexpr int kProgressDelayMs = 300;
+constexpr int kProgressIntervalMs = 100;
+// The time left follows the pace of the work's last seconds: a long solve can slow down as it
+// goes (the modified pass of a displacement-controlled record is many times slower than the
+// original), and a study's values differ.
+constexpr double kPaceSeconds = 10.0;
+
+// "about 12 s left", "about 3 min 20 s left", "about 2 h 5 min left".
+QString TimeLeftText(double seconds) {
+  const auto whole = static_cast<long long>(std::ceil(seconds));
+  if (whole < 60) return QString("about %1 s left").arg(whole);
+  if (whole < 3600) return QString("about %1 min %2 s left").arg(whole / 60).arg(whole % 60);
+  return QString("about %1 h %2 min left").arg(whole / 3600).arg(whole % 3600 / 60);
+}
+
 }  // namespace
 
 // Marks a command as running for its lifetime.
@@ -70,29 +91,42 @@ class MainForm::BusyScope {
   bool& busy_;
 };
 
-// While a study runs: the commands that would change the set or start another run are
-// disabled (the text boxes stay open, as the study reads them at every value), and the status
-// bar says how far it got.
-class MainForm::StudyScope {
+// While long work runs (a solve, a study): the commands that would change the set, its results
+// or what the display shows of them are disabled (the text boxes stay open: a study reads them
+// at every value), and after a moment the status bar shows the progress with Cancel and the
+// pointer says the window is busy. Scopes nest; the outermost one does this.
+class MainForm::WorkScope {
  public:
-  explicit StudyScope(MainForm& form) : form_(form) {
-    for (const char* name : kBlockedDuringStudy) {
-      if (auto* widget = form_.findChild<QWidget*>(name)) {
+  explicit WorkScope(MainForm& form) : form_(form) {
+    if (form_.workDepth_++ > 0) return;
+    for (const char* name : kBlockedWhileWorking) {
+      auto* widget = form_.findChild<QWidget*>(name);
+      if (widget != nullptr && widget->isEnabled()) {
         widget->setEnabled(false);
         disabled_.push_back(widget);
       }
     }
+    form_.studyIndex_ = -1;
+    form_.studyCount_ = 0;
+    form_.workClock_.start();
+    form_.progressTimer_.start();
   }
-  ~StudyScope() {
+  ~WorkScope() {
+    if (--form_.workDepth_ > 0) return;
     for (QWidget* widget : disabled_) widget->setEnabled(true);
+    form_.progressTimer_.stop();
+    if (form_.workProgress_->isVisible()) QGuiApplication::restoreOverrideCursor();
+    form_.workProgress_->hide();
+    form_.cmdCancelWork_->hide();
     form_.statusBar()->clearMessage();
   }
-  StudyScope(const StudyScope&) = delete;
-  StudyScope& operator=(const StudyScope&) = delete;
+  WorkScope(const WorkScope&) = delete;
+  WorkScope& operator=(const WorkScope&) = delete;
 
  private:
-  static constexpr const char* kBlockedDuringStudy[] = {
-      "frameExcitation", "frameDisplay", "cmdSolve", "cmdExportResults", "cmdLoop", "cmdExLoop"};
+  static constexpr const char* kBlockedWhileWorking[] = {
+      "frameExcitation", "frameDisplay", "frameSimulationControl", "cmdSolve",
+      "cmdExportResults", "cmdLoop", "cmdExLoop", "cmdBrowseResultsFolder", "cmdLoops"};
   MainForm& form_;
   std::vector<QWidget*> disabled_;
 };
@@ -109,6 +143,21 @@ MainForm::MainForm(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
 
   setCentralWidget(BuildMainFormLayout(controls_));
   statusBar()->setSizeGripEnabled(true);
+  workProgress_ = new QProgressBar;
+  workProgress_->setObjectName("progressWork");
+  workProgress_->setRange(0, 1000);  // thousandths of the work
+  workProgress_->setMinimumWidth(320);
+  cmdCancelWork_ = new QPushButton("Cancel");
+  cmdCancelWork_->setObjectName("cmdCancelWork");
+  cmdCancelWork_->setAutoDefault(false);
+  statusBar()->addPermanentWidget(workProgress_);
+  statusBar()->addPermanentWidget(cmdCancelWork_);
+  workProgress_->hide();
+  cmdCancelWork_->hide();
+  progressTimer_.setInterval(kProgressIntervalMs);
+  connect(&progressTimer_, &QTimer::timeout, this, &MainForm::ShowWorkProgress);
+  connect(cmdCancelWork_, &QPushButton::clicked, this, &MainForm::CancelWork);
+  SetResultsFolderPlaces(ResultsFolderPlaces::Default());
   WireCommands();
   WireInputs();
   WireLists();
@@ -119,6 +168,7 @@ MainForm::MainForm(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
 }
 
 MainForm::~MainForm() {
+  monitor_.Cancel();  // a solve still running ends soon; the pool waits for it as it goes
   // The graph window refers to the dialogs, the graph and the playback, which go before the
   // window's children.
   delete graphWindow_;
@@ -158,6 +208,7 @@ void MainForm::WireCommands() {
             [this, command = command] { RunCommand(command); });
   }
   connect(c.cmdAbout, &QPushButton::clicked, this, &MainForm::ShowAbout);
+  connect(c.cmdBrowseResultsFolder, &QPushButton::clicked, this, &MainForm::BrowseResultsFolder);
   connect(c.cmdLoops, &QPushButton::clicked, this, [this] {
     if (busy_) return;  // a running command may be rewriting the results
     loopsWindow_->Refresh();
@@ -214,8 +265,52 @@ void MainForm::WirePlayback() {
 void MainForm::RunCommand(const std::function<void()>& command) {
   if (busy_) return;
   BusyScope busy(busy_);
+  closing_ = false;
+  monitor_.Reset();
   StopPlaybackIfRunning();
   command();
+}
+
+void MainForm::CancelWork() {
+  monitor_.Cancel();
+  stop_.RequestRunStop();
+}
+
+void MainForm::ShowWorkProgress() {
+  if (!workProgress_->isVisible()) {
+    if (workClock_.elapsed() < kProgressDelayMs) return;
+    workProgress_->show();
+    cmdCancelWork_->show();
+    QGuiApplication::setOverrideCursor(Qt::BusyCursor);
+  }
+  if (away_ == AwayWork::Draw) {
+    workProgress_->setValue(1000);
+    workProgress_->setFormat("solved; drawing the graph");
+    return;
+  }
+  const int64_t samples = away_ == AwayWork::Solve ? monitor_.SamplesDone() - solveBase_ : 0;
+  const double solved =
+      solveSamples_ > 0
+          ? std::clamp(static_cast<double>(samples) / static_cast<double>(solveSamples_), 0.0, 1.0)
+          : 0.0;
+  const bool study = studyIndex_ >= 0 && studyCount_ > 0;
+  const double fraction = study ? (studyIndex_ + solved) / studyCount_ : solved;
+  const QString done = study ? QString("value %1 of %2").arg(studyIndex_ + 1).arg(studyCount_)
+                             : QString("%1 of %2 samples").arg(samples).arg(solveSamples_);
+  const double now = static_cast<double>(paceClock_.elapsed()) / 1000.0;
+  pace_.emplace_back(now, fraction);
+  while (pace_.size() > 2 && now - pace_[1].first >= kPaceSeconds) pace_.pop_front();
+  const auto& [then, before] = pace_.front();
+  workProgress_->setValue(static_cast<int>(fraction * 1000.0));
+  workProgress_->setFormat(
+      done + ", " +
+      (fraction > before ? TimeLeftText(SecondsLeft(now - then, fraction - before, 1.0 - fraction))
+                         : QString("time left not known yet")));
+}
+
+void MainForm::RestartPace() {
+  paceClock_.start();
+  pace_.assign(1, {0.0, 0.0});
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -241,6 +336,7 @@ void MainForm::OnStudyOptionClicked(StudyOption option) {
 // UserInterface
 
 void MainForm::ShowMessage(const std::string& text, MessageIcon icon) {
+  if (closing_) return;  // the user has left: nobody to tell
   dialogs_->Message(this, Q(text), icon, {});
 }
 
@@ -272,12 +368,69 @@ void MainForm::UpdatePeriodLabels() {
 }
 
 void MainForm::UpdateGraph(int32_t pointCount, bool updateTitles) {
-  playback_.Stop();
-  RebuildGraph(pointCount, updateTitles);
+  ResetPlayback();
+  PrepareBoxSurface();
+  // A response of millions of samples takes seconds to draw: it is drawn away from the window's
+  // thread, on a graph and a picture of its own that then take the place of those shown (the
+  // window keeps drawing those meanwhile).
+  Graph drawn;
+  drawn.SetGraphSettings(graph_.GetGraphSettings());
+  auto picture = std::make_unique<QImageCanvas>(canvas_->Width(), canvas_->Height());
+  picture->SetTwipsPerPixel(BoxTwipsPerPixel());
+  drawn.SetSurface(picture.get());
+  bool built = false;
+  {
+    WorkScope work(*this);
+    RunAway(
+        [&] {
+          built = quarvel::UpdateGraph(drawn, bench_, pointCount, updateTitles);
+          picture->Image();  // ends its painting on this thread
+        },
+        AwayWork::Draw);
+  }
   if (loopsWindow_->isVisible()) loopsWindow_->Refresh();
+  // Nothing is drawn without a selected experiment and quantities: the box keeps its picture.
+  if (!built) return;
+  graph_ = std::move(drawn);
+  canvas_ = std::move(picture);
+  graph_.SetSurface(canvas_.get());
+  const QSize box = controls_.picBoucWen->size().expandedTo(QSize(1, 1));
+  if (box != QSize(canvas_->Width(), canvas_->Height())) {
+    RedrawGraph();  // the box was resized meanwhile
+  } else {
+    ShowDrawnGraph();
+  }
+}
+
+void MainForm::RunSolve(const std::function<void(RunMonitor*)>& solve) {
+  // The response is about to change: no frame of the old one is drawn from here on.
+  ResetPlayback();
+  WorkScope work(*this);
+  solveSamples_ = 0;
+  for (const Experiment& e : bench_.experiments.Records()) {
+    solveSamples_ += 2 * static_cast<int64_t>(std::max(e.counter, 0));
+  }
+  solveBase_ = monitor_.SamplesDone();
+  if (studyIndex_ < 0) RestartPace();  // a study keeps the pace of its values
+  RunAway([this, &solve] { solve(&monitor_); }, AwayWork::Solve);
+}
+
+void MainForm::RunAway(const std::function<void()>& job, AwayWork kind) {
+  away_ = kind;
+  solvePool_.Launch(job, [] { QMetaObject::invokeMethod(qApp, [] {}, Qt::QueuedConnection); });
+  // The window answers the user until the job's end wakes it.
+  while (solvePool_.JobRunning()) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents);
+  }
+  away_ = AwayWork::None;
+  solvePool_.WaitForJob();
 }
 
 void MainForm::ShowStudyValue(int32_t index, int32_t count, double x) {
+  if (index == 0) RestartPace();
+  studyIndex_ = index;
+  studyCount_ = count;
+  WriteInputs();  // the box of the swept input shows the value while it is solved
   const QString value =
       QString("value %1 of %2 (x = %3)").arg(index + 1).arg(count).arg(Q(FormatDefault(x)));
   statusBar()->showMessage(
@@ -317,9 +470,13 @@ void MainForm::PrepareBoxSurface() {
   } else if (canvas_->Width() != width || canvas_->Height() != height) {
     canvas_->Resize(width, height);
   }
-  // The graph's fonts are sized in points: 1440 twips per inch at the screen's resolution.
-  canvas_->SetTwipsPerPixel(1440.0 / std::max(box->logicalDpiY(), 1));
+  canvas_->SetTwipsPerPixel(BoxTwipsPerPixel());
   graph_.SetSurface(canvas_.get());
+}
+
+double MainForm::BoxTwipsPerPixel() const {
+  // 1440 twips per inch at the screen's resolution.
+  return 1440.0 / std::max(controls_.picBoucWen->logicalDpiY(), 1);
 }
 
 void MainForm::ShowDrawnGraph() {
@@ -366,6 +523,7 @@ void MainForm::ShowExperimentDetails() {
 void MainForm::ShowNewExperiments(SetSource source) {
   RefillExperimentList(source);
   ShowExperimentDetails();
+  ResetPlayback();
   Solve();
 }
 
@@ -377,15 +535,21 @@ void MainForm::ResetDisplay() {
     controls_.cboExperiment->setCurrentIndex(-1);
     controls_.cboGraphX->setCurrentIndex(-1);
     controls_.cboGraphY->setCurrentIndex(-1);
-    controls_.hScroll->setValue(0);
   }
   bench_.currentExperiment = 0;
   bench_.graphXQuantity = -1;
   bench_.graphYQuantity = -1;
-  playback_.Stop();
+  ResetPlayback();
   controls_.picBoucWen->Clear();
   graphWindow_->ClearGraph();
-  controls_.lblProgressDataPoints->clear();
+  if (loopsWindow_->isVisible()) loopsWindow_->Refresh();
+}
+
+void MainForm::ShowNoResults() {
+  for (const int value : {1, 3, 5, 7}) controls_.lblError[value]->clear();
+  for (const int value : {1, 3}) controls_.lblT[value]->clear();
+  controls_.picBoucWen->Clear();
+  graphWindow_->ClearGraph();
   if (loopsWindow_->isVisible()) loopsWindow_->Refresh();
 }
 
@@ -407,15 +571,27 @@ void MainForm::OnExperimentSelected(int index) {
 
 void MainForm::OnGraphQuantitySelected(int32_t Workbench::*quantity, int index) {
   if (bench_.reactionGuard.IsSet()) return;
-  // Only a redraw follows, which is safe at any time: the results are complete whenever the
-  // window gets to run.
+  if (away_ != AwayWork::None) {
+    // The results are in use: the graph keeps its quantities until the work is done.
+    SuppressedReactions guard(bench_.reactionGuard);
+    controls_.cboGraphX->setCurrentIndex(bench_.graphXQuantity);
+    controls_.cboGraphY->setCurrentIndex(bench_.graphYQuantity);
+    return;
+  }
+  // Only a redraw follows, which is safe whenever no solve runs.
   bench_.*quantity = index;
   if (const Experiment* experiment = bench_.CurrentExperiment()) {
     RebuildGraph(experiment->counter, true);
   }
 }
 
-void MainForm::Solve() { SolveExperiments(bench_, *this, true, &solvePool_); }
+void MainForm::Solve() {
+  if (SolveExperiments(bench_, *this, true, &solvePool_).cancelled) {
+    ShowNoResults();
+    statusBar()->showMessage(
+        "Solve cancelled: the experiments have no results until they are solved again.");
+  }
+}
 
 // ---------------------------------------------------------------------------------------------
 // Commands
@@ -427,21 +603,31 @@ void MainForm::LoadExperiments() {
                                 "All files (*)"};
   request.directory = QCoreApplication::applicationDirPath();
   // Cancelled, the set stays as it was; what follows shows it afresh.
-  if (const std::optional<QString> path = dialogs_->OpenFile(this, request)) {
+  if (const std::optional<ChosenFile> chosen = dialogs_->OpenFile(this, request)) {
     std::string head;
-    const std::string file = path->toStdString();
+    const std::string file = chosen->path.toStdString();
     const FileResult read = ReadFileHead(file, head);
-    const RecordQuestions questions = QuestionsOf(head, file);
+    // A file chosen as a record is read as one: a failure keeps the set there is.
+    const bool asRecord = chosen->filter == kRecordFilesFilter;
+    const RecordQuestions questions = QuestionsOf(head, file, asRecord);
+    if (!read && asRecord) {
+      ShowLoadFailure(read);
+      return;
+    }
     if (read && questions.format != RecordFormat::Quarvel) {
-      if (!LoadRecord(*path, questions)) return;
+      if (!LoadRecord(chosen->path, questions)) return;
     } else {
-      const LoadResult result = LoadExperimentFile(file, bench_.experiments);
-      if (!result) {
-        ShowLoadFailure(result);
+      RecordOptions asQuarvel;
+      asQuarvel.format = RecordFormat::Quarvel;
+      RecordLoad load = LoadRecordFile(file, asQuarvel);
+      if (!load.result) {
+        bench_.experiments.Clear();
+        ShowLoadFailure(load.result);
         // The set is empty now; the lists must not offer experiments that no longer exist.
         ResetDisplay();
         return;
       }
+      bench_.experiments.Assign(std::move(load.records.experiments));
     }
   }
   if (bench_.experiments.Count() < 1) return;
@@ -452,10 +638,17 @@ bool MainForm::LoadRecord(const QString& path, const RecordQuestions& questions)
   std::optional<RecordOptions> options = dialogs_->AskRecordOptions(this, path, questions);
   if (!options) return true;  // cancelled: the set there is is shown afresh
   options->format = questions.format;
-  const FileResult result = LoadRecordFiles({{path.toStdString(), *options}}, bench_.experiments);
+  RecordLoad load = LoadRecordFile(path.toStdString(), *options);
   // A record that fails to read leaves the set and its display as they were.
-  if (!result) ShowLoadFailure(result);
-  return result.ok;
+  if (!load.result) {
+    if (load.contradicted != RecordOption::None) {
+      load.result.reason += ", which the record options contradict";
+    }
+    ShowLoadFailure(load.result);
+    return false;
+  }
+  bench_.experiments.Assign(std::move(load.records.experiments));
+  return true;
 }
 
 void MainForm::ShowLoadFailure(const FileResult& result) {
@@ -522,11 +715,24 @@ void MainForm::ExportResults() {
 }
 
 void MainForm::RunLoop() {
-  StudyScope study(*this);
-  stop_.Clear();  // an Escape pressed before the study started ends nothing
-  const StudyOutcome outcome = RunLoopCommand(bench_, *this, stop_, StudyFolder());
+  // Without experiments the Loop only says so; the folder is made for a study alone.
+  std::string folder;
+  if (bench_.CurrentExperiment() != nullptr) {
+    const std::optional<std::string> made = PrepareResultsFolder();
+    if (!made) return;
+    folder = *made;
+  }
+  StudyOutcome outcome;
+  {
+    WorkScope work(*this);
+    stop_.Clear();  // an Escape pressed before the study started ends nothing
+    outcome = RunLoopCommand(bench_, *this, stop_, folder);
+  }
   WriteInputs();
-  if (outcome.Failed()) {
+  if (outcome.status == StudyStatus::NoExperiments) return;
+  if (bench_.results.Records().empty()) ShowNoResults();  // a value's solve was cancelled
+  statusBar()->showMessage(LoopSummary(outcome, studyCount_, monitor_.Cancelled()));
+  if (outcome.Failed() && !closing_) {
     dialogs_->Message(this, "The parametric study stopped.\n\n" + Q(outcome.Describe()),
                       MessageIcon::Exclamation, {});
   }
@@ -538,30 +744,39 @@ void MainForm::RunAdvancedLoop() {
   const std::optional<double> threshold =
       ReadThresholdAnswer(answer.value_or(QString()).toStdString());
   if (!threshold) return;
+  const std::optional<std::string> folder = PrepareResultsFolder();
+  if (!folder) return;
 
-  StudyScope study(*this);
-  stop_.Clear();
-  AdvancedLoopHooks hooks;
-  hooks.onFileStarted = [this](int32_t k, const std::string&) {
-    // Escape ends the study of the file it was pressed for, and the series goes on with the
-    // next file; a close asks the whole series to end, and that request stays.
-    stop_.ClearStudyStop();
-    seriesFile_ = k;
-    statusBar()->showMessage(
-        QString("File %1 of the series: press Esc to end this file's study").arg(k));
-  };
-  hooks.onSetLoaded = [this] {
-    // The study has set the reaction guard and selected the first experiment.
-    FillExperimentList();
-    ShowExperimentDetails();
-  };
-  const AdvancedStudyOutcome outcome =
-      quarvel::RunAdvancedLoop(bench_, *this, stop_, StudyFolder(), *threshold, hooks);
-  seriesFile_ = 0;
+  AdvancedStudyOutcome outcome;
+  {
+    WorkScope work(*this);
+    stop_.Clear();
+    AdvancedLoopHooks hooks;
+    hooks.onFileStarted = [this](int32_t k, const std::string&) {
+      // Escape ends the study of the file it was pressed for, and the series goes on with the
+      // next file; Cancel and a close ask the whole series to end, and that request stays.
+      stop_.ClearStudyStop();
+      seriesFile_ = k;
+      statusBar()->showMessage(
+          QString("File %1 of the series: press Esc to end this file's study").arg(k));
+    };
+    hooks.onSetLoaded = [this] {
+      // The study has set the reaction guard and selected the first experiment.
+      FillExperimentList();
+      ShowExperimentDetails();
+    };
+    outcome = quarvel::RunAdvancedLoop(bench_, *this, stop_, *folder, *threshold, hooks);
+    seriesFile_ = 0;
+  }
   WriteInputs();
   // A file of the series that failed to load leaves an empty set behind.
-  if (bench_.experiments.Count() < 1) ResetDisplay();
-  if (outcome.Failed()) {
+  if (bench_.experiments.Count() < 1) {
+    ResetDisplay();
+  } else if (bench_.results.Records().empty()) {
+    ShowNoResults();  // a solve was cancelled
+  }
+  statusBar()->showMessage(AdvancedLoopSummary(outcome, Q(*folder), monitor_.Cancelled()));
+  if (outcome.Failed() && !closing_) {
     QString problems;
     for (const std::string& problem : outcome.problems) problems += Q(problem) + "\n";
     dialogs_->Message(this,
@@ -573,9 +788,42 @@ void MainForm::RunAdvancedLoop() {
   }
 }
 
-std::string MainForm::StudyFolder() const {
-  if (!studyFolder_.isEmpty()) return studyFolder_.toStdString();
-  return QCoreApplication::applicationDirPath().toStdString();
+void MainForm::SetResultsFolderPlaces(const ResultsFolderPlaces& places) {
+  folderPlaces_ = places;
+  ShowResultsFolder(InitialResultsFolder(places));
+}
+
+void MainForm::SetStudyFolder(const QString& folder) { ShowResultsFolder(folder); }
+
+void MainForm::ShowResultsFolder(const QString& folder) {
+  resultsFolder_ = folder;
+  controls_.txtResultsFolder->setText(QDir::toNativeSeparators(folder));
+  controls_.txtResultsFolder->setCursorPosition(0);
+  controls_.txtResultsFolder->setToolTip(QDir::toNativeSeparators(folder));
+}
+
+void MainForm::BrowseResultsFolder() {
+  const std::optional<QString> chosen =
+      dialogs_->ChooseFolder(this, "Results folder", resultsFolder_);
+  if (!chosen || chosen->isEmpty()) return;
+  if (!FolderWritable(*chosen)) {
+    dialogs_->Message(this,
+                      "Studies cannot write their files into " +
+                          QDir::toNativeSeparators(*chosen) +
+                          ": choose a folder you may write to.",
+                      MessageIcon::Exclamation, {});
+    return;
+  }
+  RememberResultsFolder(folderPlaces_, *chosen);
+  ShowResultsFolder(*chosen);
+}
+
+std::optional<std::string> MainForm::PrepareResultsFolder() {
+  const QString problem = MakeFolder(resultsFolder_);
+  if (problem.isEmpty()) return resultsFolder_.toStdString();
+  dialogs_->Message(this, "The results folder could not be made.\n\n" + problem,
+                    MessageIcon::Critical, {});
+  return std::nullopt;
 }
 
 void MainForm::ShowAbout() { dialogs_->ShowAbout(this); }
@@ -643,6 +891,17 @@ void MainForm::StopPlaybackIfRunning() {
   if (playback_.Playing()) Stop();
 }
 
+void MainForm::ResetPlayback() {
+  playback_.Stop();
+  ShowPlaying(false);
+  // Quietly: the scroll reaction would draw a frame. A guard the caller holds stays set.
+  const bool guarded = bench_.reactionGuard.IsSet();
+  bench_.reactionGuard.DontMessUp();
+  controls_.hScroll->setValue(0);
+  if (!guarded) bench_.reactionGuard.MessUp();
+  controls_.lblProgressDataPoints->clear();
+}
+
 void MainForm::ShowPlaying(bool playing) {
   if (playing) {
     playTimer_.start();
@@ -658,7 +917,8 @@ void MainForm::ShowProgress(int32_t k, int32_t sampleCount) {
 }
 
 void MainForm::OnScrolled(int position) {
-  if (bench_.reactionGuard.IsSet() || bench_.experiments.Count() < 1) return;
+  if (bench_.reactionGuard.IsSet() || away_ != AwayWork::None) return;
+  if (bench_.experiments.Count() < 1) return;
   const Experiment* experiment = bench_.CurrentExperiment();
   if (experiment == nullptr) return;
   const int32_t k = SampleOfScrollPosition(position, experiment->counter);
@@ -685,9 +945,11 @@ void MainForm::keyPressEvent(QKeyEvent* event) {
 }
 
 void MainForm::closeEvent(QCloseEvent* event) {
-  // A study still running below this event ends after its current value, an advanced loop
-  // with it.
-  stop_.RequestRunStop();
+  // Work still running below this event ends at once: the solve in progress is cancelled, a
+  // study ends there with the lines of its finished values, an advanced loop with it. The
+  // command then returns to the event loop, which ends.
+  closing_ = true;
+  CancelWork();
   StopPlaybackIfRunning();
   graphWindow_->hide();
   event->accept();

@@ -5,19 +5,25 @@
 // playback, and is the core's user interface. The controls are built by BuildMainFormLayout;
 // this class wires them to the commands and keeps the inputs in step with them.
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QSize>
 #include <QTimer>
 
+#include <deque>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
+#include "app/app_info.h"
 #include "app/dialogs.h"
 #include "app/main_form_layout.h"
+#include "app/results_folder.h"
 #include "display/playback.h"
 #include "experiments/generated_experiments.h"
 #include "graph/graph.h"
+#include "model/run_monitor.h"
 #include "solve/solve_experiments.h"
 #include "solve/stop_token.h"
 #include "solve/user_interface.h"
@@ -26,6 +32,9 @@
 namespace quarvel {
 class QImageCanvas;
 }
+
+class QProgressBar;
+class QPushButton;
 
 namespace quarvel::app {
 
@@ -40,7 +49,7 @@ class MainForm : public QMainWindow, public UserInterface {
   static constexpr QSize kPreferredSize{1280, 800};
   // Room the opening size leaves within the screen's available area for the window manager's
   // title bar and borders.
-  static constexpr QSize kFrameAllowance{16, 48};
+  static constexpr QSize kFrameAllowance = kWindowFrameAllowance;
 
   // Dialogs default to the Qt ones; tests pass a fake.
   explicit MainForm(std::unique_ptr<Dialogs> dialogs = nullptr, QWidget* parent = nullptr);
@@ -55,8 +64,16 @@ class MainForm : public QMainWindow, public UserInterface {
   // The separate graph window (hidden until the user double-clicks the graph).
   GraphWindow& GraphForm() { return *graphWindow_; }
 
-  // Folder of the study and envelope files; the program's folder unless set.
-  void SetStudyFolder(const QString& folder) { studyFolder_ = folder; }
+  // The results folder: where the studies write their files and the advanced loop finds its
+  // series, shown in the Parametric frame. Chosen at start from ResultsFolderPlaces::Default();
+  // setting other places (tests) chooses afresh from them.
+  void SetResultsFolderPlaces(const ResultsFolderPlaces& places);
+  // Uses `folder` as the results folder for this run without remembering it.
+  void SetStudyFolder(const QString& folder);
+  const QString& ResultsFolder() const { return resultsFolder_; }
+
+  // True while long work (a solve, a study) runs.
+  bool Working() const { return workDepth_ > 0; }
 
   // UserInterface
   void ShowMessage(const std::string& text, MessageIcon icon) override;
@@ -66,6 +83,9 @@ class MainForm : public QMainWindow, public UserInterface {
   // After a solve: the new response, whole.
   void UpdateGraph(int32_t pointCount, bool updateTitles) override;
   void ShowStudyValue(int32_t index, int32_t count, double x) override;
+  // Runs the solve on the solve pool's own thread and answers the window's events until it
+  // has ended; the status bar shows its progress with Cancel.
+  void RunSolve(const std::function<void(RunMonitor*)>& solve) override;
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;
@@ -73,7 +93,10 @@ class MainForm : public QMainWindow, public UserInterface {
 
  private:
   class BusyScope;
-  class StudyScope;
+  class WorkScope;
+  // What runs on the pool's own thread: meanwhile the experiments, their results and the graph
+  // quantities are not to be touched by the window.
+  enum class AwayWork { None, Solve, Draw };
 
   // Wiring of the built controls.
   void WireCommands();
@@ -84,6 +107,17 @@ class MainForm : public QMainWindow, public UserInterface {
   // Runs a command unless another one is still running below the event loop (a solve or a
   // study lets events run): the window is busy meanwhile, and a running playback stops first.
   void RunCommand(const std::function<void()>& command);
+  // Cancel, and closing the window: the solve in progress ends at once (its results are
+  // forgotten), and so does the study or the series of studies that runs.
+  void CancelWork();
+  // The progress of the work in the status bar, from the monitor and the study's value, with the
+  // time left at the pace of the last seconds.
+  void ShowWorkProgress();
+  // A solve or a study begins: the pace is measured from here.
+  void RestartPace();
+  // Runs `job` on the solve pool's own thread and answers the window's events until it ends;
+  // what it threw goes on from here.
+  void RunAway(const std::function<void()>& job, AwayWork kind);
 
   // The commands.
   // Load: a .quarvel file replaces the set (emptied when it fails to load); a ground-motion
@@ -120,6 +154,9 @@ class MainForm : public QMainWindow, public UserInterface {
   void ResetDisplay();
   // Solves the set and refreshes the display.
   void Solve();
+  // After a solve was cancelled: the experiments have no results, so no errors, periods or
+  // graph are shown.
+  void ShowNoResults();
 
   // Builds the graph anew from the current experiment (a new response or new quantities) and
   // shows it as the playback shows it.
@@ -128,6 +165,8 @@ class MainForm : public QMainWindow, public UserInterface {
   void RedrawGraph();
   // Sizes the graph box's picture to the box and makes it the graph's surface.
   void PrepareBoxSurface();
+  // Twips per pixel of the graph box: the graph's fonts are sized in points.
+  double BoxTwipsPerPixel() const;
   // Shows the picture just drawn on the box's surface, and in the graph window when it is on
   // screen.
   void ShowDrawnGraph();
@@ -141,6 +180,8 @@ class MainForm : public QMainWindow, public UserInterface {
   void Pause();
   void Stop();
   void StopPlaybackIfRunning();
+  // A new set or a new response: playback stopped, from the start, the progress caption empty.
+  void ResetPlayback();
   void OnPlaybackTurn();
   // The timer runs, and Pause and Stop are enabled, while playing.
   void ShowPlaying(bool playing);
@@ -156,17 +197,36 @@ class MainForm : public QMainWindow, public UserInterface {
   // A click on a "Vary :" or "By changing :" option, with the rule that ties the groups.
   void OnStudyOptionClicked(StudyOption option);
 
-  // Study files are written beside the program.
-  std::string StudyFolder() const;
+  // The results folder, made when it does not exist yet; nullopt when it cannot be made (said
+  // in a message).
+  std::optional<std::string> PrepareResultsFolder();
+  void BrowseResultsFolder();
+  void ShowResultsFolder(const QString& folder);
   // The opening size: kPreferredSize within the screen's available area less kFrameAllowance,
   // and never below what the controls need.
   QSize OpeningSize() const;
 
   std::unique_ptr<Dialogs> dialogs_;
-  QString studyFolder_;
+  ResultsFolderPlaces folderPlaces_;
+  QString resultsFolder_;
   Workbench bench_;
-  SolvePool solvePool_;  // Solve Now's experiments side by side, one per hardware thread
   bool busy_ = false;
+  bool closing_ = false;  // the window was closed: the command still running ends quietly
+  // Long work: its progress and its cancellation.
+  RunMonitor monitor_;
+  AwayWork away_ = AwayWork::None;
+  int workDepth_ = 0;     // WorkScopes open
+  QProgressBar* workProgress_ = nullptr;
+  QPushButton* cmdCancelWork_ = nullptr;
+  QTimer progressTimer_;
+  QElapsedTimer workClock_;  // since the outermost WorkScope began
+  QElapsedTimer paceClock_;  // since the solve, or the study's first value, began
+  // (seconds on paceClock_, fraction of the work done) over the last seconds of work.
+  std::deque<std::pair<double, double>> pace_;
+  int64_t solveSamples_ = 0;  // samples the solve in progress computes in all
+  int64_t solveBase_ = 0;     // the monitor's count when it began
+  int32_t studyIndex_ = -1;   // the study's value being solved (0-based); -1 outside a study
+  int32_t studyCount_ = 0;
   // Escape asks the running study to end, closing the window the whole run; cleared as a
   // command starts, and of Escape's request as each file of an advanced loop starts.
   StopToken stop_;
@@ -182,6 +242,9 @@ class MainForm : public QMainWindow, public UserInterface {
   std::unique_ptr<PlaybackClock> clock_;
   Playback playback_;
   QTimer playTimer_;
+  // Every solve and the drawing of its graph, away from the window's thread; the experiments of
+  // a set side by side. Last, so that it goes first: work still running uses the members above.
+  SolvePool solvePool_;
 };
 
 }  // namespace quarvel::app

@@ -249,6 +249,20 @@ QWidget* Builder::Parametric() {
   loops->addWidget(c_.cmdLoop);
   loops->addWidget(c_.cmdExLoop);
   layout->addLayout(loops);
+
+  // The folder the studies write into and take the advanced loop's series from.
+  auto* folder = new QHBoxLayout;
+  c_.txtResultsFolder = new QLineEdit;
+  c_.txtResultsFolder->setObjectName("txtResultsFolder");
+  c_.txtResultsFolder->setReadOnly(true);
+  c_.txtResultsFolder->setMinimumWidth(60);
+  c_.cmdBrowseResultsFolder = Button("cmdBrowseResultsFolder", "Browse...");
+  auto* caption = Label("Results :", "lblResultsFolder");
+  caption->setBuddy(c_.txtResultsFolder);
+  folder->addWidget(caption);
+  folder->addWidget(c_.txtResultsFolder, 1);
+  folder->addWidget(c_.cmdBrowseResultsFolder);
+  layout->addLayout(folder);
   return frame;
 }
 

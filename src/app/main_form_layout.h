@@ -54,6 +54,8 @@ struct MainFormControls {
   QPushButton* cmdExportResults = nullptr;
   QPushButton* cmdLoop = nullptr;
   QPushButton* cmdExLoop = nullptr;
+  QLineEdit* txtResultsFolder = nullptr;  // read-only: the folder the studies use
+  QPushButton* cmdBrowseResultsFolder = nullptr;
   QPushButton* cmdAbout = nullptr;
   QPushButton* cmdLoops = nullptr;  // the Loops window
 

@@ -32,27 +32,30 @@ QMessageBox::Icon ToQtIcon(MessageIcon icon) {
   return QMessageBox::NoIcon;
 }
 
+enum class FileDialogKind { Open, Save, Folder };
+
 // A Qt-drawn file dialog (never the platform's), so that it can be placed on the screen.
-std::optional<QString> RunFileDialog(QWidget* parent, const FileDialogRequest& request,
-                                     bool save) {
+std::optional<ChosenFile> RunFileDialog(QWidget* parent, const FileDialogRequest& request,
+                                        FileDialogKind kind) {
   QFileDialog dialog(parent, request.title, request.directory);
   dialog.setOption(QFileDialog::DontUseNativeDialog, true);
   dialog.setNameFilters(request.filters);
   if (!request.filters.isEmpty()) dialog.selectNameFilter(request.filters.first());
-  if (save) {
+  if (kind == FileDialogKind::Save) {
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setDefaultSuffix(request.defaultSuffix);
   } else {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setFileMode(kind == FileDialogKind::Folder ? QFileDialog::Directory
+                                                      : QFileDialog::ExistingFile);
   }
   // Once shown, when its frame is known.
   QTimer::singleShot(0, &dialog, [&dialog] { CentreOnScreen(&dialog); });
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return std::nullopt;
-  return files.first();
+  return ChosenFile{files.first(), dialog.selectedNameFilter()};
 }
 
 }  // namespace
@@ -68,12 +71,26 @@ void CentreOnScreen(QWidget* window) {
                area.y() + (area.height() - size.height()) / 2);
 }
 
-std::optional<QString> QtDialogs::OpenFile(QWidget* parent, const FileDialogRequest& request) {
-  return RunFileDialog(parent, request, false);
+std::optional<ChosenFile> QtDialogs::OpenFile(QWidget* parent,
+                                              const FileDialogRequest& request) {
+  return RunFileDialog(parent, request, FileDialogKind::Open);
 }
 
 std::optional<QString> QtDialogs::SaveFile(QWidget* parent, const FileDialogRequest& request) {
-  return RunFileDialog(parent, request, true);
+  const std::optional<ChosenFile> chosen = RunFileDialog(parent, request, FileDialogKind::Save);
+  if (!chosen) return std::nullopt;
+  return chosen->path;
+}
+
+std::optional<QString> QtDialogs::ChooseFolder(QWidget* parent, const QString& title,
+                                               const QString& folder) {
+  FileDialogRequest request;
+  request.title = title;
+  request.directory = folder;
+  const std::optional<ChosenFile> chosen =
+      RunFileDialog(parent, request, FileDialogKind::Folder);
+  if (!chosen) return std::nullopt;
+  return chosen->path;
 }
 
 std::optional<QString> QtDialogs::InputText(QWidget* parent, const QString& title,

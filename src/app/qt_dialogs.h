@@ -7,8 +7,10 @@ namespace quarvel::app {
 
 class QtDialogs : public Dialogs {
  public:
-  std::optional<QString> OpenFile(QWidget* parent, const FileDialogRequest& request) override;
+  std::optional<ChosenFile> OpenFile(QWidget* parent, const FileDialogRequest& request) override;
   std::optional<QString> SaveFile(QWidget* parent, const FileDialogRequest& request) override;
+  std::optional<QString> ChooseFolder(QWidget* parent, const QString& title,
+                                      const QString& folder) override;
   std::optional<QString> InputText(QWidget* parent, const QString& title, const QString& prompt,
                                    const QString& defaultText) override;
   void Message(QWidget* parent, const QString& text, MessageIcon icon,

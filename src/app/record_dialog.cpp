@@ -46,13 +46,23 @@ RecordDialog::RecordDialog(const QString& fileName, const RecordQuestions& quest
   file->setObjectName("lblRecordFile");
 
   auto* form = new QFormLayout;
+  const RecordHeader& header = questions.header;
+  if (header.lineNumber > 0) {
+    velocity_ = header.quantity == HeaderQuantity::Velocity;
+    auto* says = new QLabel(QString::fromStdString(header.text) +
+                            (velocity_ ? " (a velocity record cannot be loaded)" : ""));
+    says->setObjectName("lblRecordHeader");
+    form->addRow("Header :", says);
+  }
   type_ = new QComboBox;
   type_->setObjectName("cboRecordType");
   type_->addItems({"Acceleration", "Force", "Displacement"});
+  if (header.quantity == HeaderQuantity::Displacement) type_->setCurrentIndex(2);
   form->addRow("Data type :", type_);
   units_ = new QComboBox;
   units_->setObjectName("cboRecordUnits");
-  units_->addItems({"g", "m/s^2", "cm/s^2 (divided by 100)"});
+  units_->addItems({"g", "m/s^2", "cm/s^2 (divided by 100)", "mm/s^2 (divided by 1000)"});
+  if (header.accelerationUnits) units_->setCurrentIndex(static_cast<int>(*header.accelerationUnits));
   form->addRow("Units :", units_);
   if (questions.needsTimeStep) {
     timeStep_ = new QLineEdit;
@@ -83,19 +93,18 @@ RecordDialog::RecordDialog(const QString& fileName, const RecordQuestions& quest
 
 void RecordDialog::UpdateState() {
   units_->setEnabled(type_->currentIndex() == 0);
-  ok_->setEnabled(timeStep_ == nullptr || PositiveNumber(timeStep_->text()).has_value());
+  ok_->setEnabled(!velocity_ &&
+                  (timeStep_ == nullptr || PositiveNumber(timeStep_->text()).has_value()));
 }
 
 RecordOptions RecordDialog::Options() const {
   constexpr ExperimentDataType kTypes[] = {ExperimentDataType::Acceleration,
                                            ExperimentDataType::Force,
                                            ExperimentDataType::Displacement};
-  constexpr AccelerationUnits kUnits[] = {AccelerationUnits::G,
-                                          AccelerationUnits::MetresPerSecondSquared,
-                                          AccelerationUnits::CentimetresPerSecondSquared};
   RecordOptions options;
   options.type = kTypes[type_->currentIndex()];
-  options.units = kUnits[units_->currentIndex()];
+  // The list is in the order of AccelerationUnits.
+  options.units = static_cast<AccelerationUnits>(units_->currentIndex());
   if (timeStep_ != nullptr) options.timeStep = PositiveNumber(timeStep_->text());
   return options;
 }

@@ -1,8 +1,10 @@
 #pragma once
 // The "Record options" dialog: what a ground-motion record file leaves open, and only that.
 // The data type (Acceleration by default), the units of an acceleration (g by default) and,
-// for a file without times (one column, a CSV without a time column), the time step. Ok is
-// enabled while the time step, when asked, is a number above 0.
+// for a file without times (one column, a CSV without a time column), the time step. A file
+// whose header says what its values are (an AT2 file's third line) has it shown, and the type
+// and units it names preselected; a velocity record cannot be loaded. Ok is enabled while the
+// time step, when asked, is a number above 0.
 
 #include <QDialog>
 
@@ -32,6 +34,7 @@ class RecordDialog : public QDialog {
  private:
   void UpdateState();
 
+  bool velocity_ = false;  // the header says the values are velocities
   QComboBox* type_ = nullptr;
   QComboBox* units_ = nullptr;
   QLineEdit* timeStep_ = nullptr;

@@ -77,17 +77,18 @@ void AddRecordOptions(CLI::App& command, RecordChoices& record, bool withMass) {
   command
       .add_option("--type", record.type,
                   "What the records' values are: acceleration (of the ground), force [N] or "
-                  "displacement [m]")
+                  "displacement [m; an AT2 displacement record in cm or mm is converted] "
+                  "(default: what an AT2 header says, else acceleration; one that contradicts "
+                  "the header is refused)")
       ->check(CLI::IsMember({"acceleration", "force", "displacement"}))
-      ->capture_default_str()
       ->group(group);
   command
       .add_option("--units", record.units,
                   "Units of acceleration records: g (kept as written and marked units of g, so "
-                  "the solve multiplies them by 9.81), m/s2 (kept as written), cm/s2 (divided "
-                  "by 100 into m/s2)")
-      ->check(CLI::IsMember({"g", "m/s2", "cm/s2", "m/s^2", "cm/s^2"}))
-      ->capture_default_str()
+                  "the solve multiplies them by 9.81), m/s2 (kept as written), cm/s2 and mm/s2 "
+                  "(divided by 100 and 1000 into m/s2) (default: what an AT2 header says, else "
+                  "g; one that contradicts the header is refused)")
+      ->check(CLI::IsMember({"g", "m/s2", "cm/s2", "mm/s2", "m/s^2", "cm/s^2", "mm/s^2"}))
       ->group(group);
   command
       .add_option("--name", record.name,
@@ -128,8 +129,8 @@ void AddSummaryOption(CLI::App& command, std::string& summary) {
 RecordOptions RecordOptionsOf(const RecordChoices& choices, double mass) {
   RecordOptions options;
   if (!choices.format.empty()) options.format = ParseRecordFormat(choices.format);
-  options.type = ParseDataTypeName(choices.type);
-  options.units = ParseAccelerationUnits(choices.units);
+  if (!choices.type.empty()) options.type = ParseDataTypeName(choices.type);
+  if (!choices.units.empty()) options.units = ParseAccelerationUnits(choices.units);
   if (!choices.name.empty()) options.name = choices.name;
   if (!choices.timeStep.empty()) options.timeStep = ParseWholeNumber(choices.timeStep);
   if (!choices.column.empty()) options.column = choices.column;

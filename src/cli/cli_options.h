@@ -19,8 +19,8 @@ enum class ExperimentSource { Create, Load, Sine, Dc1, Dc2 };
 // What record files (AT2, columns, CSV) leave open, as typed; checked by the options.
 struct RecordChoices {
   std::string format;               // --format quarvel|at2|columns|csv; empty: recognised
-  std::string type = "acceleration";  // --type acceleration|force|displacement
-  std::string units = "g";          // --units g|m/s2|cm/s2
+  std::string type;                 // --type acceleration|force|displacement; empty: open
+  std::string units;                // --units g|m/s2|cm/s2|mm/s2; empty: open
   std::string name;                 // --name; empty: from the file
   std::string timeStep;             // --dt [s]; empty: none
   std::string column;               // --column NAME|NUMBER of a CSV file; empty: the first

@@ -1,14 +1,18 @@
 #include "cli/commands.h"
 
+#include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <iostream>
+#include <optional>
 #include <utility>
 
 #include "cli/experiment_source.h"
 #include "experiments/experiment_file.h"
 #include "experiments/experiment_labels.h"
 #include "export/history_csv.h"
-#include "records/record_check.h"
+#include "export/record_check_json.h"
+#include "model/excitation_force.h"
 #include "records/record_summary.h"
 #include "report/report_writer.h"
 #include "solve/labels.h"
@@ -62,20 +66,49 @@ int WriteReportTo(const Workbench& bench, const std::string& path) {
   return 0;
 }
 
+// Where the units of a record came from, as the check says it.
+std::string UnitsWritten(const RecordProvenance& p) {
+  if (p.unitsSource == "header") return p.unitsWritten + " (the header)";
+  if (p.unitsSource == "file") return p.units + " (the file)";
+  return p.units + (p.unitsSource == "options" ? " (the options)" : " (by default)");
+}
+
+void PrintGroundMotion(const GroundMotionMeasures& m) {
+  const auto at = [](const RecordPeak& peak, const char* unit) {
+    return FormatDefault(std::fabs(peak.value)) + " " + unit + " at " + FormatDefault(peak.time) +
+           " s";
+  };
+  std::cout << "PGA :\t" << FormatDefault(std::fabs(m.pga.value) / kGravity) << " g, "
+            << at(m.pga, "m/s^2") << '\n'
+            << "PGV :\t" << at(m.pgv, "m/s") << '\n'
+            << "PGD :\t" << at(m.pgd, "m") << '\n'
+            << "\t(PGV and PGD: the record integrated as given, trapezoidal rule from rest, no "
+               "baseline correction)\n"
+            << "Arias intensity :\t" << FormatDefault(m.arias) << " m/s\n"
+            << "Significant duration (5-95 %) :\t" << FormatDefault(m.significantDuration)
+            << " s, from " << FormatDefault(m.significantStart) << " s to "
+            << FormatDefault(m.significantEnd) << " s\n";
+}
+
 // The record data of one loaded experiment, as the check prints it.
-void PrintRecord(int32_t index, const Experiment& e) {
+void PrintRecord(int32_t index, const Experiment& e, const RecordProvenance& provenance) {
   const auto labels = UpdateLabels(e);
-  const RecordPeak peak = PeakOfRecord(e);
-  const std::string unit(SampleUnit(e));
   std::cout << "Experiment " << index << " :\t" << e.name << '\n'
             << labels[0].caption << '\t' << labels[0].value << '\n'
             << labels[1].caption << '\t' << labels[1].value << '\n'
+            << "Units as written :\t" << UnitsWritten(provenance) << '\n'
+            << "Units as stored :\t" << SampleUnit(e) << '\n'
             << "Samples :\t" << e.counter << '\n'
             << "Time step :\t" << FormatDefault(e.timeStep) << " s\n"
-            << "Duration :\t" << FormatDefault(DurationOf(e)) << " s\n"
-            << "Peak :\t" << FormatDefault(peak.value) << ' ' << unit << " at "
-            << FormatDefault(peak.time) << " s (sample " << peak.sample << ")\n"
-            << "Mass :\t" << FormatDefault(e.mass) << " kg\n"
+            << "Duration :\t" << FormatDefault(DurationOf(e)) << " s\n";
+  if (const std::optional<GroundMotionMeasures> ground = GroundMotionOf(e)) {
+    PrintGroundMotion(*ground);
+  } else {
+    const RecordPeak peak = PeakOfRecord(e);
+    std::cout << "Peak :\t" << FormatDefault(peak.value) << ' ' << SampleUnit(e) << " at "
+              << FormatDefault(peak.time) << " s (sample " << peak.sample << ")\n";
+  }
+  std::cout << "Mass :\t" << FormatDefault(e.mass) << " kg\n"
             << "Weight :\t" << FormatDefault(e.weight) << '\n';
 }
 
@@ -130,10 +163,7 @@ int DeriveEngineeringInputs(const CommonOptions& options, Workbench& bench) {
 
 int LoadAndSelect(const CommonOptions& options, Workbench& bench,
                   std::vector<RecordProvenance>* provenance) {
-  if (const std::string error = LoadExperiments(options, bench, provenance); !error.empty()) {
-    std::cerr << error << '\n';
-    return kExitFailure;
-  }
+  if (const int status = LoadExperiments(options, bench, provenance); status != 0) return status;
   if (options.experiment > bench.experiments.Count()) {
     std::cerr << "--experiment " << options.experiment << ": the set has only "
               << bench.experiments.Count() << " experiment(s)\n";
@@ -236,21 +266,28 @@ int RunDemoCommand(CommonOptions& options, const DemoOptions& demo) {
 }
 
 int RunCheckCommand(const CheckOptions& check) {
-  int status = 0;
+  RecordOptions options = RecordOptionsOf(check.record, 0.0);
+  options.strict = check.strict;
+  int worst = 0;
+  std::vector<Json> files;
   for (const std::string& file : check.files) {
-    ExperimentSet set;
-    const CheckedLoad checked = LoadCheckedExperimentFile(file, set);
-    PrintRecordWarnings(checked);
-    if (const std::string failure = CheckedLoadFailure(checked, check.strict); !failure.empty()) {
-      std::cerr << failure << '\n';
-      status = kExitFailure;
+    int status = 0;
+    const RecordLoad load = ReadSourceFile(file, options, check.record, status);
+    worst = std::max(worst, status);
+    if (check.json) files.push_back(RecordCheckJson(load));
+    if (check.json || !load.result) continue;
+    const RecordSet& records = load.records;
+    std::cout << file << ": " << records.experiments.size() << " experiment(s), "
+              << load.warningCount << " warning(s)\n";
+    for (std::size_t k = 0; k < records.experiments.size(); ++k) {
+      PrintRecord(static_cast<int32_t>(k + 1), records.experiments[k], records.provenance[k]);
     }
-    if (!checked.load.ok) continue;
-    std::cout << file << ": " << set.Count() << " experiment(s), " << checked.warningCount
-              << " warning(s)\n";
-    for (int32_t k = 1; k <= set.Count(); ++k) PrintRecord(k, set.At(k));
   }
-  return status;
+  if (check.json) {
+    const ProgramInfo program{"quarvel-cli", QUARVEL_VERSION, "check", check.arguments};
+    std::cout << RecordChecksJson(program, files).dump(2) << '\n';
+  }
+  return worst;
 }
 
 int RunConvertCommand(const ConvertOptions& convert) {
@@ -260,10 +297,7 @@ int RunConvertCommand(const ConvertOptions& convert) {
   options.record = convert.record;
   options.strict = convert.strict;
   Workbench bench;
-  if (const std::string error = LoadExperiments(options, bench); !error.empty()) {
-    std::cerr << error << '\n';
-    return kExitFailure;
-  }
+  if (const int status = LoadExperiments(options, bench); status != 0) return status;
   const FileResult written = WriteExperimentFile(convert.output, bench.experiments);
   if (!written) {
     std::cerr << "The experiment file was not written: " << written.Describe() << '\n';

@@ -37,14 +37,18 @@ struct DemoOptions {
 
 struct CheckOptions {
   std::vector<std::string> files;
-  bool strict = false;  // a warning makes the exit status 1
+  RecordChoices record;  // what the record files leave open
+  bool strict = false;   // a warning makes the exit status 1
+  bool json = false;     // print the checks as one JSON document
+  std::vector<std::string> arguments;  // the command line after the program's name
 };
 
 int RunSolveCommand(CommonOptions& options, const SolveOptions& solve);
 int RunReportCommand(CommonOptions& options, const ReportOptions& report);
 int RunDemoCommand(CommonOptions& options, const DemoOptions& demo);
-// Loads each file with its check and prints the warnings and each experiment's record data,
-// without solving. Exit status 1 when a file fails to load (or, with strict, has a warning).
+// Loads each file as --load does and prints the warnings and each experiment's record data and
+// measures (or, with json, all of it as JSON), without solving. Exit status 1 when a file fails
+// to load (or, with strict, has a warning), 2 when an option contradicts a file.
 int RunCheckCommand(const CheckOptions& check);
 // Reads the input files into one set and writes it as one .quarvel file, which the window and
 // --load read back to the same records.

@@ -4,11 +4,10 @@
 #include <utility>
 #include <vector>
 
+#include "cli/commands.h"
 #include "cli/option_checks.h"
 #include "experiments/experiment_file.h"
 #include "experiments/generated_experiments.h"
-#include "io/file_reader.h"
-#include "records/record_file.h"
 #include "text/number_text.h"
 
 namespace quarvel::cli {
@@ -31,78 +30,77 @@ std::string LoadSine(const std::string& texts, ExperimentSet& set) {
 
 }  // namespace
 
-void PrintRecordWarnings(const CheckedLoad& checked) {
-  for (const RecordWarning& warning : checked.warnings) {
-    std::cerr << DescribeWarning(checked.load.fileName, warning) << '\n';
+void PrintRecordWarnings(const RecordLoad& load) {
+  const std::string& file = load.result.fileName;
+  for (const RecordWarning& warning : load.warnings) {
+    std::cerr << DescribeWarning(file, warning) << '\n';
   }
-  const auto shown = static_cast<int64_t>(checked.warnings.size());
-  if (checked.warningCount > shown) {
-    std::cerr << checked.load.fileName << ": " << checked.warningCount - shown
-              << " more warning(s) not shown\n";
+  const auto shown = static_cast<int64_t>(load.warnings.size());
+  if (load.warningCount > shown) {
+    std::cerr << file << ": " << load.warningCount - shown << " more warning(s) not shown\n";
   }
-  if (!checked.hint.empty()) std::cerr << checked.load.fileName << ": " << checked.hint << '\n';
+  if (!load.hint.empty()) std::cerr << file << ": " << load.hint << '\n';
 }
 
-std::string CheckedLoadFailure(const CheckedLoad& checked, bool strict) {
-  if (!checked.load.ok) {
-    return std::string(kLoadErrorMessage) + "\n" + checked.load.Describe();
+std::string ContradictingOption(const RecordLoad& load, const RecordChoices& choices) {
+  switch (load.contradicted) {
+    case RecordOption::Type:
+      return "--type " + choices.type;
+    case RecordOption::Units:
+      return "--units " + choices.units;
+    default:
+      return {};
   }
-  if (strict && checked.warningCount > 0) {
-    return checked.load.fileName + ": " + std::to_string(checked.warningCount) +
-           " warning(s): the file is refused under --strict";
-  }
-  return {};
 }
 
-std::string ReadSourceFile(const std::string& file, const RecordOptions& recordOptions,
-                           bool strict, RecordSet& records) {
-  std::string head;
-  const FileResult headRead = ReadFileHead(file, head);
-  const RecordFormat format = recordOptions.format.value_or(DetectRecordFormat(head, file));
-  if (headRead && format != RecordFormat::Quarvel) {
-    const FileResult read = ReadRecordFile(file, recordOptions, records);
-    if (read) return {};
-    std::string failure = std::string(kLoadErrorMessage) + "\n" + read.Describe();
-    if (!recordOptions.timeStep && QuestionsOf(head, file).needsTimeStep) {
-      failure += "\nGive the time step with --dt SECONDS.";
-    }
-    return failure;
+RecordLoad ReadSourceFile(const std::string& file, const RecordOptions& options,
+                          const RecordChoices& choices, int& status) {
+  RecordLoad load = LoadRecordFile(file, options);
+  PrintRecordWarnings(load);
+  status = 0;
+  if (load.result) return load;
+  if (const std::string option = ContradictingOption(load, choices); !option.empty()) {
+    std::cerr << option << " contradicts " << load.result.Describe() << '\n';
+    status = kExitUsage;
+    return load;
   }
-  ExperimentSet set;
-  const CheckedLoad checked = LoadCheckedExperimentFile(file, set);
-  PrintRecordWarnings(checked);
-  if (std::string failure = CheckedLoadFailure(checked, strict); !failure.empty()) return failure;
-  for (Experiment& experiment : set.Records()) {
-    records.provenance.push_back(ProvenanceOf(experiment, file));
-    records.experiments.push_back(std::move(experiment));
+  std::cerr << kLoadErrorMessage << '\n' << load.result.Describe() << '\n';
+  if (load.needsTimeStep && !options.timeStep) {
+    std::cerr << "Give the time step with --dt SECONDS.\n";
   }
-  return {};
+  status = kExitFailure;
+  return load;
 }
 
-std::string LoadExperiments(const CommonOptions& options, Workbench& bench,
-                            std::vector<RecordProvenance>* provenance) {
+int LoadExperiments(const CommonOptions& options, Workbench& bench,
+                    std::vector<RecordProvenance>* provenance) {
   ExperimentSet& set = bench.experiments;
   switch (options.source) {
     case ExperimentSource::Create:
       CreateSineForceExperiments(set);
       break;
     case ExperimentSource::Load: {
-      const RecordOptions recordOptions =
-          RecordOptionsOf(options.record, Val(bench.inputs.txtMass));
+      RecordOptions recordOptions = RecordOptionsOf(options.record, Val(bench.inputs.txtMass));
+      recordOptions.strict = options.strict;
       RecordSet records;
       for (const std::string& file : options.loadFiles) {
-        if (std::string failure = ReadSourceFile(file, recordOptions, options.strict, records);
-            !failure.empty()) {
+        int status = 0;
+        RecordLoad load = ReadSourceFile(file, recordOptions, options.record, status);
+        if (status != 0) {
           set.Clear();
-          return failure;
+          return status;
         }
+        records.Append(std::move(load.records));
       }
       set.Assign(std::move(records.experiments));
       if (provenance != nullptr) *provenance = std::move(records.provenance);
       break;
     }
     case ExperimentSource::Sine:
-      if (std::string error = LoadSine(options.sineTexts, set); !error.empty()) return error;
+      if (std::string error = LoadSine(options.sineTexts, set); !error.empty()) {
+        std::cerr << error << '\n';
+        return kExitFailure;
+      }
       break;
     case ExperimentSource::Dc1:
       SetDisplacementProtocolExperiment(DisplacementProtocol::Dc1, Val(bench.inputs.txtUy), set);
@@ -113,7 +111,7 @@ std::string LoadExperiments(const CommonOptions& options, Workbench& bench,
   }
   bench.SelectFirst(options.source == ExperimentSource::Create ? SetSource::BuiltIn
                                                                 : SetSource::Other);
-  return {};
+  return 0;
 }
 
 }  // namespace quarvel::cli

@@ -146,13 +146,20 @@ int main(int argc, char** argv) {
       ->capture_default_str();
 
   CheckOptions check;
+  check.arguments = options.arguments;
   auto* checkCommand = app.add_subcommand(
-      "check", "Load experiment files without solving: their warnings and each record's data, "
-               "duration and peak");
-  checkCommand->add_option("files", check.files, "The experiment files (*.quarvel)")
+      "check", "Load experiment and record files without solving: their warnings and each "
+               "record's data, duration and peak, and for a ground acceleration its PGA, PGV, "
+               "PGD, Arias intensity and 5-95 % significant duration");
+  checkCommand
+      ->add_option("files", check.files,
+                   "The files: .quarvel files or records (PEER .AT2, columns, CSV), read as "
+                   "--load reads them")
       ->type_name("FILE")
       ->required();
   checkCommand->add_flag("--strict", check.strict, "Exit status 1 when a file has a warning");
+  checkCommand->add_flag("--json", check.json, "Print the same as one JSON document");
+  AddRecordOptions(*checkCommand, check.record, false);
 
   LoopOptions loop;
   auto* loopCommand = app.add_subcommand(
@@ -189,6 +196,8 @@ int main(int argc, char** argv) {
                    "file (\"elcentro.AT2.out\")")
       ->type_name("FILE");
   AddRecordOptions(*advancedCommand, advanced.record, false);
+  advancedCommand->add_flag("--strict", advanced.strict,
+                            "Refuse a file of --records that has a warning (exit status 1)");
   advancedCommand
       ->add_option("--threshold", advanced.threshold,
                    "Leave out the values whose peak U / Uy is below this in either model")

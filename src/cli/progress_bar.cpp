@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <unistd.h>
 
+#include "solve/time_left.h"
 #include "text/number_text.h"
 
 namespace quarvel::cli {
@@ -37,7 +38,7 @@ void ProgressBar::Update(int64_t done, int64_t count, const std::string& what) {
   lastDraw_ = now;
   const double elapsed = std::chrono::duration<double>(now - start_).count();
   const double remaining =
-      done > 0 ? elapsed / static_cast<double>(done) * static_cast<double>(count - done) : 0.0;
+      SecondsLeft(elapsed, static_cast<double>(done), static_cast<double>(count - done));
   std::fprintf(stderr, "\r%s  elapsed %s  remaining %s   ", what.c_str(),
                Seconds(elapsed).c_str(), Seconds(remaining).c_str());
   std::fflush(stderr);

@@ -50,18 +50,17 @@ bool ReadKind(const SpectrumOptions& spectrum, SpectrumSettings& settings) {
 }
 
 // Every experiment of the files, each one record, read as --load reads them (any record format,
-// with the record options); false (the reason printed) when a file cannot be loaded or a record
-// cannot make a spectrum.
-bool LoadRecords(const SpectrumOptions& spectrum, double massSetting, RecordSet& records) {
-  const RecordOptions recordOptions = RecordOptionsOf(spectrum.record, massSetting);
+// with the record options); the exit status, not 0 (the reason printed) when a file cannot be
+// loaded or a record cannot make a spectrum.
+int LoadRecords(const SpectrumOptions& spectrum, double massSetting, RecordSet& records) {
+  RecordOptions recordOptions = RecordOptionsOf(spectrum.record, massSetting);
+  recordOptions.strict = spectrum.strict;
   for (const std::string& file : spectrum.files) {
     const std::size_t first = records.experiments.size();
-    if (const std::string failure =
-            ReadSourceFile(file, recordOptions, spectrum.strict, records);
-        !failure.empty()) {
-      std::cerr << failure << '\n';
-      return false;
-    }
+    int status = 0;
+    RecordLoad load = ReadSourceFile(file, recordOptions, spectrum.record, status);
+    if (status != 0) return status;
+    records.Append(std::move(load.records));
     for (std::size_t i = first; i < records.experiments.size(); ++i) {
       const Experiment& e = records.experiments[i];
       const std::string where =
@@ -70,16 +69,16 @@ bool LoadRecords(const SpectrumOptions& spectrum, double massSetting, RecordSet&
         std::cerr << where
                   << " prescribes the displacement, which no period changes; a "
                      "spectrum needs ground accelerations or forces\n";
-        return false;
+        return kExitFailure;
       }
       if (!(EffectiveMass(massSetting, e.mass) > 0.0)) {
         std::cerr << where << " has a mass of " << FormatShortest(e.mass)
                   << " kg; give a mass above 0 with --mass\n";
-        return false;
+        return kExitFailure;
       }
     }
   }
-  return true;
+  return 0;
 }
 
 void ReportOutcome(const SpectrumOutcome& outcome, const SpectrumPlan& plan, bool sharded) {
@@ -258,7 +257,9 @@ int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) 
   plan.settings.dampingRatio = Val(spectrum.dampingRatio);
 
   RecordSet read;
-  if (!LoadRecords(spectrum, plan.settings.model.mass, read)) return kExitFailure;
+  if (const int status = LoadRecords(spectrum, plan.settings.model.mass, read); status != 0) {
+    return status;
+  }
   const std::vector<Experiment>& records = read.experiments;
   plan.records = records;
   if (plan.PointCount() > kMaxSpectrumPoints) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/commands.h"
+#include "cli/experiment_source.h"
 #include "cli/option_checks.h"
 #include "cli/progress_bar.h"
 #include "export/study_csv.h"
@@ -75,15 +76,27 @@ std::string WriteStudyCsv(const std::string& studyPath, StudyMode mode,
   return path;
 }
 
-// The files of --records in the order given, each read with `options`.
+// The files of --records in the order given, each read as --load reads it; `contradicted` is
+// set when an option contradicts a file (a usage error).
 SeriesSource RecordSeries(const std::vector<std::string>& files, const RecordOptions& options,
-                          std::vector<RecordProvenance>& provenance) {
-  return [&files, options, &provenance](int32_t k, FileResult&) -> std::optional<SeriesFile> {
+                          const RecordChoices& choices, std::vector<RecordProvenance>& provenance,
+                          bool& contradicted) {
+  return [&, options](int32_t k, FileResult&) -> std::optional<SeriesFile> {
     if (k < 1 || static_cast<std::size_t>(k) > files.size()) return std::nullopt;
     const std::string path = files[static_cast<std::size_t>(k) - 1];
     return SeriesFile{std::filesystem::path(path).filename().string(),
-                      [path, options, &provenance](ExperimentSet& set) {
-                        return LoadRecordFiles({{path, options}}, set, &provenance);
+                      [&, path, options](ExperimentSet& set) {
+                        RecordLoad load = LoadRecordFile(path, options);
+                        PrintRecordWarnings(load);
+                        if (const std::string option = ContradictingOption(load, choices);
+                            !option.empty()) {
+                          load.result.reason += " (" + option + " contradicts it)";
+                          contradicted = true;
+                        }
+                        if (!load.result) return load.result;
+                        set.Assign(std::move(load.records.experiments));
+                        provenance = std::move(load.records.provenance);
+                        return load.result;
                       }};
   };
 }
@@ -224,6 +237,7 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
   std::vector<std::vector<StudyValueResult>> values;  // per file started, for its CSV
   EnvelopeRecords envelopeRecords;
   std::vector<RecordProvenance> provenance;  // of the record just read (--records)
+  bool contradicted = false;                 // an option contradicts a file of --records
   Json records = Json::array();
   AdvancedLoopHooks hooks;
   hooks.onFileStarted = [&](int32_t, const std::string& fileName) {
@@ -251,16 +265,16 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
     envelopeRecords.Take(value, current);
   };
   const StudyMode mode = SelectStudyMode(bench.inputs);
+  RecordOptions recordOptions = RecordOptionsOf(advanced.record, Val(bench.inputs.txtMass));
+  recordOptions.strict = advanced.strict;
 
   // Ctrl-C ends the whole series: the current file's study after its values in progress, and
   // no file after it (the envelope files are still written).
   const AdvancedStudyOutcome outcome =
       ownRecords
           ? RunAdvancedStudy(bench, ui, InterruptToken(),
-                             RecordSeries(advanced.records,
-                                          RecordOptionsOf(advanced.record,
-                                                          Val(bench.inputs.txtMass)),
-                                          provenance),
+                             RecordSeries(advanced.records, recordOptions, advanced.record,
+                                          provenance, contradicted),
                              folder, *threshold, hooks, work)
           : RunAdvancedLoop(bench, ui, InterruptToken(), folder, *threshold, hooks, work);
   bar.Finish();
@@ -313,6 +327,7 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
     failed = true;
   }
   if (InterruptRequested()) return kExitInterrupted;
+  if (contradicted) return kExitUsage;
   if (!failed && !ownRecords && !SeriesHasAFirstFile(folder)) return kExitFailure;
   return failed ? kExitFailure : 0;
 }

@@ -26,6 +26,7 @@ struct AdvancedLoopOptions {
   std::string folder;             // the folder of the numbered *.quarvel files and the outputs
   std::vector<std::string> records;  // --records: these files in this order, not the series
   RecordChoices record;           // what the record files leave open
+  bool strict = false;            // --strict: a warning about a .quarvel file fails its load
   std::string threshold = "1";    // the peak U/Uy threshold, as typed
   bool csv = false;               // --csv: CSV companions of the study and envelope files
   BatchOptions batch;

@@ -1,18 +1,15 @@
 #include "experiments/experiment_file.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
-#include <filesystem>
-#include <memory>
 #include <new>
 #include <utility>
 #include <vector>
 
+#include "io/file_reader.h"
 #include "io/file_writer.h"
 #include "text/number_text.h"
+#include "text/text_lines.h"
 
 namespace quarvel {
 
@@ -22,96 +19,9 @@ namespace {
 constexpr int32_t kMaxReservedSamples = 1 << 16;
 constexpr int32_t kMaxReservedExperiments = 64;
 
-// Longest line accepted. Lines are held whole while they are read, so without a limit a file
+// Longest line accepted. A line is held whole while it is read, so without a limit a file
 // without line ends (or a device such as /dev/zero) would take memory without bound.
 constexpr std::size_t kMaxLineBytes = std::size_t{16} << 20;
-
-// A failure at a given line; caught once in LoadExperimentFile.
-struct LoadFailure {
-  int64_t lineNumber;
-  std::string reason;
-};
-
-std::string ErrnoText(int error) {
-  return error != 0 ? std::string(std::strerror(error)) : std::string("unknown error");
-}
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-// Splits bytes into lines ended by LF, CR or CR LF. A last line without terminator is a line;
-// a terminator at the very end opens no further line. The bytes come from a file, read in
-// chunks, or from text already in memory; both go through the same splitting.
-class LineReader {
- public:
-  explicit LineReader(std::FILE* file) : file_(file), storage_(kChunkBytes) {}
-  explicit LineReader(std::string_view text) : data_(text.data()), end_(text.size()) {}
-
-  // Reads the next line without its terminator; false at the end of the bytes.
-  bool Next(std::string& line) {
-    line.clear();
-    bool started = false;
-    for (;;) {
-      if (pos_ == end_ && !Fill()) {
-        if (started) ++lineNumber_;
-        return started;
-      }
-      if (skipLineFeed_) {
-        skipLineFeed_ = false;
-        if (data_[pos_] == '\n') {
-          ++pos_;
-          continue;
-        }
-      }
-      const char* begin = data_ + pos_;
-      const char* end = data_ + end_;
-      const char* stop = std::find_if(begin, end, [](char c) { return c == '\n' || c == '\r'; });
-      if (line.size() + static_cast<std::size_t>(stop - begin) > kMaxLineBytes) {
-        throw LoadFailure{lineNumber_ + 1, "the line is longer than " +
-                                               std::to_string(kMaxLineBytes >> 20) + " MiB"};
-      }
-      line.append(begin, stop);
-      if (stop != end) {
-        skipLineFeed_ = *stop == '\r';
-        pos_ = static_cast<std::size_t>(stop - data_) + 1;
-        ++lineNumber_;
-        return true;
-      }
-      started = true;
-      pos_ = end_;
-    }
-  }
-
-  // Number of lines returned so far (the number of the last line read).
-  int64_t LineNumber() const { return lineNumber_; }
-
- private:
-  static constexpr std::size_t kChunkBytes = std::size_t{1} << 16;
-
-  // The next chunk of a file; false at its end and always for text in memory.
-  bool Fill() {
-    if (file_ == nullptr) return false;
-    errno = 0;
-    const std::size_t n = std::fread(storage_.data(), 1, storage_.size(), file_);
-    if (n == 0) {
-      if (std::ferror(file_)) throw LoadFailure{lineNumber_ + 1, "read error: " + ErrnoText(errno)};
-      return false;
-    }
-    data_ = storage_.data();
-    pos_ = 0;
-    end_ = n;
-    return true;
-  }
-
-  std::FILE* file_ = nullptr;
-  std::vector<char> storage_;   // chunk buffer of a file
-  const char* data_ = nullptr;  // the bytes being split: the chunk, or the text in memory
-  std::size_t pos_ = 0;
-  std::size_t end_ = 0;
-  bool skipLineFeed_ = false;  // the previous line ended with CR: a following LF belongs to it
-  int64_t lineNumber_ = 0;
-};
 
 // Names an item in failure messages ("sample 3 of experiment 1"). Only built into text when
 // a failure needs it: a file holds millions of samples and nearly all of them read fine.
@@ -132,11 +42,11 @@ struct ItemName {
 // Reads the items of an experiment file, naming the item and experiment in its failures.
 class ItemReader {
  public:
-  ItemReader(LineReader& lines, const ItemObserver& observer)
+  ItemReader(TextLines& lines, const ItemObserver& observer)
       : lines_(lines), observer_(observer) {}
 
   // The next line, as it is; `what` names the item for the failure at the end of the file.
-  const std::string& Line(const ItemName& what) {
+  std::string_view Line(const ItemName& what) {
     Read(what);
     Show(what, nullptr);
     return line_;
@@ -149,7 +59,7 @@ class ItemReader {
       while (lines_.Next(line_)) {
         observer_(ItemLine{lines_.LineNumber(), ItemKind::Ignored, "", 0, 0, line_});
       }
-    } catch (const LoadFailure&) {
+    } catch (const LineFault&) {
     } catch (const std::bad_alloc&) {
     }
   }
@@ -159,7 +69,7 @@ class ItemReader {
     Read(what);
     const ParsedNumber parsed = ParseLeadingNumber(line_);
     Show(what, &parsed);
-    if (parsed.overflow) throw LoadFailure{lines_.LineNumber(), what.Text() + " is out of range"};
+    if (parsed.overflow) throw LineFault{lines_.LineNumber(), what.Text() + " is out of range"};
     return parsed.value;
   }
 
@@ -168,9 +78,9 @@ class ItemReader {
     const double value = Number(what);
     int32_t count = 0;
     if (!ToInt32(value, count)) {
-      throw LoadFailure{lines_.LineNumber(), what.Text() + " does not fit a 32-bit integer"};
+      throw LineFault{lines_.LineNumber(), what.Text() + " does not fit a 32-bit integer"};
     }
-    if (count < 1) throw LoadFailure{lines_.LineNumber(), what.Text() + " must be at least 1"};
+    if (count < 1) throw LineFault{lines_.LineNumber(), what.Text() + " must be at least 1"};
     return count;
   }
 
@@ -178,7 +88,7 @@ class ItemReader {
   void Read(const ItemName& what) {
     if (!lines_.Next(line_)) {
       const int64_t missing = lines_.LineNumber() + 1;
-      throw LoadFailure{missing, missing == 1 ? std::string("the file is empty")
+      throw LineFault{missing, missing == 1 ? std::string("the file is empty")
                                               : "the file ends before " + what.Text()};
     }
   }
@@ -190,9 +100,9 @@ class ItemReader {
     }
   }
 
-  LineReader& lines_;
+  TextLines& lines_;
   const ItemObserver& observer_;
-  std::string line_;
+  std::string_view line_;
 };
 
 Experiment ReadExperiment(ItemReader& items, int32_t k) {
@@ -217,7 +127,7 @@ Experiment ReadExperiment(ItemReader& items, int32_t k) {
   return experiment;
 }
 
-std::vector<Experiment> ReadExperiments(LineReader& lines, const ItemObserver& observer) {
+std::vector<Experiment> ReadExperiments(TextLines& lines, const ItemObserver& observer) {
   ItemReader items(lines, observer);
   const int32_t count = items.Count({ItemKind::ExperimentCount, "the number of experiments"});
   std::vector<Experiment> experiments;
@@ -259,45 +169,31 @@ int32_t ParseUnitsKeyword(std::string_view line) {
 namespace {
 
 // Reads every experiment from `lines` into `set`; on failure empties `set` and fills `result`.
-void ReadInto(LineReader& lines, ExperimentSet& set, LoadResult& result,
+void ReadInto(TextLines& lines, ExperimentSet& set, LoadResult& result,
               const ItemObserver& observer) {
   try {
     set.Assign(ReadExperiments(lines, observer));
-  } catch (const LoadFailure& failure) {
-    set.Clear();
-    result.ok = false;
-    result.lineNumber = failure.lineNumber;
-    result.reason = failure.reason;
+    return;
+  } catch (const LineFault& fault) {
+    result = FileResult::Failure(result.fileName, fault.reason, fault.lineNumber);
   } catch (const std::bad_alloc&) {
-    set.Clear();
-    result.ok = false;
-    result.lineNumber = 0;
-    result.reason = "not enough memory";
+    result = FileResult::Failure(result.fileName, "not enough memory");
   }
+  set.Clear();
 }
 
 }  // namespace
 
 LoadResult LoadExperimentFile(const std::string& fileName, ExperimentSet& set,
                               const ItemObserver& observer) {
-  LoadResult result;
-  result.fileName = fileName;
-  auto fail = [&](std::string reason) {
+  InputFile file;
+  LoadResult result = OpenForReading(fileName, file);
+  if (!result) {
     set.Clear();
-    result.ok = false;
-    result.reason = std::move(reason);
     return result;
-  };
-
-  if (fileName.empty()) return fail("no file name given");
-  std::error_code ignored;
-  if (std::filesystem::is_directory(fileName, ignored)) return fail(ErrnoText(EISDIR));
-
-  errno = 0;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
-  if (!file) return fail(ErrnoText(errno));
-
-  LineReader lines(file.get());
+  }
+  FileChunks chunks(file.get());
+  TextLines lines(chunks, kMaxLineBytes);
   ReadInto(lines, set, result, observer);
   return result;
 }
@@ -306,7 +202,7 @@ LoadResult LoadExperimentText(std::string_view text, ExperimentSet& set, std::st
                               const ItemObserver& observer) {
   LoadResult result;
   result.fileName = name;
-  LineReader lines(text);
+  TextLines lines(text, kMaxLineBytes);
   ReadInto(lines, set, result, observer);
   return result;
 }

@@ -4,7 +4,8 @@
 //   inputs    the window's inputs as typed (by control name) and as used: the model's
 //             parameters, the method, the rule, the options, the mass of each experiment
 //   records   each experiment's record: name, type, units, time step, samples, mass, initial
-//             state, and where it came from (file, format, the file's units, scale, column)
+//             state, and where it came from (file, format, the file's units, scale, the units
+//             as its header writes them and who said them, column)
 //   results   what the run produced (a solve: per experiment the peaks, errors and periods)
 // Numbers are written at full precision (the shortest text that reads back to the same
 // double); a non-finite number is the string "inf", "-inf" or "nan", which JSON has no number

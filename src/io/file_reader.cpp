@@ -1,22 +1,13 @@
 #include "io/file_reader.h"
 
 #include <algorithm>
-#include <array>
 #include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <memory>
 #include <new>
 
 namespace quarvel {
 namespace {
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-
-std::string ErrnoText(int error) { return std::strerror(error != 0 ? error : EIO); }
 
 std::string TooLarge(std::uintmax_t limit, std::string_view what) {
   return "larger than " + std::to_string(limit >> 20) + " MiB, too large for " +
@@ -28,31 +19,25 @@ FileResult ReadUpTo(const std::string& path, std::string& text, std::uintmax_t l
                     bool& cut) {
   text.clear();
   cut = false;
-  if (path.empty()) return FileResult::Failure(path, "no file name given");
+  InputFile file;
+  if (FileResult opened = OpenForReading(path, file); !opened) return opened;
   std::error_code error;
-  if (std::filesystem::is_directory(path, error)) return FileResult::Failure(path, "not a file");
-  errno = 0;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) return FileResult::Failure(path, ErrnoText(errno));
   const std::uintmax_t size = std::filesystem::file_size(path, error);
   try {
     // A regular file's size is known ahead; pipes and devices grow the text as they are read.
     if (!error) text.reserve(static_cast<std::size_t>(std::min(size, limit)));
-    std::array<char, 1 << 16> chunk{};
-    for (;;) {
-      errno = 0;
-      const std::size_t n = std::fread(chunk.data(), 1, chunk.size(), file.get());
-      if (n == 0) {
-        if (std::ferror(file.get())) return FileResult::Failure(path, ErrnoText(errno));
-        break;
-      }
-      if (text.size() + n > limit) {
-        text.append(chunk.data(), static_cast<std::size_t>(limit - text.size()));
+    FileChunks chunks(file.get());
+    std::string_view chunk;
+    std::string fault;
+    while (chunks.Next(chunk, fault)) {
+      if (text.size() + chunk.size() > limit) {
+        text.append(chunk.substr(0, static_cast<std::size_t>(limit - text.size())));
         cut = true;
         break;
       }
-      text.append(chunk.data(), n);
+      text.append(chunk);
     }
+    if (!fault.empty()) return FileResult::Failure(path, fault);
   } catch (const std::bad_alloc&) {
     text.clear();
     return FileResult::Failure(path, "not enough memory");
@@ -61,6 +46,31 @@ FileResult ReadUpTo(const std::string& path, std::string& text, std::uintmax_t l
 }
 
 }  // namespace
+
+std::string SystemReason(int error) { return std::strerror(error != 0 ? error : EIO); }
+
+FileResult OpenForReading(const std::string& path, InputFile& file) {
+  if (path.empty()) return FileResult::Failure(path, "no file name given");
+  std::error_code ignored;
+  if (std::filesystem::is_directory(path, ignored)) {
+    return FileResult::Failure(path, SystemReason(EISDIR));
+  }
+  errno = 0;
+  file.reset(std::fopen(path.c_str(), "rb"));
+  if (!file) return FileResult::Failure(path, SystemReason(errno));
+  return FileResult{true, path, 0, {}};
+}
+
+bool FileChunks::Next(std::string_view& chunk, std::string& fault) {
+  errno = 0;
+  const std::size_t n = std::fread(buffer_.data(), 1, buffer_.size(), file_);
+  if (n == 0) {
+    if (std::ferror(file_)) fault = "read error: " + SystemReason(errno);
+    return false;
+  }
+  chunk = std::string_view(buffer_.data(), n);
+  return true;
+}
 
 FileResult ReadWholeFile(const std::string& path, std::string& text, std::uintmax_t limit,
                          std::string_view what) {

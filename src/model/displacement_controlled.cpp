@@ -50,7 +50,7 @@ bool StartPass(ModelRun& run, ModelPass pass, int32_t n) {
 
 void DisplacementControlledResponse(ModelRun& run, std::span<const double> displacement,
                                     int32_t n, double dt) {
-  if (!StartPass(run, ModelPass::Original, n)) return;
+  if (run.StopRequested() || !StartPass(run, ModelPass::Original, n)) return;
   PrescribeMotion(run, displacement, n, dt);
   const ModelParameters& p = run.parameters;
   ResponseHistory& h = run.history;
@@ -61,6 +61,7 @@ void DisplacementControlledResponse(ModelRun& run, std::span<const double> displ
     const double power = PowerOf(std::fabs(h.Z[j]), p.n);
     run.zDot[j] = (h.U_DOT[j] / p.Uy) * (p.A - (p.beta + p.gamma * Sgn(x)) * power);
     if (j < count) h.Z[j + 1] = h.Z[j] + run.zDot[j] * dt;
+    if (!run.SampleDone(static_cast<int32_t>(j))) return;
   }
   CompleteForces(run, n);
 }
@@ -68,7 +69,7 @@ void DisplacementControlledResponse(ModelRun& run, std::span<const double> displ
 void DisplacementControlledModifiedResponse(ModelRun& run, std::span<const double> displacement,
                                             int32_t n, double dt, double initialU,
                                             double initialZ, std::span<const double> originalZ) {
-  if (!StartPass(run, ModelPass::Modified, n)) return;
+  if (run.StopRequested() || !StartPass(run, ModelPass::Modified, n)) return;
   PrescribeMotion(run, displacement, n, dt);
   const ModelParameters& p = run.parameters;
   ResponseHistory& h = run.history;
@@ -101,6 +102,7 @@ void DisplacementControlledModifiedResponse(ModelRun& run, std::span<const doubl
     run.zDot[at] = (h.U_DOT[at] / p.Uy) *
                    (p.A - (p.beta + p.gamma * (Sgn(x) - 2.0 * UnitStep(x) * w)) * power);
     h.Z[at + 1] = h.Z[at] + run.zDot[at] * dt;
+    if (!run.SampleDone(j)) return;
   }
   CompleteForces(run, n);
 }

@@ -9,6 +9,9 @@
 
 namespace quarvel {
 
+// Both passes end early, without their forces, when run.monitor asks them to, and do not start
+// once it has (run.cancelled).
+
 // Original pass. `displacement` is 1-based (samples 1..n; index 0 ignored, entries past its
 // end read as 0). Sizes and zeroes the arrays of run.history, run.zDot and the index
 // histories to 0..n, then: T[j] = (j - 1) * dt, U[j] = displacement[j]; U_DOT[j] =

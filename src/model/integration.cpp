@@ -182,7 +182,7 @@ template <SolutionMethod kMethod>
 void Frame(ModelRun& run) {
   PassFrame<kMethod> frame(run);
   if (!frame.Start()) return;
-  for (int32_t i = 1; frame.Interval(i); ++i) {
+  for (int32_t i = 1; frame.Interval(i) && run.SampleDone(i); ++i) {
   }
 }
 
@@ -249,6 +249,7 @@ void PairFrame(ModelRun& original, ModelRun& modified) {
           shareable && !original.stoppedByFault && WeightsVanishAt(modified, log);
       modifiedRunning = m.Interval(i, shared ? &o.State() : nullptr);
     }
+    if (!original.SampleDone(i) || !modified.SampleDone(i)) break;
   }
 }
 
@@ -294,6 +295,7 @@ void StartPass(ModelRun& run) {
 }  // namespace
 
 void IntegrateResponse(ModelRun& run) {
+  if (run.StopRequested()) return;
   StartPass(run);
   switch (run.parameters.solutionMethod) {
     case SolutionMethod::Euler:
@@ -335,6 +337,7 @@ void IntegrateBothPasses(ModelRun& original, ModelRun& modified) {
   to.lastMinus.factor = from.lastMinus.factor;
   to.maxPlus.factor = from.maxPlus.factor;
   to.maxMinus.factor = from.maxMinus.factor;
+  if (original.StopRequested()) return;
   StartPass(original);
   StartPass(modified);
   switch (original.parameters.solutionMethod) {

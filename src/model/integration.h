@@ -27,7 +27,8 @@ namespace quarvel {
 // stay zero), or an unloading factor that faults outside
 // AllReversalWeight (the current z of a point weight, a point being recorded). A fault inside
 // AllReversalWeight is handled there (partial weight, onWeightFault) and does not end it.
-// An unknown method leaves the arrays zeroed.
+// An unknown method leaves the arrays zeroed. With run.monitor set, the pass ends early when
+// the monitor asks (run.cancelled; the later samples stay zero), and does not start once it has.
 void IntegrateResponse(ModelRun& run);
 
 // Both passes of a force-driven experiment: `original` gets exactly what

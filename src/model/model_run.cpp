@@ -33,6 +33,7 @@ void ModelRun::StartPass(int32_t sampleCount) {
   memory.ClearDominanceFlags();
   stoppedByFault = false;
   specialFunctionFault = false;
+  cancelled = false;
 }
 
 }  // namespace quarvel

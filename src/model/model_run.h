@@ -13,6 +13,7 @@
 #include "model/model_parameters.h"
 #include "model/response_history.h"
 #include "model/reversal_memory.h"
+#include "model/run_monitor.h"
 #include "special/hypergeometric.h"
 #include "special/power.h"
 
@@ -88,6 +89,8 @@ struct ModelRun {
   // Called once for every AllReversalWeight evaluation that meets an arithmetic fault (the
   // evaluation then returns its partial weight and the integration goes on). May be empty.
   std::function<void()> onWeightFault;
+  // When set, the passes count their samples to it and end early when it asks them to.
+  RunMonitor* monitor = nullptr;
 
   // Written by a pass.
   ResponseHistory history;              // T, U, U_DOT, U_DOT_DOT, F, Fext, Z, Fh (not Et, Eh)
@@ -96,10 +99,12 @@ struct ModelRun {
   std::vector<double> zDot;  // rate of z, indices 0..N (displacement-controlled passes only)
   bool stoppedByFault = false;  // a RungeKutta pass ended at a fault; later samples are zero
   int32_t sample = 0;  // the sample a pass is computing, so that a fault report can name it
+  bool cancelled = false;  // the monitor ended a pass early: its later samples are zero
 
   // Counters, never reset by a pass (the caller zeroes them when it wants a fresh count).
   int64_t derivativeEvaluations = 0;  // StateDerivative calls
   int64_t weightFaults = 0;           // faulting AllReversalWeight evaluations
+  int64_t samplesReported = 0;        // counted to the monitor
 
   // Set by Prepare(), which every pass calls first.
   DerivedConstants derived;
@@ -118,6 +123,24 @@ struct ModelRun {
   // 0..sampleCount (0 when negative) and zeroed, the all-reversal lists emptied, the dominance
   // flags and the fault flags cleared.
   void StartPass(int32_t sampleCount);
+
+  // True, with `cancelled` set, when the monitor has asked the passes to end: a pass then does
+  // not start (its arrays are not even sized).
+  bool StopRequested() {
+    if (monitor == nullptr || !monitor->Cancelled()) return false;
+    cancelled = true;
+    return true;
+  }
+
+  // A pass has computed its sample `i`: every RunMonitor::kStride samples the monitor (if any)
+  // counts them. False when the monitor asks the pass to end (`cancelled` is then set).
+  bool SampleDone(int32_t i) {
+    if (monitor == nullptr || i % RunMonitor::kStride != 0) return true;
+    samplesReported += RunMonitor::kStride;
+    if (monitor->Report(RunMonitor::kStride)) return true;
+    cancelled = true;
+    return false;
+  }
 
   // |z|^n = std::pow(|z|, n) (through PowerOf), remembering the last argument: a saturated z
   // repeats its value from stage to stage.

@@ -2,15 +2,19 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "records/record_readers.h"
 #include "text/number_text.h"
 
-namespace quarvel::detail {
+namespace quarvel {
 namespace {
+
+using detail::UpperCase;
 
 std::string_view Trimmed(std::string_view text) {
   const std::size_t first = text.find_first_not_of(" \t");
@@ -32,7 +36,90 @@ bool KeywordValue(std::string_view upper, std::string_view key, std::size_t from
   return true;
 }
 
+// The units a header may name, as Canonical writes them, what they measure and, for a velocity
+// or a displacement, what the values are divided by into m/s or m.
+struct HeaderUnit {
+  std::string_view name;
+  HeaderQuantity quantity;
+  std::optional<AccelerationUnits> acceleration;
+  double lengthDivisor = 0.0;
+};
+constexpr HeaderUnit kHeaderUnits[] = {
+    {"G", HeaderQuantity::Acceleration, AccelerationUnits::G},
+    {"M/S2", HeaderQuantity::Acceleration, AccelerationUnits::MetresPerSecondSquared},
+    {"CM/S2", HeaderQuantity::Acceleration, AccelerationUnits::CentimetresPerSecondSquared},
+    {"GAL", HeaderQuantity::Acceleration, AccelerationUnits::CentimetresPerSecondSquared},
+    {"MM/S2", HeaderQuantity::Acceleration, AccelerationUnits::MillimetresPerSecondSquared},
+    {"M/S", HeaderQuantity::Velocity, {}, 1.0},
+    {"CM/S", HeaderQuantity::Velocity, {}, 100.0},
+    {"MM/S", HeaderQuantity::Velocity, {}, 1000.0},
+    {"M", HeaderQuantity::Displacement, {}, 1.0},
+    {"CM", HeaderQuantity::Displacement, {}, 100.0},
+    {"MM", HeaderQuantity::Displacement, {}, 1000.0},
+};
+
+void ReplaceAll(std::string& text, std::string_view from, std::string_view to) {
+  for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at)) {
+    text.replace(at, from.size(), to);
+    at += to.size();
+  }
+}
+
+// One spelling for the many of a unit: CM/SEC/SEC, CM/S^2, cm/s**2 and CM/S/S are all CM/S2.
+std::string Canonical(std::string_view written) {
+  std::string units = UpperCase(written);
+  for (const auto& [from, to] : {std::pair<std::string_view, std::string_view>{"**2", "2"},
+                                 {"^2", "2"}, {"SEC", "S"}, {"/S/S", "/S2"}, {"GALS", "GAL"}}) {
+    ReplaceAll(units, from, to);
+  }
+  return units;
+}
+
+// The unit after "UNITS OF" in `upper`: up to a blank, a comma or a semicolon, without a
+// closing full stop ("UNITS OF G. FILTER POINTS ..."); empty when there is none.
+std::string_view UnitsWritten(std::string_view upper, std::string_view line) {
+  constexpr std::string_view kKey = "UNITS OF";
+  const std::size_t key = upper.find(kKey);
+  if (key == std::string_view::npos) return {};
+  const std::size_t begin = upper.find_first_not_of(" \t", key + kKey.size());
+  if (begin == std::string_view::npos) return {};
+  const std::size_t end = std::min(upper.find_first_of(" \t,;", begin), upper.size());
+  std::string_view units = line.substr(begin, end - begin);
+  while (!units.empty() && units.back() == '.') units.remove_suffix(1);
+  return units;
+}
+
 }  // namespace
+
+RecordHeader ReadRecordHeader(std::string_view line, int64_t lineNumber) {
+  RecordHeader header;
+  header.lineNumber = lineNumber;
+  header.text = std::string(Trimmed(line));
+  const std::string upper = UpperCase(header.text);
+  header.units = std::string(UnitsWritten(upper, header.text));
+  std::size_t first = std::string::npos;
+  for (const auto& [word, quantity] :
+       {std::pair{"ACCELERATION", HeaderQuantity::Acceleration},
+        {"VELOCITY", HeaderQuantity::Velocity}, {"DISPLACEMENT", HeaderQuantity::Displacement}}) {
+    const std::size_t at = upper.find(word);
+    if (at < first) {
+      first = at;
+      header.quantity = quantity;
+    }
+  }
+  const std::string canonical = Canonical(header.units);
+  const auto* unit = std::find_if(std::begin(kHeaderUnits), std::end(kHeaderUnits),
+                                  [&](const HeaderUnit& u) { return u.name == canonical; });
+  if (unit == std::end(kHeaderUnits)) return header;
+  if (!header.quantity) header.quantity = unit->quantity;
+  // Units of another quantity than the line names are units it does not know.
+  if (unit->quantity != *header.quantity) return header;
+  header.accelerationUnits = unit->acceleration;
+  if (unit->lengthDivisor > 0.0) header.lengthDivisor = unit->lengthDivisor;
+  return header;
+}
+
+namespace detail {
 
 bool ParseAt2CountLine(std::string_view line, double& count, double& step) {
   const std::string upper = UpperCase(line);
@@ -69,6 +156,7 @@ RecordValues ReadAt2(std::string_view text) {
                                               : "the file ends inside its four header lines"};
     }
     if (header == 2) out.name = std::string(Trimmed(line));
+    if (header == 3) out.header = ReadRecordHeader(line, header);
   }
 
   double declared = 0.0;
@@ -110,4 +198,5 @@ RecordValues ReadAt2(std::string_view text) {
   return out;
 }
 
-}  // namespace quarvel::detail
+}  // namespace detail
+}  // namespace quarvel

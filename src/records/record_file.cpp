@@ -5,11 +5,13 @@
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
+#include <iterator>
 #include <new>
 #include <utility>
 
 #include "experiments/experiment_file.h"
 #include "io/file_reader.h"
+#include "records/record_check.h"
 #include "records/record_readers.h"
 #include "records/record_summary.h"
 #include "text/number_text.h"
@@ -32,12 +34,14 @@ constexpr std::array<std::pair<ExperimentDataType, std::string_view>, 3> kTypeNa
     {ExperimentDataType::Displacement, "displacement"},
 }};
 // The first name of a value is the one shown; the others are read too.
-constexpr std::array<std::pair<AccelerationUnits, std::string_view>, 5> kUnitNames{{
+constexpr std::array<std::pair<AccelerationUnits, std::string_view>, 7> kUnitNames{{
     {AccelerationUnits::G, "g"},
     {AccelerationUnits::MetresPerSecondSquared, "m/s^2"},
     {AccelerationUnits::CentimetresPerSecondSquared, "cm/s^2"},
+    {AccelerationUnits::MillimetresPerSecondSquared, "mm/s^2"},
     {AccelerationUnits::MetresPerSecondSquared, "m/s2"},
     {AccelerationUnits::CentimetresPerSecondSquared, "cm/s2"},
+    {AccelerationUnits::MillimetresPerSecondSquared, "mm/s2"},
 }};
 
 template <typename Value, std::size_t N>
@@ -153,21 +157,116 @@ RecordValues ReadValues(RecordFormat format, std::string_view text, const Record
   }
 }
 
+// How a record's values become samples: the type of the experiment, its unit system, what the
+// values are divided by, and the provenance's account of the units.
+struct SampleReading {
+  ExperimentDataType type = ExperimentDataType::Acceleration;
+  int32_t unitsOfG = 0;
+  double divisor = 1.0;
+  std::string units;        // of the file's values
+  std::string unitsSource;  // "header", "options", "default"
+};
+
+// The failure of a header that says otherwise than an option, or than what it is read as.
+RecordFailure HeaderSays(const RecordHeader& header, std::string_view what,
+                         RecordOption contradicted = RecordOption::None) {
+  return RecordFailure{header.lineNumber,
+                       "the header says " + detail::Quoted(header.text, 120) + std::string(what),
+                       contradicted};
+}
+
+std::string_view LengthName(double divisor) {
+  return divisor == 1.0 ? "m" : divisor == 100.0 ? "cm" : "mm";
+}
+
+double AccelerationDivisor(AccelerationUnits units) {
+  switch (units) {
+    case AccelerationUnits::CentimetresPerSecondSquared:
+      return 100.0;
+    case AccelerationUnits::MillimetresPerSecondSquared:
+      return 1000.0;
+    default:
+      return 1.0;
+  }
+}
+
+// The type a record is read as: what its header says, which an option may repeat but not
+// contradict; a velocity is no excitation, and a ground displacement is read only when asked
+// for, as a prescribed displacement.
+ExperimentDataType TypeOf(const RecordHeader& header, const RecordOptions& options) {
+  const std::optional<ExperimentDataType> given = options.type;
+  if (!header.quantity) return given.value_or(ExperimentDataType::Acceleration);
+  switch (*header.quantity) {
+    case HeaderQuantity::Acceleration:
+      if (given && *given != ExperimentDataType::Acceleration) {
+        throw HeaderSays(header, "", RecordOption::Type);
+      }
+      return ExperimentDataType::Acceleration;
+    case HeaderQuantity::Velocity:
+      if (given) throw HeaderSays(header, "", RecordOption::Type);
+      throw HeaderSays(header, ": a velocity record is no ground acceleration");
+    case HeaderQuantity::Displacement:
+      if (given && *given != ExperimentDataType::Displacement) {
+        throw HeaderSays(header, "", RecordOption::Type);
+      }
+      if (!given) {
+        throw HeaderSays(header, ": a displacement record is no ground acceleration (with the "
+                                 "type displacement it is read as a prescribed displacement)");
+      }
+      return ExperimentDataType::Displacement;
+  }
+  return ExperimentDataType::Acceleration;
+}
+
+SampleReading ReadingOf(const RecordHeader& header, const RecordOptions& options) {
+  SampleReading reading;
+  reading.type = TypeOf(header, options);
+  const bool named = !header.units.empty();
+  if (reading.type == ExperimentDataType::Displacement && header.quantity) {
+    if (!header.lengthDivisor) {
+      throw HeaderSays(header, ": its units are none of m, cm, mm");
+    }
+    reading.divisor = *header.lengthDivisor;
+    reading.units = std::string(LengthName(reading.divisor));
+    reading.unitsSource = "header";
+    return reading;
+  }
+  if (reading.type != ExperimentDataType::Acceleration) {
+    reading.units = std::string(reading.type == ExperimentDataType::Force ? "N" : "m");
+    reading.unitsSource = "default";
+    return reading;
+  }
+  AccelerationUnits units = AccelerationUnits::G;
+  if (header.accelerationUnits) {
+    if (options.units && *options.units != *header.accelerationUnits) {
+      throw HeaderSays(header, "", RecordOption::Units);
+    }
+    units = *header.accelerationUnits;
+    reading.unitsSource = "header";
+  } else if (named && !options.units) {
+    throw HeaderSays(header, ": its units are none of g, m/s2, cm/s2, mm/s2; give the units "
+                             "to read it");
+  } else {
+    units = options.units.value_or(AccelerationUnits::G);
+    reading.unitsSource = options.units ? "options" : "default";
+  }
+  reading.unitsOfG = units == AccelerationUnits::G ? 1 : 0;
+  reading.divisor = AccelerationDivisor(units);
+  reading.units = std::string(AccelerationUnitsName(units));
+  return reading;
+}
+
 // The experiment a record becomes, with its provenance.
 void AppendRecord(RecordValues values, RecordFormat format, const std::string& path,
                   const RecordOptions& options, RecordSet& out) {
+  const SampleReading reading = ReadingOf(values.header, options);
   Experiment experiment;
-  experiment.dataType = options.type.value_or(ExperimentDataType::Acceleration);
-  RecordProvenance provenance = ProvenanceOf(experiment, path, format);
-  if (experiment.dataType == ExperimentDataType::Acceleration) {
-    const AccelerationUnits units = options.units.value_or(AccelerationUnits::G);
-    experiment.unitsOfG = units == AccelerationUnits::G ? 1 : 0;
-    provenance.units = std::string(AccelerationUnitsName(units));
-    if (units == AccelerationUnits::CentimetresPerSecondSquared) {
-      // Division by 100 is correctly rounded; multiplying by 0.01 (not exact) is not.
-      for (double& v : values.values) v /= 100.0;
-      provenance.scale = 0.01;
-    }
+  experiment.dataType = reading.type;
+  experiment.unitsOfG = reading.unitsOfG;
+  // Division is correctly rounded: 981 cm/s2 is exactly 9.81 m/s2, where a product with the
+  // inexact 0.01 is not.
+  if (reading.divisor != 1.0) {
+    for (double& v : values.values) v /= reading.divisor;
   }
   experiment.name = options.name ? *options.name
                     : !values.name.empty()
@@ -179,15 +278,59 @@ void AppendRecord(RecordValues values, RecordFormat format, const std::string& p
   experiment.counter = static_cast<int32_t>(values.Count());
   SamplesOf(experiment) = std::move(values.values);
 
-  provenance.timeStep = experiment.timeStep;
-  provenance.samples = experiment.counter;
+  RecordProvenance provenance = ProvenanceOf(experiment, path, format);
+  provenance.units = reading.units;
+  provenance.unitsSource = reading.unitsSource;
+  if (reading.unitsSource == "header") provenance.unitsWritten = values.header.units;
+  provenance.scale = 1.0 / reading.divisor;
   provenance.startTime = values.startTime;
   provenance.column = std::move(values.column);
   out.experiments.push_back(std::move(experiment));
   out.provenance.push_back(std::move(provenance));
 }
 
+// The experiments of a .quarvel file as the check read them into `load`.
+void TakeCheckedLoad(CheckedLoad checked, ExperimentSet& set, bool strict, RecordLoad& load) {
+  load.warnings = std::move(checked.warnings);
+  load.warningCount = checked.warningCount;
+  load.hint = std::move(checked.hint);
+  load.result = std::move(checked.load);
+  if (!load.result) return;
+  if (strict && load.warningCount > 0) {
+    load.result = FileResult::Failure(load.result.fileName,
+                                      std::to_string(load.warningCount) +
+                                          " warning(s): the file is refused under --strict");
+    return;
+  }
+  for (Experiment& experiment : set.Records()) {
+    load.records.provenance.push_back(ProvenanceOf(experiment, load.result.fileName));
+    load.records.experiments.push_back(std::move(experiment));
+  }
+}
+
+// A record file (AT2, columns, CSV) in `format` from its bytes.
+void ReadRecord(std::string_view text, const std::string& path, RecordFormat format,
+                const RecordOptions& options, RecordLoad& load) {
+  load.needsTimeStep = QuestionsOf(text, path).needsTimeStep;
+  try {
+    AppendRecord(ReadValues(format, text, options), format, path, options, load.records);
+    load.result = FileResult{true, path, 0, {}};
+  } catch (const RecordFailure& failure) {
+    load.result = FileResult::Failure(path, failure.reason, failure.lineNumber);
+    load.contradicted = failure.contradicted;
+  } catch (const std::bad_alloc&) {
+    load.result = FileResult::Failure(path, "not enough memory");
+  }
+  if (!load.result) load.records = {};
+}
+
 }  // namespace
+
+void RecordSet::Append(RecordSet&& other) {
+  std::move(other.experiments.begin(), other.experiments.end(), std::back_inserter(experiments));
+  std::move(other.provenance.begin(), other.provenance.end(), std::back_inserter(provenance));
+  other = {};
+}
 
 std::string_view RecordFormatName(RecordFormat format) { return NameOf(kFormatNames, format); }
 std::optional<RecordFormat> ParseRecordFormat(std::string_view name) {
@@ -211,6 +354,7 @@ RecordProvenance ProvenanceOf(const Experiment& experiment, const std::string& f
   provenance.format = format;
   provenance.type = experiment.dataType;
   provenance.units = std::string(SampleUnit(experiment));
+  provenance.unitsSource = "file";
   provenance.timeStep = experiment.timeStep;
   provenance.samples = experiment.counter;
   return provenance;
@@ -228,10 +372,19 @@ RecordFormat DetectRecordFormat(std::string_view head, std::string_view path) {
   return RecordFormat::Quarvel;
 }
 
-RecordQuestions QuestionsOf(std::string_view head, std::string_view path) {
+RecordQuestions QuestionsOf(std::string_view head, std::string_view path, bool recordOnly) {
   RecordQuestions questions;
   questions.format = DetectRecordFormat(head, path);
-  if (questions.format == RecordFormat::Columns) {
+  if (recordOnly && questions.format == RecordFormat::Quarvel) {
+    questions.format = RecordFormat::Columns;
+  }
+  if (questions.format == RecordFormat::At2) {
+    TextLines lines(head);
+    std::string_view line;
+    while (lines.LineNumber() < 3 && lines.Next(line)) {
+    }
+    if (lines.LineNumber() == 3) questions.header = ReadRecordHeader(line, 3);
+  } else if (questions.format == RecordFormat::Columns) {
     const std::vector<std::string_view> lines = FirstDataLines(head, 1);
     std::vector<std::string_view> pieces;
     if (!lines.empty()) detail::SplitAtBlanks(lines[0], pieces);
@@ -248,64 +401,33 @@ RecordQuestions QuestionsOf(std::string_view head, std::string_view path) {
   return questions;
 }
 
-FileResult ReadRecordText(std::string_view text, const std::string& path,
-                          const RecordOptions& options, RecordSet& out) {
+RecordLoad LoadRecordText(std::string_view text, const std::string& path,
+                          const RecordOptions& options) {
+  RecordLoad load;
   const RecordFormat format = options.format.value_or(DetectRecordFormat(text, path));
   if (format == RecordFormat::Quarvel) {
     ExperimentSet set;
-    const LoadResult load = LoadExperimentText(text, set, path);
-    if (!load) return load;
-    for (Experiment& experiment : set.Records()) {
-      out.provenance.push_back(ProvenanceOf(experiment, path));
-      out.experiments.push_back(std::move(experiment));
-    }
+    TakeCheckedLoad(LoadCheckedExperimentText(text, set, path), set, options.strict, load);
+  } else {
+    ReadRecord(text, path, format, options, load);
+  }
+  return load;
+}
+
+RecordLoad LoadRecordFile(const std::string& path, const RecordOptions& options) {
+  RecordLoad load;
+  std::string text;
+  load.result = ReadFileHead(path, text);
+  if (!load.result) return load;
+  const RecordFormat format = options.format.value_or(DetectRecordFormat(text, path));
+  if (format == RecordFormat::Quarvel) {
+    ExperimentSet set;
+    TakeCheckedLoad(LoadCheckedExperimentFile(path, set), set, options.strict, load);
     return load;
   }
-  try {
-    AppendRecord(ReadValues(format, text, options), format, path, options, out);
-  } catch (const RecordFailure& failure) {
-    return FileResult::Failure(path, failure.reason, failure.lineNumber);
-  } catch (const std::bad_alloc&) {
-    return FileResult::Failure(path, "not enough memory");
-  }
-  FileResult done;
-  done.fileName = path;
-  return done;
-}
-
-FileResult ReadRecordFile(const std::string& path, const RecordOptions& options, RecordSet& out) {
-  std::string text;
-  const FileResult read = ReadWholeFile(path, text, kMaxRecordFileBytes, "a record file");
-  if (!read) return read;
-  return ReadRecordText(text, path, options, out);
-}
-
-FileResult ReadRecordFiles(const std::vector<RecordSource>& sources, RecordSet& out) {
-  if (sources.empty()) return FileResult::Failure("", "no file given");
-  const std::size_t kept = out.experiments.size();
-  FileResult result;
-  for (const RecordSource& source : sources) {
-    result = ReadRecordFile(source.path, source.options, out);
-    if (!result) {
-      out.experiments.resize(kept);
-      out.provenance.resize(kept);
-      return result;
-    }
-  }
-  return result;
-}
-
-FileResult LoadRecordFiles(const std::vector<RecordSource>& sources, ExperimentSet& set,
-                           std::vector<RecordProvenance>* provenance) {
-  RecordSet records;
-  FileResult result = ReadRecordFiles(sources, records);
-  if (!result) return result;
-  if (records.experiments.size() > static_cast<std::size_t>(INT32_MAX)) {
-    return FileResult::Failure(sources.back().path, "too many experiments");
-  }
-  set.Assign(std::move(records.experiments));
-  if (provenance != nullptr) *provenance = std::move(records.provenance);
-  return result;
+  load.result = ReadWholeFile(path, text, kMaxRecordFileBytes, "a record file");
+  if (load.result) ReadRecord(text, path, format, options, load);
+  return load;
 }
 
 }  // namespace quarvel

@@ -17,6 +17,7 @@ namespace quarvel::detail {
 struct RecordFailure {
   int64_t lineNumber = 0;
   std::string reason;
+  RecordOption contradicted = RecordOption::None;  // an option says otherwise than the file
 };
 
 // Whether `line` is empty or holds only blanks and tabs.
@@ -29,20 +30,22 @@ void SplitAtBlanks(std::string_view line, std::vector<std::string_view>& pieces)
 // it and says what it stands for (`what`, e.g. "the time").
 double WholeNumber(std::string_view token, int64_t lineNumber, std::string_view what);
 
-// `text` quoted for a message: at most 40 bytes, control bytes shown as '?'.
-std::string Quoted(std::string_view text);
+// `text` quoted for a message: at most `shownBytes` bytes, control bytes shown as '?'.
+std::string Quoted(std::string_view text, std::size_t shownBytes = 40);
 
 // ASCII upper case.
 std::string UpperCase(std::string_view text);
 
 // What a reader found in a file: the values (index 0 unused and 0, values 1..n), the step
-// between them and the time of the first, the column read (CSV), and a name the file gives.
+// between them and the time of the first, the column read (CSV), and a name and a header
+// line that the file gives.
 struct RecordValues {
   std::vector<double> values{0.0};
   double timeStep = 0.0;
   double startTime = 0.0;
   std::string column;
   std::string name;
+  RecordHeader header;
 
   int64_t Count() const { return static_cast<int64_t>(values.size()) - 1; }
 };
@@ -64,9 +67,9 @@ void TakeTimeAxis(const std::vector<double>& times, const std::vector<int64_t>& 
 double GivenTimeStep(const RecordOptions& options);
 
 // The PEER NGA format: line 1 "PEER NGA STRONG MOTION DATABASE RECORD", line 2 the event and
-// station, line 3 the quantity and units, line 4 the count and step in one of two forms,
-// "NPTS=  1560, DT=   .0200 SEC" or "  1560    0.0200    NPTS, DT"; then the values, several
-// per line, exactly as many as declared. The name is line 2.
+// station, line 3 the quantity and units (the header), line 4 the count and step in one of
+// two forms, "NPTS=  1560, DT=   .0200 SEC" or "  1560    0.0200    NPTS, DT"; then the values,
+// several per line, exactly as many as declared. The name is line 2.
 RecordValues ReadAt2(std::string_view text);
 
 // Count and step of an AT2 fourth line; false when the line has neither form.

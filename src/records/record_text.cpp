@@ -27,13 +27,12 @@ void SplitAtBlanks(std::string_view line, std::vector<std::string_view>& pieces)
   }
 }
 
-std::string Quoted(std::string_view text) {
-  constexpr std::size_t kShownBytes = 40;
-  std::string shown(text.substr(0, kShownBytes));
+std::string Quoted(std::string_view text, std::size_t shownBytes) {
+  std::string shown(text.substr(0, shownBytes));
   for (char& c : shown) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7f) c = '?';
   }
-  return "\"" + shown + (text.size() > kShownBytes ? "...\"" : "\"");
+  return "\"" + shown + (text.size() > shownBytes ? "...\"" : "\"");
 }
 
 std::string UpperCase(std::string_view text) {

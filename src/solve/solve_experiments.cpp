@@ -114,7 +114,8 @@ void SolveOriginalPass(const Experiment& e, const ModelParameters& parameters, M
 }
 
 int64_t SolveExperiment(const Experiment& e, const ModelParameters& parameters,
-                        ExperimentResults& results, ExperimentCost* cost) {
+                        ExperimentResults& results, ExperimentCost* cost, RunMonitor* monitor) {
+  if (monitor != nullptr && monitor->Cancelled()) return 0;
   const double mass = EffectiveMass(parameters.mass, e.mass);
   ModelRun original;
   ModelRun modified;
@@ -125,6 +126,7 @@ int64_t SolveExperiment(const Experiment& e, const ModelParameters& parameters,
     run->onWeightFault = [run, &firstFaultSample] {
       if (firstFaultSample == 0) firstFaultSample = run->sample;
     };
+    run->monitor = monitor;
   }
 
   if (e.counter < 1) {
@@ -137,6 +139,12 @@ int64_t SolveExperiment(const Experiment& e, const ModelParameters& parameters,
     SolveForceDriven(original, modified, e, results);
   } else {
     SolveDisplacementControlled(original, modified, e, results);
+  }
+  if (original.cancelled || modified.cancelled) return 0;
+  if (monitor != nullptr) {
+    // The samples of the last stride of each pass, which no pass reported.
+    monitor->Report(2 * static_cast<int64_t>(std::max(e.counter, 0)) -
+                    original.samplesReported - modified.samplesReported);
   }
 
   const bool fromOrigin = IsForceDriven(e.dataType);
@@ -184,16 +192,17 @@ std::vector<int32_t> CostliestFirst(std::span<const Experiment> records,
 // long each took.
 void SolveOnPool(std::span<const Experiment> records, const ModelParameters& parameters,
                  std::span<ExperimentResults> results, std::vector<ExperimentCost>& costs,
-                 SolvePool& pool) {
+                 SolvePool& pool, RunMonitor* monitor) {
   const std::vector<int32_t> order = CostliestFirst(records, pool.timings);
   std::vector<double> seconds(records.size());
   pool.ForEach(order, [&](int32_t k) {
     const auto at = static_cast<std::size_t>(k);
     const auto started = std::chrono::steady_clock::now();
-    SolveExperiment(records[at], parameters, results[at], &costs[at]);
+    SolveExperiment(records[at], parameters, results[at], &costs[at], monitor);
     seconds[at] =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
   });
+  if (monitor != nullptr && monitor->Cancelled()) return;  // the times say nothing
   pool.timings.seconds = std::move(seconds);
   pool.timings.counters.resize(records.size());
   for (std::size_t k = 0; k < records.size(); ++k) pool.timings.counters[k] = records[k].counter;
@@ -256,6 +265,20 @@ SolveOutcome FinishSolve(Workbench& bench, UserInterface& ui, bool updateDisplay
   return outcome;
 }
 
+// A solve cancelled while it ran leaves no results (some would be incomplete); they are
+// forgotten where the solve ran, as freeing the arrays of a long record takes a while.
+bool ForgetIfCancelled(Workbench& bench, const RunMonitor* monitor) {
+  if (monitor == nullptr || !monitor->Cancelled()) return false;
+  bench.results.Clear();
+  return true;
+}
+
+SolveOutcome CancelledSolve() {
+  SolveOutcome outcome;
+  outcome.cancelled = true;
+  return outcome;
+}
+
 }  // namespace
 
 SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDisplay,
@@ -264,23 +287,33 @@ SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDi
   const std::span<const Experiment> records = bench.experiments.Records();
   const std::span<ExperimentResults> results = bench.results.Records();
   std::vector<ExperimentCost> costs(records.size());
-  if (WorthSharing(records, pool)) {
-    SolveOnPool(records, bench.parameters, results, costs, *pool);
-  } else {
-    for (std::size_t k = 0; k < records.size(); ++k) {
-      SolveExperiment(records[k], bench.parameters, results[k], &costs[k]);
+  bool cancelled = false;
+  ui.RunSolve([&](RunMonitor* monitor) {
+    if (WorthSharing(records, pool)) {
+      SolveOnPool(records, bench.parameters, results, costs, *pool, monitor);
+    } else {
+      for (std::size_t k = 0; k < records.size(); ++k) {
+        SolveExperiment(records[k], bench.parameters, results[k], &costs[k], monitor);
+      }
     }
-  }
+    cancelled = ForgetIfCancelled(bench, monitor);
+  });
+  if (cancelled) return CancelledSolve();
   return FinishSolve(bench, ui, updateDisplay, costs);
 }
 
 SolveOutcome SolveSelectedExperiment(Workbench& bench, UserInterface& ui, bool updateDisplay) {
   if (!StartSolve(bench, ui)) return SolveOutcome{};
   std::vector<ExperimentCost> costs(1);
+  bool cancelled = false;
   if (const Experiment* selected = bench.CurrentExperiment()) {
-    SolveExperiment(*selected, bench.parameters, bench.results.At(bench.currentExperiment),
-                    &costs.front());
+    ExperimentResults& results = bench.results.At(bench.currentExperiment);
+    ui.RunSolve([&](RunMonitor* monitor) {
+      SolveExperiment(*selected, bench.parameters, results, &costs.front(), monitor);
+      cancelled = ForgetIfCancelled(bench, monitor);
+    });
   }
+  if (cancelled) return CancelledSolve();
   return FinishSolve(bench, ui, updateDisplay, costs, bench.currentExperiment);
 }
 

@@ -20,6 +20,9 @@ struct SolveOutcome {
   // computed; 0 without a fault.
   int32_t firstFaultExperiment = 0;
   int32_t firstFaultSample = 0;
+  // The monitor of UserInterface::RunSolve was cancelled while the solve ran: the results are
+  // forgotten (every experiment's), no message is shown and nothing is refreshed.
+  bool cancelled = false;
 };
 
 // What solving one experiment cost.
@@ -38,7 +41,8 @@ struct ExperimentCost {
 // With a pool of more than one thread the experiments are solved side by side; results,
 // messages and their order are those of the solve in index order ("ERRRR" at most once, when
 // the first experiment with a faulting weight evaluation is reached, before the refresh).
-// A set too small to gain from it is solved on the calling thread.
+// A set too small to gain from it is solved on the calling thread. The solving itself goes
+// through ui.RunSolve, whose monitor can cancel it.
 SolveOutcome SolveExperiments(Workbench& bench, UserInterface& ui, bool updateDisplay,
                               SolvePool* pool = nullptr);
 
@@ -51,9 +55,12 @@ SolveOutcome SolveSelectedExperiment(Workbench& bench, UserInterface& ui, bool u
 // experiment's own) into `results`, reusing the storage of what they held. Touches nothing but
 // `results`, so one record may be solved on several threads at once, under other settings or
 // into other results. Returns the number of faulting all-reversal weight evaluations; `cost`
-// (if given) receives the counts.
+// (if given) receives the counts. With a monitor, both passes count their samples to it (2 N in
+// all once solved) and a cancel ends them early, leaving incomplete results (nothing is solved
+// once it has been asked for).
 int64_t SolveExperiment(const Experiment& experiment, const ModelParameters& parameters,
-                        ExperimentResults& results, ExperimentCost* cost = nullptr);
+                        ExperimentResults& results, ExperimentCost* cost = nullptr,
+                        RunMonitor* monitor = nullptr);
 
 // The original model alone over a force-driven experiment (Force or Acceleration): run.history
 // receives exactly the response SolveExperiment stores as results.original, before the

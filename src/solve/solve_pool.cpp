@@ -85,17 +85,96 @@ struct SolvePool::Threads {
   }
 };
 
+// The thread of Launch, started by the first job and kept for the next ones.
+struct SolvePool::Launcher {
+  std::thread thread;
+  mutable std::mutex mutex;
+  std::condition_variable changed;
+  std::function<void()> job;       // the job to start; empty once taken
+  std::function<void()> finished;  // what runs after it
+  bool running = false;            // from Launch until the job has ended
+  bool stopping = false;
+  std::exception_ptr failure;  // what the last job threw, until WaitForJob rethrows it
+
+  void Loop() {
+    std::unique_lock lock(mutex);
+    for (;;) {
+      changed.wait(lock, [this] { return stopping || job; });
+      if (!job) return;
+      const std::function<void()> run = std::exchange(job, nullptr);
+      const std::function<void()> after = std::exchange(finished, nullptr);
+      lock.unlock();
+      std::exception_ptr error;
+      try {
+        run();
+      } catch (...) {
+        error = std::current_exception();
+      }
+      lock.lock();
+      failure = error;
+      running = false;
+      changed.notify_all();
+      if (after) {
+        lock.unlock();
+        after();
+        lock.lock();
+      }
+    }
+  }
+
+  void WaitUntilIdle(std::unique_lock<std::mutex>& lock) {
+    changed.wait(lock, [this] { return !running; });
+  }
+};
+
 SolvePool::SolvePool(unsigned threads)
     : threads_(threads == 0 ? std::max(1u, std::thread::hardware_concurrency()) : threads),
-      work_(std::make_unique<Threads>()) {}
+      work_(std::make_unique<Threads>()),
+      launcher_(std::make_unique<Launcher>()) {}
 
 SolvePool::~SolvePool() {
+  {
+    std::unique_lock lock(launcher_->mutex);
+    launcher_->WaitUntilIdle(lock);
+    launcher_->stopping = true;
+  }
+  launcher_->changed.notify_all();
+  if (launcher_->thread.joinable()) launcher_->thread.join();
   {
     const std::lock_guard lock(work_->mutex);
     work_->stopping = true;
   }
   work_->wake.notify_all();
   for (std::thread& worker : work_->workers) worker.join();
+}
+
+void SolvePool::Launch(std::function<void()> job, std::function<void()> finished) {
+  Launcher& launcher = *launcher_;
+  {
+    std::unique_lock lock(launcher.mutex);
+    launcher.WaitUntilIdle(lock);
+    launcher.job = std::move(job);
+    launcher.finished = std::move(finished);
+    launcher.failure = nullptr;
+    launcher.running = true;
+    if (!launcher.thread.joinable()) {
+      launcher.thread = std::thread([&launcher] { launcher.Loop(); });
+    }
+  }
+  launcher.changed.notify_all();
+}
+
+bool SolvePool::JobRunning() const {
+  const std::lock_guard lock(launcher_->mutex);
+  return launcher_->running;
+}
+
+void SolvePool::WaitForJob() {
+  std::unique_lock lock(launcher_->mutex);
+  launcher_->WaitUntilIdle(lock);
+  if (std::exception_ptr failure = std::exchange(launcher_->failure, nullptr)) {
+    std::rethrow_exception(failure);
+  }
 }
 
 void SolvePool::ForEach(const std::vector<int32_t>& order,

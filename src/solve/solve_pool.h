@@ -3,7 +3,8 @@
 // first work that shares them and reused by all later work. Two ways of handing work out:
 // ForEach runs independent tasks in any order (the experiments of one solve), SolveInOrder
 // solves items ahead on every thread and commits them in index order on the calling thread
-// (the swept values of a study). Every other file of the program is free of threads.
+// (the swept values of a study). Launch runs one job away from the caller's thread, so that a
+// window stays free while the job works. Every other file of the program is free of threads.
 
 #include <algorithm>
 #include <cstdint>
@@ -59,13 +60,25 @@ class SolvePool {
   // run then finishes only a few items more, and few results wait out of order.
   static int32_t LookAhead(int32_t jobs) { return 2 * jobs; }
 
+  // Runs `job` on a thread kept apart from those that ForEach and RunInOrder share work out to,
+  // and returns at once; the job may share its work out on this pool, as its caller. Once the
+  // job has ended, however it ended, `finished` (may be empty) runs on that thread. One job at
+  // a time: a job still running is waited for first.
+  void Launch(std::function<void()> job, std::function<void()> finished = {});
+  // True from Launch until the job has ended (before `finished` runs).
+  bool JobRunning() const;
+  // Waits for the launched job to end and rethrows what it threw.
+  void WaitForJob();
+
   SolveTimings timings;  // kept by SolveExperiments between the solves it shares out here
 
  private:
-  struct Threads;  // the kept threads and what they are given, in solve_pool.cpp
+  struct Threads;   // the kept threads and what they are given, in solve_pool.cpp
+  struct Launcher;  // the thread of Launch and its job
 
   unsigned threads_;  // the caller's and the workers'
   std::unique_ptr<Threads> work_;
+  std::unique_ptr<Launcher> launcher_;
 };
 
 // Items 0..count-1 solved `jobs` at a time and committed in index order on the calling thread:

@@ -3,7 +3,10 @@
 // and the event loop, the command line with stderr, tests with fakes that record the calls.
 
 #include <cstdint>
+#include <functional>
 #include <string>
+
+#include "model/run_monitor.h"
 
 namespace quarvel {
 
@@ -24,6 +27,11 @@ class UserInterface {
   virtual void UpdateErrorLabels() = 0;
   virtual void UpdatePeriodLabels() = 0;
   virtual void UpdateGraph(int32_t pointCount, bool updateTitles) = 0;
+  // Runs `solve`, the part of a solve that integrates and writes the results, to its end. The
+  // caller touches neither the experiments nor the results until it returns. The window runs
+  // it away from its own thread, answering the user meanwhile, and passes the monitor that
+  // shows its progress and cancels it; by default it runs here, unwatched.
+  virtual void RunSolve(const std::function<void(RunMonitor*)>& solve) { solve(nullptr); }
   // A study is about to solve swept value `index` (0-based) of `count`, x, with the value's
   // input already rewritten: the window says so beside the inputs it shows. Nothing by default.
   virtual void ShowStudyValue(int32_t /*index*/, int32_t /*count*/, double /*x*/) {}

@@ -88,7 +88,10 @@ SeriesFileOutcome StudySeriesFile(Workbench& bench, UserInterface& ui, const Sto
     bench.SelectFirst(SetSource::Other);
     if (hooks.onSetLoaded) hooks.onSetLoaded();
   }
-  SolveExperiments(bench, ui, true, work.pool);
+  // A solve cancelled on the way leaves nothing to study, and a run asked to end studies no more.
+  if (SolveExperiments(bench, ui, true, work.pool).cancelled || stop.RunStopRequested()) {
+    return file;
+  }
   ui.ProcessEvents();
   file.study = RunParametricLoop(bench, ui, stop, request, work);
   return file;

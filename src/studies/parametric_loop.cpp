@@ -233,6 +233,10 @@ StudyValue SolveStudyValue(Workbench& bench, UserInterface& ui, const StudyStart
   const SolveOutcome solved = solve == StudySolve::SelectedExperiment
                                   ? SolveSelectedExperiment(bench, ui, true)
                                   : SolveExperiments(bench, ui, true);
+  if (solved.cancelled) {
+    value.kind = StudyValue::Kind::Cancelled;
+    return value;
+  }
   ui.ProcessEvents();
   value.weightFaults = solved.weightFaults;
   const ExperimentResults* results = bench.CurrentResults();
@@ -281,6 +285,10 @@ std::optional<detail::StudyStart> StartParametricStudy(const Workbench& bench,
 bool CommitStudyValue(int32_t i, const detail::StudyValue& value, const StudyFileLayout& layout,
                       Envelopes* envelopes, TextFileWriter& writer, StudyOutcome& outcome) {
   using Kind = detail::StudyValue::Kind;
+  if (value.kind == Kind::Cancelled) {
+    outcome.status = StudyStatus::Aborted;
+    return false;
+  }
   if (value.kind == Kind::InvalidValue || value.kind == Kind::SolveRefused) {
     outcome.status = value.kind == Kind::InvalidValue ? StudyStatus::InvalidValue
                                                       : StudyStatus::SolveRefused;
@@ -404,7 +412,10 @@ StudyOutcome RunParametricLoop(Workbench& bench, UserInterface& ui, const StopTo
       [&](int32_t k, SolvedValue& solved) {
         const int32_t i = indices[static_cast<std::size_t>(k)];
         for (const auto& [text, icon] : solved.messages) ui.ShowMessage(text, icon);
-        if (solved.value.kind != detail::StudyValue::Kind::InvalidValue) lastRewritten = i;
+        using Kind = detail::StudyValue::Kind;
+        if (solved.value.kind != Kind::InvalidValue && solved.value.kind != Kind::Cancelled) {
+          lastRewritten = i;
+        }
         if (!CommitStudyValue(i, solved.value, layout, request.envelopes, writer, outcome)) {
           if (!writer.Failed()) stoppedAt = i;
           return AfterCommit::Stop;

@@ -57,7 +57,8 @@ inline constexpr int32_t kMaxStudyValues = 1'000'000;
 
 enum class StudyStatus {
   Completed,      // every value of the range was solved
-  Aborted,        // the stop token ended the study after a value
+  Aborted,        // the stop token ended the study after a value, or a cancelled solve ended
+                  // it during one (that value is not taken)
   NothingToDo,    // step <= 0 or from > to: nothing written, nothing to show
   NoExperiments,  // no selected experiment: nothing written
   RangeTooLarge,  // the range holds more than kMaxStudyValues values (or is not finite)

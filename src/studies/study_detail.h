@@ -80,6 +80,7 @@ struct StudyValue {
     Filtered,      // both peaks at or below the threshold: no line
     InvalidValue,  // the rewritten input came out infinite or NaN (`message`); nothing solved
     SolveRefused,  // the solve showed its message and solved nothing (`message`)
+    Cancelled,     // the solve was cancelled before it ended: the value is not taken
   };
   Kind kind = Kind::Filtered;
   double x = 0.0;

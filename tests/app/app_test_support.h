@@ -33,17 +33,24 @@ struct DialogLog {
   QStringList asked;
   QStringList answers;
   QString editorError;  // what OpenInTextEditor reports
+  QString openFilter;   // the filter an Open dialog's answer is chosen under
 };
 
 // The sinusoid, record and About dialogs are the real ones, answered on screen by the tests.
 class FakeDialogs : public QtDialogs {
  public:
   explicit FakeDialogs(DialogLog& log) : log_(log) {}
-  std::optional<QString> OpenFile(QWidget*, const FileDialogRequest& r) override {
-    return Ask({"open", r.title, r.filters.join(";"), r.directory, r.defaultSuffix});
+  std::optional<ChosenFile> OpenFile(QWidget*, const FileDialogRequest& r) override {
+    const auto path = Ask({"open", r.title, r.filters.join(";"), r.directory, r.defaultSuffix});
+    if (!path) return std::nullopt;
+    return ChosenFile{*path, log_.openFilter};
   }
   std::optional<QString> SaveFile(QWidget*, const FileDialogRequest& r) override {
     return Ask({"save", r.title, r.filters.join(";"), r.directory, r.defaultSuffix});
+  }
+  std::optional<QString> ChooseFolder(QWidget*, const QString& title,
+                                      const QString& start) override {
+    return Ask({"folder", title, start});
   }
   std::optional<QString> InputText(QWidget*, const QString& title, const QString& prompt,
                                    const QString& defaultText) override {
@@ -103,11 +110,14 @@ class FormTest : public ::testing::Test {
   // The experiment list's entries joined by "|".
   QString Entries() {
     QStringList names;
-    for (int i = 0; i < List("cboExperiment")->count(); ++i) names << List("cboExperiment")->itemText(i);
+    QComboBox* list = List("cboExperiment");
+    for (int i = 0; i < list->count(); ++i) names << list->itemText(i);
     return names.join("|");
   }
   // The quantities selected on the two axes, as "X|Y".
-  QString Axes() { return List("cboGraphX")->currentText() + "|" + List("cboGraphY")->currentText(); }
+  QString Axes() {
+    return List("cboGraphX")->currentText() + "|" + List("cboGraphY")->currentText();
+  }
   // What the window shows, joined by " ": each word of `what` names a label, or is "Entries" or
   // "Axes".
   QString Shown(const QString& what) {

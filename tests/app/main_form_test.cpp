@@ -13,8 +13,12 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sys/fsuid.h>
+#include <unistd.h>
+
 #include <tuple>
 
+#include "app/record_dialog.h"
 #include "app_test_support.h"
 #include "app/graph_window.h"
 #include "display/response_graph.h"
@@ -47,6 +51,22 @@ void PressEscape(MainForm& form) {
 }
 void CloseWindow(MainForm& form) { form.close(); }
 
+// For its lifetime the window's thread opens files as an ordinary user would: root may write
+// into any folder, whatever its permissions say.
+class OrdinaryUser {
+ public:
+  OrdinaryUser() : root_(::geteuid() == 0) {
+    if (root_) ::setfsuid(kNobody);
+  }
+  ~OrdinaryUser() {
+    if (root_) ::setfsuid(0);
+  }
+
+ private:
+  static constexpr uid_t kNobody = 65534;
+  bool root_;
+};
+
 class MainFormTest : public testing::FormTest {
  protected:
   bool Checked(const char* name) { return Find<QAbstractButton>(name)->isChecked(); }
@@ -73,6 +93,21 @@ class MainFormTest : public testing::FormTest {
     watch.start();
     Click(button);
     return shown;
+  }
+  // The program's folder "bin" (read-only for `readOnly`), the user's folder "docs/Quarvel"
+  // (not made yet) and the settings file, in the scratch folder, which every user may write.
+  ResultsFolderPlaces Installed(bool readOnly) {
+    QDir top(folder.path());
+    EXPECT_TRUE(top.mkdir("bin"));
+    const auto all = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
+                     QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther |
+                     QFile::ExeOther;
+    EXPECT_TRUE(QFile::setPermissions(folder.path(), all));
+    if (readOnly) {
+      const auto write = QFile::WriteOwner | QFile::WriteGroup | QFile::WriteOther;
+      EXPECT_TRUE(QFile::setPermissions(top.filePath("bin"), all & ~write));
+    }
+    return {top.filePath("bin"), top.filePath("docs/Quarvel"), top.filePath("settings.ini")};
   }
   static constexpr const char* kRange[] = {"txtFrom", "txtTo", "txtStep"};
 };
@@ -199,10 +234,10 @@ TEST_F(MainFormTest, LoadCancelAndFailedLoad) {
   EXPECT_EQ(Entries() + QString::number(log.asked.size()), "5");
 }
 
-// A ground-motion record asks in its dialog only what the file leaves open: nothing but type
-// and units for a file with times (or an AT2 header, read in the record tests); for one column of
-// values also the time step, Ok only for a number above 0, units only for an acceleration. It loads with the answers (cm/s2 divided by 100); a
-// record that cannot be read says why and leaves the set shown; Cancel shows the set afresh.
+// A ground-motion record asks in its dialog only what the file leaves open: for one column of
+// values also the time step, Ok only for a number above 0, units only for an acceleration. It
+// loads with the answers; a record that cannot be read says why and leaves the set shown;
+// Cancel shows the set afresh.
 TEST_F(MainFormTest, LoadRecordAsksWhatTheFileLeavesOpen) {
   const auto answer = [this](const char* file, const char* text, auto fill) {
     log.answers = {WriteFile(file, text)};
@@ -227,23 +262,67 @@ TEST_F(MainFormTest, LoadRecordAsksWhatTheFileLeavesOpen) {
                 QString::number(Bench().experiments.At(1).timeStep),
             "push Force 4 0.5");
 
-  answer("ground.txt", "0 981\n0.5 -3\n", [](QWidget& dialog) {
-    EXPECT_EQ(dialog.findChild<QLineEdit*>("txtRecordTimeStep"), nullptr);
-    dialog.findChild<QComboBox*>("cboRecordUnits")->setCurrentIndex(2);
-  });
-  EXPECT_EQ(Shown("Entries lblExpValue_1"), "ground Acceleration");
-  EXPECT_TRUE(Bench().experiments.At(1).acceleration[1] == 9.81 && Bench().experiments.At(1).unitsOfG == 0);
-
   StaleResults();
   answer("uneven.txt", "0 1\n0.5 2\n1.5 3\n", [](QWidget&) {});
   EXPECT_TRUE(log.asked.last().startsWith("message critical: Error while loading the file! | ") &&
               log.asked.last().contains("uneven.txt: line 3: the time step is not uniform"));
-  EXPECT_TRUE(Entries() == "ground" && !Solved());
+  EXPECT_EQ(Entries(), "push");
+  EXPECT_FALSE(Solved());
 
   log.answers = {folder.filePath("push.txt")};
   AnswerNextDialog([](QWidget& dialog) { dialog.findChild<QAbstractButton*>("cmdCancel")->click(); });
   Click("cmdLoadExperiments");
-  EXPECT_TRUE(answered == 4 && Entries() == "ground" && Solved());
+  EXPECT_EQ(answered, 3);
+  EXPECT_EQ(Entries(), "push");
+  EXPECT_TRUE(Solved());
+}
+
+// An AT2 header is shown in the record dialog with the type and units it names preselected:
+// a record in cm/s2 loads in m/s2, a velocity record cannot be loaded (Ok stays off).
+TEST_F(MainFormTest, RecordDialogShowsAndPreselectsWhatTheHeaderSays) {
+  const std::string head = "PEER NGA\nQuake\n", values = "\nNPTS= 2, DT= .01 SEC\n 0 -5\n";
+  log.answers = {WriteFile("a.at2", (head + "ACCELERATION TIME SERIES IN UNITS OF CM/S/S" +
+                                     values).c_str())};
+  AnswerNextDialog([](QWidget& dialog) {
+    EXPECT_EQ(dialog.findChild<QLabel*>("lblRecordHeader")->text(),
+              "ACCELERATION TIME SERIES IN UNITS OF CM/S/S");
+    EXPECT_EQ(dialog.findChild<QComboBox*>("cboRecordUnits")->currentIndex(), 2);
+    dialog.findChild<QPushButton*>("cmdOk")->click();
+  });
+  Click("cmdLoadExperiments");
+  EXPECT_EQ(Bench().experiments.At(1).acceleration[2], -0.05);
+
+  log.answers = {WriteFile("d.at2", (head + "DISPLACEMENT TIME SERIES IN UNITS OF CM" +
+                                     values).c_str())};
+  AnswerNextDialog([](QWidget& dialog) {
+    EXPECT_EQ(dialog.findChild<QComboBox*>("cboRecordType")->currentText(), "Displacement");
+    dialog.findChild<QAbstractButton*>("cmdCancel")->click();
+  });
+  Click("cmdLoadExperiments");
+  log.answers = {WriteFile("v.at2", (head + "VELOCITY TIME SERIES IN UNITS OF CM/S" +
+                                     values).c_str())};
+  AnswerNextDialog([](QWidget& dialog) {
+    EXPECT_FALSE(dialog.findChild<QPushButton*>("cmdOk")->isEnabled());
+    dialog.findChild<QAbstractButton*>("cmdCancel")->click();
+  });
+  Click("cmdLoadExperiments");
+  EXPECT_EQ(answered, 3);
+}
+
+// A file chosen under the ground-motion records filter is read as a record, whatever it holds:
+// plain words or nothing fail as a record does, and the set loaded before stays.
+TEST_F(MainFormTest, FailedLoadUnderTheRecordsFilterKeepsTheSet) {
+  log.answers = {WriteFile("two.quarvel", testing::kTwoExperiments)};
+  Click("cmdLoadExperiments");
+  log.openFilter = kRecordFilesFilter;
+  for (const char* text : {"plain words\n", ""}) {
+    SCOPED_TRACE(text);
+    log.answers = {WriteFile("words.txt", text)};
+    AnswerNextDialog([](QWidget& dialog) { dialog.findChild<QPushButton*>("cmdOk")->click(); });
+    Click("cmdLoadExperiments");
+    EXPECT_TRUE(log.asked.last().startsWith("message critical: Error while loading the file!"));
+    EXPECT_EQ(Entries(), "Pulse|Ground");
+  }
 }
 
 // The sinusoid dialog drops minus signs, reads a comma as the decimal point, selects a box's
@@ -328,42 +407,80 @@ TEST_F(MainFormTest, ExportWritesTheReportAndOpensItOrSaysWhatFailedAndAboutShow
   EXPECT_EQ(answered, 1);
 }
 
-// Loop over the mass: an Escape pressed before it started ends nothing (Escape and closing the
+// Installed where an ordinary user may not write, the Loop over the mass writes into the user's
+// folder, made for it. An Escape pressed before it started ends nothing (Escape and closing the
 // window while a study runs: the advanced loop below, on the same loop); whenever the window
-// runs, the status bar names the value whose mass the box shows, and the box keeps the last.
-TEST_F(MainFormTest, LoopWritesTheStudyAndTheStatusBarFollowsTheMassBox) {
-  const QString folderName = NewStudyWindow("loop", "2 2.2 0.1");
+// runs, the status bar names the value whose mass the box shows, at the end what was written
+// where; the box keeps the last value.
+TEST_F(MainFormTest, InstalledLoopWritesIntoTheUserFolderAndTheStatusBarFollowsTheMassBox) {
+  const ResultsFolderPlaces places = Installed(true);
+  NewStudyWindow("loop", "2 2.2 0.1");
+  const OrdinaryUser user;
+  form->SetResultsFolderPlaces(places);
+  EXPECT_EQ(Box("txtResultsFolder")->text(), places.userFolder);
   Click("cmdCreateExperiment");
   Click("optVaryMass");
   PressEscape(*form);
   const QStringList shown = RunStudy("cmdLoop", nullptr);
-  const QStringList lines = FileLines(folderName + "lresults.out");
+  const QStringList lines = FileLines("docs/Quarvel/lresults.out");
   ASSERT_EQ(lines.size(), 5) << lines.join("|").toStdString();
-  EXPECT_TRUE(lines.back().startsWith("2.2\t") && Box("txtMass")->text() == "2.2");
-  EXPECT_TRUE(log.asked.isEmpty() && !shown.isEmpty());
+  EXPECT_TRUE(lines.back().startsWith("2.2\t"));
+  EXPECT_EQ(Box("txtMass")->text(), "2.2");
+  EXPECT_EQ(form->statusBar()->currentMessage(),
+            "Loop done: 3 of 3 values solved, 3 lines written to " + places.userFolder +
+                "/lresults.out.");
+  EXPECT_TRUE(log.asked.isEmpty());
+  EXPECT_FALSE(shown.isEmpty());
   for (const QString& pair : shown) {
     const QString mass = pair.section(" | ", 1);
     EXPECT_TRUE(pair.contains("(x = " + mass + "). Press Esc to stop. | ")) << pair.toStdString();
   }
 }
 
+// A program folder that can be written is the results folder. Browse refuses a folder that
+// cannot be written and takes another, which the next run starts with.
+TEST_F(MainFormTest, BrowsedResultsFolderIsRememberedAWritableProgramFolderUsed) {
+  const ResultsFolderPlaces writable = Installed(false);
+  form->SetResultsFolderPlaces(writable);
+  EXPECT_EQ(form->ResultsFolder(), writable.programFolder);
+  ASSERT_TRUE(QDir(folder.path()).mkdir("read-only"));
+  ASSERT_TRUE(QFile::setPermissions(folder.filePath("read-only"), QFile::ReadOther));
+  log.answers = {folder.filePath("read-only"), folder.filePath("docs")};
+  {
+    const OrdinaryUser user;
+    Click("cmdBrowseResultsFolder");
+  }
+  EXPECT_TRUE(log.asked.last().startsWith("message exclamation: Studies cannot write their "));
+  EXPECT_EQ(form->ResultsFolder(), writable.programFolder);
+  ASSERT_TRUE(QDir(folder.path()).mkdir("docs"));
+  Click("cmdBrowseResultsFolder");
+  form = std::make_unique<MainForm>(std::make_unique<testing::FakeDialogs>(log));
+  form->SetResultsFolderPlaces(writable);
+  EXPECT_EQ(Box("txtResultsFolder")->text(), folder.filePath("docs"));
+}
+
 // The advanced loop asks for the threshold (Cancel studies nothing) and studies each file of the
 // series, the list showing the last file's set. Escape while a file is studied ends that file's
 // study after its current value, and the series goes on with the next file, the status bar
-// saying so; closing the window ends the series. An Escape pressed before it started ends
-// nothing.
+// saying so and, at the end, what was studied; closing the window ends the series at once. An
+// Escape pressed before it started ends nothing.
 TEST_F(MainFormTest, EscapeEndsOnlyTheCurrentFilesStudyAndClosingEndsTheSeries) {
   form->SetStudyFolder(folder.path());
   Click("cmdExLoop");
-  EXPECT_TRUE(log.asked.last().startsWith("input | Peak U/Uy Threshold | Filter out the results") &&
-              log.asked.last().endsWith("smaller than... | 1"));
+  EXPECT_TRUE(log.asked.last().startsWith("input | Peak U/Uy Threshold | Filter out the results"));
+  EXPECT_TRUE(log.asked.last().endsWith("smaller than... | 1"));
   EXPECT_TRUE(QDir(folder.path()).entryList(QDir::Files).isEmpty());
-  const std::tuple<const char*, bool, void (*)(MainForm&), int, bool> rows[] = {
-      // name, Escape before the series, at its first events, values of file 1, file 2 studied
-      {"StaleEscape", true, nullptr, 50, true},
-      {"Escape", false, PressEscape, 1, true},
-      {"Close", false, CloseWindow, 1, false}};
-  for (const auto& [name, staleEscape, during, firstValues, second] : rows) {
+  const std::tuple<const char*, bool, void (*)(MainForm&), int, bool, const char*> rows[] = {
+      // name, Escape before the series, at its first events, lines of file 1's study, file 2
+      // studied, the end of what the status bar says then
+      {"StaleEscape", true, nullptr, 52, true,
+       ": 2 files studied, 100 values solved, 100 lines written to their study files; 4 of the "
+       "4 envelope files written."},
+      {"Escape", false, PressEscape, 3, true, "51 lines written to their study files; 4 of the 4 "
+                                              "envelope files written. Esc ended the study of "
+                                              "file 1 early."},
+      {"Close", false, CloseWindow, 0, false, nullptr}};
+  for (const auto& [name, staleEscape, during, firstLines, second, summary] : rows) {
     SCOPED_TRACE(name);
     const QString folderName = NewStudyWindow(name, "1 50 1");
     WriteFile(folderName + "1 first.quarvel", testing::kTwoExperiments);
@@ -372,14 +489,18 @@ TEST_F(MainFormTest, EscapeEndsOnlyTheCurrentFilesStudyAndClosingEndsTheSeries) 
     if (staleEscape) PressEscape(*form);
     log.answers = {"0.0001"};
     const QStringList shown = RunStudy("cmdExLoop", during);
-    EXPECT_EQ(FileLines(folderName + "1 first.quarvel.out").size() * 100 +
-                  FileLines(folderName + "2 second.quarvel.out").size(),
-              (2 + firstValues) * 100 + (second ? 52 : 0));
+    EXPECT_EQ(FileLines(folderName + "1 first.quarvel.out").size(), firstLines);
+    EXPECT_EQ(FileLines(folderName + "2 second.quarvel.out").size(), second ? 52 : 0);
     EXPECT_TRUE(QFile::exists(folder.filePath(folderName + "EnvRelErrorEhNeg.out")));
     const QRegularExpression toldOfFile2("^File 2 of the series, .*: press Esc to end this file");
     EXPECT_EQ(shown.filter(toldOfFile2).isEmpty(), !second) << shown.join("\n").toStdString();
-    EXPECT_EQ(Shown("Entries Axes lblExpValue_5"), second ? "Second U |F  3" : "Pulse|Ground U |F  3");
-    EXPECT_FALSE(Bench().reactionGuard.IsSet() || log.asked.join("").contains("message"));
+    EXPECT_EQ(Shown("Entries Axes lblExpValue_5"),
+              second ? "Second U |F  3" : "Pulse|Ground U |F  3");
+    if (summary) {
+      EXPECT_TRUE(form->statusBar()->currentMessage().endsWith(summary));
+    }
+    EXPECT_FALSE(Bench().reactionGuard.IsSet());
+    EXPECT_FALSE(log.asked.join("").contains("message"));
   }
 }
 

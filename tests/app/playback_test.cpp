@@ -2,10 +2,13 @@
 // clock that advances a fixed step per reading, with the user's clicks posted so that they run
 // between two turns of the playback.
 
+#include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSlider>
 #include <QStatusBar>
@@ -129,11 +132,14 @@ TEST_F(PlaybackTest, EveryRedrawAfterPauseShowsThePausedFrame) {
   Click("optReversalLastAndMax");
   Click("cmdCreateExperiment");
   Click("optALLREV");  // after the solve
-  EXPECT_TRUE(Pixels(Picture(), kRed) > 100 && Pixels(Picture(), kBlue) > 100 && !Pixels(Picture(), kGreen));
+  EXPECT_GT(Pixels(Picture(), kRed), 100);
+  EXPECT_GT(Pixels(Picture(), kBlue), 100);
+  EXPECT_EQ(Pixels(Picture(), kGreen), 0);
   // The "+" legend sample: as long across as down.
   const QImage plus = Find<QWidget>("lineReversalPlus")->grab().toImage();
   const int across = Pixels(plus.copy(0, plus.height() / 2, plus.width(), 1), kGreen);
-  EXPECT_TRUE(across > 4 && across == Pixels(plus.copy(plus.width() / 2, 0, 1, plus.height()), kGreen));
+  EXPECT_GT(across, 4);
+  EXPECT_EQ(across, Pixels(plus.copy(plus.width() / 2, 0, 1, plus.height()), kGreen));
   Play({{5, Clicking("cmdPause")}});
   EXPECT_EQ(Shows(), "100/501 199");  // 99.7 -> 100
   EXPECT_GT(Pixels(Picture(), kGreen), 0);
@@ -166,7 +172,8 @@ TEST_F(PlaybackTest, EveryRedrawAfterPauseShowsThePausedFrame) {
   };
   const QPoint inside((plot().Left + plot().Right) / 2, (plot().Top + plot().Bottom) / 2);
   const std::string text = readOut(inside);
-  EXPECT_EQ(text, window.GraphModel().FormatCoordinates(*window.PictureLayout(), inside.x(), inside.y()));
+  EXPECT_EQ(text, window.GraphModel().FormatCoordinates(*window.PictureLayout(), inside.x(),
+                                                        inside.y()));
   EXPECT_EQ(readOut(QPoint(plot().Left - 1, plot().Bottom)), "");
   RecordingCanvas elsewhere(300, 200);
   window.GraphModel().SetSurface(&elsewhere);
@@ -179,6 +186,8 @@ TEST_F(PlaybackTest, EveryRedrawAfterPauseShowsThePausedFrame) {
   window.SetGraphWidth(400);
   window.SetGraphHeight(250);
   log.answers = {"420 px"};
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitFor([&window] { return QApplication::activeWindow() == &window; }));
   QTest::keyClick(&window, Qt::Key_F12, Qt::ControlModifier);
   EXPECT_EQ(QPoint(plot().Right - plot().Left, plot().Bottom - plot().Top), QPoint(420, 250));
   EXPECT_EQ(window.SurfaceSize(), window.Picture().size());  // the window follows the picture
@@ -205,6 +214,79 @@ TEST_F(PlaybackTest, EveryRedrawAfterPauseShowsThePausedFrame) {
   EXPECT_FALSE(window.isVisible());
 }
 
+// A new set or a new response resets a paused playback: after Load, Create, a Loop and Clear the
+// scroll bar is at 0 without a frame caption, and Play starts from the new record's beginning.
+TEST_F(PlaybackTest, NewSetsAndResponsesPlayFromTheStart) {
+  form->SetStudyFolder(folder.path());
+  Box("txtTo")->setText("0.1");  // the Loop solves one value
+  QByteArray longer = "1\nLonger\n1\n2.86\n0\n0\n0\nForce\nnone\n0.01\n200\n";
+  for (int i = 0; i < 200; ++i) longer += "1\n";
+  const std::pair<const char*, const char*> rows[] = {
+      // command, what one step of Play shows then
+      {"cmdLoadExperiments", "50/200 250"},
+      {"cmdCreateExperiment", "25/501 49"},
+      {"cmdLoop", "25/501 49"},
+      {"cmdClearExperiments", " 0"}};
+  for (const auto& [command, played] : rows) {
+    SCOPED_TRACE(command);
+    Click("cmdCreateExperiment");
+    Play({{5, Clicking("cmdPause")}});
+    ASSERT_EQ(Shows(), "100/501 199");
+    log.answers = {WriteFile("longer.quarvel", longer.constData())};
+    Click(command);
+    EXPECT_EQ(Shows(), " 0");
+    Play({{2, Clicking("cmdPause")}});
+    EXPECT_EQ(Shows(), played);
+  }
+}
+
+// The graph window's menu lists the plot size commands with their keys. Save Picture writes the
+// graph as shown, at the window's size, in the format the extension names, and refuses another;
+// a plot size the window cannot take is refused with a word, and no size makes it taller than
+// the screen.
+TEST_F(PlaybackTest, GraphWindowMenuSavesPicturesAndRefusesSizesItCannotTake) {
+  Click("cmdCreateExperiment");
+  GraphWindow& window = form->GraphForm();
+  window.ShowWithSurfaceSize(QSize(500, 400));
+  const auto command = [&window](const char* name) { return window.findChild<QAction*>(name); };
+  const QList<QAction*> menu = window.findChild<QMenu*>("mnuSettings")->actions();
+  EXPECT_TRUE(menu.contains(command("mnuPlotWidth")));
+  EXPECT_EQ(command("mnuPlotWidth")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F12));
+  EXPECT_TRUE(menu.contains(command("mnuPlotHeight")));
+  EXPECT_EQ(command("mnuPlotHeight")->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F11));
+
+  const std::pair<const char*, const char*> pictures[] = {
+      {"graph.png", "\x89PNG"}, {"graph.jpg", "\xFF\xD8\xFF"}, {"graph.svg", "<?xml"},
+      {"graph.pdf", "%PDF"}, {"graph.txt", nullptr}};
+  for (const auto& [name, start] : pictures) {
+    SCOPED_TRACE(name);
+    log.answers = {folder.filePath(name)};
+    command("mnuSavePicture")->trigger();
+    QFile file(folder.filePath(name));
+    const QByteArray head = file.open(QIODevice::ReadOnly) ? file.read(8) : QByteArray();
+    if (start) {
+      EXPECT_TRUE(head.startsWith(start));
+    } else {
+      EXPECT_TRUE(log.asked.last().contains("graph.txt: the extension names no picture format"));
+    }
+  }
+  EXPECT_EQ(QImage(folder.filePath("graph.png")).size(), window.SurfaceSize());
+
+  const QSize shown = window.size();
+  const std::pair<const char*, const char*> refused[] = {
+      {"mnuPlotWidth", "99999"}, {"mnuPlotWidth", "abc"}, {"mnuPlotWidth", "-5"},
+      {"mnuPlotHeight", "4000"}};
+  for (const auto& [name, answer] : refused) {
+    SCOPED_TRACE(answer);
+    log.answers = {answer};
+    command(name)->trigger();
+    EXPECT_TRUE(log.asked.last().contains(QString("\"%1\" is not a plot ").arg(answer)));
+    EXPECT_EQ(window.size(), shown);
+  }
+  window.SetGraphHeight(4000);
+  EXPECT_LE(window.height(), window.screen()->availableGeometry().height());
+}
+
 // Solve, Clear and closing the window stop a running playback first.
 TEST_F(PlaybackTest, CommandsAndClosingStopPlayback) {
   form->show();
@@ -219,7 +301,8 @@ TEST_F(PlaybackTest, CommandsAndClosingStopPlayback) {
   EXPECT_TRUE(Bench().experiments.Count() == 0 && Picture().isNull());
 
   // A record without a positive time step would never reach its end: playing ends at once.
-  log.answers = {WriteFile("back.quarvel", "1\nBack\n1\n2.86\n0\n0\n0\nForce\nnone\n-0.02\n4\n0\n5\n0\n-5\n")};
+  log.answers = {WriteFile("back.quarvel",
+                           "1\nBack\n1\n2.86\n0\n0\n0\nForce\nnone\n-0.02\n4\n0\n5\n0\n-5\n")};
   Click("cmdLoadExperiments");
   EXPECT_EQ(Play({}), 2);
   Click("cmdCreateExperiment");

@@ -99,12 +99,11 @@ TEST_F(CliTest, LoadedFilesAreCheckedLineByLine) {
   Fails("solve --load slips.quarvel --strict",
         "slips.quarvel: 2 warning(s): the file is refused under --strict");
 
-  const CliRun check = Ok("check --strict " + Quote(kElCentro));
-  EXPECT_EQ(check.err + check.out, kElCentro +
-                           ": 1 experiment(s), 0 warning(s)\nExperiment 1 :\tEl Centro 1940 NS\n"
-                           "Data type :\tAcceleration\nUnits :\tUnits of g\nSamples :\t1560\n"
-                           "Time step :\t0.02 s\nDuration :\t31.18 s\nPeak :\t-0.31882 g at 2.02 "
-                           "s (sample 102)\nMass :\t1 kg\nWeight :\t1\n");
+  // The peak in g at 2.02 s, 0.31882 x 9.81 in m/s2.
+  ExpectAll(Ok("check --strict " + Quote(kElCentro)).out,
+            {": 1 experiment(s), 0 warning(s)\nExperiment 1 :\tEl Centro 1940 NS\n",
+             "Units as written :\tg (the file)\nUnits as stored :\tg\nSamples :\t1560\n",
+             "PGA :\t0.31882 g, 3.1276242 m/s^2 at 2.02 s\n", "no baseline correction)"});
   Fails("check --strict slips.quarvel", "slips.quarvel: 2 warning(s)");
 }
 
@@ -388,6 +387,20 @@ const ErrorCase kErrorCases[] = {
      "text.csv: line 3: text where a number belongs (column \"a\"): \"n/a\""},
     {"record_without_time_step", "solve --load one.txt", 1, "Give the time step with --dt SECONDS."},
     {"record_zero_time_step", "solve --load one.txt --dt 0", 2, "--dt: \"0\": the time step must"},
+    // What an AT2 header says, through each command that reads records; a velocity or an
+    // option that contradicts the header is refused, a record in cm/s2 is stored in m/s2.
+    {"load_velocity_record", "solve --load v.at2", 1,
+     "v.at2: line 3: the header says \"VELOCITY TIME SERIES IN UNITS OF CM/S\": a velocity"},
+    {"load_record_in_cm_s2", "solve --load a.at2 --method euler", 0, "Units :\tNo unit system"},
+    {"check_record_in_cm_s2", "check a.at2 --json", 0, "\"unitsWritten\": \"CM/S/S\""},
+    {"convert_units_contradict_header", "convert a.at2 --units g -o f.quarvel", 2,
+     "--units g contradicts a.at2: line 3: the header says \"ACCELERATION TIME SERIES IN UNITS"},
+    {"spectrum_type_contradicts_header", "spectrum a.at2 --type force --periods 1 --ductility 4",
+     2, "--type force contradicts a.at2: line 3"},
+    {"records_units_contradict_header", "advanced-loop --records a.at2 --units g", 2,
+     "(--units g contradicts it)"},
+    {"records_quarvel_strict", "advanced-loop --records slip.quarvel --strict", 1,
+     "slip.quarvel:8: warning: the data type"},
     {"csv_of_a_shard", "loop --csv --shard 1/2", 2, "--csv needs the whole study"},
     {"convert_without_output", "convert one.txt", 2, "--output"},
     {"convert_bad_record", "convert one.txt uneven.txt --dt 0.1 -o f.quarvel", 1,
@@ -405,7 +418,7 @@ const ErrorCase kErrorCases[] = {
     {"plot_study_solve_option", "plot --study s.out --x U -o f.png", 2, "--study: draws files"},
     {"plot_study_envelopes", "plot --study s.out --envelopes . -o f.png", 2, "--study excludes"},
     {"plot_study_missing", "plot --study missing.out -o f.png", 1, "missing.out: No such file or"},
-    {"plot_study_not_a_file", "plot --study . -o f.png", 1, ".: not a file"},
+    {"plot_study_not_a_file", "plot --study . -o f.png", 1, ".: Is a directory"},
     {"plot_envelopes_missing", "plot --envelopes . -o f.png", 1, "EnvRelErrorUPos.out: No such"},
     {"plot_size_without_height", "plot --size 800 -o f.png", 2, "--size"},
     {"plot_width_too_small", "plot --size 399x600 -o f.png", 2, "--size"},
@@ -443,6 +456,10 @@ TEST_P(CliErrorTest, FailsWithStatusAndMessage) {
   dir.Write("one.txt", "1\n2\n");
   dir.Write("uneven.txt", "0 1\n0.02 2\n0.05 3\n");
   dir.Write("text.csv", "t,a\n0,1\n0.01,n/a\n");
+  dir.Write("slip.quarvel", "1\nP\n1\n1\n0\n0\n0\nForse\nnone\n0.02\n2\n0\n1\n");
+  const std::string head = "PEER NGA\nQuake\n", values = "\nNPTS= 3, DT= .01 SEC\n 0 -5 2\n";
+  dir.Write("a.at2", head + "ACCELERATION TIME SERIES IN UNITS OF CM/S/S" + values);
+  dir.Write("v.at2", head + "VELOCITY TIME SERIES IN UNITS OF CM/S" + values);
   dir.Write("series/1 a.quarvel", SineFile(5, 1, 501));  // the first built-in experiment
   const CliRun run = Run(GetParam().arguments);
   EXPECT_EQ(run.status, GetParam().status) << run.err;

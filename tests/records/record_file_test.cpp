@@ -42,14 +42,14 @@ TEST(ElCentroVariant, SolvesBitIdenticallyToTheQuarvelFile) {
   };
   for (const auto& [path, format, options] : rows) {
     SCOPED_TRACE(path);
+    RecordLoad load = LoadRecordFile(path, options);
+    ASSERT_TRUE(load.result) << load.result.Describe();
+    ASSERT_EQ(load.records.experiments.size(), 1u);
+    const RecordProvenance& provenance = load.records.provenance.at(0);
+    EXPECT_EQ(provenance.format, format);
+    EXPECT_EQ(provenance.units, "g");
     Workbench bench;
-    std::vector<RecordProvenance> provenance;
-    const FileResult load = LoadRecordFiles({{path, options}}, bench.experiments, &provenance);
-    ASSERT_TRUE(load) << load.Describe();
-    ASSERT_EQ(bench.experiments.Count(), 1);
-    ASSERT_EQ(provenance.size(), 1u);
-    EXPECT_EQ(std::tuple(provenance[0].format, provenance[0].units, provenance[0].samples),
-              std::tuple(format, "g", 1560));
+    bench.experiments.Assign(std::move(load.records.experiments));
     bench.SelectFirst(0, 1);
     test::RecordingUserInterface ui;
     const SolveOutcome outcome = SolveExperiments(bench, ui, true);
@@ -63,10 +63,9 @@ const char* const kAt2Head =
     "NORTHRIDGE 01/17/94, SOME STATION, 090\n"
     "ACCELERATION TIME SERIES IN UNITS OF G\n";
 
-// A bad record fails with the file, the line and the reason, and the set loaded before stays
-// as it was, even when the bad file comes after a good one in the same load. (The extension
-// counts in recognising the format.)
-TEST(BadRecord, FailsNamingTheLineAndKeepsTheCurrentSet) {
+// A bad record fails with the file, the line and the reason, and gives no experiment. (The
+// extension counts in recognising the format.)
+TEST(BadRecord, FailsNamingTheLine) {
   const std::string at2 = kAt2Head;
   const std::tuple<const char*, std::string, int64_t, const char*> rows[] = {
       {"short.at2", at2 + "NPTS=  4, DT= .01 SEC\n .1 .2\n .3\n", 7,
@@ -94,18 +93,14 @@ TEST(BadRecord, FailsNamingTheLineAndKeepsTheCurrentSet) {
        "the file ends before the name of experiment 2"},
   };
   const reliability::ScratchFolder folder;
-  const std::string good = folder.Write("good.txt", "0 1\n0.5 2\n1 3\n");
   for (const auto& [file, text, line, reason] : rows) {
     SCOPED_TRACE(file);
     const std::string path = folder.Write(file, text);
-    ExperimentSet set;
-    ASSERT_TRUE(LoadRecordFiles({{good, {}}}, set));
-    std::vector<RecordProvenance> provenance(1);
-    const FileResult result = LoadRecordFiles({{good, {}}, {path, {}}}, set, &provenance);
-    ASSERT_FALSE(result);
-    EXPECT_EQ(std::tuple(result.fileName, result.lineNumber), std::tuple(path, line));
-    EXPECT_NE(result.reason.find(reason), std::string::npos) << result.Describe();
-    EXPECT_EQ(std::tuple(set.Count(), set.At(1).counter, provenance.size()), std::tuple(1, 3, 1u));
+    const RecordLoad load = LoadRecordFile(path, {});
+    EXPECT_EQ(load.result.fileName, path);
+    EXPECT_EQ(load.result.lineNumber, line);
+    EXPECT_NE(load.result.reason.find(reason), std::string::npos) << load.result.Describe();
+    EXPECT_TRUE(load.records.experiments.empty());
   }
 }
 
@@ -119,11 +114,6 @@ TEST(ReadRecord, TakesWhatTheFileLeavesOpenFromTheOptions) {
   using enum AccelerationUnits;
   using enum ExperimentDataType;
   const std::tuple<const char*, std::string, RecordOptions, std::string> rows[] = {
-      // Dividing by 100 is correctly rounded: 981 cm/s2 is exactly 9.81 m/s2.
-      {"quake.txt", "0 981\n0.5 -3\n", O{.units = CentimetresPerSecondSquared},
-       "0 0 quake | 0.5 | 9.81 -0.03 | cm/s^2 0 "},
-      {"quake.txt", "0 9.81\n0.5 -0.03\n", O{.units = MetresPerSecondSquared},
-       "0 0 quake | 0.5 | 9.81 -0.03 | m/s^2 0 "},
       {"push.txt", "1\n2\n",  // units of acceleration do not apply to a force
        O{.type = Force, .units = CentimetresPerSecondSquared, .name = "Push", .timeStep = 0.1},
        "1 0 Push | 0.1 | 1 2 | N 0 "},
@@ -140,18 +130,95 @@ TEST(ReadRecord, TakesWhatTheFileLeavesOpenFromTheOptions) {
   };
   for (const auto& [file, text, options, expected] : rows) {
     SCOPED_TRACE(text);
-    RecordSet out;
-    const FileResult result = ReadRecordText(text, file, options, out);
-    ASSERT_TRUE(result) << result.Describe();
-    ASSERT_EQ(out.experiments.size(), 1u);
-    const Experiment& e = out.experiments[0];
-    const RecordProvenance& p = out.provenance[0];
+    const RecordLoad load = LoadRecordText(text, file, options);
+    ASSERT_TRUE(load.result) << load.result.Describe();
+    ASSERT_EQ(load.records.experiments.size(), 1u);
+    const Experiment& e = load.records.experiments[0];
+    const RecordProvenance& p = load.records.provenance[0];
     std::string made = std::to_string(int(e.dataType)) + " " + std::to_string(e.unitsOfG) + " " +
                        e.name + " | " + FormatShortest(e.timeStep) + " |";
     EXPECT_EQ(SamplesOf(e).size(), static_cast<std::size_t>(e.counter) + 1);
     for (int32_t i = 1; i <= e.counter; ++i) made += " " + FormatShortest(SamplesOf(e)[i]);
     EXPECT_EQ(made + " | " + p.units + " " + FormatShortest(p.startTime) + " " + p.column,
               expected);
+  }
+}
+
+// An AT2 file's third line decides the type and the units, which an option may repeat. The
+// file's value 981 is stored in the experiment's units (g, m/s2 or m): divided by 100 or 1000,
+// which is correctly rounded, it is exactly the literal.
+TEST(At2Header, DecidesTheTypeAndTheUnits) {
+  using enum ExperimentDataType;
+  using enum AccelerationUnits;
+  struct Row {
+    const char* line;
+    RecordOptions options;
+    ExperimentDataType type;
+    int32_t unitsOfG;
+    double stored;
+    const char* unitsSource;
+  };
+  const Row rows[] = {
+      {"ACCELERATION TIME SERIES IN UNITS OF G", {.units = G}, Acceleration, 1, 981, "header"},
+      {"ACCELERATION TIME SERIES IN UNITS OF CM/S/S", {}, Acceleration, 0, 9.81, "header"},
+      {"ACCELERATION TIME SERIES IN UNITS OF CM/S^2", {}, Acceleration, 0, 9.81, "header"},
+      {"Acceleration time series in units of cm/sec/sec", {}, Acceleration, 0, 9.81, "header"},
+      {"ACCELERATION TIME SERIES IN UNITS OF M/S/S", {}, Acceleration, 0, 981, "header"},
+      {"ACCELERATION TIME SERIES IN UNITS OF MM/S2", {}, Acceleration, 0, 0.981, "header"},
+      {"ACCELERATION TIME HISTORY IN UNITS OF G. FILTER POINTS: HP=0.1 Hz", {}, Acceleration, 1,
+       981, "header"},
+      {"DISPLACEMENT TIME SERIES IN UNITS OF CM", {.type = Displacement}, Displacement, 0, 9.81,
+       "header"},
+      {"RECORD OF STATION 4", {.units = CentimetresPerSecondSquared}, Acceleration, 0, 9.81,
+       "options"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    const std::string text = "PEER NGA\nQuake\n" + std::string(row.line) +
+                             "\nNPTS= 2, DT= .01 SEC\n 981 0\n";
+    const RecordLoad load = LoadRecordText(text, "r.at2", row.options);
+    ASSERT_TRUE(load.result) << load.result.Describe();
+    const Experiment& e = load.records.experiments.at(0);
+    EXPECT_EQ(e.dataType, row.type);
+    EXPECT_EQ(e.unitsOfG, row.unitsOfG);
+    EXPECT_EQ(SamplesOf(e)[1], row.stored);
+    EXPECT_EQ(load.records.provenance[0].unitsSource, row.unitsSource);
+  }
+}
+
+// A velocity is no excitation; a displacement is one only when asked for; units not known are
+// read only when given; an option that says otherwise than the header is named as such.
+TEST(At2Header, RefusesWhatItCannotReadAndOptionsThatContradictIt) {
+  using enum ExperimentDataType;
+  using enum AccelerationUnits;
+  struct Row {
+    const char* line;
+    RecordOptions options;
+    RecordOption contradicted;
+    const char* reason;
+  };
+  const Row rows[] = {
+      {"VELOCITY TIME SERIES IN UNITS OF CM/S", {}, RecordOption::None, ": a velocity record"},
+      {"VELOCITY TIME SERIES IN UNITS OF CM/SEC", {.type = Acceleration}, RecordOption::Type, ""},
+      {"DISPLACEMENT TIME SERIES IN UNITS OF CM", {}, RecordOption::None, ": a displacement"},
+      {"DISPLACEMENT TIME SERIES IN UNITS OF CM", {.type = Force}, RecordOption::Type, ""},
+      {"ACCELERATION TIME SERIES IN UNITS OF CM/S/S", {.type = Force}, RecordOption::Type, ""},
+      {"ACCELERATION TIME SERIES IN UNITS OF G", {.units = MetresPerSecondSquared},
+       RecordOption::Units, ""},
+      {"ACCELERATION TIME SERIES IN UNITS OF IN/S/S", {}, RecordOption::None, "none of g, m/s2"},
+      {"DISPLACEMENT TIME SERIES IN UNITS OF IN", {.type = Displacement}, RecordOption::None,
+       "none of m, cm, mm"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.line);
+    const std::string text = "PEER NGA\nQuake\n" + std::string(row.line) +
+                             "\nNPTS= 2, DT= .01 SEC\n 981 0\n";
+    const RecordLoad load = LoadRecordText(text, "r.at2", row.options);
+    EXPECT_EQ(load.result.lineNumber, 3);
+    EXPECT_EQ(load.contradicted, row.contradicted);
+    const std::string says = "the header says \"" + std::string(row.line) + "\"";
+    EXPECT_EQ(load.result.reason.rfind(says, 0), 0u) << load.result.reason;
+    EXPECT_NE(load.result.reason.find(row.reason, says.size()), std::string::npos);
   }
 }
 

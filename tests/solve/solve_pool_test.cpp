@@ -1,7 +1,7 @@
-// The engine of many solves: ForEach runs every task once and rethrows; SolveInOrder commits in
-// index order whatever the jobs, keeps each worker state to one thread at a time, solves no
-// further ahead of the last commit than its look-ahead, honours the committer's stop, and
-// rethrows the earliest failure after committing the items before it.
+// The engine of many solves: ForEach runs every task once and rethrows, and so does a launched
+// job; SolveInOrder commits in index order whatever the jobs, keeps each worker state to one
+// thread at a time, solves no further ahead of the last commit than its look-ahead, honours the
+// committer's stop, and rethrows the earliest failure after committing the items before it.
 
 #include "solve/solve_pool.h"
 
@@ -10,6 +10,7 @@
 #include <atomic>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -27,6 +28,23 @@ TEST(SolvePoolTest, ForEachRunsEachTaskOnceAndRethrows) {
   pool.ForEach(order, task);
   EXPECT_THROW(pool.ForEach(order, task), std::runtime_error);
   for (const auto& count : runs) EXPECT_EQ(count.load(), 2);
+}
+
+// A launched job runs away from the caller's thread and may share work out on the same pool;
+// what it throws, WaitForJob rethrows.
+TEST(SolvePoolTest, LaunchedJobSharesWorkOutOnThePoolAndItsFailureIsRethrown) {
+  SolvePool pool(2);
+  std::atomic<int> tasks{0};
+  std::thread::id ranOn;
+  pool.Launch([&] {
+    ranOn = std::this_thread::get_id();
+    pool.ForEach({0, 1, 2}, [&tasks](int32_t) { ++tasks; });
+  });
+  pool.WaitForJob();
+  EXPECT_EQ(tasks.load(), 3);
+  EXPECT_NE(ranOn, std::this_thread::get_id());
+  pool.Launch([] { throw std::runtime_error("failed"); });
+  EXPECT_THROW(pool.WaitForJob(), std::runtime_error);
 }
 
 // Rows: the item after whose commit the committer answers `how` (-1 never), the item whose
