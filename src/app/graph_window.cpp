@@ -218,7 +218,7 @@ void GraphWindow::SavePicture() {
   if (!path) return;
   const std::string file = path->toStdString();
   const std::string format = PictureFormatOfPath(file);
-  // The graph as shown here, dressed for a picture of its own; the shown graph stays as it is.
+  // The graph as shown here, dressed for a figure of its own; the shown graph stays as it is.
   Graph picture = graph_;
   FileResult saved;
   if (format.empty()) {
@@ -228,7 +228,8 @@ void GraphWindow::SavePicture() {
     saved = FileResult::Failure(file, "there is no graph to save");
   } else {
     const QSize size = SurfaceSize();
-    saved = SaveGraphPicture(picture, size.width(), size.height(), file, format);
+    saved = SaveFigurePicture(CurvePlotOfGraph(picture), PictureSize{size.width(), size.height()},
+                              file, format);
   }
   if (!saved) {
     dialogs_.Message(this,
