@@ -27,9 +27,9 @@ struct TemporaryFile {
 // A 100,000-sample AT2 file in the build folder, written once per process.
 const std::string& LongAt2File() {
   static const TemporaryFile file{[] {
-    const std::string file = std::string(QUARVEL_BINARY_DIR) + "/bench-record-" +
+    const std::string path = std::string(QUARVEL_BINARY_DIR) + "/bench-record-" +
                              std::to_string(::getpid()) + ".at2";
-    std::ofstream out(file, std::ios::binary);
+    std::ofstream out(path, std::ios::binary);
     out << "PEER NGA STRONG MOTION DATABASE RECORD\n"
            "SYNTHETIC 100000-SAMPLE RECORD, BENCH STATION, 000\n"
            "ACCELERATION TIME SERIES IN UNITS OF G\n"
@@ -42,7 +42,7 @@ const std::string& LongAt2File() {
       out << value << (i % 5 == 4 ? "\n" : "");
     }
     out << "\n";
-    return file;
+    return path;
   }()};
   return file.path;
 }

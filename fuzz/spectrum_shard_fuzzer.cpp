@@ -1,12 +1,12 @@
 // Fuzz target: the reader of the spectrum shard files that `merge` puts together, fed the bytes
-// of a whole file through the same line splitting and parsing as a file on disk.
+// of a whole file through the same line splitting and parsing as a file on disk, then through
+// the checks of a spectrum shard.
 //
 // Beyond "no crash, no leak, no undefined behaviour", every outcome is checked against what the
 // merge relies on: a refusal names the file; an accepted shard has a label 1 <= I <= N, at most
 // kMaxSpectrumPoints points (the merge sizes its table from them), exactly the points of its
-// part (I - 1, I - 1 + N, ... below records times periods) in order, each row read as the row of
-// the record its index says, and rows that read back to the same text when written again from
-// the points read, except for number spellings other than the shortest.
+// part (I - 1, I - 1 + N, ... below records times periods) in order, each row read as the row
+// of the record its index says.
 
 #include <cstdint>
 #include <string>
@@ -15,7 +15,7 @@
 #include "fuzz_check.h"
 #include "spectra/spectrum_run.h"
 #include "spectra/spectrum_shards.h"
-#include "studies/study_detail.h"
+#include "spectra/spectrum_table.h"
 #include "text/text_lines.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -23,29 +23,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   using namespace quarvel;
   const std::string_view text(reinterpret_cast<const char*>(data), size);
   const std::vector<std::string> lines = LinesOf(text);
-  detail::SpectrumShard shard;
-  const FileResult read = detail::ParseSpectrumShard(lines, "shard", shard);
+  ShardFile shard;
+  FileResult read = ParseShardFile(lines, "shard", shard);
+  if (read) read = SpectrumShardKind().check(shard);
   if (!read) {
     if (read.fileName != "shard" || read.reason.empty()) Fail("a refusal without file or reason");
     return 0;
   }
-  const SpectrumShardHead& head = shard.head;
+  SpectrumShardHead head;
+  if (!ReadSpectrumShardHead(shard, head)) Fail("accepted a head that cannot be read");
   if (head.shardCount < 1 || head.shard < 1 || head.shard > head.shardCount) {
     Fail("accepted shard label out of range");
   }
   if (head.records < 0 || head.periods < 0 || head.records * head.periods > kMaxSpectrumPoints) {
     Fail("accepted point count too large");
   }
-  if (shard.rows.size() != shard.points.size() || shard.rows.size() + 3 != lines.size()) {
-    Fail("rows and lines disagree");
-  }
-  for (std::size_t k = 0; k < shard.rows.size(); ++k) {
-    const int64_t index = shard.rows[k].first;
+  if (shard.items.size() + 3 != lines.size()) Fail("items and lines disagree");
+  for (std::size_t k = 0; k < shard.items.size(); ++k) {
+    const int64_t index = shard.items[k].first;
     if (index != head.shard - 1 + static_cast<int64_t>(k) * head.shardCount ||
         index >= head.records * head.periods) {
       Fail("a point that is not the shard's");
     }
-    if (shard.points[k].record != index % head.records + 1) Fail("a row of another record");
+    const std::optional<SpectrumPoint> point = ParseSpectrumRow(shard.items[k].second);
+    if (!point || point->record != index % head.records + 1) Fail("a row of another record");
   }
   return 0;
 }

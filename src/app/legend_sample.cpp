@@ -2,6 +2,8 @@
 
 #include <QPainter>
 
+#include "graph/qt/qt_painting.h"
+
 namespace quarvel::app {
 
 LegendSample::LegendSample(Shape shape, uint32_t colour, int width, QWidget* parent)
@@ -11,8 +13,7 @@ LegendSample::LegendSample(Shape shape, uint32_t colour, int width, QWidget* par
 
 void LegendSample::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  const QColor colour(colour_ & 0xFF, (colour_ >> 8) & 0xFF, (colour_ >> 16) & 0xFF);
-  painter.setPen(QPen(colour, width_, Qt::SolidLine, Qt::FlatCap));
+  painter.setPen(QPen(ToQColor(colour_), width_, Qt::SolidLine, Qt::FlatCap));
   const int midX = width() / 2;
   const int midY = height() / 2;
   if (shape_ == Shape::Line) {

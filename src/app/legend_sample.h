@@ -15,9 +15,6 @@ class LegendSample : public QWidget {
   // colour as 0x00BBGGRR.
   LegendSample(Shape shape, uint32_t colour, int width, QWidget* parent = nullptr);
 
-  Shape SampleShape() const { return shape_; }
-  uint32_t Colour() const { return colour_; }
-  int PenWidth() const { return width_; }
   QSize sizeHint() const override { return {36, 14}; }
 
  protected:

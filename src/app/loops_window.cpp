@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "display/response_graph.h"
+#include "graph/qt/qt_painting.h"
 #include "loops/energy_audit.h"
 #include "text/number_text.h"
 
@@ -15,10 +16,6 @@ namespace {
 const QStringList kColumns = {"Loop",    "Cycle",      "Start",    "Turn",
                               "Start t", "Turn t",     "U range",  "W original",
                               "Original", "W modified", "Modified"};
-
-QColor ColourOf(Colour colour) {
-  return QColor(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
-}
 
 QString Number(double value) { return QString::fromStdString(FormatDefault(value)); }
 
@@ -92,7 +89,7 @@ void LoopsWindow::Refresh() {
       const bool violation = *loop && (*loop)->violation;
       table_->setItem(k, column, new QTableWidgetItem(*loop ? Number((*loop)->work) : "-"));
       auto* verdict = new QTableWidgetItem(!*loop ? "-" : violation ? "violation" : "ok");
-      if (violation) verdict->setForeground(ColourOf(colour));
+      if (violation) verdict->setForeground(ToQColor(colour));
       table_->setItem(k, column + 1, verdict);
       column += 2;
     }

@@ -44,7 +44,6 @@ bool InterruptRequested() { return interruptToken.RunStopRequested(); }
 void CliUserInterface::ShowMessage(const std::string& text, MessageIcon) {
   if (text == kMessageWeightFault) return;  // counted and reported once by the command
   std::cerr << text << '\n';
-  messageShown_ = true;
 }
 
 void CliUserInterface::ReportWeightFaults(const SolveOutcome& outcome) const {

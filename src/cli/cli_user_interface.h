@@ -18,8 +18,7 @@ class CliUserInterface : public UserInterface {
   // The bench whose experiments the fault warnings name.
   explicit CliUserInterface(const Workbench& bench) : bench_(bench) {}
 
-  // Messages other than the weight-fault notice are printed at once and remembered: the
-  // command ends with exit status 1 when one was shown.
+  // Messages other than the weight-fault notice are printed at once.
   void ShowMessage(const std::string& text, MessageIcon icon) override;
   // Nothing waits for events here: Ctrl-C reaches the stop token by itself.
   void ProcessEvents() override {}
@@ -27,7 +26,6 @@ class CliUserInterface : public UserInterface {
   void UpdatePeriodLabels() override {}
   void UpdateGraph(int32_t, bool) override {}
 
-  bool MessageShown() const { return messageShown_; }
   // Prints one warning, in plain words, when the solve met faulting weight evaluations: how
   // many, where the first was met and what it means for the results.
   void ReportWeightFaults(const SolveOutcome& outcome) const;
@@ -37,7 +35,6 @@ class CliUserInterface : public UserInterface {
 
  private:
   const Workbench& bench_;
-  bool messageShown_ = false;
 };
 
 // Installs the Ctrl-C handler: the first Ctrl-C asks the run to end (InterruptToken), a second

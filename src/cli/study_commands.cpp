@@ -59,21 +59,27 @@ bool RefuseCsvOfShard(bool csv, const StudyWork& work) {
   return true;
 }
 
-// Writes the CSV companion of the study file at `studyPath` from its values; the companion's
-// path, or empty (with the reason printed) when it could not be written.
-std::string WriteStudyCsv(const std::string& studyPath, StudyMode mode,
-                          const std::vector<StudyValueResult>& values) {
-  const std::string path = StudyCsvPath(studyPath);
-  StudyCsv csv;
-  if (csv.Open(path, mode)) {
-    for (const StudyValueResult& value : values) csv.Add(value);
+// Says where a companion went, or why it was not written completely; false for the latter.
+bool ReportCompanion(const CompanionFile& file, const char* written, const char* failed) {
+  if (!file.result) {
+    std::cerr << failed << " was not written completely: " << file.result.Describe() << '\n';
+    return false;
   }
-  if (const FileResult closed = csv.Close(); !closed) {
-    std::cerr << "The study's CSV was not written completely: " << closed.Describe() << '\n';
-    return {};
+  std::cout << written << " written to " << file.path << '\n';
+  return true;
+}
+
+// Writes the companion of every study file that was created; false when one failed.
+bool WriteStudyCompanions(const StudyCompanions& companions,
+                          const std::vector<SeriesFileOutcome>& files,
+                          std::vector<CompanionFile>& written) {
+  bool done = true;
+  for (std::size_t j = 0; j < files.size() && j < companions.Studies(); ++j) {
+    if (files[j].study.filePath.empty()) continue;
+    written.push_back(companions.WriteStudy(j, files[j].study.filePath));
+    done = ReportCompanion(written.back(), "Study CSV", "The study's CSV") && done;
   }
-  std::cout << "Study CSV written to " << path << '\n';
-  return path;
+  return done;
 }
 
 // The files of --records in the order given, each read as --load reads it; `contradicted` is
@@ -163,13 +169,12 @@ int RunLoopCommand(CommonOptions& options, const LoopOptions& loop) {
   std::filesystem::create_directories(loop.folder, ignored);
 
   ProgressBar bar;
-  std::vector<StudyValueResult> values;
+  StudyCompanions companions(SelectStudyMode(bench.inputs));
   StudyRequest request;
   request.folder = loop.folder;
   request.outputName = loop.output;
   request.progress = [&bar](const StudyProgress& progress) { bar.Update(progress); };
-  if (loop.csv) request.onValue = [&values](const StudyValueResult& v) { values.push_back(v); };
-  const StudyMode mode = SelectStudyMode(bench.inputs);
+  if (loop.csv) request.onValue = [&](const StudyValueResult& v) { companions.Take(v); };
   const StudyOutcome outcome = RunParametricLoop(bench, ui, InterruptToken(), request, work);
   bar.Finish();
   ui.ReportStudyFaults(outcome);
@@ -185,12 +190,12 @@ int RunLoopCommand(CommonOptions& options, const LoopOptions& loop) {
             << " (" << outcome.valuesSolved << " values, " << outcome.linesWritten
             << " lines)\n";
   int status = 0;
-  Json results = StudyResultsJson(outcome);
+  std::optional<CompanionFile> csv;
   if (loop.csv) {
-    const std::string csv = WriteStudyCsv(outcome.filePath, mode, values);
-    if (csv.empty()) status = kExitFailure;
-    results["csv"] = csv;
+    csv = companions.WriteStudy(0, outcome.filePath);
+    if (!ReportCompanion(*csv, "Study CSV", "The study's CSV")) status = kExitFailure;
   }
+  const Json results = StudyResultsJson(outcome, csv ? &*csv : nullptr);
   if (const int written = WriteSummaryIfAsked(options, "loop", bench, records, results);
       written != 0) {
     status = written;
@@ -234,8 +239,7 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
   std::string prefix;
   std::string current;  // the file being studied
   ProgressBar bar;
-  std::vector<std::vector<StudyValueResult>> values;  // per file started, for its CSV
-  EnvelopeRecords envelopeRecords;
+  StudyCompanions companions(SelectStudyMode(bench.inputs));
   std::vector<RecordProvenance> provenance;  // of the record just read (--records)
   bool contradicted = false;                 // an option contradicts a file of --records
   Json records = Json::array();
@@ -245,7 +249,7 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
     bar = ProgressBar();
     prefix = fileName + ": ";
     current = fileName;
-    values.emplace_back();
+    companions.StartStudy(fileName);
     provenance.clear();
   };
   hooks.onSetLoaded = [&] {
@@ -260,11 +264,8 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
   };
   hooks.progress = [&](const StudyProgress& progress) { bar.Update(progress, prefix); };
   hooks.onValue = [&](const StudyValueResult& value) {
-    if (!advanced.csv) return;
-    values.back().push_back(value);
-    envelopeRecords.Take(value, current);
+    if (advanced.csv) companions.Take(value);
   };
-  const StudyMode mode = SelectStudyMode(bench.inputs);
   RecordOptions recordOptions = RecordOptionsOf(advanced.record, Val(bench.inputs.txtMass));
   recordOptions.strict = advanced.strict;
 
@@ -299,31 +300,15 @@ int RunAdvancedLoopCommand(CommonOptions& options, const AdvancedLoopOptions& ad
               << envelope << '\n';
   }
   bool failed = outcome.Failed();
-  Json results = AdvancedStudyResultsJson(outcome);
+  std::vector<CompanionFile> csv;
   if (advanced.csv) {
-    Json csvFiles = Json::array();
-    for (std::size_t j = 0; j < outcome.files.size() && j < values.size(); ++j) {
-      const SeriesFileOutcome& file = outcome.files[j];
-      if (file.study.filePath.empty()) continue;
-      const std::string csv = WriteStudyCsv(file.study.filePath, mode, values[j]);
-      failed = failed || csv.empty();
-      csvFiles.push_back(csv);
-    }
-    const std::string path = (std::filesystem::path(folder) / kEnvelopeCsvName).string();
-    const FileResult written =
-        envelopeRecords.Write(path, mode, outcome.envelopes.uPos.size(),
-                              Val(bench.inputs.txtFrom), Val(bench.inputs.txtStep));
-    if (written) {
-      std::cout << "Envelope CSV written to " << path << '\n';
-      csvFiles.push_back(path);
-    } else {
-      std::cerr << "The envelope CSV was not written completely: " << written.Describe() << '\n';
-      failed = true;
-    }
-    results["csv"] = std::move(csvFiles);
+    failed = !WriteStudyCompanions(companions, outcome.files, csv) || failed;
+    csv.push_back(companions.WriteEnvelopes(folder, outcome.envelopes.uPos.size(),
+                                            Val(bench.inputs.txtFrom), Val(bench.inputs.txtStep)));
+    failed = !ReportCompanion(csv.back(), "Envelope CSV", "The envelope CSV") || failed;
   }
   if (WriteSummaryIfAsked(options, "advanced-loop", bench, std::move(records),
-                          std::move(results)) != 0) {
+                          AdvancedStudyResultsJson(outcome, advanced.csv ? &csv : nullptr)) != 0) {
     failed = true;
   }
   if (InterruptRequested()) return kExitInterrupted;
@@ -338,25 +323,12 @@ int RunMergeCommand(const MergeOptions& merge) {
           ? merge.folder
           : std::filesystem::path(merge.shards.front()).parent_path().string();
   if (folder.empty()) folder = ".";
-  std::vector<std::string> studyShards, spectrumShards;
-  for (const std::string& path : merge.shards) {
-    (IsSpectrumShardFile(path) ? spectrumShards : studyShards).push_back(path);
-  }
-  bool failed = false;
-  if (!spectrumShards.empty()) {
-    const SpectrumMergeOutcome outcome = MergeSpectrumShards(spectrumShards, folder);
-    for (const FileResult& problem : outcome.problems) std::cerr << problem.Describe() << '\n';
-    for (const std::string& path : outcome.written) std::cout << "Merged into " << path << '\n';
-    failed = outcome.Failed();
-  }
-  if (!studyShards.empty()) {
-    const MergeOutcome outcome = MergeStudyShards(studyShards, folder);
-    for (const FileResult& problem : outcome.problems) std::cerr << problem.Describe() << '\n';
-    for (const std::string& path : outcome.written) std::cout << "Merged into " << path << '\n';
-    for (const std::string& stop : outcome.stops) std::cerr << stop << '\n';
-    failed = failed || outcome.Failed() || !outcome.stops.empty();
-  }
-  return failed ? kExitFailure : 0;
+  const MergeOutcome outcome = MergeShardFiles(
+      merge.shards, folder, {SpectrumShardKind(), StudyShardKind(), EnvelopeShardKind()});
+  for (const FileResult& problem : outcome.problems) std::cerr << problem.Describe() << '\n';
+  for (const std::string& path : outcome.written) std::cout << "Merged into " << path << '\n';
+  for (const std::string& stop : outcome.stops) std::cerr << stop << '\n';
+  return outcome.Failed() || !outcome.stops.empty() ? kExitFailure : 0;
 }
 
 }  // namespace quarvel::cli

@@ -237,7 +237,7 @@ FileResult WriteExperimentFile(const std::string& path, const ExperimentSet& set
       return FileResult::Failure(path, std::move(reason));
     }
   }
-  TextFileWriter writer;
+  FileWriter writer;
   if (!writer.Open(path)) return writer.Result();
   writer.WriteLine(std::to_string(set.Count()));
   for (const Experiment& e : set.Records()) {

@@ -41,7 +41,7 @@ class CsvFile {
   const FileResult& Result() const { return writer_.Result(); }
 
  private:
-  TextFileWriter writer_;
+  FileWriter writer_;
 };
 
 // A file name made of the characters every system and shell take as they are: letters,

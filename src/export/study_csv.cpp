@@ -1,5 +1,7 @@
 #include "export/study_csv.h"
 
+#include <filesystem>
+
 #include "text/number_text.h"
 
 namespace quarvel {
@@ -139,6 +141,34 @@ FileResult EnvelopeRecords::Write(const std::string& path, StudyMode mode, std::
     }
   }
   return file.Close();
+}
+
+void StudyCompanions::StartStudy(const std::string& record) {
+  values_.emplace_back();
+  record_ = record;
+}
+
+void StudyCompanions::Take(const StudyValueResult& value) {
+  if (values_.empty()) values_.emplace_back();
+  values_.back().push_back(value);
+  envelopes_.Take(value, record_);
+}
+
+CompanionFile StudyCompanions::WriteStudy(std::size_t j, const std::string& studyPath) const {
+  CompanionFile written{StudyCsvPath(studyPath), {}};
+  StudyCsv csv;
+  if (csv.Open(written.path, mode_) && j < values_.size()) {
+    for (const StudyValueResult& value : values_[j]) csv.Add(value);
+  }
+  written.result = csv.Close();
+  return written;
+}
+
+CompanionFile StudyCompanions::WriteEnvelopes(const std::string& folder, std::size_t values,
+                                              double from, double step) const {
+  CompanionFile written{(std::filesystem::path(folder) / kEnvelopeCsvName).string(), {}};
+  written.result = envelopes_.Write(written.path, mode_, values, from, step);
+  return written;
 }
 
 }  // namespace quarvel

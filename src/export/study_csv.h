@@ -70,4 +70,37 @@ class EnvelopeRecords {
   std::array<std::vector<std::string>, 4> records_;
 };
 
+// A companion written: where, and done or why it was not written completely.
+struct CompanionFile {
+  std::string path;
+  FileResult result;
+};
+
+// The companions of one run of a study (or of an advanced study's series), gathered while it
+// runs and written when it ends: beside each study file the CSV of the values it took, and the
+// envelopes' CSV with the record that set each entry.
+class StudyCompanions {
+ public:
+  explicit StudyCompanions(StudyMode mode) : mode_(mode) {}
+
+  // The values taken from now on are those of a new study file, of `record`.
+  void StartStudy(const std::string& record = {});
+  // Takes one value of the current study file (before any StartStudy: of a first one).
+  void Take(const StudyValueResult& value);
+
+  // Study files started so far.
+  std::size_t Studies() const { return values_.size(); }
+  // Writes the companion of the j-th study file started (0-based) beside `studyPath`.
+  CompanionFile WriteStudy(std::size_t j, const std::string& studyPath) const;
+  // Writes kEnvelopeCsvName into `folder`: `values` swept values from `from` in steps of `step`.
+  CompanionFile WriteEnvelopes(const std::string& folder, std::size_t values, double from,
+                               double step) const;
+
+ private:
+  StudyMode mode_;
+  std::vector<std::vector<StudyValueResult>> values_;  // per study file started
+  std::string record_;
+  EnvelopeRecords envelopes_;
+};
+
 }  // namespace quarvel

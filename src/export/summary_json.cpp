@@ -162,16 +162,25 @@ Json SolveResultsJson(const Workbench& bench) {
   return {{"selectedExperiment", bench.currentExperiment}, {"experiments", std::move(experiments)}};
 }
 
-Json StudyResultsJson(const StudyOutcome& outcome) {
-  return {{"status", StudyStatusName(outcome.status)},
-          {"message", outcome.message},
-          {"file", outcome.filePath},
-          {"fileProblem", outcome.file ? Json(nullptr) : Json(outcome.file.Describe())},
-          {"valuesSolved", outcome.valuesSolved},
-          {"linesWritten", outcome.linesWritten}};
+namespace {
+
+Json CompanionPath(const CompanionFile& file) { return file.result ? file.path : std::string(); }
+
+}  // namespace
+
+Json StudyResultsJson(const StudyOutcome& outcome, const CompanionFile* csv) {
+  Json results = {{"status", StudyStatusName(outcome.status)},
+                  {"message", outcome.message},
+                  {"file", outcome.filePath},
+                  {"fileProblem", outcome.file ? Json(nullptr) : Json(outcome.file.Describe())},
+                  {"valuesSolved", outcome.valuesSolved},
+                  {"linesWritten", outcome.linesWritten}};
+  if (csv != nullptr) results["csv"] = CompanionPath(*csv);
+  return results;
 }
 
-Json AdvancedStudyResultsJson(const AdvancedStudyOutcome& outcome) {
+Json AdvancedStudyResultsJson(const AdvancedStudyOutcome& outcome,
+                              const std::vector<CompanionFile>* csv) {
   Json files = Json::array();
   for (const SeriesFileOutcome& file : outcome.files) {
     files.push_back({{"sequenceNumber", file.sequenceNumber},
@@ -179,10 +188,16 @@ Json AdvancedStudyResultsJson(const AdvancedStudyOutcome& outcome) {
                      {"load", file.load ? Json(nullptr) : Json(file.load.Describe())},
                      {"study", StudyResultsJson(file.study)}});
   }
-  return {{"ran", outcome.ran},
-          {"files", std::move(files)},
-          {"envelopeFiles", outcome.envelopeFiles},
-          {"problems", outcome.problems}};
+  Json results = {{"ran", outcome.ran},
+                  {"files", std::move(files)},
+                  {"envelopeFiles", outcome.envelopeFiles},
+                  {"problems", outcome.problems}};
+  if (csv != nullptr) {
+    Json paths = Json::array();
+    for (const CompanionFile& file : *csv) paths.push_back(CompanionPath(file));
+    results["csv"] = std::move(paths);
+  }
+  return results;
 }
 
 Json SummaryJson(const ProgramInfo& program, const Workbench& bench, Json records,

@@ -16,6 +16,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "export/study_csv.h"
 #include "io/file_result.h"
 #include "records/record_file.h"
 #include "solve/workbench.h"
@@ -49,11 +50,14 @@ Json RecordsJson(const ExperimentSet& set, const std::vector<RecordProvenance>& 
 // loops and loop-energy violations of each model (LoopCountsJson).
 Json SolveResultsJson(const Workbench& bench);
 
-// A parametric study: what became of it and the files it wrote.
-Json StudyResultsJson(const StudyOutcome& outcome);
+// A parametric study: what became of it and the files it wrote; with `csv`, also its companion
+// ("csv": the path, or "" when it was not written completely).
+Json StudyResultsJson(const StudyOutcome& outcome, const CompanionFile* csv = nullptr);
 
-// An advanced study: each file's study and the envelope files.
-Json AdvancedStudyResultsJson(const AdvancedStudyOutcome& outcome);
+// An advanced study: each file's study and the envelope files; with `csv`, also the companions
+// ("csv": the paths of those written completely, "" for the others).
+Json AdvancedStudyResultsJson(const AdvancedStudyOutcome& outcome,
+                              const std::vector<CompanionFile>* csv = nullptr);
 
 // The whole summary: program, version, command, arguments, the inputs of `bench`, `records`
 // (RecordsJson of what was studied) and `results`.

@@ -198,8 +198,13 @@ std::optional<std::string> Graph::FormatCoordinates(const GraphLayout& layout, i
   double x = 0.0;
   double y = 0.0;
   if (!PixelToData(layout, px, py, x, y)) return std::nullopt;
-  return "(" + FormatAxisNumber(x, settings_.XNumberFormat, settings_.DecimalSeparator) + "," +
-         FormatAxisNumber(y, settings_.YNumberFormat, settings_.DecimalSeparator) + ")";
+  // Appended piece by piece: "(" + a temporary trips a false overlap warning of GCC 12.
+  std::string text = "(";
+  text += FormatAxisNumber(x, settings_.XNumberFormat, settings_.DecimalSeparator);
+  text += ',';
+  text += FormatAxisNumber(y, settings_.YNumberFormat, settings_.DecimalSeparator);
+  text += ')';
+  return text;
 }
 
 }  // namespace quarvel

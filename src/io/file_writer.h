@@ -27,7 +27,6 @@ class FileWriter {
   // Flushes and closes; the first failure of any write or of the close. Safe to call twice.
   FileResult Close();
 
-  bool IsOpen() const { return file_ != nullptr; }
   bool Failed() const { return !result_.ok; }
   // Done so far, or the first failure.
   const FileResult& Result() const { return result_; }
@@ -38,9 +37,6 @@ class FileWriter {
   std::FILE* file_ = nullptr;
   FileResult result_;
 };
-
-// The writer of text files line by line.
-using TextFileWriter = FileWriter;
 
 // Writes `bytes` to `path` (created or overwritten) in one go.
 FileResult WriteFileBytes(const std::string& path, std::string_view bytes);

@@ -63,12 +63,12 @@ bool ReversalColumns(const ReversalIndexHistory& reversals, int32_t k, std::stri
 }
 
 struct ReportContext {
-  TextFileWriter& file;
+  FileWriter& file;
   const ModelParameters& lastSolve;
 };
 
 bool WriteExperiment(ReportContext& report, const Experiment& e, const ExperimentResults& r) {
-  TextFileWriter& file = report.file;
+  FileWriter& file = report.file;
   file.WriteLine(e.name);
   file.WriteLine("Parameters:");
   file.WriteLine("Default mass in the excitation =" + FormatReportPlain(e.mass));
@@ -118,7 +118,7 @@ FileResult WriteReport(const std::string& path, const ExperimentSet& experiments
                        const ResultSet& results, const ModelParameters& lastSolve,
                        std::string_view massText) {
   if (experiments.Count() < 1) return {};
-  TextFileWriter file;
+  FileWriter file;
   if (!file.Open(path)) return file.Result();
 
   file.WriteLine("Bouc-Wen model modification");

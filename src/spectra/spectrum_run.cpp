@@ -6,7 +6,6 @@
 #include "io/file_writer.h"
 #include "spectra/spectrum_shards.h"
 #include "spectra/spectrum_table.h"
-#include "studies/study_shards.h"
 #include "text/number_text.h"
 
 namespace quarvel {
@@ -63,7 +62,7 @@ class SpectrumWriter {
   // Writes point i; false when a file fault stops the run.
   bool Commit(int64_t i, const SpectrumPoint& point) {
     const std::string row = SpectrumRowText(point);
-    rows_.WriteLine(Sharded() ? SpectrumShardLine(i, row) : row);
+    rows_.WriteLine(Sharded() ? ShardItemLine(i, row) : row);
     if (rows_.Failed()) return false;
     ++outcome_.pointsWritten;
     if (point.status == PointStatus::DuctilityNotReached) ++outcome_.pointsNotReached;
@@ -80,7 +79,9 @@ class SpectrumWriter {
 
   // Ends a shard file, closes the files and says which were written completely.
   void Close() {
-    if (Sharded() && !rows_.Failed()) rows_.WriteLine(SpectrumShardEnd(!outcome_.interrupted));
+    if (Sharded() && !rows_.Failed()) {
+      rows_.WriteLine(ShardEndLine(outcome_.interrupted ? ShardEnd::Aborted : ShardEnd::Complete));
+    }
     Finish(rows_, rowsPathWritten_);
     Finish(statistics_, statisticsPathWritten_);
   }
@@ -88,7 +89,7 @@ class SpectrumWriter {
  private:
   bool Sharded() const { return output_.shardCount > 1; }
 
-  bool Start(TextFileWriter& writer, const std::string& path,
+  bool Start(FileWriter& writer, const std::string& path,
              const std::vector<std::string>& lines) {
     if (writer.Open(path)) {
       for (const std::string& line : lines) writer.WriteLine(line);
@@ -98,7 +99,7 @@ class SpectrumWriter {
     return false;
   }
 
-  void Finish(TextFileWriter& writer, const std::string& path) {
+  void Finish(FileWriter& writer, const std::string& path) {
     if (path.empty()) return;
     FileResult closed = writer.Close();
     if (closed) {
@@ -111,8 +112,8 @@ class SpectrumWriter {
   const SpectrumPlan& plan_;
   const SpectrumOutput& output_;
   SpectrumOutcome& outcome_;
-  TextFileWriter rows_;
-  TextFileWriter statistics_;
+  FileWriter rows_;
+  FileWriter statistics_;
   std::string rowsPathWritten_;
   std::string statisticsPathWritten_;
   std::vector<SpectrumPoint> period_;  // the points of the period being written

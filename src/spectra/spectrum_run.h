@@ -63,7 +63,7 @@ struct SpectrumOutcome {
 // row as soon as every point before it is written; the results are byte for byte those of one
 // point at a time. An unsharded run writes the rows table and, after the last point of each
 // period, its statistics line; a shard writes ShardFileName(rowsPath, shard, shardCount)
-// (studies/study_shards.h), whose rows `MergeSpectrumShards` puts together. A stop request
+// (solve/shard_file.h), whose rows the merge of SpectrumShardKind puts together. A stop request
 // hands out no more points: the points in progress are finished and written, and a shard file
 // then says it was interrupted. A file fault ends the run with what was written so far.
 SpectrumOutcome RunSpectrum(const SpectrumPlan& plan, const SpectrumOutput& output,

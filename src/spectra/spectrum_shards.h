@@ -1,20 +1,16 @@
 #pragma once
-// Spectra split into shards that run as separate processes, and their merge into exactly the
-// two tables one run would have written. A shard file:
-//   #quarvel-spectrum-shard TAB I/N TAB <records> TAB <periods> TAB <rows file name> TAB
-//       <statistics file name> TAB <description of the spectrum>
-//   #head TAB <the rows table's header>
-//   <point index> TAB <row>          each point of the shard, index 0-based, ascending
-//   #end TAB complete                or: #end TAB aborted
+// Spectra split into shards (solve/shard_file.h) and merged into exactly the two tables one run
+// would have written. The first line of a spectrum shard names, after the label, the records,
+// the periods, the file names of the rows and statistics tables and the description of the
+// spectrum; its one head line is the rows table's header; its items are the rows, by point.
 
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 #include "io/file_result.h"
-#include "spectra/spectrum_point.h"
+#include "solve/shard_file.h"
 
 namespace quarvel {
 
@@ -31,45 +27,18 @@ struct SpectrumShardHead {
   std::string description;  // DescribeSpectrum of its settings
 };
 
-// The lines a shard file starts with, and its last line.
+// The lines a shard file starts with.
 std::vector<std::string> SpectrumShardHeadLines(const SpectrumShardHead& head);
-std::string SpectrumShardEnd(bool complete);
-// The line of point `index`.
-std::string SpectrumShardLine(int64_t index, const std::string& row);
 
-// True when the file at `path` starts with the mark of a spectrum shard.
-bool IsSpectrumShardFile(const std::string& path);
+// The head of a shard read: done, or a failure of the shard when its first line does not
+// describe a spectrum (the counts, records times periods at most kMaxSpectrumPoints, two
+// file names).
+FileResult ReadSpectrumShardHead(const ShardFile& shard, SpectrumShardHead& head);
 
-struct SpectrumMergeOutcome {
-  std::vector<std::string> written;  // paths of the tables written completely
-  std::vector<FileResult> problems;  // the shards or tables at fault
+// Spectrum shards: beyond the head, the rows table's header, the shard's every point (I - 1,
+// I - 1 + N, ... below records times periods) each a row of the record its index says, and a
+// complete end. Merged into the rows and statistics tables, once all shards agree on the
+// period of every point.
+ShardKind SpectrumShardKind();
 
-  bool Failed() const { return !problems.empty(); }
-};
-
-// Merges the shard files of one spectrum into its rows and statistics tables in `folder`.
-// Every shard 1..N must be given once, complete and of the same spectrum; the tables are byte
-// for byte those one run would have written.
-SpectrumMergeOutcome MergeSpectrumShards(const std::vector<std::string>& shardPaths,
-                                         const std::string& folder);
-
-namespace detail {
-
-// One shard file as the merge reads it.
-struct SpectrumShard {
-  std::string path;
-  SpectrumShardHead head;
-  std::string header;                                 // the rows table's header
-  std::vector<std::pair<int64_t, std::string>> rows;  // index, row text
-  std::vector<SpectrumPoint> points;                  // the rows read, one per row
-};
-
-// Reads the lines of shard file `path`: done, or a failure of `path` when they are not one
-// complete shard: marks, label, counts (records times periods at most kMaxSpectrumPoints),
-// indices (ascending, the shard's own, below the point count, every one of them present),
-// rows (unreadable, or of another record than the index says) or the end line.
-FileResult ParseSpectrumShard(const std::vector<std::string>& lines, const std::string& path,
-                              SpectrumShard& shard);
-
-}  // namespace detail
 }  // namespace quarvel

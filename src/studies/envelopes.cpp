@@ -29,7 +29,7 @@ std::vector<FileResult> WriteEnvelopeFiles(const Envelopes& envelopes, const std
   std::vector<FileResult> faults;
   for (std::size_t f = 0; f < arrays.size(); ++f) {
     const std::string path = (std::filesystem::path(folder) / kEnvelopeFileNames[f]).string();
-    TextFileWriter writer;
+    FileWriter writer;
     if (writer.Open(path)) {
       const std::vector<double>& entries = *arrays[f];
       for (std::size_t i = 0; i < entries.size() && !writer.Failed(); ++i) {

@@ -283,7 +283,7 @@ std::optional<detail::StudyStart> StartParametricStudy(const Workbench& bench,
 // and enters the envelopes at index i. False when the study stops here (also when the line
 // could not be written).
 bool CommitStudyValue(int32_t i, const detail::StudyValue& value, const StudyFileLayout& layout,
-                      Envelopes* envelopes, TextFileWriter& writer, StudyOutcome& outcome) {
+                      Envelopes* envelopes, FileWriter& writer, StudyOutcome& outcome) {
   using Kind = detail::StudyValue::Kind;
   if (value.kind == Kind::Cancelled) {
     outcome.status = StudyStatus::Aborted;
@@ -311,7 +311,7 @@ bool CommitStudyValue(int32_t i, const detail::StudyValue& value, const StudyFil
 
 // Closes the study file. A fault makes the study WriteFailed with the file's fault beside any
 // message the study already had; what was written stays in the file.
-void CloseStudyFile(TextFileWriter& writer, StudyOutcome& outcome) {
+void CloseStudyFile(FileWriter& writer, StudyOutcome& outcome) {
   outcome.file = writer.Close();
   if (!outcome.file) outcome.status = StudyStatus::WriteFailed;
 }
@@ -385,7 +385,7 @@ StudyOutcome RunParametricLoop(Workbench& bench, UserInterface& ui, const StopTo
   for (int32_t i = work.shard - 1; i < count; i += work.shardCount) indices.push_back(i);
 
   const StudyFileLayout layout(work, count, request.folder, request.outputName);
-  TextFileWriter writer;
+  FileWriter writer;
   if (!writer.Open(layout.Path())) {
     outcome.status = StudyStatus::WriteFailed;
     outcome.file = writer.Result();

@@ -1,17 +1,13 @@
 #pragma once
-// Inside the studies: the range, the rewritten input and the lines of a study file, one swept
-// value solved as a study does it, and a shard file as the merge reads it. For the studies' own
-// files, their tests and the fuzz target of the shard reader.
+// Inside the studies: the range, the rewritten input and the lines of a study file, and one
+// swept value solved as a study does it. For the studies' own files and their tests.
 
-#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
-#include "io/file_result.h"
 #include "solve/experiment_results.h"
 #include "solve/main_window_inputs.h"
 #include "solve/user_interface.h"
@@ -99,35 +95,5 @@ struct StudyValue {
 StudyValue SolveStudyValue(Workbench& bench, UserInterface& ui, const StudyStart& start,
                            int32_t i, double threshold,
                            StudySolve solve = StudySolve::AllExperiments);
-
-// One shard file as the merge reads it (the marks are described in study_shards.cpp).
-struct ShardFile {
-  std::string path;
-  bool envelope = false;
-  int32_t shard = 0;
-  int32_t shardCount = 0;
-  int64_t values = 0;                                  // at most kMaxStudyValues
-  std::string target;                                  // study shards
-  std::vector<std::string> head;                       // study shards
-  std::vector<std::pair<int64_t, std::string>> lines;  // study shards: index, study line
-  std::string end;                                     // "complete" or "stopped"
-  int64_t stoppedAt = -1;
-  std::string stopMessage;
-  double from = 0.0;  // envelope shards
-  double step = 0.0;
-  std::vector<std::pair<int64_t, std::array<double, 4>>> entries;
-};
-
-// The TAB-separated fields of a line ("a\tb" -> "a", "b"; "" -> one empty field).
-std::vector<std::string> SplitTabs(std::string_view line);
-// The lines of the file at `path` (LinesOf: LF, CR or CR LF): done, or why it could not be read.
-FileResult ReadTextFileLines(const std::string& path, std::vector<std::string>& lines);
-
-// Reads the lines of shard file `path` into `shard`: done, or a failure of `path` when they
-// are not one complete shard of a study: marks, shard label, value count (at most
-// kMaxStudyValues), indices (ascending, below the count, of this shard) or numbers unreadable;
-// lines after the end; no end line (the run did not finish) or an interrupted one.
-FileResult ParseShardFile(const std::vector<std::string>& lines, const std::string& path,
-                          ShardFile& shard);
 
 }  // namespace quarvel::detail

@@ -1,7 +1,7 @@
 #pragma once
-// Studies split into shards that run as separate processes (on one machine or many) and are
-// merged afterwards into exactly what one run would have written: the study file as a run lays
-// it out, the shard files' marks, and the merge.
+// Studies split into shards (solve/shard_file.h) and merged afterwards into exactly what one run
+// would have written: the study file as a run lays it out, the envelope shard of an advanced
+// study, and the two kinds of shard the merge takes from studies.
 
 #include <cstdint>
 #include <optional>
@@ -9,20 +9,18 @@
 #include <vector>
 
 #include "io/file_result.h"
+#include "solve/shard_file.h"
 #include "studies/envelopes.h"
 #include "studies/parametric_loop.h"
 
 namespace quarvel {
 
-// The file a shard writes in place of `target`: "<target>.shard-<I>-of-<N>".
-std::string ShardFileName(const std::string& target, int32_t shard, int32_t shardCount);
-
 // The name under which a shard of the advanced study keeps its envelope arrays.
 inline constexpr const char* kEnvelopeShardTarget = "EnvRelError.out";
 
 // The study file of one run of `values` swept values: the plain file, or for a shard its part
-// of it, each line with its index, between a first line naming the shard and a last line saying
-// how it ended.
+// of it: a first line naming the shard, the study's count of values and the plain file's name;
+// the head lines; each study line with its index; a last line saying how it ended.
 class StudyFileLayout {
  public:
   StudyFileLayout(const StudyWork& work, int32_t values, const std::string& folder,
@@ -45,28 +43,19 @@ class StudyFileLayout {
 };
 
 // Writes the envelope arrays of shard `work` of an advanced study over `values` swept values
-// from `from` in steps of `step`, with every bit of every entry, to
-// ShardFileName(kEnvelopeShardTarget, I, N) in `folder` (its path into `path`): done, or why
-// not.
+// from `from` in steps of `step` to ShardFileName(kEnvelopeShardTarget, I, N) in `folder` (its
+// path into `path`): the first line names the shard, the values, `from` and `step`; an item per
+// index with a non-zero entry holds the four entries. Numbers are hexadecimal floating point,
+// which keeps every bit. Done, or why not.
 FileResult WriteEnvelopeShard(const Envelopes& envelopes, const std::string& folder,
                               int32_t values, double from, double step, const StudyWork& work,
                               std::string& path);
 
-struct MergeOutcome {
-  std::vector<std::string> written;   // paths of the files written completely
-  std::vector<FileResult> problems;   // the shards, study files and envelope files at fault
-  // Messages of studies that stopped early (an invalid swept value, a refused solve), as one
-  // run would have shown them; the merged file then ends where that run's would have.
-  std::vector<std::string> stops;
-
-  bool Failed() const { return !problems.empty(); }
-};
-
-// Merges shard files into `folder`: the shards of each study file into that file, the envelope
-// shards into the four envelope files. Every shard 1..N of a study must be given, complete, and
-// all must come from the same study. What is written is byte for byte what one run would have
-// written.
-MergeOutcome MergeStudyShards(const std::vector<std::string>& shardPaths,
-                              const std::string& folder);
+// Study shards (merged into their study file, head and lines) and envelope shards (merged into
+// the four envelope files). Both check that the value count is at most kMaxStudyValues and that
+// every index lies below it; a study shard holds only the values dealt to it, an envelope shard
+// (split by files) any value.
+ShardKind StudyShardKind();
+ShardKind EnvelopeShardKind();
 
 }  // namespace quarvel

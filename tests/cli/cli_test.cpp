@@ -470,7 +470,7 @@ TEST_P(CliErrorTest, FailsWithStatusAndMessage) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, CliErrorTest, testing::ValuesIn(kErrorCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace quarvel::reliability

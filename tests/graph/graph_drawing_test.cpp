@@ -198,7 +198,7 @@ TEST_P(GraphDrawing, LeavesTheRecordedDrawing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, GraphDrawing, ::testing::ValuesIn(kDrawings),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // Nothing is drawn without series (the axes stay), before the axes were ever computed, or
 // without a surface.

@@ -122,7 +122,7 @@ TEST_P(BadBoxTest, SolveAndStudyFollowTheFaultRules) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Boxes, BadBoxTest, testing::ValuesIn(kBoxes),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // Single bad values whose results are not finite: stored as computed, labelled "-" where they
 // have no value. (Bad time steps of the records are seeds of the solve fuzz target.)

@@ -87,7 +87,7 @@ TEST_P(FuzzReplay, Replays) {
 }
 
 INSTANTIATE_TEST_SUITE_P(, FuzzReplay, testing::ValuesIn(kTargets),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace quarvel::reliability

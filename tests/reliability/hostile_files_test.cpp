@@ -109,7 +109,7 @@ TEST_P(HostileFileTest, LoadsOrFailsPromptlyWithBoundedMemory) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, HostileFileTest, testing::ValuesIn(kHostileFiles),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace quarvel::reliability

@@ -104,7 +104,7 @@ TEST_P(SolveInOrderTest, CommitsInOrderWithinTheLookAhead) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, SolveInOrderTest, ::testing::ValuesIn(kOrderedCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 }  // namespace
 }  // namespace quarvel

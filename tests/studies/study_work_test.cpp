@@ -16,6 +16,8 @@ namespace {
 
 using namespace testing;
 
+const std::vector<ShardKind> kStudyKinds = {StudyShardKind(), EnvelopeShardKind()};
+
 struct StudyCase {
   const char *name, *from, *to, *step;
   StudyOption vary, by;
@@ -110,7 +112,7 @@ TEST_P(BatchStudy, WritesTheSequentialStudyFileWholeOrInShards) {
       paths.push_back(RunStudy(c, shards, "study.out", StudyWork{&pool, part, count}).outcome.filePath);
     }
     if (count > 1) {
-      const MergeOutcome merged = MergeStudyShards(paths, shards.Path().string());
+      const MergeOutcome merged = MergeShardFiles(paths, shards.Path().string(), kStudyKinds);
       EXPECT_TRUE(merged.problems.empty()) << merged.problems.front().Describe();
       const bool stopped = reference.outcome.status == StudyStatus::InvalidValue;
       EXPECT_EQ(merged.stops, stopped ? std::vector<std::string>{reference.outcome.message}
@@ -121,13 +123,13 @@ TEST_P(BatchStudy, WritesTheSequentialStudyFileWholeOrInShards) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Rows, BatchStudy, ::testing::ValuesIn(kStudies),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& row) { return std::string(row.param.name); });
 
 // Shards of another study, twice, missing or interrupted are refused; a long list of missing
 // shards is cut short. (Mend: counts beyond any study, which once made the merge write outside
 // its arrays or ask for gigabytes, and a value line without its tab: fuzz/regressions/study_shard,
 // replayed by tests/reliability.)
-TEST(MergeStudyShards, RefusesIncompleteOrMismatchedShards) {
+TEST(MergeShardFiles, RefusesIncompleteOrMismatchedStudyShards) {
   ScratchFolder folder;
   SolvePool pool(2);
   const auto shard = [&](const StudyCase& c, const char* name, int32_t part, int abortOnPump = 0) {
@@ -149,7 +151,7 @@ TEST(MergeStudyShards, RefusesIncompleteOrMismatchedShards) {
   };
   for (const auto& [shards, problem] : rows) {
     SCOPED_TRACE(problem);
-    const MergeOutcome merged = MergeStudyShards(shards, folder.Path().string());
+    const MergeOutcome merged = MergeShardFiles(shards, folder.Path().string(), kStudyKinds);
     ASSERT_FALSE(merged.problems.empty());
     EXPECT_NE(merged.problems.front().Describe().find(problem), std::string::npos)
         << merged.problems.front().Describe();

@@ -1,6 +1,5 @@
 #include "graph/qt/painter_canvas.h"
 
-#include <QFontMetrics>
 #include <QPaintDevice>
 #include <QVector>
 
@@ -40,13 +39,15 @@ QPen MakePen(const Pen& pen) {
 }  // namespace
 
 PainterCanvas::PainterCanvas(QPaintDevice& device, int32_t width, int32_t height, double scale)
-    : device_(device), width_(std::max(width, 1)), height_(std::max(height, 1)) {
+    : QtTextCanvas(false),
+      device_(device),
+      width_(std::max(width, 1)),
+      height_(std::max(height, 1)) {
   painter_.begin(&device_);
   painter_.setRenderHint(QPainter::Antialiasing, true);
   painter_.setRenderHint(QPainter::TextAntialiasing, true);
   painter_.scale(scale, scale);
   RestorePen();
-  RestoreFont();
 }
 
 PainterCanvas::~PainterCanvas() { Finish(); }
@@ -104,30 +105,9 @@ void PainterCanvas::FlushLines() {
   pending_.clear();
 }
 
-bool PainterCanvas::SelectFont(const LogicalFont& font) {
-  font_ = detail::ToQFont(font, surfaceFont_);
-  font_.setHintingPreference(QFont::PreferNoHinting);
-  escapement_ = font.Escapement;
-  return true;
-}
-
-void PainterCanvas::RestoreFont() {
-  font_ = surfaceFont_;
-  escapement_ = 0;
-}
-
-void PainterCanvas::SetTextColour(Colour colour) { textColour_ = ToQColor(colour); }
-
-TextExtent PainterCanvas::MeasureText(std::string_view text) {
-  const QFontMetrics metrics(font_, &device_);
-  return TextExtent{metrics.horizontalAdvance(detail::ToQString(text)), metrics.height()};
-}
-
-void PainterCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
+QPainter* PainterCanvas::TextPainter() {
   FlushLines();
-  if (!painter_.isActive()) return;
-  detail::DrawAlignedText(painter_, font_, QFontMetrics(font_, &device_), x, y, align_, escapement_,
-                          detail::ToQString(text), textColour_);
+  return painter_.isActive() ? &painter_ : nullptr;
 }
 
 }  // namespace quarvel

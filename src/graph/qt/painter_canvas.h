@@ -8,8 +8,6 @@
 // point to itself still draws nothing). Texts are placed by their cell box, in fonts without
 // hinting, so that their advance grows in proportion to their size whatever the device scale.
 
-#include <QColor>
-#include <QFont>
 #include <QPainter>
 #include <QPen>
 #include <QPolygonF>
@@ -17,12 +15,13 @@
 #include <cstdint>
 
 #include "graph/canvas.h"
+#include "graph/qt/qt_painting.h"
 
 class QPaintDevice;
 
 namespace quarvel {
 
-class PainterCanvas : public Canvas {
+class PainterCanvas : public QtTextCanvas {
  public:
   // Paints on `device` (not owned; it must outlive the painting), a surface of width x height
   // units drawn at `scale` device units each.
@@ -45,12 +44,10 @@ class PainterCanvas : public Canvas {
   void RestorePen() override;
   void MoveTo(int32_t x, int32_t y) override;
   void LineTo(int32_t x, int32_t y) override;
-  bool SelectFont(const LogicalFont& font) override;
-  void RestoreFont() override;
-  void SetTextAlign(TextAlign align) override { align_ = align; }
-  void SetTextColour(Colour colour) override;
-  void TextOut(int32_t x, int32_t y, std::string_view text) override;
-  TextExtent MeasureText(std::string_view text) override;
+
+ protected:
+  QPaintDevice& TextDevice() override { return device_; }
+  QPainter* TextPainter() override;
 
  private:
   // Paints the polyline collected from consecutive LineTo calls.
@@ -62,11 +59,6 @@ class PainterCanvas : public Canvas {
   int32_t height_;
   QPen pen_;
   bool penDraws_ = true;  // style other than "none"
-  QFont surfaceFont_;
-  QFont font_;
-  int32_t escapement_ = 0;
-  TextAlign align_ = TextAlign::LeftTop;
-  QColor textColour_ = Qt::black;
   QPointF current_;
   QPolygonF pending_;
 };

@@ -4,7 +4,6 @@
 #include <QByteArray>
 #include <QFile>
 #include <QFontDatabase>
-#include <QFontMetrics>
 #include <QImageWriter>
 #include <QLine>
 #include <QPainter>
@@ -24,12 +23,10 @@ namespace quarvel {
 
 using detail::ClipToLimit;
 using detail::IsFar;
-using detail::ToQString;
 
 QImageCanvas::QImageCanvas(int32_t width, int32_t height, Colour background, double twipsPerPixel)
-    : background_(background), twips_(twipsPerPixel) {
+    : QtTextCanvas(true), background_(background), twips_(twipsPerPixel) {
   RestorePen();
-  RestoreFont();
   Resize(width, height);
 }
 
@@ -200,26 +197,9 @@ void QImageCanvas::FlushLines() {
   pending_.clear();
 }
 
-bool QImageCanvas::SelectFont(const LogicalFont& font) {
-  font_ = detail::ToQFont(font, surfaceFont_);
-  escapement_ = font.Escapement;
-  return true;
-}
-
-void QImageCanvas::RestoreFont() {
-  font_ = surfaceFont_;
-  escapement_ = 0;
-}
-
-TextExtent QImageCanvas::MeasureText(std::string_view text) {
-  const QFontMetrics metrics(font_, &image_);
-  return TextExtent{metrics.horizontalAdvance(ToQString(text)), metrics.height()};
-}
-
-void QImageCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
+QPainter* QImageCanvas::TextPainter() {
   FlushLines();
-  detail::DrawAlignedText(Painter(), font_, QFontMetrics(font_, &image_), x, y, align_,
-                          escapement_, ToQString(text), textColour_);
+  return &Painter();
 }
 
 std::optional<QByteArray> EncodeImage(const QImage& image, const std::string& format) {

@@ -9,8 +9,6 @@
 // its cell box (top, or bottom below the descenders); a font with escapement 900 reads upwards.
 
 #include <QByteArray>
-#include <QColor>
-#include <QFont>
 #include <QImage>
 #include <QPen>
 #include <QPolygon>
@@ -29,7 +27,7 @@ class QPainter;
 
 namespace quarvel {
 
-class QImageCanvas : public Canvas {
+class QImageCanvas : public QtTextCanvas {
  public:
   // A width x height surface (at least 1 x 1) filled with the background colour.
   // twipsPerPixel: 1440 / the screen's vertical dots per inch (15 at 96 dpi).
@@ -41,13 +39,7 @@ class QImageCanvas : public Canvas {
 
   // A new surface of that size, filled with the background colour.
   void Resize(int32_t width, int32_t height);
-  void SetBackgroundColour(Colour colour) { background_ = colour; }
   void SetTwipsPerPixel(double twips) { twips_ = twips; }
-  // The font texts use when no font is selected or a font cannot be made.
-  void SetSurfaceFont(const QFont& font) {
-    surfaceFont_ = font;
-    RestoreFont();
-  }
 
   // The picture so far (pending lines are drawn first).
   const QImage& Image();
@@ -63,12 +55,10 @@ class QImageCanvas : public Canvas {
   void RestorePen() override;
   void MoveTo(int32_t x, int32_t y) override;
   void LineTo(int32_t x, int32_t y) override;
-  bool SelectFont(const LogicalFont& font) override;
-  void RestoreFont() override;
-  void SetTextAlign(TextAlign align) override { align_ = align; }
-  void SetTextColour(Colour colour) override { textColour_ = ToQColor(colour); }
-  void TextOut(int32_t x, int32_t y, std::string_view text) override;
-  TextExtent MeasureText(std::string_view text) override;
+
+ protected:
+  QPaintDevice& TextDevice() override { return image_; }
+  QPainter* TextPainter() override;
 
  private:
   QPainter& Painter();
@@ -91,11 +81,6 @@ class QImageCanvas : public Canvas {
   std::vector<int> dash_;  // on, off, ... pixels; empty: solid
   int dashPeriod_ = 0;
   int64_t dashPhase_ = 0;
-  QFont surfaceFont_;
-  QFont font_;
-  int32_t escapement_ = 0;
-  TextAlign align_ = TextAlign::LeftTop;
-  QColor textColour_ = Qt::black;
   QPoint current_;
   QPolygon pending_;
 };

@@ -15,6 +15,30 @@ QColor ToQColor(Colour colour) {
                 static_cast<int>((colour >> 16) & 0xFF));
 }
 
+bool QtTextCanvas::SelectFont(const LogicalFont& font) {
+  font_ = detail::ToQFont(font, surfaceFont_);
+  if (!hinted_) font_.setHintingPreference(QFont::PreferNoHinting);
+  escapement_ = font.Escapement;
+  return true;
+}
+
+void QtTextCanvas::RestoreFont() {
+  font_ = surfaceFont_;
+  escapement_ = 0;
+}
+
+TextExtent QtTextCanvas::MeasureText(std::string_view text) {
+  const QFontMetrics metrics(font_, &TextDevice());
+  return TextExtent{metrics.horizontalAdvance(detail::ToQString(text)), metrics.height()};
+}
+
+void QtTextCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
+  QPainter* painter = TextPainter();
+  if (painter == nullptr) return;
+  detail::DrawAlignedText(*painter, font_, QFontMetrics(font_, &TextDevice()), x, y, align_,
+                          escapement_, detail::ToQString(text), textColour_);
+}
+
 }  // namespace quarvel
 
 namespace quarvel::detail {

@@ -1,6 +1,7 @@
 #pragma once
-// What the QPainter canvases share: the dash patterns of thin pens, fonts made from logical
-// fonts, texts placed by a reference point, and the clipping of far-away lines.
+// What the QPainter canvases share: the text half of the Canvas, the dash patterns of thin
+// pens, fonts made from logical fonts, texts placed by a reference point, and the clipping of
+// far-away lines.
 
 #include <QColor>
 #include <QFont>
@@ -15,11 +16,43 @@
 #include "graph/canvas.h"
 
 class QPainter;
+class QPaintDevice;
 
 namespace quarvel {
 
 // 0x00BBGGRR to QColor.
 QColor ToQColor(Colour colour);
+
+// The texts of a QPainter canvas: the selected font with its escapement, the alignment and the
+// colour, measured on the canvas's device and drawn by its painter. The surface's own font is
+// the application's default font.
+class QtTextCanvas : public Canvas {
+ public:
+  bool SelectFont(const LogicalFont& font) override;
+  void RestoreFont() override;
+  void SetTextAlign(TextAlign align) override { align_ = align; }
+  void SetTextColour(Colour colour) override { textColour_ = ToQColor(colour); }
+  void TextOut(int32_t x, int32_t y, std::string_view text) override;
+  TextExtent MeasureText(std::string_view text) override;
+
+ protected:
+  // hinted: false for fonts without hinting, whose advance grows in proportion to their size.
+  explicit QtTextCanvas(bool hinted) : hinted_(hinted) {}
+
+  // The device texts are measured on.
+  virtual QPaintDevice& TextDevice() = 0;
+  // The painter a text is drawn with, once the lines waiting to be painted are; nullptr when
+  // nothing can be drawn any more.
+  virtual QPainter* TextPainter() = 0;
+
+ private:
+  bool hinted_;
+  QFont surfaceFont_;
+  QFont font_;
+  int32_t escapement_ = 0;
+  TextAlign align_ = TextAlign::LeftTop;
+  QColor textColour_ = Qt::black;
+};
 
 }  // namespace quarvel
 
