@@ -34,11 +34,6 @@ std::vector<std::string> LongNames(const CLI::App& command) {
   return names;
 }
 
-bool HasOption(const CLI::App& command, const std::string& name) {
-  const std::vector<std::string> names = LongNames(command);
-  return std::find(names.begin(), names.end(), name) != names.end();
-}
-
 // Says why `argument` is not taken by `command`: an option of other subcommands, a slip of the
 // keys, or neither. Always a usage error.
 int RefuseArgument(const CLI::App& app, const CLI::App& command, const std::string& argument) {
@@ -54,7 +49,8 @@ int RefuseArgument(const CLI::App& app, const CLI::App& command, const std::stri
   } else {
     std::string others;
     for (const CLI::App* other : app.get_subcommands({})) {
-      if (other != &command && HasOption(*other, option)) {
+      const std::vector<std::string> names = LongNames(*other);
+      if (other != &command && std::find(names.begin(), names.end(), option) != names.end()) {
         others += (others.empty() ? "" : ", ") + other->get_name();
       }
     }

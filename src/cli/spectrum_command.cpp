@@ -12,9 +12,9 @@
 #include "cli/progress_bar.h"
 #include "plots/spectrum_plot.h"
 #include "solve/model_settings.h"
+#include "solve/shard_file.h"
 #include "spectra/periods.h"
 #include "spectra/spectrum_run.h"
-#include "studies/parametric_loop.h"
 #include "text/number_text.h"
 
 namespace quarvel::cli {
@@ -245,10 +245,11 @@ int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) 
   }
   plan.periods = std::move(*periods);
   if (!ReadKind(spectrum, plan.settings)) return kExitUsage;
-  StudyWork shard;
-  if (!spectrum.shard.empty() && !shard.ParseShard(spectrum.shard)) {
+  SpectrumOutput output;
+  if (!spectrum.shard.empty() &&
+      !ParseShardLabel(spectrum.shard, output.shard, output.shardCount)) {
     std::cerr << "--shard " << spectrum.shard
-              << ": expected I/N with 1 <= I <= N <= " << kMaxStudyValues << '\n';
+              << ": expected I/N with 1 <= I <= N <= " << kMaxShardCount << '\n';
     return kExitUsage;
   }
   ApplyChoices(options);
@@ -273,7 +274,7 @@ int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) 
   PlotSize plotSize = *ParsePlotSize(spectrum.plotSize);
   plotSize.dpi = spectrum.plotDpi;
   if (!spectrum.plot.empty()) {
-    if (shard.Sharded()) {
+    if (output.shardCount > 1) {
       std::cerr << "--plot draws a whole spectrum; a shard (--shard) has only part of it\n";
       return kExitUsage;
     }
@@ -285,7 +286,6 @@ int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) 
     if (!pictures->CheckOutput(spectrum.plot, "--plot")) return kExitUsage;
   }
 
-  SpectrumOutput output;
   output.rowsPath = spectrum.output;
   output.statisticsPath =
       spectrum.statistics.empty() ? StatisticsPathFor(spectrum.output) : spectrum.statistics;
@@ -296,8 +296,6 @@ int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) 
   }
   SolvePool pool(static_cast<unsigned>(spectrum.jobs));
   output.pool = &pool;
-  output.shard = shard.shard;
-  output.shardCount = shard.shardCount;
 
   ProgressBar bar;
   std::vector<SpectrumPoint> points;  // kept for the picture
@@ -314,7 +312,7 @@ int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) 
     std::cerr << "The spectrum was not written completely: " << outcome.file.Describe() << '\n';
     return kExitFailure;
   }
-  ReportOutcome(outcome, plan, shard.Sharded());
+  ReportOutcome(outcome, plan, output.shardCount > 1);
   const bool draw = pictures && !outcome.interrupted;  // an interrupted spectrum is not whole
   const int drawn = draw ? DrawSpectrum(*pictures, spectrum, plotSize, points) : 0;
   const int summary =

@@ -23,9 +23,9 @@ namespace {
 // The work of a study run from its options, its values solved side by side on `pool`; false
 // (with the reason printed) for a bad --shard.
 bool ReadBatchOptions(const BatchOptions& options, SolvePool& pool, StudyWork& work) {
-  if (!options.shard.empty() && !work.ParseShard(options.shard)) {
+  if (!options.shard.empty() && !ParseShardLabel(options.shard, work.shard, work.shardCount)) {
     std::cerr << "--shard " << options.shard << ": expected I/N with 1 <= I <= N <= "
-              << kMaxStudyValues << '\n';
+              << kMaxShardCount << '\n';
     return false;
   }
   work.pool = &pool;
@@ -74,7 +74,7 @@ bool WriteStudyCompanions(const StudyCompanions& companions,
                           const std::vector<SeriesFileOutcome>& files,
                           std::vector<CompanionFile>& written) {
   bool done = true;
-  for (std::size_t j = 0; j < files.size() && j < companions.Studies(); ++j) {
+  for (std::size_t j = 0; j < files.size(); ++j) {
     if (files[j].study.filePath.empty()) continue;
     written.push_back(companions.WriteStudy(j, files[j].study.filePath));
     done = ReportCompanion(written.back(), "Study CSV", "The study's CSV") && done;

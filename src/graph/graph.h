@@ -66,7 +66,6 @@ class Graph {
 
   // The surface DrawGraph and RenderGraph paint on; not owned. nullptr: nothing is drawn.
   void SetSurface(Canvas* surface) { surface_ = surface; }
-  Canvas* Surface() const { return surface_; }
 
   // Data extents over points 1..PointCount of every series (whatever their show switches),
   // starting from point 1 of series 1, then both AxisScale records by NiceAxis. Nothing changes

@@ -32,31 +32,17 @@ std::vector<std::string> SplitTabs(std::string_view line) {
   }
 }
 
-FileResult ReadEndLine(const std::vector<std::string>& fields, const std::string& path,
-                       ShardFile& shard) {
-  const FileResult bad = FileResult::Failure(path, "unreadable end line");
-  if (fields.size() == 2 && fields[1] == "complete") {
-    shard.end = ShardEnd::Complete;
-  } else if (fields.size() == 2 && fields[1] == "aborted") {
-    return FileResult::Failure(path, "interrupted; run this shard again");
-  } else if (fields.size() == 4 && fields[1] == "stopped" &&
-             ParseWhole(fields[2], shard.stoppedAt) && shard.stoppedAt >= 0) {
-    shard.end = ShardEnd::Stopped;
-    shard.stopMessage = fields[3];
-  } else {
-    return bad;
+// The end line's words after the mark; an empty reason when they are a finished run's.
+std::string ReadEndLine(const std::vector<std::string>& fields, ShardFile& shard) {
+  if (fields.size() == 2 && fields[1] == "complete") return {};
+  if (fields.size() == 2 && fields[1] == "aborted") return "interrupted; run this shard again";
+  if (fields.size() != 4 || fields[1] != "stopped" || !ParseWhole(fields[2], shard.stoppedAt) ||
+      shard.stoppedAt < 0) {
+    return "unreadable end line";
   }
+  shard.end = ShardEnd::Stopped;
+  shard.stopMessage = fields[3];
   return {};
-}
-
-FileResult ReadShard(const std::string& path, ShardFile& shard) {
-  // Far above any shard a run writes (a million study values, thousands of spectrum points).
-  constexpr std::uintmax_t kMaxShardFileBytes = std::uintmax_t{1} << 30;
-  std::string text;
-  if (FileResult read = ReadWholeFile(path, text, kMaxShardFileBytes, "a shard file"); !read) {
-    return read;
-  }
-  return ParseShardFile(LinesOf(text), path, shard);
 }
 
 // Every shard 1..N present once, all of the same work: done, or the file at fault (a shard, or
@@ -126,6 +112,10 @@ std::string ShardLabel(int32_t shard, int32_t count) {
   return std::to_string(shard) + "/" + std::to_string(count);
 }
 
+bool ParseShardCount(std::string_view text, int64_t& count) {
+  return ParseWhole(text, count) && count >= 0;
+}
+
 bool ParseShardLabel(std::string_view text, int32_t& shard, int32_t& count) {
   const std::size_t slash = text.find('/');
   int32_t part = 0;
@@ -160,20 +150,14 @@ std::string ShardItemLine(int64_t index, std::string_view text) {
 }
 
 std::string ShardEndLine(ShardEnd end, int64_t stoppedAt, std::string_view message) {
-  switch (end) {
-    case ShardEnd::Complete:
-      return std::string(kEndMark) + "\tcomplete";
-    case ShardEnd::Aborted:
-      return std::string(kEndMark) + "\taborted";
-    case ShardEnd::Stopped:
-      break;
-  }
+  if (end == ShardEnd::Complete) return std::string(kEndMark) + "\tcomplete";
+  if (end == ShardEnd::Aborted) return std::string(kEndMark) + "\taborted";
   return std::string(kEndMark) + "\tstopped\t" + std::to_string(stoppedAt) + '\t' +
          std::string(message);
 }
 
 FileResult ShardFile::BadItem(std::size_t k, const std::string& what) const {
-  return FileResult::Failure(path, "line " + std::to_string(ItemLine(k)) + ' ' + what);
+  return FileResult::Failure(path, "line " + std::to_string(2 + head.size() + k) + ' ' + what);
 }
 
 FileResult ParseShardFile(const std::vector<std::string>& lines, const std::string& path,
@@ -199,7 +183,9 @@ FileResult ParseShardFile(const std::vector<std::string>& lines, const std::stri
     const std::size_t tab = line.find('\t');
     const std::string_view start = std::string_view(line).substr(0, tab);
     if (start == kEndMark) {
-      if (FileResult end = ReadEndLine(SplitTabs(line), path, shard); !end) return end;
+      if (const std::string reason = ReadEndLine(SplitTabs(line), shard); !reason.empty()) {
+        return bad(reason);
+      }
       ended = true;
       continue;
     }
@@ -222,31 +208,29 @@ MergeOutcome MergeShardFiles(const std::vector<std::string>& paths, const std::s
                              const std::vector<ShardKind>& kinds) {
   MergeOutcome outcome;
   std::vector<ShardFile> shards(paths.size());
-  std::vector<std::size_t> kindOf(paths.size(), 0);
+  // The shards of each merged file, by kind and target.
+  std::map<std::pair<std::size_t, std::string>, std::vector<const ShardFile*>> sets;
+  // Far above any shard a run writes (a million study values, thousands of spectrum points).
+  constexpr std::uintmax_t kMaxShardFileBytes = std::uintmax_t{1} << 30;
   for (std::size_t k = 0; k < paths.size(); ++k) {
-    FileResult read = ReadShard(paths[k], shards[k]);
+    std::string text;
+    FileResult read = ReadWholeFile(paths[k], text, kMaxShardFileBytes, "a shard file");
+    if (read) read = ParseShardFile(LinesOf(text), paths[k], shards[k]);
     if (read) {
       const auto kind = std::find_if(kinds.begin(), kinds.end(), [&](const ShardKind& known) {
         return known.mark == shards[k].mark;
       });
-      if (kind == kinds.end()) {
-        read = FileResult::Failure(paths[k], "not a shard file");
-      } else {
-        kindOf[k] = static_cast<std::size_t>(kind - kinds.begin());
-        read = kind->check(shards[k]);
+      read = kind == kinds.end() ? FileResult::Failure(paths[k], "not a shard file")
+                                 : kind->check(shards[k]);
+      if (read) {
+        const auto at = static_cast<std::size_t>(kind - kinds.begin());
+        sets[{at, kind->target(shards[k])}].push_back(&shards[k]);
       }
     }
     if (!read) outcome.problems.push_back(std::move(read));
   }
   if (outcome.Failed()) return outcome;
-
-  for (std::size_t kind = 0; kind < kinds.size(); ++kind) {
-    std::map<std::string, std::vector<const ShardFile*>> sets;  // by target
-    for (std::size_t k = 0; k < shards.size(); ++k) {
-      if (kindOf[k] == kind) sets[kinds[kind].target(shards[k])].push_back(&shards[k]);
-    }
-    for (const auto& [target, set] : sets) MergeSet(set, target, kinds[kind], folder, outcome);
-  }
+  for (const auto& [key, set] : sets) MergeSet(set, key.second, kinds[key.first], folder, outcome);
   return outcome;
 }
 

@@ -1,6 +1,5 @@
 #include "spectra/spectrum_shards.h"
 
-#include <charconv>
 #include <filesystem>
 #include <optional>
 
@@ -12,11 +11,6 @@ namespace quarvel {
 namespace {
 
 namespace fs = std::filesystem;
-
-bool ParseCount(const std::string& text, int64_t& value) {
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-  return error == std::errc() && end == text.data() + text.size() && value >= 0;
-}
 
 // The points of shard I of N among `total`: I - 1, I - 1 + N, ...
 int64_t PointsOfShard(int64_t total, int32_t shard, int32_t count) {
@@ -109,8 +103,8 @@ std::vector<std::string> SpectrumShardHeadLines(const SpectrumShardHead& head) {
 
 FileResult ReadSpectrumShardHead(const ShardFile& shard, SpectrumShardHead& head) {
   const std::vector<std::string>& fields = shard.fields;
-  if (fields.size() != 5 || !ParseCount(fields[0], head.records) ||
-      !ParseCount(fields[1], head.periods) || fields[2].empty() || fields[3].empty()) {
+  if (fields.size() != 5 || !ParseShardCount(fields[0], head.records) ||
+      !ParseShardCount(fields[1], head.periods) || fields[2].empty() || fields[3].empty()) {
     return FileResult::Failure(shard.path, "not a shard file of a spectrum");
   }
   if (head.records > kMaxSpectrumPoints || head.periods > kMaxSpectrumPoints ||

@@ -156,9 +156,6 @@ struct StudyWork {
 
   bool Sharded() const { return shardCount > 1; }
   bool SideBySide() const { return pool != nullptr && pool->ThreadCount() > 1; }
-  // "<shard>/<count>" with 1 <= shard <= count <= kMaxStudyValues; false (work unchanged)
-  // otherwise.
-  bool ParseShard(const std::string& text);
 };
 
 // Runs one study over the current experiment set. Reads m (the mass text, or the selected

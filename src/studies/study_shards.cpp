@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -33,11 +32,9 @@ bool ParseHex(const std::string& text, double& value) {
   return end == text.c_str() + text.size();
 }
 
-// The value count of a study or envelope shard: a whole number up to kMaxStudyValues.
+// The value count of a study or envelope shard: at most kMaxStudyValues.
 bool ParseValues(const std::string& text, int64_t& values) {
-  const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), values);
-  return error == std::errc() && end == text.data() + text.size() && values >= 0 &&
-         values <= kMaxStudyValues;
+  return ParseShardCount(text, values) && values <= kMaxStudyValues;
 }
 
 // The four entries of an envelope item.
@@ -123,10 +120,6 @@ void WriteEnvelopes(const MergedShards& merged, const std::string& folder,
 }
 
 }  // namespace
-
-bool StudyWork::ParseShard(const std::string& text) {
-  return ParseShardLabel(text, shard, shardCount);
-}
 
 StudyFileLayout::StudyFileLayout(const StudyWork& work, int32_t values, const std::string& folder,
                                  const std::string& outputName)

@@ -50,12 +50,15 @@ TEST(StudyCsv, CompanionsReadBackToTheStudyAndItsEnvelopes) {
 
   std::string current;
   std::map<std::string, std::vector<StudyValueResult>> observed;
-  EnvelopeRecords envelopeRecords;
+  StudyCompanions companions(SelectStudyMode(bench.inputs));
   AdvancedLoopHooks hooks;
-  hooks.onFileStarted = [&](int32_t, const std::string& name) { current = name; };
+  hooks.onFileStarted = [&](int32_t, const std::string& name) {
+    current = name;
+    companions.StartStudy(name);
+  };
   hooks.onValue = [&](const StudyValueResult& value) {
     observed[current].push_back(value);
-    envelopeRecords.Take(value, current);
+    companions.Take(value);
   };
   SilentUserInterface ui;
   StopToken stop;
@@ -66,14 +69,12 @@ TEST(StudyCsv, CompanionsReadBackToTheStudyAndItsEnvelopes) {
   const StudyMode mode = SelectStudyMode(bench.inputs);
 
   int filtered = 0;
-  for (const SeriesFileOutcome& file : outcome.files) {
+  for (std::size_t j = 0; j < outcome.files.size(); ++j) {
+    const SeriesFileOutcome& file = outcome.files[j];
     SCOPED_TRACE(file.fileName);
     const std::vector<StudyValueResult>& values = observed[file.fileName];
     ASSERT_EQ(values.size(), 7u);
-    StudyCsv csv;
-    ASSERT_TRUE(csv.Open(StudyCsvPath(file.study.filePath), mode));
-    for (const StudyValueResult& value : values) csv.Add(value);
-    ASSERT_TRUE(csv.Close());
+    ASSERT_TRUE(companions.WriteStudy(j, file.study.filePath).result);
 
     const auto rows = test::ReadCsv(StudyCsvPath(file.study.filePath));
     ASSERT_TRUE(rows && rows->size() == values.size() + 1);
@@ -94,8 +95,8 @@ TEST(StudyCsv, CompanionsReadBackToTheStudyAndItsEnvelopes) {
   EXPECT_GT(filtered, 0) << "the threshold should leave some value out";
 
   const fs::path envelopePath = folder / kEnvelopeCsvName;
-  ASSERT_TRUE(envelopeRecords.Write(envelopePath.string(), mode, outcome.envelopes.uPos.size(),
-                                    0.5, 0.25));
+  ASSERT_TRUE(companions.WriteEnvelopes(folder.Path().string(), outcome.envelopes.uPos.size(),
+                                        0.5, 0.25).result);
   const auto rows = test::ReadCsv(envelopePath);
   ASSERT_TRUE(rows && rows->size() == outcome.envelopes.uPos.size() + 1);
   const std::vector<const std::vector<double>*> arrays{

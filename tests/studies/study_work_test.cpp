@@ -158,13 +158,13 @@ TEST(MergeShardFiles, RefusesIncompleteOrMismatchedStudyShards) {
   }
 }
 
-TEST(StudyWork, ParsesShards) {
+TEST(ShardLabel, ParsesShards) {
   const std::pair<const char*, const char*> rows[] = {  // text, shard/count ("" refused)
       {"1/1", "1/1"}, {"3/4", "3/4"}, {"4/4", "4/4"}, {"0/4", ""},  {"5/4", ""},
       {"1/0", ""},    {"1", ""},      {"a/b", ""},    {"1/2x", ""}, {"-1/2", ""}};
   for (const auto& [text, parsed] : rows) {
     StudyWork work;
-    EXPECT_EQ(work.ParseShard(text), *parsed != '\0') << text;
+    EXPECT_EQ(ParseShardLabel(text, work.shard, work.shardCount), *parsed != '\0') << text;
     const std::string kept = std::to_string(work.shard) + "/" + std::to_string(work.shardCount);
     EXPECT_EQ(kept, *parsed != '\0' ? parsed : "1/1") << text;
   }

@@ -39,7 +39,7 @@ QPen MakePen(const Pen& pen) {
 }  // namespace
 
 PainterCanvas::PainterCanvas(QPaintDevice& device, int32_t width, int32_t height, double scale)
-    : QtTextCanvas(false),
+    : QtCanvas(false),
       device_(device),
       width_(std::max(width, 1)),
       height_(std::max(height, 1)) {
@@ -56,12 +56,6 @@ bool PainterCanvas::Finish() {
   if (!painter_.isActive()) return true;
   FlushLines();
   return painter_.end();
-}
-
-void PainterCanvas::FillRect(const PixelRect& rect, Colour colour) {
-  FlushLines();
-  painter_.fillRect(QRect(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top),
-                    ToQColor(colour));
 }
 
 void PainterCanvas::SelectPen(const Pen& pen) {
@@ -105,7 +99,7 @@ void PainterCanvas::FlushLines() {
   pending_.clear();
 }
 
-QPainter* PainterCanvas::TextPainter() {
+QPainter* PainterCanvas::FlushedPainter() {
   FlushLines();
   return painter_.isActive() ? &painter_ : nullptr;
 }

@@ -21,7 +21,7 @@ class QPaintDevice;
 
 namespace quarvel {
 
-class PainterCanvas : public QtTextCanvas {
+class PainterCanvas : public QtCanvas {
  public:
   // Paints on `device` (not owned; it must outlive the painting), a surface of width x height
   // units drawn at `scale` device units each.
@@ -39,7 +39,6 @@ class PainterCanvas : public QtTextCanvas {
   int32_t Height() const override { return height_; }
   Colour BackgroundColour() const override { return 0xFFFFFF; }
   double TwipsPerPixel() const override { return 15.0; }  // 96 units per inch
-  void FillRect(const PixelRect& rect, Colour colour) override;
   void SelectPen(const Pen& pen) override;
   void RestorePen() override;
   void MoveTo(int32_t x, int32_t y) override;
@@ -47,7 +46,7 @@ class PainterCanvas : public QtTextCanvas {
 
  protected:
   QPaintDevice& TextDevice() override { return device_; }
-  QPainter* TextPainter() override;
+  QPainter* FlushedPainter() override;
 
  private:
   // Paints the polyline collected from consecutive LineTo calls.

@@ -25,7 +25,7 @@ using detail::ClipToLimit;
 using detail::IsFar;
 
 QImageCanvas::QImageCanvas(int32_t width, int32_t height, Colour background, double twipsPerPixel)
-    : QtTextCanvas(true), background_(background), twips_(twipsPerPixel) {
+    : QtCanvas(true), background_(background), twips_(twipsPerPixel) {
   RestorePen();
   Resize(width, height);
 }
@@ -68,12 +68,6 @@ const QImage& QImageCanvas::Image() {
 }
 
 FileResult QImageCanvas::SavePng(const std::string& path) { return SaveImagePng(Image(), path); }
-
-void QImageCanvas::FillRect(const PixelRect& rect, Colour colour) {
-  FlushLines();
-  Painter().fillRect(QRect(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top),
-                     ToQColor(colour));
-}
 
 void QImageCanvas::SetLinePen(const Pen& pen) {
   FlushLines();
@@ -197,7 +191,7 @@ void QImageCanvas::FlushLines() {
   pending_.clear();
 }
 
-QPainter* QImageCanvas::TextPainter() {
+QPainter* QImageCanvas::FlushedPainter() {
   FlushLines();
   return &Painter();
 }

@@ -27,7 +27,7 @@ class QPainter;
 
 namespace quarvel {
 
-class QImageCanvas : public QtTextCanvas {
+class QImageCanvas : public QtCanvas {
  public:
   // A width x height surface (at least 1 x 1) filled with the background colour.
   // twipsPerPixel: 1440 / the screen's vertical dots per inch (15 at 96 dpi).
@@ -50,7 +50,6 @@ class QImageCanvas : public QtTextCanvas {
   int32_t Height() const override;
   Colour BackgroundColour() const override { return background_; }
   double TwipsPerPixel() const override { return twips_; }
-  void FillRect(const PixelRect& rect, Colour colour) override;
   void SelectPen(const Pen& pen) override;
   void RestorePen() override;
   void MoveTo(int32_t x, int32_t y) override;
@@ -58,7 +57,7 @@ class QImageCanvas : public QtTextCanvas {
 
  protected:
   QPaintDevice& TextDevice() override { return image_; }
-  QPainter* TextPainter() override;
+  QPainter* FlushedPainter() override;
 
  private:
   QPainter& Painter();

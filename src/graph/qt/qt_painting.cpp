@@ -15,25 +15,32 @@ QColor ToQColor(Colour colour) {
                 static_cast<int>((colour >> 16) & 0xFF));
 }
 
-bool QtTextCanvas::SelectFont(const LogicalFont& font) {
+void QtCanvas::FillRect(const PixelRect& rect, Colour colour) {
+  if (QPainter* painter = FlushedPainter()) {
+    painter->fillRect(QRect(rect.Left, rect.Top, rect.Right - rect.Left, rect.Bottom - rect.Top),
+                      ToQColor(colour));
+  }
+}
+
+bool QtCanvas::SelectFont(const LogicalFont& font) {
   font_ = detail::ToQFont(font, surfaceFont_);
   if (!hinted_) font_.setHintingPreference(QFont::PreferNoHinting);
   escapement_ = font.Escapement;
   return true;
 }
 
-void QtTextCanvas::RestoreFont() {
+void QtCanvas::RestoreFont() {
   font_ = surfaceFont_;
   escapement_ = 0;
 }
 
-TextExtent QtTextCanvas::MeasureText(std::string_view text) {
+TextExtent QtCanvas::MeasureText(std::string_view text) {
   const QFontMetrics metrics(font_, &TextDevice());
   return TextExtent{metrics.horizontalAdvance(detail::ToQString(text)), metrics.height()};
 }
 
-void QtTextCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
-  QPainter* painter = TextPainter();
+void QtCanvas::TextOut(int32_t x, int32_t y, std::string_view text) {
+  QPainter* painter = FlushedPainter();
   if (painter == nullptr) return;
   detail::DrawAlignedText(*painter, font_, QFontMetrics(font_, &TextDevice()), x, y, align_,
                           escapement_, detail::ToQString(text), textColour_);

@@ -23,11 +23,12 @@ namespace quarvel {
 // 0x00BBGGRR to QColor.
 QColor ToQColor(Colour colour);
 
-// The texts of a QPainter canvas: the selected font with its escapement, the alignment and the
-// colour, measured on the canvas's device and drawn by its painter. The surface's own font is
-// the application's default font.
-class QtTextCanvas : public Canvas {
+// What the QPainter canvases share: filled rectangles, and texts (the selected font with its
+// escapement, the alignment and the colour) measured on the canvas's device and drawn by its
+// painter. The surface's own font is the application's default font.
+class QtCanvas : public Canvas {
  public:
+  void FillRect(const PixelRect& rect, Colour colour) override;
   bool SelectFont(const LogicalFont& font) override;
   void RestoreFont() override;
   void SetTextAlign(TextAlign align) override { align_ = align; }
@@ -37,13 +38,13 @@ class QtTextCanvas : public Canvas {
 
  protected:
   // hinted: false for fonts without hinting, whose advance grows in proportion to their size.
-  explicit QtTextCanvas(bool hinted) : hinted_(hinted) {}
+  explicit QtCanvas(bool hinted) : hinted_(hinted) {}
 
   // The device texts are measured on.
   virtual QPaintDevice& TextDevice() = 0;
-  // The painter a text is drawn with, once the lines waiting to be painted are; nullptr when
-  // nothing can be drawn any more.
-  virtual QPainter* TextPainter() = 0;
+  // The painter, once the lines waiting to be painted are; nullptr when nothing can be drawn
+  // any more.
+  virtual QPainter* FlushedPainter() = 0;
 
  private:
   bool hinted_;
