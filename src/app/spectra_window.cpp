@@ -287,6 +287,8 @@ void SpectraWindow::Run() {
       },
       [this] { return QString("spectrum: point %1 of %2").arg(done_.load()).arg(count_.load()); });
   ShowWorking(false);
+  // What was committed; a run ended before the progress was last shown shows it whole.
+  progress_->setValue(count_ > 0 ? static_cast<int>(1000 * done_ / count_) : 0);
   if (!ran) {
     status_->setText("Not computed: other work runs in the main window.");
     return;

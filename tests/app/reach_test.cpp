@@ -132,6 +132,7 @@ TEST_F(ReachTest, ByPeriodFillsTheBoxesAsTheCommandLine) {
 
 // The Spectra window's tables are byte for byte those of quarvel-cli spectrum on the same
 // record and inputs (the model boxes apply as the options do); it draws the picture and saves it.
+// Cancel ends a run early.
 TEST_F(ReachTest, SpectraTablesAreTheCommandLinesAndThePictureIsSaved) {
   LoadRecords(kElCentro, [](QWidget&) {});
   Box("txtAlphaSmall")->setText("0.05");
@@ -162,6 +163,14 @@ TEST_F(ReachTest, SpectraTablesAreTheCommandLinesAndThePictureIsSaved) {
   QFile picture(folder.filePath("w.svg"));
   ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
   EXPECT_TRUE(picture.readAll().contains("<svg"));
+
+  // Cancel at the first events the run lets through keeps the points finished, no more.
+  Box("txtSpectrumList")->clear();
+  QTimer::singleShot(0, form.get(), [this] { Click("cmdCancelSpectrum"); });
+  Click("cmdRunSpectrum");
+  EXPECT_TRUE(Text("lblSpectrumStatus").startsWith("Cancelled; kept "))
+      << Text("lblSpectrumStatus").toStdString();
+  EXPECT_TRUE(Find<QPushButton>("cmdRunSpectrum")->isEnabled());
 }
 
 }  // namespace
