@@ -80,6 +80,17 @@ TEST_F(ReachTest, SeveralFilesLoadAsOneSet) {
   });
   EXPECT_EQ(Entries().toStdString(), "two|Pulse|Ground");
   EXPECT_EQ(Bench().experiments.At(1).acceleration[2], 4.0);
+
+  // A record of the selection that cannot be read keeps the set there was; a scale of 0 is
+  // refused before Ok.
+  const QString uneven = WriteFile("uneven.txt", "0 1\n0.5 2\n1.5 3\n");
+  LoadRecords(csv + "\n" + uneven, [](QWidget& dialog) {
+    dialog.findChild<QLineEdit*>("txtRecordScale")->setText("0");
+    EXPECT_FALSE(dialog.findChild<QPushButton*>("cmdOk")->isEnabled());
+    dialog.findChild<QLineEdit*>("txtRecordScale")->setText("1");
+  });
+  EXPECT_TRUE(log.asked.last().contains("uneven.txt: line 3")) << log.asked.last().toStdString();
+  EXPECT_EQ(Entries().toStdString(), "two|Pulse|Ground");
 }
 
 // The By period window fills Mass, c, Fy and Uy as the command line's engineering inputs do
