@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <exception>
 #include <string>
 
 #include "graph/qt/graph_file.h"
@@ -95,8 +96,9 @@ SpectraWindow::SpectraWindow(const Workbench& bench, LongWorkRunner& runner, Dia
   to_ = Box("txtSpectrumTo", "3");
   step_ = Box("txtSpectrumStep", "0.05");
   list_ = Box("txtSpectrumList", "", 220);
-  list_->setToolTip("Periods as a list (0.5,1,2), ranges FROM:TO:STEP or both; when given, "
-                    "From, To and Step are not used");
+  list_->setToolTip(
+      "Periods as a list (0.5,1,2), ranges FROM:TO:STEP or both; when given, "
+      "From, To and Step are not used");
   periods->addWidget(new QLabel("From :"), 0, 0);
   periods->addWidget(from_, 0, 1);
   periods->addWidget(new QLabel("To :"), 0, 2);
@@ -125,8 +127,9 @@ SpectraWindow::SpectraWindow(const Workbench& bench, LongWorkRunner& runner, Dia
   progress_->setObjectName("progressSpectrum");
   progress_->setRange(0, 1000);
   progress_->setValue(0);
-  status_ = new QLabel("The main window's model boxes apply; its Mass box, when above 0, is "
-                       "every record's mass.");
+  status_ = new QLabel(
+      "The main window's model boxes apply; its Mass box, when above 0, is "
+      "every record's mass.");
   status_->setObjectName("lblSpectrumStatus");
   status_->setWordWrap(true);
   auto* runRow = new QHBoxLayout;
@@ -193,8 +196,9 @@ void SpectraWindow::Refresh() {
     recordNumbers_.push_back(k);
   }
   if (records_->count() == 0) {
-    status_->setText("The set holds no ground-acceleration or force record: load records in "
-                     "the main window.");
+    status_->setText(
+        "The set holds no ground-acceleration or force record: load records in "
+        "the main window.");
   }
 }
 
@@ -207,8 +211,9 @@ bool SpectraWindow::MakePlan(SpectrumPlan& plan, QString& error) {
     if (k > bench_.experiments.Count()) continue;
     const Experiment& e = bench_.experiments.At(k);
     if (!(EffectiveMass(massSetting, e.mass) > 0.0)) {
-      error = QString("experiment %1 (%2) has a mass of %3 kg: give a Mass above 0 in the main "
-                      "window")
+      error = QString(
+                  "experiment %1 (%2) has a mass of %3 kg: give a Mass above 0 in the main "
+                  "window")
                   .arg(k)
                   .arg(Q(e.name), Q(FormatShortest(e.mass)));
       return false;
@@ -219,10 +224,10 @@ bool SpectraWindow::MakePlan(SpectrumPlan& plan, QString& error) {
     error = "choose at least one record";
     return false;
   }
-  const QString text = list_->text().trimmed().isEmpty()
-                           ? from_->text().trimmed() + ":" + to_->text().trimmed() + ":" +
-                                 step_->text().trimmed()
-                           : list_->text().trimmed();
+  const QString text =
+      list_->text().trimmed().isEmpty()
+          ? from_->text().trimmed() + ":" + to_->text().trimmed() + ":" + step_->text().trimmed()
+          : list_->text().trimmed();
   std::string why;
   std::optional<std::vector<double>> periods = ParsePeriods(text.toStdString(), why);
   if (!periods) {
@@ -231,10 +236,12 @@ bool SpectraWindow::MakePlan(SpectrumPlan& plan, QString& error) {
   }
   plan.periods = std::move(*periods);
   plan.settings.kind = kKinds[std::max(kind_->currentIndex(), 0)];
-  if (!NumberOf(target_, "the value", [](double v) { return v > 0.0; }, "must be above 0",
-                plan.settings.target, error) ||
-      !NumberOf(damping_, "the damping ratio", [](double v) { return v >= 0.0; },
-                "must not be negative", plan.settings.dampingRatio, error)) {
+  if (!NumberOf(
+          target_, "the value", [](double v) { return v > 0.0; }, "must be above 0",
+          plan.settings.target, error) ||
+      !NumberOf(
+          damping_, "the damping ratio", [](double v) { return v >= 0.0; }, "must not be negative",
+          plan.settings.dampingRatio, error)) {
     return false;
   }
   ReadModelParameters(bench_.inputs, plan.settings.model);
@@ -269,23 +276,33 @@ void SpectraWindow::Run() {
   done_ = 0;
   count_ = plan.PointCount();
   ShowWorking(true);
-  const bool ran = runner_.RunLongWork(
-      [&](SolvePool& pool, const StopToken& stop) {
-        output.pool = &pool;
-        outcome = RunSpectrum(plan, output, stop,
-                              [&](const SpectrumProgress& progress, const SpectrumPoint& point) {
-                                points.push_back(point);
-                                done_ = progress.done;
-                              });
-      },
-      [this] {
-        const int64_t count = count_;
-        const double fraction =
-            count > 0 ? static_cast<double>(done_) / static_cast<double>(count) : 0.0;
-        progress_->setValue(static_cast<int>(fraction * 1000.0));
-        return fraction;
-      },
-      [this] { return QString("spectrum: point %1 of %2").arg(done_.load()).arg(count_.load()); });
+  bool ran = false;
+  try {
+    ran = runner_.RunLongWork(
+        [&](SolvePool& pool, const StopToken& stop) {
+          output.pool = &pool;
+          outcome = RunSpectrum(plan, output, stop,
+                                [&](const SpectrumProgress& progress, const SpectrumPoint& point) {
+                                  points.push_back(point);
+                                  done_ = progress.done;
+                                });
+        },
+        [this] {
+          const int64_t count = count_;
+          const double fraction =
+              count > 0 ? static_cast<double>(done_) / static_cast<double>(count) : 0.0;
+          progress_->setValue(static_cast<int>(fraction * 1000.0));
+          return fraction;
+        },
+        [this] {
+          return QString("spectrum: point %1 of %2").arg(done_.load()).arg(count_.load());
+        });
+  } catch (const std::exception& failure) {
+    // Nothing of the run is kept (not enough memory for its points, say).
+    ShowWorking(false);
+    status_->setText(QString("Not computed: %1.").arg(failure.what()));
+    return;
+  }
   ShowWorking(false);
   // What was committed; a run ended before the progress was last shown shows it whole.
   progress_->setValue(count_ > 0 ? static_cast<int>(1000 * done_ / count_) : 0);
@@ -309,8 +326,9 @@ void SpectraWindow::Run() {
     said += QString("; at %1 point(s) the ductility was not reached").arg(outcome.pointsNotReached);
   }
   if (outcome.pointsFaulted > 0) {
-    said += QString("; at %1 point(s) the modified model's all-reversal weight met an arithmetic "
-                    "fault")
+    said += QString(
+                "; at %1 point(s) the modified model's all-reversal weight met an arithmetic "
+                "fault")
                 .arg(outcome.pointsFaulted);
   }
   status_->setText(said + ".");
@@ -377,8 +395,9 @@ void SpectraWindow::SavePicture() {
       SpectrumQuantityNamed(quantity_->currentData().toString().toStdString());
   const FileResult saved =
       format.empty()
-          ? FileResult::Failure(file, "the extension names no picture format: use .png, .jpg, "
-                                      ".svg or .pdf")
+          ? FileResult::Failure(file,
+                                "the extension names no picture format: use .png, .jpg, "
+                                ".svg or .pdf")
           : SaveFigurePicture(SpectrumPlot(points_, *quantity, labelRecords_->isChecked()),
                               kPictureSize, file, format);
   if (!saved) {

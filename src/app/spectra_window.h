@@ -77,28 +77,28 @@ class SpectraWindow : public QWidget {
   LongWorkRunner& runner_;
   Dialogs& dialogs_;
 
-  QListWidget* records_ = nullptr;    // lstSpectrumRecords
-  QLineEdit* from_ = nullptr;         // txtSpectrumFrom
-  QLineEdit* to_ = nullptr;           // txtSpectrumTo
-  QLineEdit* step_ = nullptr;         // txtSpectrumStep
-  QLineEdit* list_ = nullptr;         // txtSpectrumList
-  QComboBox* kind_ = nullptr;         // cboSpectrumKind
-  QLineEdit* target_ = nullptr;       // txtSpectrumTarget
-  QLineEdit* damping_ = nullptr;      // txtSpectrumDamping
-  QComboBox* quantity_ = nullptr;     // cboSpectrumQuantity
-  QCheckBox* labelRecords_ = nullptr; // chkSpectrumLabelRecords
-  QPushButton* run_ = nullptr;        // cmdRunSpectrum
-  QPushButton* cancel_ = nullptr;     // cmdCancelSpectrum
-  QPushButton* saveTables_ = nullptr; // cmdSaveSpectrumTables
+  QListWidget* records_ = nullptr;      // lstSpectrumRecords
+  QLineEdit* from_ = nullptr;           // txtSpectrumFrom
+  QLineEdit* to_ = nullptr;             // txtSpectrumTo
+  QLineEdit* step_ = nullptr;           // txtSpectrumStep
+  QLineEdit* list_ = nullptr;           // txtSpectrumList
+  QComboBox* kind_ = nullptr;           // cboSpectrumKind
+  QLineEdit* target_ = nullptr;         // txtSpectrumTarget
+  QLineEdit* damping_ = nullptr;        // txtSpectrumDamping
+  QComboBox* quantity_ = nullptr;       // cboSpectrumQuantity
+  QCheckBox* labelRecords_ = nullptr;   // chkSpectrumLabelRecords
+  QPushButton* run_ = nullptr;          // cmdRunSpectrum
+  QPushButton* cancel_ = nullptr;       // cmdCancelSpectrum
+  QPushButton* saveTables_ = nullptr;   // cmdSaveSpectrumTables
   QPushButton* savePicture_ = nullptr;  // cmdSaveSpectrumPicture
-  QProgressBar* progress_ = nullptr;  // progressSpectrum
-  QLabel* status_ = nullptr;          // lblSpectrumStatus
-  QLabel* view_ = nullptr;            // picSpectrum
+  QProgressBar* progress_ = nullptr;    // progressSpectrum
+  QLabel* status_ = nullptr;            // lblSpectrumStatus
+  QLabel* view_ = nullptr;              // picSpectrum
 
-  std::vector<int32_t> recordNumbers_;  // the set's experiment of each list row (1-based)
-  std::vector<Experiment> runRecords_;  // the records of the last run, in plan order
+  std::vector<int32_t> recordNumbers_;     // the set's experiment of each list row (1-based)
+  std::vector<Experiment> runRecords_;     // the records of the last run, in plan order
   std::unique_ptr<QTemporaryDir> tables_;  // the tables of the last run
-  std::vector<SpectrumPoint> points_;   // the points of the last run, in order
+  std::vector<SpectrumPoint> points_;      // the points of the last run, in order
   QImage picture_;
   std::atomic<int64_t> done_{0};
   std::atomic<int64_t> count_{0};
