@@ -403,7 +403,7 @@ void MainForm::UpdateGraph(int32_t pointCount, bool updateTitles) {
     WorkScope work(*this);
     RunAway(
         [&] {
-          built = quarvel::UpdateGraph(drawn, bench_, pointCount, updateTitles);
+          built = quarvel::UpdateGraph(drawn, bench_, pointCount, updateTitles, true);
           picture->Image();  // ends its painting on this thread
         },
         AwayWork::Draw);
@@ -481,7 +481,7 @@ void MainForm::ShowStudyValue(int32_t index, int32_t count, double x) {
 void MainForm::RebuildGraph(int32_t pointCount, bool updateTitles) {
   PrepareBoxSurface();
   // Nothing is drawn without a selected experiment and quantities: the box keeps its picture.
-  if (!quarvel::UpdateGraph(graph_, bench_, pointCount, updateTitles)) return;
+  if (!quarvel::UpdateGraph(graph_, bench_, pointCount, updateTitles, true)) return;
   if (const std::optional<int32_t> frame = playback_.Frame()) {
     UpdatePlaybackFrame(graph_, bench_, *frame);
   }

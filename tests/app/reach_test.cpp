@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include "app/graph_window.h"
 #include "app_test_support.h"
 #include "reliability/reliability_support.h"
 
@@ -37,7 +38,8 @@ class ReachTest : public testing::FormTest {
 };
 
 // The dialog shows what the file holds before it is accepted; a scale factor of 2 loads the
-// record doubled, and its solve is the command line's --scale 2 solve to the last bit.
+// record doubled, and its solve is the command line's --scale 2 solve to the last bit. The
+// graph's axes name their units.
 TEST_F(ReachTest, RecordDialogShowsTheMeasuresAndAScaledRecordSolvesAsTheCommandLine) {
   QStringList shown;
   LoadRecords(kElCentro, [&shown](QWidget& dialog) {
@@ -54,6 +56,8 @@ TEST_F(ReachTest, RecordDialogShowsTheMeasuresAndAScaledRecordSolvesAsTheCommand
   EXPECT_EQ(shown[3].toStdString(), "g (\"Units of g\": the solve multiplies by 9.81 m/s^2), "
                                     "read from G (units from the header), scaled by 2");
   ASSERT_EQ(Bench().experiments.Count(), 1);
+  // A record in units of g fixes the units of the window's graph.
+  EXPECT_EQ(form->GraphForm().GraphModel().Settings().YTitle, "Force (N)");
 
   const reliability::CliRun cli = Cli("solve --load '" + kElCentro.toStdString() +
                                       "' --scale 2 --summary s.json");
