@@ -9,7 +9,7 @@
 
 #include "app/graph_window.h"
 #include "app_test_support.h"
-#include "reliability/reliability_support.h"
+#include "support/command_runner.h"
 
 namespace quarvel::app {
 namespace {
@@ -32,8 +32,8 @@ class ReachTest : public testing::FormTest {
   static QString Shown(QWidget& dialog, const char* label) {
     return dialog.findChild<QLabel*>(label)->text();
   }
-  reliability::CliRun Cli(const std::string& arguments) {
-    return reliability::RunCli(folder.path().toStdString(), arguments);
+  test::CliRun Cli(const std::string& arguments) {
+    return test::RunCli(folder.path().toStdString(), arguments);
   }
 };
 
@@ -59,7 +59,7 @@ TEST_F(ReachTest, RecordDialogShowsTheMeasuresAndAScaledRecordSolvesAsTheCommand
   // A record in units of g fixes the units of the window's graph.
   EXPECT_EQ(form->GraphForm().GraphModel().Settings().YTitle, "Force (N)");
 
-  const reliability::CliRun cli = Cli("solve --load '" + kElCentro.toStdString() +
+  const test::CliRun cli = Cli("solve --load '" + kElCentro.toStdString() +
                                       "' --scale 2 --summary s.json");
   ASSERT_EQ(cli.status, 0) << cli.err;
   QFile file(folder.filePath("s.json"));
@@ -131,7 +131,7 @@ TEST_F(ReachTest, ByPeriodFillsTheBoxesAsTheCommandLine) {
       EXPECT_EQ(shown.toStdString(), row.boxes);
       continue;
     }
-    const reliability::CliRun cli =
+    const test::CliRun cli =
         Cli(std::string("solve --period ") + row.texts[0] + " --damping-ratio " + row.texts[1] +
             " --strength-ratio " + row.texts[2] + " --mass " + row.mass);
     const QStringList values = shown.split(' ');
@@ -162,7 +162,7 @@ TEST_F(ReachTest, SpectraTablesAreTheCommandLinesAndThePictureIsSaved) {
   Click("cmdSaveSpectrumTables");
   Click("cmdSaveSpectrumPicture");
 
-  const reliability::CliRun cli =
+  const test::CliRun cli =
       Cli("spectrum '" + kElCentro.toStdString() + "' --periods 0.2,0.5:1.5:0.5 --ductility 4 "
           "--damping-ratio 0.05 --alpha 0.05 -o c.csv");
   ASSERT_EQ(cli.status, 0) << cli.err;
