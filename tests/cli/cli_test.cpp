@@ -420,6 +420,9 @@ const ErrorCase kErrorCases[] = {
     {"record_without_time_step", "solve --load one.txt", 1,
      "Give the time step with --dt SECONDS."},
     {"record_zero_time_step", "solve --load one.txt --dt 0", 2, "--dt: \"0\": the time step must"},
+    {"record_zero_scale", "solve --load one.txt --dt 0.1 --scale 0", 2, "--scale: \"0\": a scale"},
+    {"check_scaled_record", "check a.at2 --scale -2 --json", 0, "\"scaleFactor\": -2"},
+    {"check_scaled_text", "check a.at2 --scale 2", 0, "Scale factor :\t2 (every sample"},
     // What an AT2 header says, through each command that reads records; a
     // velocity or an option that contradicts the header is refused, a record in
     // cm/s2 is stored in m/s2.
