@@ -153,6 +153,9 @@ TEST(MergeShardFiles, RefusesIncompleteOrMismatchedStudyShards) {
       {{written("one", "#quarvel-study-shard\t1/50\t5\tx.out\r\n#end\tcomplete\r\n")},
        "shard(s) 2/50, 3/50, 4/50, 5/50, 6/50, 7/50, 8/50, 9/50, 10/50, 11/50 and 39 more "
        "missing"},
+      // A whole set beside a file that is no shard: nothing is merged.
+      {{parts[0], parts[1], parts[2], written("plain", "#plain\t1/1\r\n#end\tcomplete\r\n")},
+       "not a shard file"},
   };
   for (const auto& [shards, problem] : rows) {
     SCOPED_TRACE(problem);
@@ -161,6 +164,7 @@ TEST(MergeShardFiles, RefusesIncompleteOrMismatchedStudyShards) {
     EXPECT_NE(merged.problems.front().Describe().find(problem), std::string::npos)
         << merged.problems.front().Describe();
   }
+  EXPECT_FALSE(fs::exists(folder / "study.out"));
 }
 
 TEST(ShardLabel, ParsesShards) {
