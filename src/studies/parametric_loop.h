@@ -172,7 +172,7 @@ struct StudyWork {
 // in value order) are those of one value at a time, byte for byte; a stop request hands out no
 // more values, and the values in progress are finished and written. The experiments' results
 // are then not those of any value. A shard solves only its values and writes them, each with its
-// index, to ShardFileName(name, I, N) (study_shards.h), ended by a line saying how it ended.
+// index, to ShardFileName(name, I, N) (solve/shard_file.h), ended by a line saying how it ended.
 StudyOutcome RunParametricLoop(Workbench& bench, UserInterface& ui, const StopToken& stop,
                                const StudyRequest& request, const StudyWork& work = {});
 
