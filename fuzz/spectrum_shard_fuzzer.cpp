@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   SpectrumShardHead head;
   if (!ReadSpectrumShardHead(shard, head)) Fail("accepted a head that cannot be read");
-  if (head.shardCount < 1 || head.shard < 1 || head.shard > head.shardCount) {
+  if (shard.shardCount < 1 || shard.shard < 1 || shard.shard > shard.shardCount) {
     Fail("accepted shard label out of range");
   }
   if (head.records < 0 || head.periods < 0 || head.records * head.periods > kMaxSpectrumPoints) {
@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (shard.items.size() + 3 != lines.size()) Fail("items and lines disagree");
   for (std::size_t k = 0; k < shard.items.size(); ++k) {
     const int64_t index = shard.items[k].first;
-    if (index != head.shard - 1 + static_cast<int64_t>(k) * head.shardCount ||
+    if (index != shard.shard - 1 + static_cast<int64_t>(k) * shard.shardCount ||
         index >= head.records * head.periods) {
       Fail("a point that is not the shard's");
     }

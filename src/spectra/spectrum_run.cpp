@@ -40,15 +40,15 @@ class SpectrumWriter {
   bool Open() {
     if (Sharded()) {
       SpectrumShardHead head;
-      head.shard = output_.shard;
-      head.shardCount = output_.shardCount;
       head.records = static_cast<int64_t>(plan_.records.size());
       head.periods = static_cast<int64_t>(plan_.periods.size());
       head.rowsName = fs::path(output_.rowsPath).filename().string();
       head.statisticsName = fs::path(output_.statisticsPath).filename().string();
       head.description = DescribeSpectrum(plan_.settings);
       const std::string path = ShardFileName(output_.rowsPath, output_.shard, output_.shardCount);
-      if (!Start(rows_, path, SpectrumShardHeadLines(head))) return false;
+      if (!Start(rows_, path, SpectrumShardHeadLines(head, output_.shard, output_.shardCount))) {
+        return false;
+      }
       rowsPathWritten_ = path;
       return true;
     }

@@ -28,14 +28,14 @@ FileResult CheckSpectrumShard(const ShardFile& shard) {
     return bad("the table's columns are not these");
   }
   if (shard.end != ShardEnd::Complete) return bad("unreadable end line");
-  const int64_t expected = PointsOfShard(head.records * head.periods, head.shard,
-                                         head.shardCount);
+  const int64_t expected = PointsOfShard(head.records * head.periods, shard.shard,
+                                         shard.shardCount);
   if (static_cast<int64_t>(shard.items.size()) != expected) {
     return bad("holds " + std::to_string(shard.items.size()) + " points, not the shard's " +
                std::to_string(expected));
   }
   for (std::size_t k = 0; k < shard.items.size(); ++k) {
-    const int64_t index = head.shard - 1 + static_cast<int64_t>(k) * head.shardCount;
+    const int64_t index = shard.shard - 1 + static_cast<int64_t>(k) * shard.shardCount;
     if (shard.items[k].first != index) {
       return shard.BadItem(k, "is not the shard's point " + std::to_string(index));
     }
@@ -94,8 +94,9 @@ void WriteSpectrum(const MergedShards& merged, const std::string& folder,
 
 }  // namespace
 
-std::vector<std::string> SpectrumShardHeadLines(const SpectrumShardHead& head) {
-  return {ShardFirstLine(kSpectrumShardMark, head.shard, head.shardCount,
+std::vector<std::string> SpectrumShardHeadLines(const SpectrumShardHead& head, int32_t shard,
+                                                int32_t count) {
+  return {ShardFirstLine(kSpectrumShardMark, shard, count,
                          {std::to_string(head.records), std::to_string(head.periods),
                           head.rowsName, head.statisticsName, head.description}),
           ShardHeadLine(SpectrumRowsHeader())};
@@ -111,8 +112,6 @@ FileResult ReadSpectrumShardHead(const ShardFile& shard, SpectrumShardHead& head
       head.records * head.periods > kMaxSpectrumPoints) {
     return FileResult::Failure(shard.path, "more points than a spectrum takes");
   }
-  head.shard = shard.shard;
-  head.shardCount = shard.shardCount;
   head.rowsName = fields[2];
   head.statisticsName = fields[3];
   head.description = fields[4];

@@ -16,10 +16,8 @@ namespace quarvel {
 
 inline constexpr std::string_view kSpectrumShardMark = "#quarvel-spectrum-shard";
 
-// What a shard file says about itself and its spectrum.
+// What a shard file says about its spectrum.
 struct SpectrumShardHead {
-  int32_t shard = 1;
-  int32_t shardCount = 1;
   int64_t records = 0;
   int64_t periods = 0;
   std::string rowsName;  // file names (no folder) of the two tables
@@ -27,8 +25,9 @@ struct SpectrumShardHead {
   std::string description;  // DescribeSpectrum of its settings
 };
 
-// The lines a shard file starts with.
-std::vector<std::string> SpectrumShardHeadLines(const SpectrumShardHead& head);
+// The lines shard `shard` of `count` starts with.
+std::vector<std::string> SpectrumShardHeadLines(const SpectrumShardHead& head, int32_t shard,
+                                                int32_t count);
 
 // The head of a shard read: done, or a failure of the shard when its first line does not
 // describe a spectrum (the counts, records times periods at most kMaxSpectrumPoints, two
