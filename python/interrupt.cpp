@@ -1,15 +1,49 @@
 #include "interrupt.h"
 
-#include <chrono>
-#include <exception>
-#include <future>
-
 namespace quarvel::python {
 
 namespace py = pybind11;
 
+namespace {
+
+constexpr std::chrono::milliseconds kPollInterval{20};
+
+int64_t Now() { return std::chrono::steady_clock::now().time_since_epoch().count(); }
+
+}  // namespace
+
+Interruption::Interruption() {
+  stop.SetPoll([this] { Poll(); });
+  monitor.SetPoll([this] { Poll(); });
+}
+
+Interruption::~Interruption() {
+  Py_XDECREF(type_);
+  Py_XDECREF(value_);
+  Py_XDECREF(trace_);
+}
+
+void Interruption::Poll() {
+  if (requested_.load()) return;
+  const int64_t now = Now();
+  int64_t last = lastPoll_.load();
+  const auto interval =
+      std::chrono::duration_cast<std::chrono::steady_clock::duration>(kPollInterval).count();
+  if (now - last < interval || !lastPoll_.compare_exchange_strong(last, now)) return;
+  py::gil_scoped_acquire acquire;
+  if (PyErr_CheckSignals() == 0) return;
+  {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    PyErr_Fetch(&type_, &value_, &trace_);
+  }
+  requested_.store(true);
+  stop.RequestRunStop();
+  monitor.Cancel();
+}
+
 void Interruption::Raise(py::object partial) {
-  PyErr_Restore(type_.release().ptr(), value_.release().ptr(), trace_.release().ptr());
+  PyErr_Restore(type_, value_, trace_);
+  type_ = value_ = trace_ = nullptr;
   if (!partial.is_none()) {
     PyObject *type = nullptr, *value = nullptr, *trace = nullptr;
     PyErr_Fetch(&type, &value, &trace);
@@ -20,26 +54,9 @@ void Interruption::Raise(py::object partial) {
   throw py::error_already_set();
 }
 
-void RunWatched(Interruption& interruption, const std::function<void()>& work) {
-  std::future<void> done;
-  {
-    py::gil_scoped_release release;
-    done = std::async(std::launch::async, work);
-    while (done.wait_for(std::chrono::milliseconds(50)) != std::future_status::ready) {
-      if (interruption.requested_) continue;
-      py::gil_scoped_acquire acquire;
-      if (PyErr_CheckSignals() == 0) continue;
-      PyObject *type = nullptr, *value = nullptr, *trace = nullptr;
-      PyErr_Fetch(&type, &value, &trace);
-      interruption.type_ = py::reinterpret_steal<py::object>(type);
-      interruption.value_ = py::reinterpret_steal<py::object>(value);
-      interruption.trace_ = py::reinterpret_steal<py::object>(trace);
-      interruption.requested_ = true;
-      interruption.stop.RequestRunStop();
-      interruption.monitor.Cancel();
-    }
-  }
-  done.get();
+void RunWatched(const std::function<void()>& work) {
+  py::gil_scoped_release release;
+  work();
 }
 
 }  // namespace quarvel::python

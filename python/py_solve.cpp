@@ -152,7 +152,7 @@ py::object Solve(const py::object& experiments, const py::object& modelObject,
   PyUserInterface ui(interruption.monitor);
   SolveOutcome outcome;
   SolvePool pool(JobsOf(jobs));
-  RunWatched(interruption, [&] { outcome = SolveExperiments(bench, ui, false, &pool); });
+  RunWatched([&] { outcome = SolveExperiments(bench, ui, false, &pool); });
   if (interruption.Requested()) interruption.Raise();
   if (!outcome.solved) throw py::value_error(ui.message);
   return SolutionOf(bench, outcome, experiment);

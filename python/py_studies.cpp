@@ -161,7 +161,7 @@ py::object Spectrum(const py::object& recordsObject, const py::object& periodsOb
   out.onPeriod = [&](const PeriodStatistics& s) { periodStatistics.push_back(s); };
   Interruption interruption;
   SpectrumOutcome outcome;
-  RunWatched(interruption, [&] {
+  RunWatched([&] {
     outcome = RunSpectrum(plan, out, interruption.stop,
                           [&](const SpectrumProgress&, const SpectrumPoint& point) {
                             points.push_back(point);
@@ -285,7 +285,7 @@ py::object Loop(const py::object& experiments, const py::object& modelObject,
   PyUserInterface ui(interruption.monitor);
   SolveOutcome solved;
   StudyOutcome outcome;
-  RunWatched(interruption, [&] {
+  RunWatched([&] {
     solved = SolveExperiments(bench, ui, false, &pool);
     if (solved.solved) outcome = RunParametricLoop(bench, ui, interruption.stop, request, work);
   });
@@ -364,7 +364,7 @@ py::object AdvancedLoop(const py::object& records, const py::object& dir,
   Interruption interruption;
   PyUserInterface ui(interruption.monitor);
   AdvancedStudyOutcome outcome;
-  RunWatched(interruption, [&] {
+  RunWatched([&] {
     outcome = files.empty()
                   ? RunAdvancedLoop(bench, ui, interruption.stop, folder, *limit, hooks, work)
                   : RunAdvancedStudy(bench, ui, interruption.stop, series, folder, *limit,
