@@ -3,6 +3,8 @@ Ctrl-C."""
 
 import os
 import signal
+import subprocess
+import sys
 import threading
 import time
 
@@ -10,7 +12,7 @@ import numpy as np
 import pytest
 
 import quarvel
-from conftest import ELCENTRO, run_cli
+from conftest import ELCENTRO, SOURCE, run_cli
 
 BUILTIN = quarvel.builtin_experiments()
 
@@ -79,30 +81,32 @@ def test_bad_input_raises_the_command_line_text(tmp_path, name, call, error, cli
         assert str(raised.value) in stderr, name
 
 
-def long_record(samples=60_000):
+def long_record(samples=200_000):
     t = np.arange(samples) * 0.005
     return quarvel.Experiment(20 * np.sin(2 * np.pi * t), 0.005, kind="force", mass=1)
 
 
-def test_two_threads_solve_side_by_side_faster_than_one_after_the_other():
+def test_python_runs_beside_a_solve():
+    # While a thread solves, the main thread keeps running Python: the longest pause between
+    # its steps is a small part of the solve (holding the GIL, it would be the whole solve).
+    # Two threads solving side by side gain from this only as far as the machine gives the
+    # process a second core, so the pause, not the time, is what is asserted.
     record = [long_record()]
-    ratios = []
-    for _ in range(3):
-        start = time.perf_counter()
-        for _ in range(2):
-            quarvel.solve(record, jobs=1)
-        serial = time.perf_counter() - start
-        threads = [threading.Thread(target=quarvel.solve, args=(record,), kwargs={"jobs": 1})
-                   for _ in range(2)]
-        start = time.perf_counter()
-        for thread in threads:
-            thread.start()
-        for thread in threads:
-            thread.join()
-        ratios.append((time.perf_counter() - start) / serial)
-        if ratios[-1] < 0.85:
-            break
-    assert min(ratios) < 0.85
+    times = {}
+
+    def solve():
+        times["start"] = time.perf_counter()
+        quarvel.solve(record, jobs=1)
+        times["end"] = time.perf_counter()
+
+    thread = threading.Thread(target=solve)
+    steps = []
+    thread.start()
+    while thread.is_alive():
+        steps.append(time.perf_counter())
+    inside = [t for t in steps if times["start"] <= t <= times["end"]]
+    pauses = np.diff([times["start"], *inside, times["end"]])
+    assert pauses.max() < 0.5 * (times["end"] - times["start"])
 
 
 def test_ctrl_c_ends_a_spectrum_with_whole_rows_kept(tmp_path):
@@ -116,3 +120,28 @@ def test_ctrl_c_ends_a_spectrum_with_whole_rows_kept(tmp_path):
     kept = raised.value.partial.rows["T_s"]
     assert 0 < len(kept) < 400
     assert rows.read_text().count("\n") == len(kept) + 1
+
+
+def readme_scripts():
+    """The indented scripts of the README's "From Python" section."""
+    text = (SOURCE / "README.md").read_text()
+    section = text.split("## From Python\n")[1].split("\n## ")[0]
+    scripts, current = [], []
+    for line in section.splitlines():
+        if line.startswith("    "):
+            current.append(line[4:])
+        elif current and line.strip():
+            scripts.append("\n".join(current))
+            current = []
+    return scripts
+
+
+def test_readme_scripts_run(tmp_path):
+    (tmp_path / "examples").symlink_to(SOURCE / "examples")
+    scripts = readme_scripts()
+    assert len(scripts) == 2
+    for script in scripts:
+        run = subprocess.run([sys.executable, "-c", script], cwd=tmp_path, capture_output=True,
+                             text=True, check=False)
+        assert run.returncode == 0, run.stderr
+    assert (tmp_path / "elcentro-hysteresis.png").stat().st_size > 0
