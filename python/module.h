@@ -45,7 +45,7 @@ std::vector<Experiment> ExperimentsOf(const py::handle& experiments);
 RecordOptions RecordOptionsOf(const py::object& format, const py::object& type,
                               const py::object& units, const py::object& name,
                               const py::object& dt, const py::object& column,
-                              const py::object& mass, bool strict);
+                              const py::object& scale, const py::object& mass, bool strict);
 
 // The text of a number given from Python: a str as typed, an int or a float in its shortest
 // form; TypeError for anything else.

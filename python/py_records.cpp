@@ -43,6 +43,7 @@ py::dict ProvenanceDict(const RecordProvenance& p) {
   d["units_written"] = p.unitsWritten;
   d["units_source"] = p.unitsSource;
   d["scale"] = p.scale;
+  d["scale_factor"] = p.scaleFactor;
   d["dt"] = p.timeStep;
   d["samples"] = p.samples;
   d["start_time"] = p.startTime;
@@ -116,9 +117,10 @@ void RefuseUnreadable(const std::string& path) {
 
 py::list Load(const std::string& path, const py::object& format, const py::object& type,
               const py::object& units, const py::object& name, const py::object& dt,
-              const py::object& column, const py::object& mass, bool strict) {
+              const py::object& column, const py::object& scale, const py::object& mass,
+              bool strict) {
   const RecordOptions options =
-      RecordOptionsOf(format, type, units, name, dt, column, mass, strict);
+      RecordOptionsOf(format, type, units, name, dt, column, scale, mass, strict);
   RefuseUnreadable(path);
   RecordLoad load;
   {
@@ -183,7 +185,7 @@ std::vector<Experiment> ExperimentsOf(const py::handle& experiments) {
 RecordOptions RecordOptionsOf(const py::object& format, const py::object& type,
                               const py::object& units, const py::object& name,
                               const py::object& dt, const py::object& column,
-                              const py::object& mass, bool strict) {
+                              const py::object& scale, const py::object& mass, bool strict) {
   RecordOptions options;
   if (!format.is_none()) {
     options.format =
@@ -209,6 +211,15 @@ RecordOptions RecordOptionsOf(const py::object& format, const py::object& type,
     options.timeStep = Val(text);
   }
   if (!column.is_none()) options.column = py::str(column).cast<std::string>();
+  if (!scale.is_none()) {
+    const std::string text = TextOfNumber(scale, "--scale");
+    if (const std::string fault =
+            CheckNumberText(text, NumberRule::NotZero, "a scale of 0 leaves no record");
+        !fault.empty()) {
+      throw py::value_error("--scale: " + fault);
+    }
+    options.scale = Val(text);
+  }
   if (!mass.is_none()) {
     const std::string text = TextOfNumber(mass, "--mass");
     if (const std::string fault =
@@ -270,7 +281,8 @@ void AddRecords(py::module_& m) {
   m.def("load", &Load, py::arg("path"), py::kw_only(), py::arg("format") = py::none(),
         py::arg("type") = py::none(), py::arg("units") = py::none(),
         py::arg("name") = py::none(), py::arg("dt") = py::none(),
-        py::arg("column") = py::none(), py::arg("mass") = py::none(), py::arg("strict") = false,
+        py::arg("column") = py::none(), py::arg("scale") = py::none(),
+        py::arg("mass") = py::none(), py::arg("strict") = false,
         "Reads every experiment of a file the command line reads (.quarvel, PEER .AT2, columns, "
         "CSV) with the same record options. Doubtful lines of a .quarvel file are warned about "
         "(UserWarning, 'file:line: warning: ...'); strict=True refuses them. OSError when the "

@@ -306,7 +306,7 @@ py::object AdvancedLoop(const py::object& records, const py::object& dir,
                         const std::string& by, const py::object& threshold,
                         const py::object& jobs, bool allExperiments, const py::object& format,
                         const py::object& type, const py::object& units, const py::object& dt,
-                        const py::object& column, bool strict) {
+                        const py::object& column, const py::object& scale, bool strict) {
   PyModel model = modelObject.is_none() ? PyModel{} : modelObject.cast<PyModel>();
   Workbench bench;
   bench.inputs = model.Applied();
@@ -332,7 +332,7 @@ py::object AdvancedLoop(const py::object& records, const py::object& dir,
     throw py::value_error("advanced-loop needs --dir FOLDER (the numbered series) or --records "
                           "FILE...");
   }
-  RecordOptions options = RecordOptionsOf(format, type, units, py::none(), dt, column,
+  RecordOptions options = RecordOptionsOf(format, type, units, py::none(), dt, column, scale,
                                           py::none(), strict);
   if (Val(bench.inputs.txtMass) > 0.0) options.mass = Val(bench.inputs.txtMass);
   std::optional<ScratchFolder> scratch;
@@ -438,7 +438,8 @@ void AddStudies(py::module_& m) {
         py::arg("by") = "mass", py::arg("threshold") = "1", py::arg("jobs") = py::none(),
         py::arg("all_experiments") = false, py::arg("format") = py::none(),
         py::arg("type") = py::none(), py::arg("units") = py::none(), py::arg("dt") = py::none(),
-        py::arg("column") = py::none(), py::arg("strict") = false,
+        py::arg("column") = py::none(), py::arg("scale") = py::none(),
+        py::arg("strict") = false,
         "The parametric study of every file of records (paths, in order), or of the numbered "
         "series in dir, with the envelopes of the relative errors over the files. Returns a "
         "namespace: studies (per file: record, columns, values_solved, ...), envelopes (the "

@@ -43,7 +43,8 @@ class Experiment:
 def load(path: str, *, format: Optional[str] = None, type: Optional[str] = None,
          units: Optional[str] = None, name: Optional[str] = None,
          dt: Optional[Number] = None, column: Optional[Union[str, int]] = None,
-         mass: Optional[Number] = None, strict: bool = False) -> list[Experiment]:
+         scale: Optional[Number] = None, mass: Optional[Number] = None,
+         strict: bool = False) -> list[Experiment]:
     """Every experiment of a .quarvel, PEER .AT2, columns or CSV file."""
 
 def builtin_experiments() -> list[Experiment]:
@@ -153,5 +154,5 @@ def advanced_loop(records: Optional[Sequence[str]] = None, *, dir: Optional[str]
                   all_experiments: bool = False, format: Optional[str] = None,
                   type: Optional[str] = None, units: Optional[str] = None,
                   dt: Optional[Number] = None, column: Optional[Union[str, int]] = None,
-                  strict: bool = False) -> AdvancedStudyResult:
+                  scale: Optional[Number] = None, strict: bool = False) -> AdvancedStudyResult:
     """The study of every record file (or numbered series) with the error envelopes."""

@@ -48,6 +48,8 @@ ERROR_CASES = [
     ("units_contradict_header", lambda: quarvel.load(ELCENTRO.replace(".quarvel", ".AT2"),
                                                       units="m/s2"), ValueError,
      ["check", ELCENTRO.replace(".quarvel", ".AT2"), "--units", "m/s2"]),
+    ("scale_zero", lambda: quarvel.load(ELCENTRO, scale=0), ValueError,
+     ["check", ELCENTRO, "--scale", "0"]),
     ("format_unknown", lambda: quarvel.load(ELCENTRO, format="xls"), ValueError,
      ["check", ELCENTRO, "--format", "xls"]),
     ("spectrum_no_kind", lambda: quarvel.spectrum(BUILTIN, [1]), ValueError,

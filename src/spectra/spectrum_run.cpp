@@ -129,12 +129,6 @@ class SpectrumWriter {
 
 }  // namespace
 
-std::string SpectrumStatisticsPath(const std::string& rowsPath) {
-  const fs::path path(rowsPath);
-  return (path.parent_path() / (path.stem().string() + "-stats" + path.extension().string()))
-      .string();
-}
-
 NumberInputRule SpectrumInputRuleOf(std::string_view option) {
   static constexpr NumberInputRule kRules[] = {
       {"--strength-ratio", NumberRule::AboveZero, "the strength ratio must be above 0"},
@@ -212,6 +206,12 @@ SpectrumOutcome RunSpectrum(const SpectrumPlan& plan, const SpectrumOutput& outp
       });
   writer.Close();
   return outcome;
+}
+
+std::string SpectrumStatisticsPath(const std::string& rows) {
+  const std::filesystem::path path(rows);
+  return (path.parent_path() / (path.stem().string() + "-stats" + path.extension().string()))
+      .string();
 }
 
 }  // namespace quarvel

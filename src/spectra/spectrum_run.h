@@ -74,8 +74,9 @@ struct SpectrumOutcome {
 SpectrumOutcome RunSpectrum(const SpectrumPlan& plan, const SpectrumOutput& output,
                             const StopToken& stop, const SpectrumObserver& observer = {});
 
-// The statistics table beside a rows table: "out/spectrum.csv" -> "out/spectrum-stats.csv".
-std::string SpectrumStatisticsPath(const std::string& rowsPath);
+// Where the statistics table goes beside the rows table `rows` when not said otherwise:
+// "out/spectrum.csv" -> "out/spectrum-stats.csv".
+std::string SpectrumStatisticsPath(const std::string& rows);
 
 // The rules of the spectrum's numbers by option: --strength-ratio, --reduction, --ductility,
 // --damping-ratio, --mass (an Any rule for another option).
