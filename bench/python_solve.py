@@ -3,10 +3,11 @@
 experiments, default model, on the calling thread (jobs=1 against the benchmark's one-thread
 solve). Each Python solve copies the set in and solves into new storage, which its arrays then
 own; the C++ solve is timed both that way (BM_SolveFreshBench) and reusing its storage from one
-solve to the next, as the window's Solve Now does. Rounds alternate between the two so that a busy machine weighs on both alike. Prints
-the medians of the wall time and of the processor time per solve, and the Python / C++ ratios
-(within 5 % is the aim). On a machine shared with other work the wall time mostly measures the
-waiting; the processor time is the fair comparison then.
+solve to the next, as the window's Solve Now does. Rounds alternate between the two so that a
+busy machine weighs on both alike. Prints the medians of the wall time and of the processor
+time per solve, and the Python / C++ ratios (within 5 % is the aim). On a machine shared with
+other work the wall time mostly measures the waiting; the processor time is the fair comparison
+then.
 
 Usage: PYTHONPATH=build/python python3 bench/python_solve.py [BUILD_DIR] [ROUNDS]
 """

@@ -24,7 +24,8 @@ endif()
 if(PYTHON_MODULE_DIR)
   file(GLOB module "${prefix}/${PYTHON_MODULE_DIR}/quarvel*.so")
   if(NOT module OR NOT EXISTS "${prefix}/${PYTHON_MODULE_DIR}/quarvel.pyi")
-    message(FATAL_ERROR "cmake --install did not install the Python module into ${PYTHON_MODULE_DIR}")
+    message(FATAL_ERROR
+            "cmake --install did not install the Python module into ${PYTHON_MODULE_DIR}")
   endif()
   execute_process(COMMAND "${CMAKE_COMMAND}" -E env "PYTHONPATH=${prefix}/${PYTHON_MODULE_DIR}"
                           "${PYTHON}" -c "import quarvel; print(quarvel.__version__)"

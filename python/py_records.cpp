@@ -246,7 +246,8 @@ void AddRecords(py::module_& m) {
            "1) is used when the model's mass is negative.")
       .def_property_readonly("name", [](const PyExperiment& e) { return e.experiment.name; })
       .def_property_readonly(
-          "kind", [](const PyExperiment& e) { return std::string(DataTypeName(e.experiment.dataType)); },
+          "kind",
+          [](const PyExperiment& e) { return std::string(DataTypeName(e.experiment.dataType)); },
           "acceleration, force or displacement")
       .def_property_readonly(
           "units", [](const PyExperiment& e) { return std::string(SampleUnit(e.experiment)); },

@@ -176,8 +176,9 @@ py::object Spectrum(const py::object& recordsObject, const py::object& periodsOb
   d["files"] = outcome.written;
   const py::object result = Namespace(d);
   if (outcome.Failed()) {
-    PyErr_SetString(PyExc_OSError,
-                    ("The spectrum was not written completely: " + outcome.file.Describe()).c_str());
+    const std::string message =
+        "The spectrum was not written completely: " + outcome.file.Describe();
+    PyErr_SetString(PyExc_OSError, message.c_str());
     throw py::error_already_set();
   }
   if (interruption.Requested()) interruption.Raise(result);

@@ -282,7 +282,9 @@ void AddStudyOptions(CLI::App& command, CommonOptions& options) {
         ->capture_default_str()
         ->group(group);
   }
-  command.add_option("--vary", options.choices.vary, "The quantity swept: mass, elastic or plastic period")
+  command
+      .add_option("--vary", options.choices.vary,
+                  "The quantity swept: mass, elastic or plastic period")
       ->check(ChoiceCheck("--vary"))
       ->capture_default_str()
       ->group(group);

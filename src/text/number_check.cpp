@@ -23,7 +23,8 @@ bool Obeys(double value, NumberRule rule) {
     case NumberRule::AboveZero: return value > 0;
     case NumberRule::NotNegative: return value >= 0;
     case NumberRule::NotZero: return value != 0;
-    case NumberRule::Count: return value == std::floor(value) && value >= 1 && value <= kLargestCount;
+    case NumberRule::Count:
+      return value == std::floor(value) && value >= 1 && value <= kLargestCount;
     case NumberRule::CountFromZero:
       return value == std::floor(value) && value >= 0 && value <= kLargestCount;
   }
