@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "export/csv_table.h"
 #include "text/number_text.h"
 
 namespace quarvel {
@@ -39,19 +38,6 @@ std::array<std::vector<double>*, 4> Arrays(Envelopes& e) {
 std::array<const std::vector<double>*, 4> Arrays(const Envelopes& e) {
   return {&e.uPos, &e.uNeg, &e.ehPos, &e.ehNeg};
 }
-
-// A study's companion, written value by value.
-class StudyCsv {
- public:
-  // Creates `path` with the header of a study in `mode`; false (Close() says why) on failure.
-  bool Open(const std::string& path, StudyMode mode);
-  void Add(const StudyValueResult& value);
-  FileResult Close() { return file_.Close(); }
-
- private:
-  CsvFile file_;
-  StudyMode mode_ = StudyMode::None;
-};
 
 }  // namespace
 
@@ -97,14 +83,84 @@ bool StudyCsv::Open(const std::string& path, StudyMode mode) {
   return file_.Open(path, StudyCsvColumns(mode));
 }
 
+std::vector<double> StudyCsvNumbers(StudyMode mode, const StudyValueResult& value) {
+  std::vector<double> numbers{value.x};
+  // The input as the solve read it: the leading number of the rewritten text.
+  if (!RewrittenColumn(mode).empty()) numbers.push_back(Val(value.rewritten));
+  for (const double result : value.peaks.Values()) numbers.push_back(result);
+  return numbers;
+}
+
 void StudyCsv::Add(const StudyValueResult& value) {
   CsvRow row;
-  row.Number(value.x);
-  // The input as the solve read it: the leading number of the rewritten text.
-  if (!RewrittenColumn(mode_).empty()) row.Number(Val(value.rewritten));
-  for (const double result : value.peaks.Values()) row.Number(result);
+  for (const double number : StudyCsvNumbers(mode_, value)) row.Number(number);
   row.Text(value.filtered ? "true" : "false");
   file_.Write(row);
+}
+
+void EnvelopeRecords::Grow(std::size_t size) {
+  if (envelopes_.uPos.size() >= size) return;
+  for (std::vector<double>* array : Arrays(envelopes_)) array->resize(size, 0.0);
+  for (std::vector<std::string>& records : records_) records.resize(size);
+}
+
+void EnvelopeRecords::Take(const StudyValueResult& value, const std::string& record) {
+  if (value.filtered || value.index < 0) return;
+  const auto i = static_cast<std::size_t>(value.index);
+  Grow(i + 1);
+  std::array<double, 4> before{};
+  const auto arrays = Arrays(envelopes_);
+  for (std::size_t e = 0; e < 4; ++e) before[e] = (*arrays[e])[i];
+  envelopes_.Widen(i, value.peaks.relErrorU, value.peaks.relErrorU, value.peaks.relErrorEh,
+                   value.peaks.relErrorEh);
+  for (std::size_t e = 0; e < 4; ++e) {
+    if ((*arrays[e])[i] != before[e]) records_[e][i] = record;
+  }
+}
+
+const std::string& EnvelopeRecords::Record(int e, std::size_t i) const {
+  static const std::string kNone;
+  const std::vector<std::string>& records = records_.at(static_cast<std::size_t>(e));
+  return i < records.size() ? records[i] : kNone;
+}
+
+std::vector<std::string> EnvelopeCsvColumns(StudyMode mode) {
+  std::vector<std::string> header{SweptColumn(mode)};
+  for (const char* column : kEnvelopeColumns) {
+    header.emplace_back(column);
+    header.push_back(std::string(column) + "_record");
+  }
+  return header;
+}
+
+EnvelopeRow EnvelopeRecords::Row(std::size_t i, double from, double step) const {
+  EnvelopeRow row;
+  row.x = static_cast<double>(i) * step + from;  // x_i as the study computes it
+  const auto arrays = Arrays(envelopes_);
+  for (std::size_t e = 0; e < 4; ++e) {
+    row.values[e] = i < arrays[e]->size() ? (*arrays[e])[i] : 0.0;
+    row.records[e] = Record(static_cast<int>(e), i);
+  }
+  return row;
+}
+
+FileResult EnvelopeRecords::Write(const std::string& path, StudyMode mode, std::size_t values,
+                                  double from, double step) const {
+  CsvFile file;
+  if (file.Open(path, EnvelopeCsvColumns(mode))) {
+    CsvRow row;
+    for (std::size_t i = 0; i < values; ++i) {
+      const EnvelopeRow entry = Row(i, from, step);
+      row.Clear();
+      row.Number(entry.x);
+      for (std::size_t e = 0; e < 4; ++e) {
+        row.Number(entry.values[e]);
+        row.Text(entry.records[e]);
+      }
+      file.Write(row);
+    }
+  }
+  return file.Close();
 }
 
 void StudyCompanions::StartStudy(const std::string& record) {
@@ -115,21 +171,7 @@ void StudyCompanions::StartStudy(const std::string& record) {
 void StudyCompanions::Take(const StudyValueResult& value) {
   if (values_.empty()) values_.emplace_back();
   values_.back().push_back(value);
-  // A value without a line changes no envelope.
-  if (value.filtered || value.index < 0) return;
-  const auto i = static_cast<std::size_t>(value.index);
-  if (envelopes_.uPos.size() <= i) {
-    for (std::vector<double>* array : Arrays(envelopes_)) array->resize(i + 1, 0.0);
-    for (std::vector<std::string>& records : records_) records.resize(i + 1);
-  }
-  std::array<double, 4> before{};
-  const auto arrays = Arrays(envelopes_);
-  for (std::size_t e = 0; e < 4; ++e) before[e] = (*arrays[e])[i];
-  envelopes_.Widen(i, value.peaks.relErrorU, value.peaks.relErrorU, value.peaks.relErrorEh,
-                   value.peaks.relErrorEh);
-  for (std::size_t e = 0; e < 4; ++e) {
-    if ((*arrays[e])[i] != before[e]) records_[e][i] = record_;
-  }
+  envelopes_.Take(value, record_);
 }
 
 CompanionFile StudyCompanions::WriteStudy(std::size_t j, const std::string& studyPath) const {
@@ -145,27 +187,7 @@ CompanionFile StudyCompanions::WriteStudy(std::size_t j, const std::string& stud
 CompanionFile StudyCompanions::WriteEnvelopes(const std::string& folder, std::size_t values,
                                               double from, double step) const {
   CompanionFile written{(std::filesystem::path(folder) / kEnvelopeCsvName).string(), {}};
-  std::vector<std::string> header{SweptColumn(mode_)};
-  for (const char* column : kEnvelopeColumns) {
-    header.emplace_back(column);
-    header.push_back(std::string(column) + "_record");
-  }
-  CsvFile file;
-  if (file.Open(written.path, header)) {
-    const auto arrays = Arrays(envelopes_);
-    CsvRow row;
-    for (std::size_t i = 0; i < values; ++i) {
-      row.Clear();
-      row.Number(static_cast<double>(i) * step + from);  // x_i as the study computes it
-      for (std::size_t e = 0; e < 4; ++e) {
-        const bool set = i < arrays[e]->size();
-        row.Number(set ? (*arrays[e])[i] : 0.0);
-        row.Text(set ? records_[e][i] : std::string());
-      }
-      file.Write(row);
-    }
-  }
-  written.result = file.Close();
+  written.result = envelopes_.Write(written.path, mode_, values, from, step);
   return written;
 }
 

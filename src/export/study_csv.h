@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "export/csv_table.h"
 #include "io/file_result.h"
 #include "studies/envelopes.h"
 #include "studies/parametric_loop.h"
@@ -29,7 +30,63 @@ std::string SweptColumn(StudyMode mode);
 // abs_err_Eh_J, rel_err_Eh) and filtered (true when the study file has no line for the value).
 std::vector<std::string> StudyCsvColumns(StudyMode mode);
 
+// The numbers of a value's row, in the order of StudyCsvColumns (filtered, the last column, is
+// value.filtered).
+std::vector<double> StudyCsvNumbers(StudyMode mode, const StudyValueResult& value);
+
+// The envelope CSV's header: the swept value, then per envelope its entry and its record.
+std::vector<std::string> EnvelopeCsvColumns(StudyMode mode);
+
+// One row of the envelope CSV: swept value x_i, and per envelope (uPos, uNeg, ehPos, ehNeg)
+// its entry and the record that set it.
+struct EnvelopeRow {
+  double x = 0.0;
+  std::array<double, 4> values{};
+  std::array<std::string, 4> records;
+};
+
+// A study's companion, written value by value as the study takes them.
+class StudyCsv {
+ public:
+  // Creates `path` with the header of a study in `mode`; false (Close() says why) on failure.
+  bool Open(const std::string& path, StudyMode mode);
+  void Add(const StudyValueResult& value);
+  FileResult Close() { return file_.Close(); }
+
+ private:
+  CsvFile file_;
+  StudyMode mode_ = StudyMode::None;
+};
+
 inline constexpr const char* kEnvelopeCsvName = "EnvRelError.csv";
+
+// The envelopes of an advanced study with, per entry, the record that set it: the values are
+// widened exactly as the study widens its envelopes, from the lines the study writes.
+class EnvelopeRecords {
+ public:
+  // Takes one swept value of the study of `record`; a value without a line changes nothing.
+  void Take(const StudyValueResult& value, const std::string& record);
+
+  const Envelopes& Values() const { return envelopes_; }
+  // The record that set entry i of envelope e (0 uPos, 1 uNeg, 2 ehPos, 3 ehNeg); empty while
+  // the entry is 0.
+  const std::string& Record(int e, std::size_t i) const;
+
+  // Row i at x_i = i * step + from (entries beyond those taken are 0 with no record).
+  EnvelopeRow Row(std::size_t i, double from, double step) const;
+
+  // Writes one row per swept value i = 0..values - 1 at x_i = i * step + from: the swept value
+  // (named as SweptColumn(mode)), then per envelope its entry and its record
+  // (rel_err_U_max, rel_err_U_max_record, rel_err_U_min, ..., rel_err_Eh_min_record).
+  FileResult Write(const std::string& path, StudyMode mode, std::size_t values, double from,
+                   double step) const;
+
+ private:
+  void Grow(std::size_t size);
+
+  Envelopes envelopes_;
+  std::array<std::vector<std::string>, 4> records_;
+};
 
 // A companion written: where, and done or why it was not written completely.
 struct CompanionFile {
@@ -38,9 +95,7 @@ struct CompanionFile {
 };
 
 // The companions of one run of a study (or of an advanced study's series), gathered while it
-// runs and written when it ends. The envelopes' CSV has the swept value (SweptColumn) and per
-// envelope its entry and the record that set it (rel_err_U_max, rel_err_U_max_record, ...,
-// rel_err_Eh_min_record; no record while the entry is 0).
+// runs and written when it ends: beside each study file its StudyCsv, and EnvRelError.csv.
 class StudyCompanions {
  public:
   explicit StudyCompanions(StudyMode mode) : mode_(mode) {}
@@ -60,8 +115,7 @@ class StudyCompanions {
   StudyMode mode_;
   std::vector<std::vector<StudyValueResult>> values_;  // per study file started
   std::string record_;
-  Envelopes envelopes_;  // widened as the study widens its own
-  std::array<std::vector<std::string>, 4> records_;  // the record that set each entry
+  EnvelopeRecords envelopes_;
 };
 
 }  // namespace quarvel
