@@ -270,12 +270,13 @@ void AddModelOptions(CLI::App& command, CommonOptions& options) {
             NumberRule::AboveZero, "the period must be above 0 s", kEngineeringGroup)
       ->type_name("T");
   AddNumber(command, "--damping-ratio", options.dampingRatio,
-            "ZETA, the damping ratio: sets c = 2 ZETA sqrt(k m) from the final k and m",
-            NumberRule::NotNegative, "the damping ratio must not be negative", kEngineeringGroup)
+            "ZETA, the damping ratio (0.05 for 5 %): sets c = 2 ZETA sqrt(k m) from the final k "
+            "and m",
+            NumberRule::Any, "", kEngineeringGroup)
       ->type_name("ZETA");
   AddNumber(command, "--strength-ratio", options.strengthRatio,
-            "CY, the yield force over the weight: sets Fy = CY m g", NumberRule::AboveZero,
-            "the strength ratio must be above 0", kEngineeringGroup)
+            "CY, the yield force over the weight: sets Fy = CY m g", NumberRule::Any, "",
+            kEngineeringGroup)
       ->type_name("CY");
 }
 

@@ -10,6 +10,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/cli_user_interface.h"
+#include "cli/command_guard.h"
 #include "cli/commands.h"
 #include "cli/loops_command.h"
 #include "cli/option_checks.h"
@@ -21,6 +22,7 @@
 namespace {
 
 using namespace quarvel::cli;
+using quarvel::PhysicalInput;
 
 constexpr std::string_view kSourceOptions[] = {"--create", "--load", "--sine",
                                                "--dc1",    "--dc2",  "--experiment"};
@@ -262,20 +264,34 @@ int main(int argc, char** argv) {
     }
   }
 
+  // The inputs that can lack a physical meaning, checked alike for every command.
+  const bool spectrumRun = static_cast<bool>(*spectrumCommand);
+  const std::vector<TypedInput> meaningful = {
+      {PhysicalInput::Ductility, spectrum.ductility},
+      {PhysicalInput::Reduction, spectrum.reduction},
+      {PhysicalInput::StrengthRatio, spectrumRun ? spectrum.strengthRatio : options.strengthRatio},
+      {PhysicalInput::DampingRatio, spectrumRun ? spectrum.dampingRatio : options.dampingRatio},
+      {PhysicalInput::PostYieldRatio, options.inputs.txtAlphaSmall}};
+  if (const int status = CheckTypedInputs(meaningful, std::cerr); status != 0) return status;
+
   InstallInterruptHandler();
-  if (*solve) return RunSolveCommand(options, solveOptions);
-  if (*convertCommand) return RunConvertCommand(convert);
-  if (*reportCommand) return RunReportCommand(options, report);
-  if (*demoCommand) return RunDemoCommand(options, demo);
-  if (*checkCommand) return RunCheckCommand(check);
-  if (*loopCommand) return RunLoopCommand(options, loop);
-  if (*advancedCommand) return RunAdvancedLoopCommand(options, advanced);
-  if (*plotCommand) return RunPlotCommand(options, plot);
-  if (*mergeCommand) return RunMergeCommand(merge);
-  if (*spectrumCommand) return RunSpectrumCommand(options, spectrum);
-  if (*loopsCommand) {
-    loops.everyExperiment = loopsCommand->count("--experiment") == 0;
-    return RunLoopsCommand(options, loops);
-  }
-  return kExitUsage;
+  std::string doing = "running quarvel-cli";
+  for (const std::string& argument : options.arguments) doing += " " + argument;
+  return RunGuarded(doing, [&]() -> int {
+    if (*solve) return RunSolveCommand(options, solveOptions);
+    if (*convertCommand) return RunConvertCommand(convert);
+    if (*reportCommand) return RunReportCommand(options, report);
+    if (*demoCommand) return RunDemoCommand(options, demo);
+    if (*checkCommand) return RunCheckCommand(check);
+    if (*loopCommand) return RunLoopCommand(options, loop);
+    if (*advancedCommand) return RunAdvancedLoopCommand(options, advanced);
+    if (*plotCommand) return RunPlotCommand(options, plot);
+    if (*mergeCommand) return RunMergeCommand(merge);
+    if (*spectrumCommand) return RunSpectrumCommand(options, spectrum);
+    if (*loopsCommand) {
+      loops.everyExperiment = loopsCommand->count("--experiment") == 0;
+      return RunLoopsCommand(options, loops);
+    }
+    return kExitUsage;
+  }, std::cerr);
 }

@@ -8,6 +8,8 @@
 #include <string_view>
 #include <vector>
 
+#include "spectra/engineering_inputs.h"
+
 namespace quarvel::cli {
 
 // What a number must be beyond a whole, finite number.
@@ -33,5 +35,19 @@ std::vector<std::string> SplitAtCommas(const std::string& text);
 // The check of --sine's MASS,AMPLITUDE,PERIOD,CYCLES,TIMESTEP: five numbers, the period and
 // the time step above 0 and the cycles not negative.
 CLI::Validator SineCheck();
+
+// A PhysicalInput as typed on the command line (empty: not given).
+struct TypedInput {
+  PhysicalInput input;
+  std::string text;  // a whole, finite number (the option's own check came first)
+};
+
+// The option that types `input`: "--ductility", "--damping-ratio", ...
+const char* OptionOf(PhysicalInput input);
+
+// Runs CheckPhysicalInput on every given input: a warning goes to stderr as
+// "warning: --reduction 0.5: ...", a refusal as "--ductility 0.5: ...". Returns 2 (a usage
+// error) when any is refused, else 0.
+int CheckTypedInputs(const std::vector<TypedInput>& inputs, std::ostream& err);
 
 }  // namespace quarvel::cli

@@ -94,6 +94,12 @@ void ReportOutcome(const SpectrumOutcome& outcome, const SpectrumPlan& plan, boo
               << " points: the modified model's all-reversal weight met an arithmetic fault, so "
                  "its response there is doubtful\n";
   }
+  if (outcome.pointsRunFault > 0) {
+    std::cerr << "warning: at " << outcome.pointsRunFault << " of " << outcome.pointsWritten
+              << " points a model's run met a fault (a value that is not finite, or the "
+                 "Runge-Kutta pass stopped); their rows say \"fault at t = ...\" and leave "
+                 "the peaks, errors and loops empty\n";
+  }
   for (const std::string& path : outcome.written) {
     std::cout << (sharded ? "Shard written to " : "Written to ") << path << '\n';
   }
@@ -123,6 +129,7 @@ Json SpectrumResultsJson(const SpectrumPlan& plan, const SpectrumOutcome& outcom
           {"periodsWritten", outcome.periodsWritten},
           {"pointsNotReached", outcome.pointsNotReached},
           {"pointsFaulted", outcome.pointsFaulted},
+          {"pointsRunFault", outcome.pointsRunFault},
           {"files", outcome.written},
           {"picture", picture.empty() ? Json(nullptr) : Json(picture)}};
 }
@@ -137,9 +144,14 @@ int WriteSpectrumSummary(const CommonOptions& options, const SpectrumOptions& sp
   bench.inputs = options.inputs;
   bench.inputs.txtMass = spectrum.mass;
   bench.experiments.Assign(read.experiments);
+  const char* kind = plan.settings.kind == SpectrumKind::Strength    ? "strength-ratio"
+                     : plan.settings.kind == SpectrumKind::Reduction ? "reduction"
+                                                                     : "ductility";
   return WriteSummaryIfAsked(options, "spectrum", bench,
                              RecordsJson(bench.experiments, read.provenance),
-                             SpectrumResultsJson(plan, outcome, drawn ? spectrum.plot : ""));
+                             SpectrumResultsJson(plan, outcome, drawn ? spectrum.plot : ""),
+                             {{kind, JsonNumber(plan.settings.target)},
+                              {"damping-ratio", JsonNumber(plan.settings.dampingRatio)}});
 }
 
 }  // namespace
@@ -166,20 +178,20 @@ void AddSpectrumOptions(CLI::App& command, SpectrumOptions& spectrum) {
         ->group(kGroup);
   };
   number("--strength-ratio", spectrum.strengthRatio, "CY",
-         "Constant strength: Fy = CY m g at every period (g = 9.81 m/s^2)", NumberRule::AboveZero,
-         "the strength ratio must be above 0");
+         "Constant strength: Fy = CY m g at every period (g = 9.81 m/s^2)", NumberRule::Any, "");
   number("--reduction", spectrum.reduction, "R",
          "Constant strength from the elastic force: Fy = Fel / R, Fel the peak spring force of "
          "the linear system (a = 1) at the period",
-         NumberRule::AboveZero, "the reduction R must be above 0");
+         NumberRule::Any, "");
   number("--ductility", spectrum.ductility, "MU",
          "Constant ductility: per record and period the largest Fy at which the original "
          "model's peak |U| / Uy is MU within 1 %",
-         NumberRule::AboveZero, "the ductility MU must be above 0");
+         NumberRule::Any, "");
   number("--damping-ratio", spectrum.dampingRatio, "ZETA",
-         "The damping ratio at every period: c = 2 ZETA sqrt(k m), k = m (2 pi / T)^2 the "
-         "elastic stiffness; at a period every strength keeps k, so Uy = Fy / k",
-         NumberRule::NotNegative, "the damping ratio must not be negative")
+         "The damping ratio at every period (0.05 for 5 %): c = 2 ZETA sqrt(k m), "
+         "k = m (2 pi / T)^2 the elastic stiffness; at a period every strength keeps k, so "
+         "Uy = Fy / k",
+         NumberRule::Any, "")
       ->capture_default_str();
   number("--mass", spectrum.mass, "NUMBER",
          "Mass [kg] of every record; a negative value takes each record's own (the response "

@@ -73,6 +73,7 @@ std::vector<std::string> StudyCsvColumns(StudyMode mode) {
   }
   columns.insert(columns.end(), kResultColumns.begin(), kResultColumns.end());
   columns.push_back("filtered");
+  columns.push_back("fault");
   return columns;
 }
 
@@ -88,6 +89,7 @@ void StudyCsv::Add(const StudyValueResult& value) {
   if (!RewrittenColumn(mode_).empty()) row.Number(Val(value.rewritten));
   for (const double result : value.peaks.Values()) row.Number(result);
   row.Text(value.filtered ? "true" : "false");
+  row.Text(value.fault.Any() ? FaultAtText(value.fault.time) : "");
   file_.Write(row);
 }
 

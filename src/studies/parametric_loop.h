@@ -125,6 +125,7 @@ struct StudyValueResult {
   std::string rewritten;    // the text the mode's input held for it; empty when none is rewritten
   bool filtered = false;    // both peaks at or below the threshold: no line in the study file
   StudyPeaks peaks;
+  RunFault fault;           // the earlier run fault of the two models; none when neither met one
 };
 using StudyValueObserver = std::function<void(const StudyValueResult&)>;
 

@@ -274,9 +274,11 @@ TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsOrShards) {
   // same; the summary names each record's format.
   Ok("spectrum '" QUARVEL_RECORD_VARIANTS_DIR "elcentro-npts-first.at2' half.quarvel "
      "--name 'El Centro 1940 NS' --ductility 4 " + periods + "-o at2/s.csv --summary at2/s.json");
-  EXPECT_EQ(At(nlohmann::json::parse(Read("at2/s.json")),
-               {"/command", "/records/0/source/format", "/records/1/source/format",
-                "/results/pointsWritten"}), "spectrum at2 quarvel 10 ");
+  const nlohmann::json summary = nlohmann::json::parse(Read("at2/s.json"));
+  EXPECT_EQ(At(summary, {"/command", "/records/0/source/format", "/records/1/source/format",
+                         "/results/pointsWritten"}), "spectrum at2 quarvel 10 ");
+  EXPECT_EQ(summary["inputs"]["used"]["ductility"], 4.0);  // numbers, not texts
+  EXPECT_EQ(summary["inputs"]["used"]["damping-ratio"], 0.05);
 
   Ok(spectrum + periods + "--jobs 2 -o two/s.csv --plot s.svg");
   ExpectAll(Read("s.svg"), {">Original model, mean<"});
@@ -315,6 +317,38 @@ TEST_F(CliTest, LoopsListsTheLoopsOfBothModelsWithTheirViolations) {
   const std::string second = Ok("loops --experiment 2").out;
   EXPECT_EQ(second.rfind("Experiment 2 :\tT=2, Amp=5\n", 0), 0u);
   EXPECT_EQ(second.find("Experiment 1 :"), std::string::npos);
+}
+
+// The inputs used are named as the options that set them, the engineering ones among them.
+TEST_F(CliTest, SummaryNamesTheInputsUsedByTheirOptions) {
+  Ok("solve --period 0.7 --strength-ratio 0.2 --damping-ratio 0.05 --mass 3 --summary s.json");
+  const nlohmann::json used = nlohmann::json::parse(Read("s.json"))["inputs"]["used"];
+  const std::pair<const char*, double> rows[] = {{"period", 0.7}, {"strength-ratio", 0.2},
+                                                 {"damping-ratio", 0.05}, {"mass", 3.0},
+                                                 {"threshold-z", -1.0}};
+  for (const auto& [name, value] : rows) EXPECT_EQ(used[name], value) << name;
+  EXPECT_EQ(used["skip-in-dominance-zone"], true);
+  EXPECT_FALSE(used.contains("massSetting"));
+}
+
+// A force of 1e308 at sample 4 (t = 0.06 s) blows the response up in the Runge-Kutta interval
+// that ends there, which stops the pass: the summary, the spectrum's row (counted on stderr)
+// and the study's companion say so.
+TEST_F(CliTest, RunFaultsReachTheSummarySpectrumAndStudyCsv) {
+  dir.Write("big.txt", "0\n0\n0\n1e308\n0\n0\n");
+  const std::string record = "big.txt --dt 0.02 --type force --method rk ";
+  Ok("solve --load " + record + "--summary s.json");
+  EXPECT_EQ(At(nlohmann::json::parse(Read("s.json")),
+               {"/results/experiments/0/original/fault/stopped",
+                "/results/experiments/0/modified/fault/firstSample",
+                "/results/experiments/0/original/fault/time"}),
+            "true 4 0.06 ");
+  ExpectAll(Ok("spectrum " + record + "--periods 1 --strength-ratio 0.1 -o s.csv").err,
+            {"warning: at 1 of 1 points a model's run met a fault"});
+  EXPECT_NE(Read("s.csv").find(",big,fault at t = 0.06 s,"), std::string::npos);
+  Ok("loop --load " + record + "--from 1 --to 1.5 --step 0.5 --csv --dir d");
+  const std::string csv = Read("d/lresults.csv");
+  EXPECT_EQ(csv.substr(csv.size() - 22), ",fault at t = 0.06 s\r\n");
 }
 
 // Every command of the README that runs quarvel-cli from the top of the repository (and the
@@ -440,6 +474,17 @@ const ErrorCase kErrorCases[] = {
     {"dc1_period", "solve --dc1 --period 0.7 --strength-ratio 0.2 --mass 3", 0, "note: the engineering inputs give --mass "},
     {"mass_with_period", "solve --mass 2 --period 1", 2, "--mass conflicts with --period"},
     {"uy_with_period_and_ratio", "solve --Uy 0.1 --period 1 --strength-ratio 0.1", 2, "--Uy conflicts with"},
+    // Inputs without physical meaning are refused, unlikely ones warned about, for every command.
+    {"ductility_below_1", "spectrum one.txt --dt 0.02 --periods 1 --ductility 0.5", 2,
+     "--ductility 0.5: the ductility MU must be at least 1"},
+    {"damping_ratio_in_percent", "solve --damping-ratio 2", 2,
+     "--damping-ratio 2: the damping ratio must be below 1 (critical damping); a ratio, not a"},
+    {"spectrum_damping_ratio_1", "spectrum one.txt --dt 0.02 --periods 1 --ductility 2 "
+     "--damping-ratio 1", 2, "--damping-ratio 1: the damping ratio must be below 1"},
+    {"strength_ratio_0", "loop --strength-ratio 0", 2, "--strength-ratio 0: the strength ratio"},
+    {"reduction_below_1", "spectrum one.txt --dt 0.02 --periods 1 --reduction 0.5", 0,
+     "warning: --reduction 0.5: a reduction R below 1"},
+    {"post_yield_above_1", "solve --method euler --alpha 1.5", 0, "warning: --alpha 1.5: a post"},
     {"spectrum_without_kind", "spectrum zero.quarvel --periods 1", 2, "give exactly one of"},
     {"spectrum_two_kinds", "spectrum zero.quarvel --periods 1 --ductility 4 --reduction 2", 2, "give exactly one"},
     {"spectrum_displacement_record", "spectrum one.txt --dt 0.02 --type displacement "
