@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "solve/experiment_results.h"
 #include "studies/study_detail.h"
 #include "text/number_text.h"
 
@@ -63,6 +64,15 @@ void CliUserInterface::ReportWeightFaults(const SolveOutcome& outcome) const {
   std::cerr << ". Such an evaluation keeps the weight summed up to the faulting point, so the "
                "modified response from there on, and the errors computed from it, are doubtful; "
                "the original response is not affected.\n";
+}
+
+void CliUserInterface::ReportRunFaults() const {
+  for (int32_t k = 1; k <= bench_.experiments.Count(); ++k) {
+    const std::string notice = SolveFaultNotice(bench_.results.At(k));
+    if (notice.empty()) continue;
+    std::cerr << "warning: experiment " << k << " (" << bench_.experiments.At(k).name
+              << "): " << notice << '\n';
+  }
 }
 
 void CliUserInterface::ReportStudyFaults(const StudyOutcome& study) const {

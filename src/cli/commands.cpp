@@ -191,6 +191,7 @@ int SolveBench(Workbench& bench, CliUserInterface& ui) {
   SolvePool pool;  // the experiments side by side, one per hardware thread
   const SolveOutcome outcome = SolveExperiments(bench, ui, true, &pool);
   ui.ReportWeightFaults(outcome);
+  if (outcome.solved) ui.ReportRunFaults();
   return outcome.solved ? 0 : kExitFailure;
 }
 
