@@ -61,4 +61,24 @@ void BM_ReadAt2File100kSamples(benchmark::State& state) {
 }
 BENCHMARK(BM_ReadAt2File100kSamples)->Unit(benchmark::kMillisecond);
 
+// A .quarvel file that claims two billion samples and ends after three: refused as soon as it
+// ends, without storage for the claimed count. The goal is under 1 ms.
+void BM_RefuseAFileThatClaimsTwoBillionSamples(benchmark::State& state) {
+  static const TemporaryFile file{[] {
+    const std::string path = std::string(QUARVEL_BINARY_DIR) + "/bench-claim-" +
+                             std::to_string(::getpid()) + ".quarvel";
+    std::ofstream(path, std::ios::binary)
+        << "1\nPulse\n1\n2.86\n0\n0\n0\nForce\nnone\n0.5\n2000000000\n0\n-5\n0\n";
+    return path;
+  }()};
+  for (auto _ : state) {
+    const quarvel::RecordLoad load = quarvel::LoadRecordFile(file.path, {});
+    if (load.result) {
+      state.SkipWithError("a file shorter than it claims was read");
+      break;
+    }
+  }
+}
+BENCHMARK(BM_RefuseAFileThatClaimsTwoBillionSamples)->Unit(benchmark::kMillisecond);
+
 }  // namespace

@@ -26,7 +26,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   if (checkedSet.Count() != plainSet.Count()) Fail("the checked load holds other records");
   for (int32_t k = 1; k <= plainSet.Count(); ++k) {
-    if (!fuzz::SameRecord(checkedSet.At(k), plainSet.At(k))) Fail("a record differs from the loader's");
+    if (!fuzz::SameRecord(checkedSet.At(k), plainSet.At(k)))
+      Fail("a record differs from the loader's");
   }
 
   const int64_t lines = fuzz::CountLines(bytes);

@@ -33,6 +33,12 @@ void FileWriter::WriteLine(std::string_view line) {
   Write("\r\n");
 }
 
+void FileWriter::Flush() {
+  if (file_ == nullptr || Failed()) return;
+  errno = 0;
+  if (std::fflush(file_) != 0) RecordFailure(errno != 0 ? errno : EIO);
+}
+
 FileResult FileWriter::Close() {
   if (file_ != nullptr) {
     errno = 0;

@@ -24,6 +24,9 @@ class FileWriter {
   void Write(std::string_view bytes);
   // Appends the text and CR LF.
   void WriteLine(std::string_view line);
+  // Hands what was written so far to the system, so that it is in the file even if the process
+  // is then killed outright.
+  void Flush();
   // Flushes and closes; the first failure of any write or of the close. Safe to call twice.
   FileResult Close();
 

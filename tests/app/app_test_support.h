@@ -101,7 +101,8 @@ class FormTest : public ::testing::Test {
   void Click(const char* button) { Find<QAbstractButton>(button)->click(); }
   QString WriteFile(const QString& name, const char* contents) {
     QFile file(folder.filePath(name));
-    EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(contents) >= 0);
+    EXPECT_TRUE(file.open(QIODevice::WriteOnly)) << name.toStdString();
+    EXPECT_GE(file.write(contents), 0) << name.toStdString();
     return file.fileName();
   }
   QStringList FileLines(const QString& name) {

@@ -153,7 +153,8 @@ TEST_F(PlaybackTest, EveryRedrawAfterPauseShowsThePausedFrame) {
   const QImage force = Picture();
   SetScroll(0);
   SetScroll(199);
-  EXPECT_TRUE(force == Picture() && force != resized);
+  EXPECT_EQ(force, Picture());
+  EXPECT_NE(force, resized);
 
   GraphWindow& window = form->GraphForm();
   QTest::mouseDClick(box, Qt::LeftButton, Qt::NoModifier, box->rect().center());
@@ -209,7 +210,8 @@ TEST_F(PlaybackTest, EveryRedrawAfterPauseShowsThePausedFrame) {
   EXPECT_NE(Picture(), force);
 
   Click("cmdClearExperiments");  // the window follows the main graph while on screen
-  EXPECT_TRUE(Pixels(window.Picture(), kBlue) == 0 && readOut(inside).empty());
+  EXPECT_EQ(Pixels(window.Picture(), kBlue), 0);
+  EXPECT_TRUE(readOut(inside).empty());
   QTest::keyClick(&window, Qt::Key_Escape);
   EXPECT_FALSE(window.isVisible());
 }
@@ -295,10 +297,13 @@ TEST_F(PlaybackTest, CommandsAndClosingStopPlayback) {
   clock->step = 0.01;  // half a sample per step: the record would take a thousand turns
   StaleResults();
   EXPECT_EQ(Play({{3, Clicking("cmdSolve")}}), 3);
-  EXPECT_TRUE(Solved() && Picture() == whole && Scroll() == 0);
+  EXPECT_TRUE(Solved());
+  EXPECT_EQ(Picture(), whole);
+  EXPECT_EQ(Scroll(), 0);
   EXPECT_EQ(Play({{3, Clicking("cmdClearExperiments")}}), 3);
   EXPECT_EQ(Shows(), " 0");
-  EXPECT_TRUE(Bench().experiments.Count() == 0 && Picture().isNull());
+  EXPECT_EQ(Bench().experiments.Count(), 0);
+  EXPECT_TRUE(Picture().isNull());
 
   // A record without a positive time step would never reach its end: playing ends at once.
   log.answers = {WriteFile("back.quarvel",
@@ -307,7 +312,8 @@ TEST_F(PlaybackTest, CommandsAndClosingStopPlayback) {
   EXPECT_EQ(Play({}), 2);
   Click("cmdCreateExperiment");
   EXPECT_EQ(Play({{3, [this] { form->close(); }}}), 3);
-  EXPECT_TRUE(Scroll() == 0 && !form->isVisible());
+  EXPECT_EQ(Scroll(), 0);
+  EXPECT_FALSE(form->isVisible());
 }
 
 }  // namespace

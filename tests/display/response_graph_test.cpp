@@ -106,7 +106,8 @@ TEST(UpdateGraphTest, CurvesUpToTheCounterAndMarksOfTheSolvesRule) {
 // command-line plot test.)
 TEST(UpdateGraphTest, EachAxisItsQuantitysArrayAndTitles) {
   Workbench bench = RampBench();
-  std::tie(bench.results.At(1).original.U_DOT[3], bench.results.At(1).original.Eh[3]) = std::pair(7.0, 9.0);
+  std::tie(bench.results.At(1).original.U_DOT[3], bench.results.At(1).original.Eh[3]) =
+      std::pair(7.0, 9.0);
   std::tie(bench.graphXQuantity, bench.graphYQuantity) = std::pair(2, 9);
   Shown f;
   ASSERT_TRUE(UpdateGraph(f.graph, bench, 3, true));
@@ -144,7 +145,8 @@ TEST(UpdateGraphTest, EmptyResponsesCentreOnTheOriginNothingToShowDrawsNothing) 
     g.canvas.Clear();
     change(changed);
     EXPECT_FALSE(UpdateGraph(g.graph, changed, 2, true));
-    EXPECT_TRUE(g.canvas.Calls().empty() && g.graph.SeriesList()[kOriginalCurve].PointCount == 4);
+    EXPECT_TRUE(g.canvas.Calls().empty());
+    EXPECT_EQ(g.graph.SeriesList()[kOriginalCurve].PointCount, 4);
     EXPECT_EQ(UpdatePlaybackFrame(g.graph, changed, 2), change == changes[2]);
   }
   Shown g;  // a frame before any UpdateGraph

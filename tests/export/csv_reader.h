@@ -5,21 +5,17 @@
 
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
-
 #include <charconv>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <nlohmann/json.hpp>
 #include <optional>
 #include <string>
 #include <vector>
 
-#ifndef QUARVEL_CLI
-#define QUARVEL_CLI ""  // the export tests run no program
-#endif
-#include "reliability/reliability_support.h"
+#include "support/scratch_folder.h"
 
 namespace quarvel::test {
 
@@ -48,8 +44,6 @@ inline std::optional<double> CellNumber(const std::string& cell) {
   if (error != std::errc() || end != cell.data() + cell.size()) return std::nullopt;
   return value;
 }
-
-using reliability::ScratchFolder;
 
 // Same bits, except that every NaN counts as the same value (each is written "nan").
 inline bool SameBits(double a, double b) {

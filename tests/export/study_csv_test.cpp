@@ -38,7 +38,8 @@ SeriesFile ScaledSines(const std::string& name, double scale) {
 TEST(StudyCsv, CompanionsReadBackToTheStudyAndItsEnvelopes) {
   const test::ScratchFolder folder;
   Workbench bench;
-  std::tie(bench.inputs.txtFrom, bench.inputs.txtTo, bench.inputs.txtStep) = std::tuple("0.5", "2", "0.25");
+  std::tie(bench.inputs.txtFrom, bench.inputs.txtTo, bench.inputs.txtStep) =
+      std::tuple("0.5", "2", "0.25");
   bench.inputs.optSolutionRKStepDoubling = false;
   bench.inputs.optSolutionEuler = true;
   // A record name that CSV must quote, and two records that set different entries.
@@ -76,7 +77,8 @@ TEST(StudyCsv, CompanionsReadBackToTheStudyAndItsEnvelopes) {
     ASSERT_TRUE(csv.Close());
 
     const auto rows = test::ReadCsv(StudyCsvPath(file.study.filePath));
-    ASSERT_TRUE(rows && rows->size() == values.size() + 1);
+    ASSERT_TRUE(rows.has_value());
+    ASSERT_EQ(rows->size(), values.size() + 1);
     EXPECT_EQ((*rows)[0], StudyCsvColumns(mode));
     for (std::size_t r = 0; r < values.size(); ++r) {
       const std::vector<std::string>& row = (*rows)[r + 1];
@@ -85,7 +87,8 @@ TEST(StudyCsv, CompanionsReadBackToTheStudyAndItsEnvelopes) {
       for (const double v : values[r].peaks.Values()) expected.push_back(v);
       for (std::size_t c = 0; c < expected.size(); ++c) {
         const std::optional<double> cell = test::CellNumber(row[c]);
-        ASSERT_TRUE(cell && SameBits(*cell, expected[c])) << row[c];
+        ASSERT_TRUE(cell.has_value()) << row[c];
+        EXPECT_TRUE(SameBits(*cell, expected[c])) << row[c];
       }
       EXPECT_EQ(row[10], values[r].filtered ? "true" : "false");
       EXPECT_EQ(row[11].empty(), !values[r].fault.Any()) << row[11];
@@ -100,7 +103,8 @@ TEST(StudyCsv, CompanionsReadBackToTheStudyAndItsEnvelopes) {
   ASSERT_TRUE(envelopeRecords.Write(envelopePath.string(), mode, outcome.envelopes.uPos.size(),
                                     0.5, 0.25));
   const auto rows = test::ReadCsv(envelopePath);
-  ASSERT_TRUE(rows && rows->size() == outcome.envelopes.uPos.size() + 1);
+  ASSERT_TRUE(rows.has_value());
+  ASSERT_EQ(rows->size(), outcome.envelopes.uPos.size() + 1);
   const std::vector<const std::vector<double>*> arrays{
       &outcome.envelopes.uPos, &outcome.envelopes.uNeg, &outcome.envelopes.ehPos,
       &outcome.envelopes.ehNeg};

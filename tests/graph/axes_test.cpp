@@ -74,7 +74,10 @@ TEST(TickTextLast, HalvesToEvenWhateverTheRoundingMode) {
     const std::optional<LogicalFont> font = MakeFont(style, 0, 40);
     std::fesetround(FE_TONEAREST);
     // Huge and none are refused: no 32-bit count.
-    EXPECT_TRUE(last == 2 && !huge && !none && font.value().Height == -2) << "mode " << mode;
+    EXPECT_EQ(last, 2) << "mode " << mode;
+    EXPECT_FALSE(huge) << "mode " << mode;
+    EXPECT_FALSE(none) << "mode " << mode;
+    EXPECT_EQ(font.value().Height, -2) << "mode " << mode;
   }
 }
 
@@ -94,7 +97,8 @@ TEST(FormatAxisNumber, Text) {
 // font must be under a million pixels high (750000 pt at 15 twips per pixel is just that).
 TEST(MakeFont, RefusesLongFaceNamesAndHugeSizes) {
   for (const size_t length : {32, 33}) {
-    EXPECT_EQ(MakeFont(TextStyle{.FontName = std::string(length, 'A')}, 0, 15).has_value(), length == 32);
+    EXPECT_EQ(MakeFont(TextStyle{.FontName = std::string(length, 'A')}, 0, 15).has_value(),
+              length == 32);
   }
   for (const int32_t size : {749999, 750000, -750000}) {
     EXPECT_EQ(MakeFont(TextStyle{.Size = size}, 0, 15).has_value(), size == 749999) << size;

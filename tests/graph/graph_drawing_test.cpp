@@ -51,7 +51,8 @@ std::string Drawn(const Graph& graph, const RecordingCanvas& canvas,
     const PixelRect& p = l.PlotRect;
     t << l.CanvasRect << " " << l.XUnitsPerPixel << " " << l.YUnitsPerPixel << " "
       << l.LegendHeightSum << "\n";
-    for (const TextExtent& x : {l.XTickText, l.YTickText, l.YTitle, l.XTitle, l.Title, l.LegendEntry}) {
+    for (const TextExtent& x :
+         {l.XTickText, l.YTickText, l.YTitle, l.XTitle, l.Title, l.LegendEntry}) {
       t << x.Width << " " << x.Height << "\n";
     }
     for (const int32_t px : {p.Left - 1, p.Left, (p.Left + p.Right) / 2, p.Right, p.Right + 1}) {
@@ -126,41 +127,52 @@ struct Drawing {
 // Margins with data 0..10 on both axes (tick texts "0.00E+00" and "1.00E+01", 56 x 14) at
 // 800 x 600: left 15 + 56 + 2*0.02*800 = 103, right 800 - 0.07*800 = 744 (with or without a
 // legend), top 2*0.03*600 = 36, bottom 600 - 15 - 14 - 2*0.02*600 = 547.
-// clang-format off
 const Drawing kDrawings[] = {
     {"Defaults", 600, nullptr, {}, "103 36 744 547 0xc0be8635ee04f9e"},
     // Every element in its fixed order, in its own pen and font; point labels, a legend entry
     // with markers.
     {"DistinctElements", 600, Distinct,
-     {Labelled(Line({{-2.5, -2.5}, {3.7, 3.7}}, 11, 3, "Series"), 0, "start", "low")}, "138 56 654 519 0x87607907be9ba53"},
+     {Labelled(Line({{-2.5, -2.5}, {3.7, 3.7}}, 11, 3, "Series"), 0, "start", "low")},
+      "138 56 654 519 0x87607907be9ba53"},
     // The reference lines only where zero lies on the axis (axes from 1 to 4 where it does not);
     // zero on one axis alone tells the two lines apart.
-    {"ZeroOutsideBoth", 600, Distinct, {Only(Line({{2, 2}, {4, 4}}), 2, false)}, "131 56 744 519 0xe074e5f384659894"},
-    {"ZeroOnlyOnY", 600, Distinct, {Only(Line({{2, -1}, {4, 1}}), 2, false)}, "138 56 744 519 0xc5e9411ad2b689d5"},
+    {"ZeroOutsideBoth", 600, Distinct, {Only(Line({{2, 2}, {4, 4}}), 2, false)},
+     "131 56 744 519 0xe074e5f384659894"},
+    {"ZeroOnlyOnY", 600, Distinct, {Only(Line({{2, -1}, {4, 1}}), 2, false)},
+     "138 56 744 519 0xc5e9411ad2b689d5"},
     // top = 2*0.03*575 = 34.5 rounds to the even 34; bottom = 575 - 29 - 23.
     {"HalfPixelRoundsToEven", 575, nullptr, {}, "103 34 744 523 0xa97318113ddce0fc"},
     // -4..4 by 2: "-4.00E+00" is 63 wide.
-    {"NegativeTickTextsAreWider", 600, nullptr, {Line({{-2.5, -2.5}, {3.7, 3.7}})}, "110 36 744 547 0x2d739238772d767a"},
-    {"HiddenTicksTakeNoRoom", 600, [](S& s) { s.ShowXMajorTicks = s.ShowYMajorTicks = false; }, {}, "47 36 744 561 0x3b69cb95e66f6ad0"},
+    {"NegativeTickTextsAreWider", 600, nullptr, {Line({{-2.5, -2.5}, {3.7, 3.7}})},
+     "110 36 744 547 0x2d739238772d767a"},
+    {"HiddenTicksTakeNoRoom", 600, [](S& s) { s.ShowXMajorTicks = s.ShowYMajorTicks = false; },
+     {}, "47 36 744 561 0x3b69cb95e66f6ad0"},
     // A 10-character Y label (70 wide) is wider than the tick texts.
-    {"PointLabelsWidenTickTexts", 600, [](S& s) { s.XPointLabels = s.YPointLabels = true; }, {Labelled(kDiagonal, 1, "", "ten chars!")}, "117 36 744 547 0xe84778e169bf5530"},
-    {"HiddenLegendKeepsItsMargin", 600, [](S& s) { s.ShowLegend = false; }, {Line({{0, 0}, {10, 10}}, 0xFF, 0, "Original")}, "103 36 744 547 0x4a70c3974ad59afb"},
+    {"PointLabelsWidenTickTexts", 600, [](S& s) { s.XPointLabels = s.YPointLabels = true; },
+     {Labelled(kDiagonal, 1, "", "ten chars!")}, "117 36 744 547 0xe84778e169bf5530"},
+    {"HiddenLegendKeepsItsMargin", 600, [](S& s) { s.ShowLegend = false; }, {Line({{0, 0}, {10,
+     10}}, 0xFF, 0, "Original")}, "103 36 744 547 0x4a70c3974ad59afb"},
     // Listed only with ShowInLegend and a name: without one the legend keeps its gaps.
-    {"LegendWithoutListedSeries", 600, nullptr, {Line({{0, 0}, {10, 10}}, 0xFF, 0, ""), Named(Line({{0, 0}}), "Not listed")}, "103 36 744 547 0x3836c1b2207d8366"},
+    {"LegendWithoutListedSeries", 600, nullptr, {Line({{0, 0}, {10, 10}}, 0xFF, 0, ""),
+     Named(Line({{0, 0}}), "Not listed")}, "103 36 744 547 0x3836c1b2207d8366"},
     // right = 800 - 56 - 2*0.2*14 - 48 - 2*14 - 8 - 14 = 640.4: the 56 x 14 entry takes room.
-    {"LegendEntryWithMarker", 600, nullptr, {Line({{0, 0}, {10, 10}}, 0x00FF00, 4, "Original")}, "103 36 640 547 0x702a034e49552a7c"},
+    {"LegendEntryWithMarker", 600, nullptr, {Line({{0, 0}, {10, 10}}, 0x00FF00, 4, "Original")},
+     "103 36 640 547 0x702a034e49552a7c"},
     // left 103 + (2*0.5+1)*14, top (2*0.2+1)*14 + 36 = 55.6, bottom 547 - (2*0.5+1)*14. Each
     // title in its own colour, not the one the tick numbers left behind (a mend).
     {"TitlesWithTheirColours", 600,
      [](S& s) {
        std::tie(s.YTitle, s.XTitle, s.Title) = std::tuple("Force", "Time", "Force - Time");
-       std::tie(s.YNumberStyle.Colour, s.YTitleStyle.Colour, s.TitleStyle.Colour) = std::tuple(0xFF, 0xFF00, 0x808080);
+       std::tie(s.YNumberStyle.Colour, s.YTitleStyle.Colour,
+        s.TitleStyle.Colour) = std::tuple(0xFF, 0xFF00, 0x808080);
      },
      {}, "131 56 744 519 0x23bd038540590d56"},
     // An edge that cannot be computed keeps the previous drawing's (the defaults').
-    {"InfiniteTitleGapKeepsTheTopEdge", 600, [](S& s) { s.TitleGapOfSize = INFINITY; }, {}, "103 36 744 547 0xc0be8635ee04f9e"},
+    {"InfiniteTitleGapKeepsTheTopEdge", 600, [](S& s) { s.TitleGapOfSize = INFINITY; }, {},
+     "103 36 744 547 0xc0be8635ee04f9e"},
     // Nothing visible: a "+" of arm 0, a line of one point.
-    {"NothingVisible", 600, nullptr, {kDiagonal, Line({{5, 5}}, 0xFF00, 0), Line({{5, 5}}, 0xFF00)}, "103 36 744 547 0xd815b71e117a6167"},
+    {"NothingVisible", 600, nullptr, {kDiagonal, Line({{5, 5}}, 0xFF00, 0), Line({{5, 5}},
+     0xFF00)}, "103 36 744 547 0xd815b71e117a6167"},
     // A prefix of the points; no segment into or out of a point without a pixel; a "+".
     {"PrefixGapAndPlus", 600, nullptr,
      {kDiagonal, Only(kFourPoints, 2), Line({{0, 0}, {2, 2}, {3, kNan}, {4, 4}, {6, 6}}, 0xFF00),
@@ -168,14 +180,17 @@ const Drawing kDrawings[] = {
      "103 36 744 547 0x6cee8917f81166d6"},
     // Extents from point 1 of series 1 even when its PointCount hides it; a PointCount beyond
     // the points uses what exists; hidden series count.
-    {"PointCountZeroSeedsExtents", 600, nullptr, {Only(kFourPoints, 0), Line({{1, 1}, {2, 2}})}, "103 36 744 547 0x13428191badb4d6a"},
-    {"PointCountBeyondThePoints", 600, nullptr, {Only(kFourPoints, 9), Only(Line({{-2.5, -2.5}}), 1, false)}, "110 36 744 547 0x41bbfdcdebeacc0f"},
+    {"PointCountZeroSeedsExtents", 600, nullptr, {Only(kFourPoints, 0), Line({{1, 1}, {2, 2}})},
+     "103 36 744 547 0x13428191badb4d6a"},
+    {"PointCountBeyondThePoints", 600, nullptr, {Only(kFourPoints, 9), Only(Line({{-2.5, -2.5}}),
+     1, false)}, "110 36 744 547 0x41bbfdcdebeacc0f"},
     {"OnePointWidensByOne", 600, nullptr, {Line({{3, 7}})}, "103 36 744 547 0x7fdf7d7a2386ef5f"},
-    {"MarkerAtOriginReachesZero", 600, nullptr, {Line({{2, 2}, {4, 3}}), Only(Line({{0, 0}}, 0, 1), 1, false)}, "103 36 744 547 0x2d9414b641a4c8a4"},
+    {"MarkerAtOriginReachesZero", 600, nullptr, {Line({{2, 2}, {4, 3}}), Only(Line({{0, 0}}, 0,
+     1), 1, false)}, "103 36 744 547 0x2d9414b641a4c8a4"},
     // Steps beyond the decade table stay stale: the tick loops must still end (a mend).
-    {"HugeRangeStaysBounded", 600, nullptr, {Line({{0, 0}, {1e40, 1e40}})}, "47 36 744 561 0xa01f80f7acadc437"},
+    {"HugeRangeStaysBounded", 600, nullptr, {Line({{0, 0}, {1e40, 1e40}})},
+     "47 36 744 561 0xa01f80f7acadc437"},
 };
-// clang-format on
 
 class GraphDrawing : public ::testing::TestWithParam<Drawing> {};
 

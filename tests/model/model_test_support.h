@@ -24,7 +24,8 @@ inline ModelParameters DefaultParameters(SolutionMethod m) {
 // 1-based samples amplitude * sin(2 pi / period * dt * (i - 1)), i = 1..n.
 inline std::vector<double> SineSamples(double amplitude, double period, double dt, int n) {
   std::vector<double> x(static_cast<std::size_t>(n) + 1, 0.0);
-  for (int i = 1; i <= n; ++i) x[i] = amplitude * std::sin(2.0 * 3.14159265358979 / period * dt * (i - 1));
+  for (int i = 1; i <= n; ++i)
+    x[i] = amplitude * std::sin(2.0 * 3.14159265358979 / period * dt * (i - 1));
   return x;
 }
 

@@ -27,7 +27,8 @@ struct Sequence {
 // recorded: "PLast+ Plast- PMax+ PMax- maxList|minList", histories as digits of entries 1..N.
 std::string Bookkeeping(R rule, const Sequence& s, bool skip, double thresholdZ) {
   ModelRun run;
-  run.parameters = {.thresholdZ = thresholdZ, .reversalRule = rule, .skipWithinDominanceZone = skip};
+  run.parameters = {
+      .thresholdZ = thresholdZ, .reversalRule = rule, .skipWithinDominanceZone = skip};
   run.pass = ModelPass::Modified;
   const auto n = static_cast<int32_t>(s.u.size()) - 1;
   run.StartPass(n);
@@ -67,7 +68,14 @@ const Sequence kEqualTroughs{{0, 0.0, -0.2, -0.1, -0.2, -0.1, -0.2, -0.1, -0.2, 
 // A reversal is detected once the next sample is known: by the point rules from sample 2 on, into
 // the index histories; into the all-reversal lists from sample 1 on, leaving the histories at 0.
 TEST(ReversalMemory, RecordsTheExpectedReversals) {
-  struct Row { const char* name; R rule; bool skip; double threshold; Sequence s; const char* out; };
+  struct Row {
+    const char* name;
+    R rule;
+    bool skip;
+    double threshold;
+    Sequence s;
+    const char* out;
+  };
   const Row rows[] = {
       {"no detection at sample 1", R::LastAndMaxReversal, true, -1, kPeakAtSampleOne,
        "0000 0003 0000 0003 |"},

@@ -1,7 +1,6 @@
 #include "records/record_file.h"
 
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -10,8 +9,8 @@
 #include <tuple>
 #include <vector>
 
-#include "reliability/reliability_support.h"
 #include "solve/solve_digest.h"
+#include "support/scratch_folder.h"
 #include "text/number_text.h"
 
 // GCC 12 warns about designated initializers that leave members to their defaults.
@@ -92,7 +91,7 @@ TEST(BadRecord, FailsNamingTheLine) {
       {"two.quarvel", "2\nPulse\n1\n1\n0\n0\n0\nForce\nnone\n0.02\n1\n5\n", 13,
        "the file ends before the name of experiment 2"},
   };
-  const reliability::ScratchFolder folder;
+  const test::ScratchFolder folder;
   for (const auto& [file, text, line, reason] : rows) {
     SCOPED_TRACE(file);
     const std::string path = folder.Write(file, text);

@@ -5,17 +5,14 @@
 #include <filesystem>
 
 #include "experiments/experiment_file.h"
-#ifndef QUARVEL_CLI
-#define QUARVEL_CLI ""  // the report tests run no program
-#endif
-#include "reliability/reliability_support.h"
 #include "solve/solve_experiments.h"
+#include "support/scratch_folder.h"
 
 namespace quarvel {
 namespace {
 
 namespace fs = std::filesystem;
-using reliability::ScratchFolder;
+using test::ScratchFolder;
 
 // A three-sample pulse (force -5 at sample 2) solved with one Euler step per sample.
 Workbench SolvedPulse(bool lastReversalRule) {

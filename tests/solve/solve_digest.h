@@ -3,6 +3,8 @@
 // that records every call of a solve.
 
 #include <algorithm>
+#include <bit>
+#include <cmath>
 #include <cstdint>
 #include <map>
 #include <string>
@@ -62,12 +64,45 @@ inline uint64_t DigestOf(const Workbench& bench, const SolveOutcome& outcome,
   return digest.value;
 }
 
+// Where two solves of the same set first differ: "experiment k, original U[j]: a vs b" for the
+// first array (in DigestOf's order) and sample whose bits differ (NaN equal to NaN), or "".
+inline std::string FirstDifference(const ResultSet& a, const ResultSet& b, int32_t count) {
+  const auto same = [](double x, double y) {
+    if (std::isnan(x)) return std::isnan(y);
+    return std::bit_cast<uint64_t>(x) == std::bit_cast<uint64_t>(y);
+  };
+  const char* const names[] = {"T", "U", "U_DOT", "U_DOT_DOT", "F", "Fext", "Z", "Fh", "Et", "Eh"};
+  for (int32_t k = 1; k <= count; ++k) {
+    for (const bool modified : {false, true}) {
+      const ResponseHistory& x = modified ? a.At(k).modified : a.At(k).original;
+      const ResponseHistory& y = modified ? b.At(k).modified : b.At(k).original;
+      const std::vector<double>* xs[] = {&x.T,    &x.U, &x.U_DOT, &x.U_DOT_DOT, &x.F,
+                                         &x.Fext, &x.Z, &x.Fh,    &x.Et,        &x.Eh};
+      const std::vector<double>* ys[] = {&y.T,    &y.U, &y.U_DOT, &y.U_DOT_DOT, &y.F,
+                                         &y.Fext, &y.Z, &y.Fh,    &y.Et,        &y.Eh};
+      for (std::size_t n = 0; n < std::size(names); ++n) {
+        const std::string where = "experiment " + std::to_string(k) +
+                                  (modified ? ", modified " : ", original ") + names[n];
+        if (xs[n]->size() != ys[n]->size()) return where + ": sizes differ";
+        for (std::size_t j = 0; j < xs[n]->size(); ++j) {
+          if (!same((*xs[n])[j], (*ys[n])[j])) {
+            return where + "[" + std::to_string(j) + "]: " + FormatShortest((*xs[n])[j]) + " vs " +
+                   FormatShortest((*ys[n])[j]);
+          }
+        }
+      }
+    }
+  }
+  return "";
+}
+
 enum class DigestSet { BuiltIn, Dc1, Dc2, ElCentro };
 
 // Fills the bench with the set and selects its first experiment.
 inline bool LoadDigestSet(DigestSet set, Workbench& bench) {
   const double uy = Val(bench.inputs.txtUy);
-  const std::string elCentro = QUARVEL_SOURCE_DIR "/tests/experiments/data/elcentro-1940-ns.quarvel";
+  const std::string elCentro =
+      QUARVEL_SOURCE_DIR "/tests/experiments/data/elcentro-1940-ns.quarvel";
   if (set == DigestSet::BuiltIn) CreateSineForceExperiments(bench.experiments);
   if (set == DigestSet::Dc1 || set == DigestSet::Dc2) {
     SetDisplacementProtocolExperiment(

@@ -175,11 +175,14 @@ TEST(ModelSettingsTest, SolutionMethodSetsSubStepsAndTolerance) {
 // root has no real value or there is no mass. A mass text <= 0 takes the experiment's mass.
 TEST(PeriodLabelsTest, ShowsPeriodsOrDash) {
   const struct { const char *mass, *fy, *uy, *alpha; std::optional<double> experimentMass;
-      const char* periods; } rows[] = {
-      {"0", "2.86", "0.111", "0.10", 1.0, "1.238 3.914"},  {"-1", "0", "0.111", "0.10", 1.0, "- -"},
-      {"-1", "2.86", "0.111", "0", 1.0, "1.238 -"},      {"-1", "2.86", "-0.111", "0.10", 1.0, "- -"},
-      {"1e400", "2.86", "0.111", "0.10", 1.0, "- -"},    {"-1", "2.86", "0.111", "0.10", std::nullopt, "- -"},
-      {"1", "2.86", "0.111", "0.10", std::nullopt, "1.238 3.914"}};
+    const char* periods;
+  } rows[] = {{"0", "2.86", "0.111", "0.10", 1.0, "1.238 3.914"},
+              {"-1", "0", "0.111", "0.10", 1.0, "- -"},
+              {"-1", "2.86", "0.111", "0", 1.0, "1.238 -"},
+              {"-1", "2.86", "-0.111", "0.10", 1.0, "- -"},
+              {"1e400", "2.86", "0.111", "0.10", 1.0, "- -"},
+              {"-1", "2.86", "0.111", "0.10", std::nullopt, "- -"},
+              {"1", "2.86", "0.111", "0.10", std::nullopt, "1.238 3.914"}};
   for (const auto& row : rows) {
     MainWindowInputs in;
     in.txtMass = row.mass;

@@ -62,21 +62,26 @@ TEST(AdvancedLoop, StudiesTheSeriesInOrderUntilANumberIsMissing) {
     started.push_back(std::to_string(k) + ":" + name);
   };
   hooks.onSetLoaded = [&] {
-    started.push_back(std::to_string(bench.reactionGuard.IsSet()) + " " +
-                      std::to_string(bench.currentExperiment) + " " +
-                      std::to_string(bench.graphXQuantity) + std::to_string(bench.graphYQuantity));
+    started.push_back("loaded: guard " + std::to_string(bench.reactionGuard.IsSet()) +
+                      ", experiment " + std::to_string(bench.currentExperiment) + ", x " +
+                      std::to_string(bench.graphXQuantity) + ", y " +
+                      std::to_string(bench.graphYQuantity));
   };
   const AdvancedStudyOutcome outcome =
       RunAdvancedLoop(bench, ui, ui.stop, folder.Path().string(), 1.0, hooks);
-  EXPECT_EQ(started, (std::vector<std::string>{"1:1 a.quarvel", "1 1 14", "2:2 bad.quarvel",
-                                               "3:3 c.QUARVEL", "1 1 14"}));
-  // ran; the guard cleared; one solve per file, then one per value; the last file's set
-  EXPECT_EQ(std::tuple(outcome.ran, bench.reactionGuard.IsSet(), ui.solves(), bench.experiments.Count(),
-                       outcome.envelopeFiles.size()), std::tuple(true, false, 2 * (1 + 3), 1, 4u));
+  const std::string loaded = "loaded: guard 1, experiment 1, x 1, y 4";
+  EXPECT_EQ(started, (std::vector<std::string>{"1:1 a.quarvel", loaded, "2:2 bad.quarvel",
+                                               "3:3 c.QUARVEL", loaded}));
+  EXPECT_TRUE(outcome.ran);
+  EXPECT_FALSE(bench.reactionGuard.IsSet());
+  EXPECT_EQ(ui.solves(), 2 * (1 + 3));      // one solve per file, then one per value
+  EXPECT_EQ(bench.experiments.Count(), 1);  // the last file's set
+  EXPECT_EQ(outcome.envelopeFiles.size(), 4u);
   ASSERT_EQ(outcome.files.size(), 3u);
   EXPECT_EQ(outcome.problems, std::vector<std::string>{outcome.files[1].load.Describe()});
   EXPECT_NE(outcome.problems[0].find("2 bad.quarvel: "), std::string::npos);
-  for (const char* name : {"2 bad.quarvel.out", "1 b.quarvel.out", "5 e.quarvel.out", "1.quarvel.out", "lresults.out"}) {
+  for (const char* name : {"2 bad.quarvel.out", "1 b.quarvel.out", "5 e.quarvel.out",
+                           "1.quarvel.out", "lresults.out"}) {
     EXPECT_FALSE(fs::exists(folder / name)) << name;
   }
   const std::vector<fs::path> studies = {folder / "1 a.quarvel.out", folder / "3 c.QUARVEL.out"};

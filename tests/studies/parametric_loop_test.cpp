@@ -46,19 +46,25 @@ void SetInputs(MainWindowInputs& in, const char* texts) {
 // (0/2/pi)^2 = 0).
 TEST(ParametricLoop, HowTheStudyEnds) {
   using enum StudyStatus;
-  // message: the start of outcome.message
-  const struct { const char* inputs; int abortOnPump; StudyStatus status; int values;
-      const char* message; } rows[] = {
-      {"vpcm -1 2.86 0.111 0.1 1 2 0.1", 0, NoExperiments, 0, ""},
-      {"vpcm -1 2.86 0.111 0.1 0.1 10 0", 0, NothingToDo, 0, ""},
-      {"vpcm -1 2.86 0.111 0.1 0 1E+999 1", 0, RangeTooLarge, 0, "The study range from 0 to inf"},
-      {"vpcm -1 2.86 0.111 0.1 1 2 0.1", 6, Aborted, 3, ""},
-      {"vpcm -1 2.86 0.111 0.1 1 2 0.1", 0, SolveRefused, 0, "The study stopped at the swept "
-                                                              "value 1: the experiments could"},
-      {"vecf 2.86 2.86 0.111 0.1 -1 1 1", 0, InvalidValue, 1,
-       "The study stopped at the swept value 0: the computed Fy is inf."},
-      {"vecm 1 0 0 0.1 1 1 1", 0, InvalidValue, 0,
-       "The study stopped at the swept value 1: the computed mass is nan."}};
+  struct Row {
+    const char* inputs;
+    int abortOnPump;
+    StudyStatus status;
+    int values;           // solved, and lines written
+    const char* message;  // the start of outcome.message
+    std::size_t shown;    // messages shown
+  };
+  const Row rows[] = {{"vpcm -1 2.86 0.111 0.1 1 2 0.1", 0, NoExperiments, 0, "", 1},
+                      {"vpcm -1 2.86 0.111 0.1 0.1 10 0", 0, NothingToDo, 0, "", 0},
+                      {"vpcm -1 2.86 0.111 0.1 0 1E+999 1", 0, RangeTooLarge, 0,
+                       "The study range from 0 to inf", 0},
+                      {"vpcm -1 2.86 0.111 0.1 1 2 0.1", 6, Aborted, 3, "", 0},
+                      {"vpcm -1 2.86 0.111 0.1 1 2 0.1", 0, SolveRefused, 0,
+                       "The study stopped at the swept value 1: the experiments could", 1},
+                      {"vecf 2.86 2.86 0.111 0.1 -1 1 1", 0, InvalidValue, 1,
+                       "The study stopped at the swept value 0: the computed Fy is inf.", 0},
+                      {"vecm 1 0 0 0.1 1 1 1", 0, InvalidValue, 0,
+                       "The study stopped at the swept value 1: the computed mass is nan.", 0}};
   for (const auto& row : rows) {
     SCOPED_TRACE(row.inputs);
     ScratchFolder folder;
@@ -71,17 +77,20 @@ TEST(ParametricLoop, HowTheStudyEnds) {
     ui.abortOnPump = row.abortOnPump;
     const StudyOutcome outcome = RunLoopCommand(bench, ui, ui.stop, folder.Path().string());
     EXPECT_EQ(outcome.message.rfind(row.message, 0), 0u) << outcome.message;
-    EXPECT_EQ(std::tuple(outcome.status, outcome.Failed(), ui.solves(), outcome.linesWritten,
-                         ui.messages.size()),
-              std::tuple(row.status, *row.message != '\0', row.values, row.values,
-                         row.status == SolveRefused || row.status == NoExperiments ? 1u : 0u));
+    EXPECT_EQ(outcome.status, row.status);
+    EXPECT_EQ(outcome.Failed(), *row.message != '\0');
+    EXPECT_EQ(ui.solves(), row.values);
+    EXPECT_EQ(outcome.linesWritten, row.values);
+    EXPECT_EQ(ui.messages.size(), row.shown);
     const std::vector<std::string> lines = ReadLines(folder / "lresults.out");
     if (row.status == RangeTooLarge || row.status == NoExperiments || row.status == NothingToDo) {
-      EXPECT_EQ(std::tuple(fs::exists(folder / "lresults.out"), bench.inputs.txtMass),
-                std::tuple(false, massText));
+      EXPECT_FALSE(fs::exists(folder / "lresults.out"));
+      EXPECT_EQ(bench.inputs.txtMass, massText);
     } else {
       ASSERT_EQ(lines.size(), 2u + row.values);
-      EXPECT_EQ(row.values > 0 ? Field(lines[2], 0) : "", row.values > 0 ? bench.inputs.txtFrom : "");
+      if (row.values > 0) {
+        EXPECT_EQ(Field(lines[2], 0), bench.inputs.txtFrom);
+      }
     }
   }
 }
@@ -116,7 +125,9 @@ TEST(ParametricLoop, EachModeRewritesItsInput) {
     ScratchFolder folder;
     const bool massZero = std::string(row.inputs).ends_with(" 0");
     Workbench bench = PulseBench(5.0, massZero ? 4 : 9);
-    SetInputs(bench.inputs, (row.inputs + std::string(" 2 0.5 0.25 6.28318530717958 12.6 6.28318530717958")).c_str());
+    SetInputs(
+        bench.inputs,
+        (row.inputs + std::string(" 2 0.5 0.25 6.28318530717958 12.6 6.28318530717958")).c_str());
     RecordingUserInterface ui(bench);
     EXPECT_EQ(RunLoopCommand(bench, ui, ui.stop, folder.Path().string()).status,
               StudyStatus::Completed);
@@ -141,8 +152,11 @@ TEST(ParametricLoop, ThresholdDropsValuesWhosePeaksAreBothAtOrBelowIt) {
   SilentUserInterface silent;
   ASSERT_TRUE(SolveExperiments(bench, silent, false).solved);
   const ExperimentResults& e = *bench.CurrentResults();
-  const double low = std::min(e.originalPeakU, e.modifiedPeakU), high = std::max(e.originalPeakU, e.modifiedPeakU);
-  ASSERT_TRUE(low > 0 && low < high && e.relErrorU != 0);
+  const double low = std::min(e.originalPeakU, e.modifiedPeakU);
+  const double high = std::max(e.originalPeakU, e.modifiedPeakU);
+  ASSERT_GT(low, 0);
+  ASSERT_LT(low, high);
+  ASSERT_NE(e.relErrorU, 0);
   ScratchFolder folder;
   for (const auto& [threshold, written] :
        {std::pair{low, true}, std::pair{(low + high) / 2, true}, std::pair{high, false}}) {
@@ -152,9 +166,10 @@ TEST(ParametricLoop, ThresholdDropsValuesWhosePeaksAreBothAtOrBelowIt) {
     const StudyOutcome outcome =
         RunParametricLoop(bench, silent, StopToken{},
                           StudyRequest{folder.Path().string(), "", threshold, &envelopes, {}, {}});
-    EXPECT_EQ(std::tuple(outcome.status, outcome.linesWritten, ReadLines(folder / "lresults.out").size(),
-                         envelopes.uPos[0] != 0 || envelopes.uNeg[0] != 0),
-              std::tuple(StudyStatus::Completed, written ? 1 : 0, written ? 2u : 1u, written));
+    EXPECT_EQ(
+        std::tuple(outcome.status, outcome.linesWritten, ReadLines(folder / "lresults.out").size(),
+                   envelopes.uPos[0] != 0 || envelopes.uNeg[0] != 0),
+        std::tuple(StudyStatus::Completed, written ? 1 : 0, written ? 2u : 1u, written));
   }
 }
 

@@ -18,16 +18,25 @@ TEST(StudyFileReader, RefusesWhatNoStudyWrites) {
   const std::string header = kStudyHeader;
   const std::string row = "0.5\t1\t2\t1\t1\t3\t4\t1\t0.333333";
   // line -1: read as a study, whose value line reads back as `reason`
-  const struct { const char* name; std::string text; int64_t line; const char* reason; } rows[] = {
-      {"title, CR LF", "Varying mass by changing mass\r\n" + header + "\r\n" + row + "\r\n", -1, row.c_str()},
+  const struct {
+    const char* name;
+    std::string text;
+    int64_t line;
+    const char* reason;
+  } rows[] = {
+      {"title, CR LF", "Varying mass by changing mass\r\n" + header + "\r\n" + row + "\r\n", -1,
+       row.c_str()},
       {"no title, LF, no last end", header + "\n" + row, -1, row.c_str()},
-      {"non-finite", header + "\ninf\t-inf\tnan\t0\t0\t0\t0\t0\t1E-09\n\n\n", -1, "inf\t-inf\tnan\t0\t0\t0\t0\t0\t0"},
+      {"non-finite", header + "\ninf\t-inf\tnan\t0\t0\t0\t0\t0\t1E-09\n\n\n", -1,
+       "inf\t-inf\tnan\t0\t0\t0\t0\t0\t0"},
       {"empty", "", 0, "empty"},
       {"no header", row + "\r\n", 0, "no study header"},
       {"header third", "a\r\nb\r\n" + header + "\r\n", 0, "no study header"},
-      {"eight fields", header + "\r\n" + row + "\r\n1\t2\t3\t4\t5\t6\t7\t8\r\n", 3, "8 fields where 9"},
+      {"eight fields", header + "\r\n" + row + "\r\n1\t2\t3\t4\t5\t6\t7\t8\r\n", 3,
+       "8 fields where 9"},
       {"ten fields", header + "\r\n" + row + "\t9\r\n", 2, "10 fields where 9"},
-      {"comma decimal", header + "\r\n0,5\t1\t2\t1\t1\t3\t4\t1\t0\r\n", 2, "field 1 is not a number: \"0,5\""},
+      {"comma decimal", header + "\r\n0,5\t1\t2\t1\t1\t3\t4\t1\t0\r\n", 2,
+       "field 1 is not a number: \"0,5\""},
       {"blank line inside", header + "\r\n\r\n" + row + "\r\n", 2, "an empty line"},
   };
   for (const auto& r : rows) {
@@ -37,7 +46,8 @@ TEST(StudyFileReader, RefusesWhatNoStudyWrites) {
     if (r.line < 0) {
       ASSERT_EQ(study.lines.size(), 1u) << r.name;
       std::string written;  // the numbers joined as the study files write them
-      for (const double v : study.lines[0]) written += (written.empty() ? "" : "\t") + detail::StudyNumber(v);
+      for (const double v : study.lines[0])
+        written += (written.empty() ? "" : "\t") + detail::StudyNumber(v);
       EXPECT_EQ(written, r.reason) << r.name;  // read back as written
       continue;
     }

@@ -10,9 +10,6 @@
 #include <vector>
 
 #include "experiments/generated_experiments.h"
-#ifndef QUARVEL_CLI
-#define QUARVEL_CLI ""  // the study tests run no program
-#endif
 #include "reliability/reliability_support.h"
 #include "solve/stop_token.h"
 #include "studies/advanced_loop.h"
@@ -30,10 +27,13 @@ using reliability::SineFile;
 class RecordingUserInterface : public SilentUserInterface {
  public:
   explicit RecordingUserInterface(Workbench& bench) : bench_(bench) {}
-  void ShowMessage(const std::string& text, MessageIcon icon) override { messages.emplace_back(text, icon); }
+  void ShowMessage(const std::string& text, MessageIcon icon) override {
+    messages.emplace_back(text, icon);
+  }
   void ProcessEvents() override { if (++pumps == abortOnPump) stop.RequestStudyStop(); }
   void UpdateGraph(int32_t, bool) override {
-    inputsAtSolve.push_back(bench_.inputs.txtMass + " " + bench_.inputs.txtFy + " " + bench_.inputs.txtUy);
+    inputsAtSolve.push_back(bench_.inputs.txtMass + " " + bench_.inputs.txtFy + " " +
+                            bench_.inputs.txtUy);
   }
   int solves() const { return static_cast<int>(inputsAtSolve.size()); }
 

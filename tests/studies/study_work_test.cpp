@@ -57,7 +57,8 @@ struct StudyRun {
 
   auto Tied() const {
     std::vector<std::tuple<int32_t, double, int64_t>> faults;
-    for (const FaultedValue& v : outcome.faultedValues) faults.emplace_back(v.index, v.x, v.evaluations);
+    for (const FaultedValue& v : outcome.faultedValues)
+      faults.emplace_back(v.index, v.x, v.evaluations);
     return std::tuple(file, outcome.status, outcome.Describe(), outcome.valuesSolved,
                       outcome.linesWritten, faults, envelopes.uPos, envelopes.uNeg,
                       envelopes.ehPos, envelopes.ehNeg, rewrittenFy, progress);
@@ -107,7 +108,8 @@ TEST_P(BatchStudy, WritesTheSequentialStudyFileWholeOrInShards) {
     std::vector<std::string> paths;
     SolvePool pool(2);
     for (int32_t part = 1; part <= count; ++part) {
-      paths.push_back(RunStudy(c, shards, "study.out", StudyWork{&pool, part, count}).outcome.filePath);
+      paths.push_back(
+          RunStudy(c, shards, "study.out", StudyWork{&pool, part, count}).outcome.filePath);
     }
     if (count > 1) {
       const MergeOutcome merged = MergeStudyShards(paths, shards.Path().string());
@@ -133,9 +135,12 @@ TEST(MergeStudyShards, RefusesIncompleteOrMismatchedShards) {
   const auto shard = [&](const StudyCase& c, const char* name, int32_t part, int abortOnPump = 0) {
     return RunStudy(c, folder, name, StudyWork{&pool, part, 3}, abortOnPump).outcome.filePath;
   };
-  const std::string parts[] = {shard(kStudies[0], "study.out", 1), shard(kStudies[0], "study.out", 2),
+  const std::string parts[] = {shard(kStudies[0], "study.out", 1),
+                               shard(kStudies[0], "study.out", 2),
                                shard(kStudies[0], "study.out", 3)};
-  const auto written = [&folder](const char* name, const char* text) { return folder.Write(name, text).string(); };
+  const auto written = [&folder](const char* name, const char* text) {
+    return folder.Write(name, text).string();
+  };
   const std::pair<std::vector<std::string>, const char*> rows[] = {
       {{parts[0], parts[2]}, "shard(s) 2/3 missing"},
       {{parts[0], parts[1], parts[1], parts[2]}, "given twice"},

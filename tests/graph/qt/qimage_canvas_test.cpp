@@ -48,8 +48,9 @@ TEST(QImageCanvas, EndPixelNotDrawnInAnyDirection) {
   for (const auto& [name, from, to, width, want] : rows) {
     QImageCanvas canvas(30, 30, kWhite);
     const QImage& image = Polyline(canvas, {from, to}, width);
-    EXPECT_TRUE(Ink(image).first == want && Inked(image, from.x(), from.y()) == (want > 0) &&
-                !Inked(image, to.x(), to.y())) << name;
+    EXPECT_EQ(Ink(image).first, want) << name;
+    EXPECT_EQ(Inked(image, from.x(), from.y()), want > 0) << name;
+    EXPECT_FALSE(Inked(image, to.x(), to.y())) << name;
   }
   // Joined lines share their corner, the current position survives a change of pen, and a line
   // to the current point draws nothing while the path goes on.
@@ -57,10 +58,14 @@ TEST(QImageCanvas, EndPixelNotDrawnInAnyDirection) {
   Polyline(canvas, {{5, 5}, {15, 5}});
   canvas.RestorePen();
   canvas.SelectPen(Pen{kPenSolid, 1, 0x0000FF});
-  for (const QPoint to : {QPoint(15, 15), QPoint(15, 15), QPoint(5, 15)}) canvas.LineTo(to.x(), to.y());
+  for (const QPoint to : {QPoint(15, 15), QPoint(15, 15), QPoint(5, 15)}) {
+    canvas.LineTo(to.x(), to.y());
+  }
   const QImage& image = canvas.Image();  // 0x0000FF is red
-  EXPECT_TRUE(Ink(image).first == 30 && image.pixel(15, 5) == qRgb(255, 0, 0) &&
-              image.pixel(10, 5) == qRgb(0, 0, 0) && !Inked(image, 5, 15));
+  EXPECT_EQ(Ink(image).first, 30);
+  EXPECT_EQ(image.pixel(15, 5), qRgb(255, 0, 0));
+  EXPECT_EQ(image.pixel(10, 5), qRgb(0, 0, 0));
+  EXPECT_FALSE(Inked(image, 5, 15));
   // Far-away ends are clipped, not lost.
   QImageCanvas wide(40, 40, kWhite);
   wide.SelectPen(Pen{kPenSolid, 3, kBlack});
@@ -87,7 +92,9 @@ TEST(QImageCanvas, PenStylesAlongTheLine) {
         want += width == 1 || style == kPenNone ? period[x % period.size()] : 'X';
       }
       EXPECT_EQ(got, want) << "style " << style << " width " << width;
-      EXPECT_TRUE(width > 1 || Ink(canvas.Image()).first == std::ranges::count(want, 'X')) << style;
+      if (width == 1) {
+        EXPECT_EQ(Ink(canvas.Image()).first, std::ranges::count(want, 'X')) << style;
+      }
     }
   }
 }
@@ -112,9 +119,9 @@ TEST(QImageCanvas, TextInkInsideTheAlignedBox) {
     const QRect box(100 - extent.Width * leftOfWidth / 2 - 1, bottom ? 50 - extent.Height : 50,
                     extent.Width + 2, extent.Height);
     const QRect ink = Ink(canvas.Image()).second;
-    EXPECT_TRUE(box.contains(ink) && ink.width() > extent.Width * 3 / 4)
-        << static_cast<int>(align) << ": ink " << ink.x() << "," << ink.y() << " " << ink.width()
-        << "x" << ink.height();
+    EXPECT_TRUE(box.contains(ink)) << static_cast<int>(align) << ": ink " << ink.x() << ","
+                                   << ink.y() << " " << ink.width() << "x" << ink.height();
+    EXPECT_GT(ink.width(), extent.Width * 3 / 4) << static_cast<int>(align);
   }
   QImageCanvas canvas(100, 200, kWhite);
   ASSERT_TRUE(canvas.SelectFont(NinePointTahoma(900)));
@@ -123,9 +130,10 @@ TEST(QImageCanvas, TextInkInsideTheAlignedBox) {
   const TextExtent extent = canvas.MeasureText("FORCE 1.5");
   canvas.TextOut(20, 100, "FORCE 1.5");
   const QRect ink = Ink(canvas.Image()).second;
-  EXPECT_TRUE(ink.left() >= 20 && ink.right() <= 20 + extent.Height &&
-              std::abs(ink.center().y() - 100) <= 3 && ink.height() > extent.Width * 3 / 4)
-      << ink.x() << "," << ink.y() << " " << ink.width() << "x" << ink.height();
+  EXPECT_GE(ink.left(), 20);
+  EXPECT_LE(ink.right(), 20 + extent.Height);
+  EXPECT_LE(std::abs(ink.center().y() - 100), 3);
+  EXPECT_GT(ink.height(), extent.Width * 3 / 4);
 }
 
 }  // namespace
