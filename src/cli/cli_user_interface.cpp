@@ -76,6 +76,12 @@ void CliUserInterface::ReportRunFaults() const {
 }
 
 void CliUserInterface::ReportStudyFaults(const StudyOutcome& study) const {
+  if (study.valuesWithRunFault > 0) {
+    std::cerr << "warning: " << study.filePath << ": at " << study.valuesWithRunFault << " of "
+              << study.valuesSolved << " swept values a model's run met a fault (a value that "
+              << "is not finite, or the Runge-Kutta pass stopped); the CSV companion's fault "
+                 "column says where\n";
+  }
   if (study.faultedValues.empty()) return;
   int64_t evaluations = 0;
   for (const FaultedValue& value : study.faultedValues) evaluations += value.evaluations;

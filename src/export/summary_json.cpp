@@ -179,7 +179,8 @@ Json StudyResultsJson(const StudyOutcome& outcome) {
           {"file", outcome.filePath},
           {"fileProblem", outcome.file ? Json(nullptr) : Json(outcome.file.Describe())},
           {"valuesSolved", outcome.valuesSolved},
-          {"linesWritten", outcome.linesWritten}};
+          {"linesWritten", outcome.linesWritten},
+          {"valuesWithRunFault", outcome.valuesWithRunFault}};
 }
 
 Json AdvancedStudyResultsJson(const AdvancedStudyOutcome& outcome) {

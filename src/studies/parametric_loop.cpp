@@ -298,6 +298,7 @@ bool CommitStudyValue(int32_t i, const detail::StudyValue& value, const StudyFil
   }
   ++outcome.valuesSolved;
   if (value.weightFaults > 0) outcome.faultedValues.push_back({i, value.x, value.weightFaults});
+  if (value.fault.Any()) ++outcome.valuesWithRunFault;
   if (value.kind == Kind::Line) {
     // Each committed line reaches the file at once: a study killed outright keeps its values,
     // and its progress can be followed in the file.

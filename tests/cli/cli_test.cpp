@@ -371,7 +371,8 @@ TEST_F(CliTest, RunFaultsReachTheSummarySpectrumAndStudyCsv) {
   ExpectAll(Ok("spectrum " + record + "--periods 1 --strength-ratio 0.1 -o s.csv").err,
             {"warning: at 1 of 1 points a model's run met a fault"});
   EXPECT_NE(Read("s.csv").find(",big,fault at t = 0.06 s,"), std::string::npos);
-  Ok("loop --load " + record + "--from 1 --to 1.5 --step 0.5 --csv --dir d");
+  ExpectAll(Ok("loop --load " + record + "--from 1 --to 1.5 --step 0.5 --csv --dir d").err,
+            {"warning: d/lresults.out: at 2 of 2 swept values a model's run met a fault"});
   const std::string csv = Read("d/lresults.csv");
   EXPECT_EQ(csv.substr(csv.size() - 22), ",fault at t = 0.06 s\r\n");
 }
