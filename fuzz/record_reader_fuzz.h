@@ -18,7 +18,16 @@ namespace quarvel::fuzz {
 
 inline int ReadRecordFuzzInput(const uint8_t* data, size_t size, RecordFormat format) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  (void)QuestionsOf(bytes, "input");
+  const RecordQuestions questions = QuestionsOf(bytes, "input");
+  // Every column the record dialog offers is one the reader finds by its number.
+  if (format == RecordFormat::Csv && !questions.columns.empty()) {
+    RecordOptions chosen;
+    chosen.format = format;
+    chosen.timeStep = 0.01;
+    chosen.column = std::to_string(questions.columns.back().first);
+    const RecordLoad load = LoadRecordText(bytes, "input", chosen);
+    if (!load.result && load.result.reason.rfind("no column", 0) == 0) Fail("offered no column");
+  }
   // The options vary with the input's size: none given (what a header says counts), or units,
   // or a type that a header may contradict.
   RecordOptions options;

@@ -22,12 +22,14 @@ struct FileDialogRequest {
   QStringList filters;    // "Description (*.ext)", the first one selected
   QString directory;      // folder shown first
   QString defaultSuffix;  // appended to a name typed without one (save only)
+  bool several = false;   // an Open dialog lets several files be chosen at once
 };
 
 // A file chosen in an Open dialog and the filter it was chosen under.
 struct ChosenFile {
   QString path;
-  QString filter;  // as in FileDialogRequest::filters
+  QString filter;     // as in FileDialogRequest::filters
+  QStringList more;   // the further files chosen with it, when several could be
 };
 
 class Dialogs {

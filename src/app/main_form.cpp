@@ -22,6 +22,7 @@
 #include <new>
 
 #include "app/app_info.h"
+#include "app/by_period_window.h"
 #include "app/graph_box.h"
 #include "app/graph_window.h"
 #include "app/loops_window.h"
@@ -128,7 +129,8 @@ class MainForm::WorkScope {
  private:
   static constexpr const char* kBlockedWhileWorking[] = {
       "frameExcitation", "frameDisplay", "frameSimulationControl", "cmdSolve",
-      "cmdExportResults", "cmdLoop", "cmdExLoop", "cmdBrowseResultsFolder", "cmdLoops"};
+      "cmdExportResults", "cmdLoop", "cmdExLoop", "cmdBrowseResultsFolder", "cmdLoops",
+      "cmdApplyByPeriod"};
   MainForm& form_;
   std::vector<QWidget*> disabled_;
 };
@@ -142,6 +144,8 @@ MainForm::MainForm(std::unique_ptr<Dialogs> dialogs, QWidget* parent)
   graph_.SetGraphDefaults();
   graphWindow_ = new GraphWindow(*dialogs_, graph_, bench_, playback_, this);
   loopsWindow_ = new LoopsWindow(bench_, this);
+  byPeriodWindow_ = new ByPeriodWindow(bench_, [this] { WriteInputs(); }, this);
+  spectraWindow_ = new SpectraWindow(bench_, *this, *dialogs_, this);
 
   setCentralWidget(BuildMainFormLayout(controls_));
   statusBar()->setSizeGripEnabled(true);
@@ -220,6 +224,15 @@ void MainForm::WireCommands() {
       loopsWindow_->show();
       loopsWindow_->raise();
     });
+  });
+  connect(c.cmdByPeriod, &QPushButton::clicked, this, [this] {
+    byPeriodWindow_->show();
+    byPeriodWindow_->raise();
+  });
+  connect(c.cmdSpectra, &QPushButton::clicked, this, [this] {
+    if (!spectraWindow_->isVisible() && !busy_) spectraWindow_->Refresh();
+    spectraWindow_->show();
+    spectraWindow_->raise();
   });
 }
 
@@ -317,15 +330,22 @@ void MainForm::ShowWorkProgress() {
     workProgress_->setFormat("solved; drawing the graph");
     return;
   }
-  const int64_t samples = away_ == AwayWork::Solve ? monitor_.SamplesDone() - solveBase_ : 0;
-  const double solved =
-      solveSamples_ > 0
-          ? std::clamp(static_cast<double>(samples) / static_cast<double>(solveSamples_), 0.0, 1.0)
-          : 0.0;
-  const bool study = studyIndex_ >= 0 && studyCount_ > 0;
-  const double fraction = study ? (studyIndex_ + solved) / studyCount_ : solved;
-  const QString done = study ? QString("value %1 of %2").arg(studyIndex_ + 1).arg(studyCount_)
-                             : QString("%1 of %2 samples").arg(samples).arg(solveSamples_);
+  double fraction = 0.0;
+  QString done;
+  if (away_ == AwayWork::Other) {
+    fraction = std::clamp(otherFraction_(), 0.0, 1.0);
+    done = otherText_();
+  } else {
+    const int64_t samples = away_ == AwayWork::Solve ? monitor_.SamplesDone() - solveBase_ : 0;
+    const double solved =
+        solveSamples_ > 0 ? std::clamp(static_cast<double>(samples) /
+                                           static_cast<double>(solveSamples_), 0.0, 1.0)
+                          : 0.0;
+    const bool study = studyIndex_ >= 0 && studyCount_ > 0;
+    fraction = study ? (studyIndex_ + solved) / studyCount_ : solved;
+    done = study ? QString("value %1 of %2").arg(studyIndex_ + 1).arg(studyCount_)
+                 : QString("%1 of %2 samples").arg(samples).arg(solveSamples_);
+  }
   const double now = static_cast<double>(paceClock_.elapsed()) / 1000.0;
   pace_.emplace_back(now, fraction);
   while (pace_.size() > 2 && now - pace_[1].first >= kPaceSeconds) pace_.pop_front();
@@ -412,7 +432,7 @@ void MainForm::UpdateGraph(int32_t pointCount, bool updateTitles) {
     WorkScope work(*this);
     RunAway(
         [&] {
-          built = quarvel::UpdateGraph(drawn, bench_, pointCount, updateTitles);
+          built = quarvel::UpdateGraph(drawn, bench_, pointCount, updateTitles, true);
           picture->Image();  // ends its painting on this thread
         },
         AwayWork::Draw);
@@ -442,6 +462,21 @@ void MainForm::RunSolve(const std::function<void(RunMonitor*)>& solve) {
   solveBase_ = monitor_.SamplesDone();
   if (studyIndex_ < 0) RestartPace();  // a study keeps the pace of its values
   RunAway([this, &solve] { solve(&monitor_); }, AwayWork::Solve);
+}
+
+bool MainForm::RunLongWork(const std::function<void(SolvePool&, const StopToken&)>& job,
+                           const std::function<double()>& fraction,
+                           const std::function<QString()>& text) {
+  if (busy_) return false;
+  RunCommand([&] {
+    stop_.Clear();
+    otherFraction_ = fraction;
+    otherText_ = text;
+    WorkScope work(*this);
+    RestartPace();
+    RunAway([this, &job] { job(solvePool_, stop_); }, AwayWork::Other);
+  });
+  return true;
 }
 
 void MainForm::RunAway(const std::function<void()>& job, AwayWork kind) {
@@ -475,7 +510,7 @@ void MainForm::ShowStudyValue(int32_t index, int32_t count, double x) {
 void MainForm::RebuildGraph(int32_t pointCount, bool updateTitles) {
   PrepareBoxSurface();
   // Nothing is drawn without a selected experiment and quantities: the box keeps its picture.
-  if (!quarvel::UpdateGraph(graph_, bench_, pointCount, updateTitles)) return;
+  if (!quarvel::UpdateGraph(graph_, bench_, pointCount, updateTitles, true)) return;
   if (const std::optional<int32_t> frame = playback_.Frame()) {
     UpdatePlaybackFrame(graph_, bench_, *frame);
   }
@@ -550,6 +585,7 @@ void MainForm::ShowExperimentDetails() {
 }
 
 void MainForm::ShowNewExperiments(SetSource source) {
+  if (spectraWindow_->isVisible()) spectraWindow_->Refresh();
   RefillExperimentList(source);
   ShowExperimentDetails();
   ResetPlayback();
@@ -557,6 +593,7 @@ void MainForm::ShowNewExperiments(SetSource source) {
 }
 
 void MainForm::ResetDisplay() {
+  if (spectraWindow_->isVisible()) spectraWindow_->Refresh();
   for (QLabel* value : controls_.lblExpValue) value->clear();
   {
     SuppressedReactions guard(bench_.reactionGuard);
@@ -640,52 +677,64 @@ void MainForm::LoadExperiments() {
   request.filters = QStringList{"Quarvel files (*.quarvel)", kRecordFilesFilter,
                                 "All files (*)"};
   request.directory = QCoreApplication::applicationDirPath();
+  request.several = true;
   // Cancelled, the set stays as it was; what follows shows it afresh.
   if (const std::optional<ChosenFile> chosen = dialogs_->OpenFile(this, request)) {
-    std::string head;
-    const std::string file = chosen->path.toStdString();
-    const FileResult read = ReadFileHead(file, head);
-    // A file chosen as a record is read as one: a failure keeps the set there is.
-    const bool asRecord = chosen->filter == kRecordFilesFilter;
-    const RecordQuestions questions = QuestionsOf(head, file, asRecord);
-    if (!read && asRecord) {
-      ShowLoadFailure(read);
-      return;
-    }
-    if (read && questions.format != RecordFormat::Quarvel) {
-      if (!LoadRecord(chosen->path, questions)) return;
-    } else {
-      RecordOptions asQuarvel;
-      asQuarvel.format = RecordFormat::Quarvel;
-      RecordLoad load = LoadRecordFile(file, asQuarvel);
-      if (!load.result) {
-        bench_.experiments.Clear();
-        ShowLoadFailure(load.result);
-        // The set is empty now; the lists must not offer experiments that no longer exist.
-        ResetDisplay();
-        return;
+    // The files chosen together make one set, in the order chosen.
+    RecordSet set;
+    for (const QString& path : QStringList{chosen->path} + chosen->more) {
+      const std::optional<bool> read = LoadFile(path, chosen->filter, set);
+      if (!read) return;
+      if (!*read) {
+        set = {};  // a record dialog cancelled: the set there is is shown afresh
+        break;
       }
-      bench_.experiments.Assign(std::move(load.records.experiments));
     }
+    if (!set.experiments.empty()) bench_.experiments.Assign(std::move(set.experiments));
   }
   if (bench_.experiments.Count() < 1) return;
   ShowNewExperiments(SetSource::Other);
 }
 
-bool MainForm::LoadRecord(const QString& path, const RecordQuestions& questions) {
-  std::optional<RecordOptions> options = dialogs_->AskRecordOptions(this, path, questions);
-  if (!options) return true;  // cancelled: the set there is is shown afresh
-  options->format = questions.format;
-  RecordLoad load = LoadRecordFile(path.toStdString(), *options);
-  // A record that fails to read leaves the set and its display as they were.
-  if (!load.result) {
-    if (load.contradicted != RecordOption::None) {
-      load.result.reason += ", which the record options contradict";
-    }
-    ShowLoadFailure(load.result);
-    return false;
+std::optional<bool> MainForm::LoadFile(const QString& path, const QString& filter,
+                                       RecordSet& set) {
+  std::string head;
+  const std::string file = path.toStdString();
+  const FileResult read = ReadFileHead(file, head);
+  // A file chosen as a record is read as one: a failure keeps the set there is.
+  const bool asRecord = filter == kRecordFilesFilter;
+  const RecordQuestions questions = QuestionsOf(head, file, asRecord);
+  if (!read && asRecord) {
+    ShowLoadFailure(read);
+    return std::nullopt;
   }
-  bench_.experiments.Assign(std::move(load.records.experiments));
+  if (read && questions.format != RecordFormat::Quarvel) {
+    std::optional<RecordOptions> options = dialogs_->AskRecordOptions(this, path, questions);
+    if (!options) return false;
+    options->format = questions.format;
+    RecordLoad load = LoadRecordFile(file, *options);
+    // A record that fails to read leaves the set and its display as they were.
+    if (!load.result) {
+      if (load.contradicted != RecordOption::None) {
+        load.result.reason += ", which the record options contradict";
+      }
+      ShowLoadFailure(load.result);
+      return std::nullopt;
+    }
+    set.Append(std::move(load.records));
+    return true;
+  }
+  RecordOptions asQuarvel;
+  asQuarvel.format = RecordFormat::Quarvel;
+  RecordLoad load = LoadRecordFile(file, asQuarvel);
+  if (!load.result) {
+    bench_.experiments.Clear();
+    ShowLoadFailure(load.result);
+    // The set is empty now; the lists must not offer experiments that no longer exist.
+    ResetDisplay();
+    return std::nullopt;
+  }
+  set.Append(std::move(load.records));
   return true;
 }
 

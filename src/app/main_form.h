@@ -20,6 +20,7 @@
 #include "app/dialogs.h"
 #include "app/main_form_layout.h"
 #include "app/results_folder.h"
+#include "app/spectra_window.h"
 #include "display/playback.h"
 #include "experiments/generated_experiments.h"
 #include "graph/graph.h"
@@ -38,10 +39,11 @@ class QPushButton;
 
 namespace quarvel::app {
 
+class ByPeriodWindow;
 class GraphWindow;
 class LoopsWindow;
 
-class MainForm : public QMainWindow, public UserInterface {
+class MainForm : public QMainWindow, public UserInterface, public LongWorkRunner {
   Q_OBJECT
 
  public:
@@ -87,6 +89,12 @@ class MainForm : public QMainWindow, public UserInterface {
   // has ended; the status bar shows its progress with Cancel.
   void RunSolve(const std::function<void(RunMonitor*)>& solve) override;
 
+  // LongWorkRunner: a spectrum of the Spectra window, run as a command of this window.
+  bool RunLongWork(const std::function<void(SolvePool&, const StopToken&)>& job,
+                   const std::function<double()>& fraction,
+                   const std::function<QString()>& text) override;
+  void CancelLongWork() override { CancelWork(); }
+
  protected:
   void keyPressEvent(QKeyEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
@@ -96,7 +104,7 @@ class MainForm : public QMainWindow, public UserInterface {
   class WorkScope;
   // What runs on the pool's own thread: meanwhile the experiments, their results and the graph
   // quantities are not to be touched by the window.
-  enum class AwayWork { None, Solve, Draw };
+  enum class AwayWork { None, Solve, Draw, Other };
 
   // Wiring of the built controls.
   void WireCommands();
@@ -126,12 +134,14 @@ class MainForm : public QMainWindow, public UserInterface {
   void RunAway(const std::function<void()>& job, AwayWork kind);
 
   // The commands.
-  // Load: a .quarvel file replaces the set (emptied when it fails to load); a ground-motion
-  // record asks what the file leaves open and replaces the set only when it reads whole.
+  // Load: the files chosen together make the new set. A .quarvel file that fails to load
+  // empties the set; a ground-motion record asks what the file leaves open, and one that fails
+  // to read, or a cancelled dialog, keeps the set there is.
   void LoadExperiments();
-  // Reads the record at `path`; false when it could not be read (the failure is shown) and
+  // Reads the file at `path` chosen under `filter` onto the end of `set`: true when read, false
+  // when its record dialog was cancelled, nullopt when it failed (the failure is shown) and
   // nothing more is to be done.
-  bool LoadRecord(const QString& path, const RecordQuestions& questions);
+  std::optional<bool> LoadFile(const QString& path, const QString& filter, RecordSet& set);
   void ShowLoadFailure(const FileResult& result);
   void CreateExperiments();
   void ClearExperiments();
@@ -244,6 +254,11 @@ class MainForm : public QMainWindow, public UserInterface {
   std::unique_ptr<QImageCanvas> canvas_;
   GraphWindow* graphWindow_ = nullptr;
   LoopsWindow* loopsWindow_ = nullptr;  // hidden until the Loops button asks for it
+  ByPeriodWindow* byPeriodWindow_ = nullptr;  // hidden until its button asks for it
+  SpectraWindow* spectraWindow_ = nullptr;    // hidden until its button asks for it
+  // The progress of AwayWork::Other: the fraction done and what it says.
+  std::function<double()> otherFraction_;
+  std::function<QString()> otherText_;
   // Playback
   std::unique_ptr<PlaybackClock> clock_;
   Playback playback_;

@@ -65,6 +65,9 @@ class Builder {
   QWidget* MaximumError();
   QWidget* Periods();
   QLayout* Commands();
+  // The Periods frame with the buttons of the windows beyond the first form beside it, where
+  // the frame's two lines leave room: no control moves and the window grows no taller.
+  QWidget* PeriodsAndMoreWindows();
   QWidget* Legend();
   QWidget* Simulation();
 
@@ -386,6 +389,25 @@ QLayout* Builder::Commands() {
   return commands;
 }
 
+QWidget* Builder::PeriodsAndMoreWindows() {
+  c_.cmdByPeriod = Button("cmdByPeriod", "By Period...");
+  c_.cmdByPeriod->setToolTip("Fills Mass, c, Fy and Uy from a period, a damping ratio and a "
+                             "strength ratio");
+  c_.cmdSpectra = Button("cmdSpectra", "Spectra...");
+  c_.cmdSpectra->setToolTip("Response spectra of both models over the loaded records");
+  auto* buttons = new QVBoxLayout;
+  buttons->addWidget(c_.cmdByPeriod);
+  buttons->addWidget(c_.cmdSpectra);
+  buttons->addStretch();
+  auto* row = new QHBoxLayout;
+  row->setContentsMargins(0, 0, 0, 0);
+  row->addWidget(Periods(), 1);
+  row->addLayout(buttons);
+  auto* both = new QWidget;
+  both->setLayout(row);
+  return both;
+}
+
 QWidget* Builder::Simulation() {
   auto* frame = Frame("frameSimulationControl", "Simulation");
   auto* grid = new QGridLayout(frame);
@@ -506,7 +528,7 @@ QWidget* BuildMainFormLayout(MainFormControls& controls) {
   middle->addWidget(build.Simulation());
 
   QWidget* right = Column(
-      {build.Excitation(), build.Display(), build.MaximumError(), build.Periods()},
+      {build.Excitation(), build.Display(), build.MaximumError(), build.PeriodsAndMoreWindows()},
       build.Commands());
 
   auto* central = new QWidget;

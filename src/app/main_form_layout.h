@@ -58,6 +58,8 @@ struct MainFormControls {
   QPushButton* cmdBrowseResultsFolder = nullptr;
   QPushButton* cmdAbout = nullptr;
   QPushButton* cmdLoops = nullptr;  // the Loops window
+  QPushButton* cmdByPeriod = nullptr;  // the By period window
+  QPushButton* cmdSpectra = nullptr;   // the Spectra window
 
   QComboBox* cboExperiment = nullptr;
   QComboBox* cboGraphX = nullptr;

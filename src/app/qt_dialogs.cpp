@@ -48,14 +48,15 @@ std::optional<ChosenFile> RunFileDialog(QWidget* parent, const FileDialogRequest
   } else {
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(kind == FileDialogKind::Folder ? QFileDialog::Directory
-                                                      : QFileDialog::ExistingFile);
+                       : request.several               ? QFileDialog::ExistingFiles
+                                                       : QFileDialog::ExistingFile);
   }
   // Once shown, when its frame is known.
   QTimer::singleShot(0, &dialog, [&dialog] { CentreOnScreen(&dialog); });
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   const QStringList files = dialog.selectedFiles();
   if (files.isEmpty()) return std::nullopt;
-  return ChosenFile{files.first(), dialog.selectedNameFilter()};
+  return ChosenFile{files.first(), dialog.selectedNameFilter(), files.mid(1)};
 }
 
 }  // namespace

@@ -108,6 +108,13 @@ void AddRecordOptions(CLI::App& command, RecordChoices& record, bool withMass) {
                   "(default: the first that is not the time, a column named t or time)")
       ->type_name("NAME|NUMBER")
       ->group(group);
+  command
+      .add_option("--scale", record.scale,
+                  "Multiply every sample of the loaded files by FACTOR, after their units are "
+                  "read (default 1; any file format; written into the summary's sources)")
+      ->type_name("FACTOR")
+      ->check(NumberCheck(NumberRule::NotZero, "a scale of 0 leaves no record"))
+      ->group(group);
   if (withMass) {
     command
         .add_option("--mass", record.mass, "Mass [kg] of the records (default 1)")
@@ -134,6 +141,7 @@ RecordOptions RecordOptionsOf(const RecordChoices& choices, double mass) {
   if (!choices.name.empty()) options.name = choices.name;
   if (!choices.timeStep.empty()) options.timeStep = ParseWholeNumber(choices.timeStep);
   if (!choices.column.empty()) options.column = choices.column;
+  if (!choices.scale.empty()) options.scale = ParseWholeNumber(choices.scale);
   if (!choices.mass.empty()) {
     options.mass = ParseWholeNumber(choices.mass);
   } else if (mass > 0.0) {

@@ -24,6 +24,7 @@ struct RecordChoices {
   std::string name;                 // --name; empty: from the file
   std::string timeStep;             // --dt [s]; empty: none
   std::string column;               // --column NAME|NUMBER of a CSV file; empty: the first
+  std::string scale;                // --scale FACTOR for every sample; empty: 1
   std::string mass;                 // convert's --mass [kg]; empty: 1
 };
 
@@ -61,8 +62,8 @@ enum class ExperimentChoice { One, OneOrAll };
 void AddExperimentOptions(CLI::App& command, CommonOptions& options,
                           ExperimentChoice choice = ExperimentChoice::One);
 
-// What record files leave open: --format, --type, --units, --name, --dt, --column, and with
-// `withMass` --mass (the records' own mass, for convert).
+// What record files leave open: --format, --type, --units, --name, --dt, --column, --scale, and
+// with `withMass` --mass (the records' own mass, for convert).
 void AddRecordOptions(CLI::App& command, RecordChoices& record, bool withMass);
 
 // --summary FILE.json.

@@ -97,8 +97,12 @@ void PrintRecord(int32_t index, const Experiment& e, const RecordProvenance& pro
             << labels[0].caption << '\t' << labels[0].value << '\n'
             << labels[1].caption << '\t' << labels[1].value << '\n'
             << "Units as written :\t" << UnitsWritten(provenance) << '\n'
-            << "Units as stored :\t" << SampleUnit(e) << '\n'
-            << "Samples :\t" << e.counter << '\n'
+            << "Units as stored :\t" << SampleUnit(e) << '\n';
+  if (provenance.scaleFactor != 1.0) {
+    std::cout << "Scale factor :\t" << FormatShortest(provenance.scaleFactor)
+              << " (every sample multiplied by it)\n";
+  }
+  std::cout << "Samples :\t" << e.counter << '\n'
             << "Time step :\t" << FormatDefault(e.timeStep) << " s\n"
             << "Duration :\t" << FormatDefault(DurationOf(e)) << " s\n";
   if (const std::optional<GroundMotionMeasures> ground = GroundMotionOf(e)) {

@@ -24,13 +24,6 @@ namespace fs = std::filesystem;
 
 constexpr const char* kGroup = "Spectrum";
 
-// "out/spectrum.csv" -> "out/spectrum-stats.csv".
-std::string StatisticsPathFor(const std::string& rows) {
-  const fs::path path(rows);
-  return (path.parent_path() / (path.stem().string() + "-stats" + path.extension().string()))
-      .string();
-}
-
 // The kind and its target from the one kind option given; false (the reason printed) when
 // none or several are given.
 bool ReadKind(const SpectrumOptions& spectrum, SpectrumSettings& settings) {
@@ -300,7 +293,7 @@ int RunSpectrumCommand(CommonOptions& options, const SpectrumOptions& spectrum) 
   SpectrumOutput output;
   output.rowsPath = spectrum.output;
   output.statisticsPath =
-      spectrum.statistics.empty() ? StatisticsPathFor(spectrum.output) : spectrum.statistics;
+      spectrum.statistics.empty() ? SpectrumStatisticsPath(spectrum.output) : spectrum.statistics;
   for (const std::string& path : {output.rowsPath, output.statisticsPath}) {
     std::error_code ignored;  // a folder that cannot be made fails at the table, named there
     if (fs::path(path).has_parent_path())

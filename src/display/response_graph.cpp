@@ -97,7 +97,8 @@ bool IsDisplacementAndForce(const Quantity& a, const Quantity& b) {
 
 }  // namespace
 
-bool UpdateGraph(Graph& graph, const Workbench& bench, int32_t pointCount, bool updateTitles) {
+bool UpdateGraph(Graph& graph, const Workbench& bench, int32_t pointCount, bool updateTitles,
+                 bool axisUnits) {
   if (bench.experiments.Count() < 1) return false;
   const Experiment* experiment = bench.CurrentExperiment();
   const Quantity* x = QuantityAt(bench.graphXQuantity);
@@ -130,6 +131,10 @@ bool UpdateGraph(Graph& graph, const Workbench& bench, int32_t pointCount, bool 
     settings.XTitle = std::string(x->titleName);
     settings.YTitle = std::string(y->titleName);
     settings.Title = settings.YTitle + " - " + settings.XTitle + " graph for " + experiment->name;
+    if (axisUnits && ResponseInSiUnits(*experiment)) {
+      settings.XTitle = QuantityAxisTitle(*x, true);
+      settings.YTitle = QuantityAxisTitle(*y, true);
+    }
     graph.SetGraphSettings(settings);
   }
 

@@ -47,10 +47,14 @@ inline constexpr int32_t kMaxReversalMarkerSize = 16;   // arm length of the max
 // (0, 0), so both axis ranges reach 0. With updateTitles, sets the axis titles and the title
 // "<Y name> - <X name> graph for <experiment name>" and hides the graph's legend (the window
 // keeps a legend of its own). On a graph of U against F, adds the loop marks of the loops
-// that close within those samples. Then ComputeAxes and DrawGraph.
+// that close within those samples. Then ComputeAxes and DrawGraph. With `axisUnits` too, the
+// axis titles take their units where the record fixes them, an acceleration in units of g
+// ("Displacement (m)", QuantityAxisTitle); every other response keeps the bare names (the
+// title keeps them always).
 // Returns false, changing nothing, when the set is empty, no experiment is selected or a
 // quantity is not selected.
-bool UpdateGraph(Graph& graph, const Workbench& bench, int32_t pointCount, bool updateTitles);
+bool UpdateGraph(Graph& graph, const Workbench& bench, int32_t pointCount, bool updateTitles,
+                 bool axisUnits = false);
 
 // Redraws as of sample k (1..the point count of the last UpdateGraph) without new axes: the
 // curves show samples 1..k and the reversal marks sit at the modified response's reversal

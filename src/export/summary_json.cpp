@@ -126,6 +126,7 @@ Json RecordsJson(const ExperimentSet& set, const std::vector<RecordProvenance>& 
       const RecordProvenance& p = provenance[static_cast<std::size_t>(k) - 1];
       source = {{"file", p.file},           {"format", RecordFormatName(p.format)},
                 {"units", p.units},         {"scale", JsonNumber(p.scale)},
+                {"scaleFactor", JsonNumber(p.scaleFactor)},
                 {"unitsWritten", p.unitsWritten}, {"unitsFrom", p.unitsSource},
                 {"startTime", JsonNumber(p.startTime)}, {"column", p.column}};
     }

@@ -324,6 +324,19 @@ void ReadRecord(std::string_view text, const std::string& path, RecordFormat for
   if (!load.result) load.records = {};
 }
 
+// Multiplies every sample of a load done by options.scale, and says so in its provenance.
+void ApplyScale(const RecordOptions& options, RecordLoad& load) {
+  if (!load.result || !options.scale || *options.scale == 1.0) return;
+  const double factor = *options.scale;
+  for (Experiment& experiment : load.records.experiments) {
+    for (double& v : SamplesOf(experiment)) v *= factor;
+  }
+  for (RecordProvenance& provenance : load.records.provenance) {
+    provenance.scale *= factor;
+    provenance.scaleFactor = factor;
+  }
+}
+
 }  // namespace
 
 void RecordSet::Append(RecordSet&& other) {
@@ -393,7 +406,12 @@ RecordQuestions QuestionsOf(std::string_view head, std::string_view path, bool r
     TextLines lines(head);
     try {
       const detail::CsvHeader header = detail::ReadCsvHeader(lines);
-      questions.needsTimeStep = detail::TimeColumnOf(header.names) == header.names.size();
+      const std::size_t time = detail::TimeColumnOf(header.names);
+      questions.needsTimeStep = time == header.names.size();
+      for (std::size_t i = 0; i < header.names.size(); ++i) {
+        if (i == time) continue;
+        questions.columns.emplace_back(static_cast<int32_t>(i + 1), header.names[i]);
+      }
     } catch (const RecordFailure&) {
       // The reader will say what is wrong with the header.
     }
@@ -411,6 +429,7 @@ RecordLoad LoadRecordText(std::string_view text, const std::string& path,
   } else {
     ReadRecord(text, path, format, options, load);
   }
+  ApplyScale(options, load);
   return load;
 }
 
@@ -423,10 +442,11 @@ RecordLoad LoadRecordFile(const std::string& path, const RecordOptions& options)
   if (format == RecordFormat::Quarvel) {
     ExperimentSet set;
     TakeCheckedLoad(LoadCheckedExperimentFile(path, set), set, options.strict, load);
-    return load;
+  } else {
+    load.result = ReadWholeFile(path, text, kMaxRecordFileBytes, "a record file");
+    if (load.result) ReadRecord(text, path, format, options, load);
   }
-  load.result = ReadWholeFile(path, text, kMaxRecordFileBytes, "a record file");
-  if (load.result) ReadRecord(text, path, format, options, load);
+  ApplyScale(options, load);
   return load;
 }
 

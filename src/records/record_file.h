@@ -18,6 +18,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "experiments/experiment.h"
@@ -50,6 +51,9 @@ struct RecordOptions {
   std::optional<std::string> name;             // the file's name without folder and extension
   std::optional<double> timeStep;              // none: needed by one column or a CSV without times
   std::optional<std::string> column;           // CSV value column, by header name or number
+  // Every sample of every experiment read is multiplied by this (after the units' division),
+  // for any file format; unset: the samples as read. A finite number other than 0.
+  std::optional<double> scale;
   bool strict = false;  // a warning about a .quarvel file fails its load
 };
 
@@ -83,6 +87,7 @@ struct RecordProvenance {
   std::string unitsWritten;      // the units as the file's header writes them ("CM/S/S"), or empty
   std::string unitsSource;       // who said the units: "header", "options", "default", "file"
   double scale = 1.0;            // the samples are the file's values times this
+  double scaleFactor = 1.0;      // the scale factor asked for (RecordOptions::scale), in scale
   double timeStep = 0.0;         // seconds, as used
   int32_t samples = 0;
   double startTime = 0.0;        // time of the file's first value (sample 1 is solved at t = 0)
@@ -139,11 +144,13 @@ RecordFormat DetectRecordFormat(std::string_view head, std::string_view path);
 
 // What a record file leaves open, for a dialog that asks only that: its format, whether it
 // gives no times (one column of values, a CSV without a time column), so that the time step
-// must be given, and what its header says of the values.
+// must be given, what its header says of the values and, for CSV, the columns to read from.
 struct RecordQuestions {
   RecordFormat format = RecordFormat::Quarvel;
   bool needsTimeStep = false;
   RecordHeader header;
+  // A CSV file's columns other than the time, in order: (number from 1, name).
+  std::vector<std::pair<int32_t, std::string>> columns;
 };
 
 // The questions of a file from its first bytes and its name. With `recordOnly` the file is a

@@ -169,4 +169,10 @@ SpectrumOutcome RunSpectrum(const SpectrumPlan& plan, const SpectrumOutput& outp
   return outcome;
 }
 
+std::string SpectrumStatisticsPath(const std::string& rows) {
+  const std::filesystem::path path(rows);
+  return (path.parent_path() / (path.stem().string() + "-stats" + path.extension().string()))
+      .string();
+}
+
 }  // namespace quarvel

@@ -70,6 +70,10 @@ struct SpectrumOutcome {
 SpectrumOutcome RunSpectrum(const SpectrumPlan& plan, const SpectrumOutput& output,
                             const StopToken& stop, const SpectrumObserver& observer = {});
 
+// Where the statistics table goes beside the rows table `rows` when not said otherwise:
+// "out/spectrum.csv" -> "out/spectrum-stats.csv".
+std::string SpectrumStatisticsPath(const std::string& rows);
+
 // One-line description of what a plan computes, kept in its shard files so that only shards
 // of the same spectrum are merged: "ductility 4, damping ratio 0.05".
 std::string DescribeSpectrum(const SpectrumSettings& settings);

@@ -45,7 +45,9 @@ class FakeDialogs : public QtDialogs {
     if (log_.onOpen) log_.onOpen();
     const auto path = Ask({"open", r.title, r.filters.join(";"), r.directory, r.defaultSuffix});
     if (!path) return std::nullopt;
-    return ChosenFile{*path, log_.openFilter};
+    // Several files chosen at once: one answer, the paths on lines of their own.
+    const QStringList paths = path->split('\n');
+    return ChosenFile{paths.first(), log_.openFilter, paths.mid(1)};
   }
   std::optional<QString> SaveFile(QWidget*, const FileDialogRequest& r) override {
     return Ask({"save", r.title, r.filters.join(";"), r.directory, r.defaultSuffix});

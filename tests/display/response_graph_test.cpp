@@ -121,6 +121,39 @@ TEST(UpdateGraphTest, EachAxisItsQuantitysArrayAndTitles) {
   EXPECT_EQ(f.graph.Settings().YTitle, "Hysteretic energy");
 }
 
+// The window asks for units on the axes: only a ground acceleration in units of g fixes them;
+// the title keeps the bare names.
+TEST(UpdateGraphTest, AxisUnitsWhereTheRecordFixesThem) {
+  struct Row {
+    const char* name;
+    ExperimentDataType type;
+    int32_t unitsOfG;
+    bool axisUnits;
+    const char* xTitle;
+    const char* yTitle;
+  };
+  const Row rows[] = {
+      {"acceleration_in_g", ExperimentDataType::Acceleration, 1, true, "Velocity (m/s)",
+       "Hysteretic energy (J)"},
+      {"not_asked", ExperimentDataType::Acceleration, 1, false, "Velocity", "Hysteretic energy"},
+      {"acceleration_without_units", ExperimentDataType::Acceleration, 0, true, "Velocity",
+       "Hysteretic energy"},
+      {"force", ExperimentDataType::Force, 0, true, "Velocity", "Hysteretic energy"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    Workbench bench = RampBench();
+    std::tie(bench.experiments.At(1).dataType, bench.experiments.At(1).unitsOfG) =
+        std::pair(row.type, row.unitsOfG);
+    std::tie(bench.graphXQuantity, bench.graphYQuantity) = std::pair(2, 9);
+    Shown f;
+    ASSERT_TRUE(UpdateGraph(f.graph, bench, 3, true, row.axisUnits));
+    EXPECT_EQ(f.graph.Settings().XTitle, row.xTitle);
+    EXPECT_EQ(f.graph.Settings().YTitle, row.yTitle);
+    EXPECT_EQ(f.graph.Settings().Title, "Hysteretic energy - Velocity graph for Ramp");
+  }
+}
+
 // A response the solve left empty is drawn around the origin, not around the previous data; with
 // nothing to show nothing is drawn or changed (a frame needs no quantity). (That the hidden
 // marks at the origin bring both axes to 0: the whole drawings in graph_drawing_test.)

@@ -135,5 +135,35 @@ TEST(Export, HistoriesAndSummaryReadBackToTheLastBit) {
               1e-14);
 }
 
+// A history is written only from results that cover every sample of the record.
+TEST(Export, HistoryOfAnExperimentWithoutWholeResultsIsRefused) {
+  Experiment e;
+  e.name = "Short";
+  e.counter = 3;
+  e.force = {0.0, 1.0, 2.0, 3.0};
+  e.dataType = ExperimentDataType::Force;
+  struct Row {
+    const char* name;
+    int32_t originalSamples, modifiedSamples;
+    bool written;
+  };
+  const Row rows[] = {{"unsolved", 0, 0, false},
+                      {"the modified response cut short", 3, 2, false},
+                      {"more results than samples", 4, 4, false},
+                      {"whole", 3, 3, true}};
+  const test::ScratchFolder folder;
+  for (const Row& row : rows) {
+    ExperimentResults results;
+    if (row.originalSamples > 0) results.original.Reset(row.originalSamples);
+    if (row.modifiedSamples > 0) results.modified.Reset(row.modifiedSamples);
+    const FileResult result = WriteHistoryCsv((folder / "h.csv").string(), e, results);
+    EXPECT_EQ(result.ok, row.written) << row.name;
+    if (!row.written) {
+      const std::string why = ": experiment \"Short\" has no results";
+      EXPECT_EQ(result.Describe(), (folder / "h.csv").string() + why) << row.name;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quarvel

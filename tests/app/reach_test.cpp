@@ -1,0 +1,192 @@
+// What the window offers beyond its first form, driven through the widgets: a record's measures
+// and scale in the record dialog, several files loaded as one set, the oscillator by its period,
+// and response spectra, each compared with the command line on the same inputs.
+
+#include <QListWidget>
+#include <QPushButton>
+
+#include <nlohmann/json.hpp>
+
+#include "app/graph_window.h"
+#include "app_test_support.h"
+#include "support/command_runner.h"
+
+namespace quarvel::app {
+namespace {
+
+const QString kElCentro = QUARVEL_SOURCE_DIR "/examples/elcentro-1940-ns.AT2";
+
+class ReachTest : public testing::FormTest {
+ protected:
+  // Loads the files of `paths` (one answer) with each record dialog answered by `fill`, then Ok.
+  void LoadRecords(const QString& paths, std::function<void(QWidget&)> fill) {
+    log.answers = {paths};
+    for (int i = 0; i < paths.count('\n') + 1; ++i) {
+      AnswerNextDialog([fill](QWidget& dialog) {
+        fill(dialog);
+        dialog.findChild<QPushButton*>("cmdOk")->click();
+      });
+    }
+    Click("cmdLoadExperiments");
+  }
+  static QString Shown(QWidget& dialog, const char* label) {
+    return dialog.findChild<QLabel*>(label)->text();
+  }
+  test::CliRun Cli(const std::string& arguments) {
+    return test::RunCli(folder.path().toStdString(), arguments);
+  }
+};
+
+// The dialog shows what the file holds before it is accepted; a scale factor of 2 loads the
+// record doubled, and its solve is the command line's --scale 2 solve to the last bit. The
+// graph's axes name their units.
+TEST_F(ReachTest, RecordDialogShowsTheMeasuresAndAScaledRecordSolvesAsTheCommandLine) {
+  QStringList shown;
+  LoadRecords(kElCentro, [&shown](QWidget& dialog) {
+    shown << Shown(dialog, "lblRecordRead") << Shown(dialog, "lblRecordPeak");
+    dialog.findChild<QLineEdit*>("txtRecordScale")->setText("2");
+    shown << Shown(dialog, "lblRecordPeak") << Shown(dialog, "lblRecordStored");
+  });
+  ASSERT_EQ(shown.size(), 4);
+  // The header's 1560 samples at 0.02 s; the file's largest value, 0.31882 g, is its 102nd.
+  EXPECT_EQ(shown[0].toStdString(),
+            "Acceleration, 1560 samples, time step 0.02 s, duration 31.18 s");
+  EXPECT_EQ(shown[1].toStdString(), "PGA 0.3188 g = 3.128 m/s^2 at 2.02 s");
+  EXPECT_EQ(shown[2].toStdString(), "PGA 0.6376 g = 6.255 m/s^2 at 2.02 s");
+  EXPECT_EQ(shown[3].toStdString(), "g (\"Units of g\": the solve multiplies by 9.81 m/s^2), "
+                                    "read from G (units from the header), scaled by 2");
+  ASSERT_EQ(Bench().experiments.Count(), 1);
+  // A record in units of g fixes the units of the window's graph.
+  EXPECT_EQ(form->GraphForm().GraphModel().Settings().YTitle, "Force (N)");
+
+  const test::CliRun cli = Cli("solve --load '" + kElCentro.toStdString() +
+                                      "' --scale 2 --summary s.json");
+  ASSERT_EQ(cli.status, 0) << cli.err;
+  QFile file(folder.filePath("s.json"));
+  ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+  const nlohmann::json summary = nlohmann::json::parse(file.readAll().toStdString());
+  const nlohmann::json& result = summary["results"]["experiments"][0];
+  const ExperimentResults& window = Bench().results.At(1);
+  EXPECT_EQ(window.originalPeakU, result["original"]["peakU"].get<double>());
+  EXPECT_EQ(window.modifiedPeakU, result["modified"]["peakU"].get<double>());
+  EXPECT_EQ(window.modifiedPeakEh, result["modified"]["peakEh"].get<double>());
+  EXPECT_EQ(summary["records"][0]["source"]["scaleFactor"].get<double>(), 2.0);
+}
+
+// Files chosen together make one set in the order chosen; a CSV file offers its columns.
+TEST_F(ReachTest, SeveralFilesLoadAsOneSet) {
+  const QString csv = WriteFile("two.csv", "t,first,second\n0,1,2\n0.1,3,4\n");
+  const QString quarvel = WriteFile("two.quarvel", testing::kTwoExperiments);
+  LoadRecords(csv + "\n" + quarvel, [](QWidget& dialog) {
+    auto* column = dialog.findChild<QComboBox*>("cboRecordColumn");
+    EXPECT_EQ(column->count(), 2);
+    column->setCurrentIndex(1);
+  });
+  EXPECT_EQ(Entries().toStdString(), "two|Pulse|Ground");
+  EXPECT_EQ(Bench().experiments.At(1).acceleration[2], 4.0);
+
+  // A record of the selection that cannot be read keeps the set there was; a scale of 0 is
+  // refused before Ok.
+  const QString uneven = WriteFile("uneven.txt", "0 1\n0.5 2\n1.5 3\n");
+  LoadRecords(csv + "\n" + uneven, [](QWidget& dialog) {
+    dialog.findChild<QLineEdit*>("txtRecordScale")->setText("0");
+    EXPECT_FALSE(dialog.findChild<QPushButton*>("cmdOk")->isEnabled());
+    dialog.findChild<QLineEdit*>("txtRecordScale")->setText("1");
+  });
+  EXPECT_TRUE(log.asked.last().contains("uneven.txt: line 3")) << log.asked.last().toStdString();
+  EXPECT_EQ(Entries().toStdString(), "two|Pulse|Ground");
+}
+
+// The By period window fills Mass, c, Fy and Uy as the command line's engineering inputs do
+// (its note gives the texts). By hand: T = 2 pi s gives k = m; with m = 2, zeta = 0.25 and
+// Cy = 0.5, c = 2 zeta sqrt(k m) = 1, Fy = Cy m g = 9.81 and Uy = Fy / k = 4.905, up to the
+// round-off of 2 pi. Without a mass the ratios give nothing and the boxes stay.
+TEST_F(ReachTest, ByPeriodFillsTheBoxesAsTheCommandLine) {
+  struct Row {
+    const char* name;
+    const char* mass;
+    const char* texts[3];  // period, damping ratio, strength ratio
+    const char* boxes;     // Mass c Fy Uy after Apply; empty: the command line's note
+    const char* said;      // the start of what the window says
+  };
+  const Row rows[] = {
+      {"all_three", "2", {"6.283185307179586", "0.25", "0.5"}, "", "Derived: "},
+      {"no_mass", "-1", {"", "", "0.5"}, "-1 0 2.86 0.111", "No oscillator: "},
+      {"not_a_number", "2", {"1,5", "", ""}, "2 0 2.86 0.111", "Period T: \"1,5\" is not"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    SetUp();
+    Click("cmdByPeriod");
+    Box("txtMass")->setText(row.mass);
+    const char* boxes[] = {"txtPeriod", "txtDampingRatio", "txtStrengthRatio"};
+    for (int i = 0; i < 3; ++i) Box(boxes[i])->setText(row.texts[i]);
+    Click("cmdApplyByPeriod");
+    const QString shown = Box("txtMass")->text() + " " + Box("txtCharlieSmall")->text() + " " +
+                          Box("txtFy")->text() + " " + Box("txtUy")->text();
+    EXPECT_TRUE(Text("lblByPeriodDerived").startsWith(row.said))
+        << Text("lblByPeriodDerived").toStdString();
+    EXPECT_EQ(Bench().inputs.txtUy, Box("txtUy")->text().toStdString());
+    if (*row.boxes != '\0') {
+      EXPECT_EQ(shown.toStdString(), row.boxes);
+      continue;
+    }
+    const test::CliRun cli =
+        Cli(std::string("solve --period ") + row.texts[0] + " --damping-ratio " + row.texts[1] +
+            " --strength-ratio " + row.texts[2] + " --mass " + row.mass);
+    const QStringList values = shown.split(' ');
+    const std::string note = QString("give --mass %1 --c %2 --Fy %3 --Uy %4")
+                                 .arg(values[0], values[1], values[2], values[3])
+                                 .toStdString();
+    EXPECT_NE(cli.err.find(note), std::string::npos) << cli.err;
+    EXPECT_NEAR(values[1].toDouble(), 1.0, 1e-14);
+    EXPECT_EQ(values[2].toDouble(), 9.81);
+    EXPECT_NEAR(values[3].toDouble(), 4.905, 1e-14);
+  }
+}
+
+// The Spectra window's tables are byte for byte those of quarvel-cli spectrum on the same
+// record and inputs (the model boxes apply as the options do); it draws the picture and saves it.
+// Cancel ends a run early.
+TEST_F(ReachTest, SpectraTablesAreTheCommandLinesAndThePictureIsSaved) {
+  LoadRecords(kElCentro, [](QWidget&) {});
+  Box("txtAlphaSmall")->setText("0.05");
+  Click("cmdSpectra");
+  Box("txtSpectrumList")->setText("0.2,0.5:1.5:0.5");
+  List("cboSpectrumKind")->setCurrentIndex(2);
+  Box("txtSpectrumTarget")->setText("4");
+  Click("cmdRunSpectrum");
+  EXPECT_TRUE(Text("lblSpectrumStatus").startsWith("4 points, 4 periods of 1 record(s)"));
+  EXPECT_FALSE(Find<SpectraWindow>("frmSpectra")->Picture().isNull());
+  log.answers = {folder.filePath("w.csv"), folder.filePath("w.svg")};
+  Click("cmdSaveSpectrumTables");
+  Click("cmdSaveSpectrumPicture");
+
+  const test::CliRun cli =
+      Cli("spectrum '" + kElCentro.toStdString() + "' --periods 0.2,0.5:1.5:0.5 --ductility 4 "
+          "--damping-ratio 0.05 --alpha 0.05 -o c.csv");
+  ASSERT_EQ(cli.status, 0) << cli.err;
+  for (const auto& [cliName, windowName] :
+       {std::pair{"c.csv", "w.csv"}, std::pair{"c-stats.csv", "w-stats.csv"}}) {
+    SCOPED_TRACE(cliName);
+    QFile cliTable(folder.filePath(cliName));
+    QFile windowTable(folder.filePath(windowName));
+    ASSERT_TRUE(cliTable.open(QIODevice::ReadOnly));
+    ASSERT_TRUE(windowTable.open(QIODevice::ReadOnly));
+    EXPECT_EQ(windowTable.readAll(), cliTable.readAll());
+  }
+  QFile picture(folder.filePath("w.svg"));
+  ASSERT_TRUE(picture.open(QIODevice::ReadOnly));
+  EXPECT_TRUE(picture.readAll().contains("<svg"));
+
+  // Cancel at the first events the run lets through keeps the points finished, no more.
+  Box("txtSpectrumList")->clear();
+  QTimer::singleShot(0, form.get(), [this] { Click("cmdCancelSpectrum"); });
+  Click("cmdRunSpectrum");
+  EXPECT_TRUE(Text("lblSpectrumStatus").startsWith("Cancelled; kept "))
+      << Text("lblSpectrumStatus").toStdString();
+  EXPECT_TRUE(Find<QPushButton>("cmdRunSpectrum")->isEnabled());
+}
+
+}  // namespace
+}  // namespace quarvel::app
