@@ -282,12 +282,16 @@ void MainForm::WirePlayback() {
 }
 
 void MainForm::RunCommand(const QString& name, const std::function<void()>& command) {
+  RunBusy([&] { RunGuarded(name, command); });
+}
+
+void MainForm::RunBusy(const std::function<void()>& command) {
   if (busy_) return;
   BusyScope busy(busy_);
   closing_ = false;
   monitor_.Reset();
   StopPlaybackIfRunning();
-  RunGuarded(name, command);
+  command();
 }
 
 void MainForm::RunGuarded(const QString& name, const std::function<void()>& command) {
@@ -468,7 +472,8 @@ bool MainForm::RunLongWork(const std::function<void(SolvePool&, const StopToken&
                            const std::function<double()>& fraction,
                            const std::function<QString()>& text) {
   if (busy_) return false;
-  RunCommand([&] {
+  // What the job throws goes to the caller, which keeps its own state.
+  RunBusy([&] {
     stop_.Clear();
     otherFraction_ = fraction;
     otherText_ = text;
