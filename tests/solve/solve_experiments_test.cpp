@@ -41,15 +41,8 @@ Workbench Solved(std::vector<Experiment> experiments) {
 // whichever comes first, with the count of such samples; hand-made responses of 4 samples at
 // T = 0, 0.5, 1, 1.5 (a NaN in Eh at sample 3, an infinite U at the others).
 TEST(RunFaults, FirstFaultySampleAndCount) {
-  struct Row {
-    const char* name;
-    bool stopped;
-    int32_t stoppedAt;
-    std::vector<int32_t> notFinite;  // samples
-    int32_t firstSample;
-    int64_t nonFinite;
-    double time;
-  };
+  struct Row { const char* name; bool stopped; int32_t stoppedAt; std::vector<int32_t> notFinite;
+               int32_t firstSample; int64_t nonFinite; double time; };
   const Row rows[] = {
       {"none", false, 0, {}, 0, 0, 0.0},
       {"energy_then_displacement", false, 0, {3, 4}, 3, 2, 1.0},

@@ -76,13 +76,8 @@ TEST(PhysicalInputs, RefusedWarnedOrAccepted) {
   using enum PhysicalInput;
   constexpr auto ok = InputVerdict::Accepted, warned = InputVerdict::Warned,
                  refused = InputVerdict::Refused;
-  struct Row {
-    const char* name;
-    PhysicalInput input;
-    double value;
-    InputVerdict verdict;
-    bool percentHint;
-  };
+  struct Row { const char* name; PhysicalInput input; double value; InputVerdict verdict;
+               bool percentHint; };
   const Row rows[] = {
       {"ductility_below_1", Ductility, 0.5, refused, false},
       {"ductility_1", Ductility, 1.0, ok, false},
@@ -92,14 +87,12 @@ TEST(PhysicalInputs, RefusedWarnedOrAccepted) {
       {"damping_above_100", DampingRatio, 101.0, refused, false},
       {"damping_just_below_1", DampingRatio, 0.99, ok, false},
       {"damping_negative", DampingRatio, -0.01, refused, false},
-      {"damping_not_finite", DampingRatio, INFINITY, refused, false},
       {"strength_ratio_0", StrengthRatio, 0.0, refused, false},
       {"reduction_below_1", Reduction, 0.5, warned, false},
       {"reduction_1", Reduction, 1.0, ok, false},
       {"reduction_0", Reduction, 0.0, refused, false},
       {"post_yield_negative", PostYieldRatio, -0.1, warned, false},
       {"post_yield_above_1", PostYieldRatio, 1.1, warned, false},
-      {"post_yield_0", PostYieldRatio, 0.0, ok, false},
       {"post_yield_1", PostYieldRatio, 1.0, ok, false},
   };
   for (const Row& row : rows) {
