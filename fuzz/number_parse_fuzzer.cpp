@@ -1,5 +1,5 @@
-// Fuzz target: the leading-number parse, the whole-text parse of typed options and the
-// number-to-text forms.
+// Fuzz target: the leading-number parse, the whole-text parse of typed options with the checks
+// every face applies to them (number rules, choice names), and the number-to-text forms.
 //
 // The parse is checked against an independent reading of the same text: the longest prefix of
 // the form [blanks/tabs][sign]digits[.digits][(E|e|D|d)[sign]digits] is cut out by a second,
@@ -23,6 +23,7 @@
 #include <string_view>
 
 #include "fuzz_check.h"
+#include "solve/model_inputs.h"
 #include "text/number_text.h"
 
 namespace {
@@ -116,6 +117,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool wholeExpected = ref.found && ref.length == text.size() && !parsed.overflow;
   if (whole.has_value() != wholeExpected) Fail("whole-text parse accepts the wrong texts");
   if (whole && !SameBits(*whole, parsed.value)) Fail("whole-text parse value differs");
+
+  // An option's check takes exactly the whole numbers its rule allows; a choice exactly its names.
+  for (const quarvel::NumberInputRule& rule : quarvel::NumberInputRules()) {
+    const bool taken = quarvel::CheckNumberInput(rule.option, text).empty();
+    if (taken && !whole) Fail("an option's check takes a text that is not a whole number");
+    if (rule.rule == quarvel::NumberRule::Any && taken != whole.has_value()) {
+      Fail("an option without a rule refuses a whole number");
+    }
+  }
+  for (const char* option : {"--method", "--rule", "--skip-in-dominance-zone", "--vary", "--by"}) {
+    const auto names = quarvel::ChoiceNames(option);
+    const bool named = std::find(names.begin(), names.end(), text) != names.end();
+    if (quarvel::CheckChoice(option, text).empty() != named) Fail("a choice's check is wrong");
+  }
 
   CheckForms(parsed.value);
   if (size >= sizeof(double)) {

@@ -156,12 +156,13 @@ constexpr const char* kModelGroup = "Model (SI units: m, N, kg, s)";
 constexpr const char* kEngineeringGroup =
     "Engineering inputs (k = Fy / Uy, the elastic stiffness; g = 9.81 m/s^2)";
 
+// A number option checked by the model's rule of its first name (solve/model_inputs.h).
 CLI::Option* AddNumber(CLI::App& command, const std::string& names, std::string& target,
-                       const std::string& help, NumberRule rule = NumberRule::Any,
-                       const char* reason = "", const char* group = kModelGroup) {
+                       const std::string& help, const char* group = kModelGroup) {
+  const NumberInputRule rule = NumberInputRuleOf(names.substr(0, names.find(',')));
   return command.add_option(names, target, help)
       ->type_name("NUMBER")
-      ->check(NumberCheck(rule, reason))
+      ->check(NumberCheck(rule.rule, std::string(rule.reason)))
       ->capture_default_str()
       ->group(group);
 }
@@ -169,40 +170,22 @@ CLI::Option* AddNumber(CLI::App& command, const std::string& names, std::string&
 // A raw oscillator input, remembered as typed so that a conflicting engineering input can be
 // named.
 void AddRawNumber(CLI::App& command, const std::string& names, std::string& target,
-                  const char* help, bool& given, NumberRule rule, const char* reason) {
-  AddNumber(command, names, target, help, rule, reason)->each([&given](const std::string&) {
-    given = true;
-  });
+                  const char* help, bool& given) {
+  AddNumber(command, names, target, help)->each([&given](const std::string&) { given = true; });
 }
 
-const char* OptionName(RawInput input) {
-  switch (input) {
-    case RawInput::Mass: return "--mass";
-    case RawInput::Damping: return "--c";
-    case RawInput::Fy: return "--Fy";
-    case RawInput::Uy: return "--Uy";
+// The names of a choice option as a CLI11 check, with the help's list of names.
+CLI::Validator ChoiceCheck(const std::string& option) {
+  std::string names;
+  for (const std::string_view name : ChoiceNames(option)) {
+    names += (names.empty() ? "" : ",") + std::string(name);
   }
-  return "";
-}
-
-const char* OptionName(EngineeringInput input) {
-  switch (input) {
-    case EngineeringInput::Period: return "--period";
-    case EngineeringInput::DampingRatio: return "--damping-ratio";
-    case EngineeringInput::StrengthRatio: return "--strength-ratio";
-  }
-  return "";
-}
-
-// How an engineering input sets a raw one, for the conflict message.
-const char* Formula(const DerivedInput& derived) {
-  switch (derived.raw) {
-    case RawInput::Mass: return "m = (T / 2 pi)^2 Fy / Uy";
-    case RawInput::Damping: return "c = 2 ZETA sqrt(k m)";
-    case RawInput::Fy: return "Fy = CY m g";
-    case RawInput::Uy: return "Uy = Fy / k with k = m / (T / 2 pi)^2, beside --strength-ratio";
-  }
-  return "";
+  return CLI::Validator(
+      [option](std::string& text) -> std::string {
+        const std::string fault = CheckChoice(option, text);
+        return fault.empty() ? fault : fault.substr(option.size() + 2);
+      },
+      "{" + names + "}");
 }
 
 std::optional<double> OptionalNumber(const std::string& text) {
@@ -219,15 +202,13 @@ void AddModelBoxes(CLI::App& command, CommonOptions& options) {
             "beta, the coefficient of the sign-independent term");
   AddNumber(command, "--gamma", in.txtGammaSmall,
             "gamma, the coefficient of the sign-dependent term");
-  AddNumber(command, "--n", in.txtNee, "n, the exponent of |z|", NumberRule::AboveZero,
-            "the exponent n must be above 0");
+  AddNumber(command, "--n", in.txtNee, "n, the exponent of |z|");
   AddNumber(command, "--alpha", in.txtAlphaSmall, "a, the post-yield to elastic stiffness ratio");
   AddNumber(command, "--P,--p", in.txtP, "P, the exponent of the modified model's reload weight");
   AddNumber(command, "--threshold-z", in.txtThresholdZ,
             "Threshold Z of the modified model's dominance zone");
   AddNumber(command, "--eps", in.txtEps1,
-            "Eps, the displacement tolerance of the step-doubling schemes [m]",
-            NumberRule::NotNegative, "the tolerance Eps must not be negative");
+            "Eps, the displacement tolerance of the step-doubling schemes [m]");
   AddNumber(command, "--euler-steps", in.txtSolutionEulerSteps,
             "Sub-steps per sample of --method euler (a whole number from 1 to 128)");
 
@@ -241,50 +222,39 @@ void AddModelBoxes(CLI::App& command, CommonOptions& options) {
           })
       ->group("");
 
-  auto choice = [&command](const char* name, std::string& target, const char* help,
-                           std::vector<std::string> values) {
+  auto choice = [&command](const char* name, std::string& target, const char* help) {
     command.add_option(name, target, help)
-        ->check(CLI::IsMember(std::move(values)))
+        ->check(ChoiceCheck(name))
         ->capture_default_str()
         ->group(kModelGroup);
   };
-  choice("--method", options.method, "Solution method",
-         {"euler", "euler-doubling", "rk", "rk-doubling"});
-  choice("--rule", options.rule, "Reversal-point rule of the modified model",
-         {"all", "last", "max", "last-max"});
-  choice("--skip-in-dominance-zone", options.skipInDominanceZone,
-         "Do not update a reversal point within the dominance zone", {"yes", "no"});
+  choice("--method", options.choices.method, "Solution method");
+  choice("--rule", options.choices.rule, "Reversal-point rule of the modified model");
+  choice("--skip-in-dominance-zone", options.choices.skipInDominanceZone,
+         "Do not update a reversal point within the dominance zone");
 }
 
 void AddModelOptions(CLI::App& command, CommonOptions& options) {
   MainWindowInputs& in = options.inputs;
   AddRawNumber(command, "--c", in.txtCharlieSmall, "c, the viscous damping [N s/m]",
-               options.dampingGiven, NumberRule::NotNegative,
-               "a damping c below 0 feeds energy into the oscillator; give 0 or more");
-  AddRawNumber(command, "--Fy,--fy", in.txtFy, "Fy, the yield force [N]", options.fyGiven,
-               NumberRule::AboveZero, "the yield force Fy must be above 0");
-  AddRawNumber(command, "--Uy,--uy", in.txtUy, "Uy, the yield displacement [m]", options.uyGiven,
-               NumberRule::AboveZero, "the yield displacement Uy must be above 0");
+               options.dampingGiven);
+  AddRawNumber(command, "--Fy,--fy", in.txtFy, "Fy, the yield force [N]", options.fyGiven);
+  AddRawNumber(command, "--Uy,--uy", in.txtUy, "Uy, the yield displacement [m]", options.uyGiven);
   AddRawNumber(command, "--mass", in.txtMass,
-               "Mass [kg]; a negative value takes each experiment's own mass", options.massGiven,
-               NumberRule::NotZero,
-               "a mass of 0 cannot be accelerated; give a mass above 0, or a negative value for "
-               "each experiment's own mass");
+               "Mass [kg]; a negative value takes each experiment's own mass", options.massGiven);
   AddModelBoxes(command, options);
 
   AddNumber(command, "--period", options.period,
             "T, the elastic period [s]: sets the mass m = (T / 2 pi)^2 Fy / Uy; with "
             "--strength-ratio it sets Uy = Fy / k with k = m / (T / 2 pi)^2 instead",
-            NumberRule::AboveZero, "the period must be above 0 s", kEngineeringGroup)
+            kEngineeringGroup)
       ->type_name("T");
   AddNumber(command, "--damping-ratio", options.dampingRatio,
-            "ZETA, the damping ratio (0.05 for 5 %): sets c = 2 ZETA sqrt(k m) from the final k "
-            "and m",
-            NumberRule::Any, "", kEngineeringGroup)
+            "ZETA, the damping ratio: sets c = 2 ZETA sqrt(k m) from the final k and m",
+            kEngineeringGroup)
       ->type_name("ZETA");
   AddNumber(command, "--strength-ratio", options.strengthRatio,
-            "CY, the yield force over the weight: sets Fy = CY m g", NumberRule::Any, "",
-            kEngineeringGroup)
+            "CY, the yield force over the weight: sets Fy = CY m g", kEngineeringGroup)
       ->type_name("CY");
 }
 
@@ -294,14 +264,9 @@ EngineeringInputs EngineeringInputsOf(const CommonOptions& options) {
 }
 
 std::string EngineeringConflict(const CommonOptions& options) {
-  const bool given[] = {options.massGiven, options.dampingGiven, options.fyGiven,
-                        options.uyGiven};
-  for (const DerivedInput& derived : DerivedInputs(EngineeringInputsOf(options))) {
-    if (!given[static_cast<int>(derived.raw)]) continue;
-    return std::string(OptionName(derived.raw)) + " conflicts with " + OptionName(derived.by) +
-           ": " + OptionName(derived.by) + " sets " + Formula(derived) + "; give one of them";
-  }
-  return {};
+  return quarvel::EngineeringConflict(EngineeringInputsOf(options),
+                                      {options.massGiven, options.dampingGiven, options.fyGiven,
+                                       options.uyGiven});
 }
 
 void AddStudyOptions(CLI::App& command, CommonOptions& options) {
@@ -317,39 +282,18 @@ void AddStudyOptions(CLI::App& command, CommonOptions& options) {
         ->capture_default_str()
         ->group(group);
   }
-  command.add_option("--vary", options.vary, "The quantity swept: mass, elastic or plastic period")
-      ->check(CLI::IsMember({"mass", "elastic", "plastic", "none"}))
+  command
+      .add_option("--vary", options.choices.vary,
+                  "The quantity swept: mass, elastic or plastic period")
+      ->check(ChoiceCheck("--vary"))
       ->capture_default_str()
       ->group(group);
-  command.add_option("--by", options.by, "The input rewritten to give each period")
-      ->check(CLI::IsMember({"mass", "fy", "uy"}))
+  command.add_option("--by", options.choices.by, "The input rewritten to give each period")
+      ->check(ChoiceCheck("--by"))
       ->capture_default_str()
       ->group(group);
 }
 
-void ApplyChoices(CommonOptions& options) {
-  MainWindowInputs& in = options.inputs;
-  in.optSolutionEuler = options.method == "euler";
-  in.optSolutionEulerStepDoubling = options.method == "euler-doubling";
-  in.optSolutionRK45 = options.method == "rk";
-  in.optSolutionRKStepDoubling = options.method == "rk-doubling";
-  in.optALLREV = options.rule == "all";
-  in.optReversalLast = options.rule == "last";
-  in.optReversalMax = options.rule == "max";
-  in.optReversalLastAndMax = options.rule == "last-max";
-  in.chkWithinUnloadingBranch = options.skipInDominanceZone == "yes";
-  in.optVaryMass = options.vary == "mass";
-  in.optVaryElasticPeriod = options.vary == "elastic";
-  in.optVaryPlasticPeriod = options.vary == "plastic";
-  in.optChangeMass = options.by == "mass";
-  in.optChangeFy = options.by == "fy";
-  in.optChangeUy = options.by == "uy";
-  // As in the window: varying the mass is always done by changing the mass.
-  if (in.optVaryMass) {
-    in.optChangeMass = true;
-    in.optChangeFy = false;
-    in.optChangeUy = false;
-  }
-}
+void ApplyChoices(CommonOptions& options) { ApplyModelChoices(options.choices, options.inputs); }
 
 }  // namespace quarvel::cli

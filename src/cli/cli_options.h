@@ -10,6 +10,7 @@
 
 #include "records/record_file.h"
 #include "solve/main_window_inputs.h"
+#include "solve/model_inputs.h"
 #include "spectra/engineering_inputs.h"
 
 namespace quarvel::cli {
@@ -41,11 +42,8 @@ struct CommonOptions {
   bool allExperiments = false;  // --experiment all (where the command takes it)
   bool strict = false;      // --strict: a warning about the loaded file fails the load
   MainWindowInputs inputs;  // the window's inputs with their defaults
-  std::string method = "rk-doubling";      // --method euler|euler-doubling|rk|rk-doubling
-  std::string rule = "all";                // --rule all|last|max|last-max
-  std::string skipInDominanceZone = "yes";  // --skip-in-dominance-zone yes|no
-  std::string vary = "plastic";            // --vary mass|elastic|plastic|none
-  std::string by = "mass";                 // --by mass|fy|uy
+  // --method, --rule, --skip-in-dominance-zone, --vary, --by
+  ModelChoices choices;
   // The engineering inputs as typed (empty: not given), and which raw inputs were typed.
   std::string period;         // --period T
   std::string dampingRatio;   // --damping-ratio ZETA

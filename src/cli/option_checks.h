@@ -1,7 +1,7 @@
 #pragma once
-// Checks of the numbers typed as option values. The command line is stricter than the window:
-// the whole text must be one finite number (ParseWholeNumber), and a value without physical
-// meaning is refused with the reason, as a usage error naming the option and the text.
+// The number checks (text/number_check.h) as CLI11 validators: a refused text is a usage error
+// naming the option and the text; and the check of the inputs that can lack a physical meaning
+// (CheckPhysicalInput), once the options are parsed.
 
 #include <CLI/CLI.hpp>
 #include <string>
@@ -9,22 +9,12 @@
 #include <vector>
 
 #include "spectra/engineering_inputs.h"
+#include "text/number_check.h"
 
 namespace quarvel::cli {
 
-// What a number must be beyond a whole, finite number.
-enum class NumberRule {
-  Any,
-  AboveZero,
-  NotNegative,
-  NotZero,
-  Count,           // a whole number from 1 to 2^31 - 1
-  CountFromZero,   // a whole number from 0 to 2^31 - 1
-};
-
-// Empty when `text` is a number obeying `rule`, else why not: "\"1,5\" is not a number ...",
-// or "\"-2\": " + reason.
-std::string CheckNumberText(std::string_view text, NumberRule rule, std::string_view reason);
+using quarvel::CheckNumberText;
+using quarvel::NumberRule;
 
 // The check as a CLI11 validator; CLI11 puts the option's name in front of the reason.
 CLI::Validator NumberCheck(NumberRule rule, std::string reason = {});

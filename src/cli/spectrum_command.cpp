@@ -37,8 +37,7 @@ bool ReadKind(const SpectrumOptions& spectrum, SpectrumSettings& settings) {
     settings.target = Val(*text);
   }
   if (given == 1) return true;
-  std::cerr << "spectrum: give exactly one of --strength-ratio (constant strength), --reduction "
-               "(constant strength from the elastic force) and --ductility (constant ductility)\n";
+  std::cerr << kSpectrumKindMessage << '\n';
   return false;
 }
 
@@ -58,15 +57,8 @@ int LoadRecords(const SpectrumOptions& spectrum, double massSetting, RecordSet& 
       const Experiment& e = records.experiments[i];
       const std::string where =
           file + ": experiment " + std::to_string(i - first + 1) + " (" + e.name + ")";
-      if (e.dataType == ExperimentDataType::Displacement) {
-        std::cerr << where
-                  << " prescribes the displacement, which no period changes; a "
-                     "spectrum needs ground accelerations or forces\n";
-        return kExitFailure;
-      }
-      if (!(EffectiveMass(massSetting, e.mass) > 0.0)) {
-        std::cerr << where << " has a mass of " << FormatShortest(e.mass)
-                  << " kg; give a mass above 0 with --mass\n";
+      if (const std::string problem = SpectrumRecordProblem(e, massSetting); !problem.empty()) {
+        std::cerr << where << ' ' << problem << '\n';
         return kExitFailure;
       }
     }
@@ -164,32 +156,28 @@ void AddSpectrumOptions(CLI::App& command, SpectrumOptions& spectrum) {
       ->required()
       ->group(kGroup);
   const auto number = [&command](const char* name, std::string& target, const char* type,
-                                 const char* help, NumberRule rule, const char* reason) {
+                                 const char* help) {
+    const NumberInputRule rule = SpectrumInputRuleOf(name);
     return command.add_option(name, target, help)
         ->type_name(type)
-        ->check(NumberCheck(rule, reason))
+        ->check(NumberCheck(rule.rule, std::string(rule.reason)))
         ->group(kGroup);
   };
   number("--strength-ratio", spectrum.strengthRatio, "CY",
-         "Constant strength: Fy = CY m g at every period (g = 9.81 m/s^2)", NumberRule::Any, "");
+         "Constant strength: Fy = CY m g at every period (g = 9.81 m/s^2)");
   number("--reduction", spectrum.reduction, "R",
          "Constant strength from the elastic force: Fy = Fel / R, Fel the peak spring force of "
-         "the linear system (a = 1) at the period",
-         NumberRule::Any, "");
+         "the linear system (a = 1) at the period");
   number("--ductility", spectrum.ductility, "MU",
          "Constant ductility: per record and period the largest Fy at which the original "
-         "model's peak |U| / Uy is MU within 1 %",
-         NumberRule::Any, "");
+         "model's peak |U| / Uy is MU within 1 %");
   number("--damping-ratio", spectrum.dampingRatio, "ZETA",
-         "The damping ratio at every period (0.05 for 5 %): c = 2 ZETA sqrt(k m), "
-         "k = m (2 pi / T)^2 the elastic stiffness; at a period every strength keeps k, so "
-         "Uy = Fy / k",
-         NumberRule::Any, "")
+         "The damping ratio at every period: c = 2 ZETA sqrt(k m), k = m (2 pi / T)^2 the "
+         "elastic stiffness; at a period every strength keeps k, so Uy = Fy / k")
       ->capture_default_str();
   number("--mass", spectrum.mass, "NUMBER",
          "Mass [kg] of every record; a negative value takes each record's own (the response "
-         "to a ground acceleration does not depend on it)",
-         NumberRule::NotZero, "a mass of 0 cannot be accelerated")
+         "to a ground acceleration does not depend on it)")
       ->capture_default_str();
   command
       .add_option("-o,--output", spectrum.output,

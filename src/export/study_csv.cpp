@@ -82,12 +82,17 @@ bool StudyCsv::Open(const std::string& path, StudyMode mode) {
   return file_.Open(path, StudyCsvColumns(mode));
 }
 
+std::vector<double> StudyCsvNumbers(StudyMode mode, const StudyValueResult& value) {
+  std::vector<double> numbers{value.x};
+  // The input as the solve read it: the leading number of the rewritten text.
+  if (!RewrittenColumn(mode).empty()) numbers.push_back(Val(value.rewritten));
+  for (const double result : value.peaks.Values()) numbers.push_back(result);
+  return numbers;
+}
+
 void StudyCsv::Add(const StudyValueResult& value) {
   CsvRow row;
-  row.Number(value.x);
-  // The input as the solve read it: the leading number of the rewritten text.
-  if (!RewrittenColumn(mode_).empty()) row.Number(Val(value.rewritten));
-  for (const double result : value.peaks.Values()) row.Number(result);
+  for (const double number : StudyCsvNumbers(mode_, value)) row.Number(number);
   row.Text(value.filtered ? "true" : "false");
   row.Text(value.fault.Any() ? FaultAtText(value.fault.time) : "");
   file_.Write(row);
@@ -119,23 +124,38 @@ const std::string& EnvelopeRecords::Record(int e, std::size_t i) const {
   return i < records.size() ? records[i] : kNone;
 }
 
-FileResult EnvelopeRecords::Write(const std::string& path, StudyMode mode, std::size_t values,
-                                  double from, double step) const {
+std::vector<std::string> EnvelopeCsvColumns(StudyMode mode) {
   std::vector<std::string> header{SweptColumn(mode)};
   for (const char* column : kEnvelopeColumns) {
     header.emplace_back(column);
     header.push_back(std::string(column) + "_record");
   }
+  return header;
+}
+
+EnvelopeRow EnvelopeRecords::Row(std::size_t i, double from, double step) const {
+  EnvelopeRow row;
+  row.x = static_cast<double>(i) * step + from;  // x_i as the study computes it
+  const auto arrays = Arrays(envelopes_);
+  for (std::size_t e = 0; e < 4; ++e) {
+    row.values[e] = i < arrays[e]->size() ? (*arrays[e])[i] : 0.0;
+    row.records[e] = Record(static_cast<int>(e), i);
+  }
+  return row;
+}
+
+FileResult EnvelopeRecords::Write(const std::string& path, StudyMode mode, std::size_t values,
+                                  double from, double step) const {
   CsvFile file;
-  if (file.Open(path, header)) {
-    const auto arrays = Arrays(envelopes_);
+  if (file.Open(path, EnvelopeCsvColumns(mode))) {
     CsvRow row;
     for (std::size_t i = 0; i < values; ++i) {
+      const EnvelopeRow entry = Row(i, from, step);
       row.Clear();
-      row.Number(static_cast<double>(i) * step + from);  // x_i as the study computes it
+      row.Number(entry.x);
       for (std::size_t e = 0; e < 4; ++e) {
-        row.Number(i < arrays[e]->size() ? (*arrays[e])[i] : 0.0);
-        row.Text(Record(static_cast<int>(e), i));
+        row.Number(entry.values[e]);
+        row.Text(entry.records[e]);
       }
       file.Write(row);
     }

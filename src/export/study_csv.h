@@ -31,6 +31,21 @@ std::string SweptColumn(StudyMode mode);
 // fault: empty, or "fault at t = 12.34 s" when a model's run met a fault (StudyValueResult).
 std::vector<std::string> StudyCsvColumns(StudyMode mode);
 
+// The numbers of a value's row, in the order of StudyCsvColumns (filtered, the last column, is
+// value.filtered).
+std::vector<double> StudyCsvNumbers(StudyMode mode, const StudyValueResult& value);
+
+// The envelope CSV's header: the swept value, then per envelope its entry and its record.
+std::vector<std::string> EnvelopeCsvColumns(StudyMode mode);
+
+// One row of the envelope CSV: swept value x_i, and per envelope (uPos, uNeg, ehPos, ehNeg)
+// its entry and the record that set it.
+struct EnvelopeRow {
+  double x = 0.0;
+  std::array<double, 4> values{};
+  std::array<std::string, 4> records;
+};
+
 // A study's companion, written value by value as the study takes them.
 class StudyCsv {
  public:
@@ -57,6 +72,9 @@ class EnvelopeRecords {
   // The record that set entry i of envelope e (0 uPos, 1 uNeg, 2 ehPos, 3 ehNeg); empty while
   // the entry is 0.
   const std::string& Record(int e, std::size_t i) const;
+
+  // Row i at x_i = i * step + from (entries beyond those taken are 0 with no record).
+  EnvelopeRow Row(std::size_t i, double from, double step) const;
 
   // Writes one row per swept value i = 0..values - 1 at x_i = i * step + from: the swept value
   // (named as SweptColumn(mode)), then per envelope its entry and its record

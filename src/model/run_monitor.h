@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 
 namespace quarvel {
 
@@ -22,15 +23,23 @@ class RunMonitor {
   bool Cancelled() const noexcept { return cancelled_.load(); }
   int64_t SamplesDone() const noexcept { return samples_.load(std::memory_order_relaxed); }
 
-  // Counts `samples` more computed; false when the passes are to stop.
-  bool Report(int64_t samples) noexcept {
+  // Counts `samples` more computed; false when the passes are to stop. Asks the owner's poll
+  // first, when it set one.
+  bool Report(int64_t samples) {
     samples_.fetch_add(samples, std::memory_order_relaxed);
+    if (poll_) poll_();
     return !Cancelled();
   }
+
+  // Lets an owner that cannot be told of a cancel by a signal handler look for one at each
+  // report (the Python module checks Python's signals there). The poll runs on the reporting
+  // thread and may cancel; set it before the passes start.
+  void SetPoll(std::function<void()> poll) { poll_ = std::move(poll); }
 
  private:
   std::atomic<int64_t> samples_{0};
   std::atomic<bool> cancelled_{false};
+  std::function<void()> poll_;
 };
 
 }  // namespace quarvel

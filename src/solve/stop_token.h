@@ -5,6 +5,7 @@
 // advanced study also before each file of its series.
 
 #include <atomic>
+#include <functional>
 
 namespace quarvel {
 
@@ -26,8 +27,20 @@ class StopToken {
     level_.compare_exchange_strong(expected, kNone);
   }
 
-  bool StudyStopRequested() const noexcept { return level_.load() != kNone; }
-  bool RunStopRequested() const noexcept { return level_.load() == kRun; }
+  // Both ask the owner's poll first, when it set one.
+  bool StudyStopRequested() const {
+    if (poll_) poll_();
+    return level_.load() != kNone;
+  }
+  bool RunStopRequested() const {
+    if (poll_) poll_();
+    return level_.load() == kRun;
+  }
+
+  // Lets an owner that cannot be told of a stop by a signal handler look for one whenever the
+  // work asks (the Python module checks Python's signals there). The poll runs on the thread
+  // that asks and may request a stop; set it before the work starts.
+  void SetPoll(std::function<void()> poll) { poll_ = std::move(poll); }
 
  private:
   static constexpr int kNone = 0, kStudy = 1, kRun = 2;
@@ -41,6 +54,7 @@ class StopToken {
   }
 
   std::atomic<int> level_{kNone};
+  std::function<void()> poll_;
 };
 
 }  // namespace quarvel

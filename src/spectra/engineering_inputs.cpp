@@ -10,6 +10,37 @@
 namespace quarvel {
 namespace {
 
+const char* OptionName(RawInput input) {
+  switch (input) {
+    case RawInput::Mass: return "--mass";
+    case RawInput::Damping: return "--c";
+    case RawInput::Fy: return "--Fy";
+    case RawInput::Uy: return "--Uy";
+  }
+  return "";
+}
+
+const char* OptionName(EngineeringInput input) {
+  switch (input) {
+    case EngineeringInput::Period: return "--period";
+    case EngineeringInput::DampingRatio: return "--damping-ratio";
+    case EngineeringInput::StrengthRatio: return "--strength-ratio";
+  }
+  return "";
+}
+
+// How an engineering input sets a raw one, for the conflict message.
+const char* Formula(const DerivedInput& derived) {
+  switch (derived.raw) {
+    case RawInput::Mass: return "m = (T / 2 pi)^2 Fy / Uy";
+    case RawInput::Damping: return "c = 2 ZETA sqrt(k m)";
+    case RawInput::Fy: return "Fy = CY m g";
+    case RawInput::Uy: return "Uy = Fy / k with k = m / (T / 2 pi)^2, beside --strength-ratio";
+  }
+  return "";
+}
+
+
 bool MassIsDerived(const EngineeringInputs& given) {
   return given.period.has_value() && !given.strengthRatio.has_value();
 }
@@ -158,6 +189,16 @@ std::string ApplyEngineeringInputs(const EngineeringInputs& given, double experi
     if (!refusal.empty()) return refusal;
   }
   inputs = derived;
+  return {};
+}
+
+std::string EngineeringConflict(const EngineeringInputs& given, const RawInputsGiven& typed) {
+  const bool typedInputs[] = {typed.mass, typed.damping, typed.fy, typed.uy};
+  for (const DerivedInput& derived : DerivedInputs(given)) {
+    if (!typedInputs[static_cast<int>(derived.raw)]) continue;
+    return std::string(OptionName(derived.raw)) + " conflicts with " + OptionName(derived.by) +
+           ": " + OptionName(derived.by) + " sets " + Formula(derived) + "; give one of them";
+  }
   return {};
 }
 

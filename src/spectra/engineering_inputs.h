@@ -82,4 +82,14 @@ InputCheck CheckPhysicalInput(PhysicalInput input, double value);
 // the mass is not derived, but a strength or damping ratio uses it.
 bool NeedsExperimentMass(const EngineeringInputs& given, const MainWindowInputs& inputs);
 
+// Which raw inputs were typed beside the engineering ones.
+struct RawInputsGiven {
+  bool mass = false, damping = false, fy = false, uy = false;
+};
+
+// Empty when the raw inputs typed fit the engineering inputs given, else the usage error that
+// names the options in conflict (by their command-line names) and the formula: "--mass
+// conflicts with --period: --period sets m = (T / 2 pi)^2 Fy / Uy; give one of them".
+std::string EngineeringConflict(const EngineeringInputs& given, const RawInputsGiven& typed);
+
 }  // namespace quarvel

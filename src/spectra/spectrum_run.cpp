@@ -5,6 +5,7 @@
 
 #include "io/file_writer.h"
 #include "spectra/spectrum_shards.h"
+#include "solve/model_settings.h"
 #include "spectra/spectrum_table.h"
 #include "studies/study_shards.h"
 #include "text/number_text.h"
@@ -53,6 +54,7 @@ class SpectrumWriter {
       rowsPathWritten_ = path;
       return true;
     }
+    if (!ToFiles()) return true;
     if (!Start(rows_, output_.rowsPath, {SpectrumRowsHeader()})) return false;
     rowsPathWritten_ = output_.rowsPath;
     if (!Start(statistics_, output_.statisticsPath, {SpectrumStatisticsHeader()})) return false;
@@ -62,18 +64,24 @@ class SpectrumWriter {
 
   // Writes point i; false when a file fault stops the run.
   bool Commit(int64_t i, const SpectrumPoint& point) {
-    const std::string row = SpectrumRowText(point);
-    rows_.WriteLine(Sharded() ? SpectrumShardLine(i, row) : row);
-    if (rows_.Failed()) return false;
+    if (ToFiles()) {
+      const std::string row = SpectrumRowText(point);
+      rows_.WriteLine(Sharded() ? SpectrumShardLine(i, row) : row);
+      if (rows_.Failed()) return false;
+    }
     ++outcome_.pointsWritten;
     if (point.status == PointStatus::DuctilityNotReached) ++outcome_.pointsNotReached;
     if (point.status == PointStatus::Fault) ++outcome_.pointsRunFault;
     if (Sharded()) return true;
     period_.push_back(point);
     if (period_.size() == plan_.records.size()) {
-      statistics_.WriteLine(SpectrumStatisticsText(StatisticsOf(point.period, period_)));
+      const PeriodStatistics statistics = StatisticsOf(point.period, period_);
       period_.clear();
-      if (statistics_.Failed()) return false;
+      if (output_.onPeriod) output_.onPeriod(statistics);
+      if (ToFiles()) {
+        statistics_.WriteLine(SpectrumStatisticsText(statistics));
+        if (statistics_.Failed()) return false;
+      }
       ++outcome_.periodsWritten;
     }
     return true;
@@ -88,6 +96,7 @@ class SpectrumWriter {
 
  private:
   bool Sharded() const { return output_.shardCount > 1; }
+  bool ToFiles() const { return Sharded() || !output_.rowsPath.empty(); }
 
   bool Start(TextFileWriter& writer, const std::string& path,
              const std::vector<std::string>& lines) {
@@ -120,6 +129,37 @@ class SpectrumWriter {
 };
 
 }  // namespace
+
+NumberInputRule SpectrumInputRuleOf(std::string_view option) {
+  static constexpr NumberInputRule kRules[] = {
+      {"--strength-ratio", NumberRule::AboveZero, "the strength ratio must be above 0"},
+      {"--reduction", NumberRule::AboveZero, "the reduction R must be above 0"},
+      {"--ductility", NumberRule::AboveZero, "the ductility MU must be above 0"},
+      {"--damping-ratio", NumberRule::NotNegative, "the damping ratio must not be negative"},
+      {"--mass", NumberRule::NotZero, "a mass of 0 cannot be accelerated"},
+  };
+  for (const NumberInputRule& rule : kRules) {
+    if (rule.option == option) return rule;
+  }
+  return {option, NumberRule::Any, ""};
+}
+
+std::string CheckSpectrumInput(std::string_view option, std::string_view text) {
+  const NumberInputRule rule = SpectrumInputRuleOf(option);
+  const std::string fault = CheckNumberText(text, rule.rule, rule.reason);
+  return fault.empty() ? fault : std::string(option) + ": " + fault;
+}
+
+std::string SpectrumRecordProblem(const Experiment& record, double massSetting) {
+  if (record.dataType == ExperimentDataType::Displacement) {
+    return "prescribes the displacement, which no period changes; a spectrum needs ground "
+           "accelerations or forces";
+  }
+  if (!(EffectiveMass(massSetting, record.mass) > 0.0)) {
+    return "has a mass of " + FormatShortest(record.mass) + " kg; give a mass above 0 with --mass";
+  }
+  return {};
+}
 
 std::string DescribeSpectrum(const SpectrumSettings& settings) {
   return std::string(KindWord(settings.kind)) + " " + FormatShortest(settings.target) +

@@ -10,9 +10,11 @@
 
 #include "experiments/experiment.h"
 #include "io/file_result.h"
+#include "solve/model_inputs.h"
 #include "solve/solve_pool.h"
 #include "solve/stop_token.h"
 #include "spectra/spectrum_point.h"
+#include "spectra/spectrum_table.h"
 
 namespace quarvel {
 
@@ -33,11 +35,14 @@ inline constexpr int64_t kMaxSpectrumPoints = 100'000'000;
 
 // Where the tables go, and how the work is spread.
 struct SpectrumOutput {
-  std::string rowsPath;        // the rows table
+  std::string rowsPath;        // the rows table; empty (unsharded): no files, points in memory
   std::string statisticsPath;  // the statistics table
   SolvePool* pool = nullptr;   // its threads solve points side by side; nullptr: one at a time
   int32_t shard = 1;           // this run's part, 1..shardCount: the shard-th, the
   int32_t shardCount = 1;      // (shard + shardCount)-th, ... point, into a shard file
+  // Called (unsharded) with each period's statistics once its last point is committed, in
+  // period order, as the statistics table gets them.
+  std::function<void(const PeriodStatistics&)> onPeriod;
 };
 
 struct SpectrumProgress {
@@ -73,6 +78,23 @@ SpectrumOutcome RunSpectrum(const SpectrumPlan& plan, const SpectrumOutput& outp
 // Where the statistics table goes beside the rows table `rows` when not said otherwise:
 // "out/spectrum.csv" -> "out/spectrum-stats.csv".
 std::string SpectrumStatisticsPath(const std::string& rows);
+
+// The rules of the spectrum's numbers by option: --strength-ratio, --reduction, --ductility,
+// --damping-ratio, --mass (an Any rule for another option).
+NumberInputRule SpectrumInputRuleOf(std::string_view option);
+
+// Empty when `text` is a number that the spectrum's `option` takes, else the message the
+// command line prints: "--ductility: \"0\": the ductility MU must be above 0".
+std::string CheckSpectrumInput(std::string_view option, std::string_view text);
+
+// Said when not exactly one of the three kinds is given.
+inline constexpr const char* kSpectrumKindMessage =
+    "spectrum: give exactly one of --strength-ratio (constant strength), --reduction (constant "
+    "strength from the elastic force) and --ductility (constant ductility)";
+
+// Empty when `record` can make a spectrum with the mass setting, else why not (after the
+// record's name): "prescribes the displacement, ..." or "has a mass of 0 kg; ...".
+std::string SpectrumRecordProblem(const Experiment& record, double massSetting);
 
 // One-line description of what a plan computes, kept in its shard files so that only shards
 // of the same spectrum are merged: "ductility 4, damping ratio 0.05".
