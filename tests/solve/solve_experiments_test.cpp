@@ -37,9 +37,8 @@ Workbench Solved(std::vector<Experiment> experiments) {
   return bench;
 }
 
-// A run fault is where the pass stopped or its first sample holding a value that is not finite,
-// whichever comes first, with the count of such samples; hand-made responses of 4 samples at
-// T = 0, 0.5, 1, 1.5 (a NaN in Eh at sample 3, an infinite U at the others).
+// A run fault is where the pass stopped or its first non-finite sample, whichever is first, with
+// the count of such samples (hand-made: a NaN Eh at sample 3, an infinite U at the others).
 TEST(RunFaults, FirstFaultySampleAndCount) {
   struct Row { const char* name; bool stopped; int32_t stoppedAt; std::vector<int32_t> notFinite;
                int32_t firstSample; int64_t nonFinite; double time; };
