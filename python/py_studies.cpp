@@ -57,7 +57,7 @@ py::dict RowColumns(const std::vector<SpectrumPoint>& points) {
       } else if (name == "name") {
         column.append(point.name);
       } else if (name == "status") {
-        column.append(std::string(StatusText(point.status)));
+        column.append(PointStatusText(point));
       } else {
         column.append(NumberOrNan(NumberOfColumn(point, name)));
       }
@@ -210,7 +210,8 @@ py::dict StudyColumns(StudyMode mode, const std::vector<StudyValueResult>& value
   for (const StudyValueResult& value : values) {
     const std::vector<double> numbers = StudyCsvNumbers(mode, value);
     for (std::size_t k = 0; k < numbers.size(); ++k) columns[k].append(numbers[k]);
-    columns.back().append(value.filtered);
+    columns[numbers.size()].append(value.filtered);
+    columns[numbers.size() + 1].append(value.fault.Any() ? FaultAtText(value.fault.time) : "");
   }
   py::dict table;
   for (std::size_t k = 0; k < names.size(); ++k) table[py::str(names[k])] = columns[k];

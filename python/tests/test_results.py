@@ -93,7 +93,8 @@ def assert_columns_equal(columns, rows):
             got = value if isinstance(value, str) else bits(value)
             if isinstance(value, bool):
                 got = "true" if value else "false"
-            assert got == field_bits(text), f"row {k + 1}, {name}"
+            want = text if isinstance(value, str) else field_bits(text)
+            assert got == want, f"row {k + 1}, {name}"
 
 
 def test_spectrum_equals_the_tables(tmp_path):

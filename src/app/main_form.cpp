@@ -18,6 +18,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <exception>
+#include <new>
 
 #include "app/app_info.h"
 #include "app/by_period_window.h"
@@ -209,15 +211,19 @@ void MainForm::WireCommands() {
   };
   for (const auto& [button, command] : commands) {
     connect(button, &QPushButton::clicked, this,
-            [this, command = command] { RunCommand(command); });
+            [this, button = button, command = command] {
+              RunCommand(button->text().remove('&'), command);
+            });
   }
   connect(c.cmdAbout, &QPushButton::clicked, this, &MainForm::ShowAbout);
   connect(c.cmdBrowseResultsFolder, &QPushButton::clicked, this, &MainForm::BrowseResultsFolder);
   connect(c.cmdLoops, &QPushButton::clicked, this, [this] {
     if (busy_) return;  // a running command may be rewriting the results
-    loopsWindow_->Refresh();
-    loopsWindow_->show();
-    loopsWindow_->raise();
+    RunGuarded(controls_.cmdLoops->text().remove('&'), [this] {
+      loopsWindow_->Refresh();
+      loopsWindow_->show();
+      loopsWindow_->raise();
+    });
   });
   connect(c.cmdByPeriod, &QPushButton::clicked, this, [this] {
     byPeriodWindow_->show();
@@ -275,13 +281,40 @@ void MainForm::WirePlayback() {
   connect(&playTimer_, &QTimer::timeout, this, &MainForm::OnPlaybackTurn);
 }
 
-void MainForm::RunCommand(const std::function<void()>& command) {
+void MainForm::RunCommand(const QString& name, const std::function<void()>& command) {
+  RunBusy([&] { RunGuarded(name, command); });
+}
+
+void MainForm::RunBusy(const std::function<void()>& command) {
   if (busy_) return;
   BusyScope busy(busy_);
   closing_ = false;
   monitor_.Reset();
   StopPlaybackIfRunning();
   command();
+}
+
+void MainForm::RunGuarded(const QString& name, const std::function<void()>& command) {
+  QString what;
+  try {
+    command();
+    return;
+  } catch (const std::bad_alloc&) {
+    what = "out of memory";
+  } catch (const std::exception& e) {
+    what = QString::fromLocal8Bit(e.what());
+  } catch (...) {
+    what = "an exception of unknown type";
+  }
+  // Whatever the command had replaced was replaced whole, so the set stays as it was or as the
+  // command left it; the results may be those of a solve cut short, and are dropped.
+  bench_.results.Clear();
+  ShowNoResults();
+  statusBar()->showMessage(name + " stopped: " + what +
+                           ". The experiments are kept; solve them again for results.");
+  dialogs_->Message(this, name + " stopped by an unexpected error: " + what + ".",
+                    MessageIcon::Critical,
+                    "The experiments are kept; their results were dropped.");
 }
 
 void MainForm::CancelWork() {
@@ -439,7 +472,8 @@ bool MainForm::RunLongWork(const std::function<void(SolvePool&, const StopToken&
                            const std::function<double()>& fraction,
                            const std::function<QString()>& text) {
   if (busy_) return false;
-  RunCommand([&] {
+  // What the job throws goes to the caller, which keeps its own state.
+  RunBusy([&] {
     stop_.Clear();
     otherFraction_ = fraction;
     otherText_ = text;
@@ -599,7 +633,7 @@ void MainForm::OnExperimentSelected(int index) {
     return;
   }
   if (index < 0) return;
-  RunCommand([this, index] {
+  RunCommand("The experiment's selection", [this, index] {
     ShowExperimentDetails();
     bench_.currentExperiment = index + 1;
     Solve();
@@ -627,6 +661,15 @@ void MainForm::Solve() {
     ShowNoResults();
     statusBar()->showMessage(
         "Solve cancelled: the experiments have no results until they are solved again.");
+    return;
+  }
+  // A fault of the shown experiment's solve is said here; the labels show what the solve gave.
+  const ExperimentResults* results = bench_.CurrentResults();
+  const std::string notice = results != nullptr ? SolveFaultNotice(*results) : std::string();
+  if (!notice.empty()) {
+    statusBar()->showMessage(Q(notice));
+  } else if (statusBar()->currentMessage().startsWith("The solve ")) {
+    statusBar()->clearMessage();  // an earlier solve's notice
   }
 }
 

@@ -114,7 +114,15 @@ class MainForm : public QMainWindow, public UserInterface, public LongWorkRunner
 
   // Runs a command unless another one is still running below the event loop (a solve or a
   // study lets events run): the window is busy meanwhile, and a running playback stops first.
-  void RunCommand(const std::function<void()>& command);
+  // `name` (the button's text) names it if it fails (RunGuarded).
+  void RunCommand(const QString& name, const std::function<void()>& command);
+  // The same without the guard: what `command` throws leaves the window not busy and goes on.
+  void RunBusy(const std::function<void()>& command);
+  // Runs `command`; an exception that escapes it (std::bad_alloc on a record too big for the
+  // memory, above all) is shown in a critical message box and the status bar, naming the
+  // command. The experiment set stays (each command replaces it whole or not at all); the
+  // results, which a solve cut short may have left half made, are dropped.
+  void RunGuarded(const QString& name, const std::function<void()>& command);
   // Cancel, and closing the window: the solve in progress ends at once (its results are
   // forgotten), and so does the study or the series of studies that runs.
   void CancelWork();

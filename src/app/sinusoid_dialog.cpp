@@ -72,7 +72,11 @@ bool SinusoidDialog::eventFilter(QObject* watched, QEvent* event) {
     const QString text = key->text();
     if (text.size() == 1 && text[0].unicode() < 128) {
       const char typed = static_cast<char>(text[0].unicode());
-      const std::optional<char> kept = FilterSinusoidDialogKey(typed);
+      // The character before what the key replaces or where it is inserted.
+      const int at = box->hasSelectedText() ? box->selectionStart() : box->cursorPosition();
+      const QChar previous = at > 0 ? box->text().at(at - 1) : QChar();
+      const char before = previous.unicode() < 128 ? static_cast<char>(previous.unicode()) : '\0';
+      const std::optional<char> kept = FilterSinusoidDialogKey(typed, before);
       if (!kept) return true;
       if (*kept != typed) {
         box->insert(QString(QChar(*kept)));

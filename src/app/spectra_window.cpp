@@ -24,6 +24,7 @@
 #include "io/file_writer.h"
 #include "plots/spectrum_plot.h"
 #include "solve/model_settings.h"
+#include "spectra/engineering_inputs.h"
 #include "spectra/periods.h"
 #include "text/number_text.h"
 
@@ -244,6 +245,21 @@ bool SpectraWindow::MakePlan(SpectrumPlan& plan, QString& error) {
           plan.settings.dampingRatio, error)) {
     return false;
   }
+  // The values without physical meaning, refused as the command line refuses them.
+  const PhysicalInput kind = plan.settings.kind == SpectrumKind::Strength
+                                 ? PhysicalInput::StrengthRatio
+                             : plan.settings.kind == SpectrumKind::Reduction
+                                 ? PhysicalInput::Reduction
+                                 : PhysicalInput::Ductility;
+  for (const auto& [input, value] : {std::pair{kind, plan.settings.target},
+                                     std::pair{PhysicalInput::DampingRatio,
+                                               plan.settings.dampingRatio}}) {
+    if (const InputCheck check = CheckPhysicalInput(input, value);
+        check.verdict == InputVerdict::Refused) {
+      error = Q(check.reason);
+      return false;
+    }
+  }
   ReadModelParameters(bench_.inputs, plan.settings.model);
   plan.settings.model.mass = massSetting;
   plan.records = runRecords_;
@@ -324,6 +340,10 @@ void SpectraWindow::Run() {
   if (outcome.interrupted) said = "Cancelled; kept " + said;
   if (outcome.pointsNotReached > 0) {
     said += QString("; at %1 point(s) the ductility was not reached").arg(outcome.pointsNotReached);
+  }
+  if (outcome.pointsRunFault > 0) {
+    said += QString("; at %1 point(s) a model's run met a fault, whose rows say when")
+                .arg(outcome.pointsRunFault);
   }
   if (outcome.pointsFaulted > 0) {
     said += QString(

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "solve/experiment_results.h"
 #include "studies/study_detail.h"
 #include "text/number_text.h"
 
@@ -64,7 +65,22 @@ void CliUserInterface::ReportWeightFaults(const SolveOutcome& outcome) const {
                "the original response is not affected.\n";
 }
 
+void CliUserInterface::ReportRunFaults() const {
+  for (int32_t k = 1; k <= bench_.experiments.Count(); ++k) {
+    const std::string notice = SolveFaultNotice(bench_.results.At(k));
+    if (notice.empty()) continue;
+    std::cerr << "warning: experiment " << k << " (" << bench_.experiments.At(k).name
+              << "): " << notice << '\n';
+  }
+}
+
 void CliUserInterface::ReportStudyFaults(const StudyOutcome& study) const {
+  if (study.valuesWithRunFault > 0) {
+    std::cerr << "warning: " << study.filePath << ": at " << study.valuesWithRunFault << " of "
+              << study.valuesSolved << " swept values a model's run met a fault (a value that "
+              << "is not finite, or the Runge-Kutta pass stopped); the CSV companion's fault "
+                 "column says where\n";
+  }
   if (study.faultedValues.empty()) return;
   int64_t evaluations = 0;
   for (const FaultedValue& value : study.faultedValues) evaluations += value.evaluations;

@@ -29,6 +29,8 @@ class CliUserInterface : public UserInterface {
   // Prints one warning, in plain words, when the solve met faulting weight evaluations: how
   // many, where the first was met and what it means for the results.
   void ReportWeightFaults(const SolveOutcome& outcome) const;
+  // A warning per experiment whose solve met a run fault (SolveFaultNotice).
+  void ReportRunFaults() const;
   // Prints one warning line for a study whose swept values met faulting weight evaluations:
   // the study file, the values (runs of neighbouring values as "first to last") and the count.
   void ReportStudyFaults(const StudyOutcome& study) const;

@@ -195,15 +195,24 @@ int SolveBench(Workbench& bench, CliUserInterface& ui) {
   SolvePool pool;  // the experiments side by side, one per hardware thread
   const SolveOutcome outcome = SolveExperiments(bench, ui, true, &pool);
   ui.ReportWeightFaults(outcome);
+  if (outcome.solved) ui.ReportRunFaults();
   return outcome.solved ? 0 : kExitFailure;
 }
 
 int WriteSummaryIfAsked(const CommonOptions& options, const std::string& command,
-                        const Workbench& bench, Json records, Json results) {
+                        const Workbench& bench, Json records, Json results, Json engineering) {
   if (options.summary.empty()) return 0;
   const ProgramInfo program{"quarvel-cli", QUARVEL_VERSION, command, options.arguments};
-  const FileResult written = WriteJsonFile(
-      options.summary, SummaryJson(program, bench, std::move(records), std::move(results)));
+  for (const auto& [name, text] : {std::pair{"period", &options.period},
+                                   std::pair{"damping-ratio", &options.dampingRatio},
+                                   std::pair{"strength-ratio", &options.strengthRatio}}) {
+    if (const std::optional<double> value = ParseWholeNumber(*text); value && !text->empty()) {
+      engineering[name] = JsonNumber(*value);
+    }
+  }
+  const FileResult written =
+      WriteJsonFile(options.summary, SummaryJson(program, bench, std::move(records),
+                                                 std::move(results), engineering));
   if (!written) {
     std::cerr << "The summary was not written: " << written.Describe() << '\n';
     return kExitFailure;

@@ -75,9 +75,12 @@ int PrepareBench(CommonOptions& options, Workbench& bench,
                  std::vector<RecordProvenance>* provenance = nullptr);
 
 // Writes the JSON summary of `command` when --summary was given, and says where; the failure
-// status (with the reason printed) when it could not be written, else 0.
+// status (with the reason printed) when it could not be written, else 0. The engineering inputs
+// given (--period, --damping-ratio, --strength-ratio) and those of `engineering` are among the
+// inputs used, as numbers.
 int WriteSummaryIfAsked(const CommonOptions& options, const std::string& command,
-                        const Workbench& bench, Json records, Json results);
+                        const Workbench& bench, Json records, Json results,
+                        Json engineering = Json::object());
 
 // Solves the set; prints the fault warning; returns 1 when a message stopped the solve.
 int SolveBench(Workbench& bench, CliUserInterface& ui);

@@ -11,6 +11,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/cli_user_interface.h"
+#include "cli/command_guard.h"
 #include "cli/commands.h"
 #include "cli/loops_command.h"
 #include "cli/option_checks.h"
@@ -22,6 +23,7 @@
 namespace {
 
 using namespace quarvel::cli;
+using quarvel::PhysicalInput;
 
 constexpr std::string_view kSourceOptions[] = {"--create", "--load", "--sine",
                                                "--dc1",    "--dc2",  "--experiment"};
@@ -275,6 +277,21 @@ std::optional<int> Parse(CLI::App& app, int argc, char** argv) {
   return std::nullopt;
 }
 
+// The inputs that can lack a physical meaning, checked alike for every command: 0, or the exit
+// status of a refusal.
+int CheckMeaningfulInputs(const CLI::App& app, const Commands& c) {
+  const bool spectrumRun = app.got_subcommand("spectrum");
+  const SpectrumOptions& spectrum = c.spectrum;
+  const CommonOptions& options = c.options;
+  const std::vector<TypedInput> meaningful = {
+      {PhysicalInput::Ductility, spectrum.ductility},
+      {PhysicalInput::Reduction, spectrum.reduction},
+      {PhysicalInput::StrengthRatio, spectrumRun ? spectrum.strengthRatio : options.strengthRatio},
+      {PhysicalInput::DampingRatio, spectrumRun ? spectrum.dampingRatio : options.dampingRatio},
+      {PhysicalInput::PostYieldRatio, options.inputs.txtAlphaSmall}};
+  return CheckTypedInputs(meaningful, std::cerr);
+}
+
 // Runs the subcommand given.
 int Run(const CLI::App& app, Commands& c) {
   const std::string name = app.get_subcommands().front()->get_name();
@@ -315,6 +332,9 @@ int main(int argc, char** argv) {
     add(app, commands);
   }
   if (const std::optional<int> status = Parse(app, argc, argv)) return *status;
+  if (const int status = CheckMeaningfulInputs(app, commands); status != 0) return status;
   InstallInterruptHandler();
-  return Run(app, commands);
+  std::string doing = "running quarvel-cli";
+  for (const std::string& argument : commands.options.arguments) doing += " " + argument;
+  return RunGuarded(doing, [&] { return Run(app, commands); }, std::cerr);
 }

@@ -1,7 +1,11 @@
 #include "cli/option_checks.h"
 
 #include <array>
+#include <optional>
+#include <ostream>
 #include <vector>
+
+#include "text/number_text.h"
 
 namespace quarvel::cli {
 namespace {
@@ -53,6 +57,32 @@ CLI::Validator SineCheck() {
         return {};
       },
       "");
+}
+
+const char* OptionOf(PhysicalInput input) {
+  switch (input) {
+    case PhysicalInput::Ductility: return "--ductility";
+    case PhysicalInput::DampingRatio: return "--damping-ratio";
+    case PhysicalInput::StrengthRatio: return "--strength-ratio";
+    case PhysicalInput::Reduction: return "--reduction";
+    case PhysicalInput::PostYieldRatio: return "--alpha";
+  }
+  return "";
+}
+
+int CheckTypedInputs(const std::vector<TypedInput>& inputs, std::ostream& err) {
+  bool refused = false;
+  for (const TypedInput& typed : inputs) {
+    if (typed.text.empty()) continue;
+    const std::optional<double> value = ParseWholeNumber(typed.text);
+    if (!value) continue;  // the option's own check has refused it
+    const InputCheck check = CheckPhysicalInput(typed.input, *value);
+    if (check.verdict == InputVerdict::Accepted) continue;
+    refused = refused || check.verdict == InputVerdict::Refused;
+    err << (check.verdict == InputVerdict::Warned ? "warning: " : "") << OptionOf(typed.input)
+        << ' ' << typed.text << ": " << check.reason << '\n';
+  }
+  return refused ? 2 : 0;
 }
 
 }  // namespace quarvel::cli

@@ -79,6 +79,12 @@ void ReportOutcome(const SpectrumOutcome& outcome, const SpectrumPlan& plan, boo
               << " points: the modified model's all-reversal weight met an arithmetic fault, so "
                  "its response there is doubtful\n";
   }
+  if (outcome.pointsRunFault > 0) {
+    std::cerr << "warning: at " << outcome.pointsRunFault << " of " << outcome.pointsWritten
+              << " points a model's run met a fault (a value that is not finite, or the "
+                 "Runge-Kutta pass stopped); their rows say \"fault at t = ...\" and leave "
+                 "the peaks, errors and loops empty\n";
+  }
   for (const std::string& path : outcome.written) {
     std::cout << (sharded ? "Shard written to " : "Written to ") << path << '\n';
   }
@@ -108,6 +114,7 @@ Json SpectrumResultsJson(const SpectrumPlan& plan, const SpectrumOutcome& outcom
           {"periodsWritten", outcome.periodsWritten},
           {"pointsNotReached", outcome.pointsNotReached},
           {"pointsFaulted", outcome.pointsFaulted},
+          {"pointsRunFault", outcome.pointsRunFault},
           {"files", outcome.written},
           {"picture", picture.empty() ? Json(nullptr) : Json(picture)}};
 }
@@ -122,9 +129,14 @@ int WriteSpectrumSummary(const CommonOptions& options, const SpectrumOptions& sp
   bench.inputs = options.inputs;
   bench.inputs.txtMass = spectrum.mass;
   bench.experiments.Assign(read.experiments);
+  const char* kind = plan.settings.kind == SpectrumKind::Strength    ? "strength-ratio"
+                     : plan.settings.kind == SpectrumKind::Reduction ? "reduction"
+                                                                     : "ductility";
   return WriteSummaryIfAsked(options, "spectrum", bench,
                              RecordsJson(bench.experiments, read.provenance),
-                             SpectrumResultsJson(plan, outcome, drawn ? spectrum.plot : ""));
+                             SpectrumResultsJson(plan, outcome, drawn ? spectrum.plot : ""),
+                             {{kind, JsonNumber(plan.settings.target)},
+                              {"damping-ratio", JsonNumber(plan.settings.dampingRatio)}});
 }
 
 }  // namespace

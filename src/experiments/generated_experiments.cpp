@@ -151,9 +151,9 @@ FileResult CreateSinusoidalDisplacementExperiment(const SinusoidDialogTexts& tex
                                        input.amplitude, input.cycles, set);
 }
 
-std::optional<char> FilterSinusoidDialogKey(char key) {
+std::optional<char> FilterSinusoidDialogKey(char key, char before) {
   if (key == ',') return '.';
-  if (key == '-') return std::nullopt;
+  if (key == '-' && before != 'E' && before != 'e') return std::nullopt;
   return key;
 }
 

@@ -67,9 +67,11 @@ SinusoidDialogInput ReadSinusoidDialog(const SinusoidDialogTexts& texts);
 FileResult CreateSinusoidalDisplacementExperiment(const SinusoidDialogTexts& texts,
                                                   ExperimentSet& set);
 
-// Key filter of the dialog's text boxes: a comma becomes a full stop, a minus sign is dropped
-// (nullopt), any other key passes unchanged.
-std::optional<char> FilterSinusoidDialogKey(char key);
+// Key filter of the dialog's text boxes, given the character before the place typed at ('\0'
+// at the start): a comma becomes a full stop, a minus sign is dropped (nullopt) so that no
+// negative value can be typed, except right after an E or e, where it is an exponent's sign
+// ("1e-6"); any other key passes unchanged.
+std::optional<char> FilterSinusoidDialogKey(char key, char before);
 
 // The two displacement-controlled ramp protocols, in multiples of the yield displacement.
 enum class DisplacementProtocol {

@@ -75,6 +75,7 @@ std::vector<std::string> StudyCsvColumns(StudyMode mode) {
   }
   columns.insert(columns.end(), kResultColumns.begin(), kResultColumns.end());
   columns.push_back("filtered");
+  columns.push_back("fault");
   return columns;
 }
 
@@ -95,6 +96,7 @@ void StudyCsv::Add(const StudyValueResult& value) {
   CsvRow row;
   for (const double number : StudyCsvNumbers(mode_, value)) row.Number(number);
   row.Text(value.filtered ? "true" : "false");
+  row.Text(value.fault.Any() ? FaultAtText(value.fault.time) : "");
   file_.Write(row);
 }
 

@@ -27,7 +27,8 @@ std::string SweptColumn(StudyMode mode);
 // The header row: the swept value, the rewritten input as the solve read it (mass_kg, Fy_N or
 // Uy_m; none when the swept value is the mass itself or nothing is rewritten), the eight results
 // (orig_peak_U_m, mod_peak_U_m, abs_err_U_m, rel_err_U, orig_peak_Eh_J, mod_peak_Eh_J,
-// abs_err_Eh_J, rel_err_Eh) and filtered (true when the study file has no line for the value).
+// abs_err_Eh_J, rel_err_Eh), filtered (true when the study file has no line for the value) and
+// fault: empty, or "fault at t = 12.34 s" when a model's run met a fault (StudyValueResult).
 std::vector<std::string> StudyCsvColumns(StudyMode mode);
 
 // The numbers of a value's row, in the order of StudyCsvColumns (filtered, the last column, is

@@ -69,7 +69,15 @@ Json JsonNumber(double value) {
   return std::isfinite(value) ? Json(value) : Json(NonFiniteText(value));
 }
 
-Json InputsJson(const Workbench& bench) {
+Json RunFaultJson(const RunFault& fault) {
+  if (!fault.Any()) return nullptr;
+  return {{"stopped", fault.stopped},
+          {"firstSample", fault.firstSample},
+          {"time", JsonNumber(fault.time)},
+          {"nonFiniteSamples", fault.nonFiniteSamples}};
+}
+
+Json InputsJson(const Workbench& bench, const Json& engineering) {
   Json typed = Json::object();
   for (const InputTextField& text : kInputTextFields) typed[text.name] = bench.inputs.*text.field;
   for (const InputOptionField& option : kInputOptionFields) {
@@ -95,15 +103,16 @@ Json InputsJson(const Workbench& bench) {
       {"Fy", JsonNumber(used.Fy)},
       {"Uy", JsonNumber(used.Uy)},
       {"P", JsonNumber(used.P)},
-      {"thresholdZ", JsonNumber(used.thresholdZ)},
-      {"massSetting", JsonNumber(massSetting)},
+      {"threshold-z", JsonNumber(used.thresholdZ)},
+      {"mass", JsonNumber(massSetting)},
       {"method", MethodName(used.solutionMethod)},
-      {"eulerSteps", used.eulerSteps},
+      {"euler-steps", used.eulerSteps},
       {"eps", JsonNumber(used.eps)},
       {"rule", RuleName(used.reversalRule)},
-      {"skipWithinDominanceZone", used.skipWithinDominanceZone},
+      {"skip-in-dominance-zone", used.skipWithinDominanceZone},
       {"massPerExperiment", std::move(masses)},
   };
+  for (const auto& [name, value] : engineering.items()) model[name] = value;
   return {{"typed", std::move(typed)}, {"used", std::move(model)}};
 }
 
@@ -147,9 +156,11 @@ Json SolveResultsJson(const Workbench& bench) {
          {"name", bench.experiments.At(k).name},
          {"samples", r.original.SampleCount()},
          {"original", {{"peakU", JsonNumber(r.originalPeakU)},
-                       {"peakEh", JsonNumber(r.originalPeakEh)}}},
+                       {"peakEh", JsonNumber(r.originalPeakEh)},
+                       {"fault", RunFaultJson(r.originalFault)}}},
          {"modified", {{"peakU", JsonNumber(r.modifiedPeakU)},
-                       {"peakEh", JsonNumber(r.modifiedPeakEh)}}},
+                       {"peakEh", JsonNumber(r.modifiedPeakEh)},
+                       {"fault", RunFaultJson(r.modifiedFault)}}},
          {"errors", {{"absErrorU", JsonNumber(r.absErrorU)},
                      {"relErrorU", JsonNumber(r.relErrorU)},
                      {"absErrorEh", JsonNumber(r.absErrorEh)},
@@ -175,7 +186,8 @@ Json StudyResultsJson(const StudyOutcome& outcome, const CompanionFile* csv) {
                   {"file", outcome.filePath},
                   {"fileProblem", outcome.file ? Json(nullptr) : Json(outcome.file.Describe())},
                   {"valuesSolved", outcome.valuesSolved},
-                  {"linesWritten", outcome.linesWritten}};
+                  {"linesWritten", outcome.linesWritten},
+                  {"valuesWithRunFault", outcome.valuesWithRunFault}};
   if (csv != nullptr) results["csv"] = CompanionPath(*csv);
   return results;
 }
@@ -202,12 +214,12 @@ Json AdvancedStudyResultsJson(const AdvancedStudyOutcome& outcome,
 }
 
 Json SummaryJson(const ProgramInfo& program, const Workbench& bench, Json records,
-                 Json results) {
+                 Json results, const Json& engineering) {
   return {{"program", program.program},
           {"version", program.version},
           {"command", program.command},
           {"arguments", program.arguments},
-          {"inputs", InputsJson(bench)},
+          {"inputs", InputsJson(bench, engineering)},
           {"records", std::move(records)},
           {"results", std::move(results)}};
 }

@@ -39,15 +39,23 @@ struct ProgramInfo {
 Json JsonNumber(double value);
 
 // The inputs as typed (every text box and option by control name) and as a solve of the
-// bench's inputs uses them (the parameters, method, rule, options and each experiment's mass).
-Json InputsJson(const Workbench& bench);
+// bench's inputs uses them, each under the name of the command line's option (A, beta, gamma,
+// n, alpha, c, Fy, Uy, P, threshold-z, mass, method, euler-steps, eps, rule,
+// skip-in-dominance-zone; massPerExperiment, each experiment's mass), followed by the members of
+// `engineering` (the engineering inputs given, by option name: "period": 0.7, "ductility": 4).
+Json InputsJson(const Workbench& bench, const Json& engineering = Json::object());
 
 // One entry per experiment of the set; `provenance` holds the records read from files, in set
 // order (experiments beyond it, such as generated ones, have none).
 Json RecordsJson(const ExperimentSet& set, const std::vector<RecordProvenance>& provenance);
 
-// Per experiment of the bench's set: the peaks, errors and periods of the last solve, and the
-// loops and loop-energy violations of each model (LoopCountsJson).
+// A model's run fault: null when it met none, else stopped (the pass ended there and its later
+// samples are 0), firstSample, time [s] and nonFiniteSamples.
+Json RunFaultJson(const RunFault& fault);
+
+// Per experiment of the bench's set: the peaks, errors and periods of the last solve, each
+// model's run fault (RunFaultJson), and the loops and loop-energy violations of each model
+// (LoopCountsJson).
 Json SolveResultsJson(const Workbench& bench);
 
 // A parametric study: what became of it and the files it wrote; with `csv`, also its companion
@@ -59,9 +67,10 @@ Json StudyResultsJson(const StudyOutcome& outcome, const CompanionFile* csv = nu
 Json AdvancedStudyResultsJson(const AdvancedStudyOutcome& outcome,
                               const std::vector<CompanionFile>* csv = nullptr);
 
-// The whole summary: program, version, command, arguments, the inputs of `bench`, `records`
-// (RecordsJson of what was studied) and `results`.
-Json SummaryJson(const ProgramInfo& program, const Workbench& bench, Json records, Json results);
+// The whole summary: program, version, command, arguments, the inputs of `bench` (with
+// `engineering` among those used), `records` (RecordsJson of what was studied) and `results`.
+Json SummaryJson(const ProgramInfo& program, const Workbench& bench, Json records, Json results,
+                 const Json& engineering = Json::object());
 
 // Writes `summary` to `path`, indented, lines ended by CR LF.
 FileResult WriteJsonFile(const std::string& path, const Json& summary);

@@ -151,6 +151,8 @@ int64_t SolveExperiment(const Experiment& e, const ModelParameters& parameters,
   results.original.ComputeEnergies(fromOrigin);
   results.modified.ComputeEnergies(fromOrigin);
   StorePeaksAndErrors(results);
+  results.originalFault = FindRunFault(results.original, original.stoppedByFault, original.sample);
+  results.modifiedFault = FindRunFault(results.modified, modified.stoppedByFault, modified.sample);
   const int64_t faults = original.weightFaults + modified.weightFaults;
   if (cost != nullptr) {
     cost->weightFaults = faults;

@@ -69,8 +69,9 @@ int64_t SolveExperiment(const Experiment& experiment, const ModelParameters& par
 void SolveOriginalPass(const Experiment& experiment, const ModelParameters& parameters,
                        ModelRun& run);
 
-// Largest |value| over samples 1..N (index 0 is not a sample); non-finite values never replace
-// the peak. The peaks of the results are taken this way.
+// Largest |value| over samples 1..N (index 0 is not a sample); a value that is not a number
+// never replaces the peak. The peaks of the results are taken this way; the results' RunFault
+// counts the samples that are not finite, so that no output passes over them silently.
 double PeakOfAbsolute(const std::vector<double>& values);
 
 }  // namespace quarvel

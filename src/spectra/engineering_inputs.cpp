@@ -1,6 +1,7 @@
 #include "spectra/engineering_inputs.h"
 
 #include <cmath>
+#include <utility>
 
 #include "model/excitation_force.h"
 #include "special/pi.h"
@@ -104,6 +105,48 @@ double DampingOfRatio(double dampingRatio, double stiffness, double mass) {
 
 double StrengthOfRatio(double strengthRatio, double mass) {
   return strengthRatio * mass * kGravity;
+}
+
+InputCheck CheckPhysicalInput(PhysicalInput input, double value) {
+  const auto refused = [](std::string reason) {
+    return InputCheck{InputVerdict::Refused, std::move(reason)};
+  };
+  if (!std::isfinite(value)) return refused("the value must be a finite number");
+  switch (input) {
+    case PhysicalInput::Ductility:
+      if (value < 1.0) {
+        return refused("the ductility MU must be at least 1: below 1 the peak displacement "
+                       "stays under Uy, where no strength is defined by it");
+      }
+      break;
+    case PhysicalInput::DampingRatio:
+      if (value < 0.0) return refused("the damping ratio must not be negative");
+      if (value >= 1.0) {
+        std::string reason = "the damping ratio must be below 1 (critical damping)";
+        if (value > 1.0 && value <= 100.0) reason += "; a ratio, not a percentage: 0.02 for 2 %";
+        return refused(std::move(reason));
+      }
+      break;
+    case PhysicalInput::StrengthRatio:
+      if (!(value > 0.0)) return refused("the strength ratio must be above 0");
+      break;
+    case PhysicalInput::Reduction:
+      if (!(value > 0.0)) return refused("the reduction R must be above 0");
+      if (value < 1.0) {
+        return {InputVerdict::Warned,
+                "a reduction R below 1 asks for a strength above the elastic force Fel, so the "
+                "oscillator barely yields"};
+      }
+      break;
+    case PhysicalInput::PostYieldRatio:
+      if (value < 0.0 || value > 1.0) {
+        return {InputVerdict::Warned,
+                "a post-yield ratio outside 0..1 gives a stiffness after yield that falls below "
+                "0 or rises above the elastic stiffness"};
+      }
+      break;
+  }
+  return {};
 }
 
 bool NeedsExperimentMass(const EngineeringInputs& given, const MainWindowInputs& inputs) {

@@ -59,6 +59,25 @@ double StrengthOfRatio(double strengthRatio, double mass);
 std::string ApplyEngineeringInputs(const EngineeringInputs& given, double experimentMass,
                                    MainWindowInputs& inputs);
 
+// The inputs whose value can lack a physical meaning, wherever they are typed.
+enum class PhysicalInput { Ductility, DampingRatio, StrengthRatio, Reduction, PostYieldRatio };
+
+// What a value of a PhysicalInput means: accepted, accepted with a warning (possible but
+// unlikely to be meant), or refused (no physical meaning).
+enum class InputVerdict { Accepted, Warned, Refused };
+
+struct InputCheck {
+  InputVerdict verdict = InputVerdict::Accepted;
+  std::string reason;  // why it is warned about or refused; empty when accepted
+};
+
+// The one check of these inputs for every face (command line, window, Python):
+// refused: a ductility MU below 1, a damping ratio below 0 or of 1 or more (between 1 and 100,
+// the reason says it is a ratio, not a percentage), a strength ratio CY or a reduction R not
+// above 0, any value that is not finite; warned: 0 < R < 1 and a post-yield ratio a outside
+// 0..1.
+InputCheck CheckPhysicalInput(PhysicalInput input, double value);
+
 // True when the formulas need the selected experiment's mass: the mass text is not above 0 and
 // the mass is not derived, but a strength or damping ratio uses it.
 bool NeedsExperimentMass(const EngineeringInputs& given, const MainWindowInputs& inputs);

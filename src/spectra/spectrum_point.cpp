@@ -1,6 +1,7 @@
 #include "spectra/spectrum_point.h"
 
 #include <cmath>
+#include <limits>
 #include <numbers>
 
 #include "loops/energy_audit.h"
@@ -67,6 +68,10 @@ double SpectrumSolver::Ductility(const Experiment& record, const SpectrumSetting
   const ModelParameters p = AtStrength(settings, point, fy);
   SolveOriginalPass(record, p, run_);
   ++searchPasses_;
+  // A run that met a fault has blown up, or stopped with zeros after the fault: beyond MU.
+  if (FindRunFault(run_.history, run_.stoppedByFault, run_.sample).Any()) {
+    return std::numeric_limits<double>::infinity();
+  }
   return PeakOfAbsolute(run_.history.U) / p.Uy;
 }
 
@@ -154,6 +159,16 @@ SpectrumPoint SpectrumSolver::Solve(const Experiment& record, int32_t index, dou
   linear.Fy = point.stiffness;
   linear.Uy = 1.0;
   SolveOriginalPass(record, linear, run_);
+  if (const RunFault fault = FindRunFault(run_.history, run_.stoppedByFault, run_.sample);
+      fault.Any()) {
+    // The linear system's peaks, and every strength that follows from them, are unknown.
+    constexpr double kUnknown = std::numeric_limits<double>::quiet_NaN();
+    point.status = PointStatus::Fault;
+    point.faultTime = fault.time;
+    point.elasticForce = point.Sd = point.PSV = point.PSA = kUnknown;
+    point.Fy = point.Uy = point.strengthRatio = point.reduction = kUnknown;
+    return point;
+  }
   point.elasticForce = PeakOfAbsolute(run_.history.F);
   const double omega = 2.0 * std::numbers::pi / period;
   point.Sd = PeakOfAbsolute(run_.history.U);
@@ -192,6 +207,12 @@ SpectrumPoint SpectrumSolver::Solve(const Experiment& record, int32_t index, dou
   point.modified = PeaksOf(results_.modifiedPeakU, results_.modified, p.Uy);
   point.relErrorU = results_.relErrorU;
   point.relErrorEh = results_.relErrorEh;
+  const RunFault& fault = EarlierFault(results_.originalFault, results_.modifiedFault);
+  if (fault.Any()) {
+    point.status = PointStatus::Fault;
+    point.faultTime = fault.time;
+    return point;
+  }
   const LoopAudit loops =
       AuditLoops(results_.original, results_.modified, AuditsForceCycles(record.dataType));
   point.original.loopViolations = loops.original.violations;

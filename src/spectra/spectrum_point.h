@@ -39,6 +39,9 @@ enum class PointStatus {
   Solved,               // both models solved at the point's strength
   DuctilityNotReached,  // no strength found whose ductility is within 1 % of MU
   NoElasticResponse,    // the linear system stays at rest: no strength follows from R or MU
+  Fault,                // a model's run at the strength met a fault (faultTime): its peaks
+                        // would come from a part of the run; a fault of the linear system
+                        // leaves Fel, Sd, PSV, PSA and the strength not a number
 };
 
 // Original model, modified model.
@@ -66,7 +69,7 @@ struct SpectrumPoint {
   double Sd = 0.0;   // [m]
   double PSV = 0.0;  // [m/s]
   double PSA = 0.0;  // [g]
-  // From here on meaningful only when Solved.
+  // From here on meaningful only when Solved (Fy, Uy, Cy and R also at a Fault).
   double Fy = 0.0;             // [N]
   double Uy = 0.0;             // Fy / k [m]
   double strengthRatio = 0.0;  // Cy = Fy / (m g)
@@ -77,6 +80,7 @@ struct SpectrumPoint {
   double relErrorEh = 0.0;   // of the peaks of |Eh|
   int64_t weightFaults = 0;  // faulting all-reversal weight evaluations of the modified model
   int32_t searchPasses = 0;  // original-model passes the strength search took
+  double faultTime = 0.0;    // at a Fault: the time of the earlier model's first faulty sample
 };
 
 // Solves points one after the other, keeping the storage of its runs between them; one per

@@ -70,6 +70,7 @@ class SpectrumWriter {
     }
     ++outcome_.pointsWritten;
     if (point.status == PointStatus::DuctilityNotReached) ++outcome_.pointsNotReached;
+    if (point.status == PointStatus::Fault) ++outcome_.pointsRunFault;
     if (Sharded()) return true;
     period_.push_back(point);
     if (period_.size() == plan_.records.size()) {

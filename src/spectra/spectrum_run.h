@@ -58,6 +58,7 @@ struct SpectrumOutcome {
   int64_t periodsWritten = 0;        // statistics lines
   int64_t pointsNotReached = 0;      // ductility not reached
   int64_t pointsFaulted = 0;         // points whose modified model met faulting weight evaluations
+  int64_t pointsRunFault = 0;        // points whose run of a model met a fault (PointStatus::Fault)
   std::vector<std::string> written;  // paths of the files written
   FileResult file;                   // done, or the first file fault
 

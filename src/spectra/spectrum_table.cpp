@@ -14,24 +14,41 @@
 namespace quarvel {
 namespace {
 
+// What a number column needs of its point to have a value.
+enum class Need {
+  Nothing,   // always written
+  Strength,  // empty in a row whose point has no strength
+  WholeRun,  // empty unless both models ran to the end at the strength (Solved)
+};
+
 // A number column of the rows table: a field of the point, or a peak of one of its models.
 struct NumberColumn {
   const char* name;
   double SpectrumPoint::*field;
   ModelPeaks SpectrumPoint::*model;
   double ModelPeaks::*peak;
-  bool needsStrength;  // empty in a row whose point has no strength
-  bool statistics;     // summed up per period
+  Need need;
+  bool statistics;  // summed up per period
 };
 
-constexpr NumberColumn Field(const char* name, double SpectrumPoint::*field, bool needsStrength,
+constexpr NumberColumn Field(const char* name, double SpectrumPoint::*field, Need need,
                              bool statistics) {
-  return {name, field, nullptr, nullptr, needsStrength, statistics};
+  return {name, field, nullptr, nullptr, need, statistics};
 }
 
 constexpr NumberColumn Peak(const char* name, ModelPeaks SpectrumPoint::*model,
                             double ModelPeaks::*peak, bool statistics = true) {
-  return {name, nullptr, model, peak, true, statistics};
+  return {name, nullptr, model, peak, Need::WholeRun, statistics};
+}
+
+// Whether `column` is empty in the row of a point with `status`.
+bool IsEmpty(const NumberColumn& column, PointStatus status) {
+  switch (column.need) {
+    case Need::Nothing: return false;
+    case Need::Strength: return status != PointStatus::Solved && status != PointStatus::Fault;
+    case Need::WholeRun: return status != PointStatus::Solved;
+  }
+  return false;
 }
 
 // The number of `column` in `point` (const or not).
@@ -42,17 +59,17 @@ auto& NumberOf(Point& point, const NumberColumn& column) {
 
 // The number columns of the rows table, after T_s, record, name and status.
 constexpr std::array<NumberColumn, 23> kNumberColumns = {{
-    Field("m_kg", &SpectrumPoint::mass, false, false),
-    Field("k_N_per_m", &SpectrumPoint::stiffness, false, false),
-    Field("c_N_s_per_m", &SpectrumPoint::c, false, false),
-    Field("Fel_N", &SpectrumPoint::elasticForce, false, true),
-    Field("Fy_N", &SpectrumPoint::Fy, true, true),
-    Field("Uy_m", &SpectrumPoint::Uy, true, true),
-    Field("Cy", &SpectrumPoint::strengthRatio, true, true),
-    Field("R", &SpectrumPoint::reduction, true, true),
-    Field("Sd_m", &SpectrumPoint::Sd, false, true),
-    Field("PSV_m_per_s", &SpectrumPoint::PSV, false, true),
-    Field("PSA_g", &SpectrumPoint::PSA, false, true),
+    Field("m_kg", &SpectrumPoint::mass, Need::Nothing, false),
+    Field("k_N_per_m", &SpectrumPoint::stiffness, Need::Nothing, false),
+    Field("c_N_s_per_m", &SpectrumPoint::c, Need::Nothing, false),
+    Field("Fel_N", &SpectrumPoint::elasticForce, Need::Nothing, true),
+    Field("Fy_N", &SpectrumPoint::Fy, Need::Strength, true),
+    Field("Uy_m", &SpectrumPoint::Uy, Need::Strength, true),
+    Field("Cy", &SpectrumPoint::strengthRatio, Need::Strength, true),
+    Field("R", &SpectrumPoint::reduction, Need::Strength, true),
+    Field("Sd_m", &SpectrumPoint::Sd, Need::Nothing, true),
+    Field("PSV_m_per_s", &SpectrumPoint::PSV, Need::Nothing, true),
+    Field("PSA_g", &SpectrumPoint::PSA, Need::Nothing, true),
     Peak("U_orig_m", &SpectrumPoint::original, &ModelPeaks::peakU),
     Peak("U_mod_m", &SpectrumPoint::modified, &ModelPeaks::peakU),
     Peak("mu_orig", &SpectrumPoint::original, &ModelPeaks::ductility),
@@ -61,8 +78,8 @@ constexpr std::array<NumberColumn, 23> kNumberColumns = {{
     Peak("F_mod_N", &SpectrumPoint::modified, &ModelPeaks::peakF),
     Peak("Eh_orig_J", &SpectrumPoint::original, &ModelPeaks::endEh),
     Peak("Eh_mod_J", &SpectrumPoint::modified, &ModelPeaks::endEh),
-    Field("rel_err_U", &SpectrumPoint::relErrorU, true, true),
-    Field("rel_err_Eh", &SpectrumPoint::relErrorEh, true, true),
+    Field("rel_err_U", &SpectrumPoint::relErrorU, Need::WholeRun, true),
+    Field("rel_err_Eh", &SpectrumPoint::relErrorEh, Need::WholeRun, true),
     Peak("loop_violations_orig", &SpectrumPoint::original, &ModelPeaks::loopViolations, false),
     Peak("loop_violations_mod", &SpectrumPoint::modified, &ModelPeaks::loopViolations, false),
 }};
@@ -70,6 +87,8 @@ constexpr std::size_t kLeadingColumns = 4;  // T_s, record, name, status
 
 constexpr std::array<PointStatus, 3> kStatuses = {
     PointStatus::Solved, PointStatus::DuctilityNotReached, PointStatus::NoElasticResponse};
+
+constexpr std::string_view kFaultPrefix = "fault at t = ", kFaultSuffix = " s";
 
 // The field as CSV writes it: quoted, with "" for a quote, when it holds a separator, a quote
 // or a line end.
@@ -174,15 +193,22 @@ std::string_view StatusText(PointStatus status) {
       return "ductility not reached";
     case PointStatus::NoElasticResponse:
       return "no elastic response";
+    case PointStatus::Fault:
+      return "fault";
   }
   return {};
 }
 
+std::string PointStatusText(const SpectrumPoint& point) {
+  if (point.status != PointStatus::Fault) return std::string(StatusText(point.status));
+  return FaultAtText(point.faultTime);
+}
+
 std::string SpectrumRowText(const SpectrumPoint& point) {
   std::vector<std::string> fields = {FormatShortest(point.period), std::to_string(point.record),
-                                     CsvField(point.name), std::string(StatusText(point.status))};
+                                     CsvField(point.name), PointStatusText(point)};
   for (const NumberColumn& column : kNumberColumns) {
-    const bool empty = column.needsStrength && point.status != PointStatus::Solved;
+    const bool empty = IsEmpty(column, point.status);
     fields.push_back(empty ? std::string() : FormatShortest(NumberOf(point, column)));
   }
   return Joined(fields);
@@ -204,14 +230,25 @@ std::optional<SpectrumPoint> ParseSpectrumRow(std::string_view text) {
   point.period = *period;
   point.record = record;
   point.name = (*fields)[2];
+  const std::string_view statusText = (*fields)[3];
   const auto status = std::find_if(kStatuses.begin(), kStatuses.end(),
-                                   [&](PointStatus s) { return StatusText(s) == (*fields)[3]; });
-  if (status == kStatuses.end()) return std::nullopt;
-  point.status = *status;
+                                   [&](PointStatus s) { return StatusText(s) == statusText; });
+  if (status != kStatuses.end()) {
+    point.status = *status;
+  } else if (statusText.starts_with(kFaultPrefix) && statusText.ends_with(kFaultSuffix) &&
+             statusText.size() > kFaultPrefix.size() + kFaultSuffix.size()) {
+    const std::optional<double> time = TableNumber(statusText.substr(
+        kFaultPrefix.size(), statusText.size() - kFaultPrefix.size() - kFaultSuffix.size()));
+    if (!time) return std::nullopt;
+    point.status = PointStatus::Fault;
+    point.faultTime = *time;
+  } else {
+    return std::nullopt;
+  }
   for (std::size_t k = 0; k < kNumberColumns.size(); ++k) {
     const NumberColumn& column = kNumberColumns[k];
     const std::string& field = (*fields)[kLeadingColumns + k];
-    if (column.needsStrength && point.status != PointStatus::Solved) {
+    if (IsEmpty(column, point.status)) {
       if (!field.empty()) return std::nullopt;
       continue;
     }
@@ -266,7 +303,7 @@ std::optional<double> MeanOf(const std::vector<double>& values) {
 std::optional<double> NumberOfColumn(const SpectrumPoint& point, std::string_view name) {
   for (const NumberColumn& column : kNumberColumns) {
     if (name != column.name) continue;
-    if (column.needsStrength && point.status != PointStatus::Solved) return std::nullopt;
+    if (IsEmpty(column, point.status)) return std::nullopt;
     return NumberOf(point, column);
   }
   return std::nullopt;

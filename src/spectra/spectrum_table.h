@@ -22,8 +22,13 @@ namespace quarvel {
 // loop_violations_mod (no statistics).
 std::string SpectrumRowsHeader();
 
-// The status texts: "solved", "ductility not reached", "no elastic response".
+// The status texts: "solved", "ductility not reached", "no elastic response", "fault".
 std::string_view StatusText(PointStatus status);
+
+// The status of a point's row: its StatusText, or at a Fault "fault at t = 12.34 s". A fault
+// row keeps the strength (Fy_N, Uy_m, Cy, R) and leaves the fields that need the whole run
+// empty: the models' peaks, the relative errors and the loop violations.
+std::string PointStatusText(const SpectrumPoint& point);
 
 // The row of one point.
 std::string SpectrumRowText(const SpectrumPoint& point);

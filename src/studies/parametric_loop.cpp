@@ -254,6 +254,7 @@ StudyValue SolveStudyValue(Workbench& bench, UserInterface& ui, const StudyStart
   value.kind = belowThreshold ? StudyValue::Kind::Filtered : StudyValue::Kind::Line;
   if (!belowThreshold) value.line = StudyLine(x, *results);
   value.peaks = StudyPeaks::Of(*results);
+  value.fault = EarlierFault(results->originalFault, results->modifiedFault);
   return value;
 }
 
@@ -297,6 +298,7 @@ bool CommitStudyValue(int32_t i, const detail::StudyValue& value, const StudyFil
   }
   ++outcome.valuesSolved;
   if (value.weightFaults > 0) outcome.faultedValues.push_back({i, value.x, value.weightFaults});
+  if (value.fault.Any()) ++outcome.valuesWithRunFault;
   if (value.kind == Kind::Line) {
     // Each committed line reaches the file at once: a study killed outright keeps its values,
     // and its progress can be followed in the file.
@@ -426,7 +428,8 @@ StudyOutcome RunParametricLoop(Workbench& bench, UserInterface& ui, const StopTo
         if (request.onValue) {
           request.onValue(StudyValueResult{
               i, solved.value.x, start.input != nullptr ? start.RewrittenText(i) : std::string(),
-              solved.value.kind == detail::StudyValue::Kind::Filtered, solved.value.peaks});
+              solved.value.kind == detail::StudyValue::Kind::Filtered, solved.value.peaks,
+              solved.value.fault});
         }
         if (request.progress) request.progress(StudyProgress{i, count, solved.value.x});
         if (sideBySide) ui.ProcessEvents();  // once per value on this thread too

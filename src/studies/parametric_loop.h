@@ -85,6 +85,7 @@ struct StudyOutcome {
   int32_t valuesSolved = 0;  // swept values whose solve ran
   int32_t linesWritten = 0;  // result lines written (values that passed the threshold filter)
   std::vector<FaultedValue> faultedValues;  // in value order
+  int32_t valuesWithRunFault = 0;  // swept values whose selected experiment met a run fault
 
   // True when there is something to tell: the message, a file fault, or both.
   bool Failed() const { return !message.empty() || !file; }
@@ -125,6 +126,7 @@ struct StudyValueResult {
   std::string rewritten;    // the text the mode's input held for it; empty when none is rewritten
   bool filtered = false;    // both peaks at or below the threshold: no line in the study file
   StudyPeaks peaks;
+  RunFault fault;           // the earlier run fault of the two models; none when neither met one
 };
 using StudyValueObserver = std::function<void(const StudyValueResult&)>;
 

@@ -84,6 +84,7 @@ struct StudyValue {
   std::string message;
   StudyPeaks peaks;          // of a Line or a Filtered value
   int64_t weightFaults = 0;  // faulting evaluations of the all-reversal weight in the solve
+  RunFault fault;            // the earlier run fault of the two models, of a Line or Filtered
 };
 
 // Value i of the study on `bench`: rewrites the mode's input for x_i (6 decimals), tells `ui`

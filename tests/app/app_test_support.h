@@ -34,6 +34,7 @@ struct DialogLog {
   QStringList answers;
   QString editorError;  // what OpenInTextEditor reports
   QString openFilter;   // the filter an Open dialog's answer is chosen under
+  std::function<void()> onOpen;  // runs as an Open dialog is asked (a fault to inject)
 };
 
 // The sinusoid, record and About dialogs are the real ones, answered on screen by the tests.
@@ -41,6 +42,7 @@ class FakeDialogs : public QtDialogs {
  public:
   explicit FakeDialogs(DialogLog& log) : log_(log) {}
   std::optional<ChosenFile> OpenFile(QWidget*, const FileDialogRequest& r) override {
+    if (log_.onOpen) log_.onOpen();
     const auto path = Ask({"open", r.title, r.filters.join(";"), r.directory, r.defaultSuffix});
     if (!path) return std::nullopt;
     // Several files chosen at once: one answer, the paths on lines of their own.

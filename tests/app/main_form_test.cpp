@@ -19,6 +19,7 @@
 #include <tuple>
 
 #include "app/record_dialog.h"
+#include "app/sinusoid_dialog.h"
 #include "app_test_support.h"
 #include "app/graph_window.h"
 #include "display/response_graph.h"
@@ -336,6 +337,23 @@ TEST_F(MainFormTest, FailedLoadUnderTheRecordsFilterKeepsTheSet) {
   }
 }
 
+// A command that meets an exception (no memory for a record) says so in a message box and the
+// status bar and keeps the set, whose results it drops.
+TEST_F(MainFormTest, AnEscapingExceptionIsShownAndTheSetKept) {
+  Click("cmdCreateExperiment");
+  log.onOpen = [] { throw std::bad_alloc(); };
+  Click("cmdLoadExperiments");
+  EXPECT_EQ(log.asked.last(),
+            "message critical: Load stopped by an unexpected error: out of memory. | "
+            "The experiments are kept; their results were dropped.");
+  EXPECT_EQ(Bench().experiments.Count(), 6);
+  EXPECT_TRUE(form->statusBar()->currentMessage().startsWith("Load stopped: out of memory."));
+  EXPECT_EQ(Text("lblError_1"), "");
+  log.onOpen = nullptr;
+  Click("cmdSolve");  // the window still works
+  EXPECT_NE(Text("lblError_1"), "");
+}
+
 // The sinusoid dialog drops minus signs, reads a comma as the decimal point, selects a box's
 // text when it gets the focus and takes Enter for Ok. A refused period keeps the set; Ok replaces
 // it with the generated experiment, whose name is longer than the list is wide: the open list
@@ -382,6 +400,35 @@ TEST_F(MainFormTest, SinusoidDialogRefusalKeepsTheSetOkReplacesIt) {
   EXPECT_GT(list->view()->viewport()->width(), list->view()->fontMetrics().horizontalAdvance(name));
   list->hidePopup();
   list->setStyle(nullptr);
+}
+
+// A solve whose shown experiment has no finite value says so in the status bar; a sound solve
+// takes the notice away.
+TEST_F(MainFormTest, ASolveWithoutAFiniteValueSaysSo) {
+  const std::pair<const char*, const char*> rows[] = {{"txtUy", "abc"}, {"txtFy", "1e308"}};
+  for (const auto& [box, text] : rows) {
+    const QString before = Box(box)->text();
+    Box(box)->setText(text);
+    Click("cmdCreateExperiment");
+    EXPECT_TRUE(form->statusBar()->currentMessage().startsWith("The solve gave no finite value"))
+        << box;
+    Box(box)->setText(before);
+    Click("cmdSolve");
+    EXPECT_EQ(form->statusBar()->currentMessage(), "");
+  }
+}
+
+// In the sinusoid dialog a minus is an exponent's sign right after E or e, dropped elsewhere.
+TEST(SinusoidDialogTest, AMinusIsKeptOnlyAfterAnExponentMark) {
+  SinusoidDialog dialog;
+  auto* box = dialog.findChild<QLineEdit*>("txtAmplitude");
+  ASSERT_NE(box, nullptr);
+  for (const auto& [typed, shown] : {std::pair{"1e-6", "1e-6"}, {"2.5E-3", "2.5E-3"},
+                                     {"-2", "2"}, {"2-", "2"}, {"1d-6", "1d6"}}) {
+    box->clear();
+    QTest::keyClicks(box, typed);
+    EXPECT_EQ(box->text(), shown) << typed;
+  }
 }
 
 // Export asks for a file only when there are experiments, writes the report and opens it in the

@@ -186,6 +186,13 @@ TEST_F(ReachTest, SpectraTablesAreTheCommandLinesAndThePictureIsSaved) {
   EXPECT_TRUE(Text("lblSpectrumStatus").startsWith("Cancelled; kept "))
       << Text("lblSpectrumStatus").toStdString();
   EXPECT_TRUE(Find<QPushButton>("cmdRunSpectrum")->isEnabled());
+
+  // A value without physical meaning is refused as on the command line.
+  Box("txtSpectrumTarget")->setText("0.5");
+  Click("cmdRunSpectrum");
+  EXPECT_EQ(Text("lblSpectrumStatus"),
+            "Not computed: the ductility MU must be at least 1: below 1 the peak displacement "
+            "stays under Uy, where no strength is defined by it.");
 }
 
 }  // namespace

@@ -298,9 +298,11 @@ TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsOrShards) {
   // same; the summary names each record's format.
   Ok("spectrum '" QUARVEL_RECORD_VARIANTS_DIR "elcentro-npts-first.at2' half.quarvel "
      "--name 'El Centro 1940 NS' --ductility 4 " + periods + "-o at2/s.csv --summary at2/s.json");
-  EXPECT_EQ(At(nlohmann::json::parse(Read("at2/s.json")),
-               {"/command", "/records/0/source/format", "/records/1/source/format",
-                "/results/pointsWritten"}), "spectrum at2 quarvel 10 ");
+  const nlohmann::json summary = nlohmann::json::parse(Read("at2/s.json"));
+  EXPECT_EQ(At(summary, {"/command", "/records/0/source/format", "/records/1/source/format",
+                         "/results/pointsWritten"}), "spectrum at2 quarvel 10 ");
+  EXPECT_EQ(summary["inputs"]["used"]["ductility"], 4.0);  // numbers, not texts
+  EXPECT_EQ(summary["inputs"]["used"]["damping-ratio"], 0.05);
 
   Ok(spectrum + periods + "--jobs 2 -o two/s.csv --plot s.svg");
   ExpectAll(Read("s.svg"), {">Original model, mean<"});
@@ -339,6 +341,31 @@ TEST_F(CliTest, LoopsListsTheLoopsOfBothModelsWithTheirViolations) {
   const std::string second = Ok("loops --experiment 2").out;
   EXPECT_EQ(second.rfind("Experiment 2 :\tT=2, Amp=5\n", 0), 0u);
   EXPECT_EQ(second.find("Experiment 1 :"), std::string::npos);
+}
+
+// A force of 1e308 at sample 4 (t = 0.06 s) blows the response up in the Runge-Kutta interval
+// that ends there, which stops the pass: stderr, the summary, the spectrum's row (counted on
+// stderr) and the study's companion (counted on stderr) say so.
+TEST_F(CliTest, RunFaultsReachTheSummarySpectrumAndStudyCsv) {
+  dir.Write("big.txt", "0\n0\n0\n1e308\n0\n0\n");
+  const std::string record = "big.txt --dt 0.02 --type force --method rk ";
+  ExpectAll(Ok("solve --load " + record + "--damping-ratio 0.05 --summary s.json").err,
+            {"warning: experiment 1 (big): The solve met a fault at t = 0.06 s in both models"});
+  const nlohmann::json summary = nlohmann::json::parse(Read("s.json"));
+  EXPECT_EQ(At(summary, {"/results/experiments/0/original/fault/stopped",
+                         "/results/experiments/0/modified/fault/firstSample",
+                         "/results/experiments/0/original/fault/time"}),
+            "true 4 0.06 ");
+  // The inputs used are named as the options, the engineering ones as numbers among them.
+  EXPECT_EQ(summary["inputs"]["used"]["damping-ratio"], 0.05);
+  EXPECT_EQ(summary["inputs"]["used"]["threshold-z"], -1.0);
+  ExpectAll(Ok("spectrum " + record + "--periods 1 --strength-ratio 0.1 -o s.csv").err,
+            {"warning: at 1 of 1 points a model's run met a fault"});
+  EXPECT_NE(Read("s.csv").find(",big,fault at t = 0.06 s,"), std::string::npos);
+  ExpectAll(Ok("loop --load " + record + "--from 1 --to 1.5 --step 0.5 --csv --dir d").err,
+            {"warning: d/lresults.out: at 2 of 2 swept values a model's run met a fault"});
+  const std::string csv = Read("d/lresults.csv");
+  EXPECT_EQ(csv.substr(csv.size() - 22), ",fault at t = 0.06 s\r\n");
 }
 
 // Every command of the README that runs quarvel-cli from the top of the repository (and the
@@ -487,6 +514,14 @@ const ErrorCase kErrorCases[] = {
     {"mass_with_period", "solve --mass 2 --period 1", 2, "--mass conflicts with --period"},
     {"uy_with_period_and_ratio", "solve --Uy 0.1 --period 1 --strength-ratio 0.1", 2,
      "--Uy conflicts with"},
+    // Inputs without physical meaning are refused, unlikely ones warned about, for every command.
+    {"ductility_below_1", "spectrum one.txt --dt 0.02 --periods 1 --ductility 0.5", 2,
+     "--ductility 0.5: the ductility MU must be at least 1"},
+    {"damping_ratio_in_percent", "solve --damping-ratio 2", 2,
+     "--damping-ratio 2: the damping ratio must be below 1 (critical damping); a ratio, not a"},
+    {"reduction_below_1", "spectrum one.txt --dt 0.02 --periods 1 --reduction 0.5", 0,
+     "warning: --reduction 0.5: a reduction R below 1"},
+    {"post_yield_above_1", "solve --method euler --alpha 1.5", 0, "warning: --alpha 1.5: a post"},
     {"spectrum_without_kind", "spectrum zero.quarvel --periods 1", 2, "give exactly one of"},
     {"spectrum_two_kinds", "spectrum zero.quarvel --periods 1 --ductility 4 --reduction 2", 2,
      "give exactly one"},

@@ -69,7 +69,7 @@ TEST(StudyCsv, CompanionsReadBackToTheStudyAndItsEnvelopes) {
   ASSERT_FALSE(outcome.Failed()) << outcome.problems.front();
   const StudyMode mode = SelectStudyMode(bench.inputs);
 
-  int filtered = 0;
+  int filtered = 0, faults = 0;
   for (std::size_t j = 0; j < outcome.files.size(); ++j) {
     const SeriesFileOutcome& file = outcome.files[j];
     SCOPED_TRACE(file.fileName);
@@ -83,7 +83,7 @@ TEST(StudyCsv, CompanionsReadBackToTheStudyAndItsEnvelopes) {
     EXPECT_EQ((*rows)[0], StudyCsvColumns(mode));
     for (std::size_t r = 0; r < values.size(); ++r) {
       const std::vector<std::string>& row = (*rows)[r + 1];
-      ASSERT_EQ(row.size(), 11u);
+      ASSERT_EQ(row.size(), 12u);
       std::vector<double> expected{values[r].x, Val(values[r].rewritten)};
       for (const double v : values[r].peaks.Values()) expected.push_back(v);
       for (std::size_t c = 0; c < expected.size(); ++c) {
@@ -92,10 +92,13 @@ TEST(StudyCsv, CompanionsReadBackToTheStudyAndItsEnvelopes) {
         EXPECT_TRUE(SameBits(*cell, expected[c])) << row[c];
       }
       EXPECT_EQ(row[10], values[r].filtered ? "true" : "false");
+      EXPECT_EQ(row[11].empty(), !values[r].fault.Any()) << row[11];
+      faults += values[r].fault.Any();
       filtered += values[r].filtered;
     }
   }
   EXPECT_GT(filtered, 0) << "the threshold should leave some value out";
+  EXPECT_GT(faults, 0) << "the large sines blow the Euler response up at some values";
 
   const fs::path envelopePath = folder / kEnvelopeCsvName;
   ASSERT_TRUE(companions.WriteEnvelopes(folder.Path().string(), outcome.envelopes.uPos.size(),

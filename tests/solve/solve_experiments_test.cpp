@@ -37,6 +37,35 @@ Workbench Solved(std::vector<Experiment> experiments) {
   return bench;
 }
 
+// A run fault is where the pass stopped or its first non-finite sample, whichever is first, with
+// the count of such samples (hand-made: a NaN Eh at sample 3, an infinite U at the others).
+TEST(RunFaults, FirstFaultySampleAndCount) {
+  struct Row { const char* name; bool stopped; int32_t stoppedAt; std::vector<int32_t> notFinite;
+               int32_t firstSample; int64_t nonFinite; double time; };
+  const Row rows[] = {
+      {"none", false, 0, {}, 0, 0, 0.0},
+      {"energy_then_displacement", false, 0, {3, 4}, 3, 2, 1.0},
+      {"stopped_before_a_nan", true, 2, {3}, 2, 1, 0.5},
+      {"nan_before_the_stop", true, 3, {2}, 2, 1, 0.5},
+      {"stopped_at_a_clean_sample", true, 4, {}, 4, 0, 1.5},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    ResponseHistory h;
+    h.Reset(4);
+    h.T = {0.0, 0.0, 0.5, 1.0, 1.5};
+    for (const int32_t j : row.notFinite) {
+      if (j == 3) h.Eh[3] = std::nan("");
+      else h.U[static_cast<std::size_t>(j)] = HUGE_VAL;
+    }
+    const RunFault fault = FindRunFault(h, row.stopped, row.stoppedAt);
+    EXPECT_EQ(fault.firstSample, row.firstSample);
+    EXPECT_EQ(fault.nonFiniteSamples, row.nonFinite);
+    EXPECT_EQ(fault.stopped, row.stopped);
+    EXPECT_EQ(fault.time, row.time);
+  }
+}
+
 // An empty set, or weights adding up to 0: the message only, and none of the results of the
 // solved set it replaced show as the new set's. Without the display refresh a solve pumps the
 // events once and refreshes nothing.

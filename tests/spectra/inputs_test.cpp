@@ -70,6 +70,37 @@ TEST(DeriveTexts, AnOscillatorWithoutMassIsRefused) {
   EXPECT_FALSE(NeedsExperimentMass({1.0, 0.05, {}}, in));  // the period sets the mass
 }
 
+// Values without physical meaning are refused, unlikely ones warned about; the borders belong
+// to the accepted side. A damping ratio from 1 to 100 was probably meant as a percentage.
+TEST(PhysicalInputs, RefusedWarnedOrAccepted) {
+  using enum PhysicalInput;
+  constexpr auto ok = InputVerdict::Accepted, warned = InputVerdict::Warned,
+                 refused = InputVerdict::Refused;
+  struct Row { const char* name; PhysicalInput input; double value; InputVerdict verdict;
+               bool percentHint; };
+  const Row rows[] = {
+      {"ductility_below_1", Ductility, 0.5, refused, false},
+      {"ductility_1", Ductility, 1.0, ok, false},
+      {"critical_damping", DampingRatio, 1.0, refused, false},
+      {"damping_in_percent", DampingRatio, 2.0, refused, true},
+      {"damping_100_percent", DampingRatio, 100.0, refused, true},
+      {"damping_above_100", DampingRatio, 101.0, refused, false},
+      {"damping_negative", DampingRatio, -0.01, refused, false},
+      {"strength_ratio_0", StrengthRatio, 0.0, refused, false},
+      {"reduction_below_1", Reduction, 0.5, warned, false},
+      {"post_yield_negative", PostYieldRatio, -0.1, warned, false},
+      {"post_yield_above_1", PostYieldRatio, 1.1, warned, false},
+      {"post_yield_1", PostYieldRatio, 1.0, ok, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.name);
+    const InputCheck check = CheckPhysicalInput(row.input, row.value);
+    EXPECT_EQ(check.verdict, row.verdict);
+    EXPECT_EQ(check.reason.find("a ratio, not a percentage: 0.02 for 2 %") != std::string::npos,
+              row.percentHint);
+  }
+}
+
 // Ranges give the decimals typed (0.15, not 0.15000000000000002); lists and ranges mix; a text
 // that is no increasing list of positive periods is refused with the reason.
 TEST(Periods, ListsAndRangesAsTyped) {

@@ -17,6 +17,7 @@
 #include "solve/solve_experiments.h"
 #include "spectra/spectrum_point.h"
 #include "spectra/spectrum_table.h"
+#include "text/number_text.h"
 
 namespace quarvel {
 namespace {
@@ -141,8 +142,9 @@ TEST(Spectrum, ConstantDuctilityBisectsABracketWithAnInfiniteEnd) {
   EXPECT_NEAR(point.original.ductility, 4.0, kDuctilityTolerance * 4.0);
 }
 
-// A row read back is the point written, bit for bit, for a solved point and for one without a
-// strength (whose strength fields are empty); a name with a comma and a quote is quoted.
+// A row read back is the point written, bit for bit, for a solved point, one without a strength
+// (whose strength fields are empty) and one whose run met a fault; a name with a comma and a
+// quote is quoted.
 TEST(Spectrum, RowsReadBackBitForBit) {
   const double inf = std::numeric_limits<double>::infinity(), k = 1754.5963379714383;
   const double fy = 2.41714853506552;
@@ -155,8 +157,11 @@ TEST(Spectrum, RowsReadBackBitForBit) {
                              -0.09207540001162974, 0, 0};
   SpectrumPoint unsolved = solved;
   unsolved.status = PointStatus::DuctilityNotReached;
+  SpectrumPoint faulted = solved;
+  faulted.status = PointStatus::Fault;
+  faulted.faultTime = 12.34;
 
-  for (const SpectrumPoint& point : {solved, unsolved}) {
+  for (const SpectrumPoint& point : {solved, unsolved, faulted}) {
     const std::string row = SpectrumRowText(point);
     const std::optional<SpectrumPoint> read = ParseSpectrumRow(row);
     ASSERT_TRUE(read.has_value()) << row;
@@ -165,6 +170,12 @@ TEST(Spectrum, RowsReadBackBitForBit) {
   EXPECT_NE(SpectrumRowText(solved).find(",\"Taft, \"\"N21E\"\"\",solved,"), std::string::npos);
   EXPECT_NE(SpectrumRowText(unsolved).find(",ductility not reached,1,"), std::string::npos);
   EXPECT_EQ(SpectrumRowText(unsolved).substr(SpectrumRowText(unsolved).size() - 3), ",,,");
+  // A fault keeps the strength and leaves the 12 fields that need the whole run empty.
+  const std::string faultRow = SpectrumRowText(faulted);
+  EXPECT_NE(faultRow.find(",fault at t = 12.34 s,1,"), std::string::npos) << faultRow;
+  EXPECT_NE(faultRow.find("," + FormatShortest(fy) + ","), std::string::npos) << faultRow;
+  EXPECT_EQ(faultRow.substr(faultRow.size() - 12), std::string(12, ','));
+  EXPECT_NE(faultRow[faultRow.size() - 13], ',');
 }
 
 // Statistics of four points against values worked by hand: mean, median (of an even count),
