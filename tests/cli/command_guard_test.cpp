@@ -1,14 +1,17 @@
 // The top-level catch of quarvel-cli: what escapes a command is named with what was running,
-// and the status is a failure.
+// and the status is a failure; Ctrl-C: the first asks the run to end, a second ends the program.
 
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <cstdlib>
 #include <functional>
 #include <new>
 #include <sstream>
 #include <stdexcept>
 #include <string>
 
+#include "cli/cli_user_interface.h"
 #include "cli/command_guard.h"
 
 namespace quarvel::cli {
@@ -24,6 +27,25 @@ TEST(CommandGuard, AnEscapingExceptionIsNamedAndFails) {
     EXPECT_EQ(RunGuarded("running solve", command, err), 1);
     EXPECT_NE(err.str().find(message), std::string::npos) << err.str();
   }
+}
+
+// Each in a child process, whose handler and stop token the test leaves behind.
+TEST(InterruptDeathTest, TheFirstCtrlCAsksTheRunToEndTheSecondEndsTheProgram) {
+  EXPECT_EXIT(
+      {
+        InstallInterruptHandler();
+        std::raise(SIGINT);
+        std::_Exit(InterruptRequested() ? 0 : 1);
+      },
+      testing::ExitedWithCode(0), "");
+  EXPECT_EXIT(
+      {
+        InstallInterruptHandler();
+        std::raise(SIGINT);
+        std::raise(SIGINT);
+        std::_Exit(1);
+      },
+      testing::ExitedWithCode(130), "");
 }
 
 }  // namespace

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <string>
 #include <utility>
 #include <vector>
@@ -246,6 +248,37 @@ TEST(DisplacementControlled, AllReversalListsArePrunedAgainstTheOriginalPassZ) {
                                          std::vector<double>(z.size(), 10.0));
   EXPECT_EQ(pruned.history.Z, z);
   EXPECT_NE(modified.history.Z, z);
+}
+
+// Samples 1..7 every 0.5 s: 0, 0.01, 0.02 m (a peak, z > 0), 0.01, then back toward the peak by
+// 0.004 m a step and 0.005 m over the last. The last sample takes the velocity and acceleration
+// of the interval before it (0.005 m in 0.5 s, and 0). The peak enters the all-reversal list at
+// sample 3 and pulls z on the way back; the interval from sample j prunes the list against the
+// original pass's z of sample j + 1 (1 at sample `spike`, 0 elsewhere here), so the z of sample
+// `spike` is the first stepped without the pull.
+TEST(DisplacementControlled, LastSampleTakesTheLastIntervalAndPrunesAgainstTheNext) {
+  const std::vector<double> d{0.0, 0.0, 0.01, 0.02, 0.01, 0.014, 0.018, 0.023};
+  const auto run = [&d](std::ptrdiff_t spike) {
+    ModelRun r;
+    r.parameters = test::DefaultParameters(SolutionMethod::Euler);
+    r.mass = 1.0;
+    std::vector<double> originalZ(d.size(), 0.0);
+    if (spike > 0) originalZ[static_cast<std::size_t>(spike)] = 1.0;
+    DisplacementControlledModifiedResponse(r, d, 7, 0.5, 0.0, 0.0, originalZ);
+    return r;
+  };
+  const ModelRun kept = run(0);
+  EXPECT_DOUBLE_EQ(kept.history.U_DOT[7], 0.01);
+  EXPECT_EQ(kept.history.U_DOT_DOT[7], 0.0);
+  ASSERT_EQ(kept.memory.maxList.size(), 1u);
+  EXPECT_EQ(kept.memory.maxList[0].index, 3);
+  for (const std::ptrdiff_t spike : {6, 7}) {
+    SCOPED_TRACE(spike);
+    const ModelRun pruned = run(spike);
+    EXPECT_TRUE(pruned.memory.maxList.empty());
+    const std::vector<double>& z = pruned.history.Z;
+    EXPECT_EQ(std::ranges::mismatch(z, kept.history.Z).in1 - z.begin(), spike);
+  }
 }
 
 }  // namespace
