@@ -425,13 +425,11 @@ const ErrorCase kErrorCases[] = {
     // A study names per study file the swept values where the all-reversal
     // weight faulted (P = -1: a ratio of 0 gives an infinite weight).
     {"loop_weight_faults",
-     "loop --jobs 2 -o s.out --from 2 --to 3 --step 0.5 --vary mass --by mass "
-     "--P -1",
-     0, "s.out: ERRRR at 3 of 3 swept values (2 to 3): "},
+     "loop --jobs 2 -o s.out --from 2 --to 3 --step 0.5 --vary mass --by mass --P -1", 0,
+     "s.out: ERRRR at 3 of 3 swept values (2 to 3): "},
     {"advanced_loop_weight_faults",
-     "advanced-loop --dir series --threshold 0.001 --from 2 --to 3 "
-     "--step 0.5 --vary mass --by mass --P -1",
-     0, "1 a.quarvel.out: ERRRR at 3 of 3 swept values (2 to 3): "},
+     "advanced-loop --dir series --threshold 0.001 --from 2 --to 3 --step 0.5 --vary mass --by "
+     "mass --P -1", 0, "1 a.quarvel.out: ERRRR at 3 of 3 swept values (2 to 3): "},
     {"zero_jobs", "loop --jobs 0", 2, "--jobs: \"0\": must be a whole number from 1"},
     // advanced-loop takes its experiments from the series files.
     {"advanced_loop_load", "advanced-loop --dir . --load f.quarvel", 2, "--load does not apply"},
@@ -454,13 +452,11 @@ const ErrorCase kErrorCases[] = {
     // velocity or an option that contradicts the header is refused, a record in
     // cm/s2 is stored in m/s2.
     {"load_velocity_record", "solve --load v.at2", 1,
-     "v.at2: line 3: the header says \"VELOCITY TIME SERIES IN UNITS OF "
-     "CM/S\": a velocity"},
+     "v.at2: line 3: the header says \"VELOCITY TIME SERIES IN UNITS OF CM/S\": a velocity"},
     {"load_record_in_cm_s2", "solve --load a.at2 --method euler", 0, "Units :\tNo unit system"},
     {"check_record_in_cm_s2", "check a.at2 --json", 0, "\"unitsWritten\": \"CM/S/S\""},
     {"convert_units_contradict_header", "convert a.at2 --units g -o f.quarvel", 2,
-     "--units g contradicts a.at2: line 3: the header says \"ACCELERATION TIME "
-     "SERIES IN UNITS"},
+     "--units g contradicts a.at2: line 3: the header says \"ACCELERATION TIME SERIES IN UNITS"},
     {"spectrum_type_contradicts_header", "spectrum a.at2 --type force --periods 1 --ductility 4", 2,
      "--type force contradicts a.at2: line 3"},
     {"records_units_contradict_header", "advanced-loop --records a.at2 --units g", 2,
@@ -470,8 +466,7 @@ const ErrorCase kErrorCases[] = {
     {"csv_of_a_shard", "loop --csv --shard 1/2", 2, "--csv needs the whole study"},
     {"convert_without_output", "convert one.txt", 2, "--output"},
     {"convert_bad_record", "convert one.txt uneven.txt --dt 0.1 -o f.quarvel", 1,
-     "Error while loading the file!\nuneven.txt: line 3: the time step is not "
-     "uniform"},
+     "Error while loading the file!\nuneven.txt: line 3: the time step is not uniform"},
     {"bad_shard", "loop --shard 3/2", 2, "--shard 3/2"},
     {"merge_not_a_shard", "merge bad.quarvel", 1, "not a shard file"},
     {"check_bad_file", "check zero.quarvel bad.quarvel", 1, "bad.quarvel: line 1"},
@@ -526,13 +521,11 @@ const ErrorCase kErrorCases[] = {
     {"spectrum_two_kinds", "spectrum zero.quarvel --periods 1 --ductility 4 --reduction 2", 2,
      "give exactly one"},
     {"spectrum_displacement_record",
-     "spectrum one.txt --dt 0.02 --type displacement "
-     "--periods 1 --ductility 4",
-     1, "one.txt: experiment 1 (one) prescribes the displacement"},
+     "spectrum one.txt --dt 0.02 --type displacement --periods 1 --ductility 4", 1,
+     "one.txt: experiment 1 (one) prescribes the displacement"},
     {"spectrum_plot_of_a_shard",
-     "spectrum zero.quarvel --periods 1 --ductility 4 --shard 1/2 "
-     "--plot f.png",
-     2, "a shard (--shard) has only part of it"},
+     "spectrum zero.quarvel --periods 1 --ductility 4 --shard 1/2 --plot f.png", 2,
+     "a shard (--shard) has only part of it"},
 };
 
 class CliErrorTest : public CliTest, public testing::WithParamInterface<ErrorCase> {};

@@ -38,14 +38,9 @@ TEST(Export, HistoriesAndSummaryReadBackToTheLastBit) {
   // A force experiment whose results hold the values text forms get wrong: non-finite values,
   // negative zero, the smallest subnormal, the largest double, 0.1 + 0.2.
   Workbench bench;
-  bench.experiments.Assign({{.name = "Specials, \"quoted\"",
-                             .weight = 1.0,
-                             .mass = 2.0,
-                             .timeStep = 0.1,
-                             .counter = 3,
-                             .force = {0.0, -0.0, 5e-324, 0.1 + 0.2},
-                             .displacement = {},
-                             .acceleration = {},
+  bench.experiments.Assign({{.name = "Specials, \"quoted\"", .weight = 1.0, .mass = 2.0,
+                             .timeStep = 0.1, .counter = 3, .force = {0.0, -0.0, 5e-324, 0.1 + 0.2},
+                             .displacement = {}, .acceleration = {},
                              .dataType = ExperimentDataType::Force}});
   ExperimentResults& r = bench.results.At(1);
   const double values[] = {HUGE_VAL, -HUGE_VAL, std::nan(""), -0.0, 5e-324,
@@ -70,33 +65,17 @@ TEST(Export, HistoriesAndSummaryReadBackToTheLastBit) {
   // Every cell of the history file against the experiment and its results.
   const std::optional<test::CsvRecords> rows = test::ReadCsv(written[0]);
   ASSERT_TRUE(rows.has_value());
-  const std::vector<std::string> header = {"t_s",
-                                           "Fext_N",
-                                           "orig_U_m",
-                                           "orig_U_DOT_m_s",
-                                           "orig_U_DOT_DOT_m_s2",
-                                           "orig_F_N",
-                                           "orig_Z",
-                                           "orig_Fh_N",
-                                           "orig_Et_J",
-                                           "orig_Eh_J",
-                                           "mod_U_m",
-                                           "mod_U_DOT_m_s",
-                                           "mod_U_DOT_DOT_m_s2",
-                                           "mod_F_N",
-                                           "mod_Z",
-                                           "mod_Fh_N",
-                                           "mod_Et_J",
-                                           "mod_Eh_J"};
+  const std::vector<std::string> header = {
+      "t_s", "Fext_N", "orig_U_m", "orig_U_DOT_m_s", "orig_U_DOT_DOT_m_s2", "orig_F_N",
+      "orig_Z", "orig_Fh_N", "orig_Et_J", "orig_Eh_J", "mod_U_m", "mod_U_DOT_m_s",
+      "mod_U_DOT_DOT_m_s2", "mod_F_N", "mod_Z", "mod_Fh_N", "mod_Et_J", "mod_Eh_J"};
   ASSERT_EQ(rows->size(), static_cast<std::size_t>(e.counter) + 1);
   EXPECT_EQ((*rows)[0], header);
   for (int32_t k = 1; k <= e.counter; ++k) {
     std::vector<double> expected{r.original.T[k], SamplesOf(e)[k]};
     for (const ResponseHistory* h : {&r.original, &r.modified}) {
-      for (const auto* a :
-           {&h->U, &h->U_DOT, &h->U_DOT_DOT, &h->F, &h->Z, &h->Fh, &h->Et, &h->Eh}) {
+      for (const auto* a : {&h->U, &h->U_DOT, &h->U_DOT_DOT, &h->F, &h->Z, &h->Fh, &h->Et, &h->Eh})
         expected.push_back((*a)[k]);
-      }
     }
     const std::vector<std::string>& row = (*rows)[k];
     ASSERT_EQ(row.size(), header.size()) << "row " << k;

@@ -19,18 +19,11 @@ namespace {
 
 using M = SolutionMethod;
 
+// The schemes' names, in SolutionMethod's order.
 const char* Name(M method) {
-  switch (method) {
-    case M::Euler:
-      return "Euler";
-    case M::EulerStepDoubling:
-      return "Euler with step doubling";
-    case M::RungeKutta:
-      return "Runge-Kutta";
-    case M::RungeKuttaStepDoubling:
-      return "Runge-Kutta with step doubling";
-  }
-  return "?";
+  constexpr const char* kNames[] = {"Euler", "Euler with step doubling", "Runge-Kutta",
+                                    "Runge-Kutta with step doubling"};
+  return kNames[static_cast<int>(method)];
 }
 
 // Euler takes eulerSteps slopes per interval; step-doubling trials of 1, 2, ..., m sub-steps take
@@ -58,8 +51,10 @@ TEST(Schemes, EvaluationsPerRun) {
     ModelRun run = test::ForceRun(p, 2.86, test::SineSamples(row.force, 1.0, 0.02, row.samples),
                                   0.02, u0, 0.0, 0.0, ModelPass::Modified);
     IntegrateResponse(run);
-    EXPECT_EQ(std::tuple(run.derivativeEvaluations, run.history.SampleCount(), run.history.U[1]),
-              std::tuple(row.count, row.samples, u0)) << row.name;
+    SCOPED_TRACE(row.name);
+    EXPECT_EQ(run.derivativeEvaluations, row.count);
+    EXPECT_EQ(run.history.SampleCount(), row.samples);
+    EXPECT_EQ(run.history.U[1], u0);
   }
 }
 
@@ -185,7 +180,7 @@ TEST(Faults, RungeKuttaEndsAtANonFiniteAccelerationBeforeTheReloadWeight) {
 TEST(BothPasses, ModifiedPassTakesOverTheOriginalStepsWhileTheyAgree) {
   const std::vector<double> force = test::SineSamples(5.0, 3.0, 0.02, 301);
   for (M method : test::kAllSchemes) {
-    SCOPED_TRACE(static_cast<int>(method));
+    SCOPED_TRACE(Name(method));
     ModelRun original = test::ForceRun(test::DefaultParameters(method), 2.86, force, 0.02);
     ModelRun modified = original;
     IntegrateBothPasses(original, modified);

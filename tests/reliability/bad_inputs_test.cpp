@@ -24,9 +24,7 @@ namespace quarvel::reliability {
 namespace {
 
 using test::CliRun;
-using test::kCli;
 using test::RunCli;
-using test::RunShell;
 
 using Inputs = MainWindowInputs;
 

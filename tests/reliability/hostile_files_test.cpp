@@ -17,9 +17,7 @@ namespace quarvel::reliability {
 namespace {
 
 using test::CliRun;
-using test::kCli;
 using test::RunCli;
-using test::RunShell;
 
 using namespace std::string_literals;
 

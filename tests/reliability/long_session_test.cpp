@@ -13,9 +13,7 @@ namespace quarvel::reliability {
 namespace {
 
 using test::CliRun;
-using test::kCli;
 using test::RunCli;
-using test::RunShell;
 
 // A two-thousand-value study, each value solving DC 1 once more, ends within 1 MiB of the
 // resident memory of a twenty-value one: keeping any solve's responses (some 30 KiB) per value

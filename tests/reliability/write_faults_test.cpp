@@ -15,9 +15,7 @@ namespace quarvel::reliability {
 namespace {
 
 using test::CliRun;
-using test::kCli;
 using test::RunCli;
-using test::RunShell;
 
 const std::string kRecord =
     "1\nRamp\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n6\n0\n20\n40\n40\n20\n0\n";

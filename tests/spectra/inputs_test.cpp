@@ -42,18 +42,10 @@ TEST(DeriveTexts, TheTextsReadBackToTheInputsAskedFor) {
     if (strength) { EXPECT_NEAR(fy / (m * 9.81), *strength, 1e-15 * *strength); }
     // A box the inputs do not derive keeps what it held.
     const bool massDerived = period && !strength, uyDerived = period && strength;
-    if (!damping) {
-      EXPECT_EQ(in.txtCharlieSmall, "0");
-    }
-    if (!strength) {
-      EXPECT_EQ(in.txtFy, "2.86");
-    }
-    if (!massDerived) {
-      EXPECT_EQ(in.txtMass, massText);
-    }
-    if (!uyDerived) {
-      EXPECT_EQ(in.txtUy, "0.111");
-    }
+    if (!damping) { EXPECT_EQ(in.txtCharlieSmall, "0"); }
+    if (!strength) { EXPECT_EQ(in.txtFy, "2.86"); }
+    if (!massDerived) { EXPECT_EQ(in.txtMass, massText); }
+    if (!uyDerived) { EXPECT_EQ(in.txtUy, "0.111"); }
     for (const std::string& text : {in.txtMass, in.txtFy, in.txtUy, in.txtCharlieSmall}) {
       EXPECT_EQ(FormatShortest(Val(text)), text);
     }
