@@ -116,16 +116,9 @@ TEST(Export, HistoriesAndSummaryReadBackToTheLastBit) {
 
 // A history is written only from results that cover every sample of the record.
 TEST(Export, HistoryOfAnExperimentWithoutWholeResultsIsRefused) {
-  Experiment e;
-  e.name = "Short";
-  e.counter = 3;
-  e.force = {0.0, 1.0, 2.0, 3.0};
-  e.dataType = ExperimentDataType::Force;
-  struct Row {
-    const char* name;
-    int32_t originalSamples, modifiedSamples;
-    bool written;
-  };
+  const Experiment e{.name = "Short", .counter = 3, .force = {0.0, 1.0, 2.0, 3.0},
+                     .displacement = {}, .acceleration = {}, .dataType = ExperimentDataType::Force};
+  struct Row { const char* name; int32_t originalSamples, modifiedSamples; bool written; };
   const Row rows[] = {{"unsolved", 0, 0, false},
                       {"the modified response cut short", 3, 2, false},
                       {"more results than samples", 4, 4, false},

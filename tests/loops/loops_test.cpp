@@ -28,23 +28,15 @@ ResponseHistory Path(const std::vector<double>& u, const std::vector<double>& f)
   return r;
 }
 
-struct Want {
-  int32_t start, turn, close;
-  double fraction, uRange, work, scale;
-  bool violation;
-};
+struct Want { int32_t start, turn, close; double fraction, uRange, work, scale; bool violation; };
 
 // Round-off alone: 5 segments whose |F dU| add up to 16.
 constexpr double kRectangleScale = 4 * 5 * std::numeric_limits<double>::epsilon() * 16;
 
 // Works are the trapezoids by hand; the two rectangles are run both ways round (area 16).
 TEST(FindClosedLoops, HandMadePaths) {
-  struct Row {
-    const char* name;
-    CycleKind kind;
-    std::vector<double> u, f;
-    std::vector<Want> loops;
-  };
+  struct Row { const char* name; CycleKind kind; std::vector<double> u, f;
+               std::vector<Want> loops; };
   using enum CycleKind;
   const Row rows[] = {
       {"rectangle anticlockwise", Displacement, {0, 4, 2, 0, 0, 2, 4, 5}, {0, 4, 4, 4, 0, 0, 0, 0},
@@ -101,12 +93,6 @@ Experiment Protocol(const std::vector<double>& levels, double h, double uy) {
   return e;
 }
 
-ExperimentResults Solve(const Experiment& e, const ModelParameters& p) {
-  ExperimentResults results;
-  SolveExperiment(e, p, results);
-  return results;
-}
-
 constexpr ModelParameters kDefaults{.eulerSteps = 128, .eps = 1e-9};
 
 // With a = 1 the spring force is k U, whose work over a closed cycle is 0, loop by loop, for a
@@ -118,8 +104,9 @@ TEST(EnergyAudit, LinearSpringLoopsDoNoWork) {
   CreateSineForceExperiments(set);
   set.Append(Protocol({3, 2, 4, 1, 4.5}, 0.005, p.Uy));
   for (const Experiment& e : set.Records()) {
-    const std::vector<ClosedLoop> loops =
-        AuditedLoops(Solve(e, p).original, AuditsForceCycles(e.dataType));
+    ExperimentResults r;
+    SolveExperiment(e, p, r);
+    const std::vector<ClosedLoop> loops = AuditedLoops(r.original, AuditsForceCycles(e.dataType));
     EXPECT_FALSE(loops.empty()) << e.name;
     for (const ClosedLoop& loop : loops) {
       EXPECT_LE(std::fabs(loop.work), 1e-12 * loop.displacementRange * loop.forceRange) << e.name;
@@ -136,7 +123,8 @@ TEST(EnergyAudit, LinearSpringLoopsDoNoWork) {
 TEST(EnergyAudit, InnerLoopOfAStraightUnloadingLineMatchesTheClosedForms) {
   ModelParameters p = kDefaults;
   std::tie(p.beta, p.gamma, p.n) = std::tuple(0.5, 0.5, 1.0);
-  const ExperimentResults r = Solve(Protocol({3, 2.5, 3.5}, 0.005, p.Uy), p);
+  ExperimentResults r;
+  SolveExperiment(Protocol({3, 2.5, 3.5}, 0.005, p.Uy), p, r);
   const LoopAudit audit = AuditLoops(r.original, r.modified, false);
   ASSERT_EQ(audit.rows.size(), 1u);
   ASSERT_TRUE(audit.rows[0].modified.has_value());

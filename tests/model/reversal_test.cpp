@@ -70,14 +70,8 @@ const Sequence kEqualTroughs{{0, 0.0, -0.2, -0.1, -0.2, -0.1, -0.2, -0.1, -0.2, 
 // A reversal is detected once the next sample is known: by the point rules from sample 2 on, into
 // the index histories; into the all-reversal lists from sample 1 on, leaving the histories at 0.
 TEST(ReversalMemory, RecordsTheExpectedReversals) {
-  struct Row {
-    const char* name;
-    R rule;
-    bool skip;
-    double threshold;
-    Sequence s;
-    const char* out;
-  };
+  struct Row { const char* name; R rule; bool skip; double threshold; Sequence s;
+               const char* out; };
   const Row rows[] = {
       {"no detection at sample 1", R::LastAndMaxReversal, true, -1, kPeakAtSampleOne,
        "0000 0003 0000 0003 |"},

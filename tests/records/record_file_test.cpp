@@ -154,14 +154,8 @@ TEST(ReadRecord, TakesWhatTheFileLeavesOpenFromTheOptions) {
 TEST(At2Header, DecidesTheTypeAndTheUnits) {
   using enum ExperimentDataType;
   using enum AccelerationUnits;
-  struct Row {
-    const char* line;
-    RecordOptions options;
-    ExperimentDataType type;
-    int32_t unitsOfG;
-    double stored;
-    const char* unitsSource;
-  };
+  struct Row { const char* line; RecordOptions options; ExperimentDataType type; int32_t unitsOfG;
+               double stored; const char* unitsSource; };
   const Row rows[] = {
       {"ACCELERATION TIME SERIES IN UNITS OF G", {.units = G}, Acceleration, 1, 981, "header"},
       {"ACCELERATION TIME SERIES IN UNITS OF CM/S/S", {}, Acceleration, 0, 9.81, "header"},
@@ -195,12 +189,8 @@ TEST(At2Header, DecidesTheTypeAndTheUnits) {
 TEST(At2Header, RefusesWhatItCannotReadAndOptionsThatContradictIt) {
   using enum ExperimentDataType;
   using enum AccelerationUnits;
-  struct Row {
-    const char* line;
-    RecordOptions options;
-    RecordOption contradicted;
-    const char* reason;
-  };
+  struct Row { const char* line; RecordOptions options; RecordOption contradicted;
+               const char* reason; };
   const Row rows[] = {
       {"VELOCITY TIME SERIES IN UNITS OF CM/S", {}, RecordOption::None, ": a velocity record"},
       {"VELOCITY TIME SERIES IN UNITS OF CM/SEC", {.type = Acceleration}, RecordOption::Type, ""},
@@ -241,10 +231,9 @@ TEST(Detect, RecognisesTheFormatAndWhetherTheFileNeedsATimeStep) {
       {"x.AT2", "", RecordFormat::At2, false},
   };
   for (const auto& [path, head, format, needsTimeStep] : rows) {
-    const RecordQuestions questions = QuestionsOf(head, path);
-    EXPECT_EQ(std::tuple(questions.format, questions.needsTimeStep),
-              std::tuple(format, needsTimeStep))
-        << path << " " << head;
+    SCOPED_TRACE(std::string(path) + " " + head);
+    EXPECT_EQ(QuestionsOf(head, path).format, format);
+    EXPECT_EQ(QuestionsOf(head, path).needsTimeStep, needsTimeStep);
   }
 }
 

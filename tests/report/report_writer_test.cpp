@@ -14,25 +14,10 @@ namespace {
 namespace fs = std::filesystem;
 using test::ScratchFolder;
 
-// A three-sample pulse (force -5 at sample 2) solved with one Euler step per sample.
-Workbench SolvedPulse(bool lastReversalRule) {
-  Workbench bench;
-  EXPECT_TRUE(LoadExperimentText("1\nPulse\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n3\n0\n-5\n0\n",
-                                 bench.experiments).ok);
-  bench.SelectFirst(0, 1);
-  bench.inputs.optSolutionRKStepDoubling = false;
-  bench.inputs.optSolutionEuler = true;
-  bench.inputs.optALLREV = !lastReversalRule;
-  bench.inputs.optReversalLast = lastReversalRule;
-  SilentUserInterface ui;
-  EXPECT_TRUE(SolveExperiments(bench, ui, false).solved);
-  return bench;
-}
-
 // The whole text, by hand: the force -5 reaches the mass at sample 2 (acceleration -5 / 2.86 =
 // -1.748251748252) and gives it the velocity 0.02 * -5 / 2.86 = -0.034965034965 at sample 3;
 // nothing else moves. "Mass =" shows the mass text at export (not the solve's mass); the rule
-// line names the rule (none for all reversal points).
+// line names the rule (none for all reversal points). One Euler step per sample.
 TEST(ReportWriterTest, SolvedPulseGivesTheHandComputedText) {
   const ScratchFolder folder;
   const std::string path = (folder / "report.txt").string();
@@ -46,7 +31,16 @@ TEST(ReportWriterTest, SolvedPulseGivesTheHandComputedText) {
           "\t-5.000000000000E+00" + zero + zero + zero,
       "3\t0.04" + zero + "\t-3.496503496503E-02" + zero + zero + zero + zero + zero + zero + zero};
   for (const bool last : {false, true}) {
-    const Workbench bench = SolvedPulse(last);
+    Workbench bench;
+    ASSERT_TRUE(LoadExperimentText("1\nPulse\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n3\n0\n-5\n0\n",
+                                   bench.experiments));
+    bench.SelectFirst(0, 1);
+    bench.inputs.optSolutionRKStepDoubling = false;
+    bench.inputs.optSolutionEuler = true;
+    bench.inputs.optALLREV = !last;
+    bench.inputs.optReversalLast = last;
+    SilentUserInterface ui;
+    ASSERT_TRUE(SolveExperiments(bench, ui, false).solved);
     ASSERT_TRUE(WriteReport(path, bench.experiments, bench.results, bench.parameters, "4.5").ok);
     std::string expected =
         "Bouc-Wen model modification\r\nParameters:\r\nA = 1\r\nbeta = 0.1\r\ngamma = 0.9\r\n"

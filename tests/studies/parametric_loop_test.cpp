@@ -46,14 +46,9 @@ void SetInputs(MainWindowInputs& in, const char* texts) {
 // (0/2/pi)^2 = 0).
 TEST(ParametricLoop, HowTheStudyEnds) {
   using enum StudyStatus;
-  struct Row {
-    const char* inputs;
-    int abortOnPump;
-    StudyStatus status;
-    int values;           // solved, and lines written
-    const char* message;  // the start of outcome.message
-    std::size_t shown;    // messages shown
-  };
+  // values: solved, and lines written; message: the start of outcome.message; shown: messages
+  struct Row { const char* inputs; int abortOnPump; StudyStatus status; int values;
+               const char* message; std::size_t shown; };
   const Row rows[] = {{"vpcm -1 2.86 0.111 0.1 1 2 0.1", 0, NoExperiments, 0, "", 1},
                       {"vpcm -1 2.86 0.111 0.1 0.1 10 0", 0, NothingToDo, 0, "", 0},
                       {"vpcm -1 2.86 0.111 0.1 0 1E+999 1", 0, RangeTooLarge, 0,

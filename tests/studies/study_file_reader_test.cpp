@@ -18,12 +18,7 @@ TEST(StudyFileReader, RefusesWhatNoStudyWrites) {
   const std::string header = kStudyHeader;
   const std::string row = "0.5\t1\t2\t1\t1\t3\t4\t1\t0.333333";
   // line -1: read as a study, whose value line reads back as `reason`
-  const struct {
-    const char* name;
-    std::string text;
-    int64_t line;
-    const char* reason;
-  } rows[] = {
+  const struct { const char* name; std::string text; int64_t line; const char* reason; } rows[] = {
       {"title, CR LF", "Varying mass by changing mass\r\n" + header + "\r\n" + row + "\r\n", -1,
        row.c_str()},
       {"no title, LF, no last end", header + "\n" + row, -1, row.c_str()},

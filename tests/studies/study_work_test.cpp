@@ -35,21 +35,6 @@ const StudyCase kStudies[] = {
     {"InvalidValueStopsTheStudy", "-0.2", "0.3", "0.1", VaryElasticPeriod, ChangeFy, 0.0},
 };
 
-// Three sine records, the second or the third selected (so that solving only the selected
-// experiment is a different amount of work from solving the set), Euler steps for speed.
-Workbench BenchFor(const StudyCase& c) {
-  ExperimentSet set;
-  AddSine(set, 5.0, "Small");
-  AddSine(set, 20.0, "Large");
-  AddSine(set, 5.0, "Long", 10.0);
-  Workbench bench = EulerBench(std::move(set), c.from, c.to, c.step);
-  bench.currentExperiment = c.selected;
-  bench.inputs.txtP = c.p;
-  ClickStudyOption(bench.inputs, c.vary);
-  ClickStudyOption(bench.inputs, c.by);
-  return bench;
-}
-
 // Everything a study run leaves, to compare whole.
 struct StudyRun {
   StudyOutcome outcome;
@@ -67,11 +52,21 @@ struct StudyRun {
   }
 };
 
-// Study `c` as `name` in `folder`, with `work`; a stop asked on the `abortOnPump`-th pump.
+// Study `c` as `name` in `folder`, with `work`; a stop asked on the `abortOnPump`-th pump. Three
+// sine records, the second or the third selected (so that solving only the selected experiment
+// is a different amount of work from solving the set), Euler steps for speed.
 StudyRun RunStudy(const StudyCase& c, const ScratchFolder& folder, const char* name,
                   const StudyWork& work = {}, int abortOnPump = 0) {
   StudyRun run;
-  Workbench bench = BenchFor(c);
+  ExperimentSet set;
+  AddSine(set, 5.0, "Small");
+  AddSine(set, 20.0, "Large");
+  AddSine(set, 5.0, "Long", 10.0);
+  Workbench bench = EulerBench(std::move(set), c.from, c.to, c.step);
+  bench.currentExperiment = c.selected;
+  bench.inputs.txtP = c.p;
+  ClickStudyOption(bench.inputs, c.vary);
+  ClickStudyOption(bench.inputs, c.by);
   RecordingUserInterface ui(bench);
   ui.abortOnPump = abortOnPump;
   run.envelopes.Reset(30);
