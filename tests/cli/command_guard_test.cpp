@@ -29,23 +29,15 @@ TEST(CommandGuard, AnEscapingExceptionIsNamedAndFails) {
   }
 }
 
-// Each in a child process, whose handler and stop token the test leaves behind.
+// Ctrl-C `times` times, in a child process (the handler and the stop token stay behind).
+void CtrlC(int times) {
+  InstallInterruptHandler();
+  for (int k = 0; k < times; ++k) std::raise(SIGINT);
+}
+
 TEST(InterruptDeathTest, TheFirstCtrlCAsksTheRunToEndTheSecondEndsTheProgram) {
-  EXPECT_EXIT(
-      {
-        InstallInterruptHandler();
-        std::raise(SIGINT);
-        std::_Exit(InterruptRequested() ? 0 : 1);
-      },
-      testing::ExitedWithCode(0), "");
-  EXPECT_EXIT(
-      {
-        InstallInterruptHandler();
-        std::raise(SIGINT);
-        std::raise(SIGINT);
-        std::_Exit(1);
-      },
-      testing::ExitedWithCode(130), "");
+  EXPECT_EXIT((CtrlC(1), std::_Exit(InterruptRequested() ? 0 : 1)), testing::ExitedWithCode(0), "");
+  EXPECT_EXIT((CtrlC(2), std::_Exit(1)), testing::ExitedWithCode(130), "");
 }
 
 }  // namespace
