@@ -64,11 +64,9 @@ TEST(RecordCheck, WarningsNameTheLine) {
     ASSERT_EQ(checked.warningCount, line == 0 ? 0 : 1);
     if (line == 0) continue;
     ASSERT_EQ(checked.warnings.size(), 1u);
-    EXPECT_NE(checked.warnings[0].text.find(message), std::string::npos)
-        << checked.warnings[0].text;
-    EXPECT_EQ(DescribeWarning("pulse.quarvel", checked.warnings[0])
-                  .rfind("pulse.quarvel:" + std::to_string(line) + ": warning: ", 0),
-              0u);
+    const std::string described = DescribeWarning("pulse.quarvel", checked.warnings[0]);
+    EXPECT_NE(described.find(message), std::string::npos) << described;
+    EXPECT_EQ(described.rfind("pulse.quarvel:" + std::to_string(line) + ": warning: ", 0), 0u);
   }
 }
 
