@@ -378,11 +378,7 @@ TEST_F(CliTest, ReadmeCommandsRunAsWritten) {
 
 // Failures: the status (1 for a fault, 2 for a usage error), a short message on stderr that
 // holds the given text, and no picture. Status 0: solved, the text on stdout or stderr.
-struct ErrorCase {
-  const char *name, *arguments;
-  int status;
-  const char* message;
-};
+struct ErrorCase { const char *name, *arguments; int status; const char* message; };
 
 const ErrorCase kErrorCases[] = {
     {"zero_weights", "solve --load zero.quarvel", 1, "The weights of the experiments are zero!"},

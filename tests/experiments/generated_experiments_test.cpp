@@ -40,13 +40,11 @@ TEST(SineForceExperiments, CreateSixFreshOnesAndAddMore) {
 // round-half-even(cycles x period / time step) + 1. Mend: a count beyond the limit, or from a
 // time step or period that is not a positive number, is refused before any storage is sized.
 TEST(SineSampleCount, CountsOrRefuses) {
-  const struct {
-    double cycles, period, timeStep;
-    int32_t counter;  // 0: refused
-  } rows[] = {{3, 4, 0.02, 601},  {2.5, 1, 1, 3},   {3.5, 1, 1, 5},       {0, 4, 0.02, 1},
-              {1, kMaxGeneratedSamples - 1, 1, kMaxGeneratedSamples},    {3, 4, 0, 0},
-              {3, 4, -0.02, 0},   {3, 0, 0.02, 0},  {3, -4, 0.02, 0},     {-3, 4, 0.02, 0},
-              {INFINITY, 4, 0.02, 0},               {3, 4, 1e-300, 0}};
+  const struct { double cycles, period, timeStep; int32_t counter; } rows[] = {  // 0: refused
+      {3, 4, 0.02, 601},  {2.5, 1, 1, 3},   {3.5, 1, 1, 5},       {0, 4, 0.02, 1},
+      {1, kMaxGeneratedSamples - 1, 1, kMaxGeneratedSamples},    {3, 4, 0, 0},
+      {3, 4, -0.02, 0},   {3, 0, 0.02, 0},  {3, -4, 0.02, 0},     {-3, 4, 0.02, 0},
+      {INFINITY, 4, 0.02, 0},               {3, 4, 1e-300, 0}};
   for (const auto& row : rows) {
     int32_t counter = -7;
     const FileResult result = SineSampleCount(row.cycles, row.period, row.timeStep, counter);

@@ -148,6 +148,11 @@ TEST(ReadRecord, TakesWhatTheFileLeavesOpenFromTheOptions) {
   }
 }
 
+// An AT2 file whose third line is `line`, with the samples 981 and 0.
+std::string At2(const char* line) {
+  return "PEER NGA\nQuake\n" + std::string(line) + "\nNPTS= 2, DT= .01 SEC\n 981 0\n";
+}
+
 // An AT2 file's third line decides the type and the units, which an option may repeat. The
 // file's value 981 is stored in the experiment's units (g, m/s2 or m): divided by 100 or 1000,
 // which is correctly rounded, it is exactly the literal.
@@ -172,9 +177,7 @@ TEST(At2Header, DecidesTheTypeAndTheUnits) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
-    const std::string text = "PEER NGA\nQuake\n" + std::string(row.line) +
-                             "\nNPTS= 2, DT= .01 SEC\n 981 0\n";
-    const RecordLoad load = LoadRecordText(text, "r.at2", row.options);
+    const RecordLoad load = LoadRecordText(At2(row.line), "r.at2", row.options);
     ASSERT_TRUE(load.result) << load.result.Describe();
     const Experiment& e = load.records.experiments.at(0);
     EXPECT_EQ(e.dataType, row.type);
@@ -205,9 +208,7 @@ TEST(At2Header, RefusesWhatItCannotReadAndOptionsThatContradictIt) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
-    const std::string text = "PEER NGA\nQuake\n" + std::string(row.line) +
-                             "\nNPTS= 2, DT= .01 SEC\n 981 0\n";
-    const RecordLoad load = LoadRecordText(text, "r.at2", row.options);
+    const RecordLoad load = LoadRecordText(At2(row.line), "r.at2", row.options);
     EXPECT_EQ(load.result.lineNumber, 3);
     EXPECT_EQ(load.contradicted, row.contradicted);
     const std::string says = "the header says \"" + std::string(row.line) + "\"";

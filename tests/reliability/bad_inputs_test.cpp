@@ -36,11 +36,6 @@ Workbench TinyBench() {
   return bench;
 }
 
-// The same records as a file for quarvel-cli.
-void WriteTinyFile(const ScratchFolder& folder) {
-  ASSERT_TRUE(WriteExperimentFile((folder / "tiny.quarvel").string(), EulerBench(40).experiments));
-}
-
 // Solves without a message but the reversal-weight fault (which the all-reversal rule may
 // raise); every record follows the fault rules, and the period labels are "-" or a number.
 PeriodLabelTexts SolveFollowsTheFaultRules(Workbench& bench) {
@@ -101,8 +96,8 @@ class BadBoxTest : public testing::TestWithParam<Box> {};
 
 TEST_P(BadBoxTest, SolveAndStudyFollowTheFaultRules) {
   const Box& box = GetParam();
-  ScratchFolder folder;
-  WriteTinyFile(folder);
+  ScratchFolder folder;  // the records of TinyBench as a file
+  ASSERT_TRUE(WriteExperimentFile((folder / "tiny.quarvel").string(), EulerBench(40).experiments));
   for (const std::string bad : kBadTexts) {
     SCOPED_TRACE(bad);
     Workbench bench = TinyBench();
@@ -173,10 +168,10 @@ TEST(StudyRange, RefusesOrRunsTheRange) {
       // x = 0 (infinite Fy) after one value; one value over the limit.
       {"-0.1", "0.1", "0.1", 1, 1},  {"0", "1000001", "1", 1, 0},
   };
+  ScratchFolder folder;
+  ASSERT_TRUE(WriteExperimentFile((folder / "tiny.quarvel").string(), EulerBench(40).experiments));
   for (const auto& c : rows) {
     SCOPED_TRACE(std::string(c.from) + " " + c.to + " " + c.step);
-    ScratchFolder folder;
-    WriteTinyFile(folder);
     const CliRun run = RunCli(
         folder.Path(), "loop --load tiny.quarvel --method euler --vary elastic --by fy --from " +
                            Quote(c.from) + " --to " + Quote(c.to) + " --step " + Quote(c.step));

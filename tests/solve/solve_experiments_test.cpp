@@ -80,9 +80,8 @@ TEST(SolveExperimentsTest, RefusalsShowTheirMessageOnly) {
     bench.SelectFirst(0, 1);
     RecordingUserInterface ui;
     EXPECT_FALSE(SolveExperiments(bench, ui, true).solved);
-    EXPECT_EQ(std::pair(ui.calls, ui.icons),
-              std::pair(std::vector<std::string>{std::string("message:") + message},
-                        std::vector<MessageIcon>{MessageIcon::Exclamation}));
+    EXPECT_EQ(ui.calls, std::vector<std::string>{std::string("message:") + message});
+    EXPECT_EQ(ui.icons, std::vector<MessageIcon>{MessageIcon::Exclamation});
     for (int32_t k = 1; k <= 2; ++k) EXPECT_TRUE(bench.results.At(k).original.U.empty());
   }
   Workbench bench = Solved({ForceExperiment({0, 5, 0})});
@@ -167,8 +166,8 @@ TEST(ModelSettingsTest, SolutionMethodSetsSubStepsAndTolerance) {
 // root has no real value or there is no mass. A mass text <= 0 takes the experiment's mass.
 TEST(PeriodLabelsTest, ShowsPeriodsOrDash) {
   const struct { const char *mass, *fy, *uy, *alpha; std::optional<double> experimentMass;
-    const char* periods;
-  } rows[] = {{"0", "2.86", "0.111", "0.10", 1.0, "1.238 3.914"},
+                 const char* periods; } rows[] = {
+              {"0", "2.86", "0.111", "0.10", 1.0, "1.238 3.914"},
               {"-1", "0", "0.111", "0.10", 1.0, "- -"},
               {"-1", "2.86", "0.111", "0", 1.0, "1.238 -"},
               {"-1", "2.86", "-0.111", "0.10", 1.0, "- -"},

@@ -83,9 +83,7 @@ TEST(ParametricLoop, HowTheStudyEnds) {
       EXPECT_EQ(bench.inputs.txtMass, massText);
     } else {
       ASSERT_EQ(lines.size(), 2u + row.values);
-      if (row.values > 0) {
-        EXPECT_EQ(Field(lines[2], 0), bench.inputs.txtFrom);
-      }
+      if (row.values > 0) { EXPECT_EQ(Field(lines[2], 0), bench.inputs.txtFrom); }
     }
   }
 }
@@ -161,10 +159,10 @@ TEST(ParametricLoop, ThresholdDropsValuesWhosePeaksAreBothAtOrBelowIt) {
     const StudyOutcome outcome =
         RunParametricLoop(bench, silent, StopToken{},
                           StudyRequest{folder.Path().string(), "", threshold, &envelopes, {}, {}});
-    EXPECT_EQ(
-        std::tuple(outcome.status, outcome.linesWritten, ReadLines(folder / "lresults.out").size(),
-                   envelopes.uPos[0] != 0 || envelopes.uNeg[0] != 0),
-        std::tuple(StudyStatus::Completed, written ? 1 : 0, written ? 2u : 1u, written));
+    EXPECT_EQ(outcome.status, StudyStatus::Completed);
+    EXPECT_EQ(outcome.linesWritten, written ? 1 : 0);
+    EXPECT_EQ(ReadLines(folder / "lresults.out").size(), written ? 2u : 1u);
+    EXPECT_EQ(envelopes.uPos[0] != 0 || envelopes.uNeg[0] != 0, written);
   }
 }
 
