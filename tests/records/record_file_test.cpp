@@ -29,13 +29,12 @@ constexpr uint64_t kElCentroDefaultsDigest = 0x321bf612551ba17e;
 // decimal numbers in another form. Read, it must be the same record: its solve (which takes every
 // sample, the time step, type, units, mass and weight) the same to the last bit.
 TEST(ElCentroVariant, SolvesBitIdenticallyToTheQuarvelFile) {
-  const RecordOptions oneColumn{.timeStep = 0.02};
   const std::tuple<std::string, RecordFormat, RecordOptions> rows[] = {
       {QUARVEL_SOURCE_DIR "/tests/experiments/data/elcentro-1940-ns.quarvel", RecordFormat::Quarvel,
        {}},
       {kDataDir + "elcentro-npts-keywords.AT2", RecordFormat::At2, {}},
       {kDataDir + "elcentro-npts-first.at2", RecordFormat::At2, {}},
-      {kDataDir + "elcentro-one-column.txt", RecordFormat::Columns, oneColumn},
+      {kDataDir + "elcentro-one-column.txt", RecordFormat::Columns, {.timeStep = 0.02}},
       {kDataDir + "elcentro-two-columns.txt", RecordFormat::Columns, {}},
       {kDataDir + "elcentro.csv", RecordFormat::Csv, {}},
   };

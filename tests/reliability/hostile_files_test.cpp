@@ -99,8 +99,7 @@ TEST_P(HostileFileTest, LoadsOrFailsPromptlyWithBoundedMemory) {
   if (loads) {
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("Samples :\t" + std::to_string(kBigSamples) + "\n"), std::string::npos);
-    EXPECT_NE(run.out.find("PGA :\t0.0123456789012345 g, "), std::string::npos)
-        << run.out;
+    EXPECT_NE(run.out.find("PGA :\t0.0123456789012345 g, "), std::string::npos) << run.out;
   } else {
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_NE(run.err.find(std::string(kLoadErrorMessage) + "\n" + path + ": "), std::string::npos)

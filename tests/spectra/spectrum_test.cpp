@@ -34,10 +34,8 @@ const Experiment& ElCentro() {
 }
 
 SpectrumSettings DefaultSettings(SpectrumKind kind, double target, double dampingRatio) {
-  SpectrumSettings settings;
-  settings.kind = kind;
-  settings.target = target;
-  settings.dampingRatio = dampingRatio;
+  SpectrumSettings settings{.kind = kind, .target = target, .dampingRatio = dampingRatio,
+                            .model = {}};
   ReadModelParameters(MainWindowInputs{}, settings.model);
   return settings;
 }
