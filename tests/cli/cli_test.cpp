@@ -293,7 +293,8 @@ TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsOrShards) {
   EXPECT_EQ(summary["records"][0]["source"]["format"], "at2");
   EXPECT_EQ(summary["records"][1]["source"]["format"], "quarvel");
   EXPECT_EQ(summary["results"]["pointsWritten"], 10);
-  EXPECT_EQ(summary["inputs"]["used"]["ductility"], 4.0);  // a number, not a text
+  EXPECT_EQ(summary["inputs"]["used"]["ductility"], 4.0);  // numbers, not texts
+  EXPECT_EQ(summary["inputs"]["used"]["damping-ratio"], 0.05);
 
   Ok(spectrum + periods + "--jobs 2 -o two/s.csv --plot s.svg");
   ExpectAll(Read("s.svg"), {">Original model, mean<"});
