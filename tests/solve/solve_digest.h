@@ -134,11 +134,8 @@ inline void ApplyDigestSettings(std::string_view method, std::string_view rule,
     extra.remove_prefix(std::min(extra.size(), item.size() + 1));
     const std::string_view name = item.substr(0, item.find('='));
     const std::string value(item.substr(name.size() + 1));
-    if (name == "skip") {
-      in.chkWithinUnloadingBranch = value == "yes";
-    } else {
-      in.*texts.at(name) = value;
-    }
+    if (name == "skip") in.chkWithinUnloadingBranch = value == "yes";
+    else in.*texts.at(name) = value;
   }
 }
 

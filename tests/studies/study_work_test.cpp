@@ -70,11 +70,10 @@ StudyRun RunStudy(const StudyCase& c, const ScratchFolder& folder, const char* n
   RecordingUserInterface ui(bench);
   ui.abortOnPump = abortOnPump;
   run.envelopes.Reset(30);
+  const auto progress = [&run](const StudyProgress& p) { run.progress.push_back(p.index); };
   run.outcome = RunParametricLoop(
       bench, ui, ui.stop,
-      StudyRequest{folder.Path().string(), name, c.threshold, &run.envelopes,
-                   [&run](const StudyProgress& p) { run.progress.push_back(p.index); }, {}},
-      work);
+      StudyRequest{folder.Path().string(), name, c.threshold, &run.envelopes, progress, {}}, work);
   run.file = folder.Read(name);
   run.rewrittenFy = bench.inputs.txtFy;
   return run;
