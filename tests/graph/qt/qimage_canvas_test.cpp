@@ -99,19 +99,16 @@ TEST(QImageCanvas, PenStylesAlongTheLine) {
   }
 }
 
-LogicalFont NinePointTahoma(int32_t escapement = 0) {
-  return *MakeFont(TextStyle{}, escapement, 15.0);
-}
-
-// The ink lies inside the text box that the alignment places at (100, 50) and fills most of it;
-// at escapement 900 the text's top faces left and it runs upwards, centred on the point.
+// In nine-point Tahoma (the default style), the ink lies inside the text box that the alignment
+// places at (100, 50) and fills most of it; at escapement 900 the text's top faces left and it
+// runs upwards, centred on the point.
 TEST(QImageCanvas, TextInkInsideTheAlignedBox) {
   const std::tuple<TextAlign, int, bool> rows[] = {  // box left = 100 - width * this / 2
       {TextAlign::LeftTop, 0, false}, {TextAlign::CentreTop, 1, false},
       {TextAlign::RightBottom, 2, true}, {TextAlign::CentreBottom, 1, true}};
   for (const auto& [align, leftOfWidth, bottom] : rows) {
     QImageCanvas canvas(200, 100, kWhite);
-    ASSERT_TRUE(canvas.SelectFont(NinePointTahoma()));
+    ASSERT_TRUE(canvas.SelectFont(*MakeFont(TextStyle{}, 0, 15.0)));
     canvas.SetTextAlign(align);
     canvas.SetTextColour(kBlack);
     const TextExtent extent = canvas.MeasureText("H-4.00E+00");
@@ -124,7 +121,7 @@ TEST(QImageCanvas, TextInkInsideTheAlignedBox) {
     EXPECT_GT(ink.width(), extent.Width * 3 / 4) << static_cast<int>(align);
   }
   QImageCanvas canvas(100, 200, kWhite);
-  ASSERT_TRUE(canvas.SelectFont(NinePointTahoma(900)));
+  ASSERT_TRUE(canvas.SelectFont(*MakeFont(TextStyle{}, 900, 15.0)));
   canvas.SetTextAlign(TextAlign::CentreTop);
   canvas.SetTextColour(kBlack);
   const TextExtent extent = canvas.MeasureText("FORCE 1.5");
