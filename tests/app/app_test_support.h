@@ -152,6 +152,20 @@ class FormTest : public ::testing::Test {
     timer->start(10);
   }
 
+  // Loads the files of `paths` (one answer, a file a line), each record dialog answered by
+  // `fill` and then closed by `button`.
+  void LoadRecords(const QString& paths, std::function<void(QWidget&)> fill,
+                   const char* button = "cmdOk") {
+    log.answers = {paths};
+    for (int i = 0; i < paths.count('\n') + 1; ++i) {
+      AnswerNextDialog([fill, button](QWidget& dialog) {
+        fill(dialog);
+        dialog.findChild<QAbstractButton*>(button)->click();
+      });
+    }
+    Click("cmdLoadExperiments");
+  }
+
   QTemporaryDir folder;
   DialogLog log;
   std::unique_ptr<MainForm> form;

@@ -243,15 +243,7 @@ TEST_F(MainFormTest, LoadCancelAndFailedLoad) {
 // loads with the answers; a record that cannot be read says why and leaves the set shown;
 // Cancel shows the set afresh.
 TEST_F(MainFormTest, LoadRecordAsksWhatTheFileLeavesOpen) {
-  const auto answer = [this](const char* file, const char* text, auto fill) {
-    log.answers = {WriteFile(file, text)};
-    AnswerNextDialog([fill](QWidget& dialog) {
-      fill(dialog);
-      dialog.findChild<QPushButton*>("cmdOk")->click();
-    });
-    Click("cmdLoadExperiments");
-  };
-  answer("push.txt", "1\n2\n3\n4\n", [](QWidget& dialog) {
+  LoadRecords(WriteFile("push.txt", "1\n2\n3\n4\n"), [](QWidget& dialog) {
     auto* ok = dialog.findChild<QPushButton*>("cmdOk");
     auto* step = dialog.findChild<QLineEdit*>("txtRecordTimeStep");
     for (const char* refused : {"", "0", "-0.01", "0,01", "abc"}) {
@@ -266,16 +258,13 @@ TEST_F(MainFormTest, LoadRecordAsksWhatTheFileLeavesOpen) {
   EXPECT_EQ(Bench().experiments.At(1).timeStep, 0.5);
 
   StaleResults();
-  answer("uneven.txt", "0 1\n0.5 2\n1.5 3\n", [](QWidget&) {});
+  LoadRecords(WriteFile("uneven.txt", "0 1\n0.5 2\n1.5 3\n"), [](QWidget&) {});
   EXPECT_TRUE(log.asked.last().startsWith("message critical: Error while loading the file! | "));
   EXPECT_TRUE(log.asked.last().contains("uneven.txt: line 3: the time step is not uniform"));
   EXPECT_EQ(Entries(), "push");
   EXPECT_FALSE(Solved());
 
-  log.answers = {folder.filePath("push.txt")};
-  AnswerNextDialog(
-      [](QWidget& dialog) { dialog.findChild<QAbstractButton*>("cmdCancel")->click(); });
-  Click("cmdLoadExperiments");
+  LoadRecords(folder.filePath("push.txt"), [](QWidget&) {}, "cmdCancel");
   EXPECT_EQ(answered, 3);
   EXPECT_EQ(Entries(), "push");
   EXPECT_TRUE(Solved());
@@ -284,32 +273,22 @@ TEST_F(MainFormTest, LoadRecordAsksWhatTheFileLeavesOpen) {
 // An AT2 header is shown in the record dialog with the type and units it names preselected:
 // a record in cm/s2 loads in m/s2, a velocity record cannot be loaded (Ok stays off).
 TEST_F(MainFormTest, RecordDialogShowsAndPreselectsWhatTheHeaderSays) {
-  const std::string head = "PEER NGA\nQuake\n", values = "\nNPTS= 2, DT= .01 SEC\n 0 -5\n";
-  log.answers = {WriteFile("a.at2", (head + "ACCELERATION TIME SERIES IN UNITS OF CM/S/S" +
-                                     values).c_str())};
-  AnswerNextDialog([](QWidget& dialog) {
+  const auto record = [this](const char* name, const std::string& header) {
+    const std::string text = "PEER NGA\nQuake\n" + header + "\nNPTS= 2, DT= .01 SEC\n 0 -5\n";
+    return WriteFile(name, text.c_str());
+  };
+  LoadRecords(record("a.at2", "ACCELERATION TIME SERIES IN UNITS OF CM/S/S"), [](QWidget& dialog) {
     EXPECT_EQ(dialog.findChild<QLabel*>("lblRecordHeader")->text(),
               "ACCELERATION TIME SERIES IN UNITS OF CM/S/S");
     EXPECT_EQ(dialog.findChild<QComboBox*>("cboRecordUnits")->currentIndex(), 2);
-    dialog.findChild<QPushButton*>("cmdOk")->click();
   });
-  Click("cmdLoadExperiments");
   EXPECT_EQ(Bench().experiments.At(1).acceleration[2], -0.05);
-
-  log.answers = {WriteFile("d.at2", (head + "DISPLACEMENT TIME SERIES IN UNITS OF CM" +
-                                     values).c_str())};
-  AnswerNextDialog([](QWidget& dialog) {
+  LoadRecords(record("d.at2", "DISPLACEMENT TIME SERIES IN UNITS OF CM"), [](QWidget& dialog) {
     EXPECT_EQ(dialog.findChild<QComboBox*>("cboRecordType")->currentText(), "Displacement");
-    dialog.findChild<QAbstractButton*>("cmdCancel")->click();
-  });
-  Click("cmdLoadExperiments");
-  log.answers = {WriteFile("v.at2", (head + "VELOCITY TIME SERIES IN UNITS OF CM/S" +
-                                     values).c_str())};
-  AnswerNextDialog([](QWidget& dialog) {
+  }, "cmdCancel");
+  LoadRecords(record("v.at2", "VELOCITY TIME SERIES IN UNITS OF CM/S"), [](QWidget& dialog) {
     EXPECT_FALSE(dialog.findChild<QPushButton*>("cmdOk")->isEnabled());
-    dialog.findChild<QAbstractButton*>("cmdCancel")->click();
-  });
-  Click("cmdLoadExperiments");
+  }, "cmdCancel");
   EXPECT_EQ(answered, 3);
 }
 
@@ -321,9 +300,7 @@ TEST_F(MainFormTest, FailedLoadUnderTheRecordsFilterKeepsTheSet) {
   log.openFilter = kRecordFilesFilter;
   for (const char* text : {"plain words\n", ""}) {
     SCOPED_TRACE(text);
-    log.answers = {WriteFile("words.txt", text)};
-    AnswerNextDialog([](QWidget& dialog) { dialog.findChild<QPushButton*>("cmdOk")->click(); });
-    Click("cmdLoadExperiments");
+    LoadRecords(WriteFile("words.txt", text), [](QWidget&) {});
     EXPECT_TRUE(log.asked.last().startsWith("message critical: Error while loading the file!"));
     EXPECT_EQ(Entries(), "Pulse|Ground");
   }

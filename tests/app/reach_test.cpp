@@ -19,17 +19,6 @@ const QString kElCentro = QUARVEL_SOURCE_DIR "/examples/elcentro-1940-ns.AT2";
 
 class ReachTest : public testing::FormTest {
  protected:
-  // Loads the files of `paths` (one answer) with each record dialog answered by `fill`, then Ok.
-  void LoadRecords(const QString& paths, std::function<void(QWidget&)> fill) {
-    log.answers = {paths};
-    for (int i = 0; i < paths.count('\n') + 1; ++i) {
-      AnswerNextDialog([fill](QWidget& dialog) {
-        fill(dialog);
-        dialog.findChild<QPushButton*>("cmdOk")->click();
-      });
-    }
-    Click("cmdLoadExperiments");
-  }
   static QString Shown(QWidget& dialog, const char* label) {
     return dialog.findChild<QLabel*>(label)->text();
   }
