@@ -51,20 +51,16 @@ void PressEscape(MainForm& form) {
 }
 void CloseWindow(MainForm& form) { form.close(); }
 
-// For its lifetime the window's thread opens files as an ordinary user would: root may write
-// into any folder, whatever its permissions say.
-class OrdinaryUser {
- public:
-  OrdinaryUser() : root_(::geteuid() == 0) {
-    if (root_) ::setfsuid(kNobody);
+// For its lifetime the window's thread opens files as an ordinary user (nobody, 65534) would:
+// root may write into any folder, whatever its permissions say. (setfsuid leaves geteuid as it
+// was.)
+struct OrdinaryUser {
+  OrdinaryUser() {
+    if (::geteuid() == 0) ::setfsuid(65534);
   }
   ~OrdinaryUser() {
-    if (root_) ::setfsuid(0);
+    if (::geteuid() == 0) ::setfsuid(0);
   }
-
- private:
-  static constexpr uid_t kNobody = 65534;
-  bool root_;
 };
 
 class MainFormTest : public testing::FormTest {
