@@ -218,7 +218,6 @@ TEST_F(MainFormTest, LoadCancelAndFailedLoad) {
   Click("cmdLoadExperiments");  // no answer: Cancel
   EXPECT_EQ(Shown("Entries Axes lblExpValue_1"), "Pulse|Ground U |F  Force");
   EXPECT_EQ(log.asked.size(), 2);
-  EXPECT_EQ(Bench().currentExperiment, 1);
   EXPECT_TRUE(Solved());
 
   log.answers = {WriteFile("bad.quarvel", "0\n")};
@@ -236,8 +235,8 @@ TEST_F(MainFormTest, LoadCancelAndFailedLoad) {
 
 // A ground-motion record asks in its dialog only what the file leaves open: for one column of
 // values also the time step, Ok only for a number above 0, units only for an acceleration. It
-// loads with the answers; a record that cannot be read says why and leaves the set shown;
-// Cancel shows the set afresh.
+// loads with the answers; Cancel shows the set afresh. (A record that cannot be read: the
+// several files test.)
 TEST_F(MainFormTest, LoadRecordAsksWhatTheFileLeavesOpen) {
   LoadRecords(WriteFile("push.txt", "1\n2\n3\n4\n"), [](QWidget& dialog) {
     auto* ok = dialog.findChild<QPushButton*>("cmdOk");
@@ -254,14 +253,8 @@ TEST_F(MainFormTest, LoadRecordAsksWhatTheFileLeavesOpen) {
   EXPECT_EQ(Bench().experiments.At(1).timeStep, 0.5);
 
   StaleResults();
-  LoadRecords(WriteFile("uneven.txt", "0 1\n0.5 2\n1.5 3\n"), [](QWidget&) {});
-  EXPECT_TRUE(log.asked.last().startsWith("message critical: Error while loading the file! | "));
-  EXPECT_TRUE(log.asked.last().contains("uneven.txt: line 3: the time step is not uniform"));
-  EXPECT_EQ(Entries(), "push");
-  EXPECT_FALSE(Solved());
-
   LoadRecords(folder.filePath("push.txt"), [](QWidget&) {}, "cmdCancel");
-  EXPECT_EQ(answered, 3);
+  EXPECT_EQ(answered, 2);
   EXPECT_EQ(Entries(), "push");
   EXPECT_TRUE(Solved());
 }

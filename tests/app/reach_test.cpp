@@ -36,20 +36,18 @@ class ReachTest : public testing::FormTest {
 // record doubled, and its solve is the command line's --scale 2 solve to the last bit. The
 // graph's axes name their units.
 TEST_F(ReachTest, RecordDialogShowsTheMeasuresAndAScaledRecordSolvesAsTheCommandLine) {
-  QStringList shown;
-  LoadRecords(kElCentro, [&shown](QWidget& dialog) {
-    shown << Shown(dialog, "lblRecordRead") << Shown(dialog, "lblRecordPeak");
-    dialog.findChild<QLineEdit*>("txtRecordScale")->setText("2");
-    shown << Shown(dialog, "lblRecordPeak") << Shown(dialog, "lblRecordStored");
-  });
-  ASSERT_EQ(shown.size(), 4);
   // The header's 1560 samples at 0.02 s; the file's largest value, 0.31882 g, is its 102nd.
-  EXPECT_EQ(shown[0].toStdString(),
-            "Acceleration, 1560 samples, time step 0.02 s, duration 31.18 s");
-  EXPECT_EQ(shown[1].toStdString(), "PGA 0.3188 g = 3.128 m/s^2 at 2.02 s");
-  EXPECT_EQ(shown[2].toStdString(), "PGA 0.6376 g = 6.255 m/s^2 at 2.02 s");
-  EXPECT_EQ(shown[3].toStdString(), "g (\"Units of g\": the solve multiplies by 9.81 m/s^2), "
-                                    "read from G (units from the header), scaled by 2");
+  LoadRecords(kElCentro, [](QWidget& dialog) {
+    EXPECT_EQ(Shown(dialog, "lblRecordRead").toStdString(),
+              "Acceleration, 1560 samples, time step 0.02 s, duration 31.18 s");
+    EXPECT_EQ(Shown(dialog, "lblRecordPeak").toStdString(), "PGA 0.3188 g = 3.128 m/s^2 at 2.02 s");
+    dialog.findChild<QLineEdit*>("txtRecordScale")->setText("2");
+    EXPECT_EQ(Shown(dialog, "lblRecordPeak").toStdString(), "PGA 0.6376 g = 6.255 m/s^2 at 2.02 s");
+    EXPECT_EQ(Shown(dialog, "lblRecordStored").toStdString(),
+              "g (\"Units of g\": the solve multiplies by 9.81 m/s^2), read from G (units from "
+              "the header), scaled by 2");
+  });
+  ASSERT_EQ(answered, 1);
   ASSERT_EQ(Bench().experiments.Count(), 1);
   // A record in units of g fixes the units of the window's graph.
   EXPECT_EQ(form->GraphForm().GraphModel().Settings().YTitle, "Force (N)");
@@ -78,16 +76,19 @@ TEST_F(ReachTest, SeveralFilesLoadAsOneSet) {
   EXPECT_EQ(Entries().toStdString(), "two|Pulse|Ground");
   EXPECT_EQ(Bench().experiments.At(1).acceleration[2], 4.0);
 
-  // A record of the selection that cannot be read keeps the set there was; a scale of 0 is
-  // refused before Ok.
+  // A record of the selection that cannot be read says why and keeps the set there was, as it
+  // was shown (no new solve); a scale of 0 is refused before Ok.
   const QString uneven = WriteFile("uneven.txt", "0 1\n0.5 2\n1.5 3\n");
+  StaleResults();
   LoadRecords(csv + "\n" + uneven, [](QWidget& dialog) {
     dialog.findChild<QLineEdit*>("txtRecordScale")->setText("0");
     EXPECT_FALSE(dialog.findChild<QPushButton*>("cmdOk")->isEnabled());
     dialog.findChild<QLineEdit*>("txtRecordScale")->setText("1");
   });
-  EXPECT_TRUE(log.asked.last().contains("uneven.txt: line 3")) << log.asked.last().toStdString();
+  EXPECT_TRUE(log.asked.last().startsWith("message critical: Error while loading the file! | "));
+  EXPECT_TRUE(log.asked.last().contains("uneven.txt: line 3: the time step is not uniform"));
   EXPECT_EQ(Entries().toStdString(), "two|Pulse|Ground");
+  EXPECT_FALSE(Solved());
 }
 
 // The By period window fills Mass, c, Fy and Uy as the command line's engineering inputs do
