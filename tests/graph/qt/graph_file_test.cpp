@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QImageReader>
+#include <QRectF>
 #include <cmath>
 #include <cstdio>
 #include <sstream>
@@ -45,12 +46,9 @@ struct SvgText {
   double x = 0.0, y = 0.0;
   std::string text;
 };
-struct SvgRect {
-  double left = 0.0, top = 0.0, right = 0.0, bottom = 0.0;
-};
 struct Svg {
   std::vector<SvgLine> lines;
-  std::vector<SvgRect> rects;
+  std::vector<QRectF> rects;
   std::vector<SvgText> texts;
 };
 
@@ -86,7 +84,7 @@ Svg ReadSvg(const std::string& text) {
       }
     } else if (tag == "rect") {
       const double x = number("x"), y = number("y");
-      svg.rects.push_back({x, y, x + number("width"), y + number("height")});
+      svg.rects.emplace_back(x, y, number("width"), number("height"));
     } else if (tag == "text") {
       const double x = number("x"), y = number("y");
       svg.texts.push_back({matrix[0] * x + matrix[2] * y + matrix[4],
@@ -121,18 +119,18 @@ TEST(FigureFile, SvgHasNiceTicksTheLegendInAFreeCornerAndTheDashedModel) {
   EXPECT_EQ(yLabels, (std::vector<std::string>{"0", "200", "400", "600", "800"}));
 
   ASSERT_EQ(svg.rects.size(), 2u);  // the background, then the legend
-  const SvgRect legend = svg.rects[1];
-  EXPECT_GT(legend.left, frame.left);
-  EXPECT_LT(legend.right, frame.right);
-  EXPECT_GT(legend.top, frame.top);
-  EXPECT_LT(legend.bottom, frame.bottom);
+  const QRectF legend = svg.rects[1];
+  EXPECT_GT(legend.left(), frame.left);
+  EXPECT_LT(legend.right(), frame.right);
+  EXPECT_GT(legend.top(), frame.top);
+  EXPECT_LT(legend.bottom(), frame.bottom);
   std::vector<const SvgLine*> curves;
   for (const SvgLine& line : svg.lines) {
     if (line.stroke == "#ff0000" || line.stroke == "#0000ff") curves.push_back(&line);
   }
   ASSERT_EQ(curves.size(), 4u);  // each curve, then its sample in the legend
   for (const SvgLine* curve : {curves[0], curves[1]}) {
-    const bool apart = legend.right < curve->left || legend.bottom < curve->top;
+    const bool apart = legend.right() < curve->left || legend.bottom() < curve->top;
     EXPECT_TRUE(apart) << curve->stroke;
   }
   EXPECT_FALSE(curves[0]->dashed);
