@@ -167,10 +167,9 @@ TEST(FigureFile, PdfIsOnePageOfTheSize) {
     for (int c; (c = fgetc(pipe)) != EOF;) info += static_cast<char>(c);
     pclose(pipe);
   }
-  ASSERT_NE(info.find("Pages:"), std::string::npos)
-      << "pdfinfo (Debian poppler-utils, see scripts/setup) did not read the file: " << info;
   for (const char* line : {"Pages:           1\n", "Page size:       600 x 450 pts\n"}) {
-    EXPECT_NE(info.find(line), std::string::npos) << info;
+    EXPECT_NE(info.find(line), std::string::npos)
+        << "pdfinfo (Debian poppler-utils, see scripts/setup) said: " << info;
   }
 }
 
