@@ -106,8 +106,7 @@ TEST_F(PlaybackTest, PlayRunsToTheEndRestartsAndFollowsTheScrollBarAndTheSlider)
            SetScroll(600);
            EXPECT_EQ(Progress(), "301/501");
          }},
-        {5, [this] { Find<QSlider>("Slider")->setValue(1); }},
-        {6, Clicking("cmdPause")}});
+        {5, [this] { Find<QSlider>("Slider")->setValue(1); }}, {6, Clicking("cmdPause")}});
   EXPECT_EQ(Shows(), "376/501 750");
   // At pace 1/2 from scroll position 750 (7.515 s, sample 375.75) across midnight: the clock
   // reads 86399.5 at Play, then 0 and 0.5, so that the record is 0.5 s further (sample 400.75).

@@ -31,7 +31,7 @@ std::pair<int, QRect> Ink(const QImage& image) {
   return ink;
 }
 
-// Lines through the given points, one pen, on a white 30 x 30 canvas.
+// Lines through the given points in one black pen of `width`.
 const QImage& Polyline(QImageCanvas& canvas, std::vector<QPoint> points, int32_t width = 1) {
   canvas.SelectPen(Pen{kPenSolid, width, kBlack});
   canvas.MoveTo(points[0].x(), points[0].y());
@@ -68,9 +68,7 @@ TEST(QImageCanvas, EndPixelNotDrawnInAnyDirection) {
   EXPECT_FALSE(Inked(image, 5, 15));
   // Far-away ends are clipped, not lost.
   QImageCanvas wide(40, 40, kWhite);
-  wide.SelectPen(Pen{kPenSolid, 3, kBlack});
-  wide.MoveTo(-2000000000, 20);
-  wide.LineTo(2000000000, 20);
+  Polyline(wide, {{-2000000000, 20}, {2000000000, 20}}, 3);
   for (int x = 0; x < 40; ++x) ASSERT_TRUE(Inked(wide.Image(), x, 20)) << x;
 }
 
