@@ -141,7 +141,7 @@ TEST(UpdateGraphTest, AxisUnitsWhereTheRecordFixesThem) {
       {"not_asked", ExperimentDataType::Acceleration, 1, false, "Velocity", "Hysteretic energy"},
       {"acceleration_without_units", ExperimentDataType::Acceleration, 0, true, "Velocity",
        "Hysteretic energy"},
-      {"force", ExperimentDataType::Force, 0, true, "Velocity", "Hysteretic energy"},
+      {"force_marked_in_g", ExperimentDataType::Force, 1, true, "Velocity", "Hysteretic energy"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
