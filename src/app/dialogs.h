@@ -3,6 +3,7 @@
 // sinusoid, record options and About dialogs) and the start of the text editor, behind one
 // interface so that tests can answer them without showing anything.
 
+#include <QStandardPaths>
 #include <QString>
 #include <QStringList>
 
@@ -24,6 +25,17 @@ struct FileDialogRequest {
   QString defaultSuffix;  // appended to a name typed without one (save only)
   bool several = false;   // an Open dialog lets several files be chosen at once
 };
+
+// The Save dialog of a picture: PNG (first), JPEG, SVG or PDF, starting in the pictures folder.
+inline FileDialogRequest PictureSaveRequest() {
+  FileDialogRequest request;
+  request.title = "Save picture";
+  request.filters = QStringList{"PNG picture (*.png)", "JPEG picture (*.jpg *.jpeg)",
+                                "SVG picture (*.svg)", "PDF document (*.pdf)"};
+  request.directory = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+  request.defaultSuffix = "png";
+  return request;
+}
 
 // A file chosen in an Open dialog and the filter it was chosen under.
 struct ChosenFile {

@@ -7,7 +7,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QStatusBar>
 
 #include <algorithm>
@@ -208,28 +207,18 @@ void GraphWindow::CopyToClipboard() {
 }
 
 void GraphWindow::SavePicture() {
-  FileDialogRequest request;
-  request.title = "Save picture";
-  request.filters = QStringList{"PNG picture (*.png)", "JPEG picture (*.jpg *.jpeg)",
-                                "SVG picture (*.svg)", "PDF document (*.pdf)"};
-  request.directory = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-  request.defaultSuffix = "png";
-  const std::optional<QString> path = dialogs_.SaveFile(this, request);
+  const std::optional<QString> path = dialogs_.SaveFile(this, PictureSaveRequest());
   if (!path) return;
   const std::string file = path->toStdString();
-  const std::string format = PictureFormatOfPath(file);
   // The graph as shown here, dressed for a figure of its own; the shown graph stays as it is.
   Graph picture = graph_;
   FileResult saved;
-  if (format.empty()) {
-    saved = FileResult::Failure(file, "the extension names no picture format: use .png, .jpg, "
-                                      ".svg or .pdf");
-  } else if (!shown_ || !DressResponseGraph(picture, bench_, true)) {
+  if (!shown_ || !DressResponseGraph(picture, bench_, true)) {
     saved = FileResult::Failure(file, "there is no graph to save");
   } else {
     const QSize size = SurfaceSize();
     saved = SaveFigurePicture(CurvePlotOfGraph(picture), PictureSize{size.width(), size.height()},
-                              file, format);
+                              file, PictureFormatOfPath(file));
   }
   if (!saved) {
     dialogs_.Message(this,

@@ -401,25 +401,14 @@ void SpectraWindow::SaveTables() {
 
 void SpectraWindow::SavePicture() {
   if (picture_.isNull()) return;
-  FileDialogRequest request;
-  request.title = "Save picture";
-  request.filters = QStringList{"PNG picture (*.png)", "JPEG picture (*.jpg *.jpeg)",
-                                "SVG picture (*.svg)", "PDF document (*.pdf)"};
-  request.directory = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-  request.defaultSuffix = "png";
-  const std::optional<QString> path = dialogs_.SaveFile(this, request);
+  const std::optional<QString> path = dialogs_.SaveFile(this, PictureSaveRequest());
   if (!path) return;
   const std::string file = path->toStdString();
-  const std::string format = PictureFormatOfPath(file);
   const SpectrumQuantity* quantity =
       SpectrumQuantityNamed(quantity_->currentData().toString().toStdString());
   const FileResult saved =
-      format.empty()
-          ? FileResult::Failure(file,
-                                "the extension names no picture format: use .png, .jpg, "
-                                ".svg or .pdf")
-          : SaveFigurePicture(SpectrumPlot(points_, *quantity, labelRecords_->isChecked()),
-                              kPictureSize, file, format);
+      SaveFigurePicture(SpectrumPlot(points_, *quantity, labelRecords_->isChecked()),
+                        kPictureSize, file, PictureFormatOfPath(file));
   if (!saved) {
     dialogs_.Message(this, "The picture was not saved.\n\n" + Q(saved.Describe()),
                      MessageIcon::Exclamation, {});

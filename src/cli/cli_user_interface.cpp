@@ -5,7 +5,7 @@
 #include <iostream>
 
 #include "solve/experiment_results.h"
-#include "studies/study_detail.h"
+#include "studies/parametric_loop.h"
 #include "text/number_text.h"
 
 namespace quarvel::cli {
@@ -27,8 +27,8 @@ std::string DescribeValues(const std::vector<FaultedValue>& values) {
     std::size_t last = k;
     while (last + 1 < values.size() && values[last + 1].index == values[last].index + 1) ++last;
     if (!text.empty()) text += ", ";
-    text += detail::StudyNumber(values[k].x);
-    if (last > k) text += " to " + detail::StudyNumber(values[last].x);
+    text += StudyNumber(values[k].x);
+    if (last > k) text += " to " + StudyNumber(values[last].x);
     k = last + 1;
   }
   return text;

@@ -101,26 +101,8 @@ int DrawSpectrum(const PictureWriter& pictures, const SpectrumOptions& spectrum,
                         spectrum.plot);
 }
 
-// What a spectrum run made: what it computed, at which periods, the points and periods written,
-// those whose ductility was not reached or whose modified model faulted, and the files.
-Json SpectrumResultsJson(const SpectrumPlan& plan, const SpectrumOutcome& outcome,
-                         const std::string& picture) {
-  Json periods = Json::array();
-  for (const double period : plan.periods) periods.push_back(JsonNumber(period));
-  return {{"spectrum", DescribeSpectrum(plan.settings)},
-          {"periods", std::move(periods)},
-          {"interrupted", outcome.interrupted},
-          {"pointsWritten", outcome.pointsWritten},
-          {"periodsWritten", outcome.periodsWritten},
-          {"pointsNotReached", outcome.pointsNotReached},
-          {"pointsFaulted", outcome.pointsFaulted},
-          {"pointsRunFault", outcome.pointsRunFault},
-          {"files", outcome.written},
-          {"picture", picture.empty() ? Json(nullptr) : Json(picture)}};
-}
-
 // The --summary of a spectrum: the model inputs with the spectrum's mass setting, the records
-// with where each came from, and SpectrumResultsJson. The exit status of writing it.
+// with where each came from, and what the run made. The exit status of writing it.
 int WriteSpectrumSummary(const CommonOptions& options, const SpectrumOptions& spectrum,
                          const SpectrumPlan& plan, const RecordSet& read,
                          const SpectrumOutcome& outcome, bool drawn) {
@@ -129,14 +111,10 @@ int WriteSpectrumSummary(const CommonOptions& options, const SpectrumOptions& sp
   bench.inputs = options.inputs;
   bench.inputs.txtMass = spectrum.mass;
   bench.experiments.Assign(read.experiments);
-  const char* kind = plan.settings.kind == SpectrumKind::Strength    ? "strength-ratio"
-                     : plan.settings.kind == SpectrumKind::Reduction ? "reduction"
-                                                                     : "ductility";
   return WriteSummaryIfAsked(options, "spectrum", bench,
                              RecordsJson(bench.experiments, read.provenance),
                              SpectrumResultsJson(plan, outcome, drawn ? spectrum.plot : ""),
-                             {{kind, JsonNumber(plan.settings.target)},
-                              {"damping-ratio", JsonNumber(plan.settings.dampingRatio)}});
+                             SpectrumEngineeringJson(plan.settings));
 }
 
 }  // namespace

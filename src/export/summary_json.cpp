@@ -213,6 +213,30 @@ Json AdvancedStudyResultsJson(const AdvancedStudyOutcome& outcome,
   return results;
 }
 
+Json SpectrumResultsJson(const SpectrumPlan& plan, const SpectrumOutcome& outcome,
+                         const std::string& picture) {
+  Json periods = Json::array();
+  for (const double period : plan.periods) periods.push_back(JsonNumber(period));
+  return {{"spectrum", DescribeSpectrum(plan.settings)},
+          {"periods", std::move(periods)},
+          {"interrupted", outcome.interrupted},
+          {"pointsWritten", outcome.pointsWritten},
+          {"periodsWritten", outcome.periodsWritten},
+          {"pointsNotReached", outcome.pointsNotReached},
+          {"pointsFaulted", outcome.pointsFaulted},
+          {"pointsRunFault", outcome.pointsRunFault},
+          {"files", outcome.written},
+          {"picture", picture.empty() ? Json(nullptr) : Json(picture)}};
+}
+
+Json SpectrumEngineeringJson(const SpectrumSettings& settings) {
+  const char* kind = settings.kind == SpectrumKind::Strength    ? "strength-ratio"
+                     : settings.kind == SpectrumKind::Reduction ? "reduction"
+                                                                : "ductility";
+  return {{kind, JsonNumber(settings.target)},
+          {"damping-ratio", JsonNumber(settings.dampingRatio)}};
+}
+
 Json SummaryJson(const ProgramInfo& program, const Workbench& bench, Json records,
                  Json results, const Json& engineering) {
   return {{"program", program.program},

@@ -20,6 +20,7 @@
 #include "io/file_result.h"
 #include "records/record_file.h"
 #include "solve/workbench.h"
+#include "spectra/spectrum_run.h"
 #include "studies/advanced_loop.h"
 #include "studies/parametric_loop.h"
 
@@ -66,6 +67,16 @@ Json StudyResultsJson(const StudyOutcome& outcome, const CompanionFile* csv = nu
 // ("csv": the paths of those written completely, "" for the others).
 Json AdvancedStudyResultsJson(const AdvancedStudyOutcome& outcome,
                               const std::vector<CompanionFile>* csv = nullptr);
+
+// A spectrum run: what it computed (DescribeSpectrum), at which periods, the points and periods
+// written, those whose ductility was not reached or whose modified model faulted, those whose
+// run met a fault, the files, and `picture` (null when none was drawn).
+Json SpectrumResultsJson(const SpectrumPlan& plan, const SpectrumOutcome& outcome,
+                         const std::string& picture);
+
+// The engineering inputs a spectrum used, by option name: its kind's option ("strength-ratio",
+// "reduction" or "ductility") with the target, and "damping-ratio".
+Json SpectrumEngineeringJson(const SpectrumSettings& settings);
 
 // The whole summary: program, version, command, arguments, the inputs of `bench` (with
 // `engineering` among those used), `records` (RecordsJson of what was studied) and `results`.

@@ -35,7 +35,7 @@ std::vector<FileResult> WriteEnvelopeFiles(const Envelopes& envelopes, const std
       for (std::size_t i = 0; i < entries.size() && !writer.Failed(); ++i) {
         if (entries[i] == 0) continue;  // no file reached this value
         const double x = static_cast<double>(i) * step + from;
-        writer.WriteLine(detail::StudyNumber(x) + '\t' + detail::StudyNumber(entries[i]));
+        writer.WriteLine(StudyNumber(x) + '\t' + StudyNumber(entries[i]));
       }
     }
     if (FileResult closed = writer.Close()) {

@@ -55,7 +55,7 @@ void SelectChange(MainWindowInputs& inputs, StudyOption option) {
 }
 
 std::string StoppedAt(double x) {
-  return "The study stopped at the swept value " + detail::StudyNumber(x) + ": ";
+  return "The study stopped at the swept value " + StudyNumber(x) + ": ";
 }
 
 }  // namespace
@@ -123,6 +123,8 @@ void ClickStudyOption(MainWindowInputs& inputs, StudyOption clicked) {
   }
 }
 
+std::string StudyNumber(double value) { return FormatDefault(RoundToDecimals(value, 6)); }
+
 namespace detail {
 
 StudyRange ReadStudyRange(const MainWindowInputs& inputs) {
@@ -166,8 +168,6 @@ double RewrittenValue(StudyMode mode, double x, double m, double fy, double uy, 
   }
   return x;
 }
-
-std::string StudyNumber(double value) { return FormatDefault(RoundToDecimals(value, 6)); }
 
 std::string StudyFilePath(const std::string& folder, const std::string& outputName) {
   return (std::filesystem::path(folder) /

@@ -48,6 +48,9 @@ enum class StudyOption { VaryMass, VaryElasticPeriod, VaryPlasticPeriod, ChangeM
 void ClickStudyOption(MainWindowInputs& inputs, StudyOption clicked);
 
 inline constexpr const char* kDefaultStudyFileName = "lresults.out";
+
+// A number as the study files write it: rounded to 6 decimals, default form ("inf", "nan").
+std::string StudyNumber(double value);
 inline constexpr const char* kStudyHeader =
     "Varying Qty\tOrig Peak U\tMod Peak U\tAbs Peak U Err\tRel Peak U Err\t"
     "Orig Peak Eh\tMod Peak Eh\tAbs Peak Eh Err\tRel Peak Eh Err";

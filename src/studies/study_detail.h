@@ -42,9 +42,6 @@ double RewrittenValue(StudyMode mode, double x, double m, double fy, double uy, 
 // default number form ("inf", "-inf", "nan" for non-finite values), TAB-separated.
 std::string StudyLine(double x, const ExperimentResults& results);
 
-// A number as the study files write it: rounded to 6 decimals, default form.
-std::string StudyNumber(double value);
-
 // `folder`/`outputName`, or `folder`/kDefaultStudyFileName when the name is empty.
 std::string StudyFilePath(const std::string& folder, const std::string& outputName);
 

@@ -47,7 +47,7 @@ TEST(StudyFileReader, RefusesWhatNoStudyWrites) {
       ASSERT_EQ(study.lines.size(), 1u) << r.name;
       std::string written;  // the numbers joined as the study files write them
       for (const double v : study.lines[0])
-        written += (written.empty() ? "" : "\t") + detail::StudyNumber(v);
+        written += (written.empty() ? "" : "\t") + StudyNumber(v);
       EXPECT_EQ(written, r.reason) << r.name;  // read back as written
       continue;
     }

@@ -117,6 +117,10 @@ std::optional<QByteArray> DrawFigurePicture(const CurvePlot& plot, const Picture
 
 FileResult SaveFigurePicture(const CurvePlot& plot, const PictureSize& size,
                              const std::string& path, const std::string& format) {
+  if (format.empty()) {
+    return FileResult::Failure(path, "the extension names no picture format: use .png, .jpg, "
+                                     ".svg or .pdf");
+  }
   const std::optional<QByteArray> bytes = DrawFigurePicture(plot, size, format);
   if (!bytes) return FileResult::Failure(path, "the figure could not be drawn as " + format);
   return WriteFileBytes(

@@ -48,8 +48,9 @@ int32_t RasterPixels(int32_t side, int32_t dpi);
 std::optional<QByteArray> DrawFigurePicture(const CurvePlot& plot, const PictureSize& size,
                                             const std::string& format);
 
-// DrawFigurePicture written to `path`: done, or the file with the reason (nothing to draw, or
-// the system's reason it could not be written).
+// DrawFigurePicture written to `path`: done, or the file with the reason (an empty `format`:
+// the extension names no picture format; nothing to draw; or the system's reason it could not
+// be written).
 FileResult SaveFigurePicture(const CurvePlot& plot, const PictureSize& size,
                              const std::string& path, const std::string& format);
 
