@@ -11,7 +11,6 @@
 #include "app/graph_window.h"
 #include "app_test_support.h"
 #include "support/command_runner.h"
-#include "support/scratch_folder.h"
 
 namespace quarvel::app {
 namespace {
