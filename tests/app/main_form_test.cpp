@@ -358,7 +358,8 @@ TEST_F(MainFormTest, SinusoidDialogRefusalKeepsTheSetOkReplacesIt) {
 }
 
 // A solve whose shown experiment has no finite value says so in the status bar; a sound solve
-// takes the notice away.
+// takes the notice away. Fy = 1e308 makes both models fail at the first step after the initial
+// state, the last sample the notice counts as the start.
 TEST_F(MainFormTest, ASolveWithoutAFiniteValueSaysSo) {
   Box("txtFy")->setText("1e308");
   Click("cmdCreateExperiment");
