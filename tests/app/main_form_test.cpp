@@ -207,8 +207,8 @@ TEST_F(MainFormTest, LoopsWindowListsTheLoopsAndTheGraphMarksTheViolations) {
 
 // Load shows the file; Cancel shows the set there is afresh (experiment 1, U against F, a new
 // solve). A file chosen under the ground-motion records filter is read as a record, whatever it
-// holds: plain words or nothing fail as a record does, and the set stays. A failed load of a
-// set says so and empties the set and the lists.
+// holds: plain words, nothing or a file that is not there fail as a record does, and the set
+// stays. A failed load of a set says so and empties the set and the lists.
 TEST_F(MainFormTest, LoadCancelAndFailedLoads) {
   log.answers = {WriteFile("two.quarvel", testing::kTwoExperiments)};
   Click("cmdLoadExperiments");
@@ -223,9 +223,10 @@ TEST_F(MainFormTest, LoadCancelAndFailedLoads) {
   EXPECT_TRUE(Solved());
 
   log.openFilter = kRecordFilesFilter;
-  for (const char* text : {"plain words\n", ""}) {
-    SCOPED_TRACE(text);
-    LoadRecords(WriteFile("words.txt", text), [](QWidget&) {});
+  for (const QString& path : {WriteFile("words.txt", "plain words\n"), WriteFile("empty.txt", ""),
+                              folder.filePath("missing.txt")}) {
+    SCOPED_TRACE(path.toStdString());
+    LoadRecords(path, [](QWidget&) {});
     EXPECT_TRUE(log.asked.last().startsWith("message critical: Error while loading the file!"));
     EXPECT_EQ(Entries(), "Pulse|Ground");
   }
@@ -241,7 +242,7 @@ TEST_F(MainFormTest, LoadCancelAndFailedLoads) {
   EXPECT_TRUE(Picture().isNull());
   Click("cmdLoadExperiments");  // cancelled with no set: nothing to show
   EXPECT_EQ(Entries(), "");
-  EXPECT_EQ(log.asked.size(), 9);
+  EXPECT_EQ(log.asked.size(), 11);
 }
 
 // A ground-motion record asks in its dialog only what the file leaves open: for one column of
