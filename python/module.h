@@ -55,6 +55,11 @@ std::string TextOfNumber(const py::handle& value, const char* option);
 // form), checked by the rule of `option`; ValueError with the command line's message otherwise.
 std::string NumberText(const py::handle& value, const char* option);
 
+// Runs the physical check of `input` on the number `text` given as `option`: ValueError when
+// it has no physical meaning, a UserWarning when it is possible but unlikely to be meant, with
+// the command line's text ("--damping-ratio 5: ...").
+void CheckPhysicalNumber(PhysicalInput input, const char* option, const std::string& text);
+
 // The threads of jobs= (None: one per hardware thread, else a whole number from 1), checked as
 // the command line checks --jobs.
 unsigned JobsOf(const py::handle& jobs);

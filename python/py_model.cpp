@@ -48,12 +48,15 @@ struct EngineeringNumber {
   const char* keyword;
   const char* option;
   std::optional<double> EngineeringInputs::*field;
+  std::optional<PhysicalInput> physical;
 };
 
 const EngineeringNumber kEngineeringNumbers[] = {
-    {"period", "--period", &EngineeringInputs::period},
-    {"damping_ratio", "--damping-ratio", &EngineeringInputs::dampingRatio},
-    {"strength_ratio", "--strength-ratio", &EngineeringInputs::strengthRatio},
+    {"period", "--period", &EngineeringInputs::period, std::nullopt},
+    {"damping_ratio", "--damping-ratio", &EngineeringInputs::dampingRatio,
+     PhysicalInput::DampingRatio},
+    {"strength_ratio", "--strength-ratio", &EngineeringInputs::strengthRatio,
+     PhysicalInput::StrengthRatio},
 };
 
 PyModel MakeModel(const py::kwargs& keywords) {
@@ -64,6 +67,10 @@ PyModel MakeModel(const py::kwargs& keywords) {
     for (const ModelNumber& number : kModelNumbers) {
       if (keyword != number.keyword) continue;
       model.inputs.*number.field = NumberText(value, number.option);
+      if (keyword == "alpha") {
+        CheckPhysicalNumber(PhysicalInput::PostYieldRatio, number.option,
+                            model.inputs.*number.field);
+      }
       if (number.given != nullptr) model.given.*number.given = true;
       known = true;
     }
@@ -78,7 +85,9 @@ PyModel MakeModel(const py::kwargs& keywords) {
     }
     for (const EngineeringNumber& number : kEngineeringNumbers) {
       if (keyword != number.keyword || value.is_none()) continue;
-      model.engineering.*number.field = Val(NumberText(value, number.option));
+      const std::string text = NumberText(value, number.option);
+      if (number.physical) CheckPhysicalNumber(*number.physical, number.option, text);
+      model.engineering.*number.field = Val(text);
       known = true;
     }
     if (keyword == "skip_in_dominance_zone") {
@@ -139,6 +148,17 @@ std::string NumberText(const py::handle& value, const char* option) {
     throw py::value_error(fault);
   }
   return text;
+}
+
+void CheckPhysicalNumber(PhysicalInput input, const char* option, const std::string& text) {
+  const std::optional<double> value = ParseWholeNumber(text);
+  if (!value) return;  // the option's own rule has refused it
+  const InputCheck check = CheckPhysicalInput(input, *value);
+  if (check.verdict == InputVerdict::Accepted) return;
+  const std::string message = std::string(option) + ' ' + text + ": " + check.reason;
+  if (check.verdict == InputVerdict::Refused) throw py::value_error(message);
+  py::module_::import("warnings")
+      .attr("warn")(message, py::module_::import("builtins").attr("UserWarning"), 2);
 }
 
 unsigned JobsOf(const py::handle& jobs) {

@@ -126,12 +126,19 @@ py::object Spectrum(const py::object& recordsObject, const py::object& periodsOb
     if (value->is_none()) continue;
     ++given;
     plan.settings.kind = kind;
-    plan.settings.target = Val(SpectrumNumber(*value, option));
+    const std::string text = SpectrumNumber(*value, option);
+    CheckPhysicalNumber(kind == SpectrumKind::Strength    ? PhysicalInput::StrengthRatio
+                        : kind == SpectrumKind::Reduction ? PhysicalInput::Reduction
+                                                          : PhysicalInput::Ductility,
+                        option, text);
+    plan.settings.target = Val(text);
   }
   if (given != 1) throw py::value_error(kSpectrumKindMessage);
   ReadModelParameters(model.Applied(), plan.settings.model);
   plan.settings.model.mass = Val(SpectrumNumber(mass, "--mass"));
-  plan.settings.dampingRatio = Val(SpectrumNumber(dampingRatio, "--damping-ratio"));
+  const std::string damping = SpectrumNumber(dampingRatio, "--damping-ratio");
+  CheckPhysicalNumber(PhysicalInput::DampingRatio, "--damping-ratio", damping);
+  plan.settings.dampingRatio = Val(damping);
 
   const std::vector<Experiment> records = ExperimentsOf(recordsObject);
   for (std::size_t i = 0; i < records.size(); ++i) {

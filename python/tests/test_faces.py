@@ -61,6 +61,13 @@ ERROR_CASES = [
     ("spectrum_displacement",
      lambda: quarvel.spectrum(quarvel.displacement_protocol("dc1"), [1], ductility=2),
      ValueError, None),
+    ("damping_ratio_in_percent", lambda: quarvel.Model(damping_ratio=2), ValueError,
+     ["solve", "--damping-ratio", "2"]),
+    ("spectrum_ductility_below_1", lambda: quarvel.spectrum(BUILTIN, [1], ductility=0.5),
+     ValueError, ["spectrum", ELCENTRO, "--periods", "1", "--ductility", "0.5"]),
+    ("spectrum_damping_in_percent",
+     lambda: quarvel.spectrum(BUILTIN, [1], ductility=2, damping_ratio=5), ValueError,
+     ["spectrum", ELCENTRO, "--periods", "1", "--ductility", "2", "--damping-ratio", "5"]),
     ("loop_step_zero", lambda: quarvel.loop(BUILTIN, step=0), ValueError,
      ["loop", "--step", "0", "--dir", "{tmp}"]),
     ("jobs_zero", lambda: quarvel.solve(BUILTIN, jobs=0), ValueError,
@@ -81,6 +88,13 @@ def test_bad_input_raises_the_command_line_text(tmp_path, name, call, error, cli
         arguments = [a.replace("{tmp}", str(tmp_path)) for a in cli_arguments]
         stderr = run_cli(*arguments).stderr
         assert str(raised.value) in stderr, name
+
+
+def test_unlikely_inputs_warn_with_the_command_line_text():
+    stderr = run_cli("solve", "--alpha", "1.5").stderr
+    with pytest.warns(UserWarning) as warned:
+        quarvel.Model(alpha=1.5)
+    assert str(warned[0].message) in stderr
 
 
 def long_record(samples=200_000):

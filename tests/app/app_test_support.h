@@ -23,6 +23,7 @@
 #include "app/graph_box.h"
 #include "app/main_form.h"
 #include "app/qt_dialogs.h"
+#include "support/scratch_folder.h"
 
 namespace quarvel::app::testing {
 
@@ -107,10 +108,10 @@ class FormTest : public ::testing::Test {
     EXPECT_GE(file.write(contents), 0) << name.toStdString();
     return file.fileName();
   }
+  // The lines of the scratch folder's file `name` (none when it is missing).
   QStringList FileLines(const QString& name) {
-    QFile file(folder.filePath(name));
-    if (!file.open(QIODevice::ReadOnly)) return {};
-    return QString::fromLatin1(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    const std::string text = test::ReadWholeFile(folder.filePath(name).toStdString());
+    return QString::fromStdString(text).split("\r\n", Qt::SkipEmptyParts);
   }
   // The experiment list's entries joined by "|".
   QString Entries() {
@@ -150,6 +151,20 @@ class FormTest : public ::testing::Test {
       }
     });
     timer->start(10);
+  }
+
+  // Loads the files of `paths` (one answer, a file a line), each record dialog answered by
+  // `fill` and then closed by `button`.
+  void LoadRecords(const QString& paths, std::function<void(QWidget&)> fill,
+                   const char* button = "cmdOk") {
+    log.answers = {paths};
+    for (int i = 0; i < paths.count('\n') + 1; ++i) {
+      AnswerNextDialog([fill, button](QWidget& dialog) {
+        fill(dialog);
+        dialog.findChild<QAbstractButton*>(button)->click();
+      });
+    }
+    Click("cmdLoadExperiments");
   }
 
   QTemporaryDir folder;

@@ -20,22 +20,6 @@ namespace {
 
 class WorkTest : public testing::FormTest {
  protected:
-  // Makes the long sinusoid; `meanwhile` runs once its solve has begun.
-  void CreateLongSinusoid(const std::function<void()>& meanwhile) {
-    AnswerNextDialog([](QWidget& dialog) {
-      dialog.findChild<QLineEdit*>("txtCycles")->setText("1000");
-      dialog.findChild<QLineEdit*>("txtTimeStep")->setText("0.01");
-      dialog.findChild<QPushButton*>("cmdOk")->click();
-    });
-    QTimer watch;
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-      if (!form->Working()) return;
-      watch.stop();
-      meanwhile();
-    });
-    watch.start(10);
-    Click("cmdDCSinusoidal");
-  }
   // The longest wait in ms of the events another thread posts to the window every 5 ms for
   // `milliseconds`.
   double LongestWaitOfPostedEvents(int milliseconds) {
@@ -70,7 +54,16 @@ TEST_F(WorkTest, TheWindowAnswersWhileItSolvesAndCancelOrClosingEndTheSolve) {
   for (const bool closing : {false, true}) {
     SCOPED_TRACE(closing ? "closing" : "Cancel");
     QString progress;
-    CreateLongSinusoid([&] {
+    AnswerNextDialog([](QWidget& dialog) {
+      dialog.findChild<QLineEdit*>("txtCycles")->setText("1000");
+      dialog.findChild<QLineEdit*>("txtTimeStep")->setText("0.01");
+      dialog.findChild<QPushButton*>("cmdOk")->click();
+    });
+    // Once the solve has begun:
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+      if (!form->Working()) return;
+      watch.stop();
       const QProgressBar* bar = Find<QProgressBar>("progressWork");
       EXPECT_TRUE(QTest::qWaitFor([bar] { return bar->value() > 0; }));
       progress = bar->text();
@@ -83,6 +76,8 @@ TEST_F(WorkTest, TheWindowAnswersWhileItSolvesAndCancelOrClosingEndTheSolve) {
         Click("cmdCancelWork");
       }
     });
+    watch.start(10);
+    Click("cmdDCSinusoidal");
     EXPECT_TRUE(progress.contains(" of 800002 samples, about ")) << progress.toStdString();
     EXPECT_TRUE(Bench().results.Records().empty());
     EXPECT_TRUE(Find<QWidget>("cmdSolve")->isEnabled());

@@ -14,11 +14,8 @@ TEST(PlaybackClock, PaceOfTheSlider) {
     int32_t slider;
     double pace;
   };
-  const Row rows[] = {{.slider = 9, .pace = 10},
-                      {.slider = 1, .pace = 2},
-                      {.slider = 0, .pace = 1},
-                      {.slider = -1, .pace = 0.5},
-                      {.slider = -9, .pace = 0.1}};
+  const Row rows[] = {{.slider = 9, .pace = 10}, {.slider = 1, .pace = 2}, {.slider = 0, .pace = 1},
+                      {.slider = -1, .pace = 0.5}, {.slider = -9, .pace = 0.1}};
   for (const Row& row : rows) EXPECT_DOUBLE_EQ(SpeedFactor(row.slider), row.pace) << row.slider;
 }
 

@@ -69,9 +69,8 @@ TEST(TickTextLast, HalvesToEvenWhateverTheRoundingMode) {
     ASSERT_EQ(std::fesetround(mode), 0);
     const std::optional<int32_t> last = TickTextLast(2.5, 1);
     const std::optional<int32_t> huge = TickTextLast(1e40, 1), none = TickTextLast(1, 0);
-    TextStyle style;
-    style.Size = 5;  // 100 / 40 = 2.5 pixels
-    const std::optional<LogicalFont> font = MakeFont(style, 0, 40);
+    // 5 points at 40 twips per pixel: 100 / 40 = 2.5 pixels.
+    const std::optional<LogicalFont> font = MakeFont(TextStyle{.Size = 5}, 0, 40);
     std::fesetround(FE_TONEAREST);
     // Huge and none are refused: no 32-bit count.
     EXPECT_EQ(last, 2) << "mode " << mode;

@@ -97,12 +97,9 @@ TEST(ExperimentsOverlayPlot, OneColourPerExperimentNamedAndTheModelsKeys) {
 // ratio's mean is the mean of the records' ratios. A single record draws its two curves.
 TEST(SpectrumPlot, RecordsThinMeansThickOverTheSolvedPoints) {
   std::vector<SpectrumPoint> points;
-  for (const auto& [period, record, u, uModified] : {std::tuple{1.0, 1, 0.2, 0.3},
-                                                     {0.5, 1, 0.1, 0.1},
-                                                     {0.5, 2, 0.3, 0.5},
-                                                     {1.0, 2, 0.4, 0.5},
-                                                     {1.5, 1, 0.6, 0.9},
-                                                     {1.5, 2, 9.0, 9.0}}) {
+  for (const auto& [period, record, u, uModified] :
+       {std::tuple{1.0, 1, 0.2, 0.3}, {0.5, 1, 0.1, 0.1}, {0.5, 2, 0.3, 0.5},
+        {1.0, 2, 0.4, 0.5}, {1.5, 1, 0.6, 0.9}, {1.5, 2, 9.0, 9.0}}) {
     SpectrumPoint& p = points.emplace_back();
     p.period = period;
     p.record = record;

@@ -31,7 +31,7 @@ std::pair<int, QRect> Ink(const QImage& image) {
   return ink;
 }
 
-// Lines through the given points, one pen, on a white 30 x 30 canvas.
+// Lines through the given points in one black pen of `width`.
 const QImage& Polyline(QImageCanvas& canvas, std::vector<QPoint> points, int32_t width = 1) {
   canvas.SelectPen(Pen{kPenSolid, width, kBlack});
   canvas.MoveTo(points[0].x(), points[0].y());
@@ -68,9 +68,7 @@ TEST(QImageCanvas, EndPixelNotDrawnInAnyDirection) {
   EXPECT_FALSE(Inked(image, 5, 15));
   // Far-away ends are clipped, not lost.
   QImageCanvas wide(40, 40, kWhite);
-  wide.SelectPen(Pen{kPenSolid, 3, kBlack});
-  wide.MoveTo(-2000000000, 20);
-  wide.LineTo(2000000000, 20);
+  Polyline(wide, {{-2000000000, 20}, {2000000000, 20}}, 3);
   for (int x = 0; x < 40; ++x) ASSERT_TRUE(Inked(wide.Image(), x, 20)) << x;
 }
 
@@ -99,19 +97,16 @@ TEST(QImageCanvas, PenStylesAlongTheLine) {
   }
 }
 
-LogicalFont NinePointTahoma(int32_t escapement = 0) {
-  return *MakeFont(TextStyle{}, escapement, 15.0);
-}
-
-// The ink lies inside the text box that the alignment places at (100, 50) and fills most of it;
-// at escapement 900 the text's top faces left and it runs upwards, centred on the point.
+// In nine-point Tahoma (the default style), the ink lies inside the text box that the alignment
+// places at (100, 50) and fills most of it; at escapement 900 the text's top faces left and it
+// runs upwards, centred on the point.
 TEST(QImageCanvas, TextInkInsideTheAlignedBox) {
   const std::tuple<TextAlign, int, bool> rows[] = {  // box left = 100 - width * this / 2
       {TextAlign::LeftTop, 0, false}, {TextAlign::CentreTop, 1, false},
       {TextAlign::RightBottom, 2, true}, {TextAlign::CentreBottom, 1, true}};
   for (const auto& [align, leftOfWidth, bottom] : rows) {
     QImageCanvas canvas(200, 100, kWhite);
-    ASSERT_TRUE(canvas.SelectFont(NinePointTahoma()));
+    ASSERT_TRUE(canvas.SelectFont(*MakeFont(TextStyle{}, 0, 15.0)));
     canvas.SetTextAlign(align);
     canvas.SetTextColour(kBlack);
     const TextExtent extent = canvas.MeasureText("H-4.00E+00");
@@ -124,7 +119,7 @@ TEST(QImageCanvas, TextInkInsideTheAlignedBox) {
     EXPECT_GT(ink.width(), extent.Width * 3 / 4) << static_cast<int>(align);
   }
   QImageCanvas canvas(100, 200, kWhite);
-  ASSERT_TRUE(canvas.SelectFont(NinePointTahoma(900)));
+  ASSERT_TRUE(canvas.SelectFont(*MakeFont(TextStyle{}, 900, 15.0)));
   canvas.SetTextAlign(TextAlign::CentreTop);
   canvas.SetTextColour(kBlack);
   const TextExtent extent = canvas.MeasureText("FORCE 1.5");
