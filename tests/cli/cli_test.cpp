@@ -184,7 +184,6 @@ TEST_F(CliTest, LoopJobsShardsAndInterruptWriteTheSameStudy) {
   const CliRun one = Ok(range + "--dir one/deep --jobs 1");  // no progress bar off a terminal
   EXPECT_EQ(one.err + one.out, "Study written to one/deep/lresults.out (31 values, 31 lines)\n");
   std::string expected = Read("one/deep/lresults.out");
-  EXPECT_EQ(expected.rfind("Varying plastic period by changing mass\r\nVarying Qty\t", 0), 0u);
   const CliRun shards = Shell("for k in 1 2 3 4; do " + kCli + range +
                               "--dir shards --jobs 1 --shard $k/4 & done; wait");
   EXPECT_EQ(shards.status, 0) << shards.err;
@@ -394,9 +393,6 @@ const ErrorCase kErrorCases[] = {
     {"loops_csv_unwritable", "loops --csv no/l.csv", 1, "The loops were not written"},
     {"ambiguous_a", "solve --a 0.1", 2, "--a: ambiguous: give --A"},
     {"bad_method", "solve --method fast", 2, "--method"},
-    // Numbers: the whole text one number (each model option's bad texts:
-    // tests/reliability).
-    {"text_after_equals", "solve --Fy=abc", 2, "--Fy: \"abc\" is not a number"},
     {"clamped_sub_steps", "solve --method euler --euler-steps 500", 0,
      "note: --euler-steps 500: 128 sub-step"},
     // The sinusoid: five finite numbers, a period and time step above 0, cycles
@@ -411,9 +407,6 @@ const ErrorCase kErrorCases[] = {
     {"sine_zero_cycles", "solve --mass -1 --method euler --sine 1,0.1,1,0,0.02", 0, ""},
     // A study names per study file the swept values where the all-reversal
     // weight faulted (P = -1: a ratio of 0 gives an infinite weight).
-    {"loop_weight_faults",
-     "loop --jobs 2 -o s.out --from 2 --to 3 --step 0.5 --vary mass --by mass --P -1", 0,
-     "s.out: ERRRR at 3 of 3 swept values (2 to 3): "},
     {"advanced_loop_weight_faults",
      "advanced-loop --dir series --threshold 0.001 --from 2 --to 3 --step 0.5 --vary mass --by "
      "mass --P -1", 0, "1 a.quarvel.out: ERRRR at 3 of 3 swept values (2 to 3): "},
@@ -427,20 +420,14 @@ const ErrorCase kErrorCases[] = {
     {"advanced_loop_same_records", "advanced-loop --records one.txt ./one.txt", 2,
      "--records: two files are"},
     // Records.
-    {"record_text_in_value_column", "solve --load one.txt --load text.csv --dt 0.01", 1,
-     "text.csv: line 3: text where a number belongs (column \"a\"): \"n/a\""},
     {"record_without_time_step", "solve --load one.txt", 1,
      "Give the time step with --dt SECONDS."},
     {"record_zero_time_step", "solve --load one.txt --dt 0", 2, "--dt: \"0\": the time step must"},
     {"record_zero_scale", "solve --load one.txt --dt 0.1 --scale 0", 2, "--scale: \"0\": a scale"},
     {"check_scaled_record", "check a.at2 --scale -2 --json", 0, "\"scaleFactor\": -2"},
     {"check_scaled_text", "check a.at2 --scale 2", 0, "Scale factor :\t2 (every sample"},
-    // What an AT2 header says, through each command that reads records; a
-    // velocity or an option that contradicts the header is refused, a record in
-    // cm/s2 is stored in m/s2.
-    {"load_velocity_record", "solve --load v.at2", 1,
-     "v.at2: line 3: the header says \"VELOCITY TIME SERIES IN UNITS OF CM/S\": a velocity"},
-    {"load_record_in_cm_s2", "solve --load a.at2 --method euler", 0, "Units :\tNo unit system"},
+    // What an AT2 header says, through each command that reads records; an option
+    // that contradicts the header is refused.
     {"check_record_in_cm_s2", "check a.at2 --json", 0, "\"unitsWritten\": \"CM/S/S\""},
     {"convert_units_contradict_header", "convert a.at2 --units g -o f.quarvel", 2,
      "--units g contradicts a.at2: line 3: the header says \"ACCELERATION TIME SERIES IN UNITS"},
@@ -522,12 +509,10 @@ TEST_P(CliErrorTest, FailsWithStatusAndMessage) {
   dir.Write("zero.quarvel", "1\nNo weight\n0\n1\n0\n0\n0\nForce\nnone\n0.02\n2\n0\n1\n");
   dir.Write("one.txt", "1\n2\n");
   dir.Write("uneven.txt", "0 1\n0.02 2\n0.05 3\n");
-  dir.Write("text.csv", "t,a\n0,1\n0.01,n/a\n");
   dir.Write("commas.txt", "0.01,0.5\n0.02,0.7\n0.03,0.1\n");
   dir.Write("slip.quarvel", "1\nP\n1\n1\n0\n0\n0\nForse\nnone\n0.02\n2\n0\n1\n");
   const std::string head = "PEER NGA\nQuake\n", values = "\nNPTS= 3, DT= .01 SEC\n 0 -5 2\n";
   dir.Write("a.at2", head + "ACCELERATION TIME SERIES IN UNITS OF CM/S/S" + values);
-  dir.Write("v.at2", head + "VELOCITY TIME SERIES IN UNITS OF CM/S" + values);
   dir.Write("series/1 a.quarvel", SineFile(5, 1, 501));  // the first built-in experiment
   const CliRun run = Run(GetParam().arguments);
   EXPECT_EQ(run.status, GetParam().status) << run.err;

@@ -20,10 +20,6 @@ using test::RunCli;
 const std::string kRecord =
     "1\nRamp\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n6\n0\n20\n40\n40\n20\n0\n";
 
-std::string Reason(const std::string& path, int error) {
-  return path + ": " + std::strerror(error);
-}
-
 // A full disk (a link to /dev/full) and a path that is a folder, for each command. (A path below
 // a regular file or in a missing folder: the command-line test's failures.)
 TEST(WriteFaults, ReportStudyAndPictureFailWithFileAndReason) {
@@ -40,7 +36,8 @@ TEST(WriteFaults, ReportStudyAndPictureFailWithFileAndReason) {
           "plot --method euler -o " + Quote(path.string())}) {
       const CliRun run = RunCli(scratch.Path(), arguments);
       EXPECT_EQ(run.status, 1) << arguments << run.err;
-      EXPECT_NE(run.err.find(Reason(path.string(), error)), std::string::npos) << run.err;
+      EXPECT_NE(run.err.find(path.string() + ": " + std::strerror(error)), std::string::npos)
+          << run.err;
       EXPECT_EQ(run.out.find("written"), std::string::npos) << run.out;
     }
   }
@@ -67,7 +64,7 @@ TEST(AdvancedLoopWriteFaults, NamesTheFilesAndListsOnlyThoseWritten) {
                                     {"./" + third + ".out", ENOSPC},
                                     {"./EnvRelErrorUPos.out", EISDIR},
                                     {"./EnvRelErrorEhPos.out", ENOSPC}}) {
-    EXPECT_NE(run.err.find(Reason(file, error)), std::string::npos) << run.err;
+    EXPECT_NE(run.err.find(file + ": " + std::strerror(error)), std::string::npos) << run.err;
     EXPECT_EQ(run.out.find(file), std::string::npos) << run.out;
   }
   EXPECT_NE(run.out.find("Study written to ./" + second + ".out"), std::string::npos) << run.out;
