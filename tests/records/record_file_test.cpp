@@ -85,7 +85,7 @@ TEST(BadRecord, FailsNamingTheLine) {
       {"empty.at2", "", 1, "the file is empty"},
       {"empty.csv", "", 1, "the file is empty"},
       {"noheader.csv", "0,1\n0.02,2\n", 1, "needs a header row"},
-      {"text.csv", "t,a\n0,1\n0.02,n/a\n", 3, "column \"a\""},
+      {"text.csv", "t,a\n0,1\n0.02,n/a\n", 3, "text where a number belongs (column \"a\")"},
       {"short.csv", "t,a\n0,1\n0.02\n", 3, "1 fields here, 2 in the header"},
       {"quote.csv", "t,\"a\n0,1\n", 1, "quote is not closed"},
       {"header.csv", "t,a\n", 1, "no values below the header"},
