@@ -121,7 +121,6 @@ TEST_F(CliTest, RecordsConvertSolveWithHistoriesAndSummary) {
             {"Histories written to h (3 file(s))\n"});
   const std::string history = Read("h/3-IMPERIAL_VALLEY_05_19_40_EL_CENTRO_ARRAY_9_180.csv");
   EXPECT_EQ(history.rfind("t_s,ag_g,orig_U_m,", 0), 0u);
-  EXPECT_EQ(std::count(history.begin(), history.end(), '\n'), 1561);
   nlohmann::json summary = nlohmann::json::parse(Read("s.json"));
   EXPECT_EQ(summary["command"], "solve");
   EXPECT_EQ(summary["inputs"]["used"]["method"], "Euler");

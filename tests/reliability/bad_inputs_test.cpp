@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <ostream>
 #include <set>
 #include <string>
 #include <tuple>
@@ -89,8 +88,6 @@ const Box kBoxes[] = {
      .method = "euler-doubling"},
     {.name = "EulerSteps", .text = &Inputs::txtSolutionEulerSteps, .option = "--euler-steps"},
 };
-
-void PrintTo(const Box& box, std::ostream* os) { *os << box.name; }
 
 class BadBoxTest : public testing::TestWithParam<Box> {};
 

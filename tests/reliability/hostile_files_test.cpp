@@ -74,8 +74,6 @@ const HostileFile kHostileFiles[] = {
      [](std::string& chunk) { chunk.assign(1 << 20, 'x'); }},
 };
 
-void PrintTo(const HostileFile& c, std::ostream* os) { *os << c.name; }
-
 class HostileFileTest : public testing::TestWithParam<HostileFile> {};
 
 // quarvel-cli check, which loads without solving: the record, or status 1 with the message, the
