@@ -15,6 +15,7 @@
 #include "export/study_csv.h"
 #include "csv_reader.h"
 #include "studies/advanced_loop.h"
+#include "studies/study_test_support.h"
 #include "text/number_text.h"
 
 namespace quarvel {
@@ -37,11 +38,7 @@ SeriesFile ScaledSines(const std::string& name, double scale) {
 
 TEST(StudyCsv, CompanionsReadBackToTheStudyAndItsEnvelopes) {
   const test::ScratchFolder folder;
-  Workbench bench;
-  std::tie(bench.inputs.txtFrom, bench.inputs.txtTo, bench.inputs.txtStep) =
-      std::tuple("0.5", "2", "0.25");
-  bench.inputs.optSolutionRKStepDoubling = false;
-  bench.inputs.optSolutionEuler = true;
+  Workbench bench = testing::EulerBench(ExperimentSet{}, "0.5", "2", "0.25");
   // A record name that CSV must quote, and two records that set different entries.
   const std::vector<SeriesFile> files{ScaledSines("Sines, \"small\"", 0.05),
                                       ScaledSines("Sines large", 1.3)};
