@@ -68,9 +68,7 @@ TEST_F(ReachTest, SeveralFilesLoadAsOneSet) {
   const QString csv = WriteFile("two.csv", "t,first,second\n0,1,2\n0.1,3,4\n");
   const QString quarvel = WriteFile("two.quarvel", testing::kTwoExperiments);
   LoadRecords(csv + "\n" + quarvel, [](QWidget& dialog) {
-    auto* column = dialog.findChild<QComboBox*>("cboRecordColumn");
-    EXPECT_EQ(column->count(), 2);
-    column->setCurrentIndex(1);
+    dialog.findChild<QComboBox*>("cboRecordColumn")->setCurrentIndex(1);
   });
   EXPECT_EQ(Entries().toStdString(), "two|Pulse|Ground");
   EXPECT_EQ(Bench().experiments.At(1).acceleration[2], 4.0);

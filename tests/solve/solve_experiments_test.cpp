@@ -61,7 +61,6 @@ TEST(RunFaults, FirstFaultySampleAndCount) {
     const RunFault fault = FindRunFault(h, row.stopped, row.stoppedAt);
     EXPECT_EQ(fault.firstSample, row.firstSample);
     EXPECT_EQ(fault.nonFiniteSamples, row.nonFinite);
-    EXPECT_EQ(fault.stopped, row.stopped);
     EXPECT_EQ(fault.time, row.time);
   }
 }
