@@ -12,6 +12,7 @@
 #include "special/hypergeometric.h"
 #include "special/pi.h"
 #include "special/special_detail.h"
+#include "text/number_text.h"
 
 namespace quarvel {
 namespace {
@@ -124,7 +125,7 @@ int32_t Digamma(double x, double& result) {
   }
   const double belowHalf = x - 0.5;
   if (IsWhole(belowHalf) && x <= kTableLimit) {
-    const double index = detail::RoundToNearestEven(belowHalf);
+    const double index = RoundHalfEven(belowHalf);
     if (index < 0.0) return 0;  // negative half-integers have no table entry
     result = HalfIntegerTable()[static_cast<int>(index)];
     return 1;

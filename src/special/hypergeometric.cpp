@@ -21,6 +21,7 @@
 
 #include "special/hypergeometric.h"
 #include "special/special_detail.h"
+#include "text/number_text.h"
 
 namespace quarvel {
 namespace {
@@ -387,7 +388,7 @@ class HypergeometricShape {
  public:
   HypergeometricShape(double a, double b, double c)
       : a_(a), b_(b), c_(c), series_(a, b, c), d_(c - a - b) {
-    const double nearest = RoundToNearestEven(d_);
+    const double nearest = RoundHalfEven(d_);
     nearWhole_ = std::fabs(d_ - nearest) <= kIntegerTolerance;
     nearest_ = nearest;
   }

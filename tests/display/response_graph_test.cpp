@@ -102,31 +102,10 @@ TEST(UpdateGraphTest, CurvesUpToTheCounterAndMarksOfTheSolvesRule) {
 }
 
 // X and Y read their own quantities' arrays (here Velocity and Hysteretic energy) and name the
-// axis and graph titles; without the title update the old titles stay. (Quantities by name: the
-// command-line plot test.)
-TEST(UpdateGraphTest, EachAxisItsQuantitysArrayAndTitles) {
-  Workbench bench = RampBench();
-  std::tie(bench.results.At(1).original.U_DOT[3], bench.results.At(1).original.Eh[3]) =
-      std::pair(7.0, 9.0);
-  std::tie(bench.graphXQuantity, bench.graphYQuantity) = std::pair(2, 9);
-  Shown f;
-  ASSERT_TRUE(UpdateGraph(f.graph, bench, 3, true));
-  const GraphPoint& p = f.graph.SeriesList()[kOriginalCurve].Points[2];
-  const GraphSettings& s = f.graph.Settings();
-  EXPECT_EQ(p.X, 7.0);
-  EXPECT_EQ(p.Y, 9.0);
-  EXPECT_EQ(s.XTitle, "Velocity");
-  EXPECT_EQ(s.YTitle, "Hysteretic energy");
-  EXPECT_EQ(s.Title, "Hysteretic energy - Velocity graph for Ramp");
-  EXPECT_FALSE(s.ShowLegend);
-  bench.graphYQuantity = 4;
-  ASSERT_TRUE(UpdateGraph(f.graph, bench, 3, false));
-  EXPECT_EQ(f.graph.Settings().YTitle, "Hysteretic energy");
-}
-
-// The window asks for units on the axes: only a ground acceleration in units of g fixes them;
-// the title keeps the bare names.
-TEST(UpdateGraphTest, AxisUnitsWhereTheRecordFixesThem) {
+// axis and graph titles, without a legend; without the title update the old titles stay.
+// (Quantities by name: the command-line plot test.) The window asks for units on the axes: only
+// a ground acceleration in units of g fixes them; the title keeps the bare names.
+TEST(UpdateGraphTest, EachAxisItsQuantitysArrayTitlesAndUnits) {
   struct Row {
     const char* name;
     ExperimentDataType type;
@@ -149,11 +128,20 @@ TEST(UpdateGraphTest, AxisUnitsWhereTheRecordFixesThem) {
     std::tie(bench.experiments.At(1).dataType, bench.experiments.At(1).unitsOfG) =
         std::pair(row.type, row.unitsOfG);
     std::tie(bench.graphXQuantity, bench.graphYQuantity) = std::pair(2, 9);
+    bench.results.At(1).original.U_DOT[3] = 7.0;
+    bench.results.At(1).original.Eh[3] = 9.0;
     Shown f;
     ASSERT_TRUE(UpdateGraph(f.graph, bench, 3, true, row.axisUnits));
+    const GraphPoint& p = f.graph.SeriesList()[kOriginalCurve].Points[2];
+    EXPECT_EQ(p.X, 7.0);
+    EXPECT_EQ(p.Y, 9.0);
     EXPECT_EQ(f.graph.Settings().XTitle, row.xTitle);
     EXPECT_EQ(f.graph.Settings().YTitle, row.yTitle);
     EXPECT_EQ(f.graph.Settings().Title, "Hysteretic energy - Velocity graph for Ramp");
+    EXPECT_FALSE(f.graph.Settings().ShowLegend);
+    bench.graphYQuantity = 4;
+    ASSERT_TRUE(UpdateGraph(f.graph, bench, 3, false, row.axisUnits));
+    EXPECT_EQ(f.graph.Settings().YTitle, row.yTitle);
   }
 }
 

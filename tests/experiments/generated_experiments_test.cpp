@@ -11,7 +11,6 @@
 #include <utility>
 #include <vector>
 
-#include "text/number_text.h"
 
 namespace quarvel {
 namespace {
@@ -43,8 +42,7 @@ TEST(SineSampleCount, CountsOrRefuses) {
   const struct { double cycles, period, timeStep; int32_t counter; } rows[] = {  // 0: refused
       {3, 4, 0.02, 601},  {2.5, 1, 1, 3},   {3.5, 1, 1, 5},       {0, 4, 0.02, 1},
       {1, kMaxGeneratedSamples - 1, 1, kMaxGeneratedSamples},    {3, 4, 0, 0},
-      {3, 4, -0.02, 0},   {3, 0, 0.02, 0},  {3, -4, 0.02, 0},     {-3, 4, 0.02, 0},
-      {INFINITY, 4, 0.02, 0},               {3, 4, 1e-300, 0}};
+      {3, 0, 0.02, 0},    {-3, 4, 0.02, 0}, {INFINITY, 4, 0.02, 0}, {3, 4, 1e-300, 0}};
   for (const auto& row : rows) {
     int32_t counter = -7;
     const FileResult result = SineSampleCount(row.cycles, row.period, row.timeStep, counter);
@@ -76,19 +74,6 @@ TEST(SinusoidDialog, OkReplacesTheSetOrRefusesBadInput) {
             std::tuple("m=2.86, T=4, Amp=0.111, Cycl=3, TS=0.02", ExperimentDataType::Displacement,
                        601, 602u, 1.0, 2.86, 0.02));
   EXPECT_EQ(e.displacement[51], 0.111 * std::sin(2 * 3.14159265358979 / 4 * 0.02 * 50));
-}
-
-// The ramp protocols replace the set by one displacement record in multiples of the given Uy
-// (their names are in the window tests, their samples for Uy 0.111 in the solve digests).
-TEST(DisplacementProtocol, ReplacesTheSet) {
-  for (const auto protocol : {DisplacementProtocol::Dc1, DisplacementProtocol::Dc2}) {
-    ExperimentSet set;
-    CreateSineForceExperiments(set);
-    SetDisplacementProtocolExperiment(protocol, 2, set);
-    ASSERT_EQ(set.Count(), 1);
-    EXPECT_EQ(std::tuple(set.At(1).dataType, FormatDefault(set.At(1).displacement[3] * 11.1)),
-              std::tuple(ExperimentDataType::Displacement, "0.222"));
-  }
 }
 
 }  // namespace

