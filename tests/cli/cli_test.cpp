@@ -494,6 +494,9 @@ const ErrorCase kErrorCases[] = {
     {"spectrum_displacement_record",
      "spectrum one.txt --dt 0.02 --type displacement --periods 1 --ductility 4", 1,
      "one.txt: experiment 1 (one) prescribes the displacement"},
+    {"spectrum_problem_in_a_later_file",
+     "spectrum a.at2 massless.quarvel --periods 1 --ductility 4", 1,
+     "massless.quarvel: experiment 1 (No mass) has a mass of 0 kg"},
     {"spectrum_plot_of_a_shard",
      "spectrum zero.quarvel --periods 1 --ductility 4 --shard 1/2 --plot f.png", 2,
      "a shard (--shard) has only part of it"},
@@ -504,6 +507,7 @@ class CliErrorTest : public CliTest, public testing::WithParamInterface<ErrorCas
 TEST_P(CliErrorTest, FailsWithStatusAndMessage) {
   dir.Write("bad.quarvel", "zero experiments\n");
   dir.Write("zero.quarvel", "1\nNo weight\n0\n1\n0\n0\n0\nForce\nnone\n0.02\n2\n0\n1\n");
+  dir.Write("massless.quarvel", "1\nNo mass\n1\n0\n0\n0\n0\nForce\nnone\n0.02\n2\n0\n1\n");
   dir.Write("one.txt", "1\n2\n");
   dir.Write("uneven.txt", "0 1\n0.02 2\n0.05 3\n");
   dir.Write("commas.txt", "0.01,0.5\n0.02,0.7\n0.03,0.1\n");

@@ -99,6 +99,7 @@ TEST(BadRecord, FailsNamingTheLine) {
     EXPECT_EQ(load.result.lineNumber, line);
     EXPECT_NE(load.result.reason.find(reason), std::string::npos) << load.result.Describe();
     EXPECT_TRUE(load.records.experiments.empty());
+    EXPECT_EQ(load.needsTimeStep, std::string_view(file) == "values.txt");  // the --dt hint
   }
 }
 
@@ -155,19 +156,24 @@ std::string At2(const char* line) {
 // which is correctly rounded, it is exactly the literal.
 TEST(At2Header, DecidesTheTypeAndTheUnits) {
   struct Row { const char* line; RecordOptions options; ExperimentDataType type; int32_t unitsOfG;
-               double stored; const char* unitsSource; };
+               double stored; const char* unitsSource; const char* units; };
   const Row rows[] = {
-      {"ACCELERATION TIME SERIES IN UNITS OF G", {.units = G}, Acceleration, 1, 981, "header"},
-      {"ACCELERATION TIME SERIES IN UNITS OF CM/S^2", {}, Acceleration, 0, 9.81, "header"},
-      {"Acceleration time series in units of cm/sec/sec", {}, Acceleration, 0, 9.81, "header"},
-      {"ACCELERATION TIME SERIES IN UNITS OF M/S/S", {}, Acceleration, 0, 981, "header"},
-      {"ACCELERATION TIME SERIES IN UNITS OF MM/S2", {}, Acceleration, 0, 0.981, "header"},
+      {"ACCELERATION TIME SERIES IN UNITS OF G", {.units = G}, Acceleration, 1, 981, "header", "g"},
+      {"ACCELERATION TIME SERIES IN UNITS OF CM/S^2", {}, Acceleration, 0, 9.81, "header",
+       "cm/s^2"},
+      {"Acceleration time series in units of cm/sec/sec", {}, Acceleration, 0, 9.81, "header",
+       "cm/s^2"},
+      {"ACCELERATION TIME SERIES IN UNITS OF M/S/S", {}, Acceleration, 0, 981, "header", "m/s^2"},
+      {"ACCELERATION TIME SERIES IN UNITS OF MM/S2", {}, Acceleration, 0, 0.981, "header",
+       "mm/s^2"},
       {"ACCELERATION TIME HISTORY IN UNITS OF G. FILTER POINTS: HP=0.1 Hz", {}, Acceleration, 1,
-       981, "header"},
+       981, "header", "g"},
       {"DISPLACEMENT TIME SERIES IN UNITS OF CM", {.type = Displacement}, Displacement, 0, 9.81,
-       "header"},
+       "header", "cm"},
+      {"DISPLACEMENT TIME SERIES IN UNITS OF M", {.type = Displacement}, Displacement, 0, 981,
+       "header", "m"},
       {"RECORD OF STATION 4", {.units = CentimetresPerSecondSquared}, Acceleration, 0, 9.81,
-       "options"},
+       "options", "cm/s^2"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);
@@ -178,6 +184,7 @@ TEST(At2Header, DecidesTheTypeAndTheUnits) {
     EXPECT_EQ(e.unitsOfG, row.unitsOfG);
     EXPECT_EQ(SamplesOf(e)[1], row.stored);
     EXPECT_EQ(load.records.provenance[0].unitsSource, row.unitsSource);
+    EXPECT_EQ(load.records.provenance[0].units, row.units);
   }
 }
 
