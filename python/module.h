@@ -54,6 +54,8 @@ std::string TextOfNumber(const py::handle& value, const char* option);
 // The text of a number given from Python (a str as typed, an int or a float in its shortest
 // form), checked by the rule of `option`; ValueError with the command line's message otherwise.
 std::string NumberText(const py::handle& value, const char* option);
+// The same by a rule of its own (the spectrum's rules: SpectrumInputRuleOf).
+std::string NumberText(const py::handle& value, const NumberInputRule& rule);
 
 // Runs the physical check of `input` on the number `text` given as `option`: ValueError when
 // it has no physical meaning, a UserWarning when it is possible but unlikely to be meant, with

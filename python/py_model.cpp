@@ -143,8 +143,12 @@ std::string TextOfNumber(const py::handle& value, const char* option) {
 }
 
 std::string NumberText(const py::handle& value, const char* option) {
-  const std::string text = TextOfNumber(value, option);
-  if (const std::string fault = CheckNumberInput(option, text); !fault.empty()) {
+  return NumberText(value, NumberInputRuleOf(option));
+}
+
+std::string NumberText(const py::handle& value, const NumberInputRule& rule) {
+  const std::string text = TextOfNumber(value, std::string(rule.option).c_str());
+  if (const std::string fault = CheckNumberInput(rule, text); !fault.empty()) {
     throw py::value_error(fault);
   }
   return text;
@@ -155,7 +159,7 @@ void CheckPhysicalNumber(PhysicalInput input, const char* option, const std::str
   if (!value) return;  // the option's own rule has refused it
   const InputCheck check = CheckPhysicalInput(input, *value);
   if (check.verdict == InputVerdict::Accepted) return;
-  const std::string message = std::string(option) + ' ' + text + ": " + check.reason;
+  const std::string message = DescribeInputCheck(option, text, check);
   if (check.verdict == InputVerdict::Refused) throw py::value_error(message);
   py::module_::import("warnings")
       .attr("warn")(message, py::module_::import("builtins").attr("UserWarning"), 2);

@@ -17,6 +17,11 @@
 namespace quarvel::python {
 namespace {
 
+// The record options' number rules, as the command line states them.
+const NumberInputRule kTimeStepRule{"--dt", NumberRule::AboveZero, "the time step must be above 0"};
+const NumberInputRule kScaleRule{"--scale", NumberRule::NotZero, "a scale of 0 leaves no record"};
+const NumberInputRule kMassRule{"--mass", NumberRule::AboveZero, "the mass must be above 0"};
+
 // A choice given as text, checked against `names` as the command line checks it.
 template <typename Parse>
 auto ChoiceOf(const py::object& value, const char* option, std::initializer_list<const char*> names,
@@ -69,12 +74,7 @@ PyExperiment MakeExperiment(py::array_t<double, py::array::c_style | py::array::
                             double initialUDot, double initialZ) {
   if (samples.ndim() != 1) throw py::value_error("samples: a one-dimensional array is needed");
   if (samples.shape(0) > INT32_MAX - 1) throw py::value_error("samples: too many samples");
-  const std::string step = TextOfNumber(dt, "--dt");
-  if (const std::string fault = CheckNumberText(step, NumberRule::AboveZero,
-                                                "the time step must be above 0");
-      !fault.empty()) {
-    throw py::value_error("--dt: " + fault);
-  }
+  const std::string step = NumberText(dt, kTimeStepRule);
   PyExperiment made;
   Experiment& e = made.experiment;
   e.dataType = ChoiceOf(py::str(kind), "kind", {"acceleration", "force", "displacement"},
@@ -202,32 +202,14 @@ RecordOptions RecordOptionsOf(const py::object& format, const py::object& type,
   }
   if (!name.is_none()) options.name = py::str(name).cast<std::string>();
   if (!dt.is_none()) {
-    const std::string text = TextOfNumber(dt, "--dt");
-    if (const std::string fault =
-            CheckNumberText(text, NumberRule::AboveZero, "the time step must be above 0");
-        !fault.empty()) {
-      throw py::value_error("--dt: " + fault);
-    }
-    options.timeStep = Val(text);
+    options.timeStep = Val(NumberText(dt, kTimeStepRule));
   }
   if (!column.is_none()) options.column = py::str(column).cast<std::string>();
   if (!scale.is_none()) {
-    const std::string text = TextOfNumber(scale, "--scale");
-    if (const std::string fault =
-            CheckNumberText(text, NumberRule::NotZero, "a scale of 0 leaves no record");
-        !fault.empty()) {
-      throw py::value_error("--scale: " + fault);
-    }
-    options.scale = Val(text);
+    options.scale = Val(NumberText(scale, kScaleRule));
   }
   if (!mass.is_none()) {
-    const std::string text = TextOfNumber(mass, "--mass");
-    if (const std::string fault =
-            CheckNumberText(text, NumberRule::AboveZero, "the mass must be above 0");
-        !fault.empty()) {
-      throw py::value_error("--mass: " + fault);
-    }
-    options.mass = Val(text);
+    options.mass = Val(NumberText(mass, kMassRule));
   }
   options.strict = strict;
   return options;

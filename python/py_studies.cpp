@@ -84,15 +84,6 @@ py::dict StatisticsColumns(const std::vector<PeriodStatistics>& periods) {
   return table;
 }
 
-// A number keyword of the spectrum as text, checked by its option's rule.
-std::string SpectrumNumber(const py::handle& value, const char* option) {
-  const std::string text = TextOfNumber(value, option);
-  if (const std::string fault = CheckSpectrumInput(option, text); !fault.empty()) {
-    throw py::value_error(fault);
-  }
-  return text;
-}
-
 py::object Spectrum(const py::object& recordsObject, const py::object& periodsObject,
                     const py::object& strengthRatio, const py::object& reduction,
                     const py::object& ductility, const py::object& dampingRatio,
@@ -126,17 +117,14 @@ py::object Spectrum(const py::object& recordsObject, const py::object& periodsOb
     if (value->is_none()) continue;
     ++given;
     plan.settings.kind = kind;
-    const std::string text = SpectrumNumber(*value, option);
-    CheckPhysicalNumber(kind == SpectrumKind::Strength    ? PhysicalInput::StrengthRatio
-                        : kind == SpectrumKind::Reduction ? PhysicalInput::Reduction
-                                                          : PhysicalInput::Ductility,
-                        option, text);
+    const std::string text = NumberText(*value, SpectrumInputRuleOf(option));
+    CheckPhysicalNumber(PhysicalInputOf(kind), option, text);
     plan.settings.target = Val(text);
   }
   if (given != 1) throw py::value_error(kSpectrumKindMessage);
   ReadModelParameters(model.Applied(), plan.settings.model);
-  plan.settings.model.mass = Val(SpectrumNumber(mass, "--mass"));
-  const std::string damping = SpectrumNumber(dampingRatio, "--damping-ratio");
+  plan.settings.model.mass = Val(NumberText(mass, SpectrumInputRuleOf("--mass")));
+  const std::string damping = NumberText(dampingRatio, SpectrumInputRuleOf("--damping-ratio"));
   CheckPhysicalNumber(PhysicalInput::DampingRatio, "--damping-ratio", damping);
   plan.settings.dampingRatio = Val(damping);
 

@@ -246,12 +246,8 @@ bool SpectraWindow::MakePlan(SpectrumPlan& plan, QString& error) {
     return false;
   }
   // The values without physical meaning, refused as the command line refuses them.
-  const PhysicalInput kind = plan.settings.kind == SpectrumKind::Strength
-                                 ? PhysicalInput::StrengthRatio
-                             : plan.settings.kind == SpectrumKind::Reduction
-                                 ? PhysicalInput::Reduction
-                                 : PhysicalInput::Ductility;
-  for (const auto& [input, value] : {std::pair{kind, plan.settings.target},
+  for (const auto& [input, value] : {std::pair{PhysicalInputOf(plan.settings.kind),
+                                               plan.settings.target},
                                      std::pair{PhysicalInput::DampingRatio,
                                                plan.settings.dampingRatio}}) {
     if (const InputCheck check = CheckPhysicalInput(input, value);

@@ -79,8 +79,8 @@ int CheckTypedInputs(const std::vector<TypedInput>& inputs, std::ostream& err) {
     const InputCheck check = CheckPhysicalInput(typed.input, *value);
     if (check.verdict == InputVerdict::Accepted) continue;
     refused = refused || check.verdict == InputVerdict::Refused;
-    err << (check.verdict == InputVerdict::Warned ? "warning: " : "") << OptionOf(typed.input)
-        << ' ' << typed.text << ": " << check.reason << '\n';
+    err << (check.verdict == InputVerdict::Warned ? "warning: " : "")
+        << DescribeInputCheck(OptionOf(typed.input), typed.text, check) << '\n';
   }
   return refused ? 2 : 0;
 }

@@ -31,6 +31,9 @@ NumberInputRule NumberInputRuleOf(std::string_view option);
 // for it: "--Fy: \"0\": the yield force Fy must be above 0".
 std::string CheckNumberInput(std::string_view option, std::string_view text);
 
+// Empty when `text` is a number that `rule` takes, else "<rule.option>: <why not>".
+std::string CheckNumberInput(const NumberInputRule& rule, std::string_view text);
+
 // The choices as typed, with the window's defaults.
 struct ModelChoices {
   std::string method = "rk-doubling";       // euler | euler-doubling | rk | rk-doubling

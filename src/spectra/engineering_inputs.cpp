@@ -107,6 +107,11 @@ double StrengthOfRatio(double strengthRatio, double mass) {
   return strengthRatio * mass * kGravity;
 }
 
+std::string DescribeInputCheck(std::string_view option, std::string_view text,
+                               const InputCheck& check) {
+  return std::string(option) + ' ' + std::string(text) + ": " + check.reason;
+}
+
 InputCheck CheckPhysicalInput(PhysicalInput input, double value) {
   const auto refused = [](std::string reason) {
     return InputCheck{InputVerdict::Refused, std::move(reason)};

@@ -10,6 +10,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "solve/main_window_inputs.h"
@@ -77,6 +78,11 @@ struct InputCheck {
 // above 0, any value that is not finite; warned: 0 < R < 1 and a post-yield ratio a outside
 // 0..1.
 InputCheck CheckPhysicalInput(PhysicalInput input, double value);
+
+// What every face says of a check that is not Accepted, the value as typed after its option:
+// "--damping-ratio 2: the damping ratio must be below 1 ...".
+std::string DescribeInputCheck(std::string_view option, std::string_view text,
+                               const InputCheck& check);
 
 // True when the formulas need the selected experiment's mass: the mass text is not above 0 and
 // the mass is not derived, but a strength or damping ratio uses it.

@@ -145,10 +145,20 @@ NumberInputRule SpectrumInputRuleOf(std::string_view option) {
   return {option, NumberRule::Any, ""};
 }
 
+PhysicalInput PhysicalInputOf(SpectrumKind kind) {
+  switch (kind) {
+    case SpectrumKind::Strength:
+      return PhysicalInput::StrengthRatio;
+    case SpectrumKind::Reduction:
+      return PhysicalInput::Reduction;
+    case SpectrumKind::Ductility:
+      return PhysicalInput::Ductility;
+  }
+  return PhysicalInput::Ductility;
+}
+
 std::string CheckSpectrumInput(std::string_view option, std::string_view text) {
-  const NumberInputRule rule = SpectrumInputRuleOf(option);
-  const std::string fault = CheckNumberText(text, rule.rule, rule.reason);
-  return fault.empty() ? fault : std::string(option) + ": " + fault;
+  return CheckNumberInput(SpectrumInputRuleOf(option), text);
 }
 
 std::string SpectrumRecordProblem(const Experiment& record, double massSetting) {

@@ -13,6 +13,7 @@
 #include "solve/model_inputs.h"
 #include "solve/solve_pool.h"
 #include "solve/stop_token.h"
+#include "spectra/engineering_inputs.h"
 #include "spectra/spectrum_point.h"
 #include "spectra/spectrum_table.h"
 
@@ -86,6 +87,9 @@ NumberInputRule SpectrumInputRuleOf(std::string_view option);
 // Empty when `text` is a number that the spectrum's `option` takes, else the message the
 // command line prints: "--ductility: \"0\": the ductility MU must be above 0".
 std::string CheckSpectrumInput(std::string_view option, std::string_view text);
+
+// The input whose physical meaning a spectrum of `kind` checks in its target.
+PhysicalInput PhysicalInputOf(SpectrumKind kind);
 
 // Said when not exactly one of the three kinds is given.
 inline constexpr const char* kSpectrumKindMessage =
