@@ -8,8 +8,9 @@
 // agree bit for bit. The whole-text parse must accept exactly the texts that the scanner takes
 // entirely and that give a finite value, with the same value. The forms are checked for what
 // the files and labels rely on: the default and report forms are printf's, labels read back
-// within their 3 decimals, half-even rounding is exact and even on ties, and no form crashes
-// or reads outside its buffers (AddressSanitizer).
+// within their 3 decimals, the hexadecimal form is printf's %a and reads as strtod reads it,
+// half-even rounding is exact and even on ties, and no form crashes or reads outside its
+// buffers (AddressSanitizer).
 
 #include <cerrno>
 #include <cmath>
@@ -88,6 +89,11 @@ void CheckForms(double x) {
        !(std::fabs(Val(label) - x) <= 0.0005 + std::fabs(x) * 1e-14))) {
     Fail("label uses an exponent below 1E+15 or does not read back within its 3 decimals");
   }
+  // The hexadecimal form is printf's %a and reads back to the same bits.
+  std::snprintf(printed, sizeof printed, "%a", x);
+  if (FormatHex(x) != printed) Fail("hexadecimal form");
+  const std::optional<double> hex = ParseHex(FormatHex(x));
+  if (!hex || (!SameBits(*hex, x) && !std::isnan(x))) Fail("hexadecimal form does not read back");
   (void)FormatReportPlain(x);
   (void)RoundToDecimals(x, 6);
 }
@@ -130,6 +136,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const auto names = quarvel::ChoiceNames(option);
     const bool named = std::find(names.begin(), names.end(), text) != names.end();
     if (quarvel::CheckChoice(option, text).empty() != named) Fail("a choice's check is wrong");
+  }
+
+  // A hexadecimal text that ParseHex takes is one strtod reads whole, to the same bits.
+  if (const std::optional<double> hex = quarvel::ParseHex(text); hex) {
+    char* end = nullptr;
+    const double expected = std::strtod(copy.c_str(), &end);
+    if (end != copy.c_str() + copy.size() || !SameBits(*hex, expected)) {
+      if (!std::isnan(expected)) Fail("hexadecimal parse differs from strtod");
+    }
   }
 
   CheckForms(parsed.value);

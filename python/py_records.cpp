@@ -3,10 +3,6 @@
 
 #include <pybind11/stl.h>
 
-#include <cerrno>
-#include <cstring>
-#include <filesystem>
-#include <fstream>
 
 #include "experiments/experiment_file.h"
 #include "experiments/generated_experiments.h"
@@ -16,11 +12,6 @@
 
 namespace quarvel::python {
 namespace {
-
-// The record options' number rules, as the command line states them.
-const NumberInputRule kTimeStepRule{"--dt", NumberRule::AboveZero, "the time step must be above 0"};
-const NumberInputRule kScaleRule{"--scale", NumberRule::NotZero, "a scale of 0 leaves no record"};
-const NumberInputRule kMassRule{"--mass", NumberRule::AboveZero, "the mass must be above 0"};
 
 // A choice given as text, checked against `names` as the command line checks it.
 template <typename Parse>
@@ -74,7 +65,7 @@ PyExperiment MakeExperiment(py::array_t<double, py::array::c_style | py::array::
                             double initialUDot, double initialZ) {
   if (samples.ndim() != 1) throw py::value_error("samples: a one-dimensional array is needed");
   if (samples.shape(0) > INT32_MAX - 1) throw py::value_error("samples: too many samples");
-  const std::string step = NumberText(dt, kTimeStepRule);
+  const std::string step = NumberText(dt, kRecordTimeStepRule);
   PyExperiment made;
   Experiment& e = made.experiment;
   e.dataType = ChoiceOf(py::str(kind), "kind", {"acceleration", "force", "displacement"},
@@ -98,34 +89,21 @@ PyExperiment MakeExperiment(py::array_t<double, py::array::c_style | py::array::
   return made;
 }
 
-// A file that cannot be opened at all is an OSError; one that opens is read as the command
-// line reads it.
-void RefuseUnreadable(const std::string& path) {
-  std::error_code error;
-  if (std::filesystem::is_directory(path, error)) {
-    PyErr_SetObject(PyExc_OSError,
-                    py::make_tuple(EISDIR, "Is a directory", path).ptr());
-    throw py::error_already_set();
-  }
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    const int code = errno != 0 ? errno : ENOENT;
-    PyErr_SetObject(PyExc_OSError, py::make_tuple(code, std::strerror(code), path).ptr());
-    throw py::error_already_set();
-  }
-}
-
 py::list Load(const std::string& path, const py::object& format, const py::object& type,
               const py::object& units, const py::object& name, const py::object& dt,
               const py::object& column, const py::object& scale, const py::object& mass,
               bool strict) {
   const RecordOptions options =
       RecordOptionsOf(format, type, units, name, dt, column, scale, mass, strict);
-  RefuseUnreadable(path);
   RecordLoad load;
   {
     py::gil_scoped_release release;
     load = LoadRecordFile(path, options);
+  }
+  if (load.result.systemError != 0) {  // a file that cannot be opened at all
+    PyErr_SetObject(PyExc_OSError,
+                    py::make_tuple(load.result.systemError, load.result.reason, path).ptr());
+    throw py::error_already_set();
   }
   const py::object warn = py::module_::import("warnings").attr("warn");
   for (const RecordWarning& warning : load.warnings) {
@@ -202,14 +180,14 @@ RecordOptions RecordOptionsOf(const py::object& format, const py::object& type,
   }
   if (!name.is_none()) options.name = py::str(name).cast<std::string>();
   if (!dt.is_none()) {
-    options.timeStep = Val(NumberText(dt, kTimeStepRule));
+    options.timeStep = Val(NumberText(dt, kRecordTimeStepRule));
   }
   if (!column.is_none()) options.column = py::str(column).cast<std::string>();
   if (!scale.is_none()) {
-    options.scale = Val(NumberText(scale, kScaleRule));
+    options.scale = Val(NumberText(scale, kRecordScaleRule));
   }
   if (!mass.is_none()) {
-    options.mass = Val(NumberText(mass, kMassRule));
+    options.mass = Val(NumberText(mass, kRecordMassRule));
   }
   options.strict = strict;
   return options;

@@ -100,7 +100,7 @@ void AddRecordOptions(CLI::App& command, RecordChoices& record, bool withMass) {
                   "Time step [s] of records that give no times (one column of values, a CSV "
                   "without a time column); files with times use theirs")
       ->type_name("SECONDS")
-      ->check(NumberCheck(NumberRule::AboveZero, "the time step must be above 0"))
+      ->check(NumberCheck(kRecordTimeStepRule))
       ->group(group);
   command
       .add_option("--column", record.column,
@@ -113,13 +113,13 @@ void AddRecordOptions(CLI::App& command, RecordChoices& record, bool withMass) {
                   "Multiply every sample of the loaded files by FACTOR, after their units are "
                   "read (default 1; any file format; written into the summary's sources)")
       ->type_name("FACTOR")
-      ->check(NumberCheck(NumberRule::NotZero, "a scale of 0 leaves no record"))
+      ->check(NumberCheck(kRecordScaleRule))
       ->group(group);
   if (withMass) {
     command
         .add_option("--mass", record.mass, "Mass [kg] of the records (default 1)")
         ->type_name("NUMBER")
-        ->check(NumberCheck(NumberRule::AboveZero, "the mass must be above 0"))
+        ->check(NumberCheck(kRecordMassRule))
         ->group(group);
   }
 }
@@ -162,7 +162,7 @@ CLI::Option* AddNumber(CLI::App& command, const std::string& names, std::string&
   const NumberInputRule rule = NumberInputRuleOf(names.substr(0, names.find(',')));
   return command.add_option(names, target, help)
       ->type_name("NUMBER")
-      ->check(NumberCheck(rule.rule, std::string(rule.reason)))
+      ->check(NumberCheck(rule))
       ->capture_default_str()
       ->group(group);
 }

@@ -31,6 +31,10 @@ CLI::Validator NumberCheck(NumberRule rule, std::string reason) {
       [rule, reason](std::string& text) { return CheckNumberText(text, rule, reason); }, "");
 }
 
+CLI::Validator NumberCheck(const NumberInputRule& rule) {
+  return NumberCheck(rule.rule, std::string(rule.reason));
+}
+
 CLI::Validator SineCheck() {
   return CLI::Validator(
       [](std::string& text) -> std::string {

@@ -18,6 +18,7 @@ using quarvel::NumberRule;
 
 // The check as a CLI11 validator; CLI11 puts the option's name in front of the reason.
 CLI::Validator NumberCheck(NumberRule rule, std::string reason = {});
+CLI::Validator NumberCheck(const NumberInputRule& rule);
 
 // "a,b,,c" -> "a", "b", "", "c".
 std::vector<std::string> SplitAtCommas(const std::string& text);

@@ -42,7 +42,7 @@ FileResult ReadUpTo(const std::string& path, std::string& text, std::uintmax_t l
     text.clear();
     return FileResult::Failure(path, "not enough memory");
   }
-  return FileResult{true, path, 0, {}};
+  return FileResult{true, path, 0, {}, 0};
 }
 
 }  // namespace
@@ -50,15 +50,19 @@ FileResult ReadUpTo(const std::string& path, std::string& text, std::uintmax_t l
 std::string SystemReason(int error) { return std::strerror(error != 0 ? error : EIO); }
 
 FileResult OpenForReading(const std::string& path, InputFile& file) {
-  if (path.empty()) return FileResult::Failure(path, "no file name given");
+  const auto refused = [&path](int error, std::string reason) {
+    FileResult result = FileResult::Failure(path, std::move(reason));
+    result.systemError = error;
+    return result;
+  };
+  if (path.empty()) return refused(ENOENT, "no file name given");
   std::error_code ignored;
-  if (std::filesystem::is_directory(path, ignored)) {
-    return FileResult::Failure(path, SystemReason(EISDIR));
-  }
+  if (std::filesystem::is_directory(path, ignored)) return refused(EISDIR, SystemReason(EISDIR));
   errno = 0;
   file.reset(std::fopen(path.c_str(), "rb"));
-  if (!file) return FileResult::Failure(path, SystemReason(errno));
-  return FileResult{true, path, 0, {}};
+  const int error = errno != 0 ? errno : EIO;
+  if (!file) return refused(error, SystemReason(error));
+  return FileResult{true, path, 0, {}, 0};
 }
 
 bool FileChunks::Next(std::string_view& chunk, std::string& fault) {

@@ -24,6 +24,7 @@
 #include "experiments/experiment.h"
 #include "io/file_result.h"
 #include "records/record_check.h"
+#include "text/number_check.h"
 
 namespace quarvel {
 
@@ -56,6 +57,14 @@ struct RecordOptions {
   std::optional<double> scale;
   bool strict = false;  // a warning about a .quarvel file fails its load
 };
+
+// The number rules of the record options, for every face that takes them as text.
+inline constexpr NumberInputRule kRecordTimeStepRule{"--dt", NumberRule::AboveZero,
+                                                     "the time step must be above 0"};
+inline constexpr NumberInputRule kRecordScaleRule{"--scale", NumberRule::NotZero,
+                                                  "a scale of 0 leaves no record"};
+inline constexpr NumberInputRule kRecordMassRule{"--mass", NumberRule::AboveZero,
+                                                 "the mass must be above 0"};
 
 // What a record's values are, as its header says.
 enum class HeaderQuantity { Acceleration, Velocity, Displacement };

@@ -52,11 +52,6 @@ std::string CheckNumberInput(std::string_view option, std::string_view text) {
   return CheckNumberInput(NumberInputRuleOf(option), text);
 }
 
-std::string CheckNumberInput(const NumberInputRule& rule, std::string_view text) {
-  const std::string fault = CheckNumberText(text, rule.rule, rule.reason);
-  return fault.empty() ? fault : std::string(rule.option) + ": " + fault;
-}
-
 std::span<const std::string_view> ChoiceNames(std::string_view option) {
   if (option == "--method") return kMethods;
   if (option == "--rule") return kRules;

@@ -12,14 +12,6 @@
 
 namespace quarvel {
 
-// A number input: its option name, the rule its value obeys and why (empty: the rule's own
-// reason).
-struct NumberInputRule {
-  std::string_view option;
-  NumberRule rule;
-  std::string_view reason;
-};
-
 // The rules of the window's numbers (--A ... --euler-steps, --from, --to, --step) and of the
 // engineering inputs (--period, --damping-ratio, --strength-ratio).
 std::span<const NumberInputRule> NumberInputRules();
@@ -30,9 +22,6 @@ NumberInputRule NumberInputRuleOf(std::string_view option);
 // Empty when `text` is a number that `option` takes, else the message the command line prints
 // for it: "--Fy: \"0\": the yield force Fy must be above 0".
 std::string CheckNumberInput(std::string_view option, std::string_view text);
-
-// Empty when `text` is a number that `rule` takes, else "<rule.option>: <why not>".
-std::string CheckNumberInput(const NumberInputRule& rule, std::string_view text);
 
 // The choices as typed, with the window's defaults.
 struct ModelChoices {

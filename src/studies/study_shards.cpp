@@ -2,14 +2,14 @@
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <iterator>
+#include <optional>
 #include <string_view>
 
 #include "io/file_writer.h"
 #include "studies/study_detail.h"
+#include "text/number_text.h"
 
 namespace quarvel {
 namespace {
@@ -19,17 +19,11 @@ namespace fs = std::filesystem;
 constexpr std::string_view kStudyShardMark = "#quarvel-study-shard";
 constexpr std::string_view kEnvelopeShardMark = "#quarvel-envelope-shard";
 
-std::string HexNumber(double value) {
-  char text[64];
-  std::snprintf(text, sizeof text, "%a", value);
-  return text;
-}
-
-bool ParseHex(const std::string& text, double& value) {
-  if (text.empty()) return false;
-  char* end = nullptr;
-  value = std::strtod(text.c_str(), &end);
-  return end == text.c_str() + text.size();
+// A shard's number: exact, and the same text whatever the locale.
+bool ReadHex(const std::string& text, double& value) {
+  const std::optional<double> parsed = ParseHex(text);
+  if (parsed) value = *parsed;
+  return parsed.has_value();
 }
 
 // The value count of a study or envelope shard: at most kMaxStudyValues.
@@ -43,7 +37,7 @@ bool ParseEntries(const std::string& text, std::array<double, 4>& entries) {
   for (std::size_t f = 0; f < entries.size(); ++f) {
     const std::size_t tab = text.find('\t', start);
     if ((tab == std::string::npos) != (f + 1 == entries.size())) return false;
-    if (!ParseHex(text.substr(start, tab - start), entries[f])) return false;
+    if (!ReadHex(text.substr(start, tab - start), entries[f])) return false;
     start = tab + 1;
   }
   return true;
@@ -83,7 +77,7 @@ FileResult CheckEnvelopeShard(const ShardFile& shard) {
   if (shard.fields.size() != 3 || !ParseValues(shard.fields[0], values)) {
     return FileResult::Failure(shard.path, "the first line does not name the shard");
   }
-  if (!ParseHex(shard.fields[1], number) || !ParseHex(shard.fields[2], number)) {
+  if (!ReadHex(shard.fields[1], number) || !ReadHex(shard.fields[2], number)) {
     return FileResult::Failure(shard.path, "the range of the envelope shard cannot be read");
   }
   if (!shard.head.empty()) return FileResult::Failure(shard.path, "line 2 is not an envelope");
@@ -102,8 +96,8 @@ void WriteEnvelopes(const MergedShards& merged, const std::string& folder,
   double from = 0.0;
   double step = 0.0;
   ParseValues(fields[0], values);
-  ParseHex(fields[1], from);
-  ParseHex(fields[2], step);
+  ReadHex(fields[1], from);
+  ReadHex(fields[2], step);
   Envelopes envelopes;
   envelopes.Reset(static_cast<int32_t>(values - 1));
   // The running extremes over all files, as one run keeps them file after file: the order of
@@ -170,15 +164,15 @@ FileResult WriteEnvelopeShard(const Envelopes& envelopes, const std::string& fol
   FileWriter writer;
   if (writer.Open(path)) {
     writer.WriteLine(ShardFirstLine(kEnvelopeShardMark, work.shard, work.shardCount,
-                                    {std::to_string(values), HexNumber(from), HexNumber(step)}));
+                                    {std::to_string(values), FormatHex(from), FormatHex(step)}));
     for (std::size_t i = 0; i < envelopes.uPos.size() && !writer.Failed(); ++i) {
       const double entries[] = {envelopes.uPos[i], envelopes.uNeg[i], envelopes.ehPos[i],
                                 envelopes.ehNeg[i]};
       if (std::all_of(std::begin(entries), std::end(entries), [](double e) { return e == 0; })) {
         continue;
       }
-      std::string text = HexNumber(entries[0]);
-      for (std::size_t e = 1; e < 4; ++e) text += '\t' + HexNumber(entries[e]);
+      std::string text = FormatHex(entries[0]);
+      for (std::size_t e = 1; e < 4; ++e) text += '\t' + FormatHex(entries[e]);
       writer.WriteLine(ShardItemLine(static_cast<int64_t>(i), text));
     }
     writer.WriteLine(ShardEndLine(ShardEnd::Complete));

@@ -59,4 +59,9 @@ std::string CheckNumberText(std::string_view text, NumberRule rule, std::string_
   return Quoted(text) + ": " + (reason.empty() ? DefaultReason(rule) : std::string(reason));
 }
 
+std::string CheckNumberInput(const NumberInputRule& rule, std::string_view text) {
+  const std::string fault = CheckNumberText(text, rule.rule, rule.reason);
+  return fault.empty() ? fault : std::string(rule.option) + ": " + fault;
+}
+
 }  // namespace quarvel

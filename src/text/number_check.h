@@ -22,4 +22,15 @@ enum class NumberRule {
 // or "\"-2\": " + reason (a default reason for the rule when `reason` is empty).
 std::string CheckNumberText(std::string_view text, NumberRule rule, std::string_view reason);
 
+// A number input: its option name, the rule its value obeys and why (empty: the rule's own
+// reason).
+struct NumberInputRule {
+  std::string_view option;
+  NumberRule rule;
+  std::string_view reason;
+};
+
+// Empty when `text` is a number that `rule` takes, else "<rule.option>: <why not>".
+std::string CheckNumberInput(const NumberInputRule& rule, std::string_view text);
+
 }  // namespace quarvel

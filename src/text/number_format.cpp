@@ -5,6 +5,7 @@
 // locale (lower-case exponent letter), so the upper-case forms only swap 'e' for 'E'.
 
 #include <array>
+#include <cctype>
 #include <charconv>
 #include <cmath>
 #include <cstdint>
@@ -125,6 +126,16 @@ std::string FormatReportScientific(double x) {
     text = ToCharsUpper(x == 0.0 ? 0.0 : x, std::chars_format::scientific, 12);
   }
   return x >= 0.0 ? " " + text : text;
+}
+
+std::string FormatHex(double x) {
+  std::array<char, 64> buffer{};
+  const auto result =
+      std::to_chars(buffer.data(), buffer.data() + buffer.size(), x, std::chars_format::hex);
+  std::string text(buffer.data(), result.ptr);
+  const std::size_t sign = text.front() == '-' ? 1 : 0;
+  if (std::isdigit(static_cast<unsigned char>(text[sign]))) text.insert(sign, "0x");
+  return text;
 }
 
 }  // namespace quarvel

@@ -7,6 +7,7 @@
 // leading zeros and huge exponents, and lets an out-of-range result be classified as overflow
 // or underflow without a second conversion.
 
+#include <cctype>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
@@ -138,6 +139,27 @@ std::optional<double> ParseWholeNumber(std::string_view text) {
   const ParsedNumber parsed = ParseLeadingNumber(text);
   if (!parsed.found || parsed.overflow || parsed.length != text.size()) return std::nullopt;
   return parsed.value;
+}
+
+std::optional<double> ParseHex(std::string_view text) {
+  const bool negative = text.starts_with('-');
+  if (negative) text.remove_prefix(1);
+  double magnitude = 0.0;
+  if (text == "inf") {
+    magnitude = std::numeric_limits<double>::infinity();
+  } else if (text == "nan") {
+    magnitude = std::numeric_limits<double>::quiet_NaN();
+  } else {
+    if (!text.starts_with("0x") || text.size() < 3 ||
+        !std::isxdigit(static_cast<unsigned char>(text[2]))) {
+      return std::nullopt;
+    }
+    text.remove_prefix(2);
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, magnitude, std::chars_format::hex);
+    if (result.ec != std::errc{} || result.ptr != end) return std::nullopt;
+  }
+  return negative ? -magnitude : magnitude;
 }
 
 }  // namespace quarvel

@@ -47,6 +47,14 @@ std::string NonFiniteText(double x);
 // that programs read; "inf", "-inf", "nan" for non-finite values.
 std::string FormatShortest(double x);
 
+// Exact text of a double in hexadecimal, as C's %a writes it in the "C" locale ("0x1.8p+1",
+// "-0x0p+0", "inf", "-nan"), for files that only programs read.
+std::string FormatHex(double x);
+
+// The value of a whole FormatHex text: an optional "-", then "0x" and hexadecimal digits with a
+// "p" exponent, or inf or nan. nullopt for anything else (a decimal number among them).
+std::optional<double> ParseHex(std::string_view text);
+
 // Default number-to-text form: C's %.15G ("1E-09", "0.02", "2.86", "1E+15", "-0.5"),
 // "inf", "-inf", "nan" for non-finite values, and "0" for negative zero.
 std::string FormatDefault(double x);

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -85,7 +86,25 @@ TEST(NumberText, DoesNotDependOnTheLocale) {
   EXPECT_EQ(Val("2,86"), 2.0);
   EXPECT_EQ(FormatDefault(2.86) + FormatLabel(-0.25) + FormatReportScientific(1.23456),
             "2.86-.25 1.234560000000E+00");
+  std::snprintf(buffer, sizeof buffer, "%a", 1.5);
+  EXPECT_STREQ(buffer, "0x1,8p+0");  // a study shard written so would not read back
+  EXPECT_EQ(FormatHex(1.5), "0x1.8p+0");
+  EXPECT_EQ(ParseHex("0x1.8p+0"), 1.5);
   std::setlocale(LC_ALL, saved.c_str());
+}
+
+// Study shards keep their numbers in C's %a form: exact, and read back only in that form. (The
+// fuzz replay checks the form against printf and the reading against strtod.)
+TEST(NumberText, HexReadsBackExactlyAndOnlyInItsOwnForm) {
+  for (const double x : {1.5, -0.0, 0.1, 5e-324, -1.7976931348623157e308, -kInf}) {
+    const std::optional<double> back = ParseHex(FormatHex(x));
+    ASSERT_TRUE(back.has_value()) << FormatHex(x);
+    EXPECT_EQ(std::memcmp(&*back, &x, sizeof x), 0) << FormatHex(x);
+  }
+  EXPECT_EQ(FormatHex(5e-324), "0x0.0000000000001p-1022");
+  for (const char* text : {"1.5", "", "0x", "-", "0x1p", "--0x1p+0", " 0x1p+0", "0xinf"}) {
+    EXPECT_FALSE(ParseHex(text).has_value()) << text;
+  }
 }
 
 // Expected: the decimal number written in the text up to the first character that cannot continue
