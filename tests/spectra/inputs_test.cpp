@@ -96,7 +96,6 @@ TEST(PhysicalInputs, RefusedWarnedOrAccepted) {
 // that is no increasing list of positive periods is refused with the reason.
 TEST(Periods, ListsAndRangesAsTyped) {
   const std::tuple<const char*, std::vector<double>, const char*> rows[] = {  // empty: refused
-      {"0.5,1,2", {0.5, 1, 2}, ""},
       {"0.02:0.1:0.02,0.2,0.5:1:0.25", {0.02, 0.04, 0.06, 0.08, 0.1, 0.2, 0.5, 0.75, 1}, ""},
       {"5E-2:1.5E-1:5E-2", {0.05, 0.1, 0.15}, ""},
       {"1:1:1", {1}, ""},
