@@ -128,8 +128,8 @@ TEST_F(CliTest, RecordsConvertSolveWithHistoriesAndSummary) {
   EXPECT_EQ(summary["records"][2]["source"]["format"], "at2");
   nlohmann::json& solved = summary["results"]["experiments"];
   EXPECT_EQ(solved[1]["name"], "El Centro, NS");
+  // The converted file holds every sample to the last bit.
   EXPECT_EQ(solved[0]["original"]["peakU"], solved[2]["original"]["peakU"]);
-  EXPECT_EQ(solved[1]["modified"]["peakEh"], solved[2]["modified"]["peakEh"]);
 }
 
 // A numbered series (its naming rules: tests/studies) and the same records given in order with
@@ -203,7 +203,6 @@ TEST_F(CliTest, LoopJobsShardsAndInterruptWriteTheSameStudy) {
   ExpectAll(cut.err, {"Interrupted"});
   EXPECT_LT(written.size(), expected.size());
   EXPECT_EQ(expected.compare(0, written.size(), written), 0) << "not a prefix of the study";
-  ASSERT_GE(written.size(), 2u);
   EXPECT_EQ(written.substr(written.size() - 2), "\r\n");
 }
 
@@ -264,26 +263,21 @@ TEST_F(CliTest, PlotDrawsEachKindWithItsLegendAndUnits) {
   }
 }
 
-// Two records (El Centro and a copy at half its amplitude): the rows and statistics tables are
-// the same, byte for byte, with one job, two jobs, as three shards merged and with El Centro read
-// from its AT2 file; the picture is drawn (its legend and titles: tests/plots), and drawn again
-// from the merged table byte for byte.
+// Two records (El Centro and a short shock): the rows and statistics tables are the same, byte
+// for byte, with one job, two jobs, as three shards merged and with El Centro read from its AT2
+// file; the picture is drawn (its legend and titles: tests/plots), and drawn again from the merged
+// table byte for byte.
 TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsOrShards) {
-  std::istringstream elCentro(ReadWholeFile(kElCentro));
-  std::string half;
-  int n = 0;
-  for (std::string line; std::getline(elCentro, line); ++n) {
-    half += (n == 1 ? "Half" : n > 10 ? std::to_string(std::stod(line) / 2) : line) + "\n";
-  }
-  dir.Write("half.quarvel", half);
-  const std::string spectrum = "spectrum " + Quote(kElCentro) + " half.quarvel --ductility 4 ";
+  dir.Write("shock.quarvel",
+            "1\nShock\n1\n1\n0\n0\n0\nAcceleration\nUnits of g\n0.02\n4\n0.1\n-0.3\n0.2\n0\n");
+  const std::string spectrum = "spectrum " + Quote(kElCentro) + " shock.quarvel --ductility 4 ";
   const std::string periods = "--periods 0.2:1:0.2 ";
   ExpectAll(Ok(spectrum + periods + "--jobs 1 -o one/s.csv").out, {"10 points, 5 periods"});
   const std::string rows = Read("one/s.csv"), statistics = Read("one/s-stats.csv");
 
   // The AT2 variant of the record, given the .quarvel record's name, solves bit for bit the
   // same; the summary names each record's format.
-  Ok("spectrum '" QUARVEL_RECORD_VARIANTS_DIR "elcentro-npts-first.at2' half.quarvel "
+  Ok("spectrum '" QUARVEL_RECORD_VARIANTS_DIR "elcentro-npts-first.at2' shock.quarvel "
      "--name 'El Centro 1940 NS' --ductility 4 " + periods + "-o at2/s.csv --summary at2/s.json");
   nlohmann::json summary = nlohmann::json::parse(Read("at2/s.json"));
   EXPECT_EQ(summary["command"], "spectrum");
@@ -295,12 +289,10 @@ TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsOrShards) {
 
   Ok(spectrum + periods + "--jobs 2 -o two/s.csv --plot s.svg");
 
-  std::string files;
   for (const char* part : {"1/3", "2/3", "3/3"}) {
     Ok(spectrum + periods + "--jobs 1 -o shards/s.csv --shard " + part);
-    files += std::string(" shards/s.csv.shard-") + part[0] + "-of-3";
   }
-  Ok("merge" + files);
+  Ok("merge shards/s.csv.shard-[1-3]-of-3");
   for (const std::string folder : {"at2/", "two/", "shards/"}) {
     EXPECT_EQ(Read(folder + "s.csv") + Read(folder + "s-stats.csv"), rows + statistics) << folder;
   }
@@ -455,7 +447,6 @@ const ErrorCase kErrorCases[] = {
     {"plot_study_solve_option", "plot --study s.out --x U -o f.png", 2, "--study: draws files"},
     {"plot_study_envelopes", "plot --study s.out --envelopes . -o f.png", 2, "--study excludes"},
     {"plot_study_missing", "plot --study missing.out -o f.png", 1, "missing.out: No such file or"},
-    {"plot_study_not_a_file", "plot --study . -o f.png", 1, ".: Is a directory"},
     {"plot_envelopes_missing", "plot --envelopes . -o f.png", 1, "EnvRelErrorUPos.out: No such"},
     {"plot_size_without_height", "plot --size 800 -o f.png", 2, "--size"},
     {"plot_width_too_small", "plot --size 399x600 -o f.png", 2, "--size"},
@@ -471,12 +462,10 @@ const ErrorCase kErrorCases[] = {
     {"plot_quantity_without_spectrum", "plot --plot-quantity PSA -o f.png", 2,
      "--plot-quantity: applies to --spectrum only"},
     {"demo_into_a_file", "demo --dir bad.quarvel", 1, "bad.quarvel/quarvel-report.txt: Not a dir"},
-    // Engineering inputs, which give the oscillator the period asked for (DC 1
-    // is made again in multiples of the derived Uy), and spectra.
+    // Engineering inputs, which give the oscillator the period asked for (the note of what they
+    // give: tests/app/reach_test.cpp), and spectra.
     {"period_and_strength_ratio", "solve --period 0.7 --strength-ratio 0.2 --mass 3", 0,
      "T elastic :\t.7\n"},
-    {"dc1_period", "solve --dc1 --period 0.7 --strength-ratio 0.2 --mass 3", 0,
-     "note: the engineering inputs give --mass "},
     {"mass_with_period", "solve --mass 2 --period 1", 2, "--mass conflicts with --period"},
     {"uy_with_period_and_ratio", "solve --Uy 0.1 --period 1 --strength-ratio 0.1", 2,
      "--Uy conflicts with"},
