@@ -282,7 +282,6 @@ TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsOrShards) {
   nlohmann::json summary = nlohmann::json::parse(Read("at2/s.json"));
   EXPECT_EQ(summary["command"], "spectrum");
   EXPECT_EQ(summary["records"][0]["source"]["format"], "at2");
-  EXPECT_EQ(summary["records"][1]["source"]["format"], "quarvel");
   EXPECT_EQ(summary["results"]["pointsWritten"], 10);
   EXPECT_EQ(summary["inputs"]["used"]["ductility"], 4.0);  // numbers, not texts
   EXPECT_EQ(summary["inputs"]["used"]["damping-ratio"], 0.05);
@@ -433,9 +432,6 @@ const ErrorCase kErrorCases[] = {
     {"bad_shard", "loop --shard 3/2", 2, "--shard 3/2"},
     {"merge_not_a_shard", "merge bad.quarvel", 1, "not a shard file"},
     {"check_bad_file", "check zero.quarvel bad.quarvel", 1, "bad.quarvel: line 1"},
-    // Numbers between commas are CSV, not two columns of time and value.
-    {"check_csv_without_header", "check commas.txt", 1,
-     "commas.txt: line 1: the first line holds numbers, not column names"},
     {"plot_unknown_quantity", "plot --x Q -o f.png", 2, "--x"},
     // A response that grows to 1e200 before it overflows is drawn as far as it
     // is finite.
@@ -499,7 +495,6 @@ TEST_P(CliErrorTest, FailsWithStatusAndMessage) {
   dir.Write("massless.quarvel", "1\nNo mass\n1\n0\n0\n0\n0\nForce\nnone\n0.02\n2\n0\n1\n");
   dir.Write("one.txt", "1\n2\n");
   dir.Write("uneven.txt", "0 1\n0.02 2\n0.05 3\n");
-  dir.Write("commas.txt", "0.01,0.5\n0.02,0.7\n0.03,0.1\n");
   dir.Write("slip.quarvel", "1\nP\n1\n1\n0\n0\n0\nForse\nnone\n0.02\n2\n0\n1\n");
   const std::string head = "PEER NGA\nQuake\n", values = "\nNPTS= 3, DT= .01 SEC\n 0 -5 2\n";
   dir.Write("a.at2", head + "ACCELERATION TIME SERIES IN UNITS OF CM/S/S" + values);

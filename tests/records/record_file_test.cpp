@@ -220,10 +220,10 @@ TEST(Detect, RecognisesTheFormatAndWhetherTheFileNeedsATimeStep) {
       {"x.quarvel", "1\n2\n", RecordFormat::Quarvel, false},
       {"x.txt", "1\nPulse\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n1\n5\n", RecordFormat::Quarvel,
        false},
-      {"x", "0 1\n0.1 2\n", RecordFormat::Columns, false},
       {"x", "# g\n1\n2\n", RecordFormat::Columns, true},
       {"x.dat", "0\t1\n0.1\t2\n", RecordFormat::Columns, false},  // tabs are not CSV
       {"x.txt", "time;acc\n0;1\n", RecordFormat::Csv, false},
+      {"x.txt", "0.01,0.5\n0.02,0.7\n", RecordFormat::Csv, false},  // numbers between commas
       {"x.csv", "acc,vel\n1,2\n", RecordFormat::Csv, true},
       {"x.CSV", "acc\n1\n", RecordFormat::Csv, true},
       {"x.AT2", "", RecordFormat::At2, false},

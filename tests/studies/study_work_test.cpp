@@ -103,7 +103,8 @@ TEST_P(BatchStudy, WritesTheSequentialStudyFileWholeOrInShards) {
   const StudyRun reference = RunStudy(c, folder, "reference.out");
   for (const unsigned jobs : {1u, 2u, 3u}) {
     for (const auto solve : {StudySolve::AllExperiments, StudySolve::SelectedExperiment}) {
-      SCOPED_TRACE(std::to_string(jobs) + " jobs, solve " + std::to_string(int(solve)));
+      SCOPED_TRACE(std::to_string(jobs) + " jobs, solving " +
+                   (solve == StudySolve::AllExperiments ? "every experiment" : "the selected one"));
       SolvePool pool(jobs);
       ExpectSameRun(RunStudy(c, folder, "batch.out", StudyWork{&pool, 1, 1, solve}), reference);
     }
