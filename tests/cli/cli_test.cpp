@@ -23,7 +23,6 @@ using test::RunShell;
 
 const char* const kEnvelopes[] = {"EnvRelErrorUPos.out", "EnvRelErrorUNeg.out",
                                   "EnvRelErrorEhPos.out", "EnvRelErrorEhNeg.out"};
-const std::string kRamp = "1\nRamp\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n6\n0\n20\n40\n40\n20\n0\n";
 const std::string kElCentro = QUARVEL_SOURCE_DIR "/examples/elcentro-1940-ns.quarvel";
 
 class CliTest : public testing::Test {
@@ -138,15 +137,15 @@ TEST_F(CliTest, RecordsConvertSolveWithHistoriesAndSummary) {
 // record that set each. A threshold that leaves out every value is named per file and fills no
 // envelope; a folder without a file 1 fails, the envelope files written (empty) all the same.
 TEST_F(CliTest, AdvancedLoopStudiesTheSeriesOrTheGivenRecords) {
-  dir.Write("1 ramp.quarvel", kRamp);
+  dir.Write("1 sine.quarvel", SineFile(40, 0.24, 6));
   dir.Write("2 push.quarvel", "1\nPush\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n4\n0\n60\n0\n-60\n");
   dir.Write("push.csv", "t,P\n0,0\n0.02,60\n0.04,0\n0.06,-60\n");
   const std::string range = " --from 1 --to 1.2 --step 0.05 --method euler";
   Ok("advanced-loop --dir . --threshold 0.001" + range);
   fs::create_directories(dir / "out");
-  Ok("advanced-loop --records '1 ramp.quarvel' push.csv --type force --dir out --csv "
+  Ok("advanced-loop --records '1 sine.quarvel' push.csv --type force --dir out --csv "
      "--summary out/s.json --threshold 0.001" + range);
-  EXPECT_EQ(Read("out/1 ramp.quarvel.out"), Read("1 ramp.quarvel.out"));
+  EXPECT_EQ(Read("out/1 sine.quarvel.out"), Read("1 sine.quarvel.out"));
   EXPECT_EQ(Read("out/push.csv.out"), Read("2 push.quarvel.out"));
   for (const char* envelope : kEnvelopes) {
     EXPECT_EQ(Read(std::string("out/") + envelope), Read(envelope)) << envelope;
@@ -162,10 +161,10 @@ TEST_F(CliTest, AdvancedLoopStudiesTheSeriesOrTheGivenRecords) {
   EXPECT_EQ(summary["results"]["csv"].size(), 3u);
 
   ExpectAll(Ok("advanced-loop --dir . --threshold 1e9" + range).err,
-            {"warning: 1 ramp.quarvel: every swept value was left out by --threshold",
+            {"warning: 1 sine.quarvel: every swept value was left out by --threshold",
              "warning: 2 push.quarvel: every swept value was left out by --threshold"});
   for (const char* envelope : kEnvelopes) EXPECT_EQ(Read(envelope), "") << envelope;
-  dir.Write("unnumbered/record.quarvel", kRamp);
+  dir.Write("unnumbered/record.quarvel", SineFile(40, 0.24, 6));
   Fails("advanced-loop --dir unnumbered" + range, "No file in unnumbered fits the series naming");
   for (const char* envelope : kEnvelopes) {  // written, and empty
     const std::string path = std::string("unnumbered/") + envelope;
@@ -213,11 +212,9 @@ TEST_F(CliTest, AdvancedLoopShardsMergeIntoTheFilesOfOneRun) {
   std::vector<std::string> files(std::begin(kEnvelopes), std::end(kEnvelopes));
   for (int k = 1; k <= 5; ++k) {
     files.push_back(std::to_string(k) + " sine.quarvel.out");
-    for (const char* folder : {"single/", "sharded/"}) {
-      dir.Write(folder + files.back().substr(0, files.back().size() - 4),
-                SineFile(amplitudes[k - 1], 1, 101));
-    }
+    dir.Write("single/" + std::to_string(k) + " sine.quarvel", SineFile(amplitudes[k - 1], 1, 101));
   }
+  fs::copy(dir / "single", dir / "sharded");
   const std::string study = "advanced-loop --threshold 0.5 --from 0.5 --to 2 --step 0.1 ";
   Ok(study + "--dir single --jobs 2");
   const CliRun shards = Shell("for k in 1 2 3; do " + kCli + study +
