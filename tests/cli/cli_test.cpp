@@ -89,10 +89,7 @@ TEST_F(CliTest, ReportAndDemoWriteTheReport) {
 // Record warnings on loading, --strict (which lets a file without warnings through), and the
 // check of a file without solving.
 TEST_F(CliTest, LoadedFilesAreCheckedLineByLine) {
-  std::string slips = ReadWholeFile(kElCentro);
-  slips.replace(slips.find("Acceleration\n"), 12, "Accel");
-  slips.replace(slips.find("Units of g\n"), 10, "g");
-  dir.Write("slips.quarvel", slips);
+  dir.Write("slips.quarvel", "1\nSlips\n1\n1\n0\n0\n0\nAccel\ng\n0.02\n2\n0\n1\n");
   // (The warnings' texts: tests/records.)
   ExpectAll(Ok("solve --load slips.quarvel").err,
             {"slips.quarvel:8: warning: the data type", "slips.quarvel:9: warning: the units"});
@@ -182,9 +179,8 @@ TEST_F(CliTest, LoopJobsShardsAndInterruptWriteTheSameStudy) {
   const CliRun one = Ok(range + "--dir one/deep --jobs 1");  // no progress bar off a terminal
   EXPECT_EQ(one.err + one.out, "Study written to one/deep/lresults.out (31 values, 31 lines)\n");
   std::string expected = Read("one/deep/lresults.out");
-  const CliRun shards = Shell("for k in 1 2 3 4; do " + kCli + range +
-                              "--dir shards --jobs 1 --shard $k/4 & done; wait");
-  EXPECT_EQ(shards.status, 0) << shards.err;
+  // (wait ends with status 0 whatever the shards did: the merge refuses a missing one.)
+  Shell("for k in 1 2 3 4; do " + kCli + range + "--dir shards --jobs 1 --shard $k/4 & done; wait");
   Ok("merge shards/lresults.out.shard-[1-4]-of-4");
   EXPECT_EQ(Read("shards/lresults.out"), expected);
 
@@ -217,9 +213,7 @@ TEST_F(CliTest, AdvancedLoopShardsMergeIntoTheFilesOfOneRun) {
   fs::copy(dir / "single", dir / "sharded");
   const std::string study = "advanced-loop --threshold 0.5 --from 0.5 --to 2 --step 0.1 ";
   Ok(study + "--dir single --jobs 2");
-  const CliRun shards = Shell("for k in 1 2 3; do " + kCli + study +
-                              "--dir sharded --jobs 1 --shard $k/3 & done; wait");
-  EXPECT_EQ(shards.status, 0) << shards.err;
+  Shell("for k in 1 2 3; do " + kCli + study + "--dir sharded --jobs 1 --shard $k/3 & done; wait");
   Ok("merge sharded/EnvRelError.out.shard-[1-3]-of-3");
   for (const std::string& file : files) {
     EXPECT_EQ(Read("sharded/" + file), Read("single/" + file)) << file;

@@ -27,14 +27,6 @@ using test::RunCli;
 
 using Inputs = MainWindowInputs;
 
-// The three records of 40 samples, and an elastic-period study by Fy.
-Workbench TinyBench() {
-  Workbench bench = EulerBench(40);
-  bench.inputs.optVaryPlasticPeriod = bench.inputs.optChangeMass = false;
-  bench.inputs.optVaryElasticPeriod = bench.inputs.optChangeFy = true;
-  return bench;
-}
-
 // Solves without a message but the reversal-weight fault (which the all-reversal rule may
 // raise); every record follows the fault rules, and the period labels are "-" or a number.
 PeriodLabelTexts SolveFollowsTheFaultRules(Workbench& bench) {
@@ -93,11 +85,11 @@ class BadBoxTest : public testing::TestWithParam<Box> {};
 
 TEST_P(BadBoxTest, SolveAndStudyFollowTheFaultRules) {
   const Box& box = GetParam();
-  ScratchFolder folder;  // the records of TinyBench as a file
+  ScratchFolder folder;  // the records of EulerBench(40) as a file
   ASSERT_TRUE(WriteExperimentFile((folder / "tiny.quarvel").string(), EulerBench(40).experiments));
   for (const std::string bad : kBadTexts) {
     SCOPED_TRACE(bad);
-    Workbench bench = TinyBench();
+    Workbench bench = EulerBench(40);
     bench.inputs.optSolutionEuler = std::string(box.method) == "euler";
     bench.inputs.optSolutionEulerStepDoubling = !bench.inputs.optSolutionEuler;
     bench.inputs.*box.text = bad;
@@ -140,7 +132,7 @@ TEST(BadValueConsequences, NonFiniteResultsAreStoredAndLabelledAsHavingNoValue) 
   };
   for (const auto& row : rows) {
     SCOPED_TRACE(row.text);
-    Workbench bench = TinyBench();
+    Workbench bench = EulerBench(40);
     bench.inputs.*row.box = row.text;
     const PeriodLabelTexts periods = SolveFollowsTheFaultRules(bench);
     EXPECT_EQ(periods.elastic, row.elastic);

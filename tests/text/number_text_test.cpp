@@ -84,9 +84,7 @@ TEST(NumberText, DoesNotDependOnTheLocale) {
   EXPECT_EQ(FormatDefault(2.86), "2.86");
   EXPECT_EQ(FormatLabel(-0.25), "-.25");
   EXPECT_EQ(FormatReportScientific(1.23456), " 1.234560000000E+00");
-  std::snprintf(buffer, sizeof buffer, "%a", 1.5);
-  EXPECT_STREQ(buffer, "0x1,8p+0");  // a study shard written so would not read back
-  EXPECT_EQ(FormatHex(1.5), "0x1.8p+0");
+  EXPECT_EQ(FormatHex(1.5), "0x1.8p+0");  // printf's %a would write 0x1,8p+0 here
   EXPECT_EQ(ParseHex("0x1.8p+0"), 1.5);
   std::setlocale(LC_ALL, saved.c_str());
 }
