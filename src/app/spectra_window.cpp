@@ -26,6 +26,7 @@
 #include "solve/model_settings.h"
 #include "spectra/engineering_inputs.h"
 #include "spectra/periods.h"
+#include "text/number_check.h"
 #include "text/number_text.h"
 
 namespace quarvel::app {
@@ -61,18 +62,21 @@ QPushButton* Button(const char* name, const char* caption) {
 }
 
 // A number typed into a box: the whole text, finite and obeying `valid`.
-bool NumberOf(const QLineEdit* box, const char* what, bool (*valid)(double), const char* rule,
-              double& value, QString& error) {
-  const std::optional<double> number = ParseWholeNumber(box->text().trimmed().toStdString());
-  if (!number) {
-    error = QString("%1: \"%2\" is not a number").arg(what, box->text());
+// The number in `box`, checked by the spectrum's rule for `input` (the command line's, named
+// without its option) and for its physical meaning.
+bool NumberOf(const QLineEdit* box, PhysicalInput input, double& value, QString& error) {
+  const std::string text = box->text().trimmed().toStdString();
+  const NumberInputRule rule = SpectrumInputRuleOf(PhysicalInputOption(input));
+  if (const std::string fault = CheckNumberText(text, rule.rule, rule.reason); !fault.empty()) {
+    error = Q(fault);
     return false;
   }
-  if (!valid(*number)) {
-    error = QString("%1: %2 %3").arg(what, box->text(), rule);
+  value = Val(text);
+  if (const InputCheck check = CheckPhysicalInput(input, value);
+      check.verdict == InputVerdict::Refused) {
+    error = Q(check.reason);
     return false;
   }
-  value = *number;
   return true;
 }
 
@@ -237,24 +241,9 @@ bool SpectraWindow::MakePlan(SpectrumPlan& plan, QString& error) {
   }
   plan.periods = std::move(*periods);
   plan.settings.kind = kKinds[std::max(kind_->currentIndex(), 0)];
-  if (!NumberOf(
-          target_, "the value", [](double v) { return v > 0.0; }, "must be above 0",
-          plan.settings.target, error) ||
-      !NumberOf(
-          damping_, "the damping ratio", [](double v) { return v >= 0.0; }, "must not be negative",
-          plan.settings.dampingRatio, error)) {
+  if (!NumberOf(target_, PhysicalInputOf(plan.settings.kind), plan.settings.target, error) ||
+      !NumberOf(damping_, PhysicalInput::DampingRatio, plan.settings.dampingRatio, error)) {
     return false;
-  }
-  // The values without physical meaning, refused as the command line refuses them.
-  for (const auto& [input, value] : {std::pair{PhysicalInputOf(plan.settings.kind),
-                                               plan.settings.target},
-                                     std::pair{PhysicalInput::DampingRatio,
-                                               plan.settings.dampingRatio}}) {
-    if (const InputCheck check = CheckPhysicalInput(input, value);
-        check.verdict == InputVerdict::Refused) {
-      error = Q(check.reason);
-      return false;
-    }
   }
   ReadModelParameters(bench_.inputs, plan.settings.model);
   plan.settings.model.mass = massSetting;

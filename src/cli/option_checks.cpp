@@ -63,17 +63,6 @@ CLI::Validator SineCheck() {
       "");
 }
 
-const char* OptionOf(PhysicalInput input) {
-  switch (input) {
-    case PhysicalInput::Ductility: return "--ductility";
-    case PhysicalInput::DampingRatio: return "--damping-ratio";
-    case PhysicalInput::StrengthRatio: return "--strength-ratio";
-    case PhysicalInput::Reduction: return "--reduction";
-    case PhysicalInput::PostYieldRatio: return "--alpha";
-  }
-  return "";
-}
-
 int CheckTypedInputs(const std::vector<TypedInput>& inputs, std::ostream& err) {
   bool refused = false;
   for (const TypedInput& typed : inputs) {
@@ -84,7 +73,7 @@ int CheckTypedInputs(const std::vector<TypedInput>& inputs, std::ostream& err) {
     if (check.verdict == InputVerdict::Accepted) continue;
     refused = refused || check.verdict == InputVerdict::Refused;
     err << (check.verdict == InputVerdict::Warned ? "warning: " : "")
-        << DescribeInputCheck(OptionOf(typed.input), typed.text, check) << '\n';
+        << DescribeInputCheck(PhysicalInputOption(typed.input), typed.text, check) << '\n';
   }
   return refused ? 2 : 0;
 }

@@ -33,9 +33,6 @@ struct TypedInput {
   std::string text;  // a whole, finite number (the option's own check came first)
 };
 
-// The option that types `input`: "--ductility", "--damping-ratio", ...
-const char* OptionOf(PhysicalInput input);
-
 // Runs CheckPhysicalInput on every given input: a warning goes to stderr as
 // "warning: --reduction 0.5: ...", a refusal as "--ductility 0.5: ...". Returns 2 (a usage
 // error) when any is refused, else 0.

@@ -107,6 +107,17 @@ double StrengthOfRatio(double strengthRatio, double mass) {
   return strengthRatio * mass * kGravity;
 }
 
+const char* PhysicalInputOption(PhysicalInput input) {
+  switch (input) {
+    case PhysicalInput::Ductility: return "--ductility";
+    case PhysicalInput::DampingRatio: return "--damping-ratio";
+    case PhysicalInput::StrengthRatio: return "--strength-ratio";
+    case PhysicalInput::Reduction: return "--reduction";
+    case PhysicalInput::PostYieldRatio: return "--alpha";
+  }
+  return "";
+}
+
 std::string DescribeInputCheck(std::string_view option, std::string_view text,
                                const InputCheck& check) {
   return std::string(option) + ' ' + std::string(text) + ": " + check.reason;

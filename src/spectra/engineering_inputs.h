@@ -79,6 +79,9 @@ struct InputCheck {
 // 0..1.
 InputCheck CheckPhysicalInput(PhysicalInput input, double value);
 
+// The option that types `input` on the command line: "--ductility", "--damping-ratio", ...
+const char* PhysicalInputOption(PhysicalInput input);
+
 // What every face says of a check that is not Accepted, the value as typed after its option:
 // "--damping-ratio 2: the damping ratio must be below 1 ...".
 std::string DescribeInputCheck(std::string_view option, std::string_view text,

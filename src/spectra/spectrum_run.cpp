@@ -157,10 +157,6 @@ PhysicalInput PhysicalInputOf(SpectrumKind kind) {
   return PhysicalInput::Ductility;
 }
 
-std::string CheckSpectrumInput(std::string_view option, std::string_view text) {
-  return CheckNumberInput(SpectrumInputRuleOf(option), text);
-}
-
 std::string SpectrumRecordProblem(const Experiment& record, double massSetting) {
   if (record.dataType == ExperimentDataType::Displacement) {
     return "prescribes the displacement, which no period changes; a spectrum needs ground "

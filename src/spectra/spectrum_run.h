@@ -84,10 +84,6 @@ std::string SpectrumStatisticsPath(const std::string& rows);
 // --damping-ratio, --mass (an Any rule for another option).
 NumberInputRule SpectrumInputRuleOf(std::string_view option);
 
-// Empty when `text` is a number that the spectrum's `option` takes, else the message the
-// command line prints: "--ductility: \"0\": the ductility MU must be above 0".
-std::string CheckSpectrumInput(std::string_view option, std::string_view text);
-
 // The input whose physical meaning a spectrum of `kind` checks in its target.
 PhysicalInput PhysicalInputOf(SpectrumKind kind);
 

@@ -23,7 +23,6 @@ using test::RunShell;
 
 const char* const kEnvelopes[] = {"EnvRelErrorUPos.out", "EnvRelErrorUNeg.out",
                                   "EnvRelErrorEhPos.out", "EnvRelErrorEhNeg.out"};
-const std::string kRamp = "1\nRamp\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n6\n0\n20\n40\n40\n20\n0\n";
 const std::string kElCentro = QUARVEL_SOURCE_DIR "/examples/elcentro-1940-ns.quarvel";
 
 class CliTest : public testing::Test {
@@ -90,10 +89,7 @@ TEST_F(CliTest, ReportAndDemoWriteTheReport) {
 // Record warnings on loading, --strict (which lets a file without warnings through), and the
 // check of a file without solving.
 TEST_F(CliTest, LoadedFilesAreCheckedLineByLine) {
-  std::string slips = ReadWholeFile(kElCentro);
-  slips.replace(slips.find("Acceleration\n"), 12, "Accel");
-  slips.replace(slips.find("Units of g\n"), 10, "g");
-  dir.Write("slips.quarvel", slips);
+  dir.Write("slips.quarvel", "1\nSlips\n1\n1\n0\n0\n0\nAccel\ng\n0.02\n2\n0\n1\n");
   // (The warnings' texts: tests/records.)
   ExpectAll(Ok("solve --load slips.quarvel").err,
             {"slips.quarvel:8: warning: the data type", "slips.quarvel:9: warning: the units"});
@@ -128,8 +124,8 @@ TEST_F(CliTest, RecordsConvertSolveWithHistoriesAndSummary) {
   EXPECT_EQ(summary["records"][2]["source"]["format"], "at2");
   nlohmann::json& solved = summary["results"]["experiments"];
   EXPECT_EQ(solved[1]["name"], "El Centro, NS");
+  // The converted file holds every sample to the last bit.
   EXPECT_EQ(solved[0]["original"]["peakU"], solved[2]["original"]["peakU"]);
-  EXPECT_EQ(solved[1]["modified"]["peakEh"], solved[2]["modified"]["peakEh"]);
 }
 
 // A numbered series (its naming rules: tests/studies) and the same records given in order with
@@ -138,15 +134,15 @@ TEST_F(CliTest, RecordsConvertSolveWithHistoriesAndSummary) {
 // record that set each. A threshold that leaves out every value is named per file and fills no
 // envelope; a folder without a file 1 fails, the envelope files written (empty) all the same.
 TEST_F(CliTest, AdvancedLoopStudiesTheSeriesOrTheGivenRecords) {
-  dir.Write("1 ramp.quarvel", kRamp);
+  dir.Write("1 sine.quarvel", SineFile(40, 0.24, 6));
   dir.Write("2 push.quarvel", "1\nPush\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n4\n0\n60\n0\n-60\n");
   dir.Write("push.csv", "t,P\n0,0\n0.02,60\n0.04,0\n0.06,-60\n");
   const std::string range = " --from 1 --to 1.2 --step 0.05 --method euler";
   Ok("advanced-loop --dir . --threshold 0.001" + range);
   fs::create_directories(dir / "out");
-  Ok("advanced-loop --records '1 ramp.quarvel' push.csv --type force --dir out --csv "
+  Ok("advanced-loop --records '1 sine.quarvel' push.csv --type force --dir out --csv "
      "--summary out/s.json --threshold 0.001" + range);
-  EXPECT_EQ(Read("out/1 ramp.quarvel.out"), Read("1 ramp.quarvel.out"));
+  EXPECT_EQ(Read("out/1 sine.quarvel.out"), Read("1 sine.quarvel.out"));
   EXPECT_EQ(Read("out/push.csv.out"), Read("2 push.quarvel.out"));
   for (const char* envelope : kEnvelopes) {
     EXPECT_EQ(Read(std::string("out/") + envelope), Read(envelope)) << envelope;
@@ -162,10 +158,10 @@ TEST_F(CliTest, AdvancedLoopStudiesTheSeriesOrTheGivenRecords) {
   EXPECT_EQ(summary["results"]["csv"].size(), 3u);
 
   ExpectAll(Ok("advanced-loop --dir . --threshold 1e9" + range).err,
-            {"warning: 1 ramp.quarvel: every swept value was left out by --threshold",
+            {"warning: 1 sine.quarvel: every swept value was left out by --threshold",
              "warning: 2 push.quarvel: every swept value was left out by --threshold"});
   for (const char* envelope : kEnvelopes) EXPECT_EQ(Read(envelope), "") << envelope;
-  dir.Write("unnumbered/record.quarvel", kRamp);
+  dir.Write("unnumbered/record.quarvel", SineFile(40, 0.24, 6));
   Fails("advanced-loop --dir unnumbered" + range, "No file in unnumbered fits the series naming");
   for (const char* envelope : kEnvelopes) {  // written, and empty
     const std::string path = std::string("unnumbered/") + envelope;
@@ -183,9 +179,8 @@ TEST_F(CliTest, LoopJobsShardsAndInterruptWriteTheSameStudy) {
   const CliRun one = Ok(range + "--dir one/deep --jobs 1");  // no progress bar off a terminal
   EXPECT_EQ(one.err + one.out, "Study written to one/deep/lresults.out (31 values, 31 lines)\n");
   std::string expected = Read("one/deep/lresults.out");
-  const CliRun shards = Shell("for k in 1 2 3 4; do " + kCli + range +
-                              "--dir shards --jobs 1 --shard $k/4 & done; wait");
-  EXPECT_EQ(shards.status, 0) << shards.err;
+  // (wait ends with status 0 whatever the shards did: the merge refuses a missing one.)
+  Shell("for k in 1 2 3 4; do " + kCli + range + "--dir shards --jobs 1 --shard $k/4 & done; wait");
   Ok("merge shards/lresults.out.shard-[1-4]-of-4");
   EXPECT_EQ(Read("shards/lresults.out"), expected);
 
@@ -203,7 +198,6 @@ TEST_F(CliTest, LoopJobsShardsAndInterruptWriteTheSameStudy) {
   ExpectAll(cut.err, {"Interrupted"});
   EXPECT_LT(written.size(), expected.size());
   EXPECT_EQ(expected.compare(0, written.size(), written), 0) << "not a prefix of the study";
-  ASSERT_GE(written.size(), 2u);
   EXPECT_EQ(written.substr(written.size() - 2), "\r\n");
 }
 
@@ -214,16 +208,12 @@ TEST_F(CliTest, AdvancedLoopShardsMergeIntoTheFilesOfOneRun) {
   std::vector<std::string> files(std::begin(kEnvelopes), std::end(kEnvelopes));
   for (int k = 1; k <= 5; ++k) {
     files.push_back(std::to_string(k) + " sine.quarvel.out");
-    for (const char* folder : {"single/", "sharded/"}) {
-      dir.Write(folder + files.back().substr(0, files.back().size() - 4),
-                SineFile(amplitudes[k - 1], 1, 101));
-    }
+    dir.Write("single/" + std::to_string(k) + " sine.quarvel", SineFile(amplitudes[k - 1], 1, 101));
   }
+  fs::copy(dir / "single", dir / "sharded");
   const std::string study = "advanced-loop --threshold 0.5 --from 0.5 --to 2 --step 0.1 ";
   Ok(study + "--dir single --jobs 2");
-  const CliRun shards = Shell("for k in 1 2 3; do " + kCli + study +
-                              "--dir sharded --jobs 1 --shard $k/3 & done; wait");
-  EXPECT_EQ(shards.status, 0) << shards.err;
+  Shell("for k in 1 2 3; do " + kCli + study + "--dir sharded --jobs 1 --shard $k/3 & done; wait");
   Ok("merge sharded/EnvRelError.out.shard-[1-3]-of-3");
   for (const std::string& file : files) {
     EXPECT_EQ(Read("sharded/" + file), Read("single/" + file)) << file;
@@ -264,43 +254,35 @@ TEST_F(CliTest, PlotDrawsEachKindWithItsLegendAndUnits) {
   }
 }
 
-// Two records (El Centro and a copy at half its amplitude): the rows and statistics tables are
-// the same, byte for byte, with one job, two jobs, as three shards merged and with El Centro read
-// from its AT2 file; the picture is drawn (its legend and titles: tests/plots), and drawn again
-// from the merged table byte for byte.
+// Two records (El Centro and a short shock): the rows and statistics tables are the same, byte
+// for byte, with one job, two jobs, as three shards merged and with El Centro read from its AT2
+// file; the picture is drawn (its legend and titles: tests/plots), and drawn again from the merged
+// table byte for byte.
 TEST_F(CliTest, SpectrumTablesAreTheSameWhateverTheJobsOrShards) {
-  std::istringstream elCentro(ReadWholeFile(kElCentro));
-  std::string half;
-  int n = 0;
-  for (std::string line; std::getline(elCentro, line); ++n) {
-    half += (n == 1 ? "Half" : n > 10 ? std::to_string(std::stod(line) / 2) : line) + "\n";
-  }
-  dir.Write("half.quarvel", half);
-  const std::string spectrum = "spectrum " + Quote(kElCentro) + " half.quarvel --ductility 4 ";
+  dir.Write("shock.quarvel",
+            "1\nShock\n1\n1\n0\n0\n0\nAcceleration\nUnits of g\n0.02\n4\n0.1\n-0.3\n0.2\n0\n");
+  const std::string spectrum = "spectrum " + Quote(kElCentro) + " shock.quarvel --ductility 4 ";
   const std::string periods = "--periods 0.2:1:0.2 ";
   ExpectAll(Ok(spectrum + periods + "--jobs 1 -o one/s.csv").out, {"10 points, 5 periods"});
   const std::string rows = Read("one/s.csv"), statistics = Read("one/s-stats.csv");
 
   // The AT2 variant of the record, given the .quarvel record's name, solves bit for bit the
   // same; the summary names each record's format.
-  Ok("spectrum '" QUARVEL_RECORD_VARIANTS_DIR "elcentro-npts-first.at2' half.quarvel "
+  Ok("spectrum '" QUARVEL_RECORD_VARIANTS_DIR "elcentro-npts-first.at2' shock.quarvel "
      "--name 'El Centro 1940 NS' --ductility 4 " + periods + "-o at2/s.csv --summary at2/s.json");
   nlohmann::json summary = nlohmann::json::parse(Read("at2/s.json"));
   EXPECT_EQ(summary["command"], "spectrum");
   EXPECT_EQ(summary["records"][0]["source"]["format"], "at2");
-  EXPECT_EQ(summary["records"][1]["source"]["format"], "quarvel");
   EXPECT_EQ(summary["results"]["pointsWritten"], 10);
   EXPECT_EQ(summary["inputs"]["used"]["ductility"], 4.0);  // numbers, not texts
   EXPECT_EQ(summary["inputs"]["used"]["damping-ratio"], 0.05);
 
   Ok(spectrum + periods + "--jobs 2 -o two/s.csv --plot s.svg");
 
-  std::string files;
   for (const char* part : {"1/3", "2/3", "3/3"}) {
     Ok(spectrum + periods + "--jobs 1 -o shards/s.csv --shard " + part);
-    files += std::string(" shards/s.csv.shard-") + part[0] + "-of-3";
   }
-  Ok("merge" + files);
+  Ok("merge shards/s.csv.shard-[1-3]-of-3");
   for (const std::string folder : {"at2/", "two/", "shards/"}) {
     EXPECT_EQ(Read(folder + "s.csv") + Read(folder + "s-stats.csv"), rows + statistics) << folder;
   }
@@ -441,9 +423,6 @@ const ErrorCase kErrorCases[] = {
     {"bad_shard", "loop --shard 3/2", 2, "--shard 3/2"},
     {"merge_not_a_shard", "merge bad.quarvel", 1, "not a shard file"},
     {"check_bad_file", "check zero.quarvel bad.quarvel", 1, "bad.quarvel: line 1"},
-    // Numbers between commas are CSV, not two columns of time and value.
-    {"check_csv_without_header", "check commas.txt", 1,
-     "commas.txt: line 1: the first line holds numbers, not column names"},
     {"plot_unknown_quantity", "plot --x Q -o f.png", 2, "--x"},
     // A response that grows to 1e200 before it overflows is drawn as far as it
     // is finite.
@@ -455,7 +434,6 @@ const ErrorCase kErrorCases[] = {
     {"plot_study_solve_option", "plot --study s.out --x U -o f.png", 2, "--study: draws files"},
     {"plot_study_envelopes", "plot --study s.out --envelopes . -o f.png", 2, "--study excludes"},
     {"plot_study_missing", "plot --study missing.out -o f.png", 1, "missing.out: No such file or"},
-    {"plot_study_not_a_file", "plot --study . -o f.png", 1, ".: Is a directory"},
     {"plot_envelopes_missing", "plot --envelopes . -o f.png", 1, "EnvRelErrorUPos.out: No such"},
     {"plot_size_without_height", "plot --size 800 -o f.png", 2, "--size"},
     {"plot_width_too_small", "plot --size 399x600 -o f.png", 2, "--size"},
@@ -471,12 +449,10 @@ const ErrorCase kErrorCases[] = {
     {"plot_quantity_without_spectrum", "plot --plot-quantity PSA -o f.png", 2,
      "--plot-quantity: applies to --spectrum only"},
     {"demo_into_a_file", "demo --dir bad.quarvel", 1, "bad.quarvel/quarvel-report.txt: Not a dir"},
-    // Engineering inputs, which give the oscillator the period asked for (DC 1
-    // is made again in multiples of the derived Uy), and spectra.
+    // Engineering inputs, which give the oscillator the period asked for (the note of what they
+    // give: tests/app/reach_test.cpp), and spectra.
     {"period_and_strength_ratio", "solve --period 0.7 --strength-ratio 0.2 --mass 3", 0,
      "T elastic :\t.7\n"},
-    {"dc1_period", "solve --dc1 --period 0.7 --strength-ratio 0.2 --mass 3", 0,
-     "note: the engineering inputs give --mass "},
     {"mass_with_period", "solve --mass 2 --period 1", 2, "--mass conflicts with --period"},
     {"uy_with_period_and_ratio", "solve --Uy 0.1 --period 1 --strength-ratio 0.1", 2,
      "--Uy conflicts with"},
@@ -510,7 +486,6 @@ TEST_P(CliErrorTest, FailsWithStatusAndMessage) {
   dir.Write("massless.quarvel", "1\nNo mass\n1\n0\n0\n0\n0\nForce\nnone\n0.02\n2\n0\n1\n");
   dir.Write("one.txt", "1\n2\n");
   dir.Write("uneven.txt", "0 1\n0.02 2\n0.05 3\n");
-  dir.Write("commas.txt", "0.01,0.5\n0.02,0.7\n0.03,0.1\n");
   dir.Write("slip.quarvel", "1\nP\n1\n1\n0\n0\n0\nForse\nnone\n0.02\n2\n0\n1\n");
   const std::string head = "PEER NGA\nQuake\n", values = "\nNPTS= 3, DT= .01 SEC\n 0 -5 2\n";
   dir.Write("a.at2", head + "ACCELERATION TIME SERIES IN UNITS OF CM/S/S" + values);

@@ -108,7 +108,9 @@ TEST(RecordSummary, PeakIsTheFirstOfTheLargest) {
   ASSERT_TRUE(LoadExperimentText(
       "1\nR\n1\n1\n0\n0\n0\nAcceleration\nUnits of g\n0.02\n4\n0.1\n-0.3\n0.3\n0.2\n", set));
   const RecordPeak peak = PeakOfRecord(set.At(1));
-  EXPECT_EQ(std::tuple(peak.value, peak.sample, peak.time), std::tuple(-0.3, 2, 0.02));
+  EXPECT_EQ(peak.value, -0.3);
+  EXPECT_EQ(peak.sample, 2);
+  EXPECT_EQ(peak.time, 0.02);
 }
 
 // Ten cycles of a(t) = 2 sin(2 pi t) m/s2, 400 samples a cycle. By hand: v = (1 - cos wt) / pi,

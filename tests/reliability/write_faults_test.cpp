@@ -17,21 +17,18 @@ namespace {
 using test::CliRun;
 using test::RunCli;
 
-const std::string kRecord =
-    "1\nRamp\n1\n2.86\n0\n0\n0\nForce\nnone\n0.02\n6\n0\n20\n40\n40\n20\n0\n";
-
 // A full disk (a link to /dev/full) and a path that is a folder, for each command. (A path below
 // a regular file or in a missing folder: the command-line test's failures.)
 TEST(WriteFaults, ReportStudyAndPictureFailWithFileAndReason) {
   ScratchFolder scratch;
-  scratch.Write("ramp.quarvel", kRecord);
+  scratch.Write("sine.quarvel", SineFile(40, 0.24, 6));
   fs::create_directories(scratch / "out.png");
   fs::create_symlink("/dev/full", scratch / "full.png");
   for (const auto& [file, error] : {std::pair{"full.png", ENOSPC}, {"out.png", EISDIR}}) {
     const fs::path path = scratch / file;
     for (const std::string& arguments :
          {"report --method euler -o " + Quote(path.string()),
-          "loop --load ramp.quarvel --method euler --to 0.2 --dir " +
+          "loop --load sine.quarvel --method euler --to 0.2 --dir " +
               Quote(path.parent_path().string()) + " -o " + Quote(path.filename().string()),
           "plot --method euler -o " + Quote(path.string())}) {
       const CliRun run = RunCli(scratch.Path(), arguments);

@@ -25,7 +25,6 @@ TEST(StudyFileReader, RefusesWhatNoStudyWrites) {
       {"non-finite", header + "\ninf\t-inf\tnan\t0\t0\t0\t0\t0\t1E-09\n\n\n", -1,
        "inf\t-inf\tnan\t0\t0\t0\t0\t0\t0"},
       {"empty", "", 0, "empty"},
-      {"no header", row + "\r\n", 0, "no study header"},
       {"header third", "a\r\nb\r\n" + header + "\r\n", 0, "no study header"},
       {"eight fields", header + "\r\n" + row + "\r\n1\t2\t3\t4\t5\t6\t7\t8\r\n", 3,
        "8 fields where 9"},

@@ -9,7 +9,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <limits>
 #include <optional>
 #include <string>
@@ -42,7 +41,6 @@ TEST(RoundHalfEven, TiesToEvenInEveryRoundingMode) {
   std::fesetround(saved);
   // Multiplied by 10^d, rounded half-even, divided back (0.0625 * 1000 is an exact tie).
   EXPECT_EQ(RoundToDecimals(-0.0625, 3), -0.062);
-  EXPECT_EQ(RoundToDecimals(3.14159265358979, 6), 3.141593);
   EXPECT_EQ(RoundToDecimals(1234.5, -1), 1230.0);
   EXPECT_EQ(RoundToDecimals(1e300, 9), 1e300);  // x * 10^9 overflows: nothing to drop
 }
@@ -53,7 +51,6 @@ TEST(RoundHalfEven, TiesToEvenInEveryRoundingMode) {
 TEST(NumberText, Forms) {
   struct Row { double x; const char *text, *label, *plain, *scientific; };
   const Row rows[] = {
-      {1e-9, "1E-09", "0", " 1E-09", " 1.000000000000E-09"},
       {0.02, "0.02", ".02", " 0.02", " 2.000000000000E-02"},
       {1e15, "1E+15", "1E+15", " 1E+15", " 1.000000000000E+15"},
       {-0.25, "-0.25", "-.25", "-0.25", "-2.500000000000E-01"},
@@ -84,24 +81,18 @@ TEST(NumberText, DoesNotDependOnTheLocale) {
   EXPECT_STREQ(buffer, "2,86");  // the C library itself does follow the locale
   EXPECT_EQ(Val(" \t-1.5D2"), -150.0);
   EXPECT_EQ(Val("2,86"), 2.0);
-  EXPECT_EQ(FormatDefault(2.86) + FormatLabel(-0.25) + FormatReportScientific(1.23456),
-            "2.86-.25 1.234560000000E+00");
-  std::snprintf(buffer, sizeof buffer, "%a", 1.5);
-  EXPECT_STREQ(buffer, "0x1,8p+0");  // a study shard written so would not read back
-  EXPECT_EQ(FormatHex(1.5), "0x1.8p+0");
+  EXPECT_EQ(FormatDefault(2.86), "2.86");
+  EXPECT_EQ(FormatLabel(-0.25), "-.25");
+  EXPECT_EQ(FormatReportScientific(1.23456), " 1.234560000000E+00");
+  EXPECT_EQ(FormatHex(1.5), "0x1.8p+0");  // printf's %a would write 0x1,8p+0 here
   EXPECT_EQ(ParseHex("0x1.8p+0"), 1.5);
   std::setlocale(LC_ALL, saved.c_str());
 }
 
-// Study shards keep their numbers in C's %a form: exact, and read back only in that form. (The
-// fuzz replay checks the form against printf and the reading against strtod.)
-TEST(NumberText, HexReadsBackExactlyAndOnlyInItsOwnForm) {
-  for (const double x : {1.5, -0.0, 0.1, 5e-324, -1.7976931348623157e308, -kInf}) {
-    const std::optional<double> back = ParseHex(FormatHex(x));
-    ASSERT_TRUE(back.has_value()) << FormatHex(x);
-    EXPECT_EQ(std::memcmp(&*back, &x, sizeof x), 0) << FormatHex(x);
-  }
-  EXPECT_EQ(FormatHex(5e-324), "0x0.0000000000001p-1022");
+// Study shards keep their numbers in C's %a form, read back only in that form. (That the form is
+// printf's and reads back to the same bits, subnormals, -0 and infinities among them, is the
+// fuzz replay's check on its seeds.)
+TEST(NumberText, HexReadsBackOnlyInItsOwnForm) {
   for (const char* text : {"1.5", "", "0x", "-", "0x1p", "--0x1p+0", " 0x1p+0", "0xinf"}) {
     EXPECT_FALSE(ParseHex(text).has_value()) << text;
   }
@@ -130,7 +121,6 @@ TEST(ParseLeadingNumber, Table) {
     EXPECT_EQ(parsed.value, row.value);
     EXPECT_EQ(parsed.found, row.found);
     EXPECT_EQ(parsed.overflow, row.overflow);
-    EXPECT_EQ(Val(row.text), row.value);
     EXPECT_EQ(ParseWholeNumber(row.text).has_value(), row.all);  // the whole text, finite
   }
 }
