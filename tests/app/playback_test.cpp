@@ -207,8 +207,8 @@ TEST_F(PlaybackTest, EveryRedrawAfterPauseShowsThePausedFrame) {
 }
 
 // A new set or a new response resets a paused playback: after Load (Create shows its set the
-// same way), a Loop and Clear the scroll bar is at 0 without a frame caption, and Play starts
-// from the new record's beginning.
+// same way) and a Loop the scroll bar is at 0 without a frame caption, and Play starts from the
+// new record's beginning. (Clear: the stopped playback below.)
 TEST_F(PlaybackTest, NewSetsAndResponsesPlayFromTheStart) {
   form->SetStudyFolder(folder.path());
   Box("txtTo")->setText("0.1");  // the Loop solves one value
@@ -216,8 +216,7 @@ TEST_F(PlaybackTest, NewSetsAndResponsesPlayFromTheStart) {
   for (int i = 0; i < 200; ++i) longer += "1\n";
   const std::pair<const char*, const char*> rows[] = {
       // command, what one step of Play shows then
-      {"cmdLoadExperiments", "50/200 250"}, {"cmdLoop", "25/501 49"},
-      {"cmdClearExperiments", " 0"}};
+      {"cmdLoadExperiments", "50/200 250"}, {"cmdLoop", "25/501 49"}};
   for (const auto& [command, played] : rows) {
     SCOPED_TRACE(command);
     Click("cmdCreateExperiment");
