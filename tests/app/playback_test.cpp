@@ -134,6 +134,8 @@ TEST_F(PlaybackTest, EveryRedrawAfterPauseShowsThePausedFrame) {
   EXPECT_GT(Pixels(Picture(), kGreen), 0);
   form->resize(form->width() + 60, form->height());  // the width alone
   ASSERT_TRUE(QTest::qWaitFor([box] { return box->Image().size() == box->size(); }));
+  form->resize(form->width(), form->height() - 40);  // then the height alone
+  ASSERT_TRUE(QTest::qWaitFor([box] { return box->Image().size() == box->size(); }));
   const QImage resized = Picture();
   SetScroll(0);  // and back: the paused sample drawn afresh
   SetScroll(199);

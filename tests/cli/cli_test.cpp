@@ -440,6 +440,7 @@ const ErrorCase kErrorCases[] = {
     {"plot_height_too_small", "plot --size 800x299 -o f.png", 2, "--size"},
     {"plot_size_too_large", "plot --size 800x4001 -o f.png", 2, "--size"},
     {"plot_frame_beyond_the_record", "plot --frame 502 -o f.png", 2, "--frame 502"},
+    {"plot_frame_negative", "plot --frame -1 -o f.png", 2, "a whole number from 0 to"},
     {"plot_folder_missing", "plot -o missing/f.png", 1, "missing/f.png"},
     {"plot_dpi_too_large", "plot --size 4000x3000 --dpi 300 -o f.png", 2,
      "--dpi 300: a 4000x3000 picture would be 12000x9000 pixels"},

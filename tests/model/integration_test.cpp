@@ -139,6 +139,7 @@ TEST(Faults, RungeKuttaCompletesASampleUpToItsFirstNonFiniteValue) {
         if (rk) {
           EXPECT_EQ(h.Fh[1], 0.0);  // never reached
           EXPECT_EQ(h.U[2], 0.0);   // the pass ended at sample 1
+          EXPECT_EQ(run.sample, 1);  // where the fault report places it
         } else {
           EXPECT_EQ(h.Fh[1], p.HystereticScale() * -0.5);
         }

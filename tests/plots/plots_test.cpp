@@ -120,9 +120,22 @@ TEST(SpectrumPlot, RecordsThinMeansThickOverTheSolvedPoints) {
   EXPECT_EQ(ratio.curves[0].endLabel, "A");
   EXPECT_EQ(ratio.curves[1].endLabel, "Record 2");
   points.resize(2);  // record 1 alone
+  // A peak of each model draws both models' curves; a ratio or a strength, one curve.
+  struct Row { const char* quantity; std::size_t curves; };
+  for (const Row& row : {Row{"U", 2}, Row{"mu", 2}, Row{"F", 2}, Row{"Eh", 2}, Row{"ratio-U", 1},
+                         Row{"ratio-Eh", 1}, Row{"Cy", 1}, Row{"R", 1}, Row{"PSA", 1}}) {
+    const CurvePlot plot = SpectrumPlot(points, *SpectrumQuantityNamed(row.quantity), false);
+    EXPECT_EQ(plot.curves.size(), row.curves) << row.quantity;
+  }
   EXPECT_EQ(Text(SpectrumPlot(points, *SpectrumQuantityNamed("U"), false)),
             "A|Period T (s)|Peak displacement |U| (m)\nOriginal model a30: 0.5,0.1 1,0.2\n"
             "Modified model b21: 0.5,0.1 1,0.3\n");
+}
+
+// Beyond the ten fixed colours the hue turns by the golden angle, at saturation 0.8 and value
+// 0.75: colour 10 has the hue 295.08 degrees, by hand R 0.70, G 0.15, B 0.75.
+TEST(DistinctColour, BeyondTheFixedOnesTurnsByTheGoldenAngle) {
+  EXPECT_EQ(DistinctColour(10), 0xBF26B3u);
 }
 
 }  // namespace

@@ -172,6 +172,20 @@ TEST(Spectrum, RowsReadBackBitForBit) {
   EXPECT_NE(faultRow[faultRow.size() - 13], ',');
 }
 
+// The statistics columns as the README lists them: after T_s, records and solved, the mean,
+// median and dispersion of every number of a row in the rows' order, but the loop counts.
+TEST(Spectrum, StatisticsHeaderSummarisesEveryNumberButTheLoopCounts) {
+  std::string expected = "T_s,records,solved";
+  for (const char* name : {"Fel_N", "Fy_N", "Uy_m", "Cy", "R", "Sd_m", "PSV_m_per_s", "PSA_g",
+                           "U_orig_m", "U_mod_m", "mu_orig", "mu_mod", "F_orig_N", "F_mod_N",
+                           "Eh_orig_J", "Eh_mod_J", "rel_err_U", "rel_err_Eh"}) {
+    for (const char* statistic : {"_mean", "_median", "_beta"}) {
+      expected += "," + std::string(name) + statistic;
+    }
+  }
+  EXPECT_EQ(SpectrumStatisticsHeader(), expected);
+}
+
 // Statistics of four points against values worked by hand: mean, median (of an even count),
 // and the standard deviation of the logarithms; a quantity with a value not above 0 has no
 // dispersion, and an unsolved point counts in "records" only.
