@@ -94,6 +94,7 @@ TEST_F(PlaybackTest, PlayRunsToTheEndRestartsAndFollowsTheScrollBarAndTheSlider)
   EXPECT_EQ(Play({}), 22);
   EXPECT_EQ(Shows(), "500/501 998");
   // From 991 on, the next Play starts again from the beginning.
+  SetScroll(991);
   Play({{2, Clicking("cmdPause")}});
   EXPECT_EQ(Shows(), "25/501 49");
 

@@ -60,7 +60,8 @@ const Sequence kPeakAtSampleOne{{0, 0.1, 0.0, -0.1, 0.0}, {0, 0.5, 0.2, -0.2, 0.
 const Sequence kPeakInsideZone{{0, 0.0, 0.1, 0.2, 0.1, 0.0, 0.1, 0.15, 0.1},
                                {0, 0.0, 0.5, 0.8, 0.5, 0.2, 0.45, 0.6, 0.4}};
 
-const Sequence kPlateau{{0, 0.0, 0.1, 0.1, 0.0}, {0, 0.1, 0.5, 0.6, 0.3}};
+// z stands still while u does, so that an entry made at either end of the plateau would stay.
+const Sequence kPlateau{{0, 0.0, 0.1, 0.1, 0.0}, {0, 0.1, 0.5, 0.5, 0.3}};
 // Peaks at the same u with z 0.5, 0.7, 0.6 and 0.7 again, and the same troughs mirrored.
 const Sequence kEqualPeaks{{0, 0.0, 0.2, 0.1, 0.2, 0.1, 0.2, 0.1, 0.2, 0.1},
                            {0, 0.0, 0.5, 0.3, 0.7, 0.4, 0.6, 0.3, 0.7, 0.3}};
