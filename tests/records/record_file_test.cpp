@@ -183,6 +183,7 @@ TEST(At2Header, DecidesTheTypeAndTheUnits) {
     EXPECT_EQ(SamplesOf(e)[1], row.stored);
     EXPECT_EQ(load.records.provenance[0].unitsSource, row.unitsSource);
     EXPECT_EQ(load.records.provenance[0].units, row.units);
+    EXPECT_DOUBLE_EQ(load.records.provenance[0].scale, row.stored / 981);  // stored over read
   }
 }
 
