@@ -17,7 +17,6 @@
 #include <QTime>
 
 #include <algorithm>
-#include <cmath>
 #include <exception>
 #include <new>
 
@@ -71,14 +70,6 @@ constexpr int kProgressIntervalMs = 100;
 // goes (the modified pass of a displacement-controlled record is many times slower than the
 // original), and a study's values differ.
 constexpr double kPaceSeconds = 10.0;
-
-// "about 12 s left", "about 3 min 20 s left", "about 2 h 5 min left".
-QString TimeLeftText(double seconds) {
-  const auto whole = static_cast<long long>(std::ceil(seconds));
-  if (whole < 60) return QString("about %1 s left").arg(whole);
-  if (whole < 3600) return QString("about %1 min %2 s left").arg(whole / 60).arg(whole % 60);
-  return QString("about %1 h %2 min left").arg(whole / 3600).arg(whole % 3600 / 60);
-}
 
 }  // namespace
 
@@ -355,10 +346,11 @@ void MainForm::ShowWorkProgress() {
   while (pace_.size() > 2 && now - pace_[1].first >= kPaceSeconds) pace_.pop_front();
   const auto& [then, before] = pace_.front();
   workProgress_->setValue(static_cast<int>(fraction * 1000.0));
-  workProgress_->setFormat(
-      done + ", " +
-      (fraction > before ? TimeLeftText(SecondsLeft(now - then, fraction - before, 1.0 - fraction))
-                         : QString("time left not known yet")));
+  const QString left =
+      fraction > before
+          ? Q(TimeLeftText(SecondsLeft(now - then, fraction - before, 1.0 - fraction)))
+          : QString("time left not known yet");
+  workProgress_->setFormat(done + ", " + left);
 }
 
 void MainForm::RestartPace() {

@@ -365,7 +365,7 @@ const ErrorCase kErrorCases[] = {
     {"experiment_beyond_int32", "solve --experiment 2147483648", 2, "--experiment: \"21474836"},
     {"no_subcommand", "", 2, "A subcommand is required"},
     {"misspelt_subcommand", "slove", 2, "unknown subcommand slove; did you mean solve?"},
-    {"misspelt_option", "solve --Fyy 1", 2, "solve: unknown option --Fyy; did you mean --Fy?"},
+    {"misspelt_option", "solve --fYy 1", 2, "solve: unknown option --fYy; did you mean --Fy?"},
     {"unknown_option", "solve --no-such-option", 2, "solve: unknown option --no-such-option\n"},
     {"other_command_option", "solve --jobs 2", 2, "--jobs is not an option of solve (it"},
     {"stray_argument", "solve extra", 2, "solve: unexpected argument extra"},

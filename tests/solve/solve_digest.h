@@ -15,6 +15,7 @@
 
 #include "experiments/experiment_file.h"
 #include "experiments/generated_experiments.h"
+#include "solve/model_inputs.h"
 #include "solve/solve_experiments.h"
 #include "solve/workbench.h"
 #include "support/digest.h"
@@ -116,17 +117,12 @@ inline bool LoadDigestSet(DigestSet set, Workbench& bench) {
 }
 
 // Chooses the scheme (euler, euler-doubling, rk, rk-doubling) and the rule (all, last, max,
-// last-max) and applies "name=value" texts separated by ';' (beta, gamma, n, P, thresholdZ,
-// mass, skip=yes|no).
+// last-max) as the command line does, and applies "name=value" texts separated by ';' (beta,
+// gamma, n, P, thresholdZ, mass, skip=yes|no).
 inline void ApplyDigestSettings(std::string_view method, std::string_view rule,
                                 std::string_view extra, MainWindowInputs& in) {
   using I = MainWindowInputs;
-  const std::pair<std::string_view, bool I::*> options[] = {
-      {"euler", &I::optSolutionEuler}, {"euler-doubling", &I::optSolutionEulerStepDoubling},
-      {"rk", &I::optSolutionRK45},     {"rk-doubling", &I::optSolutionRKStepDoubling},
-      {"all", &I::optALLREV},          {"last", &I::optReversalLast},
-      {"max", &I::optReversalMax},     {"last-max", &I::optReversalLastAndMax}};
-  for (const auto& [name, option] : options) in.*option = name == method || name == rule;
+  ModelChoices choices{.method = std::string(method), .rule = std::string(rule)};
   const std::map<std::string_view, std::string I::*> texts = {
       {"beta", &I::txtBetaSmall}, {"gamma", &I::txtGammaSmall}, {"n", &I::txtNee},
       {"P", &I::txtP}, {"thresholdZ", &I::txtThresholdZ}, {"mass", &I::txtMass}};
@@ -135,9 +131,10 @@ inline void ApplyDigestSettings(std::string_view method, std::string_view rule,
     extra.remove_prefix(std::min(extra.size(), item.size() + 1));
     const std::string_view name = item.substr(0, item.find('='));
     const std::string value(item.substr(name.size() + 1));
-    if (name == "skip") in.chkWithinUnloadingBranch = value == "yes";
+    if (name == "skip") choices.skipInDominanceZone = value;
     else in.*texts.at(name) = value;
   }
+  ApplyModelChoices(choices, in);
 }
 
 }  // namespace quarvel::test
