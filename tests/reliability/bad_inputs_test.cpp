@@ -28,7 +28,8 @@ using test::RunCli;
 using Inputs = MainWindowInputs;
 
 // Solves without a message but the reversal-weight fault (which the all-reversal rule may
-// raise); every record follows the fault rules, and the period labels are "-" or a number.
+// raise); every record follows the fault rules. Returns the period labels (that each is "-" or
+// a number: the solve fuzz target's check, and the period label rows of tests/solve).
 PeriodLabelTexts SolveFollowsTheFaultRules(Workbench& bench) {
   struct : SilentUserInterface {
     void ShowMessage(const std::string& text, MessageIcon) override {
@@ -39,10 +40,7 @@ PeriodLabelTexts SolveFollowsTheFaultRules(Workbench& bench) {
   for (int32_t k = 1; k <= bench.experiments.Count(); ++k) {
     EXPECT_STREQ(fuzz::FaultRulesBroken(bench.experiments.At(k), bench.results.At(k)), nullptr);
   }
-  const PeriodLabelTexts periods = PeriodLabels(bench.inputs, bench.CurrentExperiment()->mass);
-  EXPECT_TRUE(fuzz::IsLabelText(periods.elastic)) << periods.elastic;
-  EXPECT_TRUE(fuzz::IsLabelText(periods.plastic)) << periods.plastic;
-  return periods;
+  return PeriodLabels(bench.inputs, bench.CurrentExperiment()->mass);
 }
 
 // Every model box with every bad text: solved in process (the window's reading), and through
