@@ -132,7 +132,6 @@ TEST_F(PlaybackTest, EveryRedrawAfterPauseShowsThePausedFrame) {
   EXPECT_EQ(across, Pixels(plus.copy(plus.width() / 2, 0, 1, plus.height()), kGreen));
   Play({{5, Clicking("cmdPause")}});
   EXPECT_EQ(Shows(), "100/501 199");  // 99.7 -> 100
-  EXPECT_GT(Pixels(Picture(), kGreen), 0);
   form->resize(form->width() + 60, form->height());  // the width alone
   ASSERT_TRUE(QTest::qWaitFor([box] { return box->Image().size() == box->size(); }));
   form->resize(form->width(), form->height() - 40);  // then the height alone
