@@ -120,7 +120,6 @@ TEST_F(CliTest, RecordsConvertSolveWithHistoriesAndSummary) {
   EXPECT_EQ(summary["command"], "solve");
   EXPECT_EQ(summary["inputs"]["used"]["method"], "Euler");
   EXPECT_EQ(summary["records"][0]["source"]["format"], "quarvel");
-  EXPECT_EQ(summary["records"][2]["source"]["format"], "at2");
   nlohmann::json& solved = summary["results"]["experiments"];
   EXPECT_EQ(solved[1]["name"], "El Centro, NS");
   // The converted file holds every sample to the last bit.
