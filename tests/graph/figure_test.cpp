@@ -52,6 +52,24 @@ TEST(Figure, MarkersInOneCornerLeaveTheOthersFree) {
   EXPECT_GT(layout.legend.Left, (layout.plot.Left + layout.plot.Right) / 2);
 }
 
+// A point that is not finite breaks the line: the piece after it starts with a move, as the
+// first does, instead of a line across the gap. (No legend, whose sample is a piece too.)
+TEST(Figure, ANonFinitePointBreaksTheLine) {
+  CurvePlot plot;
+  plot.legend = false;
+  plot.curves = {{"Broken", {0, 1, 2, 3, 4}, {0, 1, std::nan(""), 1, 0}, 0x0000FF}};
+  RecordingCanvas canvas(640, 480);
+  ASSERT_TRUE(RenderFigure(plot, canvas).has_value());
+  const std::vector<CanvasCall>& calls = canvas.Calls();
+  int piecesStarted = 0;
+  for (std::size_t k = 1; k < calls.size(); ++k) {
+    const bool line = calls[k].kind == CanvasCall::Kind::LineTo;
+    const bool started = calls[k - 1].kind == CanvasCall::Kind::MoveTo;
+    piecesStarted += line && started && calls[k].pen->Colour == 0x0000FF ? 1 : 0;
+  }
+  EXPECT_EQ(piecesStarted, 2);
+}
+
 // At twice the size the texts are twice as high and the lines twice as wide.
 TEST(Figure, TextsAndLinesGrowWithTheCanvas) {
   CurvePlot plot;
