@@ -52,22 +52,29 @@ TEST(Figure, MarkersInOneCornerLeaveTheOthersFree) {
   EXPECT_GT(layout.legend.Left, (layout.plot.Left + layout.plot.Right) / 2);
 }
 
-// A point that is not finite breaks the line: the piece after it starts with a move, as the
-// first does, instead of a line across the gap. (No legend, whose sample is a piece too.)
-TEST(Figure, ANonFinitePointBreaksTheLine) {
+// Data symmetric about 0 on both axes is drawn symmetric about the plot's middle, and a point
+// that is not finite breaks the line: the piece after it starts with a move, as the first does,
+// instead of a line across the gap. (No legend, whose sample is a piece too.)
+TEST(Figure, SymmetricDataIsDrawnAboutTheMiddleAndANonFinitePointBreaksTheLine) {
   CurvePlot plot;
   plot.legend = false;
-  plot.curves = {{"Broken", {0, 1, 2, 3, 4}, {0, 1, std::nan(""), 1, 0}, 0x0000FF}};
+  plot.curves = {{"", {-1, -0.5, 0, 0.5, 1}, {-1, -0.5, std::nan(""), 0.5, 1}, 0x0000FF}};
   RecordingCanvas canvas(640, 480);
-  ASSERT_TRUE(RenderFigure(plot, canvas).has_value());
+  const FigureLayout layout = RenderFigure(plot, canvas).value();
   const std::vector<CanvasCall>& calls = canvas.Calls();
-  int piecesStarted = 0;
+  std::vector<std::size_t> lines;  // the curve's
   for (std::size_t k = 1; k < calls.size(); ++k) {
-    const bool line = calls[k].kind == CanvasCall::Kind::LineTo;
-    const bool started = calls[k - 1].kind == CanvasCall::Kind::MoveTo;
-    piecesStarted += line && started && calls[k].pen->Colour == 0x0000FF ? 1 : 0;
+    const CanvasCall& call = calls[k];
+    if (call.kind == CanvasCall::Kind::LineTo && call.pen && call.pen->Colour == 0x0000FF) {
+      lines.push_back(k);
+    }
   }
-  EXPECT_EQ(piecesStarted, 2);
+  ASSERT_EQ(lines.size(), 2u);
+  for (const std::size_t k : lines) EXPECT_EQ(calls[k - 1].kind, CanvasCall::Kind::MoveTo) << k;
+  const CanvasCall& first = calls[lines[0] - 1];
+  const CanvasCall& last = calls[lines[1]];
+  EXPECT_NEAR(first.x + last.x, layout.plot.Left + layout.plot.Right, 1);
+  EXPECT_NEAR(first.y + last.y, layout.plot.Top + layout.plot.Bottom, 1);
 }
 
 // At twice the size the texts are twice as high and the lines twice as wide.

@@ -153,6 +153,9 @@ const Drawing kDrawings[] = {
     // right = 800 - 56 - 2*0.2*14 - 48 - 2*14 - 8 - 14 = 640.4: the 56 x 14 entry takes room.
     {"LegendEntryWithMarker", 600, nullptr, {Line({{0, 0}, {10, 10}}, 0x00FF00, 4, "Original")},
      "103 36 640 547 0x702a034e49552a7c"},
+    // The second entry one line under the first (recorded; the right edge as for one entry).
+    {"TwoLegendEntries", 600, nullptr, {Line({{0, 0}, {10, 10}}, 0xFF, 0, "Original"),
+     Line({{0, 10}, {10, 0}}, 0xFF00, 0, "Modified")}, "103 36 640 547 0xadb47ea55416efc3"},
     // left 103 + (2*0.5+1)*14, top (2*0.2+1)*14 + 36 = 55.6, bottom 547 - (2*0.5+1)*14. Each
     // title in its own colour, not the one the tick numbers left behind (a mend).
     {"TitlesWithTheirColours", 600,

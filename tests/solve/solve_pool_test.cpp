@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -46,29 +45,6 @@ TEST(SolvePoolTest, LaunchedJobSharesWorkOutOnThePoolAndItsFailureIsRethrown) {
   EXPECT_NE(ranOn, std::this_thread::get_id());
   pool.Launch([] { throw std::runtime_error("failed"); });
   EXPECT_THROW(pool.WaitForJob(), std::runtime_error);
-}
-
-// Two items on a pool of two threads run side by side: each waits for the other to start (10 s
-// at most), which only a second thread can let happen.
-TEST(SolvePoolTest, TwoItemsRunSideBySide) {
-  SolvePool pool(2);
-  std::atomic<int> started{0}, met{0};
-  const auto meet = [&] {
-    ++started;
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (started.load() < 2 && std::chrono::steady_clock::now() < until) {
-      std::this_thread::yield();
-    }
-    met += started.load() == 2 ? 1 : 0;
-    return 0;
-  };
-  pool.ForEach({0, 1}, [&](int32_t) { meet(); });
-  EXPECT_EQ(met.load(), 2);
-  started = 0;
-  met = 0;
-  SolveInOrder(&pool, 2, 2, [] { return 0; }, [&](int&, int32_t) { return meet(); },
-               [](int32_t, int&) { return AfterCommit::GoOn; });
-  EXPECT_EQ(met.load(), 2);
 }
 
 // Rows: the item after whose commit the committer answers `how` (-1 never), the item whose

@@ -102,13 +102,6 @@ TEST(AdvancedLoop, StudiesTheSeriesInOrderUntilANumberIsMissing) {
   }
 }
 
-// A threshold that is not above 0 runs nothing, whoever calls.
-TEST(AdvancedLoop, RunsNothingWithoutAThresholdAbove0) {
-  Workbench bench = EulerBench(ExperimentSet{}, "2", "3", "0.5");
-  RecordingUserInterface ui(bench);
-  EXPECT_FALSE(RunAdvancedLoop(bench, ui, ui.stop, "", 0.0, {}).ran);
-}
-
 // (What a stop ends, Escape or closing the window: tests/app/main_form_test.cpp.)
 
 // (A folder without a file 1: tests/cli.)
