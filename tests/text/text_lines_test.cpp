@@ -24,19 +24,18 @@ struct OneChunk : ChunkSource {
 // may go on in the next); a byte more is a fault that names its line.
 TEST(TextLines, ALineMayBeAsLongAsTheBound) {
   for (const bool chunked : {false, true}) {
-    for (const std::string_view text : {"ab\nabcd", "ab\nabcde"}) {
+    for (const std::string_view text : {"abcd", "abcde"}) {
       SCOPED_TRACE(std::string(chunked ? "in a chunk: " : "in memory: ") + text.data());
       OneChunk chunk;
       chunk.text = text;
       TextLines lines = chunked ? TextLines(chunk, 4) : TextLines(text, 4);
       std::string_view line;
-      lines.Next(line);
       try {
         EXPECT_TRUE(lines.Next(line));
         EXPECT_EQ(line, "abcd");
       } catch (const LineFault& fault) {
-        EXPECT_EQ(text, "ab\nabcde");
-        EXPECT_EQ(fault.lineNumber, 2);
+        EXPECT_EQ(text, "abcde");
+        EXPECT_EQ(fault.lineNumber, 1);
       }
     }
   }
