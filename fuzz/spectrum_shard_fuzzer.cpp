@@ -3,10 +3,10 @@
 // the checks of a spectrum shard.
 //
 // Beyond "no crash, no leak, no undefined behaviour", every outcome is checked against what the
-// merge relies on: a refusal names the file; an accepted shard has a label 1 <= I <= N, at most
-// kMaxSpectrumPoints points (the merge sizes its table from them), exactly the points of its
-// part (I - 1, I - 1 + N, ... below records times periods) in order, each row read as the row
-// of the record its index says.
+// merge relies on: a refusal names the file; an accepted shard names both of its tables, has a
+// label 1 <= I <= N, at most kMaxSpectrumPoints points (the merge sizes its table from them),
+// exactly the points of its part (I - 1, I - 1 + N, ... below records times periods) in order,
+// each row read as the row of the record its index says.
 
 #include <cstdint>
 #include <string>
@@ -32,6 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
   SpectrumShardHead head;
   if (!ReadSpectrumShardHead(shard, head)) Fail("accepted a head that cannot be read");
+  if (head.rowsName.empty() || head.statisticsName.empty()) Fail("accepted a table without name");
   if (shard.shardCount < 1 || shard.shard < 1 || shard.shard > shard.shardCount) {
     Fail("accepted shard label out of range");
   }

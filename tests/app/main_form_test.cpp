@@ -3,6 +3,7 @@
 
 #include <QAbstractItemView>
 #include <QDir>
+#include <QInputDialog>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
@@ -375,6 +376,15 @@ TEST(SinusoidDialogTest, AMinusIsKeptOnlyAfterAnExponentMark) {
     QTest::keyClicks(box, typed);
     EXPECT_EQ(box->text(), shown) << typed;
   }
+}
+
+// The input box the threshold and the graph's size are asked with answers the text typed on Ok.
+TEST_F(MainFormTest, InputBoxAnswersTheTypedTextOnOk) {
+  AnswerNextDialog([](QWidget& dialog) {
+    static_cast<QInputDialog&>(dialog).setTextValue("0.5");
+    static_cast<QInputDialog&>(dialog).accept();
+  });
+  EXPECT_EQ(QtDialogs().InputText(form.get(), "Threshold", "Z", "1"), QString("0.5"));
 }
 
 // Export asks for a file only when there are experiments, writes the report and opens it in the

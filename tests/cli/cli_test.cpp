@@ -199,11 +199,12 @@ TEST_F(CliTest, LoopJobsShardsAndInterruptWriteTheSameStudy) {
 }
 
 // The advanced study split by files over three shards run side by side: each file's study and,
-// once merged, the four envelope files (each with entries) are those of one run.
+// once merged, the four envelope files (each with entries) are those of one run. A shard holds
+// values at which all four envelopes have entries (shard 3: files 3 and 6).
 TEST_F(CliTest, AdvancedLoopShardsMergeIntoTheFilesOfOneRun) {
-  const double amplitudes[] = {3.0, 2.25, 3.75, 0.75, 2.7};
+  const double amplitudes[] = {3.0, 2.25, 3.75, 0.75, 2.7, 1.5};
   std::vector<std::string> files(std::begin(kEnvelopes), std::end(kEnvelopes));
-  for (int k = 1; k <= 5; ++k) {
+  for (int k = 1; k <= 6; ++k) {
     files.push_back(std::to_string(k) + " sine.quarvel.out");
     dir.Write("single/" + std::to_string(k) + " sine.quarvel", SineFile(amplitudes[k - 1], 1, 101));
   }

@@ -161,7 +161,7 @@ TEST(UpdateGraphTest, EmptyResponsesCentreOnTheOriginNothingToShowDrawsNothing) 
 
   void (*changes[])(Workbench&) = {[](Workbench& b) { b.experiments.Clear(); },
                                    [](Workbench& b) { b.currentExperiment = 2; },
-                                   [](Workbench& b) { b.graphYQuantity = -1; }};
+                                   [](Workbench& b) { b.graphYQuantity = kQuantityCount; }};
   for (auto change : changes) {
     Workbench changed = RampBench();
     Shown g;

@@ -123,5 +123,8 @@ TEST(StudyCsv, CompanionsReadBackToTheStudyAndItsEnvelopes) {
   EXPECT_GT(zeros, 0) << "zero entries must be written too";
 }
 
+// The companion's name replaces ".out", even when that is the whole name ("--dir '' -o .out").
+TEST(StudyCsv, CompanionOfAFileNamedJustOut) { EXPECT_EQ(StudyCsvPath(".out"), ".csv"); }
+
 }  // namespace
 }  // namespace quarvel

@@ -87,7 +87,7 @@ TEST(FormatAxisNumber, Text) {
       {1234.5, "0.00E+00", ",", "1,23E+03"},   {9.999, "0.00E+00", ".", "1.00E+01"},
       {1e-300, "0.00E+00", ".", "1.00E-300"},  {std::nan(""), "0.00E+00", ".", "nan"},
       {1234.5, "0E+0", ".", "1E+3"},           {2.5, "0.000", ",", "2,500"},
-      {1234.5, "0.0E-00", ".", "1.2E03"},
+      {1234.5, "0.0E-00", ".", "1.2E03"},      {2.5, ".00", ".", "2.50"},
   };
   for (const Row& row : rows) {
     EXPECT_EQ(FormatAxisNumber(row.value, row.format, row.separator), row.want) << row.want;

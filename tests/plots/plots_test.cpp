@@ -133,9 +133,13 @@ TEST(SpectrumPlot, RecordsThinMeansThickOverTheSolvedPoints) {
 }
 
 // Beyond the ten fixed colours the hue turns by the golden angle, at saturation 0.8 and value
-// 0.75: colour 10 has the hue 295.08 degrees, by hand R 0.70, G 0.15, B 0.75.
+// 0.75: by hand, colour 10 has the hue 295.08 degrees, R 0.70, G 0.15, B 0.75. The rows reach
+// each sixth of the hue circle (hues 295, 73, 210, 348, 125 and 40 degrees).
 TEST(DistinctColour, BeyondTheFixedOnesTurnsByTheGoldenAngle) {
-  EXPECT_EQ(DistinctColour(10), 0xBF26B3u);
+  struct Row { int32_t index; Colour want; };
+  const Row rows[] = {{10, 0xBF26B3u}, {11, 0x26BF9Fu}, {12, 0xBF7326u},
+                      {13, 0x4626BFu}, {14, 0x33BF26u}, {16, 0x268DBFu}};
+  for (const Row& row : rows) EXPECT_EQ(DistinctColour(row.index), row.want) << row.index;
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ TEST(BadRecord, FailsNamingTheLine) {
        "ends after 3 of the 4 values"},
       {"long.at2", at2 + "   2   .01  NPTS, DT\n .1 .2\n .3\n", 6, "more values than the 2"},
       {"nocount.at2", at2 + ".1 .2\n", 4, "gives no count and time step"},
-      {"half.at2", at2 + "NPTS= 2.5, DT= .01\n", 4, "NPTS must be a whole number"},
+      {"half.at2", at2 + "NPTS= 2.5, DT= .01\n", 4, "a whole number from 1 to 2000000000"},
       {"text.at2", at2 + "NPTS= 3, DT= .01\n .1 x.2 .3\n", 5, "\"x.2\""},
       {"cut.at2", "PEER NGA STRONG MOTION DATABASE RECORD\n", 2, "inside its four header lines"},
       {"back.txt", "0.02 1\n0.02 2\n", 2, "must increase"},

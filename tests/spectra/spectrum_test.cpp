@@ -125,6 +125,16 @@ TEST(Spectrum, ConstantDuctilityReachesTheTargetWhereItReportsAStrength) {
   EXPECT_EQ(solved, 8);
 }
 
+// A ductility beyond that of every strength the scan tries (down to 0.75^80 of the elastic
+// force) is not reached: no strength is reported. With A = 0, z stays 0 and the spring is the
+// linear a k, so no run faults however small the strength and the whole scan runs.
+TEST(Spectrum, ConstantDuctilityBeyondEveryScannedStrengthIsNotReached) {
+  SpectrumSettings settings = DefaultSettings(SpectrumKind::Ductility, 1e30, 0.05);
+  settings.model.A = 0.0;
+  const SpectrumPoint point = SpectrumSolver().Solve(ElCentro(), 1, 1.0, settings);
+  EXPECT_EQ(point.status, PointStatus::DuctilityNotReached);
+}
+
 // A crafted model (beta + gamma < 0: the hysteretic variable runs away under heavy yielding)
 // whose step-doubling Euler run at some strengths overflows to an infinite peak: at T = 0.1 the
 // scan steps from a ductility of 2 straight to an infinite one, so the search must bisect that

@@ -71,6 +71,13 @@ TEST(QImageCanvas, EndPixelNotDrawnInAnyDirection) {
   for (int x = 0; x < 40; ++x) ASSERT_TRUE(Inked(wide.Image(), x, 20)) << x;
 }
 
+// A filled rectangle covers its pixels and no more, its left edge away from the image's.
+TEST(QImageCanvas, FillCoversItsRectangle) {
+  QImageCanvas canvas(30, 30, kWhite);
+  canvas.FillRect(PixelRect{5, 10, 12, 14}, kBlack);
+  EXPECT_EQ(Ink(canvas.Image()).second, QRect(5, 10, 7, 4));
+}
+
 // One period of each pattern along a 1-pixel line, X inked; wider dashed pens draw solid.
 TEST(QImageCanvas, PenStylesAlongTheLine) {
   const std::pair<int32_t, std::string> rows[] = {
