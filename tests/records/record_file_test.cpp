@@ -216,7 +216,6 @@ TEST(Detect, RecognisesTheFormatAndWhetherTheFileNeedsATimeStep) {
       {"x.txt", "0.01,0.5\n0.02,0.7\n", RecordFormat::Csv, false},  // numbers between commas
       {"x.csv", "acc,vel\n1,2\n", RecordFormat::Csv, true},
       {"x.CSV", "acc\n1\n", RecordFormat::Csv, true},
-      {"x.AT2", "", RecordFormat::At2, false},
   };
   for (const auto& [path, head, format, needsTimeStep] : rows) {
     SCOPED_TRACE(std::string(path) + " " + head);
