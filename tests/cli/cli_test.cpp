@@ -443,7 +443,6 @@ const ErrorCase kErrorCases[] = {
      "--dpi 300: a 4000x3000 picture would be 12000x9000 pixels"},
     {"plot_spectrum_not_a_table", "plot --spectrum zero.quarvel -o f.png", 1,
      "zero.quarvel: line 1: not the header of a spectrum's rows table"},
-    {"plot_spectrum_solve_option", "plot --spectrum s.csv --x U -o f.png", 2, "--spectrum: draws"},
     {"plot_quantity_without_spectrum", "plot --plot-quantity PSA -o f.png", 2,
      "--plot-quantity: applies to --spectrum only"},
     {"demo_into_a_file", "demo --dir bad.quarvel", 1, "bad.quarvel/quarvel-report.txt: Not a dir"},
