@@ -434,7 +434,6 @@ const ErrorCase kErrorCases[] = {
     {"plot_envelopes_missing", "plot --envelopes . -o f.png", 1, "EnvRelErrorUPos.out: No such"},
     {"plot_size_without_height", "plot --size 800 -o f.png", 2, "--size"},
     {"plot_width_too_small", "plot --size 399x600 -o f.png", 2, "--size"},
-    {"plot_height_too_small", "plot --size 800x299 -o f.png", 2, "--size"},
     {"plot_size_too_large", "plot --size 800x4001 -o f.png", 2, "--size"},
     {"plot_frame_beyond_the_record", "plot --frame 502 -o f.png", 2, "--frame 502"},
     {"plot_frame_negative", "plot --frame -1 -o f.png", 2, "a whole number from 0 to"},
