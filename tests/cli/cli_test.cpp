@@ -417,7 +417,6 @@ const ErrorCase kErrorCases[] = {
     {"convert_without_output", "convert one.txt", 2, "--output"},
     {"convert_bad_record", "convert one.txt uneven.txt --dt 0.1 -o f.quarvel", 1,
      "Error while loading the file!\nuneven.txt: line 3: the time step is not uniform"},
-    {"bad_shard", "loop --shard 3/2", 2, "--shard 3/2"},
     {"merge_not_a_shard", "merge bad.quarvel", 1, "not a shard file"},
     {"check_bad_file", "check zero.quarvel bad.quarvel", 1, "bad.quarvel: line 1"},
     {"plot_unknown_quantity", "plot --x Q -o f.png", 2, "--x"},
