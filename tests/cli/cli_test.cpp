@@ -391,7 +391,6 @@ const ErrorCase kErrorCases[] = {
     {"advanced_loop_load", "advanced-loop --dir . --load f.quarvel", 2, "--load does not apply"},
     {"advanced_loop_without_folder", "advanced-loop", 2,
      "--dir FOLDER (the numbered series) or --records"},
-    {"advanced_loop_threshold", "advanced-loop --dir . --threshold 0", 2, "--threshold: \"0\""},
     {"advanced_loop_missing_folder", "advanced-loop --dir missing", 1, "missing: No such file"},
     {"advanced_loop_same_records", "advanced-loop --records one.txt ./one.txt", 2,
      "--records: two files are"},
