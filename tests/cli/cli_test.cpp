@@ -453,8 +453,6 @@ const ErrorCase kErrorCases[] = {
     // Inputs without physical meaning are refused, unlikely ones warned about, for every command.
     {"ductility_below_1", "spectrum one.txt --dt 0.02 --periods 1 --ductility 0.5", 2,
      "--ductility 0.5: the ductility MU must be at least 1"},
-    {"damping_ratio_in_percent", "solve --damping-ratio 2", 2,
-     "--damping-ratio 2: the damping ratio must be below 1 (critical damping); a ratio, not a"},
     {"reduction_below_1", "spectrum one.txt --dt 0.02 --periods 1 --reduction 0.5", 0,
      "warning: --reduction 0.5: a reduction R below 1"},
     {"post_yield_above_1", "solve --method euler --alpha 1.5", 0, "warning: --alpha 1.5: a post"},
