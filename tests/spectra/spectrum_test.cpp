@@ -87,9 +87,6 @@ TEST(Spectrum, LinearPeakDisplacementAgreesWithNewmark) {
     EXPECT_NEAR(inelastic.Sd, expected, 0.005 * expected);
     const double omega = 2.0 * M_PI / period;
     EXPECT_NEAR(inelastic.PSA * 9.81, omega * omega * expected, 0.005 * omega * omega * expected);
-    // 2 % of critical damping, and the period asked for.
-    EXPECT_NEAR(point.c / (2.0 * std::sqrt(point.stiffness * point.mass)), 0.02, 1e-15);
-    EXPECT_NEAR(2.0 * M_PI * std::sqrt(point.mass / point.stiffness), period, 1e-13 * period);
   }
 }
 

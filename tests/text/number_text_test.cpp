@@ -99,23 +99,21 @@ TEST(NumberText, HexReadsBackOnlyInItsOwnForm) {
 // strtod bit for bit: points, exponent letters, signs, overflow, underflow, text after the
 // number, and that no number reads as +0.)
 TEST(ParseLeadingNumber, Table) {
-  struct Row { const char* name; std::string_view text; double value; bool found, overflow, all; };
+  struct Row { const char* name; std::string_view text; double value; bool all; };
   // Regression: a line of a million ones with the point after the first is correctly rounded.
   const std::string ones = std::string(1'000'000, '1') + "e-999999";
   const Row rows[] = {
-      {"view ends before the point", {"2.5", 1}, 2.0, true, false, true},
-      {"view ends after the point", {"2.5", 2}, 2.0, true, false, true},
-      {"view ends after the exponent letter", {"2.5e+7", 4}, 2.5, true, false, false},
-      {"view ends after the exponent sign", {"2.5e+7", 5}, 2.5, true, false, false},
-      {"empty view of a number", {"7", 0}, 0.0, false, false, false},
-      {"a million digits", ones, 1.1111111111111112, true, false, true},
+      {"view ends before the point", {"2.5", 1}, 2.0, true},
+      {"view ends after the point", {"2.5", 2}, 2.0, true},
+      {"view ends after the exponent letter", {"2.5e+7", 4}, 2.5, false},
+      {"view ends after the exponent sign", {"2.5e+7", 5}, 2.5, false},
+      {"empty view of a number", {"7", 0}, 0.0, false},
+      {"a million digits", ones, 1.1111111111111112, true},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     const ParsedNumber parsed = ParseLeadingNumber(row.text);
     EXPECT_EQ(parsed.value, row.value);
-    EXPECT_EQ(parsed.found, row.found);
-    EXPECT_EQ(parsed.overflow, row.overflow);
     EXPECT_EQ(ParseWholeNumber(row.text).has_value(), row.all);  // the whole text, finite
   }
 }
