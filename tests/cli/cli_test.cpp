@@ -441,6 +441,7 @@ const ErrorCase kErrorCases[] = {
      "--dpi 300: a 4000x3000 picture would be 12000x9000 pixels"},
     {"plot_spectrum_not_a_table", "plot --spectrum zero.quarvel -o f.png", 1,
      "zero.quarvel: line 1: not the header of a spectrum's rows table"},
+    {"plot_spectrum_solve_option", "plot --spectrum s.csv --x U -o f.png", 2, "--spectrum: draws"},
     {"plot_quantity_without_spectrum", "plot --plot-quantity PSA -o f.png", 2,
      "--plot-quantity: applies to --spectrum only"},
     {"demo_into_a_file", "demo --dir bad.quarvel", 1, "bad.quarvel/quarvel-report.txt: Not a dir"},
@@ -454,6 +455,8 @@ const ErrorCase kErrorCases[] = {
     // Inputs without physical meaning are refused, unlikely ones warned about, for every command.
     {"ductility_below_1", "spectrum one.txt --dt 0.02 --periods 1 --ductility 0.5", 2,
      "--ductility 0.5: the ductility MU must be at least 1"},
+    {"damping_ratio_in_percent", "solve --damping-ratio 2", 2,
+     "--damping-ratio 2: the damping ratio must be below 1 (critical damping); a ratio, not a"},
     {"reduction_below_1", "spectrum one.txt --dt 0.02 --periods 1 --reduction 0.5", 0,
      "warning: --reduction 0.5: a reduction R below 1"},
     {"post_yield_above_1", "solve --method euler --alpha 1.5", 0, "warning: --alpha 1.5: a post"},
