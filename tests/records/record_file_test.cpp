@@ -151,21 +151,14 @@ TEST(At2Header, DecidesTheTypeAndTheUnits) {
                double stored; const char* unitsSource; const char* units; };
   const Row rows[] = {
       {"ACCELERATION TIME SERIES IN UNITS OF G", {.units = G}, 981, "header", "g"},
-      {"ACCELERATION TIME SERIES IN UNITS OF CM/S^2", {}, 9.81, "header",
-       "cm/s^2"},
-      {"Acceleration time series in units of cm/sec/sec", {}, 9.81, "header",
-       "cm/s^2"},
+      {"ACCELERATION TIME SERIES IN UNITS OF CM/S^2", {}, 9.81, "header", "cm/s^2"},
+      {"Acceleration time series in units of cm/sec/sec", {}, 9.81, "header", "cm/s^2"},
       {"ACCELERATION TIME SERIES IN UNITS OF M/S/S", {}, 981, "header", "m/s^2"},
-      {"ACCELERATION TIME SERIES IN UNITS OF MM/S2", {}, 0.981, "header",
-       "mm/s^2"},
-      {"ACCELERATION TIME HISTORY IN UNITS OF G. FILTER POINTS: HP=0.1 Hz", {},
-       981, "header", "g"},
-      {"DISPLACEMENT TIME SERIES IN UNITS OF CM", {.type = Displacement}, 9.81,
-       "header", "cm"},
-      {"DISPLACEMENT TIME SERIES IN UNITS OF M", {.type = Displacement}, 981,
-       "header", "m"},
-      {"RECORD OF STATION 4", {.units = CentimetresPerSecondSquared}, 9.81,
-       "options", "cm/s^2"},
+      {"ACCELERATION TIME SERIES IN UNITS OF MM/S2", {}, 0.981, "header", "mm/s^2"},
+      {"ACCELERATION TIME HISTORY IN UNITS OF G. FILTER POINTS: HP=0.1 Hz", {}, 981, "header", "g"},
+      {"DISPLACEMENT TIME SERIES IN UNITS OF CM", {.type = Displacement}, 9.81, "header", "cm"},
+      {"DISPLACEMENT TIME SERIES IN UNITS OF M", {.type = Displacement}, 981, "header", "m"},
+      {"RECORD OF STATION 4", {.units = CentimetresPerSecondSquared}, 9.81, "options", "cm/s^2"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.line);

@@ -90,7 +90,6 @@ TEST(SolveExperimentsTest, RefusalsShowTheirMessageOnly) {
   EXPECT_EQ(ui.calls, std::vector<std::string>{"events"});
 }
 
-// Acceleration 0.5, mass 2: in g -0.5 * 2 * 9.81, without unit -0.5 * 2, other unit none.
 // A solve whose monitor was cancelled says so and forgets every result, whether it solved the
 // whole set or the selected experiment.
 TEST(SolveExperimentsTest, ACancelledSolveForgetsItsResults) {
@@ -112,6 +111,7 @@ TEST(SolveExperimentsTest, ACancelledSolveForgetsItsResults) {
   }
 }
 
+// Acceleration 0.5, mass 2: in g -0.5 * 2 * 9.81, without unit -0.5 * 2, other unit none.
 TEST(SolveExperimentsTest, AccelerationRecordsAreScaledByUnits) {
   for (const auto& [unitsOfG, fext] :
        {std::pair{1, -0.5 * 2 * 9.81}, std::pair{0, -0.5 * 2}, std::pair{2, 0.0}}) {
